@@ -1,0 +1,3 @@
+#pragma once
+#include <QDateTime>
+class GpsDateTime { public: QDateTime dt = QDateTime::currentDateTimeUtc(); };

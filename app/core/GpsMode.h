@@ -1,0 +1,34 @@
+#pragma once
+// The receiver protocol mode. The names are also the stored form of the mode
+// ("GpsPortDialog/GPS Serial Port Mode"); codes 4, 5, 7 and 8 have no name.
+
+#include <QString>
+#include <QtGlobal>
+
+enum GpsMode : quint32 {
+  GpsModeMotorolaLoran = 0,
+  GpsModeMotorolaNmea = 1,
+  GpsModeMotorolaBinary = 2,
+  GpsModeMotorolaBinaryRxOnly = 3,
+  GpsModeGenericNmea = 6,
+  GpsModeUbloxUbx = 9,
+  GpsModeUbloxNmea = 10,
+  GpsModeSearch = 11,
+};
+
+// The stored name of a mode; empty for a code without a name.
+QString GpsModeName(quint32 mode);
+
+// The mode a stored name gives. "Motorola LORAN" and any text that names no
+// mode read back as 11 "Search".
+quint32 GpsModeFromName(const QString &name);
+
+// True for the codes that have a name (0, 1, 2, 3, 6, 9, 10, 11).
+bool IsValidGpsMode(quint32 mode);
+
+// The program-wide mode in force: selects framer, decoder and command set.
+extern quint32 CurrentGpsMode;
+
+// The port's data rate before the last port change (the NMEA search's
+// fallback rate).
+extern int LastGpsBaud;

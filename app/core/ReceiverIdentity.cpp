@@ -1,0 +1,3 @@
+#include "ReceiverIdentity.h"
+
+ReceiverIdentity receiverIdentity;

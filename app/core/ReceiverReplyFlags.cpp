@@ -1,0 +1,5 @@
+#include "ReceiverReplyFlags.h"
+
+QByteArray ExpectedOncoreReplyTag;
+QByteArray ExpectedNmeaReplyTag;
+bool OncoreReplySeen = false;

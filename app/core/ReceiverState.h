@@ -1,0 +1,82 @@
+#pragma once
+// The receiver state that the decoders, the command layer, the clock display
+// and the per-second tick share. MainWindow owns one; the decoders and the
+// other plain parts take it by reference, so a test can build one alone.
+//
+// One vocabulary (other notes name some of these differently):
+//   closing                 = window-closing flag
+//   setupInProgress         = set-up-running flag
+//   echoNextTraimToRxId     = showNextTraimReply
+//   receiverSawtoothFresh   = newTimingError
+//   tickPending             = common tick-pending flag (PpsTickSeen)
+//   logRecordGate           = log record gate (GpsLogGateOpen)
+//   outOfLock               = out-of-lock flag (TooFewSatellites)
+//   utcOffsetSeconds        = GpsUtcOffsetSeconds (GPS - UTC, whole seconds)
+//   ReceiverIdentity fields: firmwareVersionText = idText,
+//     nativeChannels = displayChannels, plusFirmware/plusPlusFirmware =
+//     plusSuffix/plusPlusSuffix
+//   RateChangeNewBaud / RateChangeOldBaud = the data rates after / before
+//     the last port change (MainWindow members)
+
+#include "app/core/GpsDateTime.h"
+#include "app/core/ReceiverReplyFlags.h"
+#include "app/core/SatelliteRecord.h"
+
+#include <QString>
+
+struct ReceiverState {
+  ReceiverState();
+
+  // Times: the receiver's latest time (written by the time messages and the
+  // clock step) and the copy the clock display last drew.
+  GpsDateTime receiverTime;
+  GpsDateTime displayCopy;
+
+  // Gates.
+  bool setupInProgress = true;      // messages other than PPS are dropped
+  bool closing = false;             // the main window is closing
+  bool logRecordGate = false;       // data records may be logged this second
+  bool rawDataWindowOpened = false; // decoders build their field texts
+
+  // Tick flags: set or cleared by each 1PPS tick and by time messages.
+  bool tickPending = false;
+  bool zdaTickPending = false;
+  bool rmcTickPending = false;
+  bool zdaThisSecond = false;
+  bool messageDroveClock = false;
+
+  // Seconds during which "@@Ha", "@@Ea", "@@Ba" times are ignored.
+  int haIgnoreCountdown = 0;
+  int eaIgnoreCountdown = 0;
+  int baIgnoreCountdown = 0;
+
+  // Satellites: the decoders' array, the sorted display copy, the blank
+  // record that resets them, and the per-satellite elevation history.
+  SatelliteRecord satellites[SatelliteArraySize];
+  SatelliteRecord displaySatellites[SatelliteArraySize];
+  SatelliteRecord blankRecord;
+  int previousElevation[SatelliteArraySize];
+  int elevationTrend[SatelliteArraySize];
+
+  // "@@Bb" watchdog: ms since the epoch.
+  qint64 lastBbAnswerMs = 0;
+  qint64 lastBbPollMs = 0;
+
+  int antennaStatus = -1;
+  bool outOfLock = true;
+
+  // UTC and leap seconds.
+  int dgpsInputState = 0;
+  int utcOffsetSeconds = 0;   // GPS - UTC; 0 = unknown
+  int leapSecondPending = -1; // -1 unknown, 0 none, 1 add, 2 subtract
+
+  // 1PPS quantisation error from the T-RAIM / time-pulse messages.
+  double receiverSawtoothNs = 0.0;
+  bool receiverSawtoothFresh = false;
+  int receiverOneSigmaNs = 0;
+
+  bool echoNextTraimToRxId = true;
+  QString receiverSoftwareDate;
+
+  ReceiverReplyFlags replyFlags;
+};

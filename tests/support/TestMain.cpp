@@ -1,0 +1,68 @@
+#include "TestMain.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <ctime>
+
+namespace riduder::test {
+
+void PrepareTestEnvironment()
+{
+  // Deliberately leaked: it must outlive the application object.
+  static QTemporaryDir *home = new QTemporaryDir();
+  const QString root = home->path();
+  QDir().mkpath(root + "/config");
+  QDir().mkpath(root + "/data");
+  QDir().mkpath(root + "/Documents");
+  QDir().mkpath(root + "/runtime");
+  QFile::setPermissions(root + "/runtime", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  // Documents folder without a desktop session: Qt reads user-dirs.dirs.
+  QFile dirs(root + "/config/user-dirs.dirs");
+  if (dirs.open(QIODevice::WriteOnly))
+    dirs.write(QByteArray("XDG_DOCUMENTS_DIR=\"") + root.toUtf8() + "/Documents\"\n");
+  qputenv("HOME", root.toUtf8());
+  qputenv("XDG_CONFIG_HOME", (root + "/config").toUtf8());
+  qputenv("XDG_DATA_HOME", (root + "/data").toUtf8());
+  qputenv("XDG_RUNTIME_DIR", (root + "/runtime").toUtf8());
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  if (qEnvironmentVariableIsEmpty("TZ"))
+    qputenv("TZ", "UTC");
+  tzset();
+}
+
+QString CaptureDir()
+{
+  const QString dir = QStringLiteral(RIDUDER_TESTDATA_DIR);
+  return QFileInfo(dir).isDir() ? QDir(dir).absolutePath() : QString();
+}
+
+QByteArray ReadCapture(const QString &relativePath, bool *ok)
+{
+  if (ok)
+    *ok = false;
+  const QString dir = CaptureDir();
+  if (dir.isEmpty())
+    return {};
+  QFile f(dir + "/" + relativePath);
+  if (!f.open(QIODevice::ReadOnly))
+    return {};
+  const QByteArray all = f.readAll();
+  int pos = 0;
+  while (pos < all.size() && all.at(pos) == '#') {
+    const int nl = all.indexOf('\n', pos);
+    if (nl < 0) {
+      pos = all.size();
+      break;
+    }
+    pos = nl + 1;
+  }
+  if (ok)
+    *ok = true;
+  return all.mid(pos);
+}
+
+}  // namespace riduder::test

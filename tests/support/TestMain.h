@@ -1,0 +1,43 @@
+#pragma once
+// Common main for every test executable.
+//
+// Each test process gets a private settings scope, documents folder and
+// time zone before the application object exists, so tests can run side by
+// side under `ctest -j` and never touch the user's own settings or logs.
+
+#include <QApplication>
+#include <QTest>
+
+namespace riduder::test {
+
+// Prepares the environment; call before constructing the application.
+// The folder lives until the process ends.
+void PrepareTestEnvironment();
+
+// The folder of the real receiver captures, or an empty string when the
+// shared test data is not beside the source tree.
+QString CaptureDir();
+
+// Receiver bytes of a capture file: everything after its leading block of
+// "#" comment lines (only that block; "#" inside binary frames stays).
+QByteArray ReadCapture(const QString &relativePath, bool *ok = nullptr);
+
+}  // namespace riduder::test
+
+#define RIDUDER_TEST_MAIN(TestObject)                                      \
+  int main(int argc, char *argv[])                                         \
+  {                                                                        \
+    riduder::test::PrepareTestEnvironment();                               \
+    QApplication app(argc, argv);                                          \
+    app.setAttribute(Qt::AA_Use96Dpi, true);                               \
+    TestObject tc;                                                         \
+    QTEST_SET_MAIN_SOURCE_PATH                                             \
+    return QTest::qExec(&tc, argc, argv);                                  \
+  }
+
+// Skips the current test when the shared captures are absent.
+#define RIDUDER_REQUIRE_CAPTURES()                                         \
+  do {                                                                     \
+    if (riduder::test::CaptureDir().isEmpty())                             \
+      QSKIP("shared receiver captures not found beside the source tree"); \
+  } while (0)
