@@ -1,0 +1,96 @@
+#pragma once
+// "Averaging Parameters": holds the one position and timing averaging engine
+// of the run, the reference location and the latest receiver status values.
+// The decoders, the clock display and the receiver set-up call it directly.
+
+#include "position/PositionAverages.h"
+
+#include <QDialog>
+#include <QString>
+
+class GpsDateTime;
+class ReferenceLocationDialog;
+
+class GpsNavDialog : public QDialog {
+  Q_OBJECT
+
+public:
+  explicit GpsNavDialog(QWidget *parent = nullptr);
+  ~GpsNavDialog() override;
+
+  void SetReferenceLocationDialog(ReferenceLocationDialog *dialog);
+
+  // Averaging, per fix; returns the fix's Maidenhead locator.
+  QString UpdateAverages(double latitude, double longitude, double gpsAltitude, double mslAltitude,
+                         int gpsModeSetting);
+  void Average(int gpsModeSetting);
+  QString MaidenheadLocator() const;
+  void ResetAverages();
+  void ReloadSettings();
+  void SetTimingErrorInputs(double a, double b);
+  // 1 while locked, 0 otherwise; updates "Locked since" and the unlock counter.
+  int LockStatusText(unsigned gpsModeSetting, const GpsDateTime &receiverTime);
+
+  // Receiver status from the decoders; negative values (below -1 for the fix
+  // status) leave the stored value.
+  void SetDops(double g, double p, double h, double v, double t);
+  QString DopsText() const;
+  void SetNavMode(qint32 mode);
+  qint32 GetNavMode() const;
+  void SetSatsTracked(qint32 n);
+  qint32 GetSatsTracked() const;
+  void SetSpeed(double speed);
+  double GetSpeed() const;
+  void SetHeading(double heading);
+  double GetHeading() const;
+  void SetFixStatus(qint32 status);
+  qint32 GetFixStatus() const;
+
+  // Positions: latitude, longitude, GPS altitude, MSL altitude.
+  void GetCurrentFix(double *latitude, double *longitude, double *gpsAltitude, double *mslAltitude) const;
+  void GetAverages(double *latitude, double *longitude, double *gpsAltitude, double *mslAltitude) const;
+  void GetReferenceLocation(double *latitude, double *longitude, double *gpsAltitude, double *mslAltitude) const;
+  void GetCurrentFix(double &latitude, double &longitude, double &gpsAltitude, double &mslAltitude) const
+  {
+    GetCurrentFix(&latitude, &longitude, &gpsAltitude, &mslAltitude);
+  }
+  void GetAverages(double &latitude, double &longitude, double &gpsAltitude, double &mslAltitude) const
+  {
+    GetAverages(&latitude, &longitude, &gpsAltitude, &mslAltitude);
+  }
+  void GetReferenceLocation(double &latitude, double &longitude, double &gpsAltitude, double &mslAltitude) const
+  {
+    GetReferenceLocation(&latitude, &longitude, &gpsAltitude, &mslAltitude);
+  }
+  double GetReferenceMslAltitude() const;
+  // Stores the reference location and writes it to the settings.
+  void SetReferenceLocation(double latitude, double longitude, double gpsAltitude, double mslAltitude);
+  void SetReferenceFromAverages();
+  void SetReferenceFromCurrent();
+  // Lets the user type the reference location; true when it was accepted.
+  bool EnterReferenceLocation();
+
+  // Position texts in a LatLonFormat: current fix (0 to 3), average (0 to 2)
+  // and reference location (0 to 2, and 4 for the remote client).
+  QString CurrentPositionText(int format) const;
+  QString AveragePositionText(int format) const;
+  QString ReferencePositionText(int format) const;
+
+  // Typed coordinates, through the reference-location dialog's parsers with
+  // their messages. The value changes only when the text is accepted.
+  bool ParseLatitude(QString text, double *value);
+  bool ParseLongitude(QString text, double *value);
+  bool ParseAltitude(QString text, double *value);
+
+  // Texts of the window's lock and timing labels.
+  QString LockedSinceText() const;
+  QString UnlockCounterText() const;
+  QString TimeAccuracyText() const;
+
+  PositionAverages &Averages() { return averages_; }
+  const PositionAverages &Averages() const { return averages_; }
+
+private:
+  PositionAverages averages_;
+  ReferenceLocationDialog *referenceDialog_ = nullptr;
+};
