@@ -1,0 +1,106 @@
+#pragma once
+// The one connection to the GPS receiver: opens the serial port from the
+// stored "GpsPortDialog/..." settings, cuts the received bytes into messages
+// with the framer of CurrentGpsMode, watches a modem status line for the
+// 1PPS pulse and writes the commands the command layer sends.
+//
+// It derives from QThread for historical reasons only: the thread runs an
+// idle event loop while the object, its port and its timer stay on the GUI
+// thread, so every signal is delivered directly.
+
+#include "receiver/FramerSink.h"
+#include "receiver/LoranLineFramer.h"
+#include "receiver/OncoreFramer.h"
+#include "receiver/UbxNmeaFramer.h"
+
+#include <QByteArray>
+#include <QSerialPort>
+#include <QString>
+#include <QThread>
+#include <QTimer>
+
+#include <memory>
+
+class ModemLineReader;
+
+// Stands for a 1PPS edge in the stream of messages.
+inline constexpr char PpsMarker[] = "-- PPS --";
+
+// PpsLineMaskTable: the QSerialPort::PinoutSignals bit of a 1PPS line choice
+// (0 none, 1 DCD, 2 CTS, 3 DSR); 0 for any other choice.
+quint32 PpsLineMask(int choice);
+
+// The words for a serial port error code ("Unknown Error" for codes without
+// their own text).
+QString GpsPortErrorText(QSerialPort::SerialPortError error);
+
+class GpsSerialPortThread : public QThread, private FramerSink
+{
+  Q_OBJECT
+public:
+  explicit GpsSerialPortThread(QObject *parent = nullptr);
+  ~GpsSerialPortThread() override;
+
+  // Chooses the modem line that carries the 1PPS pulse (0 none, 1 DCD,
+  // 2 CTS, 3 DSR).
+  void SetPpsSignal(int choice);
+  int PpsSignal() const { return m_ppsChoice; }
+
+  // (Re)opens the port with the stored settings.
+  void OpenGpsPort();
+
+  // Replaces the reader of the modem status lines (tests use a fake one).
+  // Not owned; nullptr returns to reading the serial port's own lines.
+  void SetModemLineReader(ModemLineReader *reader);
+
+  bool IsOpen() const { return m_serialPort.isOpen(); }
+  QString PortName() const { return m_portName; }
+  QSerialPort &SerialPort() { return m_serialPort; }
+
+signals:
+  // One complete, checked message, or the PpsMarker.
+  void newGpsText(QByteArray message);
+  // A port error in words.
+  void showErrorMessageBox(QString text);
+  // One rising edge of the 1PPS line.
+  void PpsTick();
+
+public slots:
+  void startGpsSerialPort(bool start);
+  void stopGpsSerialPort();
+  void OnSendGpsMessage(QByteArray message);
+  void handleReadyRead();
+  void handleError(QSerialPort::SerialPortError error);
+  void handleTimedPolls();
+
+private:
+  void ProcessMotorolaBinary();
+  void ProcessUbxNmea(bool nmeaOnly);
+  void ProcessLoranLines();
+  void ResetFramers();
+
+  // FramerSink
+  void OnFramedMessage(const QByteArray &message) override;
+  void OnMessageBoundary() override;
+
+  QByteArray m_receivedChunk;
+  QByteArray m_outgoingMessage;
+  bool m_previousPpsLevel = false;
+  bool m_currentPpsLevel = false;
+  int m_ppsChoice = 0;
+  quint32 m_ppsLineMask = 0;
+  bool m_ppsMarkPending = false;
+  quint32 m_lastSeenMode = 11;
+  bool m_modeChanged = false;
+  QString m_portName;
+  QSerialPort m_serialPort;
+  QTimer m_pollTimer;
+
+  OncoreFramer m_oncoreFramer;
+  UbxNmeaFramer m_ubxNmeaFramer;
+  LoranLineFramer m_loranFramer;
+
+  std::unique_ptr<ModemLineReader> m_ownLineReader;
+  ModemLineReader *m_lineReader = nullptr;
+  bool m_lineReadErrorReported = false;
+};
