@@ -127,7 +127,6 @@ public:
   double AltitudeCounter() const { return altitudeCounter_; }
   double RmsCounter() const { return rmsCounter_; }
   double TimingCounter() const { return timingCounter_; }
-  void SetCounters(double position, double altitude, double rms, double timing);
 
   // Resets of the averaging window's buttons.
   void ResetPositionFilter();
