@@ -44,6 +44,8 @@ protected:
   void closeEvent(QCloseEvent *event) override;
 
 private:
+  void FillModeList();
+  void FillLists();
   void LoadSettings();
   void SaveSettings();
   void SaveGeometry();

@@ -77,7 +77,9 @@ private:
   void ProcessMotorolaBinary();
   void ProcessUbxNmea(bool nmeaOnly);
   void ProcessLoranLines();
+  // Deferred to the end of a framer run that is in progress.
   void ResetFramers();
+  void ResetFramersNow();
 
   // FramerSink
   void OnFramedMessage(const QByteArray &message) override;
@@ -91,7 +93,6 @@ private:
   quint32 m_ppsLineMask = 0;
   bool m_ppsMarkPending = false;
   quint32 m_lastSeenMode = 11;
-  bool m_modeChanged = false;
   QString m_portName;
   QSerialPort m_serialPort;
   QTimer m_pollTimer;
@@ -103,4 +104,9 @@ private:
   std::unique_ptr<ModemLineReader> m_ownLineReader;
   ModemLineReader *m_lineReader = nullptr;
   bool m_lineReadErrorReported = false;
+  // The poll timer belongs running (between start and stop).
+  bool m_polling = false;
+  // A framer run is in progress: a nested read waits for it to finish.
+  bool m_framing = false;
+  bool m_resetAfterFraming = false;
 };
