@@ -1,12 +1,16 @@
+#include "app/MainWindow.h"
+#include "app/ProgramStart.h"
+
 #include <QApplication>
-#include <QMainWindow>
 
 int main(int argc, char *argv[])
 {
   qputenv("QT_AUTO_SCREEN_SCALE_FACTOR", "1");
   QApplication app(argc, argv);
-  QMainWindow w;
-  w.setWindowTitle("Riduder");
-  w.show();
-  return app.exec();
+  int result = 0;
+  {
+    MainWindow window;
+    result = RunMainWindow(window);
+  }
+  return result;
 }

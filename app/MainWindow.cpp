@@ -1,0 +1,986 @@
+#include "app/MainWindow.h"
+
+#include "ui_MainWindow.h"
+
+#include "app/GpsRawDataDialog.h"
+#include "app/MessageBoxes.h"
+#include "app/core/GpsMode.h"
+#include "app/core/ReceiverIdentity.h"
+#include "app/core/ReceiverReplyFlags.h"
+#include "clock/SetPcClockDialog.h"
+#include "help/AboutBox.h"
+#include "help/HelpWindow.h"
+#include "logging/GpsLogTypeDialog.h"
+#include "logging/TicFileDialog.h"
+#include "position/GpsNavDialog.h"
+#include "position/ReferenceLocationDialog.h"
+#include "position/SatAzElChartDialog.h"
+#include "receiver/Checksums.h"
+#include "receiver/GpsPortDialog.h"
+#include "receiver/GpsRxIdDialog.h"
+#include "receiver/dialogs/GpsRxDialog.h"
+#include "receiver/dialogs/ManualCommandDialog.h"
+#include "receiver/dialogs/SatelliteSelect.h"
+#include "receiver/dialogs/TimingDialog.h"
+#include "remote/TelnetLink.h"
+#include "remote/TelnetTcpServer.h"
+#include "tic/TicPortDialog.h"
+#include "tic/TicProcessedDataDialog.h"
+#include "tic/TicRawDataDialog.h"
+#include "update/UpdateCheck.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSettings>
+#include <QShortcut>
+#include <QSoundEffect>
+#include <QStatusBar>
+#include <QTableWidget>
+#include <QTimer>
+#include <QToolBar>
+#include <QUrl>
+
+#include <utility>
+
+// The icons and sounds are linked in from a static library; name them so the
+// linker keeps them.
+static void InitResources()
+{
+  Q_INIT_RESOURCE(resources);
+}
+
+namespace {
+
+const char *const OrganizationName = "ZIV Systems";
+const char *const OrganizationDomain = "zivsystems.example";
+const char *const ApplicationName = "Riduder";
+const char *const ApplicationVersion = "1.2.10";
+
+const char *const StatusLabelStyle = "padding: 2px 5px; color:black";
+const char *const IndicatorStyle = "padding: 2px 5px; color:black; background-color:white";
+
+const char *const SortButtonSelectedPressable =
+    "QPushButton {border: 1px solid silver;background-color: aqua;background-color: "
+    "qlineargradient(x1: 0, y1: 0, x2: 1, y2: 1, stop: 0 white, stop: 1 aqua);}"
+    "QPushButton:pressed {border: 1px solid navy;background-color: aqua;background-color: "
+    "qlineargradient(x1: 0, y1: 0, x2: 1, y2: 1, stop: 0 white, stop: 1 aqua);}";
+const char *const SortButtonPlainPressable =
+    "QPushButton {border: 1px solid silver;border-color: qlineargradient(x1: 0, y1: 0, x2: 1, "
+    "y2: 1, stop: 0 silver, stop: 1 black);border-radius: 3px;background-color: transparent;}"
+    "QPushButton:pressed {border: 1px solid navy;background-color: aqua;background-color: "
+    "qlineargradient(x1: 0, y1: 0, x2: 1, y2: 1, stop: 0 white, stop: 1 aqua);}";
+const char *const SortButtonSelected =
+    "QPushButton {border: 1px solid silver;background-color: aqua;background-color: "
+    "qlineargradient(x1: 0, y1: 0, x2: 1, y2: 1, stop: 0 white, stop: 1 aqua);}";
+const char *const SortButtonPlain =
+    "QPushButton {border: 1px solid silver;border-color: qlineargradient(x1: 0, y1: 0, x2: 1, "
+    "y2: 1, stop: 0 silver, stop: 1 black);border-radius: 3px;background-color: transparent;}";
+const char *const CnoBarStyle =
+    "QProgressBar {text-align: center;background-color: transparent; border-color: "
+    "transparent;color: darkblue;}QProgressBar::chunk {background-color: lightblue; "
+    "border-style: outset;border-width: 1px;border-color: white;}";
+
+// Reads an int key; a missing key or one outside [min, max] becomes the
+// default, which is written back.
+int ReadIntSetting(QSettings &settings, const char *key, int fallback, int min, int max)
+{
+  if (!settings.contains(key)) {
+    settings.setValue(key, fallback);
+    return fallback;
+  }
+  const int value = settings.value(key).toInt();
+  if (value < min || value > max) {
+    settings.setValue(key, fallback);
+    return fallback;
+  }
+  return value;
+}
+
+// Reads a bool key; a missing key becomes the default, written back.
+bool ReadBoolSetting(QSettings &settings, const char *key, bool fallback)
+{
+  if (!settings.contains(key)) {
+    settings.setValue(key, fallback);
+    return fallback;
+  }
+  return settings.value(key).toBool();
+}
+
+}  // namespace
+
+MainWindow::MainWindow(QWidget *parent)
+    : QMainWindow(parent), ui(new Ui::MainWindow), messageBoxes(&MessageBoxes::Interactive())
+{
+  InitResources();
+  secondTick = new QSoundEffect(this);
+  minuteTick = new QSoundEffect(this);
+  warningTick = new QSoundEffect(this);
+
+  ui->setupUi(this);
+
+  QCoreApplication::setOrganizationName(OrganizationName);
+  QCoreApplication::setOrganizationDomain(OrganizationDomain);
+  QCoreApplication::setApplicationName(ApplicationName);
+  version = QVersionNumber::fromString(QLatin1String(ApplicationVersion));
+  QCoreApplication::setApplicationVersion(version.toString());
+
+  clockDisplayGroup = new QActionGroup(this);
+  for (QAction *action : {ui->actionUTC, ui->actionPC, ui->actionGMST, ui->actionLMST,
+                          ui->actionMJD, ui->actionPC_U, ui->actionTIC, ui->actionTIC_Raw})
+    clockDisplayGroup->addAction(action);
+  positionFormatGroup = new QActionGroup(this);
+  for (QAction *action : {ui->actiondegrees_dd_ddd, ui->actiondegrees_minutes_dd_mm_mmm,
+                          ui->actiondegrees_minutes_seconds_dd_mm_ss_sss})
+    positionFormatGroup->addAction(action);
+  soundGroup = new QActionGroup(this);
+  for (QAction *action : {ui->actionSoundAll, ui->actionSoundClockTicksOnly,
+                          ui->actionSoundOutOfLockOnly, ui->actionSoundNone})
+    soundGroup->addAction(action);
+
+  for (int i = 0; i < TicPortCount; ++i) {
+    ticStale[i] = true;
+    ticTickCount[i] = 0;
+  }
+  lastTicTimeLine = "UNAVAILABLE";
+  lastTicAverageLine = "UNAVAILABLE";
+
+  minuteTick->setSource(QUrl(QStringLiteral("qrc:/sounds/res/MinuteTick.wav")));
+  minuteTick->setVolume(0.5f);
+  secondTick->setSource(QUrl(QStringLiteral("qrc:/sounds/res/SecondTick.wav")));
+  secondTick->setVolume(1.0f);
+  warningTick->setSource(QUrl(QStringLiteral("qrc:/sounds/res/WarnTick.wav")));
+  warningTick->setVolume(0.7f);
+
+  gpsNavDialog = new GpsNavDialog(this);
+  timingDialog = new TimingDialog(this);
+  gpsRxDialog = new GpsRxDialog(this);
+  setPcClockDialog = new SetPcClockDialog(this);
+  satAzElChartDialog = new SatAzElChartDialog(this);
+  referenceLocationDialog = new ReferenceLocationDialog(this);
+  gpsRxIdDialog = new GpsRxIdDialog(this);
+  satelliteSelect = new SatelliteSelect(this);
+  telnetLink = new TelnetLink(this);
+  ticPortDialog = new TicPortDialog(this);
+  gpsPortDialog = new GpsPortDialog(this);
+  gpsRawDataDialog = new GpsRawDataDialog(this);
+  ticRawDataDialog = new TicRawDataDialog(this);
+  ticProcessedDataDialog = new TicProcessedDataDialog(this);
+  gpsLogTypeDialog = new GpsLogTypeDialog(this);
+  ticFileDialog = new TicFileDialog(this);
+
+  clockText.clear();
+  gpsDateText.clear();
+  pcClockText.clear();
+  siderealText.clear();
+  for (QString &piece : positionPieces)
+    piece.clear();
+  receiverModeText.clear();
+  receiverStatusText.clear();
+  visibleCountText.clear();
+  gpsNavDialog->SetReferenceLocationDialog(referenceLocationDialog);
+
+  ReadSettings();
+
+  BuildStatusBar();
+  setDefaultStatusTipText(QString());
+  connect(ui->statusBar, &QStatusBar::messageChanged, this, &MainWindow::setDefaultStatusTipText);
+  auto *helpShortcut = new QShortcut(QKeySequence(QStringLiteral("F1")), this);
+  connect(helpShortcut, &QShortcut::activated, this, &MainWindow::actionHelp_Topics_triggered);
+
+  CurrentGpsMode = static_cast<quint32>(gpsPortDialog->GetMode());
+  receiverIdentity = ReceiverIdentity();
+  LastGpsBaud = 0;
+  ExpectedOncoreReplyTag.clear();
+  ExpectedNmeaReplyTag.clear();
+  OncoreReplySeen = false;
+
+  // The port dialog loaded its settings when it was made.
+  ppsSignal = gpsPortDialog->GetPpsInterface();
+  gpsPort.SetPpsSignal(ppsSignal);
+
+  PrepareTables();
+
+  auto *telnetShortcut = new QShortcut(QKeySequence(QStringLiteral("Ctrl+T")), this);
+  connect(telnetShortcut, &QShortcut::activated, this, &MainWindow::TelnetLinkInterface);
+  connect(&gpsPort, &GpsSerialPortThread::newGpsText, this, &MainWindow::OnNewGpsText);
+  connect(&gpsPort, &GpsSerialPortThread::PpsTick, this, &MainWindow::OnClockTick);
+  connect(this, &MainWindow::startGpsSerialPort, &gpsPort, &GpsSerialPortThread::startGpsSerialPort);
+  connect(this, &MainWindow::sendGpsMessage, &gpsPort, &GpsSerialPortThread::OnSendGpsMessage);
+  const std::pair<void (MainWindow::*)(int), int> ticStarts[TicPortCount] = {
+      {&MainWindow::startTicSerialPort1, 0}, {&MainWindow::startTicSerialPort2, 1},
+      {&MainWindow::startTicSerialPort3, 2}, {&MainWindow::startTicSerialPort4, 3},
+      {&MainWindow::startTicSerialPort5, 4}, {&MainWindow::startTicSerialPort6, 5},
+      {&MainWindow::startTicSerialPort7, 6}, {&MainWindow::startTicSerialPort8, 7}};
+  for (const auto &start : ticStarts)
+    connect(this, start.first, &ticPorts[start.second], &TicSerialPortThread::startTicSerialPort);
+  for (TicSerialPortThread &port : ticPorts)
+    connect(&port, &TicSerialPortThread::newTicText, this, &MainWindow::OnNewTicText);
+  for (TicSerialPortThread &port : ticPorts)
+    connect(&port, &TicSerialPortThread::showErrorMessageBox, this, &MainWindow::showErrorMessageBox);
+  ConnectActions();
+
+  QTimer::singleShot(20000, Qt::CoarseTimer, this, [this] { AutoCheckForUpdates(); });
+
+  emit startGpsSerialPort(gpsPortStartArgument);
+  emit startTicSerialPort1(1);
+  emit startTicSerialPort2(2);
+  emit startTicSerialPort3(3);
+  emit startTicSerialPort4(4);
+  emit startTicSerialPort5(5);
+  emit startTicSerialPort6(6);
+  emit startTicSerialPort7(7);
+  emit startTicSerialPort8(8);
+
+  lastPcClockSet = QDateTime();
+  PcClockOffsetMs = 0;
+  ClockSetDone = false;
+  startTime = QDateTime::currentDateTime();
+
+  LoadPcClockSettings();
+}
+
+MainWindow::~MainWindow()
+{
+  state.closing = true;
+
+  FlushLogFiles();
+  CloseTicLogFiles(true);
+  if (gpsLogFile.isOpen())
+    gpsLogFile.flush();
+  CloseGpsLogFile(true);
+
+  WriteSettings();
+
+  // Ends the port threads also on the way out through File > Exit, which
+  // leaves the event loop without a close event.
+  StopPorts();
+
+  if (telnetServer) {
+    disconnect(telnetServer, &TelnetTcpServer::sendTelnetCommand, this, &MainWindow::OnTelnetCommand);
+    delete telnetServer;
+    telnetServer = nullptr;
+  }
+
+  delete gpsNavDialog;
+  gpsNavDialog = nullptr;
+  delete timingDialog;
+  timingDialog = nullptr;
+  delete gpsRxDialog;
+  gpsRxDialog = nullptr;
+  delete setPcClockDialog;
+  setPcClockDialog = nullptr;
+  delete satAzElChartDialog;
+  satAzElChartDialog = nullptr;
+  delete referenceLocationDialog;
+  referenceLocationDialog = nullptr;
+  delete manualCommandDialog;
+  manualCommandDialog = nullptr;
+  delete gpsRxIdDialog;
+  gpsRxIdDialog = nullptr;
+  delete satelliteSelect;
+  satelliteSelect = nullptr;
+  delete telnetLink;
+  telnetLink = nullptr;
+  delete ticPortDialog;
+  ticPortDialog = nullptr;
+  delete gpsPortDialog;
+  gpsPortDialog = nullptr;
+  delete gpsRawDataDialog;
+  gpsRawDataDialog = nullptr;
+  delete ticRawDataDialog;
+  ticRawDataDialog = nullptr;
+  delete ticProcessedDataDialog;
+  ticProcessedDataDialog = nullptr;
+
+  delete ui;
+  ui = nullptr;
+}
+
+void MainWindow::SetMessageBoxes(MessageBoxes *boxes)
+{
+  messageBoxes = boxes ? boxes : &MessageBoxes::Interactive();
+}
+
+// ---------------------------------------------------------------------------
+// Construction helpers
+
+QLabel *MainWindow::MakeStatusLabel(const QString &text, const QString &style)
+{
+  auto *label = new QLabel(text);
+  label->setStyleSheet(style);
+  ui->statusBar->addPermanentWidget(label);
+  return label;
+}
+
+void MainWindow::BuildStatusBar()
+{
+  heartbeatOffIcon.load(QStringLiteral(":/icons/res/icon_off.png"));
+  heartbeatOnIcon.load(QStringLiteral(":/icons/res/icon_on.png"));
+  ntpOffIcon.load(QStringLiteral(":/icons/res/IconNtpOff.png"));
+  ntpOnIcon.load(QStringLiteral(":/icons/res/IconNtpOn.png"));
+
+  constellationLabel = MakeStatusLabel(QString(), StatusLabelStyle);
+  navStatusLabel = MakeStatusLabel(QStringLiteral("Nav Unknown"), IndicatorStyle);
+  antennaStatusLabel = MakeStatusLabel(QStringLiteral("Ant Unkown"), IndicatorStyle);
+  heartbeatLabel = new QLabel;
+  heartbeatLabel->setPixmap(heartbeatOffIcon);
+  ui->statusBar->addPermanentWidget(heartbeatLabel);
+  ntpStatusLabel = new QLabel;
+  ntpStatusLabel->setPixmap(ntpOffIcon);
+  ui->statusBar->addPermanentWidget(ntpStatusLabel);
+  receiverStatusLabel = new QLabel(tr("Initializing"));
+  ui->statusBar->addPermanentWidget(receiverStatusLabel);
+}
+
+void MainWindow::PrepareTables()
+{
+  for (QTableWidget *table : {ui->GpsNavDataTableWidget, ui->SatsDataTableWidget}) {
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionMode(QAbstractItemView::NoSelection);
+    table->setDragDropMode(QAbstractItemView::NoDragDrop);
+    table->setFocusPolicy(Qt::NoFocus);
+  }
+
+  QTableWidget *nav = ui->GpsNavDataTableWidget;
+  nav->setColumnWidth(0, 40);
+  for (int column = 1; column < 5; ++column)
+    nav->setColumnWidth(column, 76);
+  nav->setRowHeight(0, 18);
+  for (int row = 1; row < 4; ++row)
+    nav->setRowHeight(row, 20);
+  const char *const headers[] = {"Latitude", "Longitude", "Alt(GPS)", "Alt(MSL)"};
+  for (int column = 1; column < 5; ++column) {
+    auto *item = new QTableWidgetItem(QString::fromLatin1(headers[column - 1]));
+    item->setTextAlignment(Qt::AlignCenter);
+    nav->setItem(0, column, item);
+  }
+  const char *const rowHeads[] = {"Cur:", "Avg:", "Ref:"};
+  for (int row = 1; row < 4; ++row)
+    nav->setItem(row, 0, new QTableWidgetItem(QString::fromLatin1(rowHeads[row - 1])));
+  for (int row = 1; row < 4; ++row)
+    for (int column = 1; column < 5; ++column) {
+      auto *item = new QTableWidgetItem;
+      item->setTextAlignment(Qt::AlignCenter);
+      nav->setItem(row, column, item);
+    }
+
+  QTableWidget *sats = ui->SatsDataTableWidget;
+  for (int column = 0; column < 4; ++column)
+    sats->setColumnWidth(column, 50);
+  sats->setColumnWidth(4, 140);
+  for (int row = 0; row <= SatelliteTableRows; ++row)
+    sats->setRowHeight(row, 17);
+
+  const char *const sortTexts[] = {"PRN", "El", "Azm", "C/No"};
+  for (int column = 0; column < 4; ++column) {
+    auto *button = new QPushButton(QString::fromLatin1(sortTexts[column]));
+    button->setStyleSheet(column == SatelliteSortMode ? SortButtonSelectedPressable
+                                                      : SortButtonPlainPressable);
+    satSortButtons[column] = button;
+    sats->setCellWidget(0, column, button);
+  }
+  auto *scale = new QTableWidgetItem(QStringLiteral("  20  |  30  |  40  |  50"));
+  sats->setItem(0, 4, scale);
+
+  const QFont cellFont(QStringLiteral("Veranda"), 8);
+  for (int row = 1; row <= SatelliteTableRows; ++row) {
+    for (int column = 0; column < 4; ++column) {
+      auto *item = new QTableWidgetItem;
+      item->setFont(cellFont);
+      item->setTextAlignment(Qt::AlignCenter);
+      sats->setItem(row, column, item);
+    }
+    auto *bar = new QProgressBar;
+    bar->setRange(15, 55);
+    bar->setFormat(QString());
+    bar->setTextVisible(true);
+    bar->setFixedWidth(130);
+    bar->setStyleSheet(CnoBarStyle);
+    bar->hide();
+    satCnoBars[row - 1] = bar;
+    sats->setCellWidget(row, 4, bar);
+  }
+  for (SatelliteRecord &cached : rowCache) {
+    cached = SatelliteRecord();
+    cached.elevation = -1;
+    cached.azimuth = -1;
+    cached.cno = -1;
+  }
+
+  connect(satSortButtons[0], &QPushButton::clicked, this, &MainWindow::SatSortBtn_PRN_pressed);
+  connect(satSortButtons[1], &QPushButton::clicked, this, &MainWindow::SatSortBtn_El_pressed);
+  connect(satSortButtons[2], &QPushButton::clicked, this, &MainWindow::SatSortBtn_Azm_pressed);
+  connect(satSortButtons[3], &QPushButton::clicked, this, &MainWindow::SatSortBtn_CNo_pressed);
+}
+
+void MainWindow::ConnectActions()
+{
+  const std::pair<QAction *, void (MainWindow::*)()> actions[] = {
+      {ui->actionNew_GPS_Data_Log, &MainWindow::actionNew_GPS_Data_Log_triggered},
+      {ui->actionOpen_GPS_Data_Log, &MainWindow::actionOpen_GPS_Data_Log_triggered},
+      {ui->actionClose_GPS_Data_Log, &MainWindow::actionClose_GPS_Data_Log_triggered},
+      {ui->actionNew_TIC_Data_Log, &MainWindow::actionNew_TIC_Data_Log_triggered},
+      {ui->actionOpen_TIC_Data_Log, &MainWindow::actionOpen_TIC_Data_Log_triggered},
+      {ui->actionClose_TIC_Data_Log, &MainWindow::actionClose_TIC_Data_Log_triggered},
+      {ui->actionExit, &MainWindow::actionExit_triggered},
+      {ui->actionCopy, &MainWindow::actionCopy_triggered},
+      {ui->actionSet_GPS_Receiver_Interface, &MainWindow::actionSet_GPS_Receiver_Interface_triggered},
+      {ui->actionSet_TIC_Interface, &MainWindow::actionSet_TIC_Interface_triggered},
+      {ui->actionToolbar, &MainWindow::actionToolbar_triggered},
+      {ui->actionView_Satellite_Az_El_Chart, &MainWindow::actionView_Satellite_Az_El_Chart_triggered},
+      {ui->actionGps_Raw_Data, &MainWindow::actionGps_Raw_Data_triggered},
+      {ui->actionReceiver_ID_Message, &MainWindow::actionReceiver_ID_Message_triggered},
+      {ui->actionGps_Data_Both, &MainWindow::actionGps_Data_Both_triggered},
+      {ui->actionTic_Raw_Data, &MainWindow::actionTic_Raw_Data_triggered},
+      {ui->actionTic_Processed_Data, &MainWindow::actionTic_Processed_Data_triggered},
+      {ui->actiondegrees_dd_ddd, &MainWindow::actiondegrees_dd_ddd_triggered},
+      {ui->actiondegrees_minutes_dd_mm_mmm, &MainWindow::actiondegrees_minutes_dd_mm_mmm_triggered},
+      {ui->actiondegrees_minutes_seconds_dd_mm_ss_sss, &MainWindow::actiondegrees_minutes_seconds_dd_mm_ss_sss_triggered},
+      {ui->actionSoundAll, &MainWindow::actionSoundAll_triggered},
+      {ui->actionSoundOutOfLockOnly, &MainWindow::actionSoundOutOfLockOnly_triggered},
+      {ui->actionSoundClockTicksOnly, &MainWindow::actionSoundClockTicksOnly_triggered},
+      {ui->actionSoundNone, &MainWindow::actionSoundNone_triggered},
+      {ui->actionSet_PC_Clock, &MainWindow::actionSet_PC_Clock_triggered},
+      {ui->actionfrom_Average, &MainWindow::actionfrom_Average_triggered},
+      {ui->actionfrom_Current, &MainWindow::actionfrom_Current_triggered},
+      {ui->actionManual_Entry, &MainWindow::actionManual_Entry_triggered},
+      {ui->actionSet_Timing_Parameters, &MainWindow::actionSet_Timing_Parameters_triggered},
+      {ui->actionAveraging_Parameters, &MainWindow::actionAveraging_Parameters_triggered},
+      {ui->actionSet_GPS_Receiver_Parameters, &MainWindow::actionSet_GPS_Receiver_Parameters_triggered},
+      {ui->actionManual_GPS_Receiver_Commands, &MainWindow::actionManual_GPS_Receiver_Commands_triggered},
+      {ui->actionInitiate_GPS_Receiver_Self_Test, &MainWindow::actionInitiate_GPS_Receiver_Self_Test_triggered},
+      {ui->actionInitiate_GPS_Receiver_Self_Survey, &MainWindow::actionInitiate_GPS_Receiver_Self_Survey_triggered},
+      {ui->actionManual_Satellite_Select, &MainWindow::actionManual_Satellite_Select_triggered},
+      {ui->actionSend_new_firmware_to_GPS_Rx, &MainWindow::actionSend_new_firmware_to_GPS_Rx_triggered},
+      {ui->actionDisable, &MainWindow::actionDisable_triggered},
+      {ui->actionSNTP_Server_RFC_2030, &MainWindow::actionSNTP_Server_RFC_2030_triggered},
+      {ui->actionUDP_IP_Server_RFC_868, &MainWindow::actionUDP_IP_Server_RFC_868_triggered},
+      {ui->actionUTC, &MainWindow::actionUTC_triggered},
+      {ui->actionPC, &MainWindow::actionPC_triggered},
+      {ui->actionGMST, &MainWindow::actionGMST_triggered},
+      {ui->actionLMST, &MainWindow::actionLMST_triggered},
+      {ui->actionMJD, &MainWindow::actionMJD_triggered},
+      {ui->actionPC_U, &MainWindow::actionPC_U_triggered},
+      {ui->actionTIC, &MainWindow::actionTIC_triggered},
+      {ui->actionTIC_Raw, &MainWindow::actionTIC_Raw_triggered},
+      {ui->actionHelp_Topics, &MainWindow::actionHelp_Topics_triggered},
+      {ui->actionAbout, &MainWindow::actionAbout_triggered},
+      {ui->actionCheck_for_Updates, &MainWindow::actionCheck_for_Updates_triggered},
+  };
+  for (const auto &entry : actions)
+    connect(entry.first, &QAction::triggered, this, entry.second);
+}
+
+// ---------------------------------------------------------------------------
+// Start-up detection
+
+void MainWindow::ShowAndDetectReceiver()
+{
+  QApplication::setOverrideCursor(Qt::ArrowCursor);
+  show();
+  if (!state.closing)
+    DetectGpsReceiver();
+}
+
+void MainWindow::DetectGpsReceiver()
+{
+  ui->actionSend_new_firmware_to_GPS_Rx->setEnabled(false);
+
+  bool found = InitializeGpsReceiver();
+  if (state.closing)
+    return;
+  if (found) {
+    RateChangeNewBaud = 0;
+    RateChangeOldBaud = 0;
+    return;
+  }
+  for (int attempt = 2; attempt <= 3 && !found && !state.closing; ++attempt) {
+    receiverStatusLabel->setText(tr(DetectionTexts::Retrying).arg(attempt));
+    found = InitializeGpsReceiver();
+  }
+  if (state.closing)
+    return;
+  if (!found && RateChangeNewBaud != 0) {
+    if (RevertReceiverBaudRate())
+      found = InitializeGpsReceiver();
+  }
+  RateChangeNewBaud = 0;
+  RateChangeOldBaud = 0;
+  if (found || state.closing)
+    return;
+
+  ui->actionSend_new_firmware_to_GPS_Rx->setEnabled(true);
+  messageBoxes->Warning(this, tr(DetectionTexts::NotFoundTitle), tr(DetectionTexts::NotFoundText));
+}
+
+bool MainWindow::InitializeGpsReceiver()
+{
+  if (state.closing)
+    return false;
+  state.setupInProgress = true;
+  state.utcOffsetSeconds = 0;
+  state.leapSecondPending = -1;
+  state.dgpsInputState = 0;
+  // No search or set-up yet: the port runs in the stored mode and its
+  // messages are let through.
+  state.setupInProgress = false;
+  return false;
+}
+
+bool MainWindow::RevertReceiverBaudRate()
+{
+  receiverStatusLabel->setText(tr(DetectionTexts::Reverting));
+  return false;
+}
+
+void MainWindow::ApplyTimingParameters() {}
+void MainWindow::ApplyReceiverParameters() {}
+void MainWindow::ApplyReceiverParametersInNmeaMode() {}
+
+void MainWindow::ClearReceiverId()
+{
+  receiverIdentity.firmwareVersionText.clear();
+}
+
+bool MainWindow::SendGpsCmdAndWait(QByteArray command)
+{
+  if (state.closing)
+    return false;
+  SendGpsRxCommand(command);
+  return false;
+}
+
+void MainWindow::WaitForResponse() {}
+
+bool MainWindow::AppendOncoreChecksum(QByteArray &message)
+{
+  return ::AppendOncoreChecksum(message);
+}
+
+bool MainWindow::AppendNmeaChecksum(QByteArray &sentence)
+{
+  return ::AppendNmeaChecksum(sentence);
+}
+
+bool MainWindow::AppendUbxChecksum(QByteArray &frame)
+{
+  return ::AppendUbxChecksum(frame);
+}
+
+void MainWindow::SendGpsRxCommand(QByteArray command)
+{
+  if (command.startsWith('$'))
+    ::AppendNmeaChecksum(command);
+  else if (command.startsWith("\xB5\x62"))
+    ::AppendUbxChecksum(command);
+  else if (command.startsWith('@'))
+    ::AppendOncoreChecksum(command);
+  emit sendGpsMessage(command);
+  appendPlainText_to_RawDataDialog_and_Log(QStringLiteral("<- ") + QString::fromLatin1(command));
+}
+
+// ---------------------------------------------------------------------------
+// Messages, ticks and counter lines
+
+void MainWindow::OnNewGpsText(QByteArray message)
+{
+  if (message == QByteArray(PpsMarker)) {
+    appendPlainText_to_RawDataDialog_and_Log(QString::fromUtf8(message));
+    return;
+  }
+  if (state.closing || state.setupInProgress)
+    return;
+  switch (CurrentGpsMode) {
+  case GpsModeMotorolaNmea:
+  case GpsModeMotorolaBinary:
+  case GpsModeMotorolaBinaryRxOnly:
+  case GpsModeGenericNmea:
+  case GpsModeUbloxUbx:
+  case GpsModeUbloxNmea:
+    appendPlainText_to_RawDataDialog_and_Log(QStringLiteral("?  ") + QString::fromUtf8(message));
+    break;
+  default:
+    break;
+  }
+}
+
+void MainWindow::appendPlainText_to_RawDataDialog_and_Log(QString text)
+{
+  if (gpsRawDataDialog)
+    gpsRawDataDialog->AppendText(text);
+  if (gpsLogTypeDialog && gpsLogTypeDialog->GpsLogType == 0)
+    WriteGpsLog(text);
+}
+
+void MainWindow::OnClockTick()
+{
+  if (state.setupInProgress)
+    return;
+  state.tickPending = true;
+  state.zdaTickPending = true;
+  state.rmcTickPending = true;
+  state.zdaThisSecond = false;
+  state.messageDroveClock = false;
+  heartbeatLabel->setPixmap(heartbeatOnIcon);
+  QTimer::singleShot(300, this, &MainWindow::ResetHeartbeat);
+}
+
+void MainWindow::ResetHeartbeat()
+{
+  heartbeatLabel->setPixmap(heartbeatOffIcon);
+}
+
+void MainWindow::OnNewTicText(QByteArray line)
+{
+  if (!state.closing)
+    ProcessTicLine(line);
+}
+
+void MainWindow::showErrorMessageBox(QString text)
+{
+  messageBoxes->Warning(nullptr, QString(), text);
+}
+
+void MainWindow::ProcessTicLine(QByteArray line)
+{
+  Q_UNUSED(line);
+}
+
+void MainWindow::OnTelnetCommand(QByteArray command)
+{
+  Q_UNUSED(command);
+}
+
+// ---------------------------------------------------------------------------
+// PC clock, logs, display, updates (filled in by their own parts)
+
+void MainWindow::SyncPcClock() {}
+void MainWindow::LoadPcClockSettings() {}
+
+void MainWindow::WriteGpsLog(const QString &text)
+{
+  if (text.isEmpty() || !gpsLogFile.isOpen())
+    return;
+  gpsLogFile.write(text.toUtf8() + '\n');
+}
+
+void MainWindow::WriteBinaryGpsLog(const QByteArray &message)
+{
+  Q_UNUSED(message);
+}
+
+void MainWindow::WriteTicLog(const QString &text)
+{
+  Q_UNUSED(text);
+}
+
+bool MainWindow::CloseGpsLogFile(bool withoutAsking)
+{
+  Q_UNUSED(withoutAsking);
+  if (!gpsLogFile.isOpen())
+    return false;
+  gpsLogFile.close();
+  return true;
+}
+
+bool MainWindow::CloseTicLogFiles(bool withoutAsking)
+{
+  Q_UNUSED(withoutAsking);
+  if (!ticCombinedLogFile.isOpen())
+    return false;
+  for (int i = 0; i < TicPortCount; ++i) {
+    ticTimeLogFiles[i].close();
+    ticAverageLogFiles[i].close();
+  }
+  ticCombinedLogFile.close();
+  return true;
+}
+
+bool MainWindow::OpenGpsLogFile(int mode)
+{
+  Q_UNUSED(mode);
+  return false;
+}
+
+bool MainWindow::OpenTicLogFiles(int mode)
+{
+  Q_UNUSED(mode);
+  return false;
+}
+
+bool MainWindow::FlushLogFiles()
+{
+  if (!ticCombinedLogFile.isOpen())
+    return false;
+  for (int i = 0; i < TicPortCount; ++i) {
+    if (ticTimeLogFiles[i].isOpen())
+      ticTimeLogFiles[i].flush();
+    if (ticAverageLogFiles[i].isOpen())
+      ticAverageLogFiles[i].flush();
+  }
+  ticCombinedLogFile.flush();
+  return true;
+}
+
+void MainWindow::GpsDataLogFileDialog(bool newLog)
+{
+  Q_UNUSED(newLog);
+}
+
+void MainWindow::TicDataLogFileDialog(bool newLog)
+{
+  Q_UNUSED(newLog);
+}
+
+void MainWindow::UpdateClockDisplay() {}
+void MainWindow::UpdateSatelliteTable() {}
+
+void MainWindow::UpdateSatSortButtons(int column)
+{
+  if (column < 0 || column > 3)
+    return;
+  if (SatelliteSortMode < 0 || SatelliteSortMode > 3) {
+    satSortButtons[column]->setStyleSheet(SortButtonSelected);
+    SatelliteSortMode = column;
+  } else if (SatelliteSortMode == column) {
+    satSortButtons[column]->setStyleSheet(SortButtonPlain);
+    SatelliteSortMode = 4;
+  } else {
+    satSortButtons[SatelliteSortMode]->setStyleSheet(SortButtonPlain);
+    satSortButtons[column]->setStyleSheet(SortButtonSelected);
+    SatelliteSortMode = column;
+  }
+  QSettings settings;
+  settings.setValue(MainWindowKeys::SatelliteSortMode, SatelliteSortMode);
+}
+
+void MainWindow::SatSortBtn_PRN_pressed() { UpdateSatSortButtons(0); }
+void MainWindow::SatSortBtn_El_pressed() { UpdateSatSortButtons(1); }
+void MainWindow::SatSortBtn_Azm_pressed() { UpdateSatSortButtons(2); }
+void MainWindow::SatSortBtn_CNo_pressed() { UpdateSatSortButtons(3); }
+
+void MainWindow::AutoCheckForUpdates()
+{
+  if (UpdateCheck::autoCheck() && UpdateCheck::isCheckDue())
+    StartUpdateCheck(false);
+}
+
+void MainWindow::StartUpdateCheck(bool interactive)
+{
+  if (updateCheck)
+    return;
+  updateCheckInteractive = interactive;
+}
+
+// ---------------------------------------------------------------------------
+// Service slots
+
+void MainWindow::setDefaultStatusTipText(const QString &message)
+{
+  if (message.isEmpty())
+    ui->statusBar->showMessage(tr("For Help, press F1"));
+}
+
+void MainWindow::actionHelp_Topics_triggered()
+{
+  if (!helpWindow)
+    helpWindow = new HelpWindow(this);
+  helpWindow->showPage(QString());
+}
+
+void MainWindow::TelnetLinkInterface()
+{
+  if (!telnetLink)
+    telnetLink = new TelnetLink(this);
+  if (!telnetLink->exec())
+    return;
+  if (telnetLink->telnetActivate) {
+    if (!telnetServer)
+      telnetServer = new TelnetTcpServer(nullptr);
+    disconnect(telnetServer, &TelnetTcpServer::sendTelnetCommand, this, &MainWindow::OnTelnetCommand);
+    telnetServer->StartServer(telnetLink->telnetServerPort);
+    connect(telnetServer, &TelnetTcpServer::sendTelnetCommand, this, &MainWindow::OnTelnetCommand);
+  } else if (telnetServer) {
+    disconnect(telnetServer, &TelnetTcpServer::sendTelnetCommand, this, &MainWindow::OnTelnetCommand);
+    delete telnetServer;
+    telnetServer = nullptr;
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Settings and shut-down
+
+void MainWindow::ReadSettings()
+{
+  QSettings settings;
+  if (settings.contains(MainWindowKeys::Geometry))
+    restoreGeometry(settings.value(MainWindowKeys::Geometry).toByteArray());
+  if (settings.contains(MainWindowKeys::WindowState))
+    restoreState(settings.value(MainWindowKeys::WindowState).toByteArray(), 0);
+
+  ClockDisplayMode = ReadIntSetting(settings, MainWindowKeys::ClockDisplay, 0, 0, 7);
+  QAction *const clockActions[] = {ui->actionUTC, ui->actionPC, ui->actionLMST, ui->actionGMST,
+                                   ui->actionMJD, ui->actionPC_U, ui->actionTIC, ui->actionTIC_Raw};
+  clockActions[ClockDisplayMode]->setChecked(true);
+
+  navDataFormat = ReadIntSetting(settings, MainWindowKeys::NavigationDataFormat, 0, 0, 2);
+  QAction *const formatActions[] = {ui->actiondegrees_dd_ddd, ui->actiondegrees_minutes_dd_mm_mmm,
+                                    ui->actiondegrees_minutes_seconds_dd_mm_ss_sss};
+  formatActions[navDataFormat]->setChecked(true);
+  if (referenceLocationDialog)
+    referenceLocationDialog->SetLatLonFormat(navDataFormat);
+
+  double latitude = 0.0, longitude = 0.0, gpsAltitude = 0.0, mslAltitude = 0.0;
+  if (gpsNavDialog)
+    gpsNavDialog->GetReferenceLocation(latitude, longitude, gpsAltitude, mslAltitude);
+  state.displayCopy.SetLocation(latitude, longitude);
+  state.receiverTime.SetLocation(latitude, longitude);
+
+  const bool toolbarVisible = ReadBoolSetting(settings, MainWindowKeys::ToolbarVisible, true);
+  ui->actionToolbar->setChecked(toolbarVisible);
+  ui->toolBar->setVisible(toolbarVisible);
+
+  SatelliteSortMode = ReadIntSetting(settings, MainWindowKeys::SatelliteSortMode, 4, 0, 4);
+
+  soundOn = ReadBoolSetting(settings, MainWindowKeys::Sound, true);
+  soundOutOfLockOn = ReadBoolSetting(settings, MainWindowKeys::SoundOutOfLock, true);
+  if (soundOn && soundOutOfLockOn)
+    ui->actionSoundAll->setChecked(true);
+  else if (soundOn)
+    ui->actionSoundClockTicksOnly->setChecked(true);
+  else if (soundOutOfLockOn)
+    ui->actionSoundOutOfLockOnly->setChecked(true);
+  else
+    ui->actionSoundNone->setChecked(true);
+}
+
+void MainWindow::WriteSettings()
+{
+  QSettings settings;
+  settings.setValue(MainWindowKeys::Geometry, saveGeometry());
+  settings.setValue(MainWindowKeys::WindowState, saveState(0));
+}
+
+void MainWindow::StopPorts()
+{
+  gpsPort.stopGpsSerialPort();
+  for (TicSerialPortThread &port : ticPorts)
+    port.stopTicSerialPort();
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+  state.closing = true;
+  WriteSettings();
+  StopPorts();
+  for (QObject *child : children()) {
+    auto *widget = qobject_cast<QWidget *>(child);
+    if (widget && widget->isWindow())
+      widget->close();
+  }
+  QMainWindow::closeEvent(event);
+}
+
+// ---------------------------------------------------------------------------
+// Menu actions
+
+void MainWindow::actionExit_triggered()
+{
+  QCoreApplication::quit();
+}
+
+void MainWindow::actionToolbar_triggered()
+{
+  const bool visible = ui->actionToolbar->isChecked();
+  QSettings settings;
+  settings.setValue(MainWindowKeys::ToolbarVisible, visible);
+  ui->toolBar->setVisible(visible);
+}
+
+void MainWindow::SetClockDisplayMode(int mode)
+{
+  ClockDisplayMode = mode;
+  QSettings settings;
+  settings.setValue(MainWindowKeys::ClockDisplay, mode);
+  ui->ClockDisplay->setText(QString());
+}
+
+void MainWindow::actionUTC_triggered() { SetClockDisplayMode(0); }
+void MainWindow::actionPC_triggered() { SetClockDisplayMode(1); }
+void MainWindow::actionLMST_triggered() { SetClockDisplayMode(2); }
+void MainWindow::actionGMST_triggered() { SetClockDisplayMode(3); }
+void MainWindow::actionMJD_triggered() { SetClockDisplayMode(4); }
+void MainWindow::actionPC_U_triggered() { SetClockDisplayMode(5); }
+void MainWindow::actionTIC_triggered() { SetClockDisplayMode(6); }
+void MainWindow::actionTIC_Raw_triggered() { SetClockDisplayMode(7); }
+
+void MainWindow::SetNavDataFormat(int format)
+{
+  navDataFormat = format;
+  if (referenceLocationDialog)
+    referenceLocationDialog->SetLatLonFormat(format);
+  QSettings settings;
+  settings.setValue(MainWindowKeys::NavigationDataFormat, format);
+}
+
+void MainWindow::actiondegrees_dd_ddd_triggered() { SetNavDataFormat(0); }
+void MainWindow::actiondegrees_minutes_dd_mm_mmm_triggered() { SetNavDataFormat(1); }
+void MainWindow::actiondegrees_minutes_seconds_dd_mm_ss_sss_triggered() { SetNavDataFormat(2); }
+
+void MainWindow::SetSounds(bool ticks, bool outOfLock)
+{
+  soundOn = ticks;
+  soundOutOfLockOn = outOfLock;
+  QSettings settings;
+  settings.setValue(MainWindowKeys::Sound, soundOn);
+  settings.setValue(MainWindowKeys::SoundOutOfLock, soundOutOfLockOn);
+}
+
+void MainWindow::actionSoundAll_triggered() { SetSounds(true, true); }
+void MainWindow::actionSoundOutOfLockOnly_triggered() { SetSounds(false, true); }
+void MainWindow::actionSoundClockTicksOnly_triggered() { SetSounds(true, false); }
+void MainWindow::actionSoundNone_triggered() { SetSounds(false, false); }
+
+void MainWindow::actionCheck_for_Updates_triggered()
+{
+  StartUpdateCheck(true);
+}
+
+void MainWindow::actionNew_GPS_Data_Log_triggered() {}
+void MainWindow::actionOpen_GPS_Data_Log_triggered() {}
+void MainWindow::actionClose_GPS_Data_Log_triggered() {}
+void MainWindow::actionNew_TIC_Data_Log_triggered() {}
+void MainWindow::actionOpen_TIC_Data_Log_triggered() {}
+void MainWindow::actionClose_TIC_Data_Log_triggered() {}
+void MainWindow::actionCopy_triggered() {}
+void MainWindow::actionSet_GPS_Receiver_Interface_triggered() {}
+void MainWindow::actionSet_TIC_Interface_triggered() {}
+void MainWindow::actionView_Satellite_Az_El_Chart_triggered() {}
+void MainWindow::actionGps_Raw_Data_triggered() {}
+void MainWindow::actionReceiver_ID_Message_triggered() {}
+void MainWindow::actionGps_Data_Both_triggered() {}
+void MainWindow::actionTic_Raw_Data_triggered() {}
+void MainWindow::actionTic_Processed_Data_triggered() {}
+void MainWindow::actionSet_PC_Clock_triggered() {}
+void MainWindow::actionfrom_Average_triggered() {}
+void MainWindow::actionfrom_Current_triggered() {}
+void MainWindow::actionManual_Entry_triggered() {}
+void MainWindow::actionSet_Timing_Parameters_triggered() {}
+void MainWindow::actionAveraging_Parameters_triggered() {}
+void MainWindow::actionSet_GPS_Receiver_Parameters_triggered() {}
+void MainWindow::actionManual_GPS_Receiver_Commands_triggered() {}
+void MainWindow::actionInitiate_GPS_Receiver_Self_Test_triggered() {}
+void MainWindow::actionInitiate_GPS_Receiver_Self_Survey_triggered() {}
+void MainWindow::actionManual_Satellite_Select_triggered() {}
+void MainWindow::actionSend_new_firmware_to_GPS_Rx_triggered() {}
+void MainWindow::actionDisable_triggered() {}
+void MainWindow::actionSNTP_Server_RFC_2030_triggered() {}
+void MainWindow::actionUDP_IP_Server_RFC_868_triggered() {}
+void MainWindow::actionAbout_triggered() {}

@@ -1,0 +1,374 @@
+#pragma once
+// The one main window: it owns the receiver and counter ports, the dialogs,
+// the log files and the shared receiver state, wires them together and
+// delegates. Protocol work lives in the parts it owns.
+
+#include "app/core/GpsDateTime.h"
+#include "app/core/ReceiverState.h"
+#include "app/core/SatelliteRecord.h"
+#include "app/core/TraimSetup.h"
+#include "receiver/GpsSerialPortThread.h"
+#include "tic/TicSerialPortThread.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QFile>
+#include <QMainWindow>
+#include <QPixmap>
+#include <QString>
+#include <QVersionNumber>
+
+class AboutBox;
+class GpsLogTypeDialog;
+class GpsNavDialog;
+class GpsPortDialog;
+class GpsRawDataDialog;
+class GpsRxDialog;
+class GpsRxIdDialog;
+class HelpWindow;
+class ManualCommandDialog;
+class MessageBoxes;
+class QActionGroup;
+class QCloseEvent;
+class QLabel;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QSoundEffect;
+class ReferenceLocationDialog;
+class SatAzElChartDialog;
+class SatelliteSelect;
+class SetPcClockDialog;
+class TelnetLink;
+class TelnetTcpServer;
+class TicFileDialog;
+class TicPortDialog;
+class TicProcessedDataDialog;
+class TicRawDataDialog;
+class TimingDialog;
+class UpdateCheck;
+
+namespace Ui {
+class MainWindow;
+}
+
+// The settings group of the main window and its keys.
+namespace MainWindowKeys {
+inline constexpr char Geometry[] = "MainWindow/geometry";
+inline constexpr char WindowState[] = "MainWindow/windowState";
+inline constexpr char ClockDisplay[] = "MainWindow/ClockDisplay";
+inline constexpr char NavigationDataFormat[] = "MainWindow/Navigation Data Format";
+inline constexpr char ToolbarVisible[] = "MainWindow/Toolbar Visible";
+inline constexpr char SatelliteSortMode[] = "MainWindow/Satellite Sort Mode";
+inline constexpr char Sound[] = "MainWindow/Sound";
+inline constexpr char SoundOutOfLock[] = "MainWindow/Sound OOL";
+}  // namespace MainWindowKeys
+
+// The texts of the start-up receiver search.
+namespace DetectionTexts {
+inline constexpr char Retrying[] = "GPS receiver not found - retrying (attempt %1 of 3)...";
+inline constexpr char Reverting[] = "GPS receiver not found - returning it to the previous rate...";
+inline constexpr char NotFoundTitle[] = "GPS Receiver not found";
+inline constexpr char NotFoundText[] =
+    "Go to the menu and select Edit/Set Serial Port. There you can select a different serial "
+    "port, and/or select a different receiver type.";
+}  // namespace DetectionTexts
+
+class MainWindow : public QMainWindow {
+  Q_OBJECT
+
+public:
+  static constexpr int TicPortCount = 8;
+
+  explicit MainWindow(QWidget *parent = nullptr);
+  ~MainWindow() override;
+
+  // Shows the window and, unless it is already closing, searches for the
+  // receiver.
+  void ShowAndDetectReceiver();
+  // Up to three searches, one more at the previous data rate after a rate
+  // change, and a warning when the receiver stays silent.
+  void DetectGpsReceiver();
+
+  // Message boxes go through this object (not owned; the interactive one by
+  // default). Tests put in one that answers by itself.
+  void SetMessageBoxes(MessageBoxes *boxes);
+  MessageBoxes &Boxes() const { return *messageBoxes; }
+
+  // --- Receiver detection and set-up ---
+  // Search, identify and set up the receiver of the current mode; true when
+  // it answered. Virtual so that a test can stand in for the receiver.
+  virtual bool InitializeGpsReceiver();
+  // Sends the receiver back to the data rate before the last change and
+  // probes it; true when it answered.
+  virtual bool RevertReceiverBaudRate();
+  void ApplyTimingParameters();
+  void ApplyReceiverParameters();
+  void ApplyReceiverParametersInNmeaMode();
+  void ClearReceiverId();
+  bool SendGpsCmdAndWait(QByteArray command);
+  void WaitForResponse();
+  static bool AppendOncoreChecksum(QByteArray &message);
+  static bool AppendNmeaChecksum(QByteArray &sentence);
+  static bool AppendUbxChecksum(QByteArray &frame);
+
+  // --- PC clock ---
+  void SyncPcClock();
+  void LoadPcClockSettings();
+
+  // --- Logs ---
+  void WriteGpsLog(const QString &text);
+  void WriteBinaryGpsLog(const QByteArray &message);
+  void WriteTicLog(const QString &text);
+  bool CloseGpsLogFile(bool withoutAsking);
+  bool CloseTicLogFiles(bool withoutAsking);
+  bool OpenGpsLogFile(int mode);
+  bool OpenTicLogFiles(int mode);
+  bool FlushLogFiles();
+  void GpsDataLogFileDialog(bool newLog);
+  void TicDataLogFileDialog(bool newLog);
+
+  // --- Counters ---
+  void ProcessTicLine(QByteArray line);
+
+  // --- Display ---
+  void UpdateClockDisplay();
+  void UpdateSatelliteTable();
+  void UpdateSatSortButtons(int column);
+
+  // --- Updates ---
+  void AutoCheckForUpdates();
+  void StartUpdateCheck(bool interactive);
+
+  // --- Settings ---
+  void ReadSettings();
+  void WriteSettings();
+
+  // Read access for the parts that share the window's state, and for tests.
+  ReceiverState &State() { return state; }
+  Ui::MainWindow *Form() const { return ui; }
+  GpsSerialPortThread &ReceiverPort() { return gpsPort; }
+  TicSerialPortThread &TicPort(int port) { return ticPorts[port - 1]; }
+  QLabel *ReceiverStatusLabel() const { return receiverStatusLabel; }
+  TelnetTcpServer *RemoteServer() const { return telnetServer; }
+  HelpWindow *Help() const { return helpWindow; }
+  GpsRawDataDialog *RawDataDialog() const { return gpsRawDataDialog; }
+  GpsPortDialog *PortDialog() const { return gpsPortDialog; }
+  TelnetLink *RemoteLinkDialog() const { return telnetLink; }
+  int ClockDisplayModeSetting() const { return ClockDisplayMode; }
+  int NavDataFormat() const { return navDataFormat; }
+  int SatelliteSortModeSetting() const { return SatelliteSortMode; }
+  bool SoundOn() const { return soundOn; }
+  bool SoundOutOfLockOn() const { return soundOutOfLockOn; }
+  int PpsSignalChoice() const { return ppsSignal; }
+  const QVersionNumber &Version() const { return version; }
+
+  // The data rates after and before the last port change; 0 when none.
+  int RateChangeNewBaud = 0;
+  int RateChangeOldBaud = 0;
+
+  TraimSetup traimSetup;
+
+signals:
+  void window_loaded();
+  void sendGpsMessage(QByteArray message);
+  void startGpsSerialPort(bool start);
+  void startTicSerialPort1(int port);
+  void startTicSerialPort2(int port);
+  void startTicSerialPort3(int port);
+  void startTicSerialPort4(int port);
+  void startTicSerialPort5(int port);
+  void startTicSerialPort6(int port);
+  void startTicSerialPort7(int port);
+  void startTicSerialPort8(int port);
+
+public slots:
+  void setDefaultStatusTipText(const QString &message);
+  void TelnetLinkInterface();
+  void OnNewGpsText(QByteArray message);
+  void OnClockTick();
+  void OnNewTicText(QByteArray line);
+  void showErrorMessageBox(QString text);
+  void appendPlainText_to_RawDataDialog_and_Log(QString text);
+  void SendGpsRxCommand(QByteArray command);
+  void OnTelnetCommand(QByteArray command);
+  void ResetHeartbeat();
+
+  void SatSortBtn_PRN_pressed();
+  void SatSortBtn_El_pressed();
+  void SatSortBtn_Azm_pressed();
+  void SatSortBtn_CNo_pressed();
+
+  // Menu actions.
+  void actionNew_GPS_Data_Log_triggered();
+  void actionOpen_GPS_Data_Log_triggered();
+  void actionClose_GPS_Data_Log_triggered();
+  void actionNew_TIC_Data_Log_triggered();
+  void actionOpen_TIC_Data_Log_triggered();
+  void actionClose_TIC_Data_Log_triggered();
+  void actionExit_triggered();
+  void actionCopy_triggered();
+  void actionSet_GPS_Receiver_Interface_triggered();
+  void actionSet_TIC_Interface_triggered();
+  void actionToolbar_triggered();
+  void actionView_Satellite_Az_El_Chart_triggered();
+  void actionGps_Raw_Data_triggered();
+  void actionReceiver_ID_Message_triggered();
+  void actionGps_Data_Both_triggered();
+  void actionTic_Raw_Data_triggered();
+  void actionTic_Processed_Data_triggered();
+  void actiondegrees_dd_ddd_triggered();
+  void actiondegrees_minutes_dd_mm_mmm_triggered();
+  void actiondegrees_minutes_seconds_dd_mm_ss_sss_triggered();
+  void actionSoundAll_triggered();
+  void actionSoundOutOfLockOnly_triggered();
+  void actionSoundClockTicksOnly_triggered();
+  void actionSoundNone_triggered();
+  void actionSet_PC_Clock_triggered();
+  void actionfrom_Average_triggered();
+  void actionfrom_Current_triggered();
+  void actionManual_Entry_triggered();
+  void actionSet_Timing_Parameters_triggered();
+  void actionAveraging_Parameters_triggered();
+  void actionSet_GPS_Receiver_Parameters_triggered();
+  void actionManual_GPS_Receiver_Commands_triggered();
+  void actionInitiate_GPS_Receiver_Self_Test_triggered();
+  void actionInitiate_GPS_Receiver_Self_Survey_triggered();
+  void actionManual_Satellite_Select_triggered();
+  void actionSend_new_firmware_to_GPS_Rx_triggered();
+  void actionDisable_triggered();
+  void actionSNTP_Server_RFC_2030_triggered();
+  void actionUDP_IP_Server_RFC_868_triggered();
+  void actionUTC_triggered();
+  void actionPC_triggered();
+  void actionGMST_triggered();
+  void actionLMST_triggered();
+  void actionMJD_triggered();
+  void actionPC_U_triggered();
+  void actionTIC_triggered();
+  void actionTIC_Raw_triggered();
+  void actionHelp_Topics_triggered();
+  void actionAbout_triggered();
+  void actionCheck_for_Updates_triggered();
+
+protected:
+  void closeEvent(QCloseEvent *event) override;
+
+private:
+  void BuildStatusBar();
+  void PrepareTables();
+  void ConnectActions();
+  void StopPorts();
+  QLabel *MakeStatusLabel(const QString &text, const QString &style);
+  void SetClockDisplayMode(int mode);
+  void SetNavDataFormat(int format);
+  void SetSounds(bool ticks, bool outOfLock);
+
+  Ui::MainWindow *ui;
+  HelpWindow *helpWindow = nullptr;
+
+  // The texts last written to the clock area, the position pieces and the
+  // receiver texts of the decoders.
+  QString clockText;
+  QString gpsDateText;
+  QString pcClockText;
+  QString siderealText;
+  QString positionPieces[4];
+  QString receiverModeText;
+  QString receiverStatusText;
+  QString visibleCountText;
+
+  QPushButton *satSortButtons[4] = {};
+  QProgressBar *satCnoBars[SatelliteTableRows] = {};
+
+  QLabel *antennaStatusLabel = nullptr;
+  QLabel *constellationLabel = nullptr;
+  QLabel *navStatusLabel = nullptr;
+  QLabel *ntpStatusLabel = nullptr;
+  QLabel *heartbeatLabel = nullptr;
+  QLabel *receiverStatusLabel = nullptr;
+
+  QPixmap heartbeatOffIcon;
+  QPixmap heartbeatOnIcon;
+  QPixmap ntpOffIcon;
+  QPixmap ntpOnIcon;
+
+  // The state the decoders, the command layer and the tick share.
+  ReceiverState state;
+
+  int ppsSignal = 0;  // 0 none, 1 DCD, 2 CTS, 3 DSR
+  bool ticStale[TicPortCount];
+  int ticTickCount[TicPortCount];
+  int navDataFormat = 0;
+
+  GpsSerialPortThread gpsPort;
+  TicSerialPortThread ticPorts[TicPortCount];
+  bool gpsPortStartArgument = false;
+
+  QPlainTextEdit *textEdit = nullptr;
+
+  GpsRawDataDialog *gpsRawDataDialog = nullptr;
+  TicRawDataDialog *ticRawDataDialog = nullptr;
+  TicProcessedDataDialog *ticProcessedDataDialog = nullptr;
+  GpsPortDialog *gpsPortDialog = nullptr;
+  GpsNavDialog *gpsNavDialog = nullptr;
+  GpsRxDialog *gpsRxDialog = nullptr;
+  TimingDialog *timingDialog = nullptr;
+  SetPcClockDialog *setPcClockDialog = nullptr;
+  SatAzElChartDialog *satAzElChartDialog = nullptr;
+  ReferenceLocationDialog *referenceLocationDialog = nullptr;
+  ManualCommandDialog *manualCommandDialog = nullptr;
+  GpsLogTypeDialog *gpsLogTypeDialog = nullptr;
+  GpsRxIdDialog *gpsRxIdDialog = nullptr;
+  SatelliteSelect *satelliteSelect = nullptr;
+  TelnetLink *telnetLink = nullptr;
+  TicPortDialog *ticPortDialog = nullptr;
+  TicFileDialog *ticFileDialog = nullptr;
+
+  QDateTime startTime;
+  // PC-clock bookkeeping, owned by the clock step.
+  QDateTime lastPcClockSet;
+  qint64 PcClockOffsetMs = 0;
+  bool ClockSetDone = false;
+
+  bool soundOn = true;
+  bool soundOutOfLockOn = true;
+  QSoundEffect *secondTick = nullptr;
+  QSoundEffect *minuteTick = nullptr;
+  QSoundEffect *warningTick = nullptr;
+
+  // What each satellite-table row 1..16 shows now.
+  SatelliteRecord rowCache[SatelliteTableRows];
+
+  int ClockDisplayMode = 0;  // 0 UTC, 1 PC, 2 LMST, 3 GMST, 4 MJD, 5 PC-U, 6 TIC, 7 TIC Raw
+  QActionGroup *clockDisplayGroup = nullptr;
+  QActionGroup *positionFormatGroup = nullptr;
+  QActionGroup *soundGroup = nullptr;
+
+  QFile gpsLogFile;
+  QFile ticTimeLogFiles[TicPortCount];
+  QFile ticAverageLogFiles[TicPortCount];
+  QFile ticCombinedLogFile;
+  int ticTimeTagFormat = 2;
+  int ticLogStyle = 1;
+  int ticTimeLogInterval = 1;
+  int ticAveragingPeriod = 300;
+
+  bool ticRawWindowOpened = false;
+  bool ticProcessedWindowOpened = false;
+
+  int SatelliteSortMode = 4;  // 0 PRN, 1 elevation, 2 azimuth, 3 C/No, 4 unsorted
+
+  int remoteTicTimeCount = 0;
+  int remoteTicAverageCount = 0;
+  QByteArray lastTicTimeLine;
+  QByteArray lastTicAverageLine;
+
+  TelnetTcpServer *telnetServer = nullptr;
+
+  UpdateCheck *updateCheck = nullptr;
+  bool updateCheckInteractive = false;
+
+  QVersionNumber version;
+  MessageBoxes *messageBoxes;
+};

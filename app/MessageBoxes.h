@@ -1,0 +1,33 @@
+#pragma once
+// Every message box of the main window goes through one MessageBoxes object,
+// so a test can answer the boxes instead of a person.
+
+#include <QMessageBox>
+#include <QString>
+
+struct MessageBoxRequest {
+  QWidget *parent = nullptr;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  QString title;
+  QString text;
+  QString informativeText;
+  QMessageBox::StandardButtons buttons = QMessageBox::Ok;
+  QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+};
+
+class MessageBoxes {
+public:
+  virtual ~MessageBoxes();
+
+  // Shows the box modally; returns the button that closed it.
+  virtual QMessageBox::StandardButton Show(const MessageBoxRequest &request);
+
+  // Shorthands for the usual shapes.
+  QMessageBox::StandardButton Warning(QWidget *parent, const QString &title, const QString &text);
+  QMessageBox::StandardButton Question(QWidget *parent, const QString &title, const QString &text,
+                                       QMessageBox::StandardButtons buttons,
+                                       QMessageBox::StandardButton defaultButton);
+
+  // The boxes that real people answer.
+  static MessageBoxes &Interactive();
+};

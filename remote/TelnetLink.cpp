@@ -1,0 +1,9 @@
+#include "remote/TelnetLink.h"
+
+TelnetLink::TelnetLink(QWidget *parent) : QDialog(parent)
+{
+  setObjectName(QStringLiteral("TelnetLink"));
+  setWindowTitle(tr("Remote Control Link"));
+}
+
+TelnetLink::~TelnetLink() = default;
