@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
@@ -103,6 +104,7 @@ private slots:
   void tkTextCarriesItsTrailer_data();
   void tkTextCarriesItsTrailer();
   void closeSavesGeometry();
+  void rendersOffscreen();
 };
 
 void TestManualCommand::showingFillsTheListAndSelectsTheFirstCommand()
@@ -365,6 +367,19 @@ void TestManualCommand::closeSavesGeometry()
   QVERIFY(!win.dialog->isVisible());
   QCOMPARE(win.dialog->result(), 1);
   QVERIFY(QSettings().contains("ManualCommandDialog/geometry"));
+}
+
+// The window drawn as the user sees it; RIDUDER_SCREENSHOT_DIR keeps the
+// picture for a look.
+void TestManualCommand::rendersOffscreen()
+{
+  Window win(25, GpsModeMotorolaBinary);
+  win.combo()->setCurrentIndex(win.combo()->findText("@@Ws"));
+  const QPixmap picture = win.dialog->grab();
+  QCOMPARE(picture.size() / picture.devicePixelRatio(), QSize(659, 175));
+  const QString dir = qEnvironmentVariable("RIDUDER_SCREENSHOT_DIR");
+  if (!dir.isEmpty())
+    QVERIFY(picture.save(dir + "/ManualCommandDialog.png"));
 }
 
 RIDUDER_TEST_MAIN(TestManualCommand)
