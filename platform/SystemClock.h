@@ -1,0 +1,103 @@
+#pragma once
+// Setting the PC clock: the privilege to do it, and the set itself. The
+// clock step asks SystemClock::Current(), which is the machine's clock
+// unless a test has put a FakeSystemClock in its place.
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+class FakeTimeSource;
+
+class SystemClock {
+public:
+  virtual ~SystemClock() = default;
+
+  // Whether this process may set the clock now; changes nothing.
+  virtual bool HasSetTimePrivilege() const = 0;
+  // Makes sure this process may set the clock. On failure returns false
+  // and, if error is given, the reason in words for the user.
+  virtual bool EnableSetTimePrivilege(QString *error = nullptr) = 0;
+  // Sets the clock. The date and time-of-day fields of time are taken as
+  // UTC, whatever its time spec says, milliseconds included.
+  virtual bool SetUtcTime(const QDateTime &time, QString *error = nullptr) = 0;
+
+  // The clock in force: the machine's, unless a test has put another in.
+  static SystemClock &Current();
+  // Puts clock in force (not owned); nullptr restores the machine's.
+  static void SetOverride(SystemClock *clock);
+
+protected:
+  SystemClock() = default;
+  SystemClock(const SystemClock &) = default;
+  SystemClock &operator=(const SystemClock &) = default;
+};
+
+// The machine's clock: CAP_SYS_TIME and clock_settime(CLOCK_REALTIME).
+class LinuxSystemClock : public SystemClock {
+public:
+  bool HasSetTimePrivilege() const override;
+  bool EnableSetTimePrivilege(QString *error = nullptr) override;
+  bool SetUtcTime(const QDateTime &time, QString *error = nullptr) override;
+
+  // From this call on, no LinuxSystemClock in this process sets the
+  // machine's clock: SetUtcTime fails with a text saying so. Test
+  // programs call it first thing, so no test can change the shared clock.
+  static void ForbidSetting();
+  static bool SettingForbidden();
+};
+
+// A clock for tests: records every set, can be told to refuse the
+// privilege or the set, and can move a FakeTimeSource as a real set would
+// move the PC clock.
+class FakeSystemClock : public SystemClock {
+public:
+  explicit FakeSystemClock(FakeTimeSource *pcClock = nullptr) : pcClock_(pcClock) {}
+
+  bool HasSetTimePrivilege() const override { return privilegeHeld_; }
+  bool EnableSetTimePrivilege(QString *error = nullptr) override;
+  bool SetUtcTime(const QDateTime &time, QString *error = nullptr) override;
+
+  // Every time asked for, failed ones included, in order, as UTC.
+  const QList<QDateTime> &RequestedTimes() const { return requested_; }
+  // Only the sets that succeeded.
+  const QList<QDateTime> &AppliedTimes() const { return applied_; }
+  int PrivilegeRequests() const { return privilegeRequests_; }
+  void ClearRecords();
+
+  void SetPrivilege(bool held, const QString &errorWhenMissing = QString());
+  // Makes every set fail with this text until ClearSetFailure().
+  void SetSetFailure(const QString &error);
+  void ClearSetFailure() { setFails_ = false; }
+  // A set lands this many ms late: the PC clock ends up that far behind
+  // the time asked for (negative: ahead).
+  void SetLatenessMs(qint64 ms) { latenessMs_ = ms; }
+
+private:
+  FakeTimeSource *pcClock_;
+  QList<QDateTime> requested_;
+  QList<QDateTime> applied_;
+  int privilegeRequests_ = 0;
+  bool privilegeHeld_ = true;
+  QString privilegeError_;
+  bool setFails_ = false;
+  QString setError_;
+  qint64 latenessMs_ = 0;
+};
+
+// Puts a clock in force for the life of this object, then restores the
+// one that was in force before.
+class ScopedSystemClockOverride {
+public:
+  explicit ScopedSystemClockOverride(SystemClock *clock);
+  ~ScopedSystemClockOverride();
+  ScopedSystemClockOverride(const ScopedSystemClockOverride &) = delete;
+  ScopedSystemClockOverride &operator=(const ScopedSystemClockOverride &) = delete;
+
+private:
+  SystemClock *previous_;
+};
+
+// The fields of time as a UTC date-time (whatever its time spec), or an
+// invalid one when time is invalid.
+QDateTime FieldsAsUtc(const QDateTime &time);
