@@ -1,0 +1,137 @@
+#pragma once
+// A simulated receiver on a pseudo-terminal, for tests and demonstrations.
+//
+// The program (or a QSerialPort in a test) opens slavePath() as its serial
+// port. The simulator replays a byte stream at a serial data rate, answers
+// the messages it receives from a table of request -> reply rules, and
+// records everything it received. It runs on the thread that owns it,
+// driven by socket notifiers and timers, so a test can run it in the same
+// event loop as the port that talks to it.
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+class QSocketNotifier;
+
+namespace riduder::sim {
+
+enum class MatchKind {
+  Prefix,  // the message begins with the request
+  Whole,   // the message is the request (its CR LF may be left out)
+};
+
+// What the receiver does when a rule matches.
+struct Reply {
+  QByteArray bytes;      // sent back; may be empty
+  int delayMs = 0;       // after the request's message is complete
+  int switchToRate = 0;  // when > 0: afterwards the receiver talks at this rate only
+};
+
+struct ScriptRule {
+  MatchKind match = MatchKind::Prefix;
+  QByteArray request;
+  Reply reply;
+};
+
+class ReceiverSimulator : public QObject {
+  Q_OBJECT
+public:
+  explicit ReceiverSimulator(QObject *parent = nullptr);
+  ~ReceiverSimulator() override;
+
+  // Opens a new pseudo-terminal in raw mode. False with a reason on failure.
+  bool open(QString *error = nullptr);
+  void close();
+  bool isOpen() const { return m_master >= 0; }
+  // The device the program opens, e.g. "/dev/pts/7"; empty when closed.
+  QString slavePath() const { return m_slavePath; }
+
+  // The data rate the program set on its end of the line (0 when unknown).
+  int lineRate() const;
+  // The rate the simulated receiver talks at. While it differs from
+  // lineRate() the receiver neither understands requests nor is heard:
+  // rules do not fire and replayed bytes are lost. 0 (the default) means
+  // any rate works.
+  void setReceiverRate(int bitsPerSecond) { m_receiverRate = bitsPerSecond; }
+  int receiverRate() const { return m_receiverRate; }
+
+  // Rules are tried in the order added; the first that matches a message
+  // fires. A message is what the program sent up to and including CR LF.
+  void addRule(const ScriptRule &rule) { m_rules.append(rule); }
+  void addRule(MatchKind match, const QByteArray &request, const QByteArray &reply, int delayMs = 0);
+  void clearRules() { m_rules.clear(); }
+  QList<ScriptRule> rules() const { return m_rules; }
+
+  // Replays `bytes` at dataRate bit/s (dataRate / 10 bytes per second), or
+  // as fast as the reader takes them when dataRate is 0. With `loop` the
+  // stream starts again at its end. Replies are slipped in between replayed
+  // messages, not inside one.
+  void startReplay(const QByteArray &bytes, int dataRate, bool loop = false);
+  void stopReplay();
+  bool isReplaying() const { return m_replaying; }
+
+  // Sends bytes at once, behind whatever is already waiting to go out.
+  void write(const QByteArray &bytes);
+  // Bytes not yet taken by the pseudo-terminal.
+  qint64 bytesToWrite() const { return m_out.size(); }
+
+  // Everything received since opening or the last clearReceived().
+  QByteArray received() const { return m_received; }
+  // The complete messages among them (each with its CR LF).
+  QList<QByteArray> receivedMessages() const { return m_messages; }
+  void clearReceived();
+
+signals:
+  void bytesReceived(const QByteArray &bytes);
+  void messageReceived(const QByteArray &message);
+  // A rule fired for `message`; its reply is on its way.
+  void answered(const QByteArray &message, const QByteArray &reply);
+  // A replay without loop has handed its last byte to the line.
+  void replayFinished();
+  // Reading or writing the line failed (the text names the call and cause).
+  void lineError(const QString &text);
+
+private:
+  void onReadable();
+  void onWritable();
+  void onReplayTick();
+  void handleMessage(const QByteArray &message);
+  void sendReply(const Reply &reply);
+  void feedReplay(qint64 count, bool deliver);
+  bool atMessageBoundary() const;
+  bool receiverHearsLine() const;
+  void pump();
+
+  int m_master = -1;
+  int m_slave = -1;  // held open so the master never reads EIO
+  QString m_slavePath;
+  quint64 m_generation = 0;  // bumped by close(); stale delayed replies check it
+  QSocketNotifier *m_readNotifier = nullptr;
+  QSocketNotifier *m_writeNotifier = nullptr;
+
+  QList<ScriptRule> m_rules;
+  int m_receiverRate = 0;
+
+  QByteArray m_out;
+  QByteArray m_pending;  // received bytes of the message not yet complete
+  QByteArray m_received;
+  QList<QByteArray> m_messages;
+
+  QByteArray m_replay;
+  qint64 m_replayPos = 0;
+  qint64 m_replaySent = 0;  // bytes whose time has come (paced mode)
+  int m_replayRate = 0;
+  bool m_replayLoop = false;
+  bool m_replaying = false;
+  bool m_finishPending = false;
+  QElapsedTimer m_replayClock;
+  QTimer m_replayTimer;
+  QList<QByteArray> m_heldReplies;  // waiting for a message boundary
+  QElapsedTimer m_heldSince;
+};
+
+}  // namespace riduder::sim
