@@ -1,5 +1,7 @@
 #include "TestMain.h"
 
+#include "platform/SystemClock.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -32,6 +34,8 @@ void PrepareTestEnvironment()
   if (qEnvironmentVariableIsEmpty("TZ"))
     qputenv("TZ", "UTC");
   tzset();
+  // Root holds CAP_SYS_TIME here: no test may ever step the real clock.
+  LinuxSystemClock::ForbidSetting();
 }
 
 QString CaptureDir()
