@@ -134,9 +134,19 @@ void UbxNmeaFramer::Process(QByteArrayView chunk, bool nmeaOnly, FramerSink &sin
         m_pending = data.sliced(start).toByteArray();
       return;
     case Candidate::Bad:
-      // A frame may begin inside a false UBX start; a failed sentence is
+      // A frame may begin inside a false UBX start, or inside text that a
+      // frame's binary bytes broke off; a failed sentence is otherwise
       // dropped up to the byte that ended it.
-      pos = ubx ? start + 1 : start + length;
+      if (ubx) {
+        pos = start + 1;
+      } else {
+        pos = start + length;
+        if (!nmeaOnly) {
+          const void *sync = std::memchr(data.data() + start + 1, UbxSync1, size_t(length - 1));
+          if (sync)
+            pos = static_cast<const char *>(sync) - data.data();
+        }
+      }
       break;
     case Candidate::Good:
       sink.OnFramedMessage(data.sliced(start, length).toByteArray());
