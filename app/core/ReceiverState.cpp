@@ -7,3 +7,23 @@ ReceiverState::ReceiverState()
     elevationTrend[i] = 0;
   }
 }
+
+bool ReceiverState::TimeHoldActive(int countdown, qint64 setMs, qint64 monotonicNowMs)
+{
+  return countdown > 0 && monotonicNowMs - setMs < TimeHoldLifetimeMs;
+}
+
+bool ReceiverState::HaHoldActive(qint64 monotonicNowMs) const
+{
+  return TimeHoldActive(haIgnoreCountdown, haIgnoreSetMs, monotonicNowMs);
+}
+
+bool ReceiverState::EaHoldActive(qint64 monotonicNowMs) const
+{
+  return TimeHoldActive(eaIgnoreCountdown, eaIgnoreSetMs, monotonicNowMs);
+}
+
+bool ReceiverState::BaHoldActive(qint64 monotonicNowMs) const
+{
+  return TimeHoldActive(baIgnoreCountdown, baIgnoreSetMs, monotonicNowMs);
+}

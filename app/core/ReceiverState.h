@@ -49,6 +49,18 @@ struct ReceiverState {
   int haIgnoreCountdown = 0;
   int eaIgnoreCountdown = 0;
   int baIgnoreCountdown = 0;
+  // Monotonic time (ms, platform clock) at which each hold was last set.
+  // Without 1PPS ticks nothing counts the holds down, so a hold also lapses
+  // TimeHoldLifetimeMs after it was set. Every reader of the holds uses the
+  // *HoldActive tests below.
+  qint64 haIgnoreSetMs = 0;
+  qint64 eaIgnoreSetMs = 0;
+  qint64 baIgnoreSetMs = 0;
+  static constexpr qint64 TimeHoldLifetimeMs = 5000;
+  static bool TimeHoldActive(int countdown, qint64 setMs, qint64 monotonicNowMs);
+  bool HaHoldActive(qint64 monotonicNowMs) const;
+  bool EaHoldActive(qint64 monotonicNowMs) const;
+  bool BaHoldActive(qint64 monotonicNowMs) const;
 
   // Satellites: the decoders' array, the sorted display copy, the blank
   // record that resets them, and the per-satellite elevation history.

@@ -1,0 +1,774 @@
+#include "receiver/OncoreDecoder.h"
+
+#include "app/core/ReceiverIdentity.h"
+#include "app/core/ReceiverReplyFlags.h"
+#include "app/core/ReceiverState.h"
+#include "receiver/DecoderHost.h"
+#include "receiver/ElevationTrend.h"
+#include "receiver/FieldReaders.h"
+#include "receiver/GpsRxModel.h"
+#include "receiver/ReceiverDateTime.h"
+#include "platform/TimeSource.h"
+
+#include <QRegularExpression>
+#include <QStringList>
+
+#include <cmath>
+
+namespace {
+
+constexpr double MilliarcsecondsPerDegree = 3600000.0;
+// Oncore speed unit (cm/s) to knots.
+constexpr double SpeedToKnots = 0.019425;
+
+bool ModelIn(std::initializer_list<qint32> models)
+{
+  for (qint32 m : models)
+    if (receiverIdentity.model == m)
+      return true;
+  return false;
+}
+
+// Models that report a signal level rather than C/No.
+bool ReportsSignalLevel()
+{
+  return ModelIn({GpsRxModel::PVT6, GpsRxModel::VP, GpsRxModel::XT, GpsRxModel::VP6});
+}
+
+// Seconds of an Oncore time field: i8 whole seconds at 10, i32 ns at 11.
+double MessageSeconds(const QByteArray &m) { return GetI8(m, 10) + GetBigEndianI32(m, 11) / 1e9; }
+
+QString RemoveTrailingSeparator(QString text)
+{
+  if (text.size() >= 2)
+    text.chop(2);
+  return text;
+}
+
+QString TagCharacters(const QByteArray &m, int offset)
+{
+  QString tag;
+  for (int i = 0; i < 6; ++i)
+    tag += QChar(ushort(GetU8(m, offset + i)));
+  return tag;
+}
+
+// Status text and navigation-status candidate of the "@@Ea"/"@@Ba" status
+// byte; each set bit, in this order, appends its text.
+struct StatusResult {
+  QString text;
+  int navCandidate = -1;
+};
+
+StatusResult EaStatus(quint8 status, DecoderHost &host)
+{
+  StatusResult r;
+  if (status & 0x80) {
+    r.text += QStringLiteral("Position Propagate Mode, ");
+    r.navCandidate = 0;
+  }
+  if (status & 0x40) {
+    r.text += QStringLiteral("Poor Geometry (DOP>20), ");
+    r.navCandidate = 1;
+  }
+  if (status & 0x20) {
+    r.text += QStringLiteral("3-D Fix, ");
+    host.SetNavMode(3);
+    r.navCandidate = 0;
+  }
+  if (status & 0x10) {
+    r.text += QStringLiteral("Altitude Hold (2-D Fix), ");
+    host.SetNavMode(2);
+    r.navCandidate = 0;
+  }
+  if (status & 0x08) {
+    r.text += QStringLiteral("Acquiring Satellites or Position Hold, ");
+    host.SetNavMode(1);
+    r.navCandidate = 1;
+  }
+  if (status & 0x04)
+    r.text += QStringLiteral("DGPS, ");
+  if (status & 0x01)
+    r.text += QStringLiteral("Bad Almanac, ");
+  else if (status & 0x02)
+    r.text += QStringLiteral("Insufficient Satellites (<3), ");
+  return r;
+}
+
+int EaFixStatus(quint8 status)
+{
+  if (status & 0x80)
+    return 4;
+  if ((status & 0x20) && (status & 0x04))
+    return 3;
+  if (status & 0x20)
+    return 2;
+  if (status & 0x08)
+    return 1;
+  return 0;
+}
+
+// Status of "@@Ha"/"@@Hb": the fix type in the top three bits of the first
+// status byte, flags in the second. The navigation status is final.
+StatusResult HaStatus(quint8 fixByte, quint8 flags, DecoderHost *navModeHost)
+{
+  StatusResult r;
+  auto navMode = [navModeHost](int mode) {
+    if (navModeHost)
+      navModeHost->SetNavMode(mode);
+  };
+  switch (fixByte >> 5) {
+  case 2:
+    r.text += QStringLiteral("Poor Geometry, ");
+    r.navCandidate = 1;
+    break;
+  case 3:
+    r.text += QStringLiteral("Acquiring Satellites, ");
+    navMode(1);
+    r.navCandidate = 1;
+    break;
+  case 4:
+    r.text += QStringLiteral("Position Hold, ");
+    navMode(1);
+    r.navCandidate = 1;
+    break;
+  case 5:
+    r.text += QStringLiteral("Position Propagate Mode, ");
+    r.navCandidate = 0;
+    break;
+  case 6:
+    r.text += QStringLiteral("Altitude Hold (2-D Fix), ");
+    navMode(2);
+    r.navCandidate = 0;
+    break;
+  case 7:
+    r.text += QStringLiteral("3-D Fix, ");
+    navMode(3);
+    r.navCandidate = 0;
+    break;
+  default:
+    break;
+  }
+  if (flags & 0x80)
+    r.text += QStringLiteral("Cold Start or Bad Almanac, ");
+  else if (flags & 0x08)
+    r.text += QStringLiteral("Insufficient Satellites (<3), ");
+  if (flags & 0x40)
+    r.text += QStringLiteral("DGPS, ");
+  if (flags & 0x20)
+    r.navCandidate = 1;
+  if (flags & 0x10)
+    r.navCandidate = 2;
+  return r;
+}
+
+int HaFixStatus(quint8 fixByte, quint8 flags)
+{
+  switch (fixByte >> 5) {
+  case 5:
+    return 4;
+  case 7:
+    return (flags & 0x20) ? 3 : 2;
+  case 4:
+    return 1;
+  default:
+    return 0;
+  }
+}
+
+// Looks for `text` at or after byte `from` of the message.
+bool OccursFrom(const QByteArray &m, const char *text, int from)
+{
+  return m.indexOf(text, from) >= 0;
+}
+
+}  // namespace
+
+const OncoreDecoder::HandlerEntry OncoreDecoder::handlerTable[] = {
+    {'B', 'a', 65, &OncoreDecoder::DecodeBa},
+    {'B', 'b', 5, &OncoreDecoder::DecodeBb},
+    {'B', 'g', 119, &OncoreDecoder::DecodeBg},
+    {'B', 'k', 24, &OncoreDecoder::DecodeBk},
+    {'C', 'j', 4, &OncoreDecoder::DecodeCj},
+    {'E', 'a', 73, &OncoreDecoder::DecodeEa},
+    {'E', 'g', 155, &OncoreDecoder::DecodeEg},
+    {'E', 'k', 68, &OncoreDecoder::DecodeEk},
+    {'E', 'q', 4, &OncoreDecoder::DecodeEq},
+    {'H', 'a', 151, &OncoreDecoder::DecodeHa},
+    {'H', 'b', 51, &OncoreDecoder::DecodeHb},
+    {'H', 'r', 167, &OncoreDecoder::DecodeHr},
+};
+
+OncoreDecoder::OncoreDecoder(ReceiverState &state, DecoderHost &host) : state_(state), host_(host)
+{
+}
+
+const OncoreDecoder::HandlerEntry *OncoreDecoder::FindHandler(char first, char second)
+{
+  for (const HandlerEntry &entry : handlerTable)
+    if (entry.first == first && entry.second == second)
+      return &entry;
+  return nullptr;
+}
+
+bool OncoreDecoder::TextGateOpen() const { return state_.rawDataWindowOpened || state_.logRecordGate; }
+
+bool OncoreDecoder::AnyTimeHoldActive() const
+{
+  const qint64 now = TimeSource::Current().MonotonicMs();
+  return state_.HaHoldActive(now) || state_.EaHoldActive(now) || state_.BaHoldActive(now);
+}
+
+QString OncoreDecoder::Decode(const QByteArray &message)
+{
+  // The command layer waits for the first reply that starts with its tag,
+  // whatever else becomes of the message.
+  if (!ExpectedOncoreReplyTag.isEmpty() && message.left(4) == ExpectedOncoreReplyTag)
+    OncoreReplySeen = true;
+
+  if (message.size() < 4 || !message.startsWith("@@"))
+    return QString();
+
+  host_.WriteBinaryGpsLog(message);
+
+  // Latin-1 keeps the identifier at four characters whatever its bytes.
+  Work work{message, QString::fromLatin1(message.constData(), 4) + QLatin1Char(' '), QString(),
+            QString()};
+
+  const char first = message.at(2);
+  const char second = message.at(3);
+  if (const HandlerEntry *entry = FindHandler(first, second)) {
+    if (message.size() >= entry->minimumLength)
+      (this->*(entry->handler))(work);
+  }
+
+  if (first == 'A') {
+    if (host_.HasIdWindow())
+      host_.AppendIdText(work.line);
+    work.configText = work.line;
+  }
+  if (work.line.size() == 5)
+    work.line += QStringLiteral("...");
+  work.line += QLatin1Char('\n');
+  if (host_.GpsLogType() == 2 && !work.pvtRow.isEmpty())
+    host_.WriteGpsLog(work.pvtRow);
+  if (host_.ConfigTextToTicLog() && !work.configText.isEmpty())
+    host_.WriteTicLog(work.configText);
+  return work.line;
+}
+
+bool OncoreDecoder::StoreReceiverTime(const QByteArray &m, bool roundSeconds, bool advanceOneSecond)
+{
+  const double seconds = MessageSeconds(m) + (roundSeconds ? 0.5 : 0.0);
+  QDateTime dateTime;
+  if (!MakeReceiverDateTime(GetBigEndianU16(m, 6), GetU8(m, 4), GetU8(m, 5), GetU8(m, 8),
+                            GetU8(m, 9), int(std::trunc(seconds)), host_.RxOnLocalTime(),
+                            &dateTime))
+    return false;
+  state_.receiverTime.SetDateTime(dateTime);
+  if (!state_.tickPending) {
+    host_.SyncPcClock();
+    state_.messageDroveClock = true;
+    host_.UpdateClockDisplay();
+  }
+  state_.tickPending = false;
+  if (advanceOneSecond)
+    state_.receiverTime.SetDateTime(state_.receiverTime.addSecs(1));
+  return true;
+}
+
+int OncoreDecoder::ChannelCNo(int signalLevel)
+{
+  if (!ReportsSignalLevel())
+    return signalLevel;
+  if (signalLevel <= 0)
+    return 0;
+  return int(20.0 * std::log10(double(signalLevel)) + 4.6 + 0.5);
+}
+
+void OncoreDecoder::DecodeEa(Work &work) { DecodePositionStatus(work, PositionFamily::Ea); }
+void OncoreDecoder::DecodeBa(Work &work) { DecodePositionStatus(work, PositionFamily::Ba); }
+void OncoreDecoder::DecodeHa(Work &work) { DecodePositionStatus(work, PositionFamily::Ha); }
+
+void OncoreDecoder::DecodePositionStatus(Work &work, PositionFamily family)
+{
+  const QByteArray &m = work.message;
+  const bool ea = family == PositionFamily::Ea;
+  const bool ba = family == PositionFamily::Ba;
+  const bool ha = family == PositionFamily::Ha;
+  const qint64 now = TimeSource::Current().MonotonicMs();
+
+  // "@@Ha" outranks "@@Ea", which outranks "@@Ba", while their holds last.
+  if (ea && state_.HaHoldActive(now))
+    return;
+  if (ba && (state_.HaHoldActive(now) || state_.EaHoldActive(now)))
+    return;
+
+  StoreReceiverTime(m, !ea, !ba);
+
+  const int speed = GetBigEndianU16(m, ha ? 47 : 31);
+  const int heading = GetBigEndianU16(m, ha ? 51 : 33);
+  host_.SetSpeed(speed * SpeedToKnots);
+  host_.SetHeading(heading * 0.1);
+
+  const double latitude = GetBigEndianI32(m, 15) / MilliarcsecondsPerDegree;
+  const double longitude = GetBigEndianI32(m, 19) / MilliarcsecondsPerDegree;
+  const double height = GetBigEndianI32(m, 23) / 100.0;
+  double mslHeight = GetBigEndianI32(m, 27) / 100.0;
+  // Some models leave the height above sea level at 0: derive it.
+  bool geoidModel = false;
+  if (ea)
+    geoidModel = ModelIn({GpsRxModel::GT, GpsRxModel::GTPlus, GpsRxModel::SL, GpsRxModel::UT,
+                          GpsRxModel::UTPlus, GpsRxModel::CnxtNvmn});
+  else if (ba)
+    geoidModel = ModelIn({GpsRxModel::GT, GpsRxModel::GTPlus, GpsRxModel::M12,
+                          GpsRxModel::M12Plus, GpsRxModel::M12M, GpsRxModel::SL, GpsRxModel::UT,
+                          GpsRxModel::UTPlus, GpsRxModel::CnxtNvmn, GpsRxModel::Signav});
+  else
+    geoidModel = ModelIn({GpsRxModel::M12, GpsRxModel::M12Plus, GpsRxModel::M12M,
+                          GpsRxModel::Signav});
+  if (geoidModel && mslHeight == 0.0)
+    mslHeight = height - host_.GeoidSeparation(latitude, longitude);
+
+  const quint8 dopTypeByte = GetU8(m, 37);  // "@@Ea"/"@@Ba" only
+  if (ea) {
+    state_.antennaStatus = dopTypeByte >> 6;
+    host_.SetAntennaStatus(state_.antennaStatus);
+  }
+
+  host_.ShowPosition(latitude, longitude, height, mslHeight);
+
+  const int visible = GetU8(m, ha ? 55 : 38);
+  const int tracked = GetU8(m, ha ? 56 : 39);
+  host_.SetSatsTracked(tracked);
+  host_.ShowSatsVisible(QString::asprintf("%1.1d Visible", visible));
+  host_.ShowSatsTracked(QString::asprintf("%1.1d Tracked", tracked));
+
+  // Channels: the satellite array is listed anew; elevation, azimuth and
+  // trend come from "@@Bb" and stay.
+  const int channels = ea ? 8 : ba ? 6 : 12;
+  const int channelStart = ha ? 57 : 40;
+  const int channelSize = ha ? 6 : 4;
+  for (SatelliteRecord &record : state_.satellites) {
+    record.identifier = 0;
+    record.cno = 0;
+    record.status = 0;
+    record.inChannel = 0;
+    record.channelMode = 9;
+  }
+  for (int k = 0; k < channels; ++k) {
+    const int at = channelStart + k * channelSize;
+    const quint8 satellite = GetU8(m, at);
+    quint8 status;
+    if (ha) {
+      const quint8 high = GetU8(m, at + 4);
+      const quint8 low = GetU8(m, at + 5);
+      status = quint8((low & 0xF0) | (high & 0x01) | ((low & 0x0F) >= 7 ? 0x08 : 0));
+    } else {
+      status = GetU8(m, at + 3);
+    }
+    SatelliteRecord &record = state_.satellites[satellite];
+    record.identifier = satellite;
+    record.channelMode = GetU8(m, at + 1);
+    record.status = status;
+    record.cno = ChannelCNo(GetU8(m, at + 2));
+    record.inChannel = 1;
+  }
+
+  // Status text, navigation status and fix status.
+  QString statusText;
+  QString dopText;
+  const double dop = GetBigEndianU16(m, ha ? 53 : 35) / 10.0;
+  if (ha) {
+    const quint8 fixByte = GetU8(m, 129);
+    const quint8 flags = GetU8(m, 130);
+    state_.antennaStatus = (flags >> 1) & 3;
+    host_.SetAntennaStatus(state_.antennaStatus);
+    const StatusResult status = HaStatus(fixByte, flags, &host_);
+    host_.SetNavStatus(status.navCandidate);
+    statusText = RemoveTrailingSeparator(status.text);
+    host_.SetFixStatus(HaFixStatus(fixByte, flags));
+    if (dop > 0.0) {
+      const int navMode = host_.GetNavMode();
+      if (navMode == 3)
+        dopText = QString::asprintf("PDOP = %4.1f", dop);
+      else if (navMode == 2)
+        dopText = QString::asprintf("HDOP = %4.1f", dop);
+    }
+  } else {
+    const quint8 statusByte = GetU8(m, ea ? 72 : 64);
+    const StatusResult status = EaStatus(statusByte, host_);
+    host_.SetNavStatus((dopTypeByte & 0x20) ? 2 : status.navCandidate);
+    statusText = RemoveTrailingSeparator(status.text);
+    host_.SetFixStatus(EaFixStatus(statusByte));
+    if (ba || ReportsSignalLevel()) {
+      if (!(statusByte & 0x10))
+        dopText = host_.DopsText();
+    } else if (dop > 0.0 && (dopTypeByte == 0 || dopTypeByte == 1)) {
+      const QString text =
+          QString::asprintf(dopTypeByte == 0 ? "PDOP = %4.1f" : "HDOP = %4.1f", dop);
+      statusText = statusText.isEmpty() ? text : statusText + QStringLiteral(": ") + text;
+    }
+  }
+  host_.ShowSatsStatusMessage(statusText);
+  host_.ShowSatsDopsMessage(dopText);
+
+  if (TextGateOpen()) {
+    QString row;
+    if (ha) {
+      row = QString::asprintf(
+          "%.2u/%.2u/%.4d, %.2u:%.2u:%012.9f, %#10.8e, %#10.8e, %04.2f, %04.2f, %4.2f, %4.2f, "
+          "%3.1f, %s,%4.1f, %u, %u, 0x%04X, ",
+          unsigned(GetU8(m, 4)), unsigned(GetU8(m, 5)), GetBigEndianU16(m, 6),
+          unsigned(GetU8(m, 8)), unsigned(GetU8(m, 9)), MessageSeconds(m),
+          GetBigEndianI32AsDouble(m, 31), GetBigEndianI32AsDouble(m, 35),
+          GetBigEndianI32(m, 39) / 100.0, GetBigEndianI32(m, 43) / 100.0,
+          GetBigEndianU16(m, 47) / 100.0, GetBigEndianU16(m, 49) / 100.0, heading / 10.0,
+          GetU8(m, 129) >= 0xE0 ? "PDOP" : "HDOP", dop, unsigned(visible), unsigned(tracked),
+          unsigned(GetBigEndianU16(m, 129)));
+      row += QLatin1Char('"') + TagCharacters(m, 145) + QStringLiteral("\", ");
+      QStringList groups;
+      for (int k = 0; k < 12; ++k) {
+        const int at = 57 + 6 * k;
+        groups << QString::asprintf("%u, %u, %u, %u, 0x%04x", unsigned(GetU8(m, at)),
+                                    unsigned(GetU8(m, at + 1)), unsigned(GetU8(m, at + 2)),
+                                    unsigned(GetU8(m, at + 3)),
+                                    unsigned(GetBigEndianU16(m, at + 4)));
+      }
+      row += groups.join(QStringLiteral(", "));
+      row += QString::asprintf(", %u, %u, %i, %d, %3.1f, 0x%02x, 0x%06x", unsigned(GetU8(m, 131)),
+                               unsigned(GetU8(m, 132)), GetBigEndianU16(m, 133),
+                               GetBigEndianI32(m, 135), GetBigEndianU16(m, 139) * 0.5,
+                               unsigned(GetU8(m, 141)), unsigned(GetBigEndianU24(m, 142)));
+    } else {
+      // "@@Ba" prints its heights in centimetres as received.
+      const double heightScale = ea ? 100.0 : 1.0;
+      row = QString::asprintf(
+          ea ? "%.2u/%.2u/%.4u, %.2u:%.2u:%012.9f, %#10.8e, %#10.8e, %4.2f, %4.2f, %4.2f, %3.1f, "
+               "%s, %3.1f, %u, %u, 0x%02x, "
+             : "%.2u/%.2u/%.4d, %.2u:%.2u:%012.9f, %#10.8e, %#10.8e, %4.2f, %4.2f, %4.2f, %3.1f, "
+               "%s, %3.1f, %u, %u, 0x%02x, ",
+          unsigned(GetU8(m, 4)), unsigned(GetU8(m, 5)), GetBigEndianU16(m, 6),
+          unsigned(GetU8(m, 8)), unsigned(GetU8(m, 9)), MessageSeconds(m),
+          GetBigEndianI32AsDouble(m, 15), GetBigEndianI32AsDouble(m, 19),
+          GetBigEndianI32(m, 23) / heightScale, GetBigEndianI32(m, 27) / heightScale,
+          speed / 100.0, heading / 10.0, dopTypeByte == 0 ? "PDOP" : "HDOP", dop,
+          unsigned(visible), unsigned(tracked), unsigned(GetU8(m, ea ? 72 : 64)));
+      QStringList groups;
+      for (int k = 0; k < channels; ++k) {
+        const int at = 40 + 4 * k;
+        groups << QString::asprintf("%u, %u, %u, 0x%02x", unsigned(GetU8(m, at)),
+                                    unsigned(GetU8(m, at + 1)), unsigned(GetU8(m, at + 2)),
+                                    unsigned(GetU8(m, at + 3)));
+      }
+      row += groups.join(QStringLiteral(", "));
+    }
+    work.pvtRow = row;
+    work.line = QString::fromLatin1(m.constData(), 4) + QStringLiteral(", ") + row;
+  }
+
+  host_.UpdateSatelliteTable();
+  if (ea) {
+    state_.eaIgnoreCountdown = 5;
+    state_.eaIgnoreSetMs = now;
+    state_.replyFlags.gotEa = true;
+  } else if (ba) {
+    state_.baIgnoreCountdown = 5;
+    state_.baIgnoreSetMs = now;
+    state_.replyFlags.gotBa = true;
+  } else {
+    state_.haIgnoreCountdown = 5;
+    state_.haIgnoreSetMs = now;
+    state_.replyFlags.gotHa = true;
+  }
+}
+
+void OncoreDecoder::DecodeHb(Work &work)
+{
+  const QByteArray &m = work.message;
+  const quint8 fixByte = GetU8(m, 41);
+  const quint8 flags = GetU8(m, 42);
+  state_.antennaStatus = (flags >> 1) & 3;
+  host_.SetNavStatus(HaStatus(fixByte, flags, nullptr).navCandidate);
+
+  if (TextGateOpen()) {
+    QString row = QString::asprintf(
+        "%.2u/%.2u/%.4d, %.2u:%.2u:%012.9f, %#10.8e, %#10.8e, %4.2f, %4.2f, %4.2f, %4.2f, %3.1f, "
+        "%s, %3.1f, %u, %u,0x%04x, \"",
+        unsigned(GetU8(m, 4)), unsigned(GetU8(m, 5)), GetBigEndianU16(m, 6),
+        unsigned(GetU8(m, 8)), unsigned(GetU8(m, 9)), MessageSeconds(m),
+        GetBigEndianI32AsDouble(m, 15), GetBigEndianI32AsDouble(m, 19),
+        GetBigEndianI32(m, 23) / 100.0, GetBigEndianI32(m, 27) / 100.0,
+        GetBigEndianU16(m, 31) / 100.0, GetBigEndianU16(m, 33) / 100.0,
+        GetBigEndianU16(m, 35) / 10.0, fixByte >= 0xE0 ? "PDOP" : "HDOP",
+        GetBigEndianU16(m, 37) / 10.0, unsigned(GetU8(m, 39)), unsigned(GetU8(m, 40)),
+        unsigned(GetBigEndianU16(m, 41)));
+    row += TagCharacters(m, 45) + QLatin1Char('"');
+    work.pvtRow = row;
+    work.line = QStringLiteral("@@Hb, ") + row;
+  }
+  host_.UpdateSatelliteTable();
+}
+
+void OncoreDecoder::DecodeHr(Work &work)
+{
+  if (!TextGateOpen())
+    return;
+  const QByteArray &m = work.message;
+  // Value 13 is the heading: u16 at 31 in tenths of a degree, between the
+  // speed at 29 and the field at 33, as in the other position messages.
+  QString row = QString::asprintf(
+      "%.2d/%.2d/%.4d, %.2d:%.2d:%.2d, %d, %d, %#10.8e, %#10.8e, %4.2f, %4.2f, %3.1f, %s, %3.1f, "
+      "%u, 0x%04x, 0x%04x, \"",
+      int(GetI8(m, 4)), int(GetU8(m, 5)), GetBigEndianU16(m, 6), int(GetU8(m, 8)),
+      int(GetU8(m, 9)), int(GetU8(m, 10)), GetBigEndianU16(m, 11), GetBigEndianI32(m, 13),
+      GetBigEndianI32AsDouble(m, 17), GetBigEndianI32AsDouble(m, 21),
+      GetBigEndianI32(m, 25) / 100.0, GetBigEndianU16(m, 29) / 100.0,
+      GetBigEndianU16(m, 31) / 10.0, (GetU8(m, 37) & 0x01) ? "HDOP" : "PDOP",
+      GetBigEndianU16(m, 35) / 10.0, unsigned(GetU8(m, 38)), unsigned(GetBigEndianU16(m, 39)),
+      unsigned(GetBigEndianU16(m, 33)));
+  row += TagCharacters(m, 161) + QLatin1Char('"');
+  work.pvtRow = row;
+  work.line = QStringLiteral("@@Hr, ") + row;
+}
+
+void OncoreDecoder::DecodeEq(Work &work) { work.line = QString::fromUtf8(work.message); }
+
+void OncoreDecoder::DecodeBb(Work &work)
+{
+  const QByteArray &m = work.message;
+  const int count = GetU8(m, 4);
+  work.line = QString::asprintf("@@Bb %u Prn, Doppler, El, Az, Hlth; ", unsigned(count));
+  state_.lastBbAnswerMs = TimeSource::Current().NowMSecsSinceEpoch();
+
+  const int entries = qMin(qMin(count, (int(m.size()) - 5) / 7), 64);
+  for (int k = 0; k < entries; ++k) {
+    const int at = 5 + 7 * k;
+    const quint8 satellite = GetU8(m, at);
+    if (satellite == 0)
+      continue;
+    const int doppler = GetBigEndianI16(m, at + 1);
+    const int elevation = GetU8(m, at + 3);
+    const int azimuth = GetBigEndianU16(m, at + 4);
+    work.line += QString::asprintf("%u %d %u %d %u; ", unsigned(satellite), doppler,
+                                   unsigned(elevation), azimuth, unsigned(GetU8(m, at + 6)));
+    SatelliteRecord &record = state_.satellites[satellite];
+    record.identifier = satellite;
+    record.elevation = elevation;
+    record.azimuth = azimuth;
+    const int trend = ElevationTrend(state_, satellite, elevation);
+    record.trend = doppler > 0 ? 1 : doppler < 0 ? -1 : trend;
+  }
+  // While a position message holds, it redraws the table itself.
+  if (!AnyTimeHoldActive())
+    host_.UpdateSatelliteTable();
+}
+
+void OncoreDecoder::DecodeBk(Work &work) { DecodeDops(work, false); }
+
+void OncoreDecoder::DecodeEk(Work &work)
+{
+  if (work.message.size() == 68)
+    DecodeDops(work, true);
+}
+
+void OncoreDecoder::DecodeDops(Work &work, bool ek)
+{
+  const QByteArray &m = work.message;
+  const double gdop = GetBigEndianU16(m, 4) * 0.1;
+  const double pdop = GetBigEndianU16(m, 6) * 0.1;
+  const double hdop = GetBigEndianU16(m, 8) * 0.1;
+  const double vdop = GetBigEndianU16(m, 10) * 0.1;
+  const double tdop = GetBigEndianU16(m, 12) * 0.1;
+  const double magneticVariation = GetBigEndianU16(m, 14) * 0.1;
+  const double velocityNorth = GetBigEndianI16(m, 16) * 0.1;
+  const double velocityEast = GetBigEndianI16(m, 18) * 0.1;
+  const double velocityUp = GetBigEndianI16(m, 20) * 0.1;
+  const double correctionAge = GetBigEndianU16(m, 22) * 0.1;
+  host_.SetDops(gdop, pdop, hdop, vdop, tdop);
+  work.line = QString::asprintf(
+      ek ? "@@Ek GDOP = %.1f, PDOP =  %.1f, HDOP =  %.1f, VDOP =  %.1f, TDOP = %.1f, Mag Var = "
+           "%.1f, Vel_N = %.1f m/s, Vel_E = %.1f m/s, Vel_Up = %.1f m/s, Diff Corr Age = %.1f..."
+         : "@@Bk GDOP = %.1f, PDOP =  %.1f, HDOP =  %.1f, VDOP =  %.1f, TDOP = %.1f, Mag Var = "
+           "%.1f, Vel_N = %.1f m/s, Vel_E = %.1f m/s, Vel_Up = %.1f m/s, Diff Corr Age = %.1f ...",
+      gdop, pdop, hdop, vdop, tdop, magneticVariation, velocityNorth, velocityEast, velocityUp,
+      correctionAge);
+  if (state_.dgpsInputState == 1) {
+    const QString text = QString::asprintf("Receiving DGPS, Age %3.1f sec", correctionAge);
+    if (correctionAge <= 0.0)
+      state_.dgpsInputState = 0;
+    host_.ShowDgpsMessage(text);
+  }
+}
+
+void OncoreDecoder::DecodeBg(Work &work) { DecodeChannelTimes(work, false); }
+void OncoreDecoder::DecodeEg(Work &work) { DecodeChannelTimes(work, true); }
+
+void OncoreDecoder::DecodeChannelTimes(Work &work, bool eg)
+{
+  if (!TextGateOpen())
+    return;
+  const QByteArray &m = work.message;
+  QString row = QString::asprintf("%11.9f", GetBigEndianU24(m, 4) + GetBigEndianI32(m, 7) / 1e9);
+  const int channels = eg ? 8 : 6;
+  for (int k = 0; k < channels; ++k) {
+    const int r = 11 + 18 * k;
+    const unsigned id = GetU8(m, r);
+    const unsigned mode = GetU8(m, r + 1);
+    const double time = GetBigEndianU24(m, r + 2) + GetBigEndianI32(m, r + 5) / 1e9;
+    const double fraction = GetBigEndianU16(m, r + 9) + GetBigEndianU16(m, r + 11) / 65536.0;
+    const int u24 = GetBigEndianU24(m, r + 13);
+    const int u16 = GetBigEndianU16(m, r + 16);
+    if (eg)
+      row += QString::asprintf(",%u,0x%02X,%11.9f,%6.4f,%d,%i", id, mode, time, fraction, u24, u16);
+    else
+      row += QString::asprintf("%s%u, 0x%02X, %11.9f, %6.4f, %d,%i", k == 0 ? "," : ", ", id, mode,
+                               time, fraction, u24, u16);
+  }
+  work.line = QString::fromLatin1(m.constData(), 4) + QStringLiteral(", ") + row;
+}
+
+void OncoreDecoder::DecodeCj(Work &work)
+{
+  const QByteArray &m = work.message;
+  if (m.size() >= 123) {
+    const QString text = QString::fromUtf8(m);
+    if (host_.HasIdWindow())
+      host_.AppendIdLines(text);
+    work.line = text;
+    work.configText = text;
+
+    state_.receiverSoftwareDate.clear();
+    const int datePos = m.indexOf("SOFTWARE DATE");
+    if (datePos >= 0) {
+      const int start = datePos + 13;
+      int end = m.indexOf('\r', start);
+      if (end < 0)
+        end = m.indexOf('\n', start);
+      if (end < 0)
+        end = m.size();
+      state_.receiverSoftwareDate = QString::fromUtf8(m.mid(start, end - start)).trimmed();
+    }
+
+    receiverIdentity.plusFirmware = false;
+    receiverIdentity.plusPlusFirmware = false;
+    host_.DisableFirmwareUpload();
+
+    const int modelPos = m.indexOf("MODEL # ");
+    const int s = modelPos + 8;
+    const bool knownMaker =
+        m.contains("MOTOROLA") || m.contains("Synergy") || m.contains("SYNERGY");
+    if (s <= 180 && knownMaker) {
+      const QByteArray field = m.mid(s, 18).trimmed();
+      auto at = [&field](int i) { return i < field.size() ? field.at(i) : '\0'; };
+      const QByteArray two = field.left(2);
+      auto two_is = [&two](std::initializer_list<const char *> codes) {
+        for (const char *code : codes)
+          if (two == code)
+            return true;
+        return false;
+      };
+      qint32 model;
+      int synergyRule = 0;  // 22 or 23: the variants "+" and "++" apply
+      if (two_is({"A1"}))
+        model = GpsRxModel::XT;
+      else if (two_is({"B1", "B2"}))
+        model = GpsRxModel::VP6;
+      else if (two_is({"B3", "B4", "B8", "NS"}))
+        model = GpsRxModel::VP;
+      else if (field.startsWith("PVT"))
+        model = GpsRxModel::PVT6;
+      else if ((at(0) == 'P' && at(5) == 'T') || two_is({"P1"}))
+        model = GpsRxModel::M12;
+      else if (two_is({"P2"}))
+        model = GpsRxModel::M12Plus;
+      else if (two_is({"P3"}))
+        model = GpsRxModel::M12M;
+      else if (two_is({"R1"}) && at(5) == 'N')
+        model = GpsRxModel::GT;
+      else if (two_is({"R1"}))
+        model = GpsRxModel::UT;
+      else if (two_is({"R3", "R4"}))
+        model = GpsRxModel::GTPlus;
+      else if (two_is({"R5"}))
+        model = GpsRxModel::UTPlus;
+      else if (two_is({"R6"}))
+        model = GpsRxModel::SL;
+      else if (two_is({"T8"}))
+        model = GpsRxModel::VP;
+      else if (two_is({"IL"}))
+        model = GpsRxModel::M12M;
+      else if (OccursFrom(m, "SSR-6Tf", 161))
+        model = synergyRule = GpsRxModel::Ssr6Tf;
+      else if (OccursFrom(m, "SSR-6Tr", 161))
+        model = synergyRule = GpsRxModel::Ssr6Tr;
+      else if (OccursFrom(m, "SSR-M8F", 161))
+        model = GpsRxModel::SsrM8F;
+      else if (OccursFrom(m, "SSR-M8T", 161))
+        model = GpsRxModel::SsrM8T;
+      else
+        model = GpsRxModel::M12M;
+      receiverIdentity.model = model;
+
+      if (synergyRule != 0) {
+        const char *name = synergyRule == GpsRxModel::Ssr6Tf ? "SSR-6Tf" : "SSR-6Tr";
+        if (OccursFrom(m, QByteArray(name) + "++", 161))
+          receiverIdentity.plusPlusFirmware = true;
+        else if (OccursFrom(m, QByteArray(name) + "+", 161))
+          receiverIdentity.plusFirmware = true;
+      } else if (model == GpsRxModel::SsrM8F || model == GpsRxModel::SsrM8T) {
+        receiverIdentity.plusPlusFirmware = true;
+      }
+
+      const QString versionText = QString::fromUtf8(m.mid(84, 11).trimmed()) +
+                                  QLatin1Char('.') + QString::fromUtf8(m.mid(112, 11).trimmed());
+      receiverIdentity.firmwareVersionText = versionText;
+      receiverIdentity.firmwareVersion = 0.0;
+      static const QRegularExpression number(QStringLiteral("[-+]?[0-9]+\\.?[0-9]*"));
+      auto matches = number.globalMatch(versionText);
+      while (matches.hasNext()) {
+        bool ok = false;
+        const float value = matches.next().captured(0).toFloat(&ok);
+        receiverIdentity.firmwareVersion = ok ? value : 0.0;
+      }
+      const bool synergy = model >= GpsRxModel::Ssr6Tf && model <= GpsRxModel::SsrM8T;
+      receiverIdentity.hasNmeaMode = !synergy || receiverIdentity.firmwareVersion >= 4.21;
+    } else {
+      struct FixedLayout {
+        int offset;
+        const char *text;
+        qint32 model;
+        int versionAt;
+      };
+      static const FixedLayout layouts[] = {
+          {15, "SiRF", GpsRxModel::M12M, 84},
+          {26, "i-LOTUS", GpsRxModel::TxOncore, 83},
+          {26, "CONEXANT", GpsRxModel::CnxtNvmn, 84},
+          {26, "SIGNAV  ", GpsRxModel::Signav, 84},
+      };
+      for (const FixedLayout &layout : layouts) {
+        const QByteArray text(layout.text);
+        if (m.mid(layout.offset, text.size()) != text)
+          continue;
+        receiverIdentity.model = layout.model;
+        const QString versionText = QString::fromUtf8(m.mid(layout.versionAt, 11).trimmed()) +
+                                    QLatin1Char('.') +
+                                    QString::fromUtf8(m.mid(112, 11).trimmed());
+        receiverIdentity.firmwareVersionText = versionText;
+        bool ok = false;
+        const float value = versionText.toFloat(&ok);
+        receiverIdentity.firmwareVersion = ok ? value : 0.0;
+        break;
+      }
+    }
+
+    // Older GNSS modules (firmware "FW 1..." or "FW 2..." without "CORE ")
+    // cannot track Galileo.
+    receiverIdentity.galileoCapable = true;
+    const int fw = m.indexOf("FW ");
+    if (!m.contains("CORE ") && fw >= 0 && fw + 3 < m.size() &&
+        (m.at(fw + 3) == '1' || m.at(fw + 3) == '2'))
+      receiverIdentity.galileoCapable = false;
+  }
+  state_.replyFlags.gotCj = true;
+}

@@ -1,0 +1,73 @@
+#pragma once
+// Decoder of Motorola Oncore binary messages. One framed message ("@@", the
+// two identifier letters and the parameters, without checksum and CR LF) in,
+// one text line out; on the way it updates the shared receiver state and
+// reports time, position, status, satellites and log rows to its host.
+//
+// The frame: a prologue (awaited-reply match, rejection of non-Oncore bytes,
+// binary log record, line start), a table of handlers by identifier, and a
+// common tail that finishes the line and hands the rows to the logs.
+
+#include <QByteArray>
+#include <QString>
+#include <QtGlobal>
+
+class DecoderHost;
+struct ReceiverState;
+
+class OncoreDecoder {
+public:
+  OncoreDecoder(ReceiverState &state, DecoderHost &host);
+
+  // Decodes one message. Returns an empty line for bytes that are not an
+  // Oncore message; otherwise a line ending in "\n".
+  QString Decode(const QByteArray &message);
+
+private:
+  // The per-call texts of one message.
+  struct Work {
+    const QByteArray &message;
+    QString line;        // the result; starts as the identifier and a blank
+    QString pvtRow;      // a row for the PVT log
+    QString configText;  // text for the TIC configuration log
+  };
+  using Handler = void (OncoreDecoder::*)(Work &);
+  struct HandlerEntry {
+    char first;
+    char second;
+    int minimumLength;  // bytes the handler reads; shorter is undecoded
+    Handler handler;
+  };
+  static const HandlerEntry *FindHandler(char first, char second);
+  static const HandlerEntry handlerTable[];
+
+  enum class PositionFamily { Ea, Ba, Ha };
+
+  void DecodeEa(Work &work);
+  void DecodeBa(Work &work);
+  void DecodeHa(Work &work);
+  void DecodePositionStatus(Work &work, PositionFamily family);
+  void DecodeHb(Work &work);
+  void DecodeHr(Work &work);
+  void DecodeEq(Work &work);
+  void DecodeBb(Work &work);
+  void DecodeBk(Work &work);
+  void DecodeEk(Work &work);
+  void DecodeDops(Work &work, bool ek);
+  void DecodeBg(Work &work);
+  void DecodeEg(Work &work);
+  void DecodeChannelTimes(Work &work, bool eg);
+  void DecodeCj(Work &work);
+
+  // Stores the message's date-time (bytes 4 to 14) as the receiver time and
+  // runs the clock step when no 1PPS tick came; false when it is impossible.
+  bool StoreReceiverTime(const QByteArray &message, bool roundSeconds, bool advanceOneSecond);
+  // The C/No of a channel's signal level for the current model.
+  static int ChannelCNo(int signalLevel);
+  // Whether the field texts and rows are built (raw-data window or log).
+  bool TextGateOpen() const;
+  bool AnyTimeHoldActive() const;
+
+  ReceiverState &state_;
+  DecoderHost &host_;
+};
