@@ -403,9 +403,9 @@ void MainWindow::PrepareTables()
     bar->setTextVisible(true);
     bar->setFixedWidth(130);
     bar->setStyleSheet(CnoBarStyle);
-    bar->hide();
     satCnoBars[row - 1] = bar;
     sats->setCellWidget(row, 4, bar);
+    bar->hide();
   }
   for (SatelliteRecord &cached : rowCache) {
     cached = SatelliteRecord();

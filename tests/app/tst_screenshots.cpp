@@ -1,0 +1,115 @@
+#include "TestMain.h"
+
+#include "RecordingMessageBoxes.h"
+#include "app/MainWindow.h"
+#include "help/AboutBox.h"
+#include "receiver/dialogs/CoaxDialog.h"
+#include "receiver/dialogs/ManualCommandDialog.h"
+#include "update/UpdateDialog.h"
+
+#include <QDialog>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPixmap>
+#include <QSettings>
+#include <QTemporaryDir>
+
+// Renders the main window and every dialog to PNG files, so a person can look
+// at the program without a display. scripts/screenshots names the folder
+// through RIDUDER_SCREENSHOT_DIR; without it the files go to a temporary
+// folder and only the checks run.
+class TestScreenshots : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir scratch;
+  QString folder;
+
+  void Save(QWidget *widget, const QString &name)
+  {
+    const QPixmap picture = widget->grab();
+    QVERIFY2(!picture.isNull(), qPrintable(name));
+    QVERIFY2(picture.width() > 20 && picture.height() > 20, qPrintable(name));
+    QVERIFY2(picture.save(QDir(folder).filePath(name + QStringLiteral(".png"))), qPrintable(name));
+  }
+
+private slots:
+  void initTestCase()
+  {
+    folder = qEnvironmentVariable("RIDUDER_SCREENSHOT_DIR");
+    if (folder.isEmpty())
+      folder = scratch.path();
+    QVERIFY(QDir().mkpath(folder));
+  }
+
+  void mainWindowAndDialogs()
+  {
+    riduder::test::RecordingMessageBoxes boxes;
+    MainWindow window;
+    window.SetMessageBoxes(&boxes);
+    window.show();
+    QCoreApplication::processEvents();
+    Save(&window, QStringLiteral("MainWindow"));
+
+    // Windows made on demand.
+    window.actionHelp_Topics_triggered();
+    new ManualCommandDialog(&window);
+    new CoaxDialog(&window);
+    new AboutBox(&window);
+    new UpdateDialog(&window);
+
+    QStringList saved;
+    for (QDialog *dialog : window.findChildren<QDialog *>()) {
+      const QString name = QString::fromLatin1(dialog->metaObject()->className());
+      if (saved.contains(name))
+        continue;
+      dialog->show();
+      QCoreApplication::processEvents();
+      Save(dialog, name);
+      dialog->hide();
+      saved << name;
+    }
+    for (const char *expected : {"GpsNavDialog", "TimingDialog", "GpsRxDialog", "SetPcClockDialog",
+                                 "SatAzElChartDialog", "ReferenceLocationDialog", "GpsRxIdDialog",
+                                 "SatelliteSelect", "TelnetLink", "TicPortDialog", "GpsPortDialog",
+                                 "GpsRawDataDialog", "TicRawDataDialog", "TicProcessedDataDialog",
+                                 "GpsLogTypeDialog", "TicFileDialog", "HelpWindow", "AboutBox",
+                                 "UpdateDialog", "ManualCommandDialog", "CoaxDialog"})
+      QVERIFY2(saved.contains(QLatin1String(expected)), expected);
+    window.close();
+  }
+
+  // The main window's form is laid out by hand: every widget of the central
+  // area must lie inside its parent and overlap none of its siblings.
+  void mainWindowWidgetsNeitherClipNorOverlap()
+  {
+    MainWindow window;
+    window.show();
+    QCoreApplication::processEvents();
+    QWidget *central = window.centralWidget();
+    QVERIFY(central->geometry().bottom() < window.height());
+    QList<QWidget *> parents{central};
+    for (QGroupBox *box : central->findChildren<QGroupBox *>(QString(), Qt::FindDirectChildrenOnly))
+      parents << box;
+    for (QWidget *parent : parents) {
+      QList<QWidget *> kids;
+      for (QObject *child : parent->children())
+        if (auto *widget = qobject_cast<QWidget *>(child); widget && !widget->objectName().startsWith(QLatin1String("qt_")))
+          kids << widget;
+      for (QWidget *kid : kids) {
+        QVERIFY2(parent->rect().contains(kid->geometry()),
+                 qPrintable(kid->objectName() + " leaves " + parent->objectName()));
+        for (QWidget *other : kids)
+          if (other != kid)
+            QVERIFY2(!kid->geometry().intersects(other->geometry()),
+                     qPrintable(kid->objectName() + " overlaps " + other->objectName()));
+      }
+    }
+    // The central area fits between the toolbar and the status bar.
+    QVERIFY(central->rect().contains(central->childrenRect()));
+    window.close();
+  }
+};
+
+RIDUDER_TEST_MAIN(TestScreenshots)
+#include "tst_screenshots.moc"
