@@ -40,12 +40,10 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QShortcut>
-#include <QSoundEffect>
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QTimer>
 #include <QToolBar>
-#include <QUrl>
 
 #include <utility>
 
@@ -119,10 +117,6 @@ MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent), ui(new Ui::MainWindow), messageBoxes(&MessageBoxes::Interactive())
 {
   InitResources();
-  secondTick = new QSoundEffect(this);
-  minuteTick = new QSoundEffect(this);
-  warningTick = new QSoundEffect(this);
-
   ui->setupUi(this);
 
   QCoreApplication::setOrganizationName(OrganizationName);
@@ -150,13 +144,6 @@ MainWindow::MainWindow(QWidget *parent)
   }
   lastTicTimeLine = "UNAVAILABLE";
   lastTicAverageLine = "UNAVAILABLE";
-
-  minuteTick->setSource(QUrl(QStringLiteral("qrc:/sounds/res/MinuteTick.wav")));
-  minuteTick->setVolume(0.5f);
-  secondTick->setSource(QUrl(QStringLiteral("qrc:/sounds/res/SecondTick.wav")));
-  secondTick->setVolume(1.0f);
-  warningTick->setSource(QUrl(QStringLiteral("qrc:/sounds/res/WarnTick.wav")));
-  warningTick->setVolume(0.7f);
 
   gpsNavDialog = new GpsNavDialog(this);
   timingDialog = new TimingDialog(this);

@@ -6,8 +6,8 @@
 #include "app/core/GpsDateTime.h"
 #include "app/core/ReceiverState.h"
 #include "app/core/SatelliteRecord.h"
-#include "app/core/TraimSetup.h"
 #include "receiver/GpsSerialPortThread.h"
+#include "platform/TickSounds.h"
 #include "tic/TicSerialPortThread.h"
 
 #include <QByteArray>
@@ -34,7 +34,6 @@ class QLabel;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
-class QSoundEffect;
 class ReferenceLocationDialog;
 class SatAzElChartDialog;
 class SatelliteSelect;
@@ -94,6 +93,9 @@ public:
   // default). Tests put in one that answers by itself.
   void SetMessageBoxes(MessageBoxes *boxes);
   MessageBoxes &Boxes() const { return *messageBoxes; }
+  // The tick sounds are played through this object (not owned; the window's
+  // own sound effects by default).
+  void SetTickSounds(TickSounds *sounds) { tickSounds = sounds ? sounds : &ownTickSounds; }
 
   // --- Receiver detection and set-up ---
   // Search, identify and set up the receiver of the current mode; true when
@@ -166,8 +168,6 @@ public:
   // The data rates after and before the last port change; 0 when none.
   int RateChangeNewBaud = 0;
   int RateChangeOldBaud = 0;
-
-  TraimSetup traimSetup;
 
 signals:
   void window_loaded();
@@ -333,9 +333,8 @@ private:
 
   bool soundOn = true;
   bool soundOutOfLockOn = true;
-  QSoundEffect *secondTick = nullptr;
-  QSoundEffect *minuteTick = nullptr;
-  QSoundEffect *warningTick = nullptr;
+  SoundEffectTickSounds ownTickSounds;
+  TickSounds *tickSounds = &ownTickSounds;
 
   // What each satellite-table row 1..16 shows now.
   SatelliteRecord rowCache[SatelliteTableRows];

@@ -21,6 +21,7 @@
 #include "app/core/GpsDateTime.h"
 #include "app/core/ReceiverReplyFlags.h"
 #include "app/core/SatelliteRecord.h"
+#include "app/core/TraimSetup.h"
 
 #include <QString>
 
@@ -88,6 +89,7 @@ struct ReceiverState {
   int receiverOneSigmaNs = 0;
 
   bool echoNextTraimToRxId = true;
+  TraimSetup traimSetup;  // what the T-RAIM set-up sends
   QString receiverSoftwareDate;
 
   ReceiverReplyFlags replyFlags;
