@@ -460,7 +460,7 @@ void PositionAverages::LoadSettings()
   timingLimit_ = ReadNumber(settings, kTimingLimit, QStringLiteral("28800.0"), limit, DefaultTimingWeightLimit,
                             "%08.1f");
 
-  useDopWeighting_ = settings.value(kUseDopWeighting, true).toBool();
+  useDopWeighting_ = settings.value(kUseDopWeighting, true).toBool() && !dopWeightingBlocked_;
   const auto dopWeight = [](double v) { return v >= 0.0 && v <= 99.0; };
   hdopWeight_ = ReadNumber(settings, kHdopWeight, QStringLiteral("1.5"), dopWeight, DefaultHdopWeight, "%04.1f");
   vdopWeight_ = ReadNumber(settings, kVdopWeight, QStringLiteral("2.0"), dopWeight, DefaultVdopWeight, "%04.1f");

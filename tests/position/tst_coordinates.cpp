@@ -78,6 +78,7 @@ private slots:
   void failedAltitudeKeepsCallersValue();
   void maidenhead_data();
   void maidenhead();
+  void nonFiniteValuesStillFormat();
 };
 
 void TestCoordinates::initTestCase()
@@ -410,6 +411,21 @@ void TestCoordinates::maidenhead()
   QFETCH(double, longitude);
   QFETCH(QString, locator);
   QCOMPARE(MaidenheadLocator(latitude, longitude), locator);
+}
+
+// A broken value shows as such instead of as a made-up angle.
+void TestCoordinates::nonFiniteValuesStillFormat()
+{
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  for (int notation = 0; notation <= 4; ++notation) {
+    const QString text = FormatPositionText({nan, -inf, 0.0, 0.0}, notation).toLower();
+    QVERIFY2(text.contains(QStringLiteral("nan")) && text.contains(QStringLiteral("inf")), qPrintable(text));
+  }
+  for (int notation = 0; notation <= 2; ++notation) {
+    QVERIFY(FormatLatLon(nan, notation).toLower().contains(QStringLiteral("nan")));
+    QVERIFY(FormatLatLon(1e300, notation).startsWith(QStringLiteral("1000000")));
+  }
 }
 
 RIDUDER_TEST_MAIN(TestCoordinates)
