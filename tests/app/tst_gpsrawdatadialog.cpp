@@ -1,0 +1,104 @@
+#include "TestMain.h"
+
+#include "app/GpsRawDataDialog.h"
+
+#include <QCheckBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSettings>
+
+namespace {
+QPlainTextEdit *TextArea(GpsRawDataDialog &dialog)
+{
+  return dialog.findChild<QPlainTextEdit *>(QStringLiteral("PlainTextEdit"));
+}
+}  // namespace
+
+class TestGpsRawDataDialog : public QObject {
+  Q_OBJECT
+
+private slots:
+  void initTestCase()
+  {
+    QCoreApplication::setOrganizationName(QStringLiteral("ZIV Systems"));
+    QCoreApplication::setApplicationName(QStringLiteral("Riduder"));
+  }
+
+  void init() { QSettings().clear(); }
+
+  void formHasItsNamedParts()
+  {
+    GpsRawDataDialog dialog;
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("GPS Raw Data"));
+    QVERIFY(TextArea(dialog));
+    QVERIFY(TextArea(dialog)->isReadOnly());
+    QCOMPARE(TextArea(dialog)->lineWrapMode(), QPlainTextEdit::NoWrap);
+    auto *wrap = dialog.findChild<QCheckBox *>(QStringLiteral("wrapCheckBox"));
+    QVERIFY(wrap);
+    QCOMPARE(wrap->text(), QStringLiteral("Wrap text "));
+    QVERIFY(!wrap->isChecked());
+    auto *clear = dialog.findChild<QPushButton *>(QStringLiteral("ClearScreen"));
+    QVERIFY(clear);
+    QVERIFY(!clear->isDefault());
+  }
+
+  void linesArriveOnlyWhileVisible()
+  {
+    GpsRawDataDialog dialog;
+    dialog.AppendText(QStringLiteral("-> hidden before"));
+    dialog.ShowDialog();
+    dialog.AppendText(QStringLiteral("-> shown"));
+    dialog.hide();
+    dialog.AppendText(QStringLiteral("-> hidden after"));
+    QCOMPARE(TextArea(dialog)->toPlainText(), QStringLiteral("-> shown"));
+    // Showing again starts with an empty window; nothing kept for later.
+    dialog.ShowDialog();
+    QCOMPARE(TextArea(dialog)->toPlainText(), QString());
+    dialog.AppendText(QStringLiteral("-> again"));
+    dialog.findChild<QPushButton *>(QStringLiteral("ClearScreen"))->click();
+    QCOMPARE(TextArea(dialog)->toPlainText(), QString());
+  }
+
+  void wrapDecidesTrimming_data()
+  {
+    QTest::addColumn<bool>("wrap");
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("no wrap trims the ends") << false << "->  $GPGGA,1  2  " << "->  $GPGGA,1  2";
+    QTest::newRow("no wrap trims leading") << false << "  ?  abc" << "?  abc";
+    QTest::newRow("wrap keeps it") << true << "->  $GPGGA,1  2  " << "->  $GPGGA,1  2  ";
+  }
+
+  void wrapDecidesTrimming()
+  {
+    QFETCH(bool, wrap);
+    QFETCH(QString, line);
+    QFETCH(QString, shown);
+    GpsRawDataDialog dialog;
+    dialog.ShowDialog();
+    dialog.findChild<QCheckBox *>(QStringLiteral("wrapCheckBox"))->setChecked(wrap);
+    QCOMPARE(TextArea(dialog)->lineWrapMode(),
+             wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    dialog.AppendText(line);
+    QCOMPARE(TextArea(dialog)->toPlainText(), shown);
+  }
+
+  void reopeningRestoresTheGeometry()
+  {
+    QRect placed;
+    {
+      GpsRawDataDialog dialog;
+      dialog.ShowDialog();
+      dialog.setGeometry(30, 40, 500, 300);
+      placed = dialog.geometry();
+      dialog.close();
+    }
+    QVERIFY(QSettings().contains("GpsRawDataDialog/geometry"));
+    GpsRawDataDialog dialog;
+    dialog.ShowDialog();
+    QCOMPARE(dialog.geometry(), placed);
+  }
+};
+
+RIDUDER_TEST_MAIN(TestGpsRawDataDialog)
+#include "tst_gpsrawdatadialog.moc"
