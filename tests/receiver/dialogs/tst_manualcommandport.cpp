@@ -1,0 +1,98 @@
+#include "TestMain.h"
+
+#include "app/core/GpsMode.h"
+#include "app/core/ReceiverIdentity.h"
+#include "receiver/Checksums.h"
+#include "receiver/GpsPortSettings.h"
+#include "receiver/GpsSerialPortThread.h"
+#include "receiver/dialogs/ManualCommandDialog.h"
+#include "tools/simulator/ReceiverSimulator.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+// The window's command travelling the whole way: completed with its
+// protocol's checksum as the command sender does, written by the receiver
+// port, read by a simulated receiver on a pseudo-terminal.
+class TestManualCommandPort : public QObject
+{
+  Q_OBJECT
+
+private slots:
+  void commandReachesTheReceiver_data();
+  void commandReachesTheReceiver();
+};
+
+void TestManualCommandPort::commandReachesTheReceiver_data()
+{
+  QTest::addColumn<int>("model");
+  QTest::addColumn<quint32>("mode");
+  QTest::addColumn<QString>("prefix");
+  QTest::addColumn<QString>("params");
+  QTest::addColumn<QString>("checksum");
+  QTest::addColumn<QByteArray>("line");
+
+  QTest::newRow("Oncore") << 25 << 2u << "@@Ba" << "00" << "23" << QByteArray("\x40\x40\x42\x61\x00\x23\r\n", 8);
+  QTest::newRow("Motorola NMEA") << 8 << 1u << "$PMOTG,GGA," << "0001" << "*01"
+                                 << QByteArray("$PMOTG,GGA,0001*01\r\n");
+}
+
+void TestManualCommandPort::commandReachesTheReceiver()
+{
+  QFETCH(int, model);
+  QFETCH(quint32, mode);
+  QFETCH(QString, prefix);
+  QFETCH(QString, params);
+  QFETCH(QString, checksum);
+  QFETCH(QByteArray, line);
+
+  riduder::sim::ReceiverSimulator receiver;
+  QString error;
+  QVERIFY2(receiver.open(&error), qPrintable(error));
+
+  GpsPortSettings settings;
+  settings.portName = receiver.slavePath();
+  settings.modeText = GpsModeName(mode);
+  settings.ppsInterface = 0;
+  settings.dataRate = 9600;
+  settings.Save();
+
+  receiverIdentity.model = model;
+  CurrentGpsMode = mode;
+  GpsSerialPortThread port;
+  port.startGpsSerialPort(true);
+  QVERIFY(port.IsOpen());
+
+  ManualCommandDialog window;
+  QList<QPair<QString, QString>> warnings;
+  window.SetWarningHandler([&](const QString &title, const QString &text) { warnings.append({title, text}); });
+  connect(&window, &ManualCommandDialog::sendGpsMessage, &port, [&port](QByteArray message) {
+    if (message.startsWith('$'))
+      AppendNmeaChecksum(message);
+    else if (message.startsWith("\xB5\x62"))
+      AppendUbxChecksum(message);
+    else if (message.startsWith("@@"))
+      AppendOncoreChecksum(message);
+    port.OnSendGpsMessage(message);
+  });
+  window.ShowDialog();
+
+  auto *combo = window.findChild<QComboBox *>("IDC_MANCMD_CMD");
+  auto *prefixField = window.findChild<QLineEdit *>("IDC_MANCMD_PREFIX");
+  auto *paramField = window.findChild<QLineEdit *>("IDC_MANCMD_PARAM");
+  combo->lineEdit()->selectAll();
+  QTest::keyClick(combo->lineEdit(), Qt::Key_Backspace);
+  QTest::keyClicks(prefixField, prefix);
+  QTest::keyClicks(paramField, params);
+  QCOMPARE(window.findChild<QLineEdit *>("IDC_MANCMD_CS")->text(), checksum);
+
+  QTest::mouseClick(window.findChild<QPushButton *>("SEND"), Qt::LeftButton);
+  QTRY_COMPARE_WITH_TIMEOUT(receiver.receivedMessages().size(), 1, 2000);
+  QCOMPARE(receiver.received(), line);
+  QVERIFY(warnings.isEmpty());
+  port.stopGpsSerialPort();
+}
+
+RIDUDER_TEST_MAIN(TestManualCommandPort)
+#include "tst_manualcommandport.moc"
