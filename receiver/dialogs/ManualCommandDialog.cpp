@@ -3,11 +3,11 @@
 #include "app/core/GpsMode.h"
 #include "app/core/ReceiverIdentity.h"
 #include "receiver/dialogs/ManualCommandMessage.h"
+#include "receiver/dialogs/NumericFieldCheck.h"
 #include "ui_ManualCommandDialog.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
-#include <QMessageBox>
 #include <QSettings>
 
 namespace {
@@ -17,9 +17,8 @@ const char kGeometryKey[] = "ManualCommandDialog/geometry";
 ManualCommandDialog::ManualCommandDialog(QWidget *parent)
     : QDialog(parent), ui(new Ui::ManualCommandDialog)
 {
-  warningHandler = [this](const QString &title, const QString &text) {
-    QMessageBox::warning(this, title, text, QMessageBox::Ok);
-  };
+  // The dialogs' shared warning box, which tests can also replace.
+  warningHandler = [this](const QString &title, const QString &text) { ShowFieldWarning(this, title, text); };
   ui->setupUi(this);
   setFixedSize(size());
   ui->IDC_MANCMD_CS->setStyleSheet(QStringLiteral("background-color: transparent;"));

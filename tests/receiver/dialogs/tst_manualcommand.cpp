@@ -3,6 +3,7 @@
 #include "app/core/GpsMode.h"
 #include "app/core/ReceiverIdentity.h"
 #include "receiver/dialogs/ManualCommandDialog.h"
+#include "receiver/dialogs/NumericFieldCheck.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -99,6 +100,7 @@ private slots:
   void sending_data();
   void sending();
   void hexErrorsWarnAndRefuse();
+  void warningsGoThroughTheDialogsSharedBox();
   void asciiEntryIsTypedOverInPlace_data();
   void asciiEntryIsTypedOverInPlace();
   void tkTextCarriesItsTrailer_data();
@@ -271,6 +273,26 @@ void TestManualCommand::hexErrorsWarnAndRefuse()
   ublox.enter("B5620A040000", "Z");
   QCOMPARE(ublox.warnings, Warnings({kHexError}));
   QCOMPARE(ublox.checksum()->text(), QString());
+}
+
+Warnings sharedBoxes;
+
+void TestManualCommand::warningsGoThroughTheDialogsSharedBox()
+{
+  SetFieldWarningFunction([](QWidget *, const QString &title, const QString &text) {
+    sharedBoxes.append({title, text});
+  });
+  receiverIdentity.model = 25;
+  CurrentGpsMode = GpsModeMotorolaBinary;
+  ManualCommandDialog dialog;
+  dialog.ShowDialog();
+  dialog.findChild<QPushButton *>("SEND")->click();  // "@@Aa" is well formed
+  auto *prefix = dialog.findChild<QLineEdit *>("IDC_MANCMD_PREFIX");
+  prefix->selectAll();
+  QTest::keyClick(prefix, Qt::Key_Backspace);
+  dialog.findChild<QPushButton *>("SEND")->click();
+  SetFieldWarningFunction(nullptr);
+  QCOMPARE(sharedBoxes, Warnings({kMessageError}));
 }
 
 void TestManualCommand::asciiEntryIsTypedOverInPlace_data()
