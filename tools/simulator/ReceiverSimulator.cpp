@@ -279,7 +279,7 @@ bool ReceiverSimulator::atMessageBoundary() const
 
 void ReceiverSimulator::feedReplay(qint64 count, bool deliver)
 {
-  for (qint64 i = 0; i < count && m_replaying; ++i) {
+  for (qint64 i = 0; m_replaying; ++i) {
     if (m_replayPos >= m_replay.size()) {
       if (!m_replayLoop) {
         m_replayTimer.stop();
@@ -294,6 +294,8 @@ void ReceiverSimulator::feedReplay(qint64 count, bool deliver)
         m_out.append(held);
       m_heldReplies.clear();
     }
+    if (i >= count)
+      break;
     if (deliver)
       m_out.append(m_replay.at(m_replayPos));
     ++m_replayPos;
@@ -317,11 +319,7 @@ void ReceiverSimulator::onReplayTick()
   int unread = 0;
   if (ioctl(m_slave, FIONREAD, &unread) == 0 && unread > kUnreadLimit)
     tcflush(m_slave, TCIFLUSH);
-  const bool deliver = receiverHearsLine() && m_out.size() < kUnreadLimit;
-  if (count > 0)
-    feedReplay(count, deliver);
-  else if (!m_heldReplies.isEmpty())
-    feedReplay(0, deliver);
+  feedReplay(count, receiverHearsLine() && m_out.size() < kUnreadLimit);
   pump();
 }
 
