@@ -255,9 +255,11 @@ void GpsSerialPortThread::handleError(QSerialPort::SerialPortError error)
       tr("Can't open GPS Port %1\r\n\r\n\"%2\"").arg(m_portName, GpsPortErrorText(error));
   qDebug().noquote() << "WARNING: GPS serial port:" << GpsPortErrorText(error) << m_portName;
   emit showErrorMessageBox(text);
-  // A vanished device stays gone: close it so that nothing spins on it; the
-  // next start reopens it.
-  if (error == QSerialPort::ResourceError && m_serialPort.isOpen())
+  // A vanished or hung-up device keeps failing every read (a pseudo-terminal
+  // whose other side closed reads EIO for ever): close it so that nothing
+  // spins on it; the next start reopens it.
+  if ((error == QSerialPort::ResourceError || error == QSerialPort::ReadError) &&
+      m_serialPort.isOpen())
     m_serialPort.close();
 }
 

@@ -1,0 +1,394 @@
+#include "TestMain.h"
+
+#include "FrameBuilders.h"
+#include "app/core/GpsMode.h"
+#include "platform/ModemLineReader.h"
+#include "receiver/GpsPortSettings.h"
+#include "receiver/GpsSerialPortThread.h"
+#include "tools/simulator/ReceiverSimulator.h"
+
+#include <QElapsedTimer>
+#include <QSettings>
+#include <QSignalSpy>
+
+#include <memory>
+
+using namespace riduder::test;
+using riduder::sim::ReceiverSimulator;
+
+namespace {
+
+QStringList debugLines;
+
+void Capture(QtMsgType, const QMessageLogContext &, const QString &text)
+{
+  debugLines.append(text);
+}
+
+int DebugLinesContaining(const QString &text)
+{
+  int n = 0;
+  for (const QString &line : debugLines)
+    n += line.contains(text) ? 1 : 0;
+  return n;
+}
+
+void StorePort(const QString &name, int rate = 9600)
+{
+  QSettings s;
+  s.setValue(GpsPortKeys::PortName, name);
+  s.setValue(GpsPortKeys::DataRate, rate);
+}
+
+QByteArray Delivered(const QByteArray &oncoreWire)
+{
+  return oncoreWire.chopped(3);
+}
+
+}  // namespace
+
+class GpsSerialPortTest : public QObject
+{
+  Q_OBJECT
+private slots:
+  void init();
+  void cleanup();
+
+  void bytesOnTheLineArriveAsMessages();
+  void modeChoosesTheFramer_data();
+  void modeChoosesTheFramer();
+  void commandsLeaveWithLineEnd_data();
+  void commandsLeaveWithLineEnd();
+  void storedSettingsReachThePort_data();
+  void storedSettingsReachThePort();
+  void ppsEdgeGivesOneTickAndAMarkerBeforeTheNextMessage();
+  void ppsMarkerWaitsForTheMessageBeingCollected();
+  void ppsWithoutFramingEmitsTheMarkerAtTheNextEdge();
+  void ppsOnAnotherLineOrNoneGivesNoTick();
+  void missingModemLinesAreReportedOnce();
+  void halfMessageIsDroppedAtModeChangeAndReopen();
+  void vanishedLineIsReportedAndAReopenWorks();
+  void missingPortIsWorded_data();
+  void missingPortIsWorded();
+  void stopClosesThePortQuickly();
+
+private:
+  std::unique_ptr<ReceiverSimulator> sim;
+  std::unique_ptr<GpsSerialPortThread> port;
+  std::unique_ptr<FakeModemLineReader> lines;
+  QList<QByteArray> received;  // messages and markers, and "TICK" for PpsTick
+  QtMessageHandler previousHandler = nullptr;
+
+  void Start(quint32 mode, int ppsChoice = 0)
+  {
+    CurrentGpsMode = mode;
+    port->SetPpsSignal(ppsChoice);
+    port->startGpsSerialPort(true);
+    QVERIFY(port->IsOpen());
+  }
+  // Waits until the line is drained and the port has framed what it read.
+  void Settle()
+  {
+    QTRY_COMPARE(sim->bytesToWrite(), qint64(0));
+    QTest::qWait(30);
+  }
+  void Edge(QSerialPort::PinoutSignal line = QSerialPort::DataCarrierDetectSignal)
+  {
+    lines->SetLine(line, true);
+    const int reads = lines->ReadCount();
+    QTRY_VERIFY(lines->ReadCount() > reads + 1);
+    lines->SetLine(line, false);
+    const int reads2 = lines->ReadCount();
+    QTRY_VERIFY(lines->ReadCount() > reads2 + 1);
+  }
+};
+
+void GpsSerialPortTest::init()
+{
+  debugLines.clear();
+  previousHandler = qInstallMessageHandler(Capture);
+  received.clear();
+  sim = std::make_unique<ReceiverSimulator>();
+  QString error;
+  QVERIFY2(sim->open(&error), qPrintable(error));
+  StorePort(sim->slavePath());
+  port = std::make_unique<GpsSerialPortThread>();
+  lines = std::make_unique<FakeModemLineReader>();
+  port->SetModemLineReader(lines.get());
+  connect(port.get(), &GpsSerialPortThread::newGpsText, this,
+          [this](const QByteArray &m) { received.append(m); });
+  connect(port.get(), &GpsSerialPortThread::PpsTick, this, [this] { received.append("TICK"); });
+}
+
+void GpsSerialPortTest::cleanup()
+{
+  port.reset();
+  lines.reset();
+  sim.reset();
+  QSettings().clear();
+  qInstallMessageHandler(previousHandler);
+  CurrentGpsMode = GpsModeSearch;
+}
+
+void GpsSerialPortTest::bytesOnTheLineArriveAsMessages()
+{
+  Start(GpsModeMotorolaBinary);
+  const QByteArray ea = BuildOncoreWireOfLength("Ea", 76, '\x05');
+  const QByteArray gd = BuildOncoreWire("Gd", QByteArray(1, '\x03'));
+  sim->write("noise" + ea + gd + ea.left(10));
+  QTRY_COMPARE(received, (QList<QByteArray>{Delivered(ea), Delivered(gd)}));
+  sim->write(ea.mid(10));
+  QTRY_COMPARE(received.size(), 3);
+  QCOMPARE(received.last(), Delivered(ea));
+}
+
+void GpsSerialPortTest::modeChoosesTheFramer_data()
+{
+  QTest::addColumn<quint32>("mode");
+  QTest::addColumn<QList<QByteArray>>("expected");
+  const QByteArray gd = BuildOncoreWire("Gd", QByteArray(1, '\x03'));
+  const QByteArray zda = BuildNmeaSentence("GPZDA,1,2,3");
+  const QByteArray ack = BuildUbxFrame(0x05, 0x01, QByteArray::fromHex("0601"));
+  QTest::newRow("Motorola Binary") << quint32(GpsModeMotorolaBinary) << QList<QByteArray>{Delivered(gd)};
+  QTest::newRow("Rx Only") << quint32(GpsModeMotorolaBinaryRxOnly) << QList<QByteArray>{Delivered(gd)};
+  QTest::newRow("Motorola NMEA") << quint32(GpsModeMotorolaNmea) << QList<QByteArray>{zda.chopped(2)};
+  QTest::newRow("Generic NMEA") << quint32(GpsModeGenericNmea) << QList<QByteArray>{zda.chopped(2)};
+  QTest::newRow("u-blox UBX") << quint32(GpsModeUbloxUbx) << QList<QByteArray>{zda.chopped(2), ack};
+  QTest::newRow("u-blox NMEA") << quint32(GpsModeUbloxNmea) << QList<QByteArray>{zda.chopped(2), ack};
+  QTest::newRow("LORAN lines") << quint32(GpsModeMotorolaLoran) << QList<QByteArray>{zda.chopped(2), "OK"};
+  QTest::newRow("Search") << quint32(GpsModeSearch) << QList<QByteArray>{};
+}
+
+void GpsSerialPortTest::modeChoosesTheFramer()
+{
+  QFETCH(quint32, mode);
+  QFETCH(QList<QByteArray>, expected);
+  Start(mode);
+  const QByteArray gd = BuildOncoreWire("Gd", QByteArray(1, '\x03'));
+  sim->write(gd + BuildNmeaSentence("GPZDA,1,2,3") +
+             BuildUbxFrame(0x05, 0x01, QByteArray::fromHex("0601")) + "\r\nOK\r\n");
+  Settle();
+  QCOMPARE(received, expected);
+}
+
+void GpsSerialPortTest::commandsLeaveWithLineEnd_data()
+{
+  QTest::addColumn<QByteArray>("message");
+  QTest::addColumn<QByteArray>("onTheLine");
+  QTest::newRow("Oncore") << QByteArray("@@Cj\x29") << QByteArray("@@Cj\x29\r\n");
+  QTest::newRow("NMEA") << QByteArray("$PMOTG,FOR,0*2A") << QByteArray("$PMOTG,FOR,0*2A\r\n");
+  const QByteArray ubx = QByteArray::fromHex("b5620a0400000e34");
+  QTest::newRow("UBX") << ubx << ubx + "\r\n";
+  const QByteArray dle = QByteArray::fromHex("10270a1003");
+  QTest::newRow("begins with 0x10") << dle << dle;
+  QTest::newRow("empty") << QByteArray() << QByteArray("\r\n");
+}
+
+void GpsSerialPortTest::commandsLeaveWithLineEnd()
+{
+  QFETCH(QByteArray, message);
+  QFETCH(QByteArray, onTheLine);
+  Start(GpsModeMotorolaBinary);
+  const QByteArray copy = message;
+  port->OnSendGpsMessage(message);
+  QCOMPARE(message, copy);
+  QTRY_COMPARE(sim->received(), onTheLine);
+}
+
+void GpsSerialPortTest::storedSettingsReachThePort_data()
+{
+  QTest::addColumn<int>("rate");
+  QTest::addColumn<int>("handshake");
+  QTest::addColumn<int>("parity");
+  QTest::addColumn<int>("stopBits");
+  QTest::addColumn<int>("dataBits");
+  QTest::addColumn<int>("flow");
+  QTest::addColumn<int>("qparity");
+  QTest::addColumn<int>("qstop");
+  QTest::addColumn<int>("qdata");
+  QTest::newRow("defaults") << 9600 << 0 << 0 << 1 << 8 << int(QSerialPort::NoFlowControl)
+                            << int(QSerialPort::NoParity) << int(QSerialPort::OneStop)
+                            << int(QSerialPort::Data8);
+  QTest::newRow("115k is 115000, DTR/DSR is no flow control")
+      << 115000 << 3 << 2 << 2 << 7 << int(QSerialPort::NoFlowControl) << int(QSerialPort::EvenParity)
+      << int(QSerialPort::TwoStop) << int(QSerialPort::Data7);
+  QTest::newRow("14400, Xon/Xoff, odd") << 14400 << 1 << 1 << 1 << 8 << int(QSerialPort::SoftwareControl)
+                                         << int(QSerialPort::OddParity) << int(QSerialPort::OneStop)
+                                         << int(QSerialPort::Data8);
+  QTest::newRow("RTS/CTS, space, odd values") << 4800 << 2 << 4 << 5 << 6
+                                              << int(QSerialPort::HardwareControl)
+                                              << int(QSerialPort::SpaceParity)
+                                              << int(QSerialPort::OneStop) << int(QSerialPort::Data8);
+}
+
+void GpsSerialPortTest::storedSettingsReachThePort()
+{
+  QFETCH(int, rate);
+  QFETCH(int, handshake);
+  QFETCH(int, parity);
+  QFETCH(int, stopBits);
+  QFETCH(int, dataBits);
+  QSettings s;
+  s.setValue(GpsPortKeys::DataRate, rate);
+  s.setValue(GpsPortKeys::Handshake, handshake);
+  s.setValue(GpsPortKeys::Parity, parity);
+  s.setValue(GpsPortKeys::StopBits, stopBits);
+  s.setValue(GpsPortKeys::DataBits, dataBits);
+  Start(GpsModeMotorolaBinary);
+  QSerialPort &sp = port->SerialPort();
+  QCOMPARE(sp.baudRate(), rate);
+  QTEST(int(sp.flowControl()), "flow");
+  QTEST(int(sp.parity()), "qparity");
+  QTEST(int(sp.stopBits()), "qstop");
+  QTEST(int(sp.dataBits()), "qdata");
+  // The rate is what the line really runs at, 115000 included.
+  QCOMPARE(sim->lineRate(), rate);
+}
+
+void GpsSerialPortTest::ppsEdgeGivesOneTickAndAMarkerBeforeTheNextMessage()
+{
+  Start(GpsModeMotorolaBinary, 1);
+  Edge();
+  QCOMPARE(received, QList<QByteArray>{"TICK"});
+  const QByteArray gd = BuildOncoreWire("Gd", QByteArray(1, '\x03'));
+  sim->write(gd + gd);
+  QTRY_COMPARE(received, (QList<QByteArray>{"TICK", PpsMarker, Delivered(gd), Delivered(gd)}));
+}
+
+void GpsSerialPortTest::ppsMarkerWaitsForTheMessageBeingCollected()
+{
+  Start(GpsModeUbloxUbx, 3);
+  const QByteArray pvt = BuildUbxFrame(0x01, 0x07, QByteArray(92, '\x01'));
+  sim->write(pvt.left(50));
+  Settle();
+  Edge(QSerialPort::DataSetReadySignal);
+  sim->write(pvt.mid(50) + pvt);
+  QTRY_COMPARE(received, (QList<QByteArray>{"TICK", pvt, PpsMarker, pvt}));
+}
+
+void GpsSerialPortTest::ppsWithoutFramingEmitsTheMarkerAtTheNextEdge()
+{
+  Start(GpsModeSearch, 2);
+  sim->write(BuildOncoreWire("Gd", QByteArray(1, '\x03')));
+  Settle();
+  Edge(QSerialPort::ClearToSendSignal);
+  Edge(QSerialPort::ClearToSendSignal);
+  QCOMPARE(received, (QList<QByteArray>{"TICK", PpsMarker, "TICK"}));
+}
+
+void GpsSerialPortTest::ppsOnAnotherLineOrNoneGivesNoTick()
+{
+  Start(GpsModeMotorolaBinary, 1);
+  Edge(QSerialPort::ClearToSendSignal);
+  Edge(QSerialPort::DataSetReadySignal);
+  port->SetPpsSignal(0);
+  lines->SetLines(QSerialPort::DataCarrierDetectSignal);
+  QTest::qWait(50);
+  QVERIFY(received.isEmpty());
+}
+
+void GpsSerialPortTest::missingModemLinesAreReportedOnce()
+{
+  port->SetModemLineReader(nullptr);  // the pseudo-terminal's own (missing) lines
+  Start(GpsModeMotorolaBinary, 1);
+  QTest::qWait(120);
+  QCOMPARE(DebugLinesContaining("1PPS line"), 1);
+  QVERIFY(received.isEmpty());
+}
+
+void GpsSerialPortTest::halfMessageIsDroppedAtModeChangeAndReopen()
+{
+  Start(GpsModeMotorolaBinary);
+  const QByteArray ea = BuildOncoreWireOfLength("Ea", 76, '\x05');
+  const QByteArray gd = BuildOncoreWire("Gd", QByteArray(1, '\x03'));
+
+  sim->write(ea.left(40));
+  Settle();
+  CurrentGpsMode = GpsModeGenericNmea;
+  sim->write("x");
+  Settle();
+  CurrentGpsMode = GpsModeMotorolaBinary;
+  sim->write(ea.mid(40) + gd);
+  QTRY_COMPARE(received, QList<QByteArray>{Delivered(gd)});
+
+  received.clear();
+  sim->write(ea.left(40));
+  Settle();
+  port->startGpsSerialPort(true);
+  QVERIFY(port->IsOpen());
+  sim->write(ea.mid(40) + gd);
+  QTRY_COMPARE(received, QList<QByteArray>{Delivered(gd)});
+}
+
+void GpsSerialPortTest::vanishedLineIsReportedAndAReopenWorks()
+{
+  Start(GpsModeMotorolaBinary, 1);
+  QSignalSpy errors(port.get(), &GpsSerialPortThread::showErrorMessageBox);
+  sim->close();
+  QTRY_VERIFY(!errors.isEmpty());
+  QVERIFY(DebugLinesContaining("WARNING: GPS serial port") >= 1);
+  QTest::qWait(50);  // polls and reads on the dead line must stay quiet
+  const int reported = errors.size();
+  QTest::qWait(50);
+  QCOMPARE(errors.size(), reported);
+
+  auto next = std::make_unique<ReceiverSimulator>();
+  QVERIFY(next->open());
+  StorePort(next->slavePath());
+  port->startGpsSerialPort(true);
+  QVERIFY(port->IsOpen());
+  const QByteArray gd = BuildOncoreWire("Gd", QByteArray(1, '\x03'));
+  next->write(gd);
+  QTRY_COMPARE(received, QList<QByteArray>{Delivered(gd)});
+  port.reset();
+}
+
+void GpsSerialPortTest::missingPortIsWorded_data()
+{
+  QTest::addColumn<QString>("name");
+  QTest::newRow("no such device") << "/dev/riduder-no-such-port";
+  QTest::newRow("OFF") << "OFF";
+  QTest::newRow("TCP/IP") << "TCP/IP";
+}
+
+void GpsSerialPortTest::missingPortIsWorded()
+{
+  QFETCH(QString, name);
+  StorePort(name);
+  QSignalSpy errors(port.get(), &GpsSerialPortThread::showErrorMessageBox);
+  CurrentGpsMode = GpsModeMotorolaBinary;
+  port->SetPpsSignal(1);
+  port->startGpsSerialPort(true);
+  QVERIFY(!port->IsOpen());
+  QCOMPARE(DebugLinesContaining("WARNING: Failed to open GPS serial port."), 1);
+  QCOMPARE(errors.size(), 1);
+  const QString text = errors.first().first().toString();
+  QVERIFY2(text.startsWith("Can't open GPS Port " + name + "\r\n\r\n\""), qPrintable(text));
+  QVERIFY2(text.contains("non-existing device"), qPrintable(text));
+  port->OnSendGpsMessage("@@Cj\x29");  // a write to a closed port goes nowhere
+  QTest::qWait(30);
+  QCOMPARE(lines->ReadCount(), 0);  // nothing polls a closed port
+}
+
+void GpsSerialPortTest::stopClosesThePortQuickly()
+{
+  Start(GpsModeMotorolaBinary, 1);
+  QVERIFY(port->isRunning());
+  QElapsedTimer clock;
+  clock.start();
+  port->stopGpsSerialPort();
+  QVERIFY(clock.elapsed() < 2000);
+  QVERIFY(!port->IsOpen());
+  QVERIFY(!port->isRunning());
+  const int reads = lines->ReadCount();
+  QTest::qWait(40);
+  QCOMPARE(lines->ReadCount(), reads);
+  // A later start runs again.
+  port->startGpsSerialPort(true);
+  QVERIFY(port->IsOpen());
+  QVERIFY(port->isRunning());
+  QTRY_VERIFY(lines->ReadCount() > reads);
+}
+
+RIDUDER_TEST_MAIN(GpsSerialPortTest)
+#include "tst_gpsserialport.moc"

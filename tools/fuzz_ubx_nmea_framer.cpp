@@ -1,0 +1,37 @@
+// libFuzzer target: the UBX/NMEA framer on arbitrary bytes, in both of its
+// modes and in arbitrary chunks.
+
+#include "receiver/UbxNmeaFramer.h"
+#include "tools/fuzz_support.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+  const QByteArrayView input(reinterpret_cast<const char *>(data), qsizetype(size));
+
+  for (bool nmeaOnly : {false, true}) {
+    auto frame = [&](const QList<QByteArrayView> &chunks) {
+      UbxNmeaFramer framer;
+      fuzz::Recorder recorder;
+      for (QByteArrayView chunk : chunks)
+        framer.Process(chunk, nmeaOnly, recorder);
+      return recorder.messages;
+    };
+
+    const QList<QByteArray> whole = frame({input});
+    FUZZ_CHECK(frame(fuzz::Chunks(input)) == whole);
+    for (const QByteArray &m : whole) {
+      if (m.startsWith('$')) {
+        FUZZ_CHECK(m.size() <= NmeaMaxSentenceLength + 1);
+        FUZZ_CHECK(NmeaChecksumOk(m));
+        for (char c : m)
+          FUZZ_CHECK(IsNmeaPrintable(static_cast<unsigned char>(c)));
+      } else {
+        FUZZ_CHECK(!nmeaOnly);
+        FUZZ_CHECK(m.size() >= 8 && m.size() <= UbxMaxPayloadLength + 8);
+        FUZZ_CHECK(quint8(m.at(0)) == 0xB5 && quint8(m.at(1)) == 0x62);
+        FUZZ_CHECK(UbxChecksumOk(m));
+      }
+    }
+  }
+  return 0;
+}
