@@ -868,8 +868,10 @@ void MainWindow::closeEvent(QCloseEvent *event)
   WriteSettings();
   StopPorts();
   for (QObject *child : children()) {
+    // Only the open ones: closing a hidden dialog would run its close handling
+    // (saving, checks) for nothing.
     auto *widget = qobject_cast<QWidget *>(child);
-    if (widget && widget->isWindow())
+    if (widget && widget->isWindow() && widget->isVisible())
       widget->close();
   }
   QMainWindow::closeEvent(event);
