@@ -1,6 +1,7 @@
 #include "TestMain.h"
 
 #include "platform/SystemClock.h"
+#include "tools/simulator/CaptureFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -54,19 +55,10 @@ QByteArray ReadCapture(const QString &relativePath, bool *ok)
   QFile f(dir + "/" + relativePath);
   if (!f.open(QIODevice::ReadOnly))
     return {};
-  const QByteArray all = f.readAll();
-  int pos = 0;
-  while (pos < all.size() && all.at(pos) == '#') {
-    const int nl = all.indexOf('\n', pos);
-    if (nl < 0) {
-      pos = all.size();
-      break;
-    }
-    pos = nl + 1;
-  }
+  const QByteArray bytes = riduder::sim::ReceiverBytes(f.readAll());
   if (ok)
     *ok = true;
-  return all.mid(pos);
+  return bytes;
 }
 
 }  // namespace riduder::test
