@@ -1,5 +1,7 @@
 #include "OncoreMessageBuilder.h"
 
+#include "FrameBuilders.h"
+
 namespace riduder::test {
 
 OncoreMessageBuilder::OncoreMessageBuilder(const char *identifier, int framedLength)
@@ -69,10 +71,7 @@ OncoreMessageBuilder &OncoreMessageBuilder::DateTime(int year, int month, int da
 
 QByteArray OncoreMessageBuilder::Wire() const
 {
-  quint8 sum = 0;
-  for (int i = 2; i < message_.size(); ++i)
-    sum ^= quint8(message_.at(i));
-  return message_ + char(sum) + "\r\n";
+  return BuildOncoreWire(message_.mid(2, 2), message_.mid(4));
 }
 
 }  // namespace riduder::test

@@ -3,7 +3,8 @@
 // parameter area of the given length and big-endian fields written at byte
 // offsets counted from the first "@". Framed() is the message as the framer
 // hands it on (no checksum, no CR LF); Wire() adds the XOR checksum and
-// CR LF, as the receiver sends it.
+// CR LF, as the receiver sends it (see FrameBuilders.h for whole frames of
+// bytes).
 
 #include <QByteArray>
 #include <QtGlobal>
