@@ -1,11 +1,16 @@
-// Frames receiver captures many times over and prints the framers' speed.
+// Frames receiver captures many times over and prints the framers' speed;
+// Oncore captures are also framed and decoded, with the decoder's text
+// lines off (no raw-data window, no log) and on.
 //
 //   riduder-bench-framers [capture files...]
 //
 // Without arguments it takes every capture of the shared test data. The
 // protocol comes from the capture's folder (oncore/, ubx/, nmea/).
 
+#include "app/core/ReceiverState.h"
+#include "receiver/DecoderHost.h"
 #include "receiver/FramerSink.h"
+#include "receiver/OncoreDecoder.h"
 #include "receiver/OncoreFramer.h"
 #include "receiver/UbxNmeaFramer.h"
 
@@ -19,6 +24,7 @@
 #include <QTextStream>
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -47,7 +53,27 @@ QByteArray ReadCaptureBytes(const QString &path)
   return all.mid(pos);
 }
 
+// Frames and decodes, as the program does with every Oncore message.
+struct DecodingSink : CountingSink {
+  explicit DecodingSink(bool textLines)
+      : state(std::make_unique<ReceiverState>()), decoder(*state, host)
+  {
+    state->setupInProgress = false;
+    state->rawDataWindowOpened = textLines;
+  }
+  void OnFramedMessage(const QByteArray &message) override
+  {
+    CountingSink::OnFramedMessage(message);
+    textBytes += decoder.Decode(message).size();
+  }
+  std::unique_ptr<ReceiverState> state;
+  DecoderHost host;
+  OncoreDecoder decoder;
+  qint64 textBytes = 0;
+};
+
 enum class Protocol { Oncore, Ubx, Nmea };
+enum class Work { Frame, DecodeTextOff, DecodeTextOn };
 
 Protocol ProtocolOf(const QString &path)
 {
@@ -59,14 +85,20 @@ Protocol ProtocolOf(const QString &path)
   return Protocol::Ubx;
 }
 
-const char *Name(Protocol p)
+QString Name(Protocol p, Work work = Work::Frame)
 {
+  const char *protocol = "";
   switch (p) {
-  case Protocol::Oncore: return "Oncore";
-  case Protocol::Ubx: return "UBX+NMEA";
-  case Protocol::Nmea: return "NMEA";
+  case Protocol::Oncore: protocol = "Oncore"; break;
+  case Protocol::Ubx: protocol = "UBX+NMEA"; break;
+  case Protocol::Nmea: protocol = "NMEA"; break;
   }
-  return "";
+  switch (work) {
+  case Work::Frame: return QString::fromLatin1(protocol);
+  case Work::DecodeTextOff: return QStringLiteral("%1+decode").arg(protocol);
+  case Work::DecodeTextOn: return QStringLiteral("%1+decode+text").arg(protocol);
+  }
+  return QString();
 }
 
 struct Result {
@@ -75,11 +107,13 @@ struct Result {
   double seconds = 0;
 };
 
-Result Run(Protocol protocol, const QByteArray &stream, int chunkSize)
+Result Run(Protocol protocol, const QByteArray &stream, int chunkSize, Work work = Work::Frame)
 {
   OncoreFramer oncore;
   UbxNmeaFramer ubxNmea;
-  CountingSink sink;
+  CountingSink counting;
+  DecodingSink decoding(work == Work::DecodeTextOn);
+  CountingSink &sink = work == Work::Frame ? counting : decoding;
   QElapsedTimer clock;
   clock.start();
   for (qsizetype from = 0; from < stream.size(); from += chunkSize) {
@@ -121,7 +155,7 @@ int main(int argc, char *argv[])
 
   out << QString("%1 %2 %3 %4 %5\n")
              .arg("capture", -34)
-             .arg("protocol", -9)
+             .arg("protocol", -20)
              .arg("chunk", 6)
              .arg("MB/s", 9)
              .arg("msgs/s", 12);
@@ -134,18 +168,23 @@ int main(int argc, char *argv[])
     const Protocol protocol = ProtocolOf(path);
     const int copies = int(std::max<qint64>(1, targetBytes / capture.size()));
     const QByteArray stream = capture.repeated(copies);
-    for (int chunkSize : chunkSizes) {
-      const Result r = Run(protocol, stream, chunkSize);
-      out << QString("%1 %2 %3 %4 %5\n")
-                 .arg(QFileInfo(path).fileName(), -34)
-                 .arg(Name(protocol), -9)
-                 .arg(chunkSize, 6)
-                 .arg(r.bytes / r.seconds / 1e6, 9, 'f', 1)
-                 .arg(r.messages / r.seconds, 12, 'f', 0);
-      Result &t = totals[QString("%1 %2").arg(Name(protocol), -9).arg(chunkSize, 6)];
-      t.bytes += r.bytes;
-      t.messages += r.messages;
-      t.seconds += r.seconds;
+    QList<Work> works{Work::Frame};
+    if (protocol == Protocol::Oncore)
+      works << Work::DecodeTextOff << Work::DecodeTextOn;
+    for (Work work : works) {
+      for (int chunkSize : chunkSizes) {
+        const Result r = Run(protocol, stream, chunkSize, work);
+        out << QString("%1 %2 %3 %4 %5\n")
+                   .arg(QFileInfo(path).fileName(), -34)
+                   .arg(Name(protocol, work), -20)
+                   .arg(chunkSize, 6)
+                   .arg(r.bytes / r.seconds / 1e6, 9, 'f', 1)
+                   .arg(r.messages / r.seconds, 12, 'f', 0);
+        Result &t = totals[QString("%1 %2").arg(Name(protocol, work), -20).arg(chunkSize, 6)];
+        t.bytes += r.bytes;
+        t.messages += r.messages;
+        t.seconds += r.seconds;
+      }
     }
     out.flush();
   }
