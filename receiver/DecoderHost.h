@@ -77,6 +77,11 @@ public:
     Q_UNUSED(sbas)
   }
   virtual void SaveConstellationSettings() {}
+  // --- Oncore extension messages ---
+  // The constellation label of the status bar ("GPS & GLONASS", "-"); a
+  // host without the label ignores it.
+  virtual void ShowConstellationLabel(const QString &text) { Q_UNUSED(text) }
+  // --- end Oncore extension messages ---
   virtual void SendGpsRxCommand(const QByteArray &command) { Q_UNUSED(command) }
   // Disables "Send new firmware to GPS Rx ..." once a receiver identified.
   virtual void DisableFirmwareUpload() {}
