@@ -74,12 +74,6 @@ const char *const SortButtonPlainPressable =
     "y2: 1, stop: 0 silver, stop: 1 black);border-radius: 3px;background-color: transparent;}"
     "QPushButton:pressed {border: 1px solid navy;background-color: aqua;background-color: "
     "qlineargradient(x1: 0, y1: 0, x2: 1, y2: 1, stop: 0 white, stop: 1 aqua);}";
-const char *const SortButtonSelected =
-    "QPushButton {border: 1px solid silver;background-color: aqua;background-color: "
-    "qlineargradient(x1: 0, y1: 0, x2: 1, y2: 1, stop: 0 white, stop: 1 aqua);}";
-const char *const SortButtonPlain =
-    "QPushButton {border: 1px solid silver;border-color: qlineargradient(x1: 0, y1: 0, x2: 1, "
-    "y2: 1, stop: 0 silver, stop: 1 black);border-radius: 3px;background-color: transparent;}";
 const char *const CnoBarStyle =
     "QProgressBar {text-align: center;background-color: transparent; border-color: "
     "transparent;color: darkblue;}QProgressBar::chunk {background-color: lightblue; "
@@ -236,11 +230,10 @@ MainWindow::MainWindow(QWidget *parent)
 MainWindow::~MainWindow()
 {
   state.closing = true;
+  commandTiming.Cancel();
 
   FlushLogFiles();
   CloseTicLogFiles(true);
-  if (gpsLogFile.isOpen())
-    gpsLogFile.flush();
   CloseGpsLogFile(true);
 
   WriteSettings();
@@ -478,6 +471,7 @@ void MainWindow::ShowAndDetectReceiver()
 
 void MainWindow::DetectGpsReceiver()
 {
+  ReceiverBusyScope busy(*this);
   ui->actionSend_new_firmware_to_GPS_Rx->setEnabled(false);
 
   bool found = InitializeGpsReceiver();
@@ -511,6 +505,7 @@ bool MainWindow::InitializeGpsReceiver()
 {
   if (state.closing)
     return false;
+  ReceiverBusyScope busy(*this);
   state.setupInProgress = true;
   state.utcOffsetSeconds = 0;
   state.leapSecondPending = -1;
@@ -536,104 +531,8 @@ void MainWindow::ClearReceiverId()
   receiverIdentity.firmwareVersionText.clear();
 }
 
-bool MainWindow::SendGpsCmdAndWait(QByteArray command)
-{
-  if (state.closing)
-    return false;
-  SendGpsRxCommand(command);
-  return false;
-}
-
-void MainWindow::WaitForResponse() {}
-
-bool MainWindow::AppendOncoreChecksum(QByteArray &message)
-{
-  return ::AppendOncoreChecksum(message);
-}
-
-bool MainWindow::AppendNmeaChecksum(QByteArray &sentence)
-{
-  return ::AppendNmeaChecksum(sentence);
-}
-
-bool MainWindow::AppendUbxChecksum(QByteArray &frame)
-{
-  return ::AppendUbxChecksum(frame);
-}
-
-void MainWindow::SendGpsRxCommand(QByteArray command)
-{
-  if (command.startsWith('$'))
-    ::AppendNmeaChecksum(command);
-  else if (command.startsWith("\xB5\x62"))
-    ::AppendUbxChecksum(command);
-  else if (command.startsWith('@'))
-    ::AppendOncoreChecksum(command);
-  emit sendGpsMessage(command);
-  appendPlainText_to_RawDataDialog_and_Log(QStringLiteral("<- ") + QString::fromLatin1(command));
-}
-
 // ---------------------------------------------------------------------------
 // Messages, ticks and counter lines
-
-void MainWindow::OnNewGpsText(QByteArray message)
-{
-  if (message == QByteArray(PpsMarker)) {
-    appendPlainText_to_RawDataDialog_and_Log(QString::fromUtf8(message));
-    return;
-  }
-  if (state.closing || state.setupInProgress)
-    return;
-  switch (CurrentGpsMode) {
-  case GpsModeMotorolaNmea:
-  case GpsModeMotorolaBinary:
-  case GpsModeMotorolaBinaryRxOnly:
-  case GpsModeGenericNmea:
-  case GpsModeUbloxUbx:
-  case GpsModeUbloxNmea:
-    appendPlainText_to_RawDataDialog_and_Log(QStringLiteral("?  ") + QString::fromUtf8(message));
-    break;
-  default:
-    break;
-  }
-}
-
-void MainWindow::appendPlainText_to_RawDataDialog_and_Log(QString text)
-{
-  if (gpsRawDataDialog)
-    gpsRawDataDialog->AppendText(text);
-  if (gpsLogTypeDialog && gpsLogTypeDialog->GpsLogType == 0)
-    WriteGpsLog(text);
-}
-
-void MainWindow::OnClockTick()
-{
-  if (state.setupInProgress)
-    return;
-  state.tickPending = true;
-  state.zdaTickPending = true;
-  state.rmcTickPending = true;
-  state.zdaThisSecond = false;
-  state.messageDroveClock = false;
-  heartbeatLabel->setPixmap(heartbeatOnIcon);
-  QTimer::singleShot(300, this, &MainWindow::ResetHeartbeat);
-}
-
-void MainWindow::ResetHeartbeat()
-{
-  heartbeatLabel->setPixmap(heartbeatOffIcon);
-}
-
-void MainWindow::OnNewTicText(QByteArray line)
-{
-  if (!state.closing)
-    ProcessTicLine(line);
-}
-
-void MainWindow::showErrorMessageBox(QString text)
-{
-  messageBoxes->Warning(nullptr, QString(), text);
-}
 
 void MainWindow::ProcessTicLine(QByteArray line)
 {
@@ -648,33 +547,9 @@ void MainWindow::OnTelnetCommand(QByteArray command)
 // ---------------------------------------------------------------------------
 // PC clock, logs, display, updates (filled in by their own parts)
 
-void MainWindow::SyncPcClock() {}
-void MainWindow::LoadPcClockSettings() {}
-
-void MainWindow::WriteGpsLog(const QString &text)
-{
-  if (text.isEmpty() || !gpsLogFile.isOpen())
-    return;
-  gpsLogFile.write(text.toUtf8() + '\n');
-}
-
-void MainWindow::WriteBinaryGpsLog(const QByteArray &message)
-{
-  Q_UNUSED(message);
-}
-
 void MainWindow::WriteTicLog(const QString &text)
 {
   Q_UNUSED(text);
-}
-
-bool MainWindow::CloseGpsLogFile(bool withoutAsking)
-{
-  Q_UNUSED(withoutAsking);
-  if (!gpsLogFile.isOpen())
-    return false;
-  gpsLogFile.close();
-  return true;
 }
 
 bool MainWindow::CloseTicLogFiles(bool withoutAsking)
@@ -688,12 +563,6 @@ bool MainWindow::CloseTicLogFiles(bool withoutAsking)
   }
   ticCombinedLogFile.close();
   return true;
-}
-
-bool MainWindow::OpenGpsLogFile(int mode)
-{
-  Q_UNUSED(mode);
-  return false;
 }
 
 bool MainWindow::OpenTicLogFiles(int mode)
@@ -716,42 +585,10 @@ bool MainWindow::FlushLogFiles()
   return true;
 }
 
-void MainWindow::GpsDataLogFileDialog(bool newLog)
-{
-  Q_UNUSED(newLog);
-}
-
 void MainWindow::TicDataLogFileDialog(bool newLog)
 {
   Q_UNUSED(newLog);
 }
-
-void MainWindow::UpdateClockDisplay() {}
-void MainWindow::UpdateSatelliteTable() {}
-
-void MainWindow::UpdateSatSortButtons(int column)
-{
-  if (column < 0 || column > 3)
-    return;
-  if (SatelliteSortMode < 0 || SatelliteSortMode > 3) {
-    satSortButtons[column]->setStyleSheet(SortButtonSelected);
-    SatelliteSortMode = column;
-  } else if (SatelliteSortMode == column) {
-    satSortButtons[column]->setStyleSheet(SortButtonPlain);
-    SatelliteSortMode = 4;
-  } else {
-    satSortButtons[SatelliteSortMode]->setStyleSheet(SortButtonPlain);
-    satSortButtons[column]->setStyleSheet(SortButtonSelected);
-    SatelliteSortMode = column;
-  }
-  QSettings settings;
-  settings.setValue(MainWindowKeys::SatelliteSortMode, SatelliteSortMode);
-}
-
-void MainWindow::SatSortBtn_PRN_pressed() { UpdateSatSortButtons(0); }
-void MainWindow::SatSortBtn_El_pressed() { UpdateSatSortButtons(1); }
-void MainWindow::SatSortBtn_Azm_pressed() { UpdateSatSortButtons(2); }
-void MainWindow::SatSortBtn_CNo_pressed() { UpdateSatSortButtons(3); }
 
 void MainWindow::AutoCheckForUpdates()
 {
@@ -865,6 +702,8 @@ void MainWindow::StopPorts()
 void MainWindow::closeEvent(QCloseEvent *event)
 {
   state.closing = true;
+  // Ends a pause or reply wait in progress at once.
+  commandTiming.Cancel();
   WriteSettings();
   StopPorts();
   for (QObject *child : children()) {
@@ -942,9 +781,6 @@ void MainWindow::actionCheck_for_Updates_triggered()
   StartUpdateCheck(true);
 }
 
-void MainWindow::actionNew_GPS_Data_Log_triggered() {}
-void MainWindow::actionOpen_GPS_Data_Log_triggered() {}
-void MainWindow::actionClose_GPS_Data_Log_triggered() {}
 void MainWindow::actionNew_TIC_Data_Log_triggered() {}
 void MainWindow::actionOpen_TIC_Data_Log_triggered() {}
 void MainWindow::actionClose_TIC_Data_Log_triggered() {}
@@ -957,7 +793,6 @@ void MainWindow::actionReceiver_ID_Message_triggered() {}
 void MainWindow::actionGps_Data_Both_triggered() {}
 void MainWindow::actionTic_Raw_Data_triggered() {}
 void MainWindow::actionTic_Processed_Data_triggered() {}
-void MainWindow::actionSet_PC_Clock_triggered() {}
 void MainWindow::actionfrom_Average_triggered() {}
 void MainWindow::actionfrom_Current_triggered() {}
 void MainWindow::actionManual_Entry_triggered() {}

@@ -6,6 +6,9 @@
 #include "app/core/GpsDateTime.h"
 #include "app/core/ReceiverState.h"
 #include "app/core/SatelliteRecord.h"
+#include "clock/PcClockSync.h"
+#include "logging/GpsDataLog.h"
+#include "receiver/CommandTiming.h"
 #include "receiver/GpsSerialPortThread.h"
 #include "platform/TickSounds.h"
 #include "tic/TicSerialPortThread.h"
@@ -13,12 +16,18 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QFile>
+#include <QList>
 #include <QMainWindow>
+#include <QPair>
 #include <QPixmap>
 #include <QString>
 #include <QVersionNumber>
 
+#include <functional>
+#include <memory>
+
 class AboutBox;
+class DecoderHost;
 class GpsLogTypeDialog;
 class GpsNavDialog;
 class GpsPortDialog;
@@ -30,6 +39,7 @@ class ManualCommandDialog;
 class MessageBoxes;
 class QActionGroup;
 class QCloseEvent;
+class QFileDialog;
 class QLabel;
 class QPlainTextEdit;
 class QProgressBar;
@@ -37,6 +47,7 @@ class QPushButton;
 class ReferenceLocationDialog;
 class SatAzElChartDialog;
 class SatelliteSelect;
+struct CommandWaitPlan;
 class SetPcClockDialog;
 class TelnetLink;
 class TelnetTcpServer;
@@ -109,14 +120,40 @@ public:
   void ApplyReceiverParametersInNmeaMode();
   void ClearReceiverId();
   bool SendGpsCmdAndWait(QByteArray command);
-  void WaitForResponse();
+  bool WaitForResponse();
   static bool AppendOncoreChecksum(QByteArray &message);
   static bool AppendNmeaChecksum(QByteArray &sentence);
   static bool AppendUbxChecksum(QByteArray &frame);
 
-  // --- PC clock ---
+  // --- Command layer (MainWindow_Commands.cpp) ---
+  // The clock of every pause and reply wait of the command layer and the
+  // set-up routines; tests scale it down.
+  CommandTiming &Timing() { return commandTiming; }
+  // Empties the clock display's cached texts and the stored DOP values.
+  void ClearDisplayCache();
+  GpsRxIdDialog *RxIdDialog() const { return gpsRxIdDialog; }
+  // Held while a set-up or a reply wait runs (set-up routines hold one for
+  // their whole run): the actions that could start another one (receiver
+  // interface and parameters, timing parameters, self test, self survey)
+  // are disabled meanwhile and get their states back when the last ends.
+  class ReceiverBusyScope {
+  public:
+    explicit ReceiverBusyScope(MainWindow &window);
+    ~ReceiverBusyScope();
+    ReceiverBusyScope(const ReceiverBusyScope &) = delete;
+    ReceiverBusyScope &operator=(const ReceiverBusyScope &) = delete;
+
+  private:
+    MainWindow &window;
+  };
+  bool ReceiverBusy() const { return receiverBusyDepth > 0; }
+
+  // --- PC clock (MainWindow_PcClock.cpp) ---
   void SyncPcClock();
   void LoadPcClockSettings();
+  PcClockSync &PcClock() { return pcClockSync; }
+  SetPcClockDialog *PcClockDialog() const { return setPcClockDialog; }
+  qint64 PcClockOffset() const { return PcClockOffsetMs; }
 
   // --- Logs ---
   void WriteGpsLog(const QString &text);
@@ -130,13 +167,29 @@ public:
   void GpsDataLogFileDialog(bool newLog);
   void TicDataLogFileDialog(bool newLog);
 
+  // --- GPS data log (MainWindow_Logs.cpp) ---
+  bool FlushGpsLogFile();
+  // The day roll-over of the per-second tick: closes the log with its
+  // trailer and, with auto-restart on, opens the new day's file (appending
+  // when it exists; a failure is reported). True when a log is open after.
+  bool RollOverGpsLogFile();
+  GpsDataLog &GpsLog();
+  GpsLogTypeDialog *LogTypeDialog() const { return gpsLogTypeDialog; }
+  // Runs the file dialog of New/Open GPS Data Log and returns its result;
+  // a test puts in one that answers by itself. Empty: the dialog's exec().
+  std::function<int(QFileDialog &)> gpsLogFileDialogRunner;
+
   // --- Counters ---
   void ProcessTicLine(QByteArray line);
 
-  // --- Display ---
+  // --- Display (MainWindow_Display.cpp) ---
   void UpdateClockDisplay();
   void UpdateSatelliteTable();
+  // Shows "%1.1d Visible" when the count of satellites in view changed,
+  // then redraws the table.
+  void UpdateVisibleCount(int visibleCount);
   void UpdateSatSortButtons(int column);
+  static QString MonthAbbreviation(int month);
 
   // --- Updates ---
   void AutoCheckForUpdates();
@@ -263,6 +316,8 @@ private:
   void SetClockDisplayMode(int mode);
   void SetNavDataFormat(int format);
   void SetSounds(bool ticks, bool outOfLock);
+  // Heartbeat on, and off again shortly (MainWindow_Tick.cpp).
+  void ShowHeartbeat();
 
   Ui::MainWindow *ui;
   HelpWindow *helpWindow = nullptr;
@@ -330,6 +385,7 @@ private:
   QDateTime lastPcClockSet;
   qint64 PcClockOffsetMs = 0;
   bool ClockSetDone = false;
+  PcClockSync pcClockSync;
 
   bool soundOn = true;
   bool soundOutOfLockOn = true;
@@ -344,7 +400,9 @@ private:
   QActionGroup *positionFormatGroup = nullptr;
   QActionGroup *soundGroup = nullptr;
 
-  QFile gpsLogFile;
+  // The GPS data log and what it asks of the window (MainWindow_Logs.cpp).
+  std::unique_ptr<GpsDataLogHost> gpsLogHost;
+  std::unique_ptr<GpsDataLog> gpsDataLog;
   QFile ticTimeLogFiles[TicPortCount];
   QFile ticAverageLogFiles[TicPortCount];
   QFile ticCombinedLogFile;
@@ -370,4 +428,42 @@ private:
 
   QVersionNumber version;
   MessageBoxes *messageBoxes;
+
+  // --- Command layer (MainWindow_Commands.cpp) ---
+  // Wait steps until the plan's reply comes, its time-out passes or the
+  // window closes; whether it came.
+  bool AwaitReply(const CommandWaitPlan &plan);
+  void ChangeReceiverBusy(int delta);
+  CommandTiming commandTiming;
+  int receiverBusyDepth = 0;
+  // The actions disabled while busy, with their states before.
+  QList<QPair<QAction *, bool>> actionsHeldWhileBusy;
+
+  // --- Receiver message dispatch and status indicators
+  //     (MainWindow_Dispatch.cpp, MainWindow_Indicators.cpp) ---
+public:
+  // The decoders of the three protocols. Each reports to the window through
+  // ReceiverDecoderHost() and returns what the raw-data window shows.
+  QString DecodeMotorolaBinaryMessage(QByteArray message);
+  bool DecodeNmeaSentence(const QByteArray &sentence);
+  QString DecodeUbxMessage(const QByteArray &frame);
+  DecoderHost &ReceiverDecoderHost();
+  // Status bar indicators; any other value shows the unknown state.
+  void SetAntennaStatus(int status);  // 0 OK, 1 short, 2 open, 3 no power
+  void SetNavStatus(int status);      // 0 navigating, 1 position hold, 2 surveying
+  // One fix to the averaging; shows the fix's grid-square locator.
+  void ShowPosition(double latitude, double longitude, double height, double mslHeight);
+  QLabel *AntennaStatusLabel() const { return antennaStatusLabel; }
+  QLabel *NavStatusLabel() const { return navStatusLabel; }
+  QLabel *HeartbeatLabel() const { return heartbeatLabel; }
+
+private:
+  friend class MainWindowDecoderHost;
+  struct ReceiverDecoders;
+  struct ReceiverDecodersDeleter {
+    void operator()(ReceiverDecoders *decoders) const;
+  };
+  ReceiverDecoders &Decoders();
+  std::unique_ptr<ReceiverDecoders, ReceiverDecodersDeleter> receiverDecoders;
+  // --- end dispatch and indicators ---
 };

@@ -19,9 +19,15 @@ GpsDataLog::GpsDataLog(GpsDataLogHost &host)
 
 GpsDataLog::~GpsDataLog()
 {
-  // The owner closes the log with its trailer; this only keeps the data.
+  // The owner closes the log with its trailer; this only keeps the data,
+  // without a word to a host that may be half gone.
   if (IsOpen()) {
-    WritePending();
+    while (!pending_.isEmpty()) {
+      const qint64 written = writer_->Write(pending_);
+      if (written <= 0)
+        break;
+      pending_.remove(0, int(written));
+    }
     CloseWriter();
   }
 }
