@@ -1,0 +1,232 @@
+#include "TestMain.h"
+
+#include "ModalDialogs.h"
+#include "RecordingMessageBoxes.h"
+#include "app/GpsRawDataDialog.h"
+#include "app/MainWindow.h"
+#include "clock/PcClockSettings.h"
+#include "clock/SetPcClockDialog.h"
+#include "platform/SystemClock.h"
+#include "platform/TimeSource.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QStatusBar>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+QDateTime Utc(int y, int mo, int d, int h, int mi, int s, int ms = 0)
+{
+  return QDateTime(QDate(y, mo, d), QTime(h, mi, s, ms), Qt::UTC);
+}
+
+QString LatencyText(MainWindow &window)
+{
+  return window.findChild<QLabel *>(QStringLiteral("IDC_LATENCY"))->text();
+}
+
+}  // namespace
+
+// The clock step as the main window runs it: its state in, the widgets,
+// the dialog and the store out.
+class PcClockMainWindowTest : public QObject {
+  Q_OBJECT
+
+private:
+  std::unique_ptr<FakeTimeSource> pc;
+  std::unique_ptr<FakeSystemClock> clock;
+  std::unique_ptr<ScopedTimeSourceOverride> pcOverride;
+  std::unique_ptr<ScopedSystemClockOverride> clockOverride;
+  riduder::test::RecordingMessageBoxes boxes;
+
+  // The receiver's second, with the PC offsetMs ahead of it.
+  void At(MainWindow &window, const QDateTime &receiver, qint64 offsetMs, bool tick = true)
+  {
+    window.State().receiverTime.SetDateTime(receiver);
+    window.State().tickPending = tick;
+    window.State().outOfLock = false;
+    pc->SetMSecsSinceEpoch(receiver.toMSecsSinceEpoch() + offsetMs);
+  }
+
+  std::unique_ptr<MainWindow> Window()
+  {
+    auto window = std::make_unique<MainWindow>();
+    window->SetMessageBoxes(&boxes);
+    return window;
+  }
+
+private slots:
+  void initTestCase()
+  {
+    QCoreApplication::setOrganizationName(QStringLiteral("ZIV Systems"));
+    QCoreApplication::setApplicationName(QStringLiteral("Riduder"));
+  }
+
+  void init()
+  {
+    QSettings().clear();
+    boxes.shown.clear();
+    clockOverride.reset();
+    pcOverride.reset();
+    pc = std::make_unique<FakeTimeSource>(Utc(2024, 3, 12, 14, 30, 15));
+    clock = std::make_unique<FakeSystemClock>(pc.get());
+    pcOverride = std::make_unique<ScopedTimeSourceOverride>(pc.get());
+    clockOverride = std::make_unique<ScopedSystemClockOverride>(clock.get());
+  }
+
+  void cleanup()
+  {
+    clockOverride.reset();
+    pcOverride.reset();
+  }
+
+  void startWithSyncOnChecksThePrivilege()
+  {
+    QSettings().setValue(PcClockKeys::Mode, 2);
+    auto window = Window();
+    QCOMPARE(clock->PrivilegeRequests(), 1);
+    QCOMPARE(window->PcClock().Mode(), 2);
+  }
+
+  void startWithSyncOffAsksNothing()
+  {
+    clock->SetPrivilege(false);
+    auto window = Window();
+    QCOMPARE(clock->PrivilegeRequests(), 0);
+    QCOMPARE(window->PcClock().Mode(), 0);
+  }
+
+  void missingPrivilegeWarnsThroughTheWindowsBoxes()
+  {
+    auto window = Window();
+    clock->SetPrivilege(false, QStringLiteral("no CAP_SYS_TIME"));
+    QSettings().setValue(PcClockKeys::Mode, 3);
+    window->LoadPcClockSettings();
+
+    QCOMPARE(boxes.shown.size(), 1);
+    const MessageBoxRequest &box = boxes.shown.first();
+    QCOMPARE(box.icon, QMessageBox::Warning);
+    QVERIFY(box.title.isEmpty());
+    QVERIFY(box.parent == nullptr);
+    QCOMPARE(box.text, PcClockSettings::PrivilegeWarningText(QStringLiteral("no CAP_SYS_TIME")));
+    QCOMPARE(window->PcClock().Mode(), 0);
+    QCOMPARE(QSettings().value(PcClockKeys::Mode).toInt(), 0);
+  }
+
+  void passSetsTheClockAndShowsTheLatency()
+  {
+    QSettings().setValue(PcClockKeys::Mode, 2);
+    auto window = Window();
+    QVERIFY(LatencyText(*window).isEmpty());
+
+    At(*window, Utc(2024, 3, 12, 14, 30, 15), -250);
+    window->SyncPcClock();
+    QCOMPARE(window->PcClockOffset(), qint64(-250));
+    QCOMPARE(clock->AppliedTimes(), QList<QDateTime>{Utc(2024, 3, 12, 14, 30, 15)});
+    QCOMPARE(LatencyText(*window), QStringLiteral("0"));
+
+    // The PC is now 3 ms behind after the set: the correction rises.
+    At(*window, Utc(2024, 3, 12, 14, 30, 16), -3);
+    window->SyncPcClock();
+    QCOMPARE(LatencyText(*window), QStringLiteral("1"));
+    QCOMPARE(clock->AppliedTimes().last(), Utc(2024, 3, 12, 14, 30, 16, 1));
+  }
+
+  void oneTimeTurnsTheDialogOffUntilTheNextLoad()
+  {
+    QSettings().setValue(PcClockKeys::Mode, 1);
+    auto window = Window();
+    At(*window, Utc(2024, 3, 12, 14, 30, 15), 80);
+    window->SyncPcClock();
+    QCOMPARE(clock->AppliedTimes().size(), 1);
+    QCOMPARE(window->PcClock().Mode(), 0);
+    QCOMPARE(window->PcClockDialog()->Mode(), 0);
+    QCOMPARE(QSettings().value(PcClockKeys::Mode).toInt(), 1);
+
+    At(*window, Utc(2024, 3, 12, 14, 30, 16), 80);
+    window->SyncPcClock();
+    QCOMPARE(clock->AppliedTimes().size(), 1);
+
+    window->LoadPcClockSettings();
+    QCOMPARE(window->PcClock().Mode(), 1);
+  }
+
+  void firstFailureIsShownOnce()
+  {
+    QSettings().setValue(PcClockKeys::Mode, 2);
+    auto window = Window();
+    window->RawDataDialog()->ShowDialog();
+    auto *raw = window->RawDataDialog()->findChild<QPlainTextEdit *>();
+    QVERIFY(raw);
+    raw->clear();
+    clock->SetSetFailure(QStringLiteral("Operation not permitted"));
+
+    At(*window, Utc(2024, 3, 12, 14, 30, 15), 40);
+    window->SyncPcClock();
+    const QString message = window->statusBar()->currentMessage();
+    QVERIFY2(message.contains(QStringLiteral("Operation not permitted")), qPrintable(message));
+    QCOMPARE(raw->toPlainText(), message);
+
+    window->statusBar()->clearMessage();
+    At(*window, Utc(2024, 3, 12, 14, 30, 16), 40);
+    window->SyncPcClock();
+    QVERIFY(!window->statusBar()->currentMessage().contains(QStringLiteral("Operation not permitted")));
+    QCOMPARE(raw->toPlainText().count(QStringLiteral("Operation not permitted")), 1);
+  }
+
+  void overrideBoxesActWithoutOk()
+  {
+    QSettings().setValue(PcClockKeys::Mode, 2);
+    auto window = Window();
+    SetPcClockDialog *dialog = window->PcClockDialog();
+    dialog->show();
+    for (const char *name : {"IDC_CLOCK_SYNC_OVERRIDE_TRAIM", "IDC_CLOCK_SYNC_OVERRIDE_INTEGRITY"}) {
+      auto *box = dialog->findChild<QCheckBox *>(QString::fromLatin1(name));
+      QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+    }
+    At(*window, Utc(2024, 3, 12, 14, 30, 15), 40, false);
+    window->State().outOfLock = true;
+    window->SyncPcClock();
+    QCOMPARE(clock->AppliedTimes().size(), 1);
+
+    QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("CANCEL")), Qt::LeftButton);
+    At(*window, Utc(2024, 3, 12, 14, 30, 16), 40, false);
+    window->SyncPcClock();
+    QCOMPARE(clock->AppliedTimes().size(), 1);
+  }
+
+  void setPcClockActionLoadsOnOkOnly()
+  {
+    auto window = Window();
+    QCOMPARE(window->PcClock().Mode(), 0);
+
+    riduder::test::AnswerNextModalDialog([](QDialog *dialog) {
+      auto *button = dialog->findChild<QRadioButton *>(QStringLiteral("IDC_CLOCK_SYNC_MIN"));
+      QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+      QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("CANCEL")), Qt::LeftButton);
+    });
+    window->actionSet_PC_Clock_triggered();
+    QCOMPARE(window->PcClock().Mode(), 0);
+    QCOMPARE(clock->PrivilegeRequests(), 0);
+
+    riduder::test::AnswerNextModalDialog([](QDialog *dialog) {
+      auto *button = dialog->findChild<QRadioButton *>(QStringLiteral("IDC_CLOCK_SYNC_MIN"));
+      QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+      QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("OK")), Qt::LeftButton);
+    });
+    window->actionSet_PC_Clock_triggered();
+    QCOMPARE(window->PcClock().Mode(), 3);
+    QCOMPARE(clock->PrivilegeRequests(), 1);
+  }
+};
+
+RIDUDER_TEST_MAIN(PcClockMainWindowTest)
+#include "tst_pcclockmainwindow.moc"
