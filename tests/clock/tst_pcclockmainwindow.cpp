@@ -6,17 +6,23 @@
 #include "app/MainWindow.h"
 #include "clock/PcClockSettings.h"
 #include "clock/SetPcClockDialog.h"
+#include "logging/GpsDataLog.h"
+#include "logging/GpsLogTypeDialog.h"
 #include "platform/SystemClock.h"
 #include "platform/TimeSource.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QRadioButton>
 #include <QSettings>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
@@ -138,6 +144,40 @@ private slots:
     window->SyncPcClock();
     QCOMPARE(LatencyText(*window), QStringLiteral("1"));
     QCOMPARE(clock->AppliedTimes().last(), Utc(2024, 3, 12, 14, 30, 16, 1));
+  }
+
+  // An NMEA-style GPS log on disk gets the clock-set line and the
+  // time-position line of each logging second.
+  void clockLinesReachTheGpsLogFile()
+  {
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    QSettings settings;
+    settings.setValue(PcClockKeys::Mode, 3);
+    settings.setValue(GpsLogKeys::FileDirectory, folder.path());
+    auto window = Window();
+    window->LogTypeDialog()->GpsLogType = 3;
+    window->LogTypeDialog()->GpsLogInterval = 30;
+    QVERIFY(window->OpenGpsLogFile(GpsDataLog::CreateNew));
+    const QString fileName = window->GpsLog().FileName();
+
+    At(*window, Utc(2024, 3, 12, 14, 30, 0), -250);  // a minute: set, and a logging second
+    window->SyncPcClock();
+    QVERIFY(window->State().logRecordGate);
+    At(*window, Utc(2024, 3, 12, 14, 30, 1), 10);  // neither
+    window->SyncPcClock();
+    QVERIFY(!window->State().logRecordGate);
+    QVERIFY(window->CloseGpsLogFile(true));
+
+    QFile file(QDir(folder.path()).filePath(fileName));
+    if (!file.exists())
+      file.setFileName(fileName);
+    QVERIFY2(file.open(QIODevice::ReadOnly | QIODevice::Text), qPrintable(file.fileName()));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    const QStringList clockLines = lines.filter(QRegularExpression(QStringLiteral("^\\$PZQK")));
+    QCOMPARE(clockLines.size(), 2);
+    QCOMPARE(clockLines[0], QStringLiteral("$PZQKT,20240312143000.000,-250"));
+    QVERIFY2(clockLines[1].startsWith(QStringLiteral("$PZQKA,20240312,143001.000,")), qPrintable(clockLines[1]));
   }
 
   void oneTimeTurnsTheDialogOffUntilTheNextLoad()
