@@ -1,0 +1,197 @@
+#include "app/MainWindowDecoderHost.h"
+
+#include "ui_MainWindow.h"
+
+#include "app/MainWindow.h"
+#include "logging/GpsLogTypeDialog.h"
+#include "position/GeoidModel.h"
+#include "position/GpsNavDialog.h"
+#include "receiver/GpsRxIdDialog.h"
+#include "receiver/dialogs/GpsRxDialog.h"
+
+#include <QLabel>
+
+int MainWindowDecoderHost::GpsLogType() const
+{
+  return window_.gpsLogTypeDialog ? window_.gpsLogTypeDialog->GpsLogType : 0;
+}
+
+bool MainWindowDecoderHost::RxOnLocalTime() const
+{
+  return window_.gpsRxDialog && window_.gpsRxDialog->rxOnLocalTime;
+}
+
+void MainWindowDecoderHost::SyncPcClock()
+{
+  window_.SyncPcClock();
+}
+
+void MainWindowDecoderHost::UpdateClockDisplay()
+{
+  window_.UpdateClockDisplay();
+}
+
+void MainWindowDecoderHost::ShowPosition(double latitude, double longitude, double height,
+                                         double mslHeight)
+{
+  window_.ShowPosition(latitude, longitude, height, mslHeight);
+}
+
+void MainWindowDecoderHost::SetSpeed(double knots)
+{
+  if (window_.gpsNavDialog)
+    window_.gpsNavDialog->SetSpeed(knots);
+}
+
+void MainWindowDecoderHost::SetHeading(double degrees)
+{
+  if (window_.gpsNavDialog)
+    window_.gpsNavDialog->SetHeading(degrees);
+}
+
+void MainWindowDecoderHost::SetSatsTracked(int count)
+{
+  if (window_.gpsNavDialog)
+    window_.gpsNavDialog->SetSatsTracked(count);
+}
+
+void MainWindowDecoderHost::SetNavMode(int mode)
+{
+  if (window_.gpsNavDialog)
+    window_.gpsNavDialog->SetNavMode(mode);
+}
+
+int MainWindowDecoderHost::GetNavMode() const
+{
+  return window_.gpsNavDialog ? window_.gpsNavDialog->GetNavMode() : 0;
+}
+
+void MainWindowDecoderHost::SetFixStatus(int status)
+{
+  if (window_.gpsNavDialog)
+    window_.gpsNavDialog->SetFixStatus(status);
+}
+
+void MainWindowDecoderHost::SetDops(double g, double p, double h, double v, double t)
+{
+  if (window_.gpsNavDialog)
+    window_.gpsNavDialog->SetDops(g, p, h, v, t);
+}
+
+QString MainWindowDecoderHost::DopsText() const
+{
+  return window_.gpsNavDialog ? window_.gpsNavDialog->DopsText() : QString();
+}
+
+double MainWindowDecoderHost::GeoidSeparation(double latitude, double longitude) const
+{
+  return GeoidModel().GeoidSeparation(latitude, longitude);
+}
+
+void MainWindowDecoderHost::SetAntennaStatus(int status)
+{
+  window_.SetAntennaStatus(status);
+}
+
+void MainWindowDecoderHost::SetNavStatus(int status)
+{
+  window_.SetNavStatus(status);
+}
+
+void MainWindowDecoderHost::UpdateSatelliteTable()
+{
+  window_.UpdateSatelliteTable();
+}
+
+void MainWindowDecoderHost::ShowSatsVisible(const QString &text)
+{
+  window_.ui->IDC_SATS_VISIBLE->setText(text);
+}
+
+void MainWindowDecoderHost::ShowSatsTracked(const QString &text)
+{
+  window_.ui->IDC_SATS_TRACKED->setText(text);
+}
+
+void MainWindowDecoderHost::ShowSatsStatusMessage(const QString &text)
+{
+  window_.ui->IDC_SATS_STATUS_MESSAGE->setText(text);
+}
+
+void MainWindowDecoderHost::ShowSatsDopsMessage(const QString &text)
+{
+  window_.ui->IDC_SATS_DOPS_MESSAGE->setText(text);
+}
+
+void MainWindowDecoderHost::ShowDgpsMessage(const QString &text)
+{
+  window_.ui->IDC_SATS_DGPS_MESSAGE->setText(text);
+}
+
+void MainWindowDecoderHost::WriteBinaryGpsLog(const QByteArray &message)
+{
+  window_.WriteBinaryGpsLog(message);
+}
+
+void MainWindowDecoderHost::WriteGpsLog(const QString &text)
+{
+  window_.WriteGpsLog(text);
+}
+
+void MainWindowDecoderHost::WriteTicLog(const QString &text)
+{
+  window_.WriteTicLog(text);
+}
+
+bool MainWindowDecoderHost::HasIdWindow() const
+{
+  return window_.gpsRxIdDialog != nullptr;
+}
+
+void MainWindowDecoderHost::AppendIdText(const QString &text)
+{
+  if (window_.gpsRxIdDialog)
+    window_.gpsRxIdDialog->AppendText(text);
+}
+
+void MainWindowDecoderHost::AppendIdLines(const QString &text)
+{
+  if (window_.gpsRxIdDialog)
+    window_.gpsRxIdDialog->AppendLines(text);
+}
+
+void MainWindowDecoderHost::SetConstellations(bool gps, bool glonass, bool galileo, bool beidou,
+                                              bool qzss, bool sbas)
+{
+  GpsRxDialog *dialog = window_.gpsRxDialog;
+  if (!dialog)
+    return;
+  dialog->satGps = gps;
+  dialog->satGlonass = glonass;
+  dialog->satGalileo = galileo;
+  dialog->satBeidou = beidou;
+  dialog->satQzss = qzss;
+  dialog->satSbas = sbas;
+}
+
+void MainWindowDecoderHost::SaveConstellationSettings()
+{
+  if (window_.gpsRxDialog)
+    window_.gpsRxDialog->SaveConstellationSettings();
+}
+
+void MainWindowDecoderHost::ShowConstellationLabel(const QString &text)
+{
+  if (window_.constellationLabel)
+    window_.constellationLabel->setText(text);
+}
+
+void MainWindowDecoderHost::SendGpsRxCommand(const QByteArray &command)
+{
+  window_.SendGpsRxCommand(command);
+}
+
+void MainWindowDecoderHost::DisableFirmwareUpload()
+{
+  window_.ui->actionSend_new_firmware_to_GPS_Rx->setEnabled(false);
+}

@@ -1,0 +1,167 @@
+// Receiver message dispatch: every framed message and 1PPS marker from the
+// receiver port goes to the decoder of the protocol mode in force and, as
+// one text line, to the raw-data window and (for some modes) the GPS log.
+
+#include "app/MainWindow.h"
+
+#include "app/GpsRawDataDialog.h"
+#include "app/MainWindowDecoderHost.h"
+#include "app/MessageBoxes.h"
+#include "app/core/GpsMode.h"
+#include "logging/GpsLogTypeDialog.h"
+#include "receiver/OncoreDecoder.h"
+
+namespace {
+
+// Line prefixes of the raw-data window.
+const QString DecodedPrefix = QStringLiteral("-> ");
+const QString DecodedWidePrefix = QStringLiteral("->  ");  // LORAN and u-blox modes
+const QString UndecodedPrefix = QStringLiteral("?  ");
+
+// A LORAN reply line holds letters and digits only; an empty line is no
+// reply.
+bool IsLoranReply(const QByteArray &line)
+{
+  if (line.isEmpty())
+    return false;
+  for (const char c : line) {
+    const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+    const bool digit = c >= '0' && c <= '9';
+    if (!letter && !digit)
+      return false;
+  }
+  return true;
+}
+
+// Until their decoders are built in, NMEA sentences and UBX frames are
+// shown undecoded.
+bool DecodeNmeaPending(const QByteArray &)
+{
+  return false;
+}
+
+QString DecodeUbxPending(const QByteArray &)
+{
+  return QString();
+}
+
+}  // namespace
+
+// The decoders and the window as they see it; made on first use.
+struct MainWindow::ReceiverDecoders {
+  explicit ReceiverDecoders(MainWindow &window) : host(window), oncore(window.state, host) {}
+
+  MainWindowDecoderHost host;
+  OncoreDecoder oncore;
+};
+
+void MainWindow::ReceiverDecodersDeleter::operator()(ReceiverDecoders *decoders) const
+{
+  delete decoders;
+}
+
+MainWindow::ReceiverDecoders &MainWindow::Decoders()
+{
+  if (!receiverDecoders)
+    receiverDecoders.reset(new ReceiverDecoders(*this));
+  return *receiverDecoders;
+}
+
+DecoderHost &MainWindow::ReceiverDecoderHost()
+{
+  return Decoders().host;
+}
+
+QString MainWindow::DecodeMotorolaBinaryMessage(QByteArray message)
+{
+  return Decoders().oncore.Decode(message);
+}
+
+bool MainWindow::DecodeNmeaSentence(const QByteArray &sentence)
+{
+  Decoders();
+  return DecodeNmeaPending(sentence);
+}
+
+QString MainWindow::DecodeUbxMessage(const QByteArray &frame)
+{
+  Decoders();
+  return DecodeUbxPending(frame);
+}
+
+void MainWindow::OnNewGpsText(QByteArray message)
+{
+  // The 1PPS marker passes every gate: it shows the seconds also while the
+  // receiver is being set up.
+  if (message == QByteArray(PpsMarker)) {
+    appendPlainText_to_RawDataDialog_and_Log(QString::fromUtf8(message));
+    return;
+  }
+  if (state.closing || state.setupInProgress)
+    return;
+
+  const bool rawWindowShown = gpsRawDataDialog && gpsRawDataDialog->isVisible();
+  switch (CurrentGpsMode) {
+  case GpsModeMotorolaLoran:
+    if (IsLoranReply(message)) {
+      state.replyFlags.gotLoran = true;
+      if (rawWindowShown)
+        gpsRawDataDialog->AppendText(DecodedWidePrefix + QString::fromUtf8(message));
+    } else if (rawWindowShown) {
+      gpsRawDataDialog->AppendText(UndecodedPrefix + QString::fromUtf8(message));
+    }
+    break;
+
+  case GpsModeMotorolaNmea:
+  case 4:
+  case GpsModeGenericNmea:
+    if (message.startsWith('$') && DecodeNmeaSentence(message))
+      appendPlainText_to_RawDataDialog_and_Log(DecodedPrefix + QString::fromUtf8(message));
+    else
+      appendPlainText_to_RawDataDialog_and_Log(UndecodedPrefix + QString::fromUtf8(message));
+    break;
+
+  case GpsModeMotorolaBinary:
+  case GpsModeMotorolaBinaryRxOnly:
+    appendPlainText_to_RawDataDialog_and_Log(DecodedPrefix + DecodeMotorolaBinaryMessage(message));
+    break;
+
+  case GpsModeUbloxUbx:
+  case GpsModeUbloxNmea: {
+    QString line;
+    if (message.startsWith('$') && DecodeNmeaSentence(message)) {
+      line = DecodedWidePrefix + QString::fromUtf8(message);
+    } else {
+      const QString decoded = DecodeUbxMessage(message);
+      line = decoded.isEmpty() ? UndecodedPrefix + QString::fromUtf8(message)
+                               : DecodedWidePrefix + decoded;
+    }
+    if (rawWindowShown)
+      gpsRawDataDialog->AppendText(line);
+    break;
+  }
+
+  default:
+    // Search and the codes without a name decode nothing.
+    break;
+  }
+}
+
+void MainWindow::appendPlainText_to_RawDataDialog_and_Log(QString text)
+{
+  if (gpsRawDataDialog)
+    gpsRawDataDialog->AppendText(text);
+  if (gpsLogTypeDialog && gpsLogTypeDialog->GpsLogType == 0)
+    WriteGpsLog(text);
+}
+
+void MainWindow::OnNewTicText(QByteArray line)
+{
+  if (!state.closing)
+    ProcessTicLine(line);
+}
+
+void MainWindow::showErrorMessageBox(QString text)
+{
+  messageBoxes->Warning(nullptr, QString(), text);
+}

@@ -1,0 +1,79 @@
+// The status bar's antenna, navigation and heartbeat indicators, and the
+// hand-off of each position fix to the averaging.
+
+#include "app/MainWindow.h"
+
+#include "ui_MainWindow.h"
+
+#include "position/GpsNavDialog.h"
+#include "receiver/dialogs/GpsRxDialog.h"
+
+#include <QLabel>
+
+namespace {
+
+struct IndicatorLook {
+  const char *text;
+  const char *styleSheet;
+};
+
+const char *const GreenStyle = "padding: 2px 5px; color:white; background-color:green";
+const char *const RedStyle = "padding: 2px 5px; color:white; background-color:red";
+const char *const YellowStyle = "padding: 2px 5px; color:black; background-color:yellow";
+const char *const WhiteStyle = "padding: 2px 5px; color:black; background-color:white";
+
+const IndicatorLook AntennaLooks[] = {
+    {"Ant OK", GreenStyle},
+    {"Ant OC Short", RedStyle},
+    {"Ant Open", YellowStyle},
+    {"Ant No Pwr", YellowStyle},
+};
+const IndicatorLook AntennaUnknown = {"Ant Unknown", WhiteStyle};
+
+const IndicatorLook NavLooks[] = {
+    {"Navigating", GreenStyle},
+    {"Position Hold", GreenStyle},
+    {"Surveying", YellowStyle},
+};
+const IndicatorLook NavUnknown = {"Nav Unknown", WhiteStyle};
+
+template <size_t N>
+const IndicatorLook &LookOf(const IndicatorLook (&looks)[N], const IndicatorLook &unknown, int status)
+{
+  return status >= 0 && size_t(status) < N ? looks[status] : unknown;
+}
+
+void Show(QLabel *label, const IndicatorLook &look)
+{
+  label->setText(QString::fromLatin1(look.text));
+  label->setStyleSheet(QString::fromLatin1(look.styleSheet));
+}
+
+}  // namespace
+
+void MainWindow::SetAntennaStatus(int status)
+{
+  state.antennaStatus = status;
+  Show(antennaStatusLabel, LookOf(AntennaLooks, AntennaUnknown, status));
+}
+
+void MainWindow::SetNavStatus(int status)
+{
+  // The receiver-mode settings read the last status back.
+  if (gpsRxDialog)
+    gpsRxDialog->navStatus = status;
+  Show(navStatusLabel, LookOf(NavLooks, NavUnknown, status));
+}
+
+void MainWindow::ResetHeartbeat()
+{
+  heartbeatLabel->setPixmap(heartbeatOffIcon);
+}
+
+void MainWindow::ShowPosition(double latitude, double longitude, double height, double mslHeight)
+{
+  const int fixDimension = gpsRxDialog ? gpsRxDialog->gpsNavMode : 0;
+  const QString locator =
+      gpsNavDialog->UpdateAverages(latitude, longitude, height, mslHeight, fixDimension);
+  ui->IDC_GRIDSQUARE->setText(locator);
+}
