@@ -14,9 +14,9 @@ namespace riduder::test {
 
 void PrepareTestEnvironment()
 {
-  // Deliberately leaked: it must outlive the application object.
-  static QTemporaryDir *home = new QTemporaryDir();
-  const QString root = home->path();
+  // Outlives the application object; removed when the process exits.
+  static QTemporaryDir home(QDir::tempPath() + "/riduder-test-XXXXXX");
+  const QString root = home.path();
   QDir().mkpath(root + "/config");
   QDir().mkpath(root + "/data");
   QDir().mkpath(root + "/Documents");
