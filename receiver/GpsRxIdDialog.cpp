@@ -1,41 +1,84 @@
 #include "receiver/GpsRxIdDialog.h"
 
-#include <QPlainTextEdit>
-#include <QVBoxLayout>
+#include "ui_GpsRxIdDialog.h"
 
-GpsRxIdDialog::GpsRxIdDialog(QWidget *parent) : QDialog(parent)
+#include <QCloseEvent>
+#include <QPlainTextEdit>
+#include <QSettings>
+
+namespace {
+
+QString WithoutCarriageReturns(QString text)
 {
-  setObjectName(QStringLiteral("GpsRxIdDialog"));
-  setWindowTitle(tr("Receiver ID  Message"));
-  auto *layout = new QVBoxLayout(this);
-  idEdit = new QPlainTextEdit(this);
-  idEdit->setObjectName(QStringLiteral("GpsRxId"));
-  idEdit->setReadOnly(true);
-  idEdit->setMaximumHeight(180);
-  idEdit->setLineWrapMode(QPlainTextEdit::NoWrap);
-  messageEdit = new QPlainTextEdit(this);
-  messageEdit->setObjectName(QStringLiteral("GpsRxIdPlainTextEdit"));
-  messageEdit->setReadOnly(true);
-  messageEdit->setLineWrapMode(QPlainTextEdit::NoWrap);
-  layout->addWidget(idEdit);
-  layout->addWidget(messageEdit);
-  resize(386, 289);
+  text.remove(QLatin1Char('\r'));
+  return text;
 }
 
-GpsRxIdDialog::~GpsRxIdDialog() = default;
+}  // namespace
+
+GpsRxIdDialog::GpsRxIdDialog(QWidget *parent) : QDialog(parent), ui(new Ui::GpsRxIdDialog)
+{
+  ui->setupUi(this);
+  messageEdit = findChild<QPlainTextEdit *>(QStringLiteral("GpsRxIdPlainTextEdit"));
+  idEdit = findChild<QPlainTextEdit *>(QStringLiteral("GpsRxId"));
+  messageEdit->setLineWrapMode(QPlainTextEdit::NoWrap);
+  idEdit->setLineWrapMode(QPlainTextEdit::NoWrap);
+  connect(ui->wrapCheckBox, &QCheckBox::stateChanged, this, &GpsRxIdDialog::OnWrapStateChanged);
+}
+
+GpsRxIdDialog::~GpsRxIdDialog()
+{
+  delete ui;
+}
+
+void GpsRxIdDialog::RestoreGeometry()
+{
+  QSettings settings;
+  if (settings.contains(GpsRxIdKeys::Geometry))
+    restoreGeometry(settings.value(GpsRxIdKeys::Geometry).toByteArray());
+}
+
+void GpsRxIdDialog::ShowDialog()
+{
+  RestoreGeometry();
+  show();
+}
+
+int GpsRxIdDialog::exec()
+{
+  RestoreGeometry();
+  return QDialog::exec();
+}
+
+void GpsRxIdDialog::closeEvent(QCloseEvent *event)
+{
+  QSettings().setValue(GpsRxIdKeys::Geometry, saveGeometry());
+  QDialog::closeEvent(event);
+}
+
+void GpsRxIdDialog::AppendMessageLine(const QString &line)
+{
+  historyText += line + QLatin1Char('\n');
+  messageEdit->appendPlainText(line);
+}
 
 void GpsRxIdDialog::AppendText(const QString &text)
 {
-  const QString trimmed = text.trimmed();
+  const QString trimmed = WithoutCarriageReturns(text).trimmed();
   if (trimmed.isEmpty())
     return;
-  for (const QString &line : trimmed.split(QLatin1Char('\n')))
-    messageEdit->appendPlainText(line);
+  const QStringList lines = trimmed.split(QLatin1Char('\n'));
+  if (lines.size() > 1)
+    AppendMessageLine(separatorText.trimmed());
+  for (const QString &line : lines)
+    AppendMessageLine(line);
 }
 
 void GpsRxIdDialog::AppendLines(const QString &text)
 {
-  AppendText(text);
+  const QString trimmed = WithoutCarriageReturns(text).trimmed();
+  idText = trimmed.isEmpty() ? QString() : trimmed + QLatin1Char('\n');
+  idEdit->setPlainText(idText);
 }
 
 void GpsRxIdDialog::SetIdText(const QString &text)
@@ -46,13 +89,19 @@ void GpsRxIdDialog::SetIdText(const QString &text)
 
 void GpsRxIdDialog::ClearText()
 {
+  historyText.clear();
   messageEdit->clear();
 }
 
-void GpsRxIdDialog::ShowDialog()
+void GpsRxIdDialog::on_ClearScreen_clicked()
 {
-  show();
-  raise();
+  ClearText();
+}
+
+void GpsRxIdDialog::OnWrapStateChanged(int state)
+{
+  messageEdit->setLineWrapMode(state == Qt::Unchecked ? QPlainTextEdit::NoWrap
+                                                      : QPlainTextEdit::WidgetWidth);
 }
 
 QString GpsRxIdDialog::MessageText() const

@@ -1,12 +1,22 @@
 #pragma once
 // The non-modal "Receiver ID  Message" window: the receiver's latest
-// identification text above, and the messages about it below. Texts are
-// taken whether the window is visible or not.
+// identification text in the upper box (replaced as a whole) and the
+// messages about it in the lower box (added to). Texts are taken whether the
+// window is visible or not; closing it only hides it.
 
 #include <QDialog>
 #include <QString>
 
+class QCloseEvent;
 class QPlainTextEdit;
+
+namespace Ui {
+class GpsRxIdDialog;
+}
+
+namespace GpsRxIdKeys {
+inline constexpr char Geometry[] = "GpsRxIdDialog/geometry";
+}
 
 class GpsRxIdDialog : public QDialog {
   Q_OBJECT
@@ -15,23 +25,43 @@ public:
   explicit GpsRxIdDialog(QWidget *parent = nullptr);
   ~GpsRxIdDialog() override;
 
-  // Adds the trimmed text to the lower box, one line per "\n" piece; an
-  // empty text adds nothing.
-  void AppendText(const QString &text);
-  // Like AppendText, for a whole multi-line message.
-  void AppendLines(const QString &text);
-  // Replaces the upper box with the text.
-  void SetIdText(const QString &text);
-  // Empties the lower box.
-  void ClearText();
-  // Shows and raises the window.
+  // Restores the stored geometry and shows the window without blocking.
   void ShowDialog();
+  int exec() override;
+
+  // Adds a message to the lower box: CRs removed and trimmed, one line per
+  // "\n" piece, a multi-line message set off by a separator line before it.
+  // An empty text adds nothing.
+  void AppendText(const QString &text);
+  // Replaces the upper box with a whole identification answer: CRs removed,
+  // trimmed, one line per "\n" piece. The lower box is not touched.
+  void AppendLines(const QString &text);
+  // Replaces the upper box with the text as it is; an empty text empties it.
+  void SetIdText(const QString &text);
+  // Empties the lower box and its history.
+  void ClearText();
 
   QString IdText() const { return idText; }
   QString MessageText() const;
+  QString HistoryText() const { return historyText; }
+
+public slots:
+  void on_ClearScreen_clicked();
+  void OnWrapStateChanged(int state);
+
+protected:
+  void closeEvent(QCloseEvent *event) override;
 
 private:
+  void RestoreGeometry();
+  void AppendMessageLine(const QString &line);
+
+  Ui::GpsRxIdDialog *ui;
   QString idText;
-  QPlainTextEdit *idEdit = nullptr;
+  // What the lower box holds, line by line: only new messages are added,
+  // and "Clear Screen" empties it for good.
+  QString historyText;
+  const QString separatorText = QStringLiteral("---------------------------------\n");
   QPlainTextEdit *messageEdit = nullptr;
+  QPlainTextEdit *idEdit = nullptr;
 };
