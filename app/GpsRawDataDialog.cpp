@@ -16,6 +16,8 @@ GpsRawDataDialog::GpsRawDataDialog(QWidget *parent)
   ui->setupUi(this);
   textEdit = findChild<QPlainTextEdit *>(QStringLiteral("PlainTextEdit"));
   textEdit->setLineWrapMode(QPlainTextEdit::NoWrap);
+  // Also ends the undo history, which would otherwise keep every line.
+  textEdit->setMaximumBlockCount(MaxLines);
   wrapState = Qt::Unchecked;
   connect(ui->wrapCheckBox, &QCheckBox::stateChanged, this, &GpsRawDataDialog::OnWrapStateChanged);
 }

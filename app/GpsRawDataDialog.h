@@ -15,6 +15,9 @@ class GpsRawDataDialog : public QDialog {
   Q_OBJECT
 
 public:
+  // Lines kept; older ones go first, so hours of traffic stay cheap to show.
+  static constexpr int MaxLines = 1024;
+
   explicit GpsRawDataDialog(QWidget *parent = nullptr);
   ~GpsRawDataDialog() override;
 

@@ -3,6 +3,7 @@
 #include "app/GpsRawDataDialog.h"
 
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
@@ -81,6 +82,44 @@ private slots:
              wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
     dialog.AppendText(line);
     QCOMPARE(TextArea(dialog)->toPlainText(), shown);
+  }
+
+  void keepsTheNewestLinesOnly()
+  {
+    GpsRawDataDialog dialog;
+    dialog.ShowDialog();
+    const int total = GpsRawDataDialog::MaxLines + 300;
+    for (int i = 0; i < total; ++i)
+      dialog.AppendText(QStringLiteral("-> line %1").arg(i));
+    QPlainTextEdit *text = TextArea(dialog);
+    QCOMPARE(GpsRawDataDialog::MaxLines, 1024);
+    QCOMPARE(text->blockCount(), GpsRawDataDialog::MaxLines);
+    const QStringList lines = text->toPlainText().split(QLatin1Char('\n'));
+    QCOMPARE(lines.first(), QStringLiteral("-> line %1").arg(total - GpsRawDataDialog::MaxLines));
+    QCOMPARE(lines.last(), QStringLiteral("-> line %1").arg(total - 1));
+    // Nothing is kept for undo behind the visible lines.
+    QVERIFY(!text->document()->isUndoAvailable());
+  }
+
+  // An hour of NMEA at 115200 bit/s is some 400000 lines: with the window
+  // full, each further line must stay cheap (a few hundred lines a second
+  // arrive at most; allow a millisecond each).
+  void fullWindowStaysCheap()
+  {
+    GpsRawDataDialog dialog;
+    dialog.ShowDialog();
+    const QString line = QStringLiteral("->  $GPGSV,3,1,12,01,40,083,46,02,17,308,41,12,07,344,39,14,22,228,45*75");
+    for (int i = 0; i < 3 * GpsRawDataDialog::MaxLines; ++i)
+      dialog.AppendText(line);
+    QElapsedTimer clock;
+    clock.start();
+    const int batch = 5000;
+    for (int i = 0; i < batch; ++i)
+      dialog.AppendText(line);
+    QCoreApplication::processEvents();
+    const qint64 elapsed = clock.elapsed();
+    QCOMPARE(TextArea(dialog)->blockCount(), GpsRawDataDialog::MaxLines);
+    QVERIFY2(elapsed < batch, qPrintable(QStringLiteral("%1 ms for %2 lines").arg(elapsed).arg(batch)));
   }
 
   void reopeningRestoresTheGeometry()
