@@ -1,0 +1,146 @@
+// The main window's clock area and satellite table: the texts and the
+// table rows are worked out by ClockDisplayText and SatelliteTable; here
+// they are put on the widgets.
+
+#include "app/ClockDisplayText.h"
+#include "app/MainWindow.h"
+#include "app/SatelliteTable.h"
+#include "app/core/GpsMode.h"
+#include "app/core/MonthNames.h"
+#include "clock/SetPcClockDialog.h"
+#include "platform/TimeSource.h"
+#include "position/GpsNavDialog.h"
+#include "position/SatAzElChartDialog.h"
+#include "receiver/dialogs/GpsRxDialog.h"
+#include "ui_MainWindow.h"
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSettings>
+#include <QTableWidget>
+
+namespace {
+
+void SetCellText(QTableWidget *table, int row, int column, const QString &text)
+{
+  if (QTableWidgetItem *item = table->item(row, column))
+    item->setText(text);
+  else
+    table->setItem(row, column, new QTableWidgetItem(text));
+}
+
+}  // namespace
+
+QString MainWindow::MonthAbbreviation(int month)
+{
+  return ::MonthAbbreviation(month);
+}
+
+void MainWindow::UpdateClockDisplay()
+{
+  if (state.closing)
+    return;
+  // Everything below is drawn from this copy; the receiver time itself is
+  // never changed here.
+  state.displayCopy = state.receiverTime;
+  const GpsDateTime &shown = state.displayCopy;
+  const QDateTime pcNow = TimeSource::Current().NowLocal();
+
+  const QString largeClock = LargeClockText(ClockDisplayMode, shown, pcNow, PcClockOffsetMs);
+  if (!largeClock.isNull()) {
+    ui->ClockDisplay->setText(largeClock);
+    if (ClockDisplayMode < ClockModes::Pc || ClockDisplayMode > ClockModes::TicRaw)
+      clockText = largeClock;
+  }
+
+  gpsDateText = GpsDateText(shown, state.utcOffsetSeconds, state.leapSecondPending);
+  ui->IDC_GPS_CLOCK_DATA->setText(gpsDateText);
+  if (ClockSetDone) {
+    if (setPcClockDialog)
+      setPcClockDialog->ReportClockSet(gpsDateText);
+    ClockSetDone = false;
+  }
+
+  pcClockText = PcClockText(pcNow);
+  ui->IDC_PC_CLOCK_DATA->setText(pcClockText);
+  siderealText = SiderealPanelText(shown);
+  ui->IDC_SIDEREAL_TIME->setText(siderealText);
+
+  if (gpsNavDialog) {
+    const QString positions[3] = {gpsNavDialog->CurrentPositionText(navDataFormat),
+                                  gpsNavDialog->AveragePositionText(navDataFormat),
+                                  gpsNavDialog->ReferencePositionText(navDataFormat)};
+    for (int row = 1; row <= 3; ++row) {
+      const QStringList pieces = SplitPositionText(positions[row - 1]);
+      for (int column = 1; column <= 4; ++column) {
+        positionPieces[column - 1] = pieces.at(column - 1);
+        SetCellText(ui->GpsNavDataTableWidget, row, column, pieces.at(column - 1));
+      }
+    }
+    const int fixDimension = gpsRxDialog ? gpsRxDialog->gpsNavMode : 0;
+    state.outOfLock = !gpsNavDialog->LockStatusText(static_cast<unsigned>(fixDimension), shown);
+  }
+}
+
+void MainWindow::UpdateSatelliteTable()
+{
+  if (state.closing)
+    return;
+  const SatelliteTablePass pass = RefreshSatelliteTable(state.satellites, state.displaySatellites,
+                                                        rowCache, SatelliteSortMode, CurrentGpsMode);
+  QTableWidget *table = ui->SatsDataTableWidget;
+  for (int i = 0; i < SatelliteTableRows; ++i) {
+    const SatelliteRowWrites &w = pass.rows[i];
+    const int row = i + 1;
+    if (w.identifier)
+      SetCellText(table, row, 0, w.identifierText);
+    if (w.elevation)
+      SetCellText(table, row, 1, w.elevationText);
+    if (w.azimuth)
+      SetCellText(table, row, 2, w.azimuthText);
+    QProgressBar *bar = satCnoBars[i];
+    if (w.cno) {
+      SetCellText(table, row, 3, w.cnoText);
+      if (bar) {
+        if (w.barVisible)
+          bar->setValue(w.barValue);
+        bar->setVisible(w.barVisible);
+      }
+    }
+    if (w.barText && bar)
+      bar->setFormat(w.barTextValue);
+  }
+  // The chart follows every refresh that changed the table, shown or not.
+  if (pass.touched && satAzElChartDialog)
+    satAzElChartDialog->UpdateSatellites(state.displaySatellites);
+}
+
+void MainWindow::UpdateVisibleCount(int visibleCount)
+{
+  const QString text = VisibleCountText(visibleCount);
+  if (text != visibleCountText) {
+    visibleCountText = text;
+    ui->IDC_SATS_VISIBLE->setText(text);
+  }
+  UpdateSatelliteTable();
+}
+
+void MainWindow::UpdateSatSortButtons(int column)
+{
+  if (column < 0 || column > 3)
+    return;
+  const SortButtonPress press = PressSortButton(SatelliteSortMode, column);
+  if (press.plainButton >= 0)
+    satSortButtons[press.plainButton]->setStyleSheet(QLatin1String(SortButtonPlainStyle));
+  if (press.selectedButton >= 0)
+    satSortButtons[press.selectedButton]->setStyleSheet(QLatin1String(SortButtonSelectedStyle));
+  SatelliteSortMode = press.newMode;
+  QSettings settings;
+  settings.setValue(MainWindowKeys::SatelliteSortMode, SatelliteSortMode);
+}
+
+void MainWindow::SatSortBtn_PRN_pressed() { UpdateSatSortButtons(SatelliteSortModes::Prn); }
+void MainWindow::SatSortBtn_El_pressed() { UpdateSatSortButtons(SatelliteSortModes::Elevation); }
+void MainWindow::SatSortBtn_Azm_pressed() { UpdateSatSortButtons(SatelliteSortModes::Azimuth); }
+void MainWindow::SatSortBtn_CNo_pressed() { UpdateSatSortButtons(SatelliteSortModes::Cno); }
