@@ -7,6 +7,7 @@
 #include "receiver/ElevationTrend.h"
 #include "receiver/FieldReaders.h"
 #include "receiver/GpsRxModel.h"
+#include "receiver/OncoreEchoes.h"
 #include "receiver/ReceiverDateTime.h"
 #include "platform/TimeSource.h"
 
@@ -187,17 +188,36 @@ bool OccursFrom(const QByteArray &m, const char *text, int from)
 const OncoreDecoder::HandlerEntry OncoreDecoder::handlerTable[] = {
     {'B', 'a', 65, &OncoreDecoder::DecodeBa},
     {'B', 'b', 5, &OncoreDecoder::DecodeBb},
+    {'B', 'd', 12, &OncoreDecoder::DecodeBd},
+    {'B', 'f', 5, &OncoreDecoder::DecodeBf},
     {'B', 'g', 119, &OncoreDecoder::DecodeBg},
+    {'B', 'j', 5, &OncoreDecoder::DecodeBj},
     {'B', 'k', 24, &OncoreDecoder::DecodeBk},
+    {'B', 'n', 56, &OncoreDecoder::DecodeBn},
+    {'B', 'o', 5, &OncoreDecoder::DecodeBo},
+    {'C', 'a', 6, &OncoreDecoder::DecodeCa},
+    {'C', 'b', 30, &OncoreDecoder::DecodeCb},
+    {'C', 'c', 5, &OncoreDecoder::DecodeCc},
+    {'C', 'e', 49, &OncoreDecoder::DecodeCe},
     {'C', 'j', 4, &OncoreDecoder::DecodeCj},
+    {'C', 'k', 4, &OncoreDecoder::DecodeCk},
+    {'C', 'o', 26, &OncoreDecoder::DecodeCo},
     {'E', 'a', 73, &OncoreDecoder::DecodeEa},
     {'E', 'g', 155, &OncoreDecoder::DecodeEg},
     {'E', 'k', 68, &OncoreDecoder::DecodeEk},
+    {'E', 'n', 66, &OncoreDecoder::DecodeEn},
     {'E', 'q', 4, &OncoreDecoder::DecodeEq},
+    {'F', 'a', 6, &OncoreDecoder::DecodeFa},
+    {'G', 'j', 18, &OncoreDecoder::DecodeGj},
     {'H', 'a', 151, &OncoreDecoder::DecodeHa},
     {'H', 'b', 51, &OncoreDecoder::DecodeHb},
+    {'H', 'n', 75, &OncoreDecoder::DecodeHn},
     {'H', 'r', 167, &OncoreDecoder::DecodeHr},
+    {'I', 'a', 7, &OncoreDecoder::DecodeIa},
+    {'I', 'r', 4, &OncoreDecoder::DecodeIr},
 };
+// The setting echoes and the S, T and W groups are rows of the echo table
+// (OncoreEchoes.cpp).
 
 OncoreDecoder::OncoreDecoder(ReceiverState &state, DecoderHost &host) : state_(state), host_(host)
 {
@@ -240,6 +260,9 @@ QString OncoreDecoder::Decode(const QByteArray &message)
   if (const HandlerEntry *entry = FindHandler(first, second)) {
     if (message.size() >= entry->minimumLength)
       (this->*(entry->handler))(work);
+  } else if (const OncoreEcho *echo = FindOncoreEcho(first, second)) {
+    if (message.size() >= echo->minimumLength)
+      DecodeEcho(work, *echo);
   }
 
   if (first == 'A') {

@@ -13,6 +13,7 @@
 #include <QtGlobal>
 
 class DecoderHost;
+struct OncoreEcho;
 struct ReceiverState;
 
 class OncoreDecoder {
@@ -58,6 +59,32 @@ private:
   void DecodeEg(Work &work);
   void DecodeChannelTimes(Work &work, bool eg);
   void DecodeCj(Work &work);
+
+  // T-RAIM and 1PPS status.
+  void DecodeBn(Work &work);
+  void DecodeEn(Work &work);
+  void DecodeTraim68(Work &work, bool en);
+  void DecodeHn(Work &work);
+  void FinishTraim(Work &work);
+  // UTC, leap seconds, almanac, ephemeris and corrections.
+  void DecodeBj(Work &work);
+  void DecodeBo(Work &work);
+  void DecodeGj(Work &work);
+  void DecodeBd(Work &work);
+  void DecodeCb(Work &work);
+  void DecodeBf(Work &work);
+  void DecodeCc(Work &work);
+  void DecodeCe(Work &work);
+  void DecodeCk(Work &work);
+  void DecodeCo(Work &work);
+  // Self tests; each result returns the receiver to position fixes.
+  void DecodeCa(Work &work);
+  void DecodeFa(Work &work);
+  void DecodeIa(Work &work);
+  void DecodeIr(Work &work);
+  void FinishSelfTest(Work &work, const QString &text);
+  // Setting echoes and the other messages of one shape: see OncoreEchoes.h.
+  void DecodeEcho(Work &work, const OncoreEcho &echo);
 
   // Stores the message's date-time (bytes 4 to 14) as the receiver time and
   // runs the clock step when no 1PPS tick came; false when it is impossible.

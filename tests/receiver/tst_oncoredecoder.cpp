@@ -234,9 +234,10 @@ private slots:
     rig.host.idWindow = idWindow;
     rig.host.configTextToTicLog = configText;
     QCOMPARE(rig.Decode(QByteArray("@@Zq\x01", 5)), QStringLiteral("@@Zq ...\n"));
-    QCOMPARE(rig.Decode(QByteArray("@@Aq\x01", 5)), QStringLiteral("@@Aq ...\n"));
-    QCOMPARE(rig.host.idTexts, idWindow ? QStringList{"@@Aq "} : QStringList{});
-    QCOMPARE(rig.host.ticLog, configText ? QStringList{"@@Aq "} : QStringList{});
+    // "@@AZ" is no setting echo: undecoded, but still an "@@A" message.
+    QCOMPARE(rig.Decode(QByteArray("@@AZ\x01", 5)), QStringLiteral("@@AZ ...\n"));
+    QCOMPARE(rig.host.idTexts, idWindow ? QStringList{"@@AZ "} : QStringList{});
+    QCOMPARE(rig.host.ticLog, configText ? QStringList{"@@AZ "} : QStringList{});
   }
 
   // A known identifier too short for its fields is shown as undecoded and
