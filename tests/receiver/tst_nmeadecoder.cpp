@@ -1,62 +1,20 @@
 #include "TestMain.h"
 
-#include "FrameBuilders.h"
-#include "RecordingDecoderHost.h"
+#include "NmeaDecoderFixture.h"
 
-#include "app/core/GpsMode.h"
-#include "app/core/ReceiverIdentity.h"
-#include "app/core/ReceiverReplyFlags.h"
-#include "app/core/ReceiverState.h"
-#include "platform/TimeSource.h"
 #include "receiver/GpsRxModel.h"
-#include "receiver/NmeaDecoder.h"
 
-#include <memory>
-
-using riduder::test::BuildNmeaSentence;
-using riduder::test::RecordingDecoderHost;
+using Fixture = riduder::test::NmeaDecoderFixture;
 
 namespace {
 
 // A sentence as the framer hands it on: no line end, "*hh" attached.
-QByteArray Sentence(const QByteArray &body) { return BuildNmeaSentence(body, QByteArray()); }
+QByteArray Sentence(const QByteArray &body) { return riduder::test::FramedNmeaSentence(body); }
 
 QDateTime Utc(int y, int mo, int d, int h, int mi, int s)
 {
   return QDateTime(QDate(y, mo, d), QTime(h, mi, s), Qt::UTC);
 }
-
-struct Fixture {
-  Fixture()
-      : state(std::make_unique<ReceiverState>()), host(state.get()), decoder(*state, host),
-        clockOverride(&clock)
-  {
-    receiverIdentity = ReceiverIdentity();
-    CurrentGpsMode = GpsModeGenericNmea;
-    ExpectedNmeaReplyTag.clear();
-    state->receiverTime.SetDateTime(start);
-  }
-
-  bool Feed(const QByteArray &body) { return decoder.Decode(Sentence(body)); }
-
-  // What each 1PPS tick does to the flags the time sentences share.
-  void Tick()
-  {
-    state->tickPending = state->zdaTickPending = state->rmcTickPending = true;
-    state->zdaThisSecond = false;
-    state->messageDroveClock = false;
-  }
-
-  QDateTime ReceiverTime() const { return state->receiverTime.addSecs(0); }
-  const SatelliteRecord &Slot(int i) const { return state->satellites[i]; }
-
-  const QDateTime start = Utc(2020, 2, 2, 2, 2, 2);
-  std::unique_ptr<ReceiverState> state;
-  RecordingDecoderHost host;
-  NmeaDecoder decoder;
-  FakeTimeSource clock;
-  ScopedTimeSourceOverride clockOverride;
-};
 
 }  // namespace
 

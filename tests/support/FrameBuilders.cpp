@@ -48,4 +48,6 @@ QByteArray BuildNmeaSentence(const QByteArray &body, const QByteArray &lineEnd)
   return "$" + body + "*" + QByteArray::number(sum, 16).toUpper().rightJustified(2, '0') + lineEnd;
 }
 
+QByteArray FramedNmeaSentence(const QByteArray &body) { return BuildNmeaSentence(body, QByteArray()); }
+
 }  // namespace riduder::test

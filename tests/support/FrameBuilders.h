@@ -22,4 +22,8 @@ QByteArray BuildUbxFrame(quint8 messageClass, quint8 identifier, const QByteArra
 // everything between "$" and "*", e.g. "GPGGA,1,2".
 QByteArray BuildNmeaSentence(const QByteArray &body, const QByteArray &lineEnd = "\r\n");
 
+// A sentence as the NMEA framer hands it to the decoder: "$", the body and
+// "*hh", without the line end.
+QByteArray FramedNmeaSentence(const QByteArray &body);
+
 }  // namespace riduder::test
