@@ -111,8 +111,9 @@ void MainWindow::UpdateSatelliteTable()
     if (w.barText && bar)
       bar->setFormat(w.barTextValue);
   }
-  // The chart follows every refresh that changed the table, shown or not.
-  if (pass.touched && satAzElChartDialog)
+  // The chart follows every refresh that changed the table or the sorted
+  // copy, shown or not.
+  if ((pass.touched || pass.displayChanged) && satAzElChartDialog)
     satAzElChartDialog->UpdateSatellites(state.displaySatellites);
 }
 

@@ -27,6 +27,13 @@ constexpr int MaxShownCno = 63;  // for a used satellite
 
 bool IsUblox(quint32 gpsMode) { return gpsMode == GpsModeUbloxUbx || gpsMode == GpsModeUbloxNmea; }
 
+bool SameRecord(const SatelliteRecord &a, const SatelliteRecord &b)
+{
+  return a.identifier == b.identifier && a.elevation == b.elevation && a.azimuth == b.azimuth &&
+         a.cno == b.cno && a.inChannel == b.inChannel && a.channelMode == b.channelMode &&
+         a.status == b.status && a.trend == b.trend;
+}
+
 bool AtOrigin(const SatelliteRecord &r) { return r.elevation == 0 && r.azimuth == 0; }
 
 // A piece list "a, b, " without its final ", ".
@@ -272,8 +279,11 @@ SatelliteTablePass RefreshSatelliteTable(SatelliteRecord *satellites, SatelliteR
       if (!(satellites[i].status & StatusBit0))
         satellites[i].cno = 0;
   }
-  std::copy(satellites, satellites + SatelliteArraySize, display);
-  SortSatelliteRecords(display, SatelliteArraySize, sortMode);
+  std::array<SatelliteRecord, SatelliteArraySize> sorted;
+  std::copy(satellites, satellites + SatelliteArraySize, sorted.begin());
+  SortSatelliteRecords(sorted.data(), SatelliteArraySize, sortMode);
+  pass.displayChanged = !std::equal(sorted.begin(), sorted.end(), display, SameRecord);
+  std::copy(sorted.begin(), sorted.end(), display);
 
   int row = 0;
   for (int i = 0; i < SatelliteArraySize && row < SatelliteTableRows; ++i) {

@@ -82,6 +82,9 @@ struct SatelliteTablePass {
   std::array<SatelliteRowWrites, SatelliteTableRows> rows;
   int shownCount = 0;       // rows that show a satellite
   bool touched = false;     // at least one cell was written
+  // The sorted copy differs from the one before (order or contents), so
+  // the sky chart has news even when no row did.
+  bool displayChanged = false;
 };
 
 // The record a blank row caches.
