@@ -194,6 +194,7 @@ MainWindow::MainWindow(QWidget *parent)
   connect(&gpsPort, &GpsSerialPortThread::PpsTick, this, &MainWindow::OnClockTick);
   connect(this, &MainWindow::startGpsSerialPort, &gpsPort, &GpsSerialPortThread::startGpsSerialPort);
   connect(this, &MainWindow::sendGpsMessage, &gpsPort, &GpsSerialPortThread::OnSendGpsMessage);
+  commandTiming.SetLineHold([this](bool hold) { HoldReceiverLine(hold); });
   const std::pair<void (MainWindow::*)(int), int> ticStarts[TicPortCount] = {
       {&MainWindow::startTicSerialPort1, 0}, {&MainWindow::startTicSerialPort2, 1},
       {&MainWindow::startTicSerialPort3, 2}, {&MainWindow::startTicSerialPort4, 3},

@@ -434,7 +434,13 @@ private:
   // window closes; whether it came.
   bool AwaitReply(const CommandWaitPlan &plan);
   void ChangeReceiverBusy(int delta);
+  // Holds the receiver's bytes back during a pause of the command layer;
+  // what came meanwhile is framed in the next event loop that is no pause.
+  void HoldReceiverLine(bool hold);
+  void ReadHeldReceiverBytes();
   CommandTiming commandTiming;
+  int lineHoldDepth = 0;
+  bool lineHeld = false;
   int receiverBusyDepth = 0;
   // The actions disabled while busy, with their states before.
   QList<QPair<QAction *, bool>> actionsHeldWhileBusy;

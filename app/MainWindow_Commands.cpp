@@ -15,6 +15,8 @@
 
 #include <QCoreApplication>
 #include <QDebug>
+#include <QSerialPort>
+#include <QTimer>
 
 bool MainWindow::AppendOncoreChecksum(QByteArray &message)
 {
@@ -171,4 +173,34 @@ void MainWindow::ChangeReceiverBusy(int delta)
       held.first->setEnabled(held.second);
     actionsHeldWhileBusy.clear();
   }
+}
+
+void MainWindow::HoldReceiverLine(bool hold)
+{
+  QSerialPort &line = gpsPort.SerialPort();
+  if (hold) {
+    if (lineHoldDepth++ == 0)
+      lineHeld = disconnect(&line, &QSerialPort::readyRead, &gpsPort, &GpsSerialPortThread::handleReadyRead);
+    return;
+  }
+  if (lineHoldDepth == 0 || --lineHoldDepth > 0)
+    return;
+  if (!lineHeld)
+    return;
+  lineHeld = false;
+  connect(&line, &QSerialPort::readyRead, &gpsPort, &GpsSerialPortThread::handleReadyRead,
+          Qt::UniqueConnection);
+  // The port announces bytes only once; those that came during the pause
+  // are read from the event loop, which may not be a pause's own.
+  QTimer::singleShot(0, this, &MainWindow::ReadHeldReceiverBytes);
+}
+
+void MainWindow::ReadHeldReceiverBytes()
+{
+  // Within a later pause: its release asks again.
+  if (lineHoldDepth > 0)
+    return;
+  QSerialPort &line = gpsPort.SerialPort();
+  if (line.isOpen() && line.bytesAvailable() > 0)
+    gpsPort.handleReadyRead();
 }

@@ -13,12 +13,19 @@ void CommandTiming::SetScale(double realPerProgramMs)
 
 bool CommandTiming::Pause(int ms)
 {
-  return Run(ms, true);
+  if (cancelled)
+    return false;
+  if (lineHold)
+    lineHold(true);
+  const bool completed = Run(ms);
+  if (lineHold)
+    lineHold(false);
+  return completed;
 }
 
 bool CommandTiming::Wait(int ms)
 {
-  return Run(ms, false);
+  return Run(ms);
 }
 
 void CommandTiming::Cancel()
@@ -28,7 +35,7 @@ void CommandTiming::Cancel()
     loop->quit();
 }
 
-bool CommandTiming::Run(int ms, bool holdLine)
+bool CommandTiming::Run(int ms)
 {
   if (cancelled)
     return false;
@@ -44,9 +51,7 @@ bool CommandTiming::Run(int ms, bool holdLine)
   elapsed.start();
   running.append(&loop);
   timer.start(realMs);
-  // Leaving out the socket notifiers keeps the serial port from reading:
-  // its bytes stay in the line's buffer, as during a sleep.
-  loop.exec(holdLine ? QEventLoop::ExcludeSocketNotifiers : QEventLoop::AllEvents);
+  loop.exec();
   running.removeOne(&loop);
 
   if (!cancelled) {

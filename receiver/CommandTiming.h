@@ -5,9 +5,10 @@
 // local event loop, so timers and window events go on and closing the window
 // (Cancel) ends them at once:
 //   Pause(ms)  the fixed pauses after a command (100 ms after each send, the
-//              longer ones after "@@Ci", "BIN", "NMEA" and "FOR"): the
-//              receiver's bytes stay on the line until the pause is over,
-//              as if the program had slept, so no reply is lost to a gate;
+//              longer ones after "@@Ci", "BIN", "NMEA" and "FOR"): through
+//              the line hold the receiver's bytes wait until the pause is
+//              over, as if the program had slept, so no reply is lost to the
+//              set-up gate;
 //   Wait(ms)   a reply-wait step: everything runs, received messages are
 //              decoded.
 // NowMs() counts the program time these waits have let pass; the reply
@@ -17,6 +18,8 @@
 
 #include <QList>
 #include <QtGlobal>
+
+#include <functional>
 
 class QEventLoop;
 
@@ -41,16 +44,21 @@ public:
   // False when it was cancelled.
   bool Wait(int ms);
 
+  // Called with true before each pause and with false after it (not around
+  // wait steps): the owner holds the receiver's bytes back meanwhile.
+  void SetLineHold(std::function<void(bool hold)> hold) { lineHold = std::move(hold); }
+
   // Ends every running pause and wait at once, and makes every later one
   // return at once: the window is closing.
   void Cancel();
   bool IsCancelled() const { return cancelled; }
 
 private:
-  bool Run(int ms, bool holdLine);
+  bool Run(int ms);
 
   double scale = 1.0;
   qint64 nowMs = 0;
   bool cancelled = false;
   QList<QEventLoop *> running;
+  std::function<void(bool)> lineHold;
 };
