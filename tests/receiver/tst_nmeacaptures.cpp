@@ -1,0 +1,291 @@
+#include "TestMain.h"
+
+#include "NmeaDecoderFixture.h"
+
+#include "receiver/FramerSink.h"
+#include "receiver/UbxNmeaFramer.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMap>
+#include <QProcess>
+#include <QStandardPaths>
+
+using riduder::test::NmeaDecoderFixture;
+using riduder::test::RecordedPosition;
+
+namespace {
+
+// The sentence types the decoder reads when the talker is "GP".
+const QList<QByteArray> standardTypes{"ZDA", "GGA", "GSA", "GSV", "GLL", "RMC", "VTG"};
+
+// Why a sentence came back false.
+QString RejectionReason(const QByteArray &name)
+{
+  if (name.startsWith("$P"))
+    return QStringLiteral("proprietary");
+  if (name.size() == 6 && !name.startsWith("$GP"))
+    return QStringLiteral("%1 talker").arg(QString::fromLatin1(name.mid(1, 2)));
+  if (name.size() == 6 && standardTypes.contains(name.mid(3)))
+    return QStringLiteral("fields");
+  return QStringLiteral("type");
+}
+
+struct PositionEpoch {
+  QTime timeOfDay;  // the GGA's own UTC field
+  RecordedPosition position;
+};
+
+// A capture framed and decoded the way the program does it, without 1PPS
+// ticks: every time sentence runs the clock step.
+struct Replay : FramerSink {
+  explicit Replay(quint32 mode) : f(mode) {}
+
+  void OnFramedMessage(const QByteArray &message) override
+  {
+    if (!message.startsWith('$'))
+      return;  // a UBX frame: the UBX decoder's
+    f.clock.Advance(40);
+    const int positions = f.host.positions.size();
+    const bool recognised = f.decoder.Decode(message);
+
+    int end = message.indexOf(',');
+    if (end < 0)
+      end = message.indexOf('*');
+    const QByteArray name = end < 0 ? message : message.left(end);
+    const QString key = recognised ? QString::fromLatin1(name + " yes")
+                                   : QString::fromLatin1(name) + QStringLiteral(" no, ") +
+                                         RejectionReason(name);
+    ++counts[key];
+
+    if (f.host.positions.size() > positions) {
+      const QByteArray utc = message.mid(7, 6);
+      positionEpochs << PositionEpoch{QTime::fromString(QString::fromLatin1(utc), "HHmmss"),
+                                      f.host.positions.last()};
+    }
+  }
+
+  bool Run(const QString &capture, bool nmeaOnly)
+  {
+    bool ok = false;
+    const QByteArray bytes = riduder::test::ReadCapture(capture, &ok);
+    if (!ok)
+      return false;
+    UbxNmeaFramer framer;
+    framer.Process(bytes, nmeaOnly, *this);
+    return true;
+  }
+
+  // "name yes count" and "name no, reason count", sorted.
+  QStringList Summary() const
+  {
+    QStringList lines;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+      lines << QStringLiteral("%1 %2").arg(it.key()).arg(it.value());
+    return lines;
+  }
+
+  NmeaDecoderFixture f;
+  QMap<QString, int> counts;
+  QList<PositionEpoch> positionEpochs;
+};
+
+struct ReferenceFix {
+  QDateTime time;  // to the second
+  bool hasPosition = false;
+  double latitude = 0, longitude = 0, heightAboveEllipsoid = 0, heightAboveSeaLevel = 0;
+};
+
+// The TPV reports of Debian's gpsdecode for a capture file.
+QList<ReferenceFix> GpsdecodeFixes(const QString &path)
+{
+  QProcess process;
+  process.setStandardInputFile(path);
+  process.start(QStandardPaths::findExecutable(QStringLiteral("gpsdecode")), QStringList{});
+  if (!process.waitForFinished(20000))
+    return {};
+  QList<ReferenceFix> fixes;
+  for (const QByteArray &line : process.readAllStandardOutput().split('\n')) {
+    const QJsonObject tpv = QJsonDocument::fromJson(line).object();
+    if (tpv.value("class").toString() != QLatin1String("TPV") || !tpv.contains("time"))
+      continue;
+    ReferenceFix fix;
+    const QDateTime time = QDateTime::fromString(tpv.value("time").toString(), Qt::ISODateWithMs);
+    fix.time = time.toUTC().addMSecs(-time.time().msec());
+    fix.hasPosition = tpv.contains("lat") && tpv.contains("lon") && tpv.contains("altHAE") &&
+                      tpv.contains("altMSL");
+    fix.latitude = tpv.value("lat").toDouble();
+    fix.longitude = tpv.value("lon").toDouble();
+    fix.heightAboveEllipsoid = tpv.value("altHAE").toDouble();
+    fix.heightAboveSeaLevel = tpv.value("altMSL").toDouble();
+    fixes << fix;
+  }
+  return fixes;
+}
+
+// gpsd 3.22 moves the dates of some old captures 1024 GPS weeks on.
+constexpr qint64 GpsWeekRolloverDays = 1024 * 7;
+
+}  // namespace
+
+class TestNmeaCaptures : public QObject {
+  Q_OBJECT
+
+private slots:
+  // What each real capture yields and what it rejects, by sentence name.
+  // Only the "GP" talker is decoded (and "GN" for text), so the sentences
+  // of modern multi-constellation receivers are rejected by design.
+  void yields_data()
+  {
+    QTest::addColumn<QString>("capture");
+    QTest::addColumn<bool>("nmeaOnly");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QStringList>("summary");
+    QTest::addColumn<int>("times");      // clock steps (ZDA or RMC)
+    QTest::addColumn<int>("positions");  // GGA fixes shown
+    QTest::addColumn<QString>("visible");
+
+    // The Garmin sentences other than its four answers fall to the end of
+    // the chain.
+    QTest::newRow("Garmin 17N")
+        << "nmea/garmin17n.log" << true << int(GpsModeGenericNmea)
+        << QStringList{"$GPGGA yes 2", "$GPGLL yes 2", "$GPGSA yes 2", "$GPGSV yes 2",
+                       "$GPRMC yes 2", "$GPVTG yes 2", "$PGRMB no, proprietary 2",
+                       "$PGRME no, proprietary 2", "$PGRMF no, proprietary 2",
+                       "$PGRMM no, proprietary 2", "$PGRMV no, proprietary 2"}
+        << 2 << 2 << QString();
+    QTest::newRow("Oncore GT+") << "nmea/oncore.log" << true << int(GpsModeMotorolaNmea)
+                                << QStringList{"$GPGGA yes 6", "$GPGLL yes 6", "$GPGSA yes 6",
+                                               "$GPGSV yes 21", "$GPRMC yes 7"}
+                                << 7 << 6 << "9 Visible";
+    // No checksums at all: the framer lets "$GP" and "$P" sentences through.
+    QTest::newRow("HP 58534A") << "nmea/hp58534a.log" << true << int(GpsModeGenericNmea)
+                               << QStringList{"$GPGGA yes 2", "$GPGSV yes 6", "$GPVTG yes 2",
+                                              "$GPZDA yes 1", "$PFEC no, proprietary 2"}
+                               << 1 << 2 << "9 Visible";
+    QTest::newRow("Furuno GT-88")
+        << "nmea/furuno_gl_ga.log" << true << int(GpsModeGenericNmea)
+        << QStringList{"$GAGSV no, GA talker 32", "$GLGSV no, GL talker 48",
+                       "$GNGGA no, GN talker 16", "$GNGNS no, GN talker 16",
+                       "$GNGSA no, GN talker 32", "$GNRMC no, GN talker 16", "$GPGSV yes 16",
+                       "$GPZDA yes 16", "$PERDAPI no, proprietary 15",
+                       "$PERDCRJ no, proprietary 31", "$PERDCRQ no, proprietary 8",
+                       "$PERDCRW no, proprietary 15", "$PERDCRX no, proprietary 15",
+                       "$PERDCRY no, proprietary 15", "$PERDCRZ no, proprietary 15"}
+        << 16 << 0 << "1 Visible";
+    QTest::newRow("Ericsson GRU 04")
+        << "nmea/ericsson-gru04-02-70sec.log" << true << int(GpsModeGenericNmea)
+        << QStringList{"$GLGSV no, GL talker 4",   "$GNGLL no, GN talker 71",
+                       "$GNGNS no, GN talker 71",  "$GNGSA no, GN talker 2",
+                       "$GNVTG no, GN talker 71",  "$GNZDA no, GN talker 71",
+                       "$GPGGA yes 2",             "$GPGSA yes 2",
+                       "$GPGSV yes 5",             "$PERC no, proprietary 464",
+                       "$PTNLRBA no, proprietary 71", "$PTNLRTP no, proprietary 71",
+                       "$PTNLRXO no, proprietary 71"}
+        << 0 << 2 << "9 Visible";
+    // Only the GPS satellites in view are read; with no accepted time or
+    // position sentence and no gap between bursts, none is published.
+    QTest::newRow("u-blox NEO-M9N")
+        << "nmea/ublox-neo-m9n-nmea.log" << true << int(GpsModeUbloxNmea)
+        << QStringList{"$GAGSV no, GA talker 183", "$GBGSV no, GB talker 122",
+                       "$GLGSV no, GL talker 183", "$GNGBS no, GN talker 61",
+                       "$GNGGA no, GN talker 61",  "$GNGLL no, GN talker 61",
+                       "$GNGSA no, GN talker 244", "$GNGST no, GN talker 61",
+                       "$GNRMC no, GN talker 61",  "$GNVTG no, GN talker 61",
+                       "$GNZDA no, GN talker 61",  "$GPGSV yes 244"}
+        << 0 << 0 << QString();
+    // The NMEA sentences inside u-blox UBX streams.
+    QTest::newRow("u-blox ZED-F9T")
+        << "ubx/ublox-zed-f9t-ubx_nmea_l5.log" << false << int(GpsModeUbloxUbx)
+        << QStringList{"$GAGSV no, GA talker 54", "$GBGSV no, GB talker 54",
+                       "$GNGBS no, GN talker 9",  "$GNGGA no, GN talker 9",
+                       "$GNGSA no, GN talker 45", "$GNGST no, GN talker 9",
+                       "$GNRMC no, GN talker 9",  "$GNVTG no, GN talker 9",
+                       "$GNZDA no, GN talker 9",  "$GPGSV yes 45"}
+        << 0 << 0 << QString();
+    QTest::newRow("u-blox LEA-M8F") << "ubx/ublox-lea-m8f.log" << false << int(GpsModeUbloxUbx)
+                                    << QStringList{"$GNTXT yes 1"} << 0 << 0 << QString();
+  }
+  void yields()
+  {
+    RIDUDER_REQUIRE_CAPTURES();
+    QFETCH(QString, capture);
+    QFETCH(bool, nmeaOnly);
+    QFETCH(int, mode);
+    QFETCH(QStringList, summary);
+    QFETCH(int, times);
+    QFETCH(int, positions);
+    QFETCH(QString, visible);
+    Replay replay{quint32(mode)};
+    QVERIFY(replay.Run(capture, nmeaOnly));
+    qInfo().noquote() << capture + QStringLiteral(":\n    ") + replay.Summary().join("\n    ");
+    QCOMPARE(replay.Summary(), summary);
+    QCOMPARE(replay.f.host.clockStepTimes.size(), times);
+    QCOMPARE(replay.f.host.positions.size(), positions);
+    QCOMPARE(replay.f.host.satsVisibleText, visible);
+  }
+
+  // Where both decode an epoch, the time stored before the one-second
+  // advance (seconds as rounded) and the GGA position agree with Debian's
+  // gpsdecode: to the second, 1e-6 degrees and 0.5 m.
+  void agreesWithGpsdecode_data()
+  {
+    QTest::addColumn<QString>("capture");
+    QTest::addColumn<bool>("rollover");  // gpsdecode's dates are 1024 weeks late
+    QTest::addColumn<int>("times");      // epochs compared
+    QTest::addColumn<int>("positions");
+    QTest::newRow("Garmin 17N") << "nmea/garmin17n.log" << false << 1 << 1;
+    QTest::newRow("Oncore GT+") << "nmea/oncore.log" << true << 6 << 6;
+    QTest::newRow("HP 58534A") << "nmea/hp58534a.log" << true << 0 << 1;
+    QTest::newRow("Furuno GT-88") << "nmea/furuno_gl_ga.log" << false << 15 << 0;
+    QTest::newRow("Ericsson GRU 04") << "nmea/ericsson-gru04-02-70sec.log" << false << 0 << 2;
+    QTest::newRow("u-blox NEO-M9N") << "nmea/ublox-neo-m9n-nmea.log" << false << 0 << 0;
+  }
+  void agreesWithGpsdecode()
+  {
+    RIDUDER_REQUIRE_CAPTURES();
+    if (QStandardPaths::findExecutable(QStringLiteral("gpsdecode")).isEmpty())
+      QSKIP("gpsdecode (gpsd-clients) is not installed");
+    QFETCH(QString, capture);
+    QFETCH(bool, rollover);
+    QFETCH(int, times);
+    QFETCH(int, positions);
+    Replay replay{GpsModeGenericNmea};
+    QVERIFY(replay.Run(capture, true));
+    const QList<ReferenceFix> reference =
+        GpsdecodeFixes(riduder::test::CaptureDir() + QLatin1Char('/') + capture);
+    QVERIFY(!reference.isEmpty());
+
+    int comparedTimes = 0;
+    for (const QDateTime &time : replay.f.host.clockStepTimes) {
+      for (const ReferenceFix &fix : reference) {
+        if (fix.time.time() != time.time())
+          continue;
+        const qint64 days = time.date().daysTo(fix.time.date());
+        QVERIFY2(days == 0 || (rollover && days == GpsWeekRolloverDays),
+                 qPrintable(time.toString(Qt::ISODate) + " / " + fix.time.toString(Qt::ISODate)));
+        ++comparedTimes;
+      }
+    }
+    QCOMPARE(comparedTimes, times);
+
+    int comparedPositions = 0;
+    for (const PositionEpoch &epoch : replay.positionEpochs) {
+      for (const ReferenceFix &fix : reference) {
+        if (!fix.hasPosition || fix.time.time() != epoch.timeOfDay)
+          continue;
+        const RecordedPosition &p = epoch.position;
+        const QString at = epoch.timeOfDay.toString();
+        QVERIFY2(qAbs(p.latitude - fix.latitude) <= 1e-6, qPrintable(at));
+        QVERIFY2(qAbs(p.longitude - fix.longitude) <= 1e-6, qPrintable(at));
+        QVERIFY2(qAbs(p.height - fix.heightAboveEllipsoid) <= 0.5, qPrintable(at));
+        QVERIFY2(qAbs(p.mslHeight - fix.heightAboveSeaLevel) <= 0.5, qPrintable(at));
+        ++comparedPositions;
+      }
+    }
+    QCOMPARE(comparedPositions, positions);
+  }
+};
+
+RIDUDER_TEST_MAIN(TestNmeaCaptures)
+#include "tst_nmeacaptures.moc"
