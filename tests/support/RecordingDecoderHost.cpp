@@ -111,4 +111,23 @@ void RecordingDecoderHost::SendGpsRxCommand(const QByteArray &command)
 
 void RecordingDecoderHost::DisableFirmwareUpload() { firmwareUploadDisabled = true; }
 
+void RecordingDecoderHost::SetConstellations(bool gps, bool glonass, bool galileo, bool beidou,
+                                             bool qzss, bool sbas)
+{
+  calls << QStringLiteral("SetConstellations");
+  constellations = {gps, glonass, galileo, beidou, qzss, sbas};
+}
+
+void RecordingDecoderHost::SaveConstellationSettings()
+{
+  calls << QStringLiteral("SaveConstellationSettings");
+  ++constellationSaves;
+}
+
+void RecordingDecoderHost::ShowConstellationLabel(const QString &text)
+{
+  calls << QStringLiteral("ShowConstellationLabel");
+  constellationLabel = text;
+}
+
 }  // namespace riduder::test

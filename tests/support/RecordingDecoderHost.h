@@ -80,6 +80,16 @@ public:
   void SendGpsRxCommand(const QByteArray &command) override;
   void DisableFirmwareUpload() override;
 
+  // Constellation settings as GPS, GLONASS, Galileo, Beidou, QZSS, SBAS;
+  // the label text (null until shown).
+  QList<bool> constellations;
+  int constellationSaves = 0;
+  QString constellationLabel;
+  void SetConstellations(bool gps, bool glonass, bool galileo, bool beidou, bool qzss,
+                         bool sbas) override;
+  void SaveConstellationSettings() override;
+  void ShowConstellationLabel(const QString &text) override;
+
 private:
   const ReceiverState *state_;
 };
