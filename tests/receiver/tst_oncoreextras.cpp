@@ -28,21 +28,22 @@ namespace {
 
 // The T-RAIM, UTC, almanac, self-test, echo and extension identifiers.
 const QStringList extraIdentifiers{
-    "@@Bn", "@@En", "@@Hn", "@@Bj", "@@Bo", "@@Gj", "@@Bd", "@@Cb", "@@Bf", "@@Cc", "@@Ce",
-    "@@Ck", "@@Co", "@@Ca", "@@Fa", "@@Ia", "@@Ir", "@@AA", "@@AB", "@@AC", "@@AD", "@@AE",
-    "@@AJ", "@@AM", "@@AN", "@@AO", "@@AP", "@@AQ", "@@AS", "@@Aa", "@@Ab", "@@Ac", "@@Ad",
-    "@@Ae", "@@Af", "@@Ag", "@@Ah", "@@Ai", "@@Aj", "@@Ak", "@@Al", "@@Am", "@@An", "@@Ap",
-    "@@Aq", "@@Ar", "@@As", "@@At", "@@Au", "@@Av", "@@Aw", "@@Ax", "@@Ay", "@@Az", "@@Ga",
-    "@@Gb", "@@Gc", "@@Gd", "@@Ge", "@@Gf", "@@Gk", "@@Cf", "@@Cg", "@@SP", "@@Sa", "@@Sc",
-    "@@Sm", "@@So", "@@Sp", "@@St", "@@Sx", "@@Sz", "@@Tj", "@@Tk", "@@Tm", "@@Tr", "@@Wb",
-    "@@Wm", "@@Wo", "@@Wp", "@@Wq", "@@Ws"};
+    "@@Bn", "@@En", "@@Hn", "@@Bj", "@@Bo", "@@Gj", "@@Bd", "@@Cb", "@@Bf", "@@Cc", "@@Ce", "@@Ck",
+    "@@Co", "@@Ca", "@@Fa", "@@Ia", "@@Ir", "@@AA", "@@AB", "@@AC", "@@AD", "@@AE", "@@AJ", "@@AM",
+    "@@AN", "@@AO", "@@AP", "@@AQ", "@@AS", "@@Aa", "@@Ab", "@@Ac", "@@Ad", "@@Ae", "@@Af", "@@Ag",
+    "@@Ah", "@@Ai", "@@Aj", "@@Ak", "@@Al", "@@Am", "@@An", "@@Ap", "@@Aq", "@@Ar", "@@As", "@@At",
+    "@@Au", "@@Av", "@@Aw", "@@Ax", "@@Ay", "@@Az", "@@Ga", "@@Gb", "@@Gc", "@@Gd", "@@Ge", "@@Gf",
+    "@@Gk", "@@Cf", "@@Cg", "@@SP", "@@Sa", "@@Sc", "@@Sm", "@@So", "@@Sp", "@@St", "@@Sx", "@@Sz",
+    "@@Tj", "@@Tk", "@@Tm", "@@Tr", "@@Wb", "@@Wm", "@@Wo", "@@Wp", "@@Wq", "@@Ws"};
 
 // One decoder with its state, a recording host (identification window
 // present, configuration text on), a fake clock and a clock display that
 // last showed 2024-06-30.
 struct Rig {
   Rig()
-      : state(std::make_unique<ReceiverState>()), host(state.get()), decoder(*state, host),
+      : state(std::make_unique<ReceiverState>()),
+        host(state.get()),
+        decoder(*state, host),
         clockOverride(&clock)
   {
     clock.SetMonotonicMs(1000000);
@@ -71,11 +72,10 @@ QMap<QString, QString> Observe(const Rig &rig)
   };
   QStringList flags;
   const ReceiverReplyFlags &f = s.replyFlags;
-  const std::pair<bool, const char *> named[] = {{f.gotBn, "gotBn"}, {f.gotEn, "gotEn"},
-                                                 {f.gotHn, "gotHn"}, {f.gotCe, "gotCe"},
-                                                 {f.gotWb, "gotWb"}, {f.gotBa, "gotBa"},
-                                                 {f.gotEa, "gotEa"}, {f.gotHa, "gotHa"},
-                                                 {f.gotCj, "gotCj"}};
+  const std::pair<bool, const char *> named[] = {
+      {f.gotBn, "gotBn"}, {f.gotEn, "gotEn"}, {f.gotHn, "gotHn"},
+      {f.gotCe, "gotCe"}, {f.gotWb, "gotWb"}, {f.gotBa, "gotBa"},
+      {f.gotEa, "gotEa"}, {f.gotHa, "gotHa"}, {f.gotCj, "gotCj"}};
   for (const auto &[set, name] : named)
     if (set)
       flags << QLatin1String(name);
@@ -95,8 +95,8 @@ QMap<QString, QString> Observe(const Rig &rig)
       {"pps", offset(s.receiverTime.GetPpsOffset(), s.displayCopy.GetPpsOffset())},
       {"cable", offset(s.receiverTime.GetCableDelay(), s.displayCopy.GetCableDelay())},
       {"nav", QString::number(h.navStatus)},
-      {"antenna", QString::number(h.antennaStatus) + QLatin1Char('/') +
-                      QString::number(s.antennaStatus)},
+      {"antenna",
+       QString::number(h.antennaStatus) + QLatin1Char('/') + QString::number(s.antennaStatus)},
       {"sats", sats.join(QLatin1Char(','))},
       {"saves", QString::number(h.constellationSaves)},
       {"label", h.constellationLabel},
@@ -128,7 +128,10 @@ Case Make(const char *name, const OncoreMessageBuilder &b, const QString &line, 
   return Case{name, b.Framed(), line, changes, model};
 }
 
-OncoreMessageBuilder Msg(const char *id, int framedLength) { return OncoreMessageBuilder(id, framedLength); }
+OncoreMessageBuilder Msg(const char *id, int framedLength)
+{
+  return OncoreMessageBuilder(id, framedLength);
+}
 OncoreMessageBuilder U8Msg(const char *id, quint8 value) { return Msg(id, 5).U8(4, value); }
 OncoreMessageBuilder TextMsg(const char *id, int framedLength, const QByteArray &text)
 {
@@ -143,7 +146,7 @@ QString Repeat(const QString &piece, int times, const QString &separator = QStri
   return pieces.join(separator);
 }
 
-// The twelve self-test lines of 8 correlation channels, all passed.
+// The passed correlation-test lines of channels highest down to lowest.
 QString ChannelLines(const char *id, int highest, int lowest)
 {
   QString text;
@@ -169,8 +172,9 @@ QList<Case> TraimCases()
       "status is ON, 1PPS pulse sync is referenced to UTC, Time RAIM solution status is ALARM, "
       "Time RAIM status is detection and isolation possible, ");
   const QString bnLine = bnConfig +
-                         QStringLiteral("Sawtooth = -10.00, One-Sigma Accuracy = 25, 5, "
-                                        "-0.000000001, 12, 0.123456789") +
+                         QStringLiteral(
+                             "Sawtooth = -10.00, One-Sigma Accuracy = 25, 5, "
+                             "-0.000000001, 12, 0.123456789") +
                          Repeat(QStringLiteral(", 0, 0.000000000"), 4);
   cases << Make("Bn", bn, bnLine + QLatin1Char('\n'), LineOnly,
                 {"sawtooth=-10", "fresh=1", "sigma=25", "flags=gotBn", "echoTraim=0",
@@ -186,9 +190,9 @@ QList<Case> TraimCases()
   const QString bnOddLine = bnOddConfig +
                             QStringLiteral("Sawtooth = 00.00, One-Sigma Accuracy = 0") +
                             Repeat(QStringLiteral(", 0, 0.000000000"), 6);
-  cases << Make("Bn codes out of range", bnOdd, bnOddLine + QLatin1Char('\n'), LineOnly,
-                {"fresh=1", "flags=gotBn", "echoTraim=0", "id=" + bnOddLine,
-                 "config=" + bnOddConfig});
+  cases << Make(
+      "Bn codes out of range", bnOdd, bnOddLine + QLatin1Char('\n'), LineOnly,
+      {"fresh=1", "flags=gotBn", "echoTraim=0", "id=" + bnOddLine, "config=" + bnOddConfig});
 
   // Eight channels: the largest accuracy and sawtooth.
   OncoreMessageBuilder en = Msg("En", 66);
@@ -199,10 +203,9 @@ QList<Case> TraimCases()
       "@@En, TRAIM (8-ch) DISABLED, limit = 300 nsec, 1PPS is ON if TRAIM is OK (Short), "
       "2000000001, pulse status is OFF, 1PPS pulse sync is referenced to GPS, Time RAIM solution "
       "status is UNKNOWN, Time RAIM status is neither detection or isolation possible, ");
-  const QString enLine = enConfig +
-                         QStringLiteral("Sawtooth = 127.00, One-Sigma Accuracy = 65535") +
-                         Repeat(QStringLiteral(", 0, 0.000000000"), 7) +
-                         QStringLiteral(", 31, -2.000000000");
+  const QString enLine =
+      enConfig + QStringLiteral("Sawtooth = 127.00, One-Sigma Accuracy = 65535") +
+      Repeat(QStringLiteral(", 0, 0.000000000"), 7) + QStringLiteral(", 31, -2.000000000");
   cases << Make("En", en, enLine + QLatin1Char('\n'), LineOnly,
                 {"sawtooth=127", "fresh=1", "sigma=65535", "flags=gotEn", "echoTraim=0",
                  "id=" + enLine, "config=" + enConfig});
@@ -212,13 +215,14 @@ QList<Case> TraimCases()
   hn.U8(4, 1).U8(5, 0).U8(6, 5).U8(7, 1).U32(8, 0x00010004).U16(12, 12).I8(14, -128);
   hn.U8(15, 9).I32(16, -500);
   const QString hnLine =
-      QStringLiteral("@@Hn , Pulse on, 1PPS Ref to UTC, T-RAIM Solution Status UNKNOWN, T-RAIM "
-                     "Status Can Detect But Not Isolate, SVIDs Removed= 0x00010004, Sawtooth "
-                     "-128.00, One-Sigma Accuracy 12, 9, -0.000000500") +
+      QStringLiteral(
+          "@@Hn , Pulse on, 1PPS Ref to UTC, T-RAIM Solution Status UNKNOWN, T-RAIM "
+          "Status Can Detect But Not Isolate, SVIDs Removed= 0x00010004, Sawtooth "
+          "-128.00, One-Sigma Accuracy 12, 9, -0.000000500") +
       Repeat(QStringLiteral(", 0, 0.000000000"), 11);
-  cases << Make("Hn", hn, hnLine + QLatin1Char('\n'), LineOnly,
-                {"sawtooth=-128", "fresh=1", "sigma=12", "flags=gotHn", "echoTraim=0",
-                 "id=" + hnLine});
+  cases << Make(
+      "Hn", hn, hnLine + QLatin1Char('\n'), LineOnly,
+      {"sawtooth=-128", "fresh=1", "sigma=12", "flags=gotHn", "echoTraim=0", "id=" + hnLine});
   OncoreMessageBuilder hnOdd = Msg("Hn", 75);
   hnOdd.U8(4, 0).U8(5, 7).U8(6, 1).U8(7, 0xFF).U16(12, 3).I8(14, 4);
   cases << Make("Hn other codes", hnOdd,
@@ -235,15 +239,25 @@ QList<Case> UtcCases()
 {
   QList<Case> cases;
   cases << Make("Bj 0", U8Msg("Bj", 0), "@@Bj, No leap second pending\n", LineOnly, {"leap=0"});
-  cases << Make("Bj 1", U8Msg("Bj", 1), "@@Bj, Addition of one leap second is pending\n",
-                LineOnly, {"leap=1"});
+  cases << Make("Bj 1", U8Msg("Bj", 1), "@@Bj, Addition of one leap second is pending\n", LineOnly,
+                {"leap=1"});
   cases << Make("Bj 2", U8Msg("Bj", 2), "@@Bj, Subtraction of one leap second is pending\n",
                 LineOnly, {"leap=2"});
   cases << Make("Bj 3", U8Msg("Bj", 3), "@@Bj ...\n", LineOnly, {"leap=3"});
   cases << Make("Bj FF", U8Msg("Bj", 0xFF), "@@Bj ...\n", LineOnly, {"leap=-1"});
   cases << Make("Bo", U8Msg("Bo", 18), "@@Bo - UTC offset = 18 seconds\n", LineOnly, {"utc=18"});
-  cases << Make("Gj", Msg("Gj", 18).U8(4, 18).U8(5, 18).U16(6, 2024).U8(8, 6).U8(9, 30).U8(10, 5)
-                          .U32(11, 123).U8(15, 1).U8(16, 2).U8(17, 255),
+  cases << Make("Gj",
+                Msg("Gj", 18)
+                    .U8(4, 18)
+                    .U8(5, 18)
+                    .U16(6, 2024)
+                    .U8(8, 6)
+                    .U8(9, 30)
+                    .U8(10, 5)
+                    .U32(11, 123)
+                    .U8(15, 1)
+                    .U8(16, 2)
+                    .U8(17, 255),
                 "@@Gj,18,18,2024,6,30,5.000000123,1,2,255\n", LineOnly, {"leap=0"});
   cases << Make("Bd valid", Msg("Bd", 20).U8(4, 1).U8(5, 200).U8(6, 30).U8(7, 31).U32(8, 0x1234),
                 "@@Bd, Valid almanac in the receiver, week = 200, time = 30, Sats = 31, SV id "
@@ -270,10 +284,17 @@ QList<Case> UtcCases()
       Repeat(QStringLiteral("[0, 0.00, 0.000, 0]"), 4, QStringLiteral(", ")) +
       QStringLiteral(", [32, 167772.15, 65.535, 255]");
   cases << Make("Ce",
-                Msg("Ce", 49).U24(4, 12345).U8(7, 7).U24(8, 150).U16(11, 2500).U8(13, 42)
-                    .U8(42, 32).U24(43, 0xFFFFFF).U16(46, 0xFFFF).U8(48, 255),
-                "@@Ce " + correction + "\n", LineOnly,
-                {"flags=gotCe", "config=@@Ce" + correction});
+                Msg("Ce", 49)
+                    .U24(4, 12345)
+                    .U8(7, 7)
+                    .U24(8, 150)
+                    .U16(11, 2500)
+                    .U8(13, 42)
+                    .U8(42, 32)
+                    .U24(43, 0xFFFFFF)
+                    .U16(46, 0xFFFF)
+                    .U8(48, 255),
+                "@@Ce " + correction + "\n", LineOnly, {"flags=gotCe", "config=@@Ce" + correction});
   cases << Make("Ck", Msg("Ck", 4), "@@Ck: incoming DGPS\n", LineOnly, {"dgps=1"});
   OncoreMessageBuilder co = Msg("Co", 26);
   QString coLine = QStringLiteral("@@Co");
@@ -289,32 +310,35 @@ QList<Case> SelfTestCases()
 {
   QList<Case> cases;
   const QString caText =
-      QStringLiteral("@@Ca RTC Comm & Time: PASS\n@@Ca DCXO SPI Comm: PASS\n@@Ca EEPROM: PASS\n"
-                     "@@Ca RAM MSByte: PASS\n@@Ca RAM LSByte: PASS\n@@Ca ROM MSByte Checksum: "
-                     "PASS\n@@Ca ROM LSByte Checksum: %1\n@@Ca 1KHz Presence: PASS") +
+      QStringLiteral(
+          "@@Ca RTC Comm & Time: PASS\n@@Ca DCXO SPI Comm: PASS\n@@Ca EEPROM: PASS\n"
+          "@@Ca RAM MSByte: PASS\n@@Ca RAM LSByte: PASS\n@@Ca ROM MSByte Checksum: "
+          "PASS\n@@Ca ROM LSByte Checksum: %1\n@@Ca 1KHz Presence: PASS") +
       ChannelLines("@@Ca", 6, 1);
   cases << Make("Ca all pass", Msg("Ca", 6), caText.arg("PASS") + "\n", IdAndConfig,
                 {ReturnToFixes});
-  cases << Make("Ca ROM LSByte", Msg("Ca", 6).U8(5, 0x80), caText.arg("FAIL") + "\n",
-                IdAndConfig, {ReturnToFixes});
+  cases << Make("Ca ROM LSByte", Msg("Ca", 6).U8(5, 0x80), caText.arg("FAIL") + "\n", IdAndConfig,
+                {ReturnToFixes});
   QString caAllFail = caText.arg("FAIL");
   caAllFail.replace("PASS", "FAIL");
-  cases << Make("Ca all fail", Msg("Ca", 6).U8(4, 0xFF).U8(5, 0xFF), caAllFail + "\n",
-                IdAndConfig, {ReturnToFixes});
+  cases << Make("Ca all fail", Msg("Ca", 6).U8(4, 0xFF).U8(5, 0xFF), caAllFail + "\n", IdAndConfig,
+                {ReturnToFixes});
 
   const QString faA =
-      QStringLiteral("@@Fa RTC Comm & Time: FAIL\n@@Fa DCXO SPI Comm: PASS\n@@Fa EEPROM: PASS\n"
-                     "@@Fa RAM MSByte: PASS\n@@Fa RAM LSByte: PASS\n@@Fa ROM MSByte Checksum: "
-                     "PASS\n@@Fa ROM LSByte Checksum: PASS\n@@Fa 1KHz Presence: PASS") +
+      QStringLiteral(
+          "@@Fa RTC Comm & Time: FAIL\n@@Fa DCXO SPI Comm: PASS\n@@Fa EEPROM: PASS\n"
+          "@@Fa RAM MSByte: PASS\n@@Fa RAM LSByte: PASS\n@@Fa ROM MSByte Checksum: "
+          "PASS\n@@Fa ROM LSByte Checksum: PASS\n@@Fa 1KHz Presence: PASS") +
       ChannelLines("@@Fa", 8, 1);
   cases << Make("Fa VP", Msg("Fa", 6).U8(4, 0x80), faA + "\n", IdAndConfig, {ReturnToFixes},
                 GpsRxModel::VP);
-  cases << Make("Fa SSR-6Tf", Msg("Fa", 6).U8(4, 0x80), faA + "\n", IdAndConfig,
-                {ReturnToFixes}, GpsRxModel::Ssr6Tf);
+  cases << Make("Fa SSR-6Tf", Msg("Fa", 6).U8(4, 0x80), faA + "\n", IdAndConfig, {ReturnToFixes},
+                GpsRxModel::Ssr6Tf);
   const QString faB =
-      QStringLiteral("@@Fa Antenna Undercurrent: FAIL\n@@Fa Antenna Overcurrent: PASS\n@@Fa RTC "
-                     "Comm & Time: PASS\n@@Fa Temperature Sensor: PASS\n@@Fa RAM: PASS\n@@Fa "
-                     "ROM: PASS\n@@Fa 1KHz Presence: PASS") +
+      QStringLiteral(
+          "@@Fa Antenna Undercurrent: FAIL\n@@Fa Antenna Overcurrent: PASS\n@@Fa RTC "
+          "Comm & Time: PASS\n@@Fa Temperature Sensor: PASS\n@@Fa RAM: PASS\n@@Fa "
+          "ROM: PASS\n@@Fa 1KHz Presence: PASS") +
       ChannelLines("@@Fa", 8, 1);
   cases << Make("Fa UT", Msg("Fa", 6).U8(4, 0x80), faB + "\n", IdAndConfig,
                 {ReturnToFixes, "antenna=2/2"}, GpsRxModel::UT);
@@ -325,12 +349,12 @@ QList<Case> SelfTestCases()
   cases << Make("Fa model above 25", Msg("Fa", 6).U8(4, 0x48).U8(5, 0x01), faBChannel1 + "\n",
                 IdAndConfig, {ReturnToFixes, "antenna=1/1"}, 26);
 
-  const QString ia =
-      QStringLiteral("@@Ia Antenna Sense: %1\n@@Ia RTC Comm & Time: PASS\n@@Ia Temperature "
-                     "Sensor: PASS\n@@Ia RAM: PASS\n@@Ia ROM: PASS\n@@Ia 1KHz Presence: PASS\n"
-                     "@@Ia Temperature Sensor Data Checksum: PASS\n@@Ia Oscillator Data "
-                     "Checksum: PASS\n@@Ia Manufacturing Data Checksum: PASS") +
-      ChannelLines("@@Ia", 12, 9) + ChannelLines("@@Ia", 8, 1);
+  const QString ia = QStringLiteral(
+                         "@@Ia Antenna Sense: %1\n@@Ia RTC Comm & Time: PASS\n@@Ia Temperature "
+                         "Sensor: PASS\n@@Ia RAM: PASS\n@@Ia ROM: PASS\n@@Ia 1KHz Presence: PASS\n"
+                         "@@Ia Temperature Sensor Data Checksum: PASS\n@@Ia Oscillator Data "
+                         "Checksum: PASS\n@@Ia Manufacturing Data Checksum: PASS") +
+                     ChannelLines("@@Ia", 12, 9) + ChannelLines("@@Ia", 8, 1);
   // Byte 4 bit 0x08 and byte 5 bit 0x80 are no tests.
   cases << Make("Ia NV", Msg("Ia", 7).U8(4, 0xC8).U8(5, 0x80), ia.arg("NV") + "\n", IdAndConfig,
                 {ReturnToFixes});
@@ -357,8 +381,8 @@ QList<Case> EchoCases()
   QList<Case> cases;
   auto a = [&cases](const char *name, const OncoreMessageBuilder &b, const char *text,
                     QStringList changes = {}) {
-    cases << Make(name, b, QString::fromLatin1(b.Framed().left(4)) + " " + text + "\n",
-                  IdAndConfig, changes);
+    cases << Make(name, b, QString::fromLatin1(b.Framed().left(4)) + " " + text + "\n", IdAndConfig,
+                  changes);
   };
   a("AA no word", U8Msg("AA", 2), "Current Ephemeris Hold mode  ");
   a("AA", U8Msg("AA", 1), "Current Ephemeris Hold mode  ENABLED");
@@ -381,8 +405,9 @@ QList<Case> EchoCases()
   a("Ab", Msg("Ab", 7).U8(4, 1).U8(5, 5).U8(6, 30), "GMT Correction set to -05:30");
   a("Ab sign 0", Msg("Ab", 7).U8(4, 0).U8(5, 5).U8(6, 30), "GMT Correction set to +05:30");
   // The date echo's line starts with its text.
-  for (const auto &[month, text] : {std::pair<qint8, const char *>{3, "Date set to Mar 05, 2024 UTC"},
-                                    {13, "Date set to Illegal month 05, 2024 UTC"}}) {
+  for (const auto &[month, text] :
+       {std::pair<qint8, const char *>{3, "Date set to Mar 05, 2024 UTC"},
+        {13, "Date set to Illegal month 05, 2024 UTC"}}) {
     const OncoreMessageBuilder b = Msg("Ac", 8).I8(4, month).U8(5, 5).U16(6, 2024);
     cases << Make(month == 3 ? "Ac" : "Ac month 13", b, QString::fromLatin1(text) + "\n",
                   IdAndConfig);
@@ -399,8 +424,16 @@ QList<Case> EchoCases()
   a("Am", Msg("Am", 9).U8(4, 0).U32(5, 5), "Satellite Ignore List Mask = 0x00000005");
   a("Am status 1", Msg("Am", 9).U8(4, 1).U32(5, 5), "Satellite Ignore List ERROR");
   a("An", U8Msg("An", 1), "Current Almanac Update Mode is UPDATE");
-  a("Ap", Msg("Ap", 22).I8(4, 47).U24(5, 6378137).U16(8, 0).U16(10, 298).I32(12, 25722356)
-              .U16(16, 0xFFF6).U16(18, 0).U16(20, 10),
+  a("Ap",
+    Msg("Ap", 22)
+        .I8(4, 47)
+        .U24(5, 6378137)
+        .U16(8, 0)
+        .U16(10, 298)
+        .I32(12, 25722356)
+        .U16(16, 0xFFF6)
+        .U16(18, 0)
+        .U16(20, 10),
     "Datum Parameters: ID 47: semi-major axis 6378137.000, inverse flattening 298.257223560, "
     "delta X 6552.6, delta Y 0.0, delta Z 1.0");
   a("Aq", U8Msg("Aq", 0), "Corrections: Ionospheric  and Tropospheric DISABLED");
@@ -427,8 +460,17 @@ QList<Case> EchoCases()
   a("Ga GPS", Msg("Ga", 17).U8(16, 0),
     "Position Estimate set to 0.00000000 degrees lat, 0.00000000 degrees lng, 0.00 meters GPS "
     "altitude.");
-  a("Gb", Msg("Gb", 14).U8(4, 3).U8(5, 10).U16(6, 2024).U8(8, 12).U8(9, 34).U8(10, 56)
-              .U8(11, 255).U8(12, 30).U8(13, 1),
+  a("Gb",
+    Msg("Gb", 14)
+        .U8(4, 3)
+        .U8(5, 10)
+        .U16(6, 2024)
+        .U8(8, 12)
+        .U8(9, 34)
+        .U8(10, 56)
+        .U8(11, 255)
+        .U8(12, 30)
+        .U8(13, 1),
     "Time Estimate set to 3, 10, 2024, 12, 34, 56, 255, 30, 1.");
   a("Gc", U8Msg("Gc", 3), "1PPS signal output set to ON IF TRAIM PASSES");
   a("Gc 4", U8Msg("Gc", 4), "1PPS signal output set to ERROR");
@@ -450,8 +492,8 @@ QList<Case> ExtensionCases()
   QList<Case> cases;
   auto s = [&cases](const char *name, const OncoreMessageBuilder &b, const QString &text,
                     QStringList changes = {}) {
-    cases << Make(name, b, QString::fromLatin1(b.Framed().left(4)) + " " + text + "\n",
-                  LineOnly, changes);
+    cases << Make(name, b, QString::fromLatin1(b.Framed().left(4)) + " " + text + "\n", LineOnly,
+                  changes);
   };
   s("SP", Msg("SP", 8).U32(4, 1), "2nd PPS frequency is set to  1 Hz");
   s("SP 1000", Msg("SP", 8).U32(4, 1000), "2nd PPS frequency is set to 1000 Hz");
@@ -472,7 +514,8 @@ QList<Case> ExtensionCases()
     {"sats=0,0,0,0,0,0", "saves=1", "label=-"});
   s("Sc none", U8Msg("Sc", 0), "GNSS Constellation Mode is NONE (illegal)",
     {"sats=0,0,0,0,0,0", "saves=1", "label=-"});
-  s("Sm", U8Msg("Sm", 1), "GNSS Receiver save all settings to non-volitile memory = settings saved");
+  s("Sm", U8Msg("Sm", 1),
+    "GNSS Receiver save all settings to non-volitile memory = settings saved");
   s("Sm 5", U8Msg("Sm", 5),
     "GNSS Receiver save all settings to non-volitile memory = UNKNOWN, no change (illegal value)");
   s("So", U8Msg("So", 6),
@@ -482,7 +525,8 @@ QList<Case> ExtensionCases()
     "GNSS Receiver @@Ha/Hn/Bb Message Configuration is UNKNOWN (illegal value)");
   s("Sp", U8Msg("Sp", 0xFF), "GNSS Receiver current number of leap seconds = -1");
   s("St 0", U8Msg("St", 0), "GNSS Receiver Date/Time/PPS Alignment is UNKNOWN (illegal value)");
-  s("St 2", U8Msg("St", 2), "GNSS Receiver Date/Time/PPS Alignment is UTC = UTC (USNO) with leap seconds");
+  s("St 2", U8Msg("St", 2),
+    "GNSS Receiver Date/Time/PPS Alignment is UTC = UTC (USNO) with leap seconds");
   s("St 6", U8Msg("St", 6), "GNSS Receiver Date/Time/PPS Alignment is UNKNOWN (illegal value)");
   s("Sx", U8Msg("Sx", 0x05), "GNSS Receiver Type is GPS + Galileo");
   s("Sx none", U8Msg("Sx", 0), "GNSS Receiver Type is NONE (illegal)");
@@ -514,7 +558,11 @@ QList<Case> ExtensionCases()
   s("Wq", TextMsg("Wq", 19, "PART-0002-SW-04"), "PART-0002-SW-04");
   s("Wo", Msg("Wo", 6).U16(4, 255), "D/A value = 255 (0xFF)");
   s("Wo 4096", Msg("Wo", 6).U16(4, 4096), "D/A value = 4096 (0x1000)");
-  s("Ws", TextMsg("Ws", 15, QByteArray("SN12\0" "4567AB", 11)),
+  s("Ws",
+    TextMsg("Ws", 15,
+            QByteArray("SN12\0"
+                       "4567AB",
+                       11)),
     QStringLiteral("SN12") + QChar(0) + "4567AB");
   return cases;
 }
@@ -631,8 +679,13 @@ private slots:
     QTest::addColumn<QString>("panelEnd");
     const QDate june30(2024, 6, 30);
     auto gj = [](int current, int future, int y, int m, int d) {
-      return Msg("Gj", 18).U8(4, quint8(current)).U8(5, quint8(future)).U16(6, quint16(y))
-          .U8(8, quint8(m)).U8(9, quint8(d)).Framed();
+      return Msg("Gj", 18)
+          .U8(4, quint8(current))
+          .U8(5, quint8(future))
+          .U16(6, quint16(y))
+          .U8(8, quint8(m))
+          .U8(9, quint8(d))
+          .Framed();
     };
     QTest::newRow("Bj none") << U8Msg("Bj", 0).Framed() << june30 << 18 << 0
                              << "<br>UTC = GPS - 18 seconds";
@@ -644,20 +697,24 @@ private slots:
                           << "<br>UTC = GPS - 18 seconds";
     QTest::newRow("Bj unknown") << U8Msg("Bj", 0xFF).Framed() << june30 << 18 << -1
                                 << "<br>UTC = GPS - 18 seconds";
-    QTest::newRow("no UTC offset") << U8Msg("Bj", 1).Framed() << june30 << 0 << 1
-                                   << "<br>+1 leap second is pending";
-    QTest::newRow("Gj equal counts") << gj(18, 18, 2024, 6, 30) << june30 << 18 << 0
-                                     << "<br>UTC = GPS - 18 seconds";
-    QTest::newRow("Gj on the shown day") << gj(18, 19, 2024, 6, 30) << june30 << 18 << 1
-                                         << "<br>UTC = GPS - 18 seconds<br>+1 leap second is pending";
-    QTest::newRow("Gj the day before") << gj(18, 19, 2024, 6, 29) << june30 << 18 << 0
-                                       << "<br>UTC = GPS - 18 seconds";
-    QTest::newRow("Gj subtraction ahead") << gj(18, 17, 2024, 12, 31) << june30 << 18 << 2
-                                          << "<br>UTC = GPS - 18 seconds<br>-1 leap second is pending";
-    QTest::newRow("Gj January next year") << gj(18, 19, 2025, 1, 1) << QDate(2024, 12, 31) << 18
-                                          << 1 << "<br>UTC = GPS - 18 seconds<br>+1 leap second is pending";
-    QTest::newRow("Gj later month, earlier day") << gj(18, 19, 2024, 7, 1) << june30 << 18 << 1
-                                                 << "<br>UTC = GPS - 18 seconds<br>+1 leap second is pending";
+    QTest::newRow("no UTC offset")
+        << U8Msg("Bj", 1).Framed() << june30 << 0 << 1 << "<br>+1 leap second is pending";
+    QTest::newRow("Gj equal counts")
+        << gj(18, 18, 2024, 6, 30) << june30 << 18 << 0 << "<br>UTC = GPS - 18 seconds";
+    QTest::newRow("Gj on the shown day")
+        << gj(18, 19, 2024, 6, 30) << june30 << 18 << 1
+        << "<br>UTC = GPS - 18 seconds<br>+1 leap second is pending";
+    QTest::newRow("Gj the day before")
+        << gj(18, 19, 2024, 6, 29) << june30 << 18 << 0 << "<br>UTC = GPS - 18 seconds";
+    QTest::newRow("Gj subtraction ahead")
+        << gj(18, 17, 2024, 12, 31) << june30 << 18 << 2
+        << "<br>UTC = GPS - 18 seconds<br>-1 leap second is pending";
+    QTest::newRow("Gj January next year")
+        << gj(18, 19, 2025, 1, 1) << QDate(2024, 12, 31) << 18 << 1
+        << "<br>UTC = GPS - 18 seconds<br>+1 leap second is pending";
+    QTest::newRow("Gj later month, earlier day")
+        << gj(18, 19, 2024, 7, 1) << june30 << 18 << 1
+        << "<br>UTC = GPS - 18 seconds<br>+1 leap second is pending";
     QTest::newRow("Gj last year") << gj(18, 19, 2023, 12, 31) << june30 << 18 << 0
                                   << "<br>UTC = GPS - 18 seconds";
   }
@@ -675,8 +732,8 @@ private slots:
     rig.Decode(message);
     QCOMPARE(rig.state->utcOffsetSeconds, utcOffset);
     QCOMPARE(rig.state->leapSecondPending, leap);
-    const QString panel =
-        GpsDateText(rig.state->displayCopy, rig.state->utcOffsetSeconds, rig.state->leapSecondPending);
+    const QString panel = GpsDateText(rig.state->displayCopy, rig.state->utcOffsetSeconds,
+                                      rig.state->leapSecondPending);
     const QRegularExpression end(QStringLiteral("GPS Week = \\d+") +
                                  QRegularExpression::escape(panelEnd) + QLatin1Char('$'));
     QVERIFY2(end.match(panel).hasMatch(), qPrintable(panel));
@@ -772,17 +829,15 @@ private slots:
     QTest::addColumn<QStringList>("identifiers");
     QTest::addColumn<QString>("holdLine");
     QTest::addColumn<int>("holdStatus");
-    QTest::newRow("8-channel")
-        << "oncore/oncore-binary.log" << int(GpsRxModel::UTPlus)
-        << QStringList{"@@As", "@@At", "@@Aw", "@@Ay", "@@Bo", "@@En"}
-        << "@@At Position Hold Mode DISABLED" << 0;
+    QTest::newRow("8-channel") << "oncore/oncore-binary.log" << int(GpsRxModel::UTPlus)
+                               << QStringList{"@@As", "@@At", "@@Aw", "@@Ay", "@@Bo", "@@En"}
+                               << "@@At Position Hold Mode DISABLED" << 0;
     QTest::newRow("8-channel position hold")
         << "oncore/oncore-binary-pos-hold.log" << int(GpsRxModel::UTPlus)
         << QStringList{"@@As", "@@At", "@@Aw", "@@Ay", "@@Bo", "@@En"}
         << "@@At Position Hold Mode ENABLED" << 1;
     QTest::newRow("M12") << "oncore/oncore-m12.log" << int(GpsRxModel::M12)
-                         << QStringList{"@@As", "@@Aw", "@@Ay", "@@Bo", "@@Gd"} << QString()
-                         << -1;
+                         << QStringList{"@@As", "@@Aw", "@@Ay", "@@Bo", "@@Gd"} << QString() << -1;
   }
   void captures()
   {
