@@ -1,6 +1,6 @@
 // Frames receiver captures many times over and prints the framers' speed;
-// Oncore captures are also framed and decoded, with the decoder's text
-// lines off (no raw-data window, no log) and on.
+// Oncore and u-blox captures are also framed and decoded, with the
+// decoder's text lines off (no raw-data window, no log) and on.
 //
 //   riduder-bench-framers [capture files...]
 //
@@ -12,6 +12,7 @@
 #include "receiver/FramerSink.h"
 #include "receiver/OncoreDecoder.h"
 #include "receiver/OncoreFramer.h"
+#include "receiver/UbxDecoder.h"
 #include "receiver/UbxNmeaFramer.h"
 
 #include <QCoreApplication>
@@ -53,10 +54,12 @@ QByteArray ReadCaptureBytes(const QString &path)
   return all.mid(pos);
 }
 
-// Frames and decodes, as the program does with every Oncore message.
+// Frames and decodes, as the program does with every Oncore message or
+// UBX frame (u-blox streams: the UBX decoder also sees the sentences).
 struct DecodingSink : CountingSink {
-  explicit DecodingSink(bool textLines)
-      : state(std::make_unique<ReceiverState>()), decoder(*state, host)
+  DecodingSink(bool textLines, bool ubx)
+      : state(std::make_unique<ReceiverState>()), decoder(*state, host),
+        ubxDecoder(*state, host), ubx(ubx)
   {
     state->setupInProgress = false;
     state->rawDataWindowOpened = textLines;
@@ -64,11 +67,13 @@ struct DecodingSink : CountingSink {
   void OnFramedMessage(const QByteArray &message) override
   {
     CountingSink::OnFramedMessage(message);
-    textBytes += decoder.Decode(message).size();
+    textBytes += (ubx ? ubxDecoder.Decode(message) : decoder.Decode(message)).size();
   }
   std::unique_ptr<ReceiverState> state;
   DecoderHost host;
   OncoreDecoder decoder;
+  UbxDecoder ubxDecoder;
+  bool ubx;
   qint64 textBytes = 0;
 };
 
@@ -112,7 +117,7 @@ Result Run(Protocol protocol, const QByteArray &stream, int chunkSize, Work work
   OncoreFramer oncore;
   UbxNmeaFramer ubxNmea;
   CountingSink counting;
-  DecodingSink decoding(work == Work::DecodeTextOn);
+  DecodingSink decoding(work == Work::DecodeTextOn, protocol == Protocol::Ubx);
   CountingSink &sink = work == Work::Frame ? counting : decoding;
   QElapsedTimer clock;
   clock.start();
@@ -169,7 +174,7 @@ int main(int argc, char *argv[])
     const int copies = int(std::max<qint64>(1, targetBytes / capture.size()));
     const QByteArray stream = capture.repeated(copies);
     QList<Work> works{Work::Frame};
-    if (protocol == Protocol::Oncore)
+    if (protocol == Protocol::Oncore || protocol == Protocol::Ubx)
       works << Work::DecodeTextOff << Work::DecodeTextOn;
     for (Work work : works) {
       for (int chunkSize : chunkSizes) {
