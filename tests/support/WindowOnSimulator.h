@@ -1,0 +1,144 @@
+#pragma once
+// The main road in a test: a main window, offscreen, whose receiver port is
+// the pseudo-terminal of a simulated receiver. Its set-up gate is open (no
+// receiver search runs), its 1PPS line is a fake the test raises, its boxes
+// and tick sounds are recorded. A test feeds receiver bytes and reads what
+// the window shows: the raw-data window's lines and the labels.
+//
+// RawDataReference says what the raw-data window should show for each
+// message; where the prefix depends on a decoder's answer it asks decoders
+// of its own, fed the same messages in the same order.
+
+#include "RecordingDecoderHost.h"
+#include "RecordingMessageBoxes.h"
+#include "app/core/GpsMode.h"
+#include "app/core/ReceiverState.h"
+#include "platform/ModemLineReader.h"
+#include "platform/TickSounds.h"
+#include "tools/simulator/ReceiverSimulator.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QPlainTextEdit>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+
+class MainWindow;
+class QLabel;
+
+namespace riduder::test {
+
+class WindowOnSimulator {
+public:
+  struct Options {
+    quint32 mode = GpsModeMotorolaBinary;  // LORAN (0) works too
+    int dataRate = 115200;
+    int ppsLine = 1;          // 0 none, 1 DCD, 2 CTS, 3 DSR
+    bool showRawData = true;  // open the raw-data window as its menu does
+  };
+
+  WindowOnSimulator();
+  explicit WindowOnSimulator(const Options &options);
+  ~WindowOnSimulator();
+  WindowOnSimulator(const WindowOnSimulator &) = delete;
+  WindowOnSimulator &operator=(const WindowOnSimulator &) = delete;
+
+  // Empty when the window's port is open on the simulator; else why not.
+  QString Problem() const { return problem_; }
+
+  MainWindow &Window() { return *window_; }
+  sim::ReceiverSimulator &Simulator() { return simulator_; }
+  FakeModemLineReader &PpsLine() { return ppsLine_; }
+  RecordingMessageBoxes &Boxes() { return boxes_; }
+  FakeTickSounds &Sounds() { return sounds_; }
+
+  // The protocol mode in force (the port follows at its next read).
+  void SetMode(quint32 mode);
+  // Closed, only 1PPS markers pass, as while a receiver set-up runs.
+  void SetSetupGateOpen(bool open);
+  void ShowRawData();
+  void HideRawData();
+
+  // Receiver bytes, written at once or replayed as fast as the port takes
+  // them; both return when the port has taken and framed every byte.
+  bool Feed(const QByteArray &bytes, int timeoutMs = 5000);
+  bool Replay(const QByteArray &bytes, int timeoutMs = 20000);
+  // One pulse on the 1PPS line (rise, then fall); returns once the port has
+  // seen both. Its marker joins the stream at the next message boundary.
+  bool PpsPulse(int timeoutMs = 2000);
+
+  // The raw-data window's paragraphs.
+  QStringList RawDataLines() const;
+  // Its lines grouped by the line the window was given: a paragraph that
+  // starts with no prefix ("-> ", "?  ", "<- ") and is no 1PPS marker
+  // continues the one before (a decoder's text of several lines). For
+  // printable traffic only: a binary frame shown undecoded may hold line
+  // breaks followed by anything (RawDataReference::Mismatch copes).
+  QStringList RawDataEntries() const;
+  // The entries, then an empty window (its Clear Screen button).
+  QStringList TakeRawDataEntries();
+  QPlainTextEdit *RawDataText() const;
+
+  // A label of the main form by object name, and the status bar indicators.
+  QString LabelText(const QString &objectName) const;
+  QLabel *AntennaLabel() const;
+  QLabel *NavLabel() const;
+  QLabel *HeartbeatLabel() const;
+
+private:
+  bool WaitUntilTaken(int timeoutMs);
+
+  QString problem_;
+  sim::ReceiverSimulator simulator_;
+  FakeModemLineReader ppsLine_;
+  RecordingMessageBoxes boxes_;
+  FakeTickSounds sounds_;
+  QSerialPort::PinoutSignal ppsSignal_ = QSerialPort::DataCarrierDetectSignal;
+  std::unique_ptr<MainWindow> window_;
+};
+
+// The messages a framer of the mode cuts from a stream, in order.
+QList<QByteArray> FrameStream(quint32 mode, const QByteArray &stream);
+// The stream cut after every `perChunk` messages of `messages` (which the
+// stream holds in order); bytes after the last message go with the last
+// chunk.
+QList<QByteArray> CutAfterMessages(const QByteArray &stream, const QList<QByteArray> &messages,
+                                   int perChunk);
+
+class RawDataReference {
+public:
+  struct Entry {
+    QString text;
+    bool exact = true;  // false: the window's entry starts with text
+  };
+
+  RawDataReference();
+
+  // The entry the window shows for a message in a mode, or nothing (a
+  // mode that shows nothing, or a hidden window in the modes that show
+  // only to a visible window).
+  std::optional<Entry> Expect(quint32 mode, const QByteArray &message);
+  // A line as the raw-data window stores it (ends trimmed, line breaks as
+  // "\n").
+  QString AsShown(const QString &line);
+  static bool Matches(const Entry &expected, const QString &shown);
+  // Whether the window's paragraphs are the expected entries, in order and
+  // nothing else: empty when they are, else where they part. An exact
+  // entry takes as many paragraphs as its text has lines (a binary frame
+  // may hold line breaks); a decoder's line takes its first paragraph and
+  // those after it that start no entry.
+  static QString Mismatch(const QStringList &lines, const QList<Entry> &expected);
+
+  ReceiverState &State() { return state_; }
+
+private:
+  // For the decoders whose answer picks the prefix (NMEA, UBX).
+  ReceiverState state_;
+  RecordingDecoderHost host_;
+  QPlainTextEdit scratch_;
+};
+
+}  // namespace riduder::test
