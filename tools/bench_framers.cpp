@@ -1,5 +1,5 @@
 // Frames receiver captures many times over and prints the framers' speed;
-// Oncore and u-blox captures are also framed and decoded, with the
+// Oncore, u-blox and NMEA captures are also framed and decoded, with the
 // decoder's text lines off (no raw-data window, no log) and on.
 //
 //   riduder-bench-framers [capture files...]
@@ -11,6 +11,7 @@
 #include "receiver/DecoderHost.h"
 #include "receiver/FramerSink.h"
 #include "receiver/OncoreDecoder.h"
+#include "receiver/NmeaDecoder.h"
 #include "receiver/OncoreFramer.h"
 #include "receiver/UbxDecoder.h"
 #include "receiver/UbxNmeaFramer.h"
@@ -55,11 +56,12 @@ QByteArray ReadCaptureBytes(const QString &path)
 }
 
 // Frames and decodes, as the program does with every Oncore message or
-// UBX frame (u-blox streams: the UBX decoder also sees the sentences).
+// UBX frame (u-blox streams: the UBX decoder also sees the sentences), or
+// NMEA sentence (echoed as it came).
 struct DecodingSink : CountingSink {
-  DecodingSink(bool textLines, bool ubx)
+  DecodingSink(bool textLines, bool ubx, bool nmea = false)
       : state(std::make_unique<ReceiverState>()), decoder(*state, host),
-        ubxDecoder(*state, host), ubx(ubx)
+        ubxDecoder(*state, host), nmeaDecoder(*state, host), ubx(ubx), nmea(nmea)
   {
     state->setupInProgress = false;
     state->rawDataWindowOpened = textLines;
@@ -67,13 +69,20 @@ struct DecodingSink : CountingSink {
   void OnFramedMessage(const QByteArray &message) override
   {
     CountingSink::OnFramedMessage(message);
+    if (nmea) {
+      nmeaDecoder.Decode(message);
+      textBytes += message.size();
+      return;
+    }
     textBytes += (ubx ? ubxDecoder.Decode(message) : decoder.Decode(message)).size();
   }
   std::unique_ptr<ReceiverState> state;
   DecoderHost host;
   OncoreDecoder decoder;
   UbxDecoder ubxDecoder;
+  NmeaDecoder nmeaDecoder;
   bool ubx;
+  bool nmea;
   qint64 textBytes = 0;
 };
 
@@ -117,7 +126,8 @@ Result Run(Protocol protocol, const QByteArray &stream, int chunkSize, Work work
   OncoreFramer oncore;
   UbxNmeaFramer ubxNmea;
   CountingSink counting;
-  DecodingSink decoding(work == Work::DecodeTextOn, protocol == Protocol::Ubx);
+  DecodingSink decoding(work == Work::DecodeTextOn, protocol == Protocol::Ubx,
+                        protocol == Protocol::Nmea);
   CountingSink &sink = work == Work::Frame ? counting : decoding;
   QElapsedTimer clock;
   clock.start();
@@ -174,8 +184,7 @@ int main(int argc, char *argv[])
     const int copies = int(std::max<qint64>(1, targetBytes / capture.size()));
     const QByteArray stream = capture.repeated(copies);
     QList<Work> works{Work::Frame};
-    if (protocol == Protocol::Oncore || protocol == Protocol::Ubx)
-      works << Work::DecodeTextOff << Work::DecodeTextOn;
+    works << Work::DecodeTextOff << Work::DecodeTextOn;
     for (Work work : works) {
       for (int chunkSize : chunkSizes) {
         const Result r = Run(protocol, stream, chunkSize, work);
