@@ -4,6 +4,11 @@
 
 #include "receiver/GpsRxModel.h"
 
+#include <QRandomGenerator>
+#include <QScopeGuard>
+
+#include <cmath>
+
 using Fixture = riduder::test::NmeaDecoderFixture;
 
 namespace {
@@ -913,6 +918,56 @@ private slots:
     QCOMPARE((QList<int>{f.Slot(0).identifier, f.Slot(15).identifier, f.Slot(14).identifier,
                          f.Slot(13).identifier}),
              expected);
+  }
+
+  // Damaged sentences (bytes changed, cut or doubled) never store an
+  // invalid time, never fill more than the 16 satellite slots and never
+  // show a position that is not finite or off the globe.
+  void damagedSentences()
+  {
+    const QList<QByteArray> bodies{
+        "GPZDA,235959.60,31,12,2023,00,00",
+        "GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W",
+        "GPGGA,123519,4807.038,N,01131.000,E,2,08,0.9,545.4,M,46.9,M,3.0,0120",
+        "GPGSA,A,3,03,06,15,16,18,19,21,22,,27,29,,1.6,0.9,1.3,1",
+        "GPGSV,3,1,09,02,33,299,27,04,43,242,26,08,12,202,,13,85,356,",
+        "GPGSV,3,3,09,27,39,195,15,,,,,,,,,,,,",
+        "PGRMI,4807.038,N,01131.000,E,230394,123519,R",
+        "PGRMT,ABC 1.0,P,P,R,R,P,C,32",
+        "GPTXT,01,01,00,ANTSTATUS=OK"};
+    const QByteArray alphabet = "0123456789,.*-+$ANSEWMGPZDVnax ";
+    QRandomGenerator random(20240105);
+    Fixture f;
+    CurrentGpsMode = GpsModeUbloxNmea;
+    // The decoder's debug lines would flood the test log.
+    const QtMessageHandler previousHandler =
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
+    auto restoreHandler = qScopeGuard([previousHandler] { qInstallMessageHandler(previousHandler); });
+    for (int i = 0; i < 20000; ++i) {
+      QByteArray sentence = Sentence(bodies[random.bounded(int(bodies.size()))]);
+      const int edits = 1 + random.bounded(4);
+      for (int e = 0; e < edits && !sentence.isEmpty(); ++e) {
+        const int at = random.bounded(int(sentence.size()));
+        switch (random.bounded(3)) {
+        case 0: sentence[at] = alphabet.at(random.bounded(int(alphabet.size()))); break;
+        case 1: sentence.truncate(at); break;
+        default: sentence.insert(at, sentence.mid(at, random.bounded(8))); break;
+        }
+      }
+      if (random.bounded(4) == 0)
+        f.clock.Advance(1600);
+      f.decoder.Decode(sentence);
+      QVERIFY2(f.state->receiverTime.addSecs(0).isValid(), sentence.constData());
+      QVERIFY2(f.state->receiverTime.year() >= 1900, sentence.constData());
+      for (int s = NmeaDecoder::SatelliteSlots; s < SatelliteArraySize; ++s)
+        QVERIFY2(f.Slot(s).identifier == 0, sentence.constData());
+    }
+    for (const riduder::test::RecordedPosition &p : f.host.positions) {
+      QVERIFY(std::isfinite(p.height) && std::isfinite(p.mslHeight));
+      QVERIFY(qAbs(p.latitude) <= 90.0 && qAbs(p.longitude) <= 180.0);
+    }
+    QVERIFY(f.host.positions.size() > 100);
+    QVERIFY(f.host.clockStepTimes.size() > 100);
   }
 
   // One satellite over six bursts: 20, 21, 23 give 0, 0, +1; 22 keeps +1;
