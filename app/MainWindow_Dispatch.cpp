@@ -9,7 +9,9 @@
 #include "app/MessageBoxes.h"
 #include "app/core/GpsMode.h"
 #include "logging/GpsLogTypeDialog.h"
+#include "receiver/NmeaDecoder.h"
 #include "receiver/OncoreDecoder.h"
+#include "receiver/UbxDecoder.h"
 
 namespace {
 
@@ -33,26 +35,19 @@ bool IsLoranReply(const QByteArray &line)
   return true;
 }
 
-// Until their decoders are built in, NMEA sentences and UBX frames are
-// shown undecoded.
-bool DecodeNmeaPending(const QByteArray &)
-{
-  return false;
-}
-
-QString DecodeUbxPending(const QByteArray &)
-{
-  return QString();
-}
-
 }  // namespace
 
 // The decoders and the window as they see it; made on first use.
 struct MainWindow::ReceiverDecoders {
-  explicit ReceiverDecoders(MainWindow &window) : host(window), oncore(window.state, host) {}
+  explicit ReceiverDecoders(MainWindow &window)
+      : host(window), oncore(window.state, host), nmea(window.state, host), ubx(window.state, host)
+  {
+  }
 
   MainWindowDecoderHost host;
   OncoreDecoder oncore;
+  NmeaDecoder nmea;
+  UbxDecoder ubx;
 };
 
 void MainWindow::ReceiverDecodersDeleter::operator()(ReceiverDecoders *decoders) const
@@ -79,14 +74,12 @@ QString MainWindow::DecodeMotorolaBinaryMessage(QByteArray message)
 
 bool MainWindow::DecodeNmeaSentence(const QByteArray &sentence)
 {
-  Decoders();
-  return DecodeNmeaPending(sentence);
+  return Decoders().nmea.Decode(sentence);
 }
 
 QString MainWindow::DecodeUbxMessage(const QByteArray &frame)
 {
-  Decoders();
-  return DecodeUbxPending(frame);
+  return Decoders().ubx.Decode(frame);
 }
 
 void MainWindow::OnNewGpsText(QByteArray message)

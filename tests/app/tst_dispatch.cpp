@@ -128,11 +128,11 @@ private slots:
       QList<RawDataReference::Entry> expected;
       if (c > 0) {
         QVERIFY(road.PpsPulse());
-        expected << *reference.Expect(mode, PpsMarker);
+        expected << reference.Expect(mode, PpsMarker);
       }
       QVERIFY(road.Replay(chunks.at(c)));
       for (const int end = qMin(next + perChunk, int(messages.size())); next < end; ++next)
-        expected << *reference.Expect(mode, messages.at(next));
+        expected << reference.Expect(mode, messages.at(next));
       const QString mismatch = RawDataReference::Mismatch(road.RawDataLines(), expected);
       QVERIFY2(mismatch.isEmpty(), qPrintable(QStringLiteral("chunk %1: ").arg(c) + mismatch));
       road.TakeRawDataEntries();
@@ -145,9 +145,10 @@ private slots:
     QVERIFY(road.RawDataText()->blockCount() <= GpsRawDataDialog::MaxLines);
     // The newest lines hold the last messages whole, in order.
     const QStringList lines = road.RawDataLines();
-    QList<RawDataReference::Entry> tail;
-    for (qsizetype i = messages.size() - 1; i >= 0 && tail.size() < 40; --i)
-      tail.prepend(*reference.Expect(mode, messages.at(i)));
+    QList<RawDataReference::Entry> all;
+    for (const QByteArray &message : messages)
+      all << reference.Expect(mode, message);
+    const QList<RawDataReference::Entry> tail = all.mid(all.size() - 40);
     bool found = false;
     for (int start = 0; start < lines.size() && !found; ++start)
       found = RawDataReference::Mismatch(lines.mid(start), tail).isEmpty();

@@ -85,6 +85,7 @@ WindowOnSimulator::WindowOnSimulator(const Options &options)
   window_->SetMessageBoxes(&boxes_);
   window_->SetTickSounds(&sounds_);
   window_->ReceiverPort().SetModemLineReader(&ppsLine_);
+  window_->Timing().SetScale(options.commandTimeScale);
   SetMode(options.mode);
   SetSetupGateOpen(true);
   if (problem_.isEmpty() && !window_->ReceiverPort().IsOpen())
@@ -277,7 +278,7 @@ QList<QByteArray> CutAfterMessages(const QByteArray &stream, const QList<QByteAr
 
 // ---------------------------------------------------------------------------
 
-RawDataReference::RawDataReference() : host_(&state_)
+RawDataReference::RawDataReference() : host_(&state_), nmea_(state_, host_), ubx_(state_, host_)
 {
   state_.setupInProgress = false;
   state_.rawDataWindowOpened = true;
@@ -329,34 +330,69 @@ QString RawDataReference::Mismatch(const QStringList &lines, const QList<Entry> 
   return QString();
 }
 
-std::optional<RawDataReference::Entry> RawDataReference::Expect(quint32 mode, const QByteArray &message)
+QList<RawDataReference::Entry> RawDataReference::Expect(quint32 mode, const QByteArray &message)
 {
   if (message == QByteArray(PpsMarker))
-    return Entry{QString::fromLatin1(PpsMarker), true};
+    return {Entry{QString::fromLatin1(PpsMarker), true}};
   const QString text = QString::fromUtf8(message);
+  const qsizetype commandsBefore = host_.commands.size();
+  std::optional<Entry> line;
   switch (mode) {
   case GpsModeMotorolaBinary:
   case GpsModeMotorolaBinaryRxOnly:
     // The decoder's words depend on the window's position object and
     // dialogs; its line starts with the identifier.
-    return Entry{QStringLiteral("-> ") + QString::fromLatin1(message.left(4)), false};
+    line = Entry{QStringLiteral("-> ") + QString::fromLatin1(message.left(4)), false};
+    break;
   case GpsModeMotorolaNmea:
-  case GpsModeGenericNmea:
-    // No NMEA decoder is built in yet: every sentence shows undecoded.
-    return Entry{AsShown(QStringLiteral("?  ") + text), true};
+  case 4:
+  case GpsModeGenericNmea: {
+    const bool recognised = message.startsWith('$') && nmea_.Decode(message);
+    line = Entry{AsShown((recognised ? QStringLiteral("-> ") : QStringLiteral("?  ")) + text), true};
+    break;
+  }
   case GpsModeUbloxUbx:
-  case GpsModeUbloxNmea:
-    // Nor a UBX decoder.
-    return Entry{AsShown(QStringLiteral("?  ") + text), true};
+  case GpsModeUbloxNmea: {
+    if (message.startsWith('$') && nmea_.Decode(message)) {
+      line = Entry{AsShown(QStringLiteral("->  ") + text), true};
+      break;
+    }
+    // The fields of a UBX line depend on the window's dialogs; the line
+    // starts with the message's name.
+    const QString decoded = ubx_.Decode(message);
+    if (decoded.isEmpty())
+      line = Entry{AsShown(QStringLiteral("?  ") + text), true};
+    else
+      line = Entry{QStringLiteral("->  ") + decoded.section(QLatin1Char(' '), 0, 0).trimmed(), false};
+    break;
+  }
   case GpsModeMotorolaLoran: {
     bool reply = !message.isEmpty();
     for (const char c : message)
       reply = reply && ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'));
-    return Entry{AsShown((reply ? QStringLiteral("->  ") : QStringLiteral("?  ")) + text), true};
+    line = Entry{AsShown((reply ? QStringLiteral("->  ") : QStringLiteral("?  ")) + text), true};
+    break;
   }
   default:
-    return std::nullopt;
+    return {};
   }
+
+  // A command a decoder sends is echoed before the decoder's own line; its
+  // checksum follows the bytes it was given.
+  QList<Entry> entries;
+  for (qsizetype i = commandsBefore; i < host_.commands.size(); ++i) {
+    const QByteArray command = QByteArray::fromHex(host_.commands.at(i).toLatin1());
+    QString echo = QStringLiteral("<- ");
+    if (command.startsWith("\xB5\x62")) {
+      for (const char byte : command)
+        echo += QStringLiteral("<%1>").arg(uint(uchar(byte)), 2, 16, QLatin1Char('0')).toUpper();
+    } else {
+      echo += QString::fromLatin1(command);
+    }
+    entries << Entry{echo, false};
+  }
+  entries << *line;
+  return entries;
 }
 
 }  // namespace riduder::test

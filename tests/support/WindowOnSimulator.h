@@ -2,7 +2,7 @@
 // The main road in a test: a main window, offscreen, whose receiver port is
 // the pseudo-terminal of a simulated receiver. Its set-up gate is open (no
 // receiver search runs), its 1PPS line is a fake the test raises, its boxes
-// and tick sounds are recorded. A test feeds receiver bytes and reads what
+// and tick sounds are recorded, its command pauses take no real time. A test feeds receiver bytes and reads what
 // the window shows: the raw-data window's lines and the labels.
 //
 // RawDataReference says what the raw-data window should show for each
@@ -15,6 +15,8 @@
 #include "app/core/ReceiverState.h"
 #include "platform/ModemLineReader.h"
 #include "platform/TickSounds.h"
+#include "receiver/NmeaDecoder.h"
+#include "receiver/UbxDecoder.h"
 #include "tools/simulator/ReceiverSimulator.h"
 
 #include <QByteArray>
@@ -24,7 +26,6 @@
 #include <QStringList>
 
 #include <memory>
-#include <optional>
 
 class MainWindow;
 class QLabel;
@@ -38,6 +39,9 @@ public:
     int dataRate = 115200;
     int ppsLine = 1;          // 0 none, 1 DCD, 2 CTS, 3 DSR
     bool showRawData = true;  // open the raw-data window as its menu does
+    // Real milliseconds per millisecond of the command layer's pauses and
+    // reply waits (a decoder's command pauses 100 ms after it is sent).
+    double commandTimeScale = 0.0;
   };
 
   WindowOnSimulator();
@@ -117,10 +121,10 @@ public:
 
   RawDataReference();
 
-  // The entry the window shows for a message in a mode, or nothing (a
-  // mode that shows nothing, or a hidden window in the modes that show
-  // only to a visible window).
-  std::optional<Entry> Expect(quint32 mode, const QByteArray &message);
+  // The entries the window shows for a message in a mode: the echoes of
+  // the commands its decoder sent, then its own line. None in the modes
+  // that show nothing.
+  QList<Entry> Expect(quint32 mode, const QByteArray &message);
   // A line as the raw-data window stores it (ends trimmed, line breaks as
   // "\n").
   QString AsShown(const QString &line);
@@ -135,9 +139,11 @@ public:
   ReceiverState &State() { return state_; }
 
 private:
-  // For the decoders whose answer picks the prefix (NMEA, UBX).
+  // The decoders whose answer picks the prefix.
   ReceiverState state_;
   RecordingDecoderHost host_;
+  NmeaDecoder nmea_;
+  UbxDecoder ubx_;
   QPlainTextEdit scratch_;
 };
 
