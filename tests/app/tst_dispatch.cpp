@@ -235,6 +235,10 @@ private slots:
       const QByteArray name = "NMEA mode " + QByteArray::number(mode);
       QTest::newRow(name + ", unknown sentence") << mode << true << unknownSentence << QStringList{unknownShown} << QStringList{unknownShown} << false;
     }
+    const QByteArray gll = FramedNmeaSentence("GPGLL,5207.000,N,00506.000,E,123456.00,A");
+    const QString gllShown = QStringLiteral("-> ") + QString::fromLatin1(gll);
+    QTest::newRow("NMEA recognised") << quint32(6) << true << gll << QStringList{gllShown} << QStringList{gllShown} << false;
+    QTest::newRow("Motorola NMEA recognised") << quint32(1) << true << gll << QStringList{gllShown} << QStringList{gllShown} << false;
     QTest::newRow("NMEA without $") << quint32(6) << true << QByteArray("GPZDA,1") << QStringList{"?  GPZDA,1"} << QStringList{"?  GPZDA,1"} << false;
     QTest::newRow("NMEA empty") << quint32(6) << true << QByteArray() << QStringList{"?"} << QStringList{"?  "} << false;
     QTest::newRow("NMEA, window hidden, still logged") << quint32(6) << false << unknownSentence << none << QStringList{unknownShown} << false;
@@ -243,6 +247,7 @@ private slots:
     QTest::newRow("Oncore empty decoder text") << quint32(3) << true << QByteArray("xyz") << QStringList{"->"} << QStringList{"-> "} << false;
     QTest::newRow("Oncore, window hidden, still logged") << quint32(2) << false << QByteArray("@@Zz\x01\x02") << none << QStringList{"-> @@Zz ..."} << false;
 
+    QTest::newRow("u-blox recognised sentence") << quint32(9) << true << gll << QStringList{"->  " + QString::fromLatin1(gll)} << none << false;
     QTest::newRow("u-blox sentence rejected twice") << quint32(9) << true << unknownSentence << QStringList{unknownShown} << none << false;
     QTest::newRow("u-blox NMEA mode") << quint32(10) << true << unknownSentence << QStringList{unknownShown} << none << false;
     QTest::newRow("u-blox, window hidden") << quint32(9) << false << unknownSentence << none << none << false;
@@ -275,6 +280,41 @@ private slots:
     QCOMPARE(road.RawDataEntries(), windowShown ? shown + QStringList{Pps} : QStringList());
     QCOMPARE(log.Close(), logged + QStringList{Pps});
     QCOMPARE(window.State().replyFlags.gotLoran, loranReply);
+  }
+
+  // In the u-blox modes a frame shows as its decoder names it, or undecoded.
+  void ubloxFrames_data()
+  {
+    QTest::addColumn<quint32>("mode");
+    QTest::addColumn<QByteArray>("frame");
+    QTest::addColumn<QString>("shownStart");
+    const QByteArray ack = riduder::test::BuildUbxFrame(0x05, 0x01, QByteArray("\x06\x01", 2));
+    const QByteArray unknownUpd = riduder::test::BuildUbxFrame(0x09, 0x03, QByteArray());
+    const QByteArray shortFrame("\xB5\x62\x05", 3);
+    QTest::newRow("ACK") << quint32(9) << ack << "->  UBX-ACK ACK";
+    QTest::newRow("ACK, u-blox NMEA mode") << quint32(10) << ack << "->  UBX-ACK ACK";
+    QTest::newRow("unknown UPD message") << quint32(9) << unknownUpd << "?  ";
+    QTest::newRow("no whole frame") << quint32(9) << shortFrame << "?  ";
+  }
+
+  void ubloxFrames()
+  {
+    QFETCH(quint32, mode);
+    QFETCH(QByteArray, frame);
+    QFETCH(QString, shownStart);
+    WindowOnSimulator::Options options;
+    options.mode = mode;
+    WindowOnSimulator road(options);
+    RawTextLog log(road.Window());
+    QVERIFY(log.Opened());
+    road.Window().OnNewGpsText(frame);
+    const QStringList shown = road.RawDataLines();
+    QVERIFY2(!shown.isEmpty() && shown.first().startsWith(shownStart), qPrintable(shown.join('|')));
+    if (shownStart == QLatin1String("?  ")) {
+      RawDataReference reference;
+      QCOMPARE(shown.join(QLatin1Char('\n')), reference.AsShown(QStringLiteral("?  ") + QString::fromUtf8(frame)));
+    }
+    QCOMPARE(log.Close(), QStringList());
   }
 
   // Echoes of what the program sends reach a raw-text log in every mode;
