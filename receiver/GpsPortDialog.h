@@ -8,7 +8,12 @@
 #include <QDialog>
 #include <QString>
 
+#include <functional>
+
 struct ReceiverIdentity;
+class GpsRxType;
+class QAbstractButton;
+class QButtonGroup;
 class QCloseEvent;
 
 namespace Ui {
@@ -38,7 +43,27 @@ public:
 
   const GpsPortSettings &Settings() const { return m_settings; }
 
+  // The receiver type dialog that OK runs in the receive-only mode.
+  GpsRxType *RxTypeDialog() const { return m_rxType; }
+
+  // The address box goes through this seam so tests can record it instead
+  // of blocking on a modal box. Empty: a modal warning box.
+  using WarningHandler = std::function<void(const QString &title, const QString &text)>;
+  void SetWarningHandler(WarningHandler handler) { m_warn = std::move(handler); }
+
+  // The data rate a protocol mode starts with when the user picks it.
+  static int DefaultDataRate(int mode);
+  // Whether the user may pick `rate` in `mode` ("115k bps" never).
+  static bool IsDataRateOffered(int mode, int rate);
+  // "a.b.c.d" or "a.b.c.d:port" with decimal numbers (ranges unchecked), or
+  // empty.
+  static bool IsValidAddressText(const QString &text);
+
   int exec() override;
+
+public slots:
+  // Cancel, Escape and the close button: the stored settings come back.
+  void reject() override;
 
 protected:
   void closeEvent(QCloseEvent *event) override;
@@ -50,8 +75,22 @@ private:
   void SaveSettings();
   void SaveGeometry();
   void ShowSettings();
+  void ApplyPortRule();
+  void EnableDataRates();
+  void OnPortChanged();
+  void OnModeChanged();
   void OnOkClicked();
   void OnCancelClicked();
+  bool CheckIpAddress();
+  void MarkStoredDataRate(int storedRate);
+  void MarkCheckedButton(QButtonGroup *group);
+  void Warn(const QString &title, const QString &text);
+
+  Ui::GpsPortDialog *ui;
+  GpsPortSettings m_settings;
+  bool m_nmeaModeAvailable = true;
+  GpsRxType *m_rxType = nullptr;
+  WarningHandler m_warn;
 
   struct Identity {
     quint32 model = 0;
@@ -62,9 +101,5 @@ private:
     bool hasDgps = false;
     bool hasTraim = false;
   };
-
-  Ui::GpsPortDialog *ui;
-  GpsPortSettings m_settings;
-  bool m_nmeaModeAvailable = true;
   Identity m_identity;
 };
