@@ -1,0 +1,477 @@
+#include "TestMain.h"
+
+#include "FrameBuilders.h"
+#include "OncoreMessageBuilder.h"
+#include "WindowOnSimulator.h"
+#include "app/GpsRawDataDialog.h"
+#include "app/MainWindow.h"
+#include "app/core/GpsMode.h"
+#include "app/core/ReceiverIdentity.h"
+#include "position/GpsNavDialog.h"
+#include "receiver/CommandSender.h"
+#include "receiver/GpsPortSettings.h"
+#include "receiver/GpsRxIdDialog.h"
+#include "tools/simulator/ReceiverSimulator.h"
+
+#include <QAction>
+#include <QElapsedTimer>
+#include <QPlainTextEdit>
+#include <QScopeGuard>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTimer>
+
+#include <memory>
+
+using namespace riduder::test;
+using riduder::sim::MatchKind;
+using riduder::sim::ReceiverSimulator;
+
+namespace {
+
+QStringList warnings;
+QtMessageHandler previousHandler = nullptr;
+
+void CatchWarnings(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+  if (type == QtWarningMsg)
+    warnings << message;
+  if (previousHandler)
+    previousHandler(type, context, message);
+}
+
+QByteArray Hex(const char *hex)
+{
+  return QByteArray::fromHex(hex);
+}
+
+// Replies of a simulated Oncore receiver, as it sends them.
+QByteArray OncoreReply(const char *identifier, int framedLength)
+{
+  OncoreMessageBuilder message(identifier, framedLength);
+  if (framedLength > 14)
+    message.DateTime(2024, 3, 1, 12, 0, 0);
+  return message.Wire();
+}
+
+QByteArray CjReply()
+{
+  QByteArray m(291, ' ');
+  m.replace(0, 4, "@@Cj");
+  m.replace(4, 35, "COPYRIGHT 1991-2000 MOTOROLA INC.\r\n");
+  m.replace(39, 23, "SFTW P/N # 61-G10268A\r\n");
+  m.replace(209, 23, "SERIAL #   SSG0226726\r\n");
+  return OncoreMessageBuilder("Cj", 291).Bytes(0, m).Wire();
+}
+
+QByteArray MonVerReply()
+{
+  QByteArray payload(40, '\0');
+  payload.replace(0, 9, "ROM CORE ");
+  return BuildUbxFrame(0x0A, 0x04, payload);
+}
+
+const char *const HeldActions[] = {
+    "actionSet_GPS_Receiver_Interface", "actionSet_GPS_Receiver_Parameters",
+    "actionSet_Timing_Parameters", "actionInitiate_GPS_Receiver_Self_Test",
+    "actionInitiate_GPS_Receiver_Self_Survey"};
+
+// A main window on a simulated receiver with the command clock shrunk and
+// the set-up gate closed, as while a set-up runs.
+struct CommandRig {
+  std::unique_ptr<WindowOnSimulator> road;
+  QList<QByteArray> emitted;  // what the window handed to its port
+
+  bool Open(quint32 mode, double scale = 0.08)
+  {
+    WindowOnSimulator::Options options;
+    options.mode = mode;
+    options.dataRate = 9600;
+    options.ppsLine = 0;
+    options.commandTimeScale = scale;
+    road = std::make_unique<WindowOnSimulator>(options);
+    if (!road->Problem().isEmpty()) {
+      qWarning("%s", qPrintable(road->Problem()));
+      return false;
+    }
+    road->SetSetupGateOpen(false);
+    QObject::connect(&Window(), &MainWindow::sendGpsMessage,
+                     [this](const QByteArray &message) { emitted << message; });
+    return true;
+  }
+
+  MainWindow &Window() { return road->Window(); }
+  ReceiverSimulator &Sim() { return road->Simulator(); }
+  QStringList RawLines() const { return road->RawDataLines(); }
+  QString IdMessages() { return Window().RxIdDialog()->MessageText(); }
+  QAction *Action(const char *name) { return Window().findChild<QAction *>(QLatin1String(name)); }
+};
+
+}  // namespace
+
+class CommandLayerTest : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<CommandRig> plainRig;
+
+private slots:
+  void cleanupTestCase() { plainRig.reset(); }
+
+  void initTestCase()
+  {
+    QCoreApplication::setOrganizationName(QStringLiteral("ZIV Systems"));
+    QCoreApplication::setApplicationName(QStringLiteral("Riduder"));
+    previousHandler = qInstallMessageHandler(CatchWarnings);
+  }
+
+  void init()
+  {
+    QSettings().clear();
+    warnings.clear();
+    receiverIdentity = ReceiverIdentity();
+    ExpectedOncoreReplyTag.clear();
+    ExpectedNmeaReplyTag.clear();
+    OncoreReplySeen = false;
+  }
+
+  // What each plain command looks like on the line and in the raw-data
+  // window; the echo follows the sending, and a 100 ms pause follows both.
+  void plainCommandsOnTheLine_data()
+  {
+    QTest::addColumn<QByteArray>("command");
+    QTest::addColumn<QByteArray>("wire");
+    QTest::addColumn<QString>("echo");
+    QTest::newRow("@@Cj") << QByteArray("@@Cj") << Hex("4040436A290D0A") << "<- @@Cj<29>";
+    QTest::newRow("$PMOTG") << QByteArray("$PMOTG,FOR,0") << QByteArray("$PMOTG,FOR,0*2A\r\n")
+                            << "<- $PMOTG,FOR,0*2A";
+    QTest::newRow("$PMOTG with an old tail")
+        << QByteArray("$PMOTG,FOR,0*00") << QByteArray("$PMOTG,FOR,0*2A\r\n")
+        << "<- $PMOTG,FOR,0*2A";
+    QTest::newRow("MON-VER") << Hex("B5620A040000") << Hex("B5620A0400000E340D0A")
+                             << "<- <B5><62><0A><04><00><00><0E><34>";
+    QTest::newRow("@@Az 10752 ns") << (QByteArray("@@Az") + Hex("00002A00"))
+                                   << Hex("4040417A00002A00110D0A")
+                                   << "<- @@Az<00><00><2A><00><11>";
+    QTest::newRow("0x10 message") << Hex("1002AB1003") << Hex("1002AB1003") << "";
+    QTest::newRow("UU") << Hex("55550102") << Hex("555501020D0A") << "<- <55><55><01><02>";
+    QTest::newRow("LORAN") << QByteArray("T0") << QByteArray("T0\r\n") << "";
+  }
+  void plainCommandsOnTheLine()
+  {
+    QFETCH(QByteArray, command);
+    QFETCH(QByteArray, wire);
+    QFETCH(QString, echo);
+    // One window serves every row: a plain command leaves no state behind.
+    if (!plainRig) {
+      plainRig = std::make_unique<CommandRig>();
+      QVERIFY(plainRig->Open(GpsModeMotorolaBinary));
+    }
+    CommandRig &rig = *plainRig;
+    rig.Sim().clearReceived();
+    int linesAtSending = -1;
+    const QMetaObject::Connection watch = connect(
+        &rig.Window(), &MainWindow::sendGpsMessage, this, [&] { linesAtSending = rig.RawLines().size(); });
+    const auto unwatch = qScopeGuard([&] { disconnect(watch); });
+    const int linesBefore = rig.RawLines().size();
+    const qint64 before = rig.Window().Timing().NowMs();
+
+    rig.Window().SendGpsRxCommand(command);
+
+    QCOMPARE(rig.Window().Timing().NowMs() - before, qint64(100));
+    QCOMPARE(linesAtSending, linesBefore);  // nothing echoed before it left
+    QTRY_COMPARE_WITH_TIMEOUT(rig.Sim().received().toHex(' '), wire.toHex(' '), 3000);
+    const QStringList lines = rig.RawLines();
+    if (echo.isEmpty()) {
+      QCOMPARE(lines.size(), linesBefore);
+    } else {
+      QCOMPARE(lines.size(), linesBefore + 1);
+      QCOMPARE(lines.last(), echo);
+    }
+  }
+
+  // Send-and-wait against the simulated receiver: a reply ends the wait at
+  // the end of the first step; silence and wrong replies run to the
+  // time-out with its text; commands without a wait pause and return.
+  void sendAndWait_data()
+  {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QByteArray>("command");
+    QTest::addColumn<QByteArray>("reply");  // empty: the receiver stays silent
+    QTest::addColumn<bool>("result");
+    QTest::addColumn<int>("programMs");
+    QTest::addColumn<int>("sent");          // messages that reached the line
+    QTest::addColumn<QString>("idLine");    // newest line of the identification window
+    QTest::addColumn<QString>("warning");
+
+    const int binary = GpsModeMotorolaBinary;
+    const QByteArray silent;
+    QTest::newRow("@@Ha answered") << binary << QByteArray("@@Ha\x00", 5) << OncoreReply("Ha", 151)
+                                   << true << 2500 << 1 << "@@Ha OK - must be a 12-channel Rcvr" << "";
+    QTest::newRow("@@Ea answered") << binary << QByteArray("@@Ea\x00", 5) << OncoreReply("Ea", 73)
+                                   << true << 2500 << 1 << "@@Ea OK - must be a 8-channel Rcvr" << "";
+    QTest::newRow("@@Ba answered") << binary << QByteArray("@@Ba\x00", 5) << OncoreReply("Ba", 65)
+                                   << true << 2500 << 1 << "@@Ba OK - must be a 6-channel Rcvr" << "";
+    QTest::newRow("@@Bh answered by @@Ce")
+        << binary << QByteArray("@@Bh\x01", 5) << OncoreReply("Ce", 49) << true << 2500 << 1
+        << "@@Bh OK - must be a DGPS Rcvr" << "";
+    QTest::newRow("@@En answered by @@Hn")
+        << binary << QByteArray("@@En\x00", 5) << OncoreReply("Hn", 75) << true << 2500 << 1
+        << "@@En OK - must have T-RAIM" << "";
+    QTest::newRow("@@Wb answered") << binary << QByteArray("@@Wb\x00\x00\x00", 7)
+                                   << OncoreReply("Wb", 6) << true << 2500 << 1 << "" << "";
+    QTest::newRow("@@Gc answered by name") << binary << QByteArray("@@Gc\x01", 5)
+                                           << OncoreReply("Gc", 5) << true << 2500 << 1 << "" << "";
+    QTest::newRow("@@Cj answered") << binary << QByteArray("@@Cj") << CjReply() << true << 2500 << 1
+                                   << "" << "";
+    QTest::newRow("$PMOTG,FOR answered during its pause")
+        << int(GpsModeMotorolaNmea) << QByteArray("$PMOTG,FOR,0")
+        << BuildNmeaSentence("PMOTG,FOR,1") << true << 5000 << 1 << "" << "";
+    QTest::newRow("$PGRM answered") << int(GpsModeGenericNmea) << QByteArray("$PGRMO,,2")
+                                    << BuildNmeaSentence("PGRMT,GPS 25LP VER 2.50,P,P,R,R,P,,23,R")
+                                    << true << 2500 << 1 << "" << "";
+    QTest::newRow("LORAN answered") << int(GpsModeMotorolaLoran) << QByteArray("T0")
+                                    << QByteArray("A12\r\n") << true << 2500 << 1 << "" << "";
+    QTest::newRow("MON-VER answered") << int(GpsModeUbloxUbx) << Hex("B5620A040000")
+                                      << MonVerReply() << true << 2500 << 1 << "" << "";
+
+    QTest::newRow("@@Ha silent") << binary << QByteArray("@@Ha\x00", 5) << silent << false << 5000
+                                 << 1 << "@@Ha Timeout - not a 12-channel Rcvr" << "";
+    QTest::newRow("@@Bh silent") << binary << QByteArray("@@Bh\x01", 5) << silent << false << 5000
+                                 << 1 << "@@Bh Timeout - must be a non-DGPS Rcvr" << "";
+    QTest::newRow("@@Hn silent") << binary << QByteArray("@@Hn\x00", 5) << silent << false << 5000
+                                 << 1 << "@@Hn Timeout - must not have T-RAIM" << "";
+    QTest::newRow("@@Wb silent") << binary << QByteArray("@@Wb\x00\x00\x00", 7) << silent << false
+                                 << 5000 << 1 << "" << "";
+    QTest::newRow("@@Gc silent") << binary << QByteArray("@@Gc\x01", 5) << silent << false << 5000
+                                 << 1 << "" << "";
+    QTest::newRow("@@Cj silent twice") << binary << QByteArray("@@Cj") << silent << false << 10000
+                                       << 2 << "@@Cj Timeout - no valid version number!" << "";
+    QTest::newRow("$PMOTG,FOR silent")
+        << int(GpsModeMotorolaNmea) << QByteArray("$PMOTG,FOR,0") << silent << false << 7500 << 1
+        << "" << "Timeout: no response to Motorola Cmd $PMOTG,FOR,0\n";
+    QTest::newRow("$PGRM silent") << int(GpsModeGenericNmea) << QByteArray("$PGRMO,,2") << silent
+                                  << false << 5000 << 1 << ""
+                                  << "Timeout: no response to Garmin Cmd $PGRMO,,2\n";
+    QTest::newRow("LORAN silent") << int(GpsModeMotorolaLoran) << QByteArray("T0") << silent << false
+                                  << 5000 << 1 << "Timeout: no response to Motorola Loran Cmd T0"
+                                  << "";
+    QTest::newRow("MON-VER silent") << int(GpsModeUbloxUbx) << Hex("B5620A040000") << silent
+                                    << false << 5000 << 1
+                                    << "Timeout - no response to MON-VER request" << "";
+
+    QTest::newRow("@@Ha answered by @@Ea") << binary << QByteArray("@@Ha\x00", 5)
+                                           << OncoreReply("Ea", 73) << false << 5000 << 1
+                                           << "@@Ha Timeout - not a 12-channel Rcvr" << "";
+    QTest::newRow("@@Gc answered by @@Gd") << binary << QByteArray("@@Gc\x01", 5)
+                                           << OncoreReply("Gd", 5) << false << 5000 << 1 << "" << "";
+
+    QTest::newRow("@@Ci") << binary << QByteArray("@@Ci\x01", 5) << silent << true << 500 << 1
+                          << "" << "";
+    QTest::newRow("BIN") << int(GpsModeMotorolaLoran) << QByteArray("BIN") << silent << true << 500
+                         << 1 << "" << "";
+    QTest::newRow("empty") << binary << QByteArray() << silent << false << 0 << 0 << "" << "";
+    QTest::newRow("other NMEA") << binary << QByteArray("$GPGGA,1") << silent << false << 0 << 0
+                                << "" << "";
+    QTest::newRow("other UBX") << int(GpsModeUbloxUbx) << Hex("B56206010300F00500") << silent
+                               << true << 100 << 1 << "" << "";
+  }
+  void sendAndWait()
+  {
+    QFETCH(int, mode);
+    QFETCH(QByteArray, command);
+    QFETCH(QByteArray, reply);
+    QFETCH(bool, result);
+    QFETCH(int, programMs);
+    QFETCH(int, sent);
+    QFETCH(QString, idLine);
+    QFETCH(QString, warning);
+
+    CommandRig rig;
+    // Program time is exact at any scale; a reply needs real time to come.
+    QVERIFY(rig.Open(quint32(mode), result && !reply.isEmpty() ? 0.05 : 0.01));
+    if (!reply.isEmpty() && !command.isEmpty())
+      rig.Sim().addRule(MatchKind::Prefix, command.left(4), reply);
+    const qint64 before = rig.Window().Timing().NowMs();
+
+    QCOMPARE(rig.Window().SendGpsCmdAndWait(command), result);
+
+    QCOMPARE(rig.Window().Timing().NowMs() - before, qint64(programMs));
+    QTRY_COMPARE_WITH_TIMEOUT(rig.Sim().receivedMessages().size(), sent, 3000);
+    QCOMPARE(rig.emitted.size(), sent);
+    // The probes' own lines (the decoders add their echoes besides).
+    QStringList probeLines;
+    for (const QString &line : rig.IdMessages().split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+      if (line.contains(QLatin1String(" OK - ")) || line.contains(QLatin1String("Timeout")))
+        probeLines << line;
+    QCOMPARE(probeLines, idLine.isEmpty() ? QStringList() : QStringList{idLine});
+    if (warning.isEmpty())
+      QVERIFY2(!warnings.join(QLatin1Char('|')).contains(QLatin1String("Timeout")),
+               qPrintable(warnings.join(QLatin1Char('|'))));
+    else
+      QVERIFY2(warnings.contains(warning), qPrintable(warnings.join(QLatin1Char('|'))));
+    // Nothing is left awaited.
+    QVERIFY(!PlanCommandWait(command).Answered(rig.Window().State().replyFlags));
+    QVERIFY(ExpectedOncoreReplyTag.isEmpty());
+    QVERIFY(ExpectedNmeaReplyTag.isEmpty());
+  }
+
+  // The echo, the retry line and what the probes record.
+  void probesRecordWhatTheyLearn()
+  {
+    CommandRig rig;
+    QVERIFY(rig.Open(GpsModeMotorolaBinary));
+    receiverIdentity.hasDgps = true;
+    receiverIdentity.hasTraim = true;
+    rig.Sim().addRule(MatchKind::Prefix, "@@Ha", OncoreReply("Ha", 151));
+    QVERIFY(rig.Window().SendGpsCmdAndWait(QByteArray("@@Ha\x00", 5)));
+    rig.Window().Timing().SetScale(0.01);  // only silent probes follow
+    QCOMPARE(receiverIdentity.channels, 12);
+    QCOMPARE(receiverIdentity.nativeChannels, 12);
+    QVERIFY(rig.RawLines().contains(QStringLiteral("<- @@Ha<00><29>")));
+
+    QVERIFY(!rig.Window().SendGpsCmdAndWait(QByteArray("@@Ea\x00", 5)));
+    QCOMPARE(receiverIdentity.channels, 12);  // unanswered: left as it was
+    QVERIFY(!rig.Window().SendGpsCmdAndWait(QByteArray("@@Bh\x01", 5)));
+    QVERIFY(!receiverIdentity.hasDgps);
+    QVERIFY(!rig.Window().SendGpsCmdAndWait(QByteArray("@@Bn\x00", 5)));
+    QVERIFY(!receiverIdentity.hasTraim);
+
+    rig.Sim().clearReceived();
+    QVERIFY(!rig.Window().SendGpsCmdAndWait("@@Cj"));
+    const QStringList lines = rig.RawLines();
+    QCOMPARE(lines.mid(lines.size() - 2),
+             (QStringList{"<- @@Cj<29>", "<- @@Cj (retry)"}));
+    QTRY_COMPARE_WITH_TIMEOUT(rig.Sim().receivedMessages(),
+                              (QList<QByteArray>{Hex("4040436A290D0A"), Hex("4040436A290D0A")}), 3000);
+  }
+
+  // The identification answer reaches the upper box through the decoder;
+  // the probe lines collect in the lower box.
+  void identificationWindowShowsTheAnswer()
+  {
+    CommandRig rig;
+    QVERIFY(rig.Open(GpsModeMotorolaBinary));
+    rig.Sim().addRule(MatchKind::Prefix, "@@Cj", CjReply());
+    rig.Sim().addRule(MatchKind::Prefix, "@@Ha", OncoreReply("Ha", 151));
+    QVERIFY(rig.Window().SendGpsCmdAndWait("@@Cj"));
+    rig.Window().Timing().SetScale(0.01);
+    QVERIFY(!rig.Window().SendGpsCmdAndWait(QByteArray("@@Ea\x00", 5)));
+    rig.Window().Timing().SetScale(0.08);
+    QVERIFY(rig.Window().SendGpsCmdAndWait(QByteArray("@@Ha\x00", 5)));
+
+    GpsRxIdDialog *id = rig.Window().RxIdDialog();
+    const QString upper = id->IdText();
+    const QStringList upperLines = upper.split(QLatin1Char('\n'));
+    QVERIFY2(upperLines.size() > 3, qPrintable(upper));
+    QCOMPARE(upperLines.at(0), QStringLiteral("@@CjCOPYRIGHT 1991-2000 MOTOROLA INC."));
+    QCOMPARE(upperLines.at(1), QStringLiteral("SFTW P/N # 61-G10268A"));
+    QCOMPARE(upper, id->findChild<QPlainTextEdit *>(QStringLiteral("GpsRxId"))->toPlainText());
+    QVERIFY(!upper.contains(QLatin1Char('\r')));
+    QVERIFY(id->MessageText().endsWith(QLatin1String("@@Ea Timeout - not a 8-channel Rcvr\n"
+                                                     "@@Ha OK - must be a 12-channel Rcvr")));
+    QCOMPARE(id->MessageText().count(QLatin1String("@@Ea Timeout")), 1);
+  }
+
+  // The set-up gate is open only during the wait steps: a message outside
+  // them is not decoded; the reply inside one is, and the gate closes again.
+  // Meanwhile the set-up actions are held, a plain Send still goes out.
+  void gateAndActionsDuringAWait()
+  {
+    CommandRig rig;
+    QVERIFY(rig.Open(GpsModeMotorolaBinary));
+    MainWindow &window = rig.Window();
+    QVERIFY(window.State().setupInProgress);
+    rig.Action("actionInitiate_GPS_Receiver_Self_Survey")->setEnabled(false);
+
+    rig.Sim().write(OncoreReply("Ha", 151));
+    QTest::qWait(200);
+    QVERIFY(!window.State().replyFlags.gotHa);
+
+    QList<bool> gateAtMessages;
+    connect(&window.ReceiverPort(), &GpsSerialPortThread::newGpsText, this,
+            [&] { gateAtMessages << window.State().setupInProgress; });
+    QStringList enabledDuringWait;
+    bool plainSendWorked = false;
+    connect(&rig.Sim(), &ReceiverSimulator::messageReceived, this, [&](const QByteArray &m) {
+      if (!m.startsWith("@@Ha"))
+        return;
+      for (const char *name : HeldActions)
+        if (rig.Action(name)->isEnabled())
+          enabledDuringWait << QLatin1String(name);
+      window.SendGpsRxCommand(QByteArray("@@Gd\x00", 5));
+      plainSendWorked = true;
+    });
+    // The reply comes a little later, inside the first step.
+    rig.Sim().addRule(MatchKind::Prefix, "@@Gd", OncoreReply("Ha", 151), 20);
+
+    QVERIFY(window.SendGpsCmdAndWait(QByteArray("@@Ha\x00", 5)));
+    QVERIFY(plainSendWorked);
+    QCOMPARE(enabledDuringWait, QStringList());
+    QVERIFY(!gateAtMessages.isEmpty());
+    QVERIFY(!gateAtMessages.contains(true));
+    QVERIFY(window.State().setupInProgress);
+    QVERIFY(!window.ReceiverBusy());
+    for (const char *name : HeldActions)
+      QCOMPARE(rig.Action(name)->isEnabled(),
+               QByteArray(name) != "actionInitiate_GPS_Receiver_Self_Survey");
+  }
+
+  // A reply that arrives during a command's pause is not lost to the
+  // closed set-up gate: it is decoded in the next wait step.
+  void replyDuringAPauseWaitsForTheStep()
+  {
+    CommandRig rig;
+    QVERIFY(rig.Open(GpsModeMotorolaBinary, 1.0));
+    MainWindow &window = rig.Window();
+    rig.Sim().addRule(MatchKind::Prefix, "@@Ha", OncoreReply("Ha", 151));
+    QSignalSpy answered(&rig.Sim(), &ReceiverSimulator::answered);
+    window.SendGpsRxCommand(QByteArray("@@Ha\x00", 5));  // a real 100 ms pause
+    QCOMPARE(answered.size(), 1);  // the reply left during the pause
+    QVERIFY(!window.State().replyFlags.gotHa);
+    window.Timing().SetScale(0.08);
+    QVERIFY(window.WaitForResponse());
+    QVERIFY(window.State().replyFlags.gotHa);
+    QVERIFY(window.State().setupInProgress);
+  }
+
+  // Closing the window ends a wait at once, sends no retry, and later
+  // commands are not sent at all.
+  void closingEndsAWaitAtOnce()
+  {
+    CommandRig rig;
+    QVERIFY(rig.Open(GpsModeMotorolaBinary, 1.0));  // real 2.5 s steps
+    MainWindow &window = rig.Window();
+    window.show();
+    QTimer::singleShot(100, &window, [&] { window.close(); });
+    QElapsedTimer real;
+    real.start();
+    QVERIFY(!window.SendGpsCmdAndWait("@@Cj"));
+    QVERIFY2(real.elapsed() < 1500, qPrintable(QString::number(real.elapsed())));
+    QVERIFY(window.State().closing);
+    QCOMPARE(rig.emitted.size(), 1);  // no retry
+    QVERIFY(!window.ReceiverBusy());
+
+    real.restart();
+    QVERIFY(!window.SendGpsCmdAndWait(QByteArray("@@Ha\x00", 5)));
+    QVERIFY(!window.WaitForResponse());
+    window.SendGpsRxCommand("@@Gd");  // its pause is over at once
+    QVERIFY(real.elapsed() < 500);
+    QCOMPARE(rig.emitted.size(), 2);
+  }
+
+  void clearDisplayCacheZeroesTheDops()
+  {
+    CommandRig rig;
+    QVERIFY(rig.Open(GpsModeMotorolaBinary));
+    auto *nav = rig.Window().findChild<GpsNavDialog *>();
+    QVERIFY(nav);
+    const QString none = nav->DopsText();
+    nav->SetDops(1.5, 1.2, 0.9, 0.8, 0.7);
+    QVERIFY(nav->DopsText() != none);
+    rig.Window().ClearDisplayCache();
+    QCOMPARE(nav->DopsText(), none);
+  }
+};
+
+RIDUDER_TEST_MAIN(CommandLayerTest)
+#include "tst_commandlayer.moc"
