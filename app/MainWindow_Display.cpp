@@ -90,6 +90,11 @@ void MainWindow::UpdateSatelliteTable()
   const SatelliteTablePass pass = RefreshSatelliteTable(state.satellites, state.displaySatellites,
                                                         rowCache, SatelliteSortMode, CurrentGpsMode);
   QTableWidget *table = ui->SatsDataTableWidget;
+  // One paint for the whole pass: a bar would otherwise repaint itself at
+  // once on every new level.
+  const bool repaintAfter = pass.touched && table->updatesEnabled();
+  if (repaintAfter)
+    table->setUpdatesEnabled(false);
   for (int i = 0; i < SatelliteTableRows; ++i) {
     const SatelliteRowWrites &w = pass.rows[i];
     const int row = i + 1;
@@ -111,6 +116,8 @@ void MainWindow::UpdateSatelliteTable()
     if (w.barText && bar)
       bar->setFormat(w.barTextValue);
   }
+  if (repaintAfter)
+    table->setUpdatesEnabled(true);
   // The chart follows every refresh that changed the table or the sorted
   // copy, shown or not.
   if ((pass.touched || pass.displayChanged) && satAzElChartDialog)
