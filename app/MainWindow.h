@@ -472,4 +472,25 @@ private:
   ReceiverDecoders &Decoders();
   std::unique_ptr<ReceiverDecoders, ReceiverDecodersDeleter> receiverDecoders;
   // --- end dispatch and indicators ---
+
+  // --- Menu actions (MainWindow_Menus.cpp) ---
+public:
+  ManualCommandDialog *ManualCommands() const { return manualCommandDialog; }
+  // Whether counter `port` (1..8) is waiting for fresh readings.
+  bool TicStale(int port) const { return ticStale[port - 1]; }
+
+private:
+  void ShowGpsRawDataWindow();
+  void ShowReceiverIdWindow();
+  void MakeManualCommandDialog();
+  // Both times' observer location, for the sidereal times.
+  void SetTimesLocation(double latitude, double longitude);
+  // Sends the "@@Wb" of the new mode and rate; true when the receiver has
+  // confirmed it moved, so that a probe at the new rate can stand in for
+  // the search.
+  bool SwitchReceiverRate(int mode, int rate, bool samePort, bool rateChanged);
+  // After a confirmed rate change: whether the receiver answers at the new
+  // rate (one repeat).
+  bool ProbeReceiverAtNewRate(int mode);
+  // --- end menu actions ---
 };

@@ -1,0 +1,154 @@
+#include "receiver/ReceiverMenuCommands.h"
+
+#include "receiver/GpsRxModel.h"
+
+namespace {
+
+struct RateCode {
+  int rate;
+  quint8 high;
+  quint8 low;
+};
+
+QByteArray RateMessage(quint8 high, quint8 low)
+{
+  QByteArray message("@@Wb");
+  message.append(char(high));
+  message.append(char(low));
+  return message;
+}
+
+// The entry for `rate`, or nullptr.
+const RateCode *FindRate(const RateCode *begin, const RateCode *end, int rate)
+{
+  for (const RateCode *code = begin; code != end; ++code)
+    if (code->rate == rate)
+      return code;
+  return nullptr;
+}
+
+const RateCode UbloxRates[] = {
+    {300, 0x00, 0x03},   {1200, 0x00, 0x12},  {2400, 0x00, 0x24},  {4800, 0x00, 0x48},
+    {9600, 0x00, 0x96},  {14400, 0x01, 0x44}, {19200, 0x01, 0x92}, {38400, 0x03, 0x84},
+    {115000, 0x11, 0x50},
+};
+
+const RateCode BinaryRates[] = {
+    {300, 0x40, 0x03},   {1200, 0x40, 0x12},  {2400, 0x40, 0x24},  {4800, 0x40, 0x48},
+    {14400, 0x41, 0x44}, {19200, 0x41, 0x92}, {38400, 0x43, 0x84}, {57600, 0x45, 0x76},
+    {115000, 0x51, 0x50},
+};
+
+const RateCode NmeaRates[] = {
+    {4800, 0x40, 0x48},  {9600, 0x00, 0x00},  {14400, 0x41, 0x44},
+    {19200, 0x41, 0x92}, {38400, 0x43, 0x84}, {57600, 0x45, 0x76},
+};
+
+QByteArray Ubx(quint8 cls, quint8 id, const QByteArray &payload)
+{
+  QByteArray frame("\xB5\x62", 2);
+  frame.append(char(cls));
+  frame.append(char(id));
+  frame.append(char(payload.size() & 0xFF));
+  frame.append(char(payload.size() >> 8));
+  frame.append(payload);
+  return frame;
+}
+
+void AppendU32(QByteArray &bytes, quint32 value)
+{
+  for (int shift = 0; shift < 32; shift += 8)
+    bytes.append(char((value >> shift) & 0xFF));
+}
+
+}  // namespace
+
+QByteArray ReceiverRateCommand(int mode, int rate)
+{
+  switch (mode) {
+  case 9:
+  case 10: {
+    const RateCode *code = FindRate(std::begin(UbloxRates), std::end(UbloxRates), rate);
+    return code ? RateMessage(code->high, code->low) : RateMessage(0x01, 0x34);
+  }
+  case 2: {
+    const RateCode *code = FindRate(std::begin(BinaryRates), std::end(BinaryRates), rate);
+    return code ? RateMessage(code->high, code->low) : RateMessage(0x00, 0x00);
+  }
+  case 1: {
+    const RateCode *code = FindRate(std::begin(NmeaRates), std::end(NmeaRates), rate);
+    return code ? RateMessage(code->high, code->low) : QByteArray();
+  }
+  default:
+    return {};
+  }
+}
+
+QByteArray OncoreSelfTestCommand(qint32 model)
+{
+  using namespace GpsRxModel;
+  switch (model) {
+  case M12:
+  case M12Plus:
+  case M12M:
+  case Signav:
+  case TxOncore:
+  case Ssr6Tf:
+  case Ssr6Tr:
+  case SsrM8F:
+  case SsrM8T:
+    return QByteArrayLiteral("@@Ia");
+  default:
+    return QByteArrayLiteral("@@Fa");
+  }
+}
+
+QByteArray OncoreSelfSurveyCommand(qint32 channels)
+{
+  return channels >= 12 ? QByteArray("@@Gd\x03", 5) : QByteArray("@@At\x02", 5);
+}
+
+QList<QByteArray> UbloxSelfSurveyFrames()
+{
+  QByteArray tmode(1, char(0x01));  // survey-in
+  tmode.append(QByteArray(15, '\0'));
+  AppendU32(tmode, 4000);
+  AppendU32(tmode, 5008);
+  AppendU32(tmode, 2000);
+  return {Ubx(0x06, 0x01, QByteArray("\x0D\x04\x01", 3)), Ubx(0x06, 0x1D, tmode), Ubx(0x06, 0x3D, tmode)};
+}
+
+SettingsFollowUp ReceiverParametersFollowUp(quint32 mode)
+{
+  switch (mode) {
+  case 2:
+  case 4:
+  case 7:
+  case 9:
+  case 10:
+    return SettingsFollowUp::Apply;
+  case 1:
+    return SettingsFollowUp::ApplyInNmeaMode;
+  default:
+    return SettingsFollowUp::Initialize;
+  }
+}
+
+SettingsFollowUp TimingParametersFollowUp(quint32 mode)
+{
+  switch (mode) {
+  case 2:
+  case 4:
+  case 7:
+  case 9:
+  case 10:
+    return SettingsFollowUp::Apply;
+  case 3:
+  case 6:
+  case 8:
+  case 11:
+    return SettingsFollowUp::Nothing;
+  default:  // 0, 1, 5 and codes above 11
+    return SettingsFollowUp::Initialize;
+  }
+}
