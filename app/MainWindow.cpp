@@ -523,10 +523,6 @@ bool MainWindow::RevertReceiverBaudRate()
   return false;
 }
 
-void MainWindow::ApplyTimingParameters() {}
-void MainWindow::ApplyReceiverParameters() {}
-void MainWindow::ApplyReceiverParametersInNmeaMode() {}
-
 void MainWindow::ClearReceiverId()
 {
   receiverIdentity.firmwareVersionText.clear();

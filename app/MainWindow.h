@@ -48,6 +48,7 @@ class ReferenceLocationDialog;
 class SatAzElChartDialog;
 class SatelliteSelect;
 struct CommandWaitPlan;
+class SetupScript;
 class SetPcClockDialog;
 class TelnetLink;
 class TelnetTcpServer;
@@ -116,7 +117,9 @@ public:
   // probes it; true when it answered.
   virtual bool RevertReceiverBaudRate();
   void ApplyTimingParameters();
-  void ApplyReceiverParameters();
+  // A u-blox configuration ends with the save-and-reset frames unless the
+  // caller sends them itself (the initialisation, after its own frames).
+  void ApplyReceiverParameters(bool withUbxClosingFrames = true);
   void ApplyReceiverParametersInNmeaMode();
   void ClearReceiverId();
   bool SendGpsCmdAndWait(QByteArray command);
@@ -147,6 +150,26 @@ public:
     MainWindow &window;
   };
   bool ReceiverBusy() const { return receiverBusyDepth > 0; }
+
+  // --- Receiver set-up (MainWindow_Setup.cpp) ---
+  // Plays a set-up script through the command layer: plain sends, awaited
+  // sends and pauses on the command clock.
+  void PlaySetupScript(const SetupScript &script);
+  void SendReferencePosition();
+  void SendCurrentDateTime();
+  // The T-RAIM command for a channel count from the window's T-RAIM record.
+  QByteArray MakeTraimCommand(int channels) const;
+  // A receiver without Motorola NMEA stays in binary; the user is told.
+  void ReportNoNmeaMode();
+  // What OK in the receiver mode dialog applies, by the mode in force.
+  void ApplyReceiverModeSettings();
+  // The end of a u-blox initialisation: configuration, reference position
+  // (when asked), timing, then the saving and the reset frames.
+  void ApplyUbxSettingsAndSave(bool sendReferencePosition);
+  // The status bar's receiver description after an Oncore initialisation
+  // (binary or receive-only: the heartbeat shows off) or an NMEA hand-over.
+  void ShowBinaryIdentificationText(quint32 mode);
+  void ShowNmeaIdentificationText();
 
   // --- PC clock (MainWindow_PcClock.cpp) ---
   void SyncPcClock();
@@ -444,6 +467,12 @@ private:
   int receiverBusyDepth = 0;
   // The actions disabled while busy, with their states before.
   QList<QPair<QAction *, bool>> actionsHeldWhileBusy;
+
+  // --- Receiver set-up (MainWindow_Setup.cpp) ---
+  // The 1PPS rate and length bytes as last sent; a u-blox configuration
+  // sends the time pulse only when they change.
+  quint8 lastPpsRateSent = 0;
+  quint8 lastPpsDurationSent = 0;
 
   // --- Receiver message dispatch and status indicators
   //     (MainWindow_Dispatch.cpp, MainWindow_Indicators.cpp) ---
