@@ -459,6 +459,30 @@ private slots:
     QCOMPARE(rig.emitted.size(), 2);
   }
 
+  // The start-up search is a set-up too: its actions are held throughout,
+  // even while a search attempt opens the gate for its own waits.
+  void detectionHoldsTheSetupActions()
+  {
+    class RecordingSearchWindow : public MainWindow {
+    public:
+      QList<bool> anyHeldActionEnabled;
+      bool InitializeGpsReceiver() override
+      {
+        bool enabled = false;
+        for (const char *name : HeldActions)
+          enabled = enabled || findChild<QAction *>(QLatin1String(name))->isEnabled();
+        anyHeldActionEnabled << enabled;
+        return anyHeldActionEnabled.size() == 2;
+      }
+    };
+    RecordingSearchWindow window;
+    window.DetectGpsReceiver();
+    QCOMPARE(window.anyHeldActionEnabled, (QList<bool>{false, false}));
+    for (const char *name : HeldActions)
+      QVERIFY(window.findChild<QAction *>(QLatin1String(name))->isEnabled());
+    QVERIFY(!window.ReceiverBusy());
+  }
+
   void clearDisplayCacheZeroesTheDops()
   {
     CommandRig rig;
