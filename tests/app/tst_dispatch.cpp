@@ -122,6 +122,9 @@ private slots:
     WindowOnSimulator road(options);
     QVERIFY2(road.Problem().isEmpty(), qPrintable(road.Problem()));
     RawDataReference reference;
+    RawTextLog log(road.Window());
+    QVERIFY(log.Opened());
+    QStringList windowLines;
 
     int next = 0;
     for (int c = 0; c < chunks.size(); ++c) {
@@ -135,9 +138,29 @@ private slots:
         expected << reference.Expect(mode, messages.at(next));
       const QString mismatch = RawDataReference::Mismatch(road.RawDataLines(), expected);
       QVERIFY2(mismatch.isEmpty(), qPrintable(QStringLiteral("chunk %1: ").arg(c) + mismatch));
+      windowLines << road.RawDataLines();
       road.TakeRawDataEntries();
     }
     QCOMPARE(next, messages.size());
+
+    // The raw-text log has the window's lines in the Oncore and NMEA modes;
+    // in the u-blox modes only the markers and the echoes of commands.
+    const bool ublox = mode == GpsModeUbloxUbx || mode == GpsModeUbloxNmea;
+    auto reachesLog = [ublox](const QString &line) {
+      if (ublox)
+        return line == QLatin1String(PpsMarker) || line.startsWith(QLatin1String("<- "));
+      return line.startsWith(QLatin1String("->")) || line.startsWith(QLatin1String("?  ")) ||
+             line.startsWith(QLatin1String("<- ")) || line == QLatin1String(PpsMarker);
+    };
+    QStringList expectedLog;
+    for (const QString &line : std::as_const(windowLines))
+      if (reachesLog(line))
+        expectedLog << line.trimmed();
+    QStringList logged;
+    for (const QString &line : log.Close())
+      logged << line.trimmed();
+    QVERIFY(expectedLog.count(Pps) == chunks.size() - 1);
+    QCOMPARE(logged, expectedLog);
 
     // The whole capture at once: the window keeps its newest lines, which
     // end with the last message.
