@@ -178,6 +178,25 @@ private slots:
     QVERIFY2(found, qPrintable(RawDataReference::Mismatch(lines.mid(lines.size() - tail.size()), tail)));
   }
 
+  // LORAN replies come as text lines through the port; a letters-and-digits
+  // line is a reply, nothing of them reaches the log.
+  void loranLinesThroughThePort()
+  {
+    WindowOnSimulator::Options options;
+    options.mode = GpsModeMotorolaLoran;
+    WindowOnSimulator road(options);
+    QVERIFY2(road.Problem().isEmpty(), qPrintable(road.Problem()));
+    RawTextLog log(road.Window());
+    QVERIFY(log.Opened());
+    QVERIFY(road.Feed("V 1.2\r\n"));
+    QVERIFY(!road.Window().State().replyFlags.gotLoran);
+    QVERIFY(road.PpsPulse());
+    QVERIFY(road.Feed("OK42\r\n"));
+    QCOMPARE(road.TakeRawDataEntries(), (QStringList{"?  V 1.2", Pps, "->  OK42"}));
+    QVERIFY(road.Window().State().replyFlags.gotLoran);
+    QCOMPARE(log.Close(), QStringList{Pps});
+  }
+
   // Markers that come while no message follows are not lost: the second
   // pulse hands on the first one's marker.
   void pulsesWithoutMessagesKeepTheirMarkers()
