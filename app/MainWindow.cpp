@@ -502,27 +502,6 @@ void MainWindow::DetectGpsReceiver()
   messageBoxes->Warning(this, tr(DetectionTexts::NotFoundTitle), tr(DetectionTexts::NotFoundText));
 }
 
-bool MainWindow::InitializeGpsReceiver()
-{
-  if (state.closing)
-    return false;
-  ReceiverBusyScope busy(*this);
-  state.setupInProgress = true;
-  state.utcOffsetSeconds = 0;
-  state.leapSecondPending = -1;
-  state.dgpsInputState = 0;
-  // No search or set-up yet: the port runs in the stored mode and its
-  // messages are let through.
-  state.setupInProgress = false;
-  return false;
-}
-
-bool MainWindow::RevertReceiverBaudRate()
-{
-  receiverStatusLabel->setText(tr(DetectionTexts::Reverting));
-  return false;
-}
-
 void MainWindow::ClearReceiverId()
 {
   receiverIdentity.firmwareVersionText.clear();

@@ -116,6 +116,15 @@ public:
   // Sends the receiver back to the data rate before the last change and
   // probes it; true when it answered.
   virtual bool RevertReceiverBaudRate();
+  // --- Receiver search and initialisation (MainWindow_Detection.cpp) ---
+  // Asks, at the port's present rate, whether a receiver answers in `mode`.
+  bool ProbeGpsReceiver(int mode);
+  // Tries the Motorola protocols at their rates; writes the mode found (or
+  // 11, Search) to *found and leaves the port at the rate that answered.
+  bool SearchGpsReceiver(int *found);
+  // "@@Wb" with the rate's bytes, or empty for a rate the receiver lacks.
+  static QByteArray MakeBaudRateCommand(int rate);
+  // --- end search and initialisation ---
   void ApplyTimingParameters();
   // A u-blox configuration ends with the save-and-reset frames unless the
   // caller sends them itself (the initialisation, after its own frames).
@@ -473,6 +482,17 @@ private:
   // sends the time pulse only when they change.
   quint8 lastPpsRateSent = 0;
   quint8 lastPpsDurationSent = 0;
+
+  // --- Receiver search and initialisation (MainWindow_Detection.cpp) ---
+  struct InitializationRun;
+  // Stores the rate and reopens the port at it (not while closing).
+  void SetGpsPortRate(int rate);
+  bool InitializeMotorolaReceiver(InitializationRun &run);
+  bool InitializeUbloxReceiver(InitializationRun &run);
+  void HandOverToMotorolaNmea(int rateBefore, int startRate);
+  // The end of every initialisation but a failed u-blox port set-up.
+  bool FinishInitialization(InitializationRun &run, bool result);
+  // --- end search and initialisation ---
 
   // --- Receiver message dispatch and status indicators
   //     (MainWindow_Dispatch.cpp, MainWindow_Indicators.cpp) ---

@@ -1,0 +1,543 @@
+#include "TestMain.h"
+
+#include "ScriptedReceivers.h"
+#include "WindowOnSimulator.h"
+#include "app/MainWindow.h"
+#include "app/core/GpsMode.h"
+#include "receiver/GpsPortSettings.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QSettings>
+#include <QTimer>
+
+#include <memory>
+
+using namespace riduder::test;
+
+namespace {
+
+// Real milliseconds per program millisecond: a 2.5 s reply-wait step takes
+// 25 ms, so a whole start-up with its searches takes about a second.
+constexpr double Scale = 0.01;
+
+// A main window on a simulated line, with the given stored port settings,
+// its command clock shrunk, and (when asked) a scripted receiver.
+struct Startup {
+  Startup(quint32 storedMode, int storedRate, int lastRate = 0, bool minimal = false)
+  {
+    QSettings settings;
+    settings.setValue(GpsPortKeys::DoNotInitialize, minimal);
+    settings.remove(QStringLiteral("MainWindow/Mode"));
+    WindowOnSimulator::Options options;
+    options.mode = storedMode;
+    options.dataRate = storedRate;
+    options.ppsLine = 0;
+    rig = std::make_unique<WindowOnSimulator>(options);
+    rig->Window().Timing().SetScale(Scale);
+    LastGpsBaud = lastRate;
+  }
+
+  ScriptedReceiver &Attach(ReceiverFamily family, int rate)
+  {
+    receiver = std::make_unique<ScriptedReceiver>(rig->Simulator(), family, rate);
+    return *receiver;
+  }
+
+  MainWindow &Window() { return rig->Window(); }
+  QString Status() { return Window().ReceiverStatusLabel()->text(); }
+  static QString StoredMode() { return QSettings().value(GpsPortKeys::Mode).toString(); }
+  static int StoredRate() { return QSettings().value(GpsPortKeys::DataRate).toInt(); }
+  static QVariant MainWindowMode() { return QSettings().value(QStringLiteral("MainWindow/Mode")); }
+  int LineRate() { return rig->Simulator().lineRate(); }
+  // The messages the simulated line got, at any rate.
+  int LineMessagesStartingWith(const QByteArray &start)
+  {
+    int count = 0;
+    for (const QByteArray &message : rig->Simulator().receivedMessages())
+      count += message.startsWith(start) ? 1 : 0;
+    return count;
+  }
+
+  std::unique_ptr<WindowOnSimulator> rig;
+  std::unique_ptr<ScriptedReceiver> receiver;
+};
+
+QStringList Names(const char *spaced)
+{
+  return QString::fromLatin1(spaced).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
+QString Mismatch(const QStringList &heard, const QStringList &head, const QStringList &tail)
+{
+  if (heard.mid(0, head.size()) != head)
+    return QStringLiteral("starts\n  %1\nnot\n  %2").arg(heard.mid(0, head.size()).join(' '), head.join(' '));
+  if (heard.size() < head.size() + tail.size() || heard.mid(heard.size() - tail.size()) != tail)
+    return QStringLiteral("ends\n  %1\nnot\n  %2").arg(heard.mid(heard.size() - tail.size()).join(' '),
+                                                      tail.join(' '));
+  return {};
+}
+
+const char NmeaQuiet[] =
+    "$PMOTG,RMC,0000 $PMOTG,GGA,0000 $PMOTG,GSA,0000 $PMOTG,GSV,0000 $PMOTG,GLL,0000 $PMOTG,VTG,0000 ";
+const char NmeaOutput[] =
+    " $PMOTG,GLL,0000 $PMOTG,VTG,0000 $PMOTG,GGA,0001 $PMOTG,GSA,0001 $PMOTG,GSV,0001 $PMOTG,RMC,0001";
+// What an identified Oncore receiver is asked, up to its configuration.
+const char StatusQueries[] = " @@Hb @@Bb @@Bk @@Ek @@Bl @@Bh @@Bg @@Eg @@Bi ";
+
+QAction *FirmwareAction(MainWindow &window)
+{
+  return window.findChild<QAction *>(QStringLiteral("actionSend_new_firmware_to_GPS_Rx"));
+}
+
+QString Repeat(const char *name, int count)
+{
+  QStringList names;
+  for (int i = 0; i < count; ++i)
+    names << QLatin1String(name);
+  return names.join(' ');
+}
+
+}  // namespace
+
+Q_DECLARE_METATYPE(ReceiverFamily)
+Q_DECLARE_METATYPE(ReceiverProtocol)
+
+class DetectionTest : public QObject {
+  Q_OBJECT
+
+private slots:
+  void initTestCase()
+  {
+    // The window's settings scope, before the first window sets it.
+    QCoreApplication::setOrganizationName(QStringLiteral("ZIV Systems"));
+    QCoreApplication::setApplicationName(QStringLiteral("Riduder"));
+  }
+  void foundBySearchAtAnotherRate_data();
+  void foundBySearchAtAnotherRate();
+  void takenIntoUseAtStoredRate_data();
+  void takenIntoUseAtStoredRate();
+  void liveMessagesAfterStartUp_data();
+  void liveMessagesAfterStartUp();
+  void synergyHandOverToNmea_data();
+  void synergyHandOverToNmea();
+  void silentPortWarnsAfterThreeAttempts();
+  void receiverAnsweringTheSecondAttempt();
+  void closingDuringTheSearchEndsItAtOnce();
+  void failedSearchLeavesModeAndRate_data();
+  void failedSearchLeavesModeAndRate();
+  void revertToPreviousRate_data();
+  void revertToPreviousRate();
+};
+
+void DetectionTest::foundBySearchAtAnotherRate_data()
+{
+  QTest::addColumn<ReceiverFamily>("family");
+  QTest::addColumn<int>("receiverRate");
+  QTest::addColumn<int>("storedRate");
+  QTest::addColumn<int>("lastRate");
+  QTest::addColumn<QString>("head");
+  QTest::addColumn<QString>("tail");
+  QTest::addColumn<quint32>("mode");
+  QTest::addColumn<QString>("storedMode");
+  QTest::addColumn<int>("finalRate");
+  QTest::addColumn<ReceiverProtocol>("talks");
+  QTest::addColumn<QString>("status");
+
+  // Binary receivers: the search's "@@Cj" at their rate, the initialisation's
+  // own, the channel probes down to the one they answer, the status queries.
+  QTest::newRow("6 channels, 9600")
+      << ReceiverFamily::Oncore6 << 9600 << 4800 << 0
+      << QString("@@Cj @@Cj @@Cg @@Ba @@Ea @@Ha @@Ea @@Ba") + StatusQueries + "@@Bj @@Bo @@Ad @@Ae @@Af"
+      << "@@Bb" << quint32(GpsModeMotorolaBinary) << "Motorola Binary" << 9600
+      << ReceiverProtocol::OncoreBinary << "Motorola VP6, Bin, 6 ch, V3.1";
+  QTest::newRow("8 channels, 4800, after the NMEA probe")
+      << ReceiverFamily::Oncore8 << 4800 << 9600 << 0
+      << QString(NmeaQuiet) + "$PMOTG,ZDA,0001 @@Cj @@Cj @@Cg @@Ba @@Ea @@Ha @@Ea" + StatusQueries +
+             "@@Bj @@Bo @@Ad @@Ae @@Af"
+      << "@@Bb" << quint32(GpsModeMotorolaBinary) << "Motorola Binary" << 4800
+      << ReceiverProtocol::OncoreBinary << "Motorola UT+, Bin, 8 ch, V1.1, TRAIM";
+  QTest::newRow("12 channels, the rate before the last change")
+      << ReceiverFamily::Oncore12 << 19200 << 4800 << 19200
+      << QString(NmeaQuiet) + "$PMOTG,ZDA,0001 @@Cj @@Cj @@Cg @@Ba @@Ea @@Ha" + StatusQueries +
+             "@@Gj @@Bo @@AQ @@Ga @@As @@Au"
+      << "@@Bb @@Gk" << quint32(GpsModeMotorolaBinary) << "Motorola Binary" << 19200
+      << ReceiverProtocol::OncoreBinary << "Motorola M12+, Bin, 12 ch, V2.0, has DGPS, TRAIM";
+  QTest::newRow("Synergy, no channel probe")
+      << ReceiverFamily::Synergy << 9600 << 4800 << 0
+      << QString("@@Cj @@Cj @@Cg @@Ba @@Ea @@Ha") + StatusQueries + "@@Gj @@Bo @@AQ @@Ga @@As @@Au"
+      << "@@Bb @@Gk" << quint32(GpsModeMotorolaBinary) << "Motorola Binary" << 9600
+      << ReceiverProtocol::OncoreBinary << "SSR-M8T++, Bin, 12 ch, V4.25, TRAIM";
+  QTest::newRow("Motorola NMEA, handed back to NMEA")
+      << ReceiverFamily::MotorolaNmea << 4800 << 9600 << 0
+      << QString(NmeaQuiet) + "$PMOTG,ZDA,0001 $PMOTG,FOR,0 @@Cj @@Cg @@Ba @@Ea @@Ha" + StatusQueries +
+             "@@Gj @@Bo @@AQ @@Ga @@As @@Au"
+      << QString("@@Ci $PMOTG,ZDA,0001") + NmeaOutput << quint32(GpsModeMotorolaNmea) << "Motorola NMEA"
+      << 4800 << ReceiverProtocol::MotorolaNmea << "Motorola M12+, NMEA Mode, 12 ch, V2.0, has DGPS, TRAIM";
+  QTest::newRow("LORAN at 1200")
+      << ReceiverFamily::Loran << 1200 << 9600 << 0
+      << QString("T0 BIN @@Cj @@Cg @@Ba @@Ea @@Ha @@Ea") + StatusQueries + "@@Bj @@Bo @@Ad @@Ae @@Af"
+      << "@@Ci T1" << quint32(GpsModeMotorolaLoran) << "Motorola LORAN" << 1200 << ReceiverProtocol::Loran
+      << "Ready - Loran Mode";
+  // Deaf to every Motorola probe but the two "@@Cj" at 9600; found by the
+  // MON-VER poll there, told the user's rate, and set up at it.
+  QTest::newRow("u-blox at 9600")
+      << ReceiverFamily::Ublox << 9600 << 4800 << 0
+      << "@@Cj @@Cj UBX-0A-04 UBX-06-00 UBX-06-00 UBX-0A-04 " + Repeat("UBX-06-01", 24) + " UBX-06-13 " +
+             Repeat("UBX-06-01", 9)
+      << "UBX-06-09 UBX-06-09 UBX-06-04" << quint32(GpsModeUbloxUbx) << "u-blox UBX" << 4800
+      << ReceiverProtocol::Ubx << "u-blox with DGPS, WAAS, EGNOS, MSAS";
+}
+
+void DetectionTest::foundBySearchAtAnotherRate()
+{
+  QFETCH(ReceiverFamily, family);
+  QFETCH(int, receiverRate);
+  QFETCH(int, storedRate);
+  QFETCH(int, lastRate);
+  QFETCH(QString, head);
+  QFETCH(QString, tail);
+  QFETCH(quint32, mode);
+  QFETCH(QString, storedMode);
+  QFETCH(int, finalRate);
+  QFETCH(ReceiverProtocol, talks);
+  QFETCH(QString, status);
+
+  Startup startup(GpsModeSearch, storedRate, lastRate);
+  QVERIFY2(startup.rig->Problem().isEmpty(), qPrintable(startup.rig->Problem()));
+  ScriptedReceiver &receiver = startup.Attach(family, receiverRate);
+
+  startup.Window().DetectGpsReceiver();
+
+  QCOMPARE(startup.Status(), status);
+  QVERIFY(startup.rig->Boxes().shown.isEmpty());
+  const QString mismatch = Mismatch(receiver.HeardNames(), head.split(' '), tail.split(' '));
+  QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
+  QCOMPARE(CurrentGpsMode, mode);
+  QCOMPARE(Startup::StoredMode(), storedMode);
+  QCOMPARE(Startup::StoredRate(), finalRate);
+  QCOMPARE(startup.LineRate(), finalRate);
+  QCOMPARE(receiver.Rate(), finalRate);
+  QCOMPARE(receiver.Protocol(), talks);
+  QVERIFY(!startup.Window().State().setupInProgress);
+  QCOMPARE(QApplication::overrideCursor(), nullptr);
+  // Found at the first attempt: the firmware action stays off.
+  QVERIFY(!FirmwareAction(startup.Window())->isEnabled());
+}
+
+void DetectionTest::takenIntoUseAtStoredRate_data()
+{
+  QTest::addColumn<quint32>("storedMode");
+  QTest::addColumn<int>("rate");
+  QTest::addColumn<bool>("minimal");
+  QTest::addColumn<bool>("withReceiver");
+  QTest::addColumn<QString>("head");
+  QTest::addColumn<QString>("status");
+
+  QTest::newRow("generic NMEA") << quint32(GpsModeGenericNmea) << 4800 << false << true << ""
+                                << "Generic NMEA GPS Receiver";
+  QTest::newRow("receive-only") << quint32(GpsModeMotorolaBinaryRxOnly) << 9600 << false << false << ""
+                                << "Motorola UNKNOWN, Rx Only, Bin, 0 ch, V";
+  QTest::newRow("u-blox UBX") << quint32(GpsModeUbloxUbx) << 38400 << false << true
+                              << "UBX-06-00 UBX-0A-04 " + Repeat("UBX-06-01", 24) + " UBX-06-13"
+                              << "u-blox with DGPS, WAAS, EGNOS, MSAS";
+  QTest::newRow("u-blox NMEA") << quint32(GpsModeUbloxNmea) << 9600 << false << true
+                               << "UBX-06-00 UBX-0A-04 " + Repeat("UBX-06-01", 24) + " UBX-06-13 " +
+                                      Repeat("UBX-06-01", 5) + " UBX-06-24"
+                               << "u-blox NMEA Mode";
+  QTest::newRow("u-blox, minimal initialisation")
+      << quint32(GpsModeUbloxUbx) << 19200 << true << true << ""
+      << "Initialization: Set up u-blox GPS Receiver...";
+}
+
+void DetectionTest::takenIntoUseAtStoredRate()
+{
+  QFETCH(quint32, storedMode);
+  QFETCH(int, rate);
+  QFETCH(bool, minimal);
+  QFETCH(bool, withReceiver);
+  QFETCH(QString, head);
+  QFETCH(QString, status);
+
+  Startup startup(storedMode, rate, 0, minimal);
+  QVERIFY2(startup.rig->Problem().isEmpty(), qPrintable(startup.rig->Problem()));
+  const ReceiverFamily family =
+      storedMode == GpsModeGenericNmea ? ReceiverFamily::GenericNmea : ReceiverFamily::Ublox;
+  if (withReceiver)
+    startup.Attach(family, rate);
+
+  startup.Window().DetectGpsReceiver();
+
+  QCOMPARE(startup.Status(), status);
+  // Counted as found at once: no retry, no warning.
+  QVERIFY(startup.rig->Boxes().shown.isEmpty());
+  QCOMPARE(CurrentGpsMode, storedMode);
+  QCOMPARE(Startup::StoredMode(), GpsModeName(storedMode));
+  QCOMPARE(Startup::StoredRate(), rate);
+  QCOMPARE(startup.LineRate(), rate);
+  QCOMPARE(Startup::MainWindowMode().toInt(), int(storedMode));
+  QCOMPARE(QApplication::overrideCursor(), nullptr);
+  if (head.isEmpty()) {
+    QVERIFY2(startup.rig->Simulator().received().isEmpty(), "nothing is sent to this receiver");
+    return;
+  }
+  const QStringList heard = startup.receiver->HeardNames();
+  QCOMPARE(heard.mid(0, head.count(' ') + 1), head.split(' '));
+  // The NMEA mode switches on NMEA sentences only (class F0).
+  if (storedMode == GpsModeUbloxNmea) {
+    const QList<QByteArray> frames = startup.receiver->Heard().mid(27, 5);
+    for (const QByteArray &frame : frames)
+      QCOMPARE(quint8(frame.at(6)), quint8(0xF0));
+  }
+}
+
+void DetectionTest::liveMessagesAfterStartUp_data()
+{
+  QTest::addColumn<quint32>("storedMode");
+  QTest::addColumn<int>("rate");
+  QTest::addColumn<ReceiverFamily>("family");
+  QTest::addColumn<QString>("capture");
+
+  QTest::newRow("Oncore binary") << quint32(GpsModeMotorolaBinary) << 9600 << ReceiverFamily::Oncore12
+                                 << "oncore/oncore-m12.log";
+  QTest::newRow("generic NMEA") << quint32(GpsModeGenericNmea) << 4800 << ReceiverFamily::GenericNmea
+                                << "nmea/garmin17n.log";
+  QTest::newRow("u-blox UBX") << quint32(GpsModeUbloxUbx) << 9600 << ReceiverFamily::Ublox
+                              << "ubx/u-blox-m8t-time.log";
+}
+
+void DetectionTest::liveMessagesAfterStartUp()
+{
+  RIDUDER_REQUIRE_CAPTURES();
+  QFETCH(quint32, storedMode);
+  QFETCH(int, rate);
+  QFETCH(ReceiverFamily, family);
+  QFETCH(QString, capture);
+
+  Startup startup(storedMode, rate);
+  QVERIFY2(startup.rig->Problem().isEmpty(), qPrintable(startup.rig->Problem()));
+  startup.Attach(family, rate);
+  startup.Window().DetectGpsReceiver();
+  QVERIFY(startup.rig->Boxes().shown.isEmpty());
+  QCOMPARE(CurrentGpsMode, storedMode);
+  startup.rig->TakeRawDataEntries();
+
+  bool ok = false;
+  const QByteArray bytes = ReadCapture(capture, &ok);
+  QVERIFY(ok);
+  QVERIFY(startup.rig->Replay(bytes.left(20000)));
+
+  int decoded = 0;
+  for (const QString &entry : startup.rig->RawDataEntries())
+    decoded += entry.startsWith(QLatin1String("->")) ? 1 : 0;
+  QVERIFY2(decoded >= 10, qPrintable(QString::number(decoded)));
+  QVERIFY(!startup.rig->LabelText(QStringLiteral("IDC_SATS_VISIBLE")).isEmpty());
+}
+
+void DetectionTest::synergyHandOverToNmea_data()
+{
+  QTest::addColumn<bool>("accepts");
+  QTest::addColumn<int>("finalRate");
+  QTest::addColumn<QString>("tail");
+  QTest::addColumn<QString>("statusAtSwitch");
+
+  QTest::newRow("rate change accepted")
+      << true << 9600 << QString("@@Wb @@Cj @@Ci $PMOTG,ZDA,0001") + NmeaOutput
+      << "Initialization: Set up GPS Receiver...";
+  // The two "@@Cj" at the new rate go unheard; the one back at the old rate
+  // is answered.
+  QTest::newRow("rate change refused")
+      << false << 4800 << QString("@@Wb @@Cj @@Ci $PMOTG,ZDA,0001") + NmeaOutput
+      << "Receiver did not accept the rate change - staying at the current rate";
+}
+
+void DetectionTest::synergyHandOverToNmea()
+{
+  QFETCH(bool, accepts);
+  QFETCH(int, finalRate);
+  QFETCH(QString, tail);
+  QFETCH(QString, statusAtSwitch);
+
+  // The user wants Motorola NMEA at 9600; the receiver talks binary at 4800.
+  Startup startup(GpsModeMotorolaNmea, 9600);
+  QVERIFY2(startup.rig->Problem().isEmpty(), qPrintable(startup.rig->Problem()));
+  ScriptedReceiver &receiver = startup.Attach(ReceiverFamily::Synergy, 4800);
+  receiver.SetAcceptsRateChange(accepts);
+  QString statusWhenSwitched;
+  receiver.onHeard = [&](const QByteArray &message) {
+    if (message.startsWith("@@Ci"))
+      statusWhenSwitched = startup.Status();
+  };
+
+  startup.Window().DetectGpsReceiver();
+
+  QVERIFY(startup.rig->Boxes().shown.isEmpty());
+  QCOMPARE(statusWhenSwitched, statusAtSwitch);
+  QCOMPARE(startup.Status(), QStringLiteral("SSR-M8T, NMEA Mode, 12 ch, V4.25, TRAIM"));
+  const QStringList heard = receiver.HeardNames();
+  const QStringList expectedTail = tail.split(' ');
+  QCOMPARE(heard.mid(heard.size() - expectedTail.size()), expectedTail);
+  // "@@Wb" carries the user's 9600.
+  const int wb = heard.lastIndexOf(QStringLiteral("@@Wb"));
+  QCOMPARE(receiver.Heard().at(wb).mid(4, 2), QByteArray::fromHex("0000"));
+  QCOMPARE(CurrentGpsMode, quint32(GpsModeMotorolaNmea));
+  QCOMPARE(Startup::StoredMode(), QStringLiteral("Motorola NMEA"));
+  QCOMPARE(Startup::StoredRate(), finalRate);
+  QCOMPARE(startup.LineRate(), finalRate);
+  QCOMPARE(receiver.Rate(), finalRate);
+  QCOMPARE(receiver.Protocol(), ReceiverProtocol::MotorolaNmea);
+}
+
+void DetectionTest::silentPortWarnsAfterThreeAttempts()
+{
+  Startup startup(GpsModeSearch, 9600);
+  QVERIFY2(startup.rig->Problem().isEmpty(), qPrintable(startup.rig->Problem()));
+  QElapsedTimer clock;
+  clock.start();
+
+  startup.Window().DetectGpsReceiver();
+
+  QVERIFY2(clock.elapsed() < 15000, qPrintable(QString::number(clock.elapsed())));
+  // Each attempt ends its search with LORAN at 1200.
+  QCOMPARE(startup.LineMessagesStartingWith("T0"), 3);
+  QCOMPARE(startup.rig->Boxes().shown.size(), 1);
+  QCOMPARE(startup.rig->Boxes().shown.first().title, QStringLiteral("GPS Receiver not found"));
+  QVERIFY(FirmwareAction(startup.Window())->isEnabled());
+  QCOMPARE(startup.Status(), QStringLiteral("ERROR: Motorola GPS Receiver Not Found"));
+  QCOMPARE(CurrentGpsMode, quint32(GpsModeSearch));
+  QCOMPARE(Startup::StoredMode(), QStringLiteral("Search"));
+  QCOMPARE(Startup::StoredRate(), 9600);
+  QCOMPARE(QApplication::overrideCursor(), nullptr);
+}
+
+void DetectionTest::receiverAnsweringTheSecondAttempt()
+{
+  Startup startup(GpsModeMotorolaBinary, 9600);
+  QVERIFY2(startup.rig->Problem().isEmpty(), qPrintable(startup.rig->Problem()));
+  ScriptedReceiver &receiver = startup.Attach(ReceiverFamily::Oncore12, 9600);
+  receiver.SetPowered(false);
+  // Switched on as the second attempt begins.
+  QObject::connect(&startup.rig->Simulator(), &riduder::sim::ReceiverSimulator::bytesReceived, &receiver,
+                   [&] {
+                     if (startup.Status().contains(QLatin1String("attempt 2 of 3")))
+                       receiver.SetPowered(true);
+                   });
+
+  startup.Window().DetectGpsReceiver();
+
+  QVERIFY(startup.rig->Boxes().shown.isEmpty());
+  QCOMPARE(startup.Status(), QStringLiteral("Motorola M12+, Bin, 12 ch, V2.0, has DGPS, TRAIM"));
+  // The probe of the second attempt was the first thing it heard.
+  QCOMPARE(receiver.HeardNames().mid(0, 2), Names("@@Cj @@Cj"));
+  QVERIFY(receiver.UnheardCount() > 0);
+  QCOMPARE(CurrentGpsMode, quint32(GpsModeMotorolaBinary));
+  QCOMPARE(Startup::StoredRate(), 9600);
+}
+
+void DetectionTest::closingDuringTheSearchEndsItAtOnce()
+{
+  Startup startup(GpsModeSearch, 9600);
+  QVERIFY2(startup.rig->Problem().isEmpty(), qPrintable(startup.rig->Problem()));
+  MainWindow &window = startup.Window();
+  // The user closes the window while the binary probe waits.
+  QObject::connect(&startup.rig->Simulator(), &riduder::sim::ReceiverSimulator::messageReceived, &window,
+                   [&](const QByteArray &message) {
+                     if (message.startsWith("@@Cj"))
+                       QTimer::singleShot(0, &window, [&] { window.close(); });
+                   });
+  QElapsedTimer clock;
+  clock.start();
+  const qint64 programTimeBefore = window.Timing().NowMs();
+
+  window.DetectGpsReceiver();
+
+  QVERIFY(window.State().closing);
+  QVERIFY(startup.rig->Boxes().shown.isEmpty());
+  // Nothing after the probe that was waiting: no LORAN, no u-blox, no
+  // second attempt, and at most the wait step that was running.
+  QCOMPARE(startup.LineMessagesStartingWith("T0"), 0);
+  QCOMPARE(startup.LineMessagesStartingWith("@@Cj"), 1);
+  QCOMPARE(startup.LineMessagesStartingWith("\xB5\x62"), 0);
+  QVERIFY(window.Timing().NowMs() - programTimeBefore < 20000);
+  QVERIFY(!window.ReceiverPort().IsOpen());
+  QCOMPARE(Startup::StoredMode(), QStringLiteral("Search"));
+  QCOMPARE(Startup::StoredRate(), 9600);
+  QVERIFY(!Startup::MainWindowMode().isValid());
+  QCOMPARE(QApplication::overrideCursor(), nullptr);
+}
+
+void DetectionTest::failedSearchLeavesModeAndRate_data()
+{
+  QTest::addColumn<quint32>("storedMode");
+  QTest::addColumn<int>("rate");
+
+  QTest::newRow("Search") << quint32(GpsModeSearch) << 4800;
+  QTest::newRow("Motorola Binary") << quint32(GpsModeMotorolaBinary) << 19200;
+  QTest::newRow("Motorola NMEA") << quint32(GpsModeMotorolaNmea) << 9600;
+}
+
+void DetectionTest::failedSearchLeavesModeAndRate()
+{
+  QFETCH(quint32, storedMode);
+  QFETCH(int, rate);
+
+  Startup startup(storedMode, rate, 38400);
+  QVERIFY2(startup.rig->Problem().isEmpty(), qPrintable(startup.rig->Problem()));
+  // A receiver at a rate the search never tries.
+  ScriptedReceiver &receiver = startup.Attach(ReceiverFamily::Oncore12, 57600);
+
+  QVERIFY(!startup.Window().InitializeGpsReceiver());
+
+  QVERIFY(receiver.Heard().isEmpty());
+  QCOMPARE(startup.Status(), QStringLiteral("ERROR: Motorola GPS Receiver Not Found"));
+  QCOMPARE(CurrentGpsMode, storedMode);
+  QCOMPARE(Startup::StoredMode(), GpsModeName(storedMode));
+  QCOMPARE(Startup::StoredRate(), rate);
+  QCOMPARE(startup.LineRate(), rate);
+  QVERIFY(!startup.Window().State().setupInProgress);
+  QCOMPARE(QApplication::overrideCursor(), nullptr);
+}
+
+void DetectionTest::revertToPreviousRate_data()
+{
+  QTest::addColumn<int>("oldRate");
+  QTest::addColumn<bool>("receiverThere");
+  QTest::addColumn<bool>("returned");
+  QTest::addColumn<int>("finalRate");
+  QTest::addColumn<QString>("heard");
+
+  QTest::newRow("back to 9600") << 9600 << true << true << 9600 << "@@Wb @@Cj";
+  QTest::newRow("no answer at the new rate") << 9600 << false << false << 19200 << "";
+  QTest::newRow("115k has no rate code") << 115000 << true << false << 38400 << "";
+}
+
+void DetectionTest::revertToPreviousRate()
+{
+  QFETCH(int, oldRate);
+  QFETCH(bool, receiverThere);
+  QFETCH(bool, returned);
+  QFETCH(int, finalRate);
+  QFETCH(QString, heard);
+
+  // The user moved the port to 19200 and the receiver went along.
+  Startup startup(GpsModeMotorolaBinary, 38400);
+  QVERIFY2(startup.rig->Problem().isEmpty(), qPrintable(startup.rig->Problem()));
+  ScriptedReceiver &receiver = startup.Attach(ReceiverFamily::Oncore12, 19200);
+  receiver.SetPowered(receiverThere);
+  startup.Window().RateChangeNewBaud = 19200;
+  startup.Window().RateChangeOldBaud = oldRate;
+
+  QCOMPARE(startup.Window().RevertReceiverBaudRate(), returned);
+
+  QCOMPARE(receiver.HeardNames(), Names(qPrintable(heard)));
+  QCOMPARE(Startup::StoredRate(), finalRate);
+  QCOMPARE(startup.LineRate(), finalRate);
+  QCOMPARE(CurrentGpsMode, quint32(GpsModeMotorolaBinary));
+  if (returned)
+    QCOMPARE(startup.Status(), QStringLiteral("GPS receiver returned to its previous rate"));
+}
+
+RIDUDER_TEST_MAIN(DetectionTest)
+#include "tst_detection.moc"
