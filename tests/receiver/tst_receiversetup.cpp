@@ -1,5 +1,7 @@
 #include "TestMain.h"
 
+#include "SetupScriptText.h"
+
 #include "app/core/GpsMode.h"
 #include "receiver/CommandSender.h"
 #include "receiver/GpsRxModel.h"
@@ -16,29 +18,25 @@ Q_DECLARE_METATYPE(ReceiverModeSettings)
 // "B5 62 06 ..." (UBX, every byte), "wait ..." for an awaited command and
 // "pause N" for a pause.
 
+using namespace riduder::test;
+
 namespace {
 
 QString StepText(const SetupStep &step)
 {
+  SetupScript one;
   if (step.kind == SetupStep::Kind::Pause)
-    return QStringLiteral("pause %1").arg(step.pauseMs);
-  QString text;
-  if (step.command.startsWith("@@")) {
-    text = QString::fromLatin1(step.command.left(4));
-    if (step.command.size() > 4)
-      text += QLatin1Char(' ') + QString::fromLatin1(step.command.mid(4).toHex(' ').toUpper());
-  } else {
-    text = QString::fromLatin1(step.command.toHex(' ').toUpper());
-  }
-  return step.kind == SetupStep::Kind::SendAndWait ? QLatin1String("wait ") + text : text;
+    one.Pause(step.pauseMs);
+  else if (step.kind == SetupStep::Kind::SendAndWait)
+    one.SendAndWait(step.command);
+  else
+    one.Send(step.command);
+  return ScriptTexts(one).value(0);
 }
 
 QStringList StepTexts(const SetupScript &script)
 {
-  QStringList texts;
-  for (const SetupStep &step : script.Steps())
-    texts << StepText(step);
-  return texts;
+  return ScriptTexts(script);
 }
 
 QString Hex(const QByteArray &bytes)
