@@ -55,12 +55,23 @@ QByteArray OncoreReply(const char *identifier, int framedLength)
   return OncoreMessageBuilder(identifier, framedLength).Wire();
 }
 
+// Counts the initialisations instead of searching for a receiver.
+class CountingWindow : public MainWindow {
+public:
+  bool InitializeGpsReceiver() override
+  {
+    ++initializations;
+    return false;
+  }
+  int initializations = 0;
+};
+
 struct SetupRig {
   ReceiverSimulator sim;
   RecordingMessageBoxes boxes;
   FakeTimeSource clock{Now};
   std::unique_ptr<ScopedTimeSourceOverride> clockInForce;
-  std::unique_ptr<MainWindow> window;
+  std::unique_ptr<CountingWindow> window;
   QList<QByteArray> emitted;
 
   // scale: real ms per program ms of the command clock; 0 when nothing
@@ -79,7 +90,7 @@ struct SetupRig {
       settings.setValue(GpsPortKeys::PpsInterface, 0);
       settings.setValue(GpsPortKeys::DataRate, 9600);
     }
-    window = std::make_unique<MainWindow>();
+    window = std::make_unique<CountingWindow>();
     clockInForce = std::make_unique<ScopedTimeSourceOverride>(&clock);
     window->SetMessageBoxes(&boxes);
     window->Timing().SetScale(scale);
@@ -543,6 +554,26 @@ private slots:
     QCOMPARE(rig.window->Timing().NowMs() - before, qint64(100 + 500 + 100));
     QCOMPARE(rig.window->State().lastBbAnswerMs, rig.clock.NowMSecsSinceEpoch());
     QCOMPARE(rig.window->State().lastBbPollMs, rig.clock.NowMSecsSinceEpoch());
+  }
+
+  // Modes without a configuration of their own run the initialisation.
+  void modeDialogInOtherModesInitializes_data()
+  {
+    QTest::addColumn<uint>("mode");
+    QTest::newRow("LORAN") << uint(GpsModeMotorolaLoran);
+    QTest::newRow("receive only") << uint(GpsModeMotorolaBinaryRxOnly);
+    QTest::newRow("generic NMEA") << uint(GpsModeGenericNmea);
+    QTest::newRow("search") << uint(GpsModeSearch);
+  }
+  void modeDialogInOtherModesInitializes()
+  {
+    QFETCH(uint, mode);
+    SetupRig rig;
+    QVERIFY(rig.Open(mode, 0));
+    SetIdentity(GpsRxModel::M12, 12);
+    rig.window->ApplyReceiverModeSettings();
+    QCOMPARE(rig.window->initializations, 1);
+    QVERIFY(rig.Sent().isEmpty());
   }
 
   void identificationTextsInTheStatusBar()
