@@ -20,8 +20,8 @@ using namespace riduder::test;
 namespace {
 
 // Real milliseconds per program millisecond: a 2.5 s reply-wait step takes
-// 25 ms, so a whole start-up with its searches takes about a second.
-constexpr double Scale = 0.01;
+// 10 ms, so a whole start-up with its searches takes well under a second.
+constexpr double Scale = 0.004;
 
 // A main window on a simulated line, with the given stored port settings,
 // its command clock shrunk, and (when asked) a scripted receiver.
