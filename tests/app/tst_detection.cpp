@@ -366,15 +366,29 @@ void DetectionTest::synergyHandOverToNmea()
   ScriptedReceiver &receiver = startup.Attach(ReceiverFamily::Synergy, 4800);
   receiver.SetAcceptsRateChange(accepts);
   QString statusWhenSwitched;
+  bool soundsDuringSetUp = true;
+  Qt::CursorShape cursorDuringSetUp = Qt::ArrowCursor;
   receiver.onHeard = [&](const QByteArray &message) {
-    if (message.startsWith("@@Ci"))
-      statusWhenSwitched = startup.Status();
+    if (!message.startsWith("@@Ci"))
+      return;
+    statusWhenSwitched = startup.Status();
+    soundsDuringSetUp = startup.Window().SoundOn() || startup.Window().SoundOutOfLockOn();
+    if (QApplication::overrideCursor())
+      cursorDuringSetUp = QApplication::overrideCursor()->shape();
   };
+  const bool soundBefore = startup.Window().SoundOn();
+  const bool soundOutOfLockBefore = startup.Window().SoundOutOfLockOn();
 
   startup.Window().DetectGpsReceiver();
 
   QVERIFY(startup.rig->Boxes().shown.isEmpty());
   QCOMPARE(statusWhenSwitched, statusAtSwitch);
+  // Silent, with the wait cursor, while it runs; as before afterwards.
+  QVERIFY(!soundsDuringSetUp);
+  QCOMPARE(cursorDuringSetUp, Qt::WaitCursor);
+  QCOMPARE(startup.Window().SoundOn(), soundBefore);
+  QCOMPARE(startup.Window().SoundOutOfLockOn(), soundOutOfLockBefore);
+  QCOMPARE(QApplication::overrideCursor(), nullptr);
   QCOMPARE(startup.Status(), QStringLiteral("SSR-M8T, NMEA Mode, 12 ch, V4.25, TRAIM"));
   const QStringList heard = receiver.HeardNames();
   const QStringList expectedTail = tail.split(' ');
