@@ -532,6 +532,7 @@ private:
   void ShowGpsRawDataWindow();
   void ShowReceiverIdWindow();
   void MakeManualCommandDialog();
+  GpsNavDialog &NavDialog();
   // Both times' observer location, for the sidereal times.
   void SetTimesLocation(double latitude, double longitude);
   // Sends the "@@Wb" of the new mode and rate; true when the receiver has

@@ -268,6 +268,15 @@ void MainWindow::actionSet_TIC_Interface_triggered()
 // ---------------------------------------------------------------------------
 // Position
 
+GpsNavDialog &MainWindow::NavDialog()
+{
+  if (!gpsNavDialog) {
+    gpsNavDialog = new GpsNavDialog(this);
+    gpsNavDialog->SetReferenceLocationDialog(referenceLocationDialog);
+  }
+  return *gpsNavDialog;
+}
+
 void MainWindow::SetTimesLocation(double latitude, double longitude)
 {
   state.displayCopy.SetLocation(latitude, longitude);
@@ -277,16 +286,16 @@ void MainWindow::SetTimesLocation(double latitude, double longitude)
 void MainWindow::actionfrom_Average_triggered()
 {
   double latitude = 0.0, longitude = 0.0, gpsHeight = 0.0, mslHeight = 0.0;
-  gpsNavDialog->GetAverages(latitude, longitude, gpsHeight, mslHeight);
-  gpsNavDialog->SetReferenceLocation(latitude, longitude, gpsHeight, mslHeight);
+  NavDialog().GetAverages(latitude, longitude, gpsHeight, mslHeight);
+  NavDialog().SetReferenceLocation(latitude, longitude, gpsHeight, mslHeight);
   SetTimesLocation(latitude, longitude);
 }
 
 void MainWindow::actionfrom_Current_triggered()
 {
   double latitude = 0.0, longitude = 0.0, gpsHeight = 0.0, mslHeight = 0.0;
-  gpsNavDialog->GetCurrentFix(latitude, longitude, gpsHeight, mslHeight);
-  gpsNavDialog->SetReferenceLocation(latitude, longitude, gpsHeight, mslHeight);
+  NavDialog().GetCurrentFix(latitude, longitude, gpsHeight, mslHeight);
+  NavDialog().SetReferenceLocation(latitude, longitude, gpsHeight, mslHeight);
   SetTimesLocation(latitude, longitude);
 }
 
@@ -294,17 +303,15 @@ void MainWindow::actionManual_Entry_triggered()
 {
   // A cancelled entry leaves the reference as it was; taking it again is
   // harmless.
-  gpsNavDialog->EnterReferenceLocation();
+  NavDialog().EnterReferenceLocation();
   double latitude = 0.0, longitude = 0.0, gpsHeight = 0.0, mslHeight = 0.0;
-  gpsNavDialog->GetReferenceLocation(latitude, longitude, gpsHeight, mslHeight);
+  NavDialog().GetReferenceLocation(latitude, longitude, gpsHeight, mslHeight);
   SetTimesLocation(latitude, longitude);
 }
 
 void MainWindow::actionAveraging_Parameters_triggered()
 {
-  if (!gpsNavDialog)
-    gpsNavDialog = new GpsNavDialog(this);
-  gpsNavDialog->exec();
+  NavDialog().exec();
 }
 
 // ---------------------------------------------------------------------------
@@ -473,6 +480,10 @@ bool MainWindow::ProbeReceiverAtNewRate(int mode)
 
 void MainWindow::actionSet_GPS_Receiver_Interface_triggered()
 {
+  if (!gpsPortDialog)
+    gpsPortDialog = new GpsPortDialog(this);
+  gpsPortDialog->SetWarningHandler(
+      [this](const QString &title, const QString &text) { messageBoxes->Warning(gpsPortDialog, title, text); });
   gpsPortDialog->SetNmeaModeAvailable(receiverIdentity.hasNmeaMode);
   LastGpsBaud = gpsPortDialog->GetBaud();
   RateChangeNewBaud = 0;

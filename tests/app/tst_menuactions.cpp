@@ -17,6 +17,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
@@ -732,11 +733,18 @@ void TestMenuActions::interfaceChangeCancelledChangesNothing()
   {
     ModalWatcher modals([](QDialog *dialog) {
       Child<QRadioButton>(*dialog, "BAUD_19200")->click();
+      Child<QLineEdit>(*dialog, "TcpIpAddress")->setText(QStringLiteral("192.168.1"));
+      Child<QPushButton>(*dialog, "OK")->click();  // refused: the address is incomplete
+      QVERIFY(dialog->isVisible());
       Child<QPushButton>(*dialog, "CANCEL")->click();
     });
     Action(window, "actionSet_GPS_Receiver_Interface")->trigger();
     QCOMPARE(modals.seen, QStringList{"GpsPortDialog"});
   }
+  // The address warnings reach the window's boxes: at OK and again at Cancel.
+  QCOMPARE(bench.boxes.shown.size(), 2);
+  QCOMPARE(bench.boxes.shown.first().title, QStringLiteral("Illegal IP Address"));
+  QCOMPARE(bench.boxes.shown.first().icon, QMessageBox::Warning);
   QTest::qWait(30);
   QVERIFY(bench.simulator.received().isEmpty());
   QCOMPARE(bench.simulator.lineRate(), 9600);
