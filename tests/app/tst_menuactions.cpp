@@ -2,6 +2,8 @@
 
 #include "OncoreMessageBuilder.h"
 #include "RecordingMessageBoxes.h"
+#include "ScriptedReceivers.h"
+#include "WindowOnSimulator.h"
 #include "app/MainWindow.h"
 #include "app/core/GpsMode.h"
 #include "app/core/ReceiverIdentity.h"
@@ -223,6 +225,8 @@ private slots:
   void interfaceChange_data();
   void interfaceChange();
   void interfaceChangeCancelledChangesNothing();
+  void interfaceChangeFindsTheReceiverAgain_data();
+  void interfaceChangeFindsTheReceiverAgain();
 };
 
 void TestMenuActions::eachAction_data()
@@ -753,6 +757,57 @@ void TestMenuActions::interfaceChangeCancelledChangesNothing()
   QVERIFY(window.RxIdDialog()->MessageText().contains(QLatin1String("kept")));
   QVERIFY(!window.ManualCommands());
   QVERIFY(window.close());
+}
+
+void TestMenuActions::interfaceChangeFindsTheReceiverAgain_data()
+{
+  QTest::addColumn<bool>("receiverMoves");
+  QTest::addColumn<int>("foundAt");
+  QTest::addColumn<bool>("searched");
+  QTest::newRow("moves to 19200: answers the probe there") << true << 19200 << false;
+  QTest::newRow("answers @@Wb but stays at 9600: found by the search") << false << 9600 << true;
+}
+
+void TestMenuActions::interfaceChangeFindsTheReceiverAgain()
+{
+  QFETCH(bool, receiverMoves);
+  QFETCH(int, foundAt);
+  QFETCH(bool, searched);
+  using riduder::test::ReceiverFamily;
+  riduder::test::WindowOnSimulator::Options options;
+  options.mode = GpsModeMotorolaBinary;
+  options.dataRate = 9600;
+  options.ppsLine = 0;
+  options.showRawData = false;
+  options.commandTimeScale = 0.004;
+  riduder::test::WindowOnSimulator rig(options);
+  QVERIFY2(rig.Problem().isEmpty(), qPrintable(rig.Problem()));
+  riduder::test::ScriptedReceiver receiver(rig.Simulator(), ReceiverFamily::Synergy, 9600);
+  receiver.SetAcceptsRateChange(receiverMoves);
+  MainWindow &window = rig.Window();
+  QVERIFY(window.InitializeGpsReceiver());
+  receiver.ClearHeard();
+
+  {
+    ModalWatcher modals(ChoosePortSettings(QStringLiteral("Motorola Binary"), 19200));
+    Action(window, "actionSet_GPS_Receiver_Interface")->trigger();
+    QCOMPARE(modals.seen, QStringList{"GpsPortDialog"});
+  }
+
+  const QStringList heard = receiver.HeardNames();
+  QCOMPARE(heard.value(0), QStringLiteral("@@Wb"));
+  QCOMPARE(receiver.Heard().value(0).mid(4, 2), QByteArray("\x41\x92", 2));
+  QCOMPARE(receiver.Rate(), foundAt);
+  QCOMPARE(rig.Simulator().lineRate(), foundAt);
+  QCOMPARE(QSettings().value(GpsPortKeys::DataRate).toInt(), foundAt);
+  QCOMPARE(int(CurrentGpsMode), int(GpsModeMotorolaBinary));
+  // Found without the search, the probe is the last thing it heard.
+  QCOMPARE(heard.size() > 2, searched);
+  if (!searched)
+    QCOMPARE(heard, (QStringList{"@@Wb", "@@Cj"}));
+  QVERIFY(rig.Boxes().shown.isEmpty());
+  QCOMPARE(window.RateChangeNewBaud, 0);
+  QCOMPARE(window.RateChangeOldBaud, 0);
 }
 
 RIDUDER_TEST_MAIN(TestMenuActions)
