@@ -1,6 +1,7 @@
 #include "receiver/ReceiverMenuCommands.h"
 
 #include "receiver/GpsRxModel.h"
+#include "receiver/ReceiverSearch.h"
 
 namespace {
 
@@ -39,11 +40,6 @@ const RateCode BinaryRates[] = {
     {115000, 0x51, 0x50},
 };
 
-const RateCode NmeaRates[] = {
-    {4800, 0x40, 0x48},  {9600, 0x00, 0x00},  {14400, 0x41, 0x44},
-    {19200, 0x41, 0x92}, {38400, 0x43, 0x84}, {57600, 0x45, 0x76},
-};
-
 QByteArray Ubx(quint8 cls, quint8 id, const QByteArray &payload)
 {
   QByteArray frame("\xB5\x62", 2);
@@ -75,10 +71,9 @@ QByteArray ReceiverRateCommand(int mode, int rate)
     const RateCode *code = FindRate(std::begin(BinaryRates), std::end(BinaryRates), rate);
     return code ? RateMessage(code->high, code->low) : RateMessage(0x00, 0x00);
   }
-  case 1: {
-    const RateCode *code = FindRate(std::begin(NmeaRates), std::end(NmeaRates), rate);
-    return code ? RateMessage(code->high, code->low) : QByteArray();
-  }
+  case 1:
+    // The codes the search uses to move a Synergy receiver.
+    return OncoreBaudRateCommand(rate);
   default:
     return {};
   }
