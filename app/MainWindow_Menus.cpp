@@ -349,19 +349,7 @@ void MainWindow::actionSet_GPS_Receiver_Parameters_triggered()
     gpsRxDialog = new GpsRxDialog(this);
   if (gpsRxDialog->exec() != QDialog::Accepted)
     return;
-  switch (ReceiverParametersFollowUp(CurrentGpsMode)) {
-  case SettingsFollowUp::Apply:
-    ApplyReceiverParameters();
-    break;
-  case SettingsFollowUp::ApplyInNmeaMode:
-    ApplyReceiverParametersInNmeaMode();
-    break;
-  case SettingsFollowUp::Initialize:
-    InitializeGpsReceiver();
-    break;
-  case SettingsFollowUp::Nothing:
-    break;
-  }
+  ApplyReceiverModeSettings();
 }
 
 void MainWindow::actionManual_Satellite_Select_triggered()

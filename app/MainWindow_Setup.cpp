@@ -15,6 +15,7 @@
 #include "receiver/GpsPortDialog.h"
 #include "receiver/GpsRxIdDialog.h"
 #include "receiver/IdentificationTexts.h"
+#include "receiver/ReceiverMenuCommands.h"
 #include "receiver/ReceiverSetup.h"
 #include "receiver/dialogs/GpsRxDialog.h"
 #include "receiver/dialogs/TimingDialog.h"
@@ -306,24 +307,23 @@ void MainWindow::ReportNoNmeaMode()
 
 void MainWindow::ApplyReceiverModeSettings()
 {
-  switch (CurrentGpsMode) {
-  case GpsModeMotorolaBinary: {
+  switch (ReceiverParametersFollowUp(CurrentGpsMode)) {
+  case SettingsFollowUp::Apply: {
     ReceiverBusyScope busy(*this);
     ApplyReceiverParameters();
-    // The T-RAIM probe resets the receiver's T-RAIM; the user's limit goes
-    // back in.
-    ApplyTimingParameters();
+    // In Oncore binary the T-RAIM probe resets the receiver's T-RAIM; the
+    // user's limit goes back in.
+    if (CurrentGpsMode == GpsModeMotorolaBinary)
+      ApplyTimingParameters();
     break;
   }
-  case GpsModeUbloxUbx:
-  case GpsModeUbloxNmea:
-    ApplyReceiverParameters();
-    break;
-  case GpsModeMotorolaNmea:
+  case SettingsFollowUp::ApplyInNmeaMode:
     ApplyReceiverParametersInNmeaMode();
     break;
-  default:
+  case SettingsFollowUp::Initialize:
     InitializeGpsReceiver();
+    break;
+  case SettingsFollowUp::Nothing:
     break;
   }
 }
