@@ -1,0 +1,87 @@
+// libFuzzer target: the NMEA decoder behind the UBX/NMEA framer in its
+// NMEA mode, on arbitrary bytes. Each input gets a fresh receiver state and
+// a host that does nothing; the first byte says whether the text and log
+// paths are open. The decoder also gets every line of the input as it is
+// (no checksum, any characters), as replayed input may give it. The burst
+// and ZDA windows run on a fake monotonic clock that moves by varying steps
+// between sentences.
+
+#include "app/core/ReceiverIdentity.h"
+#include "app/core/ReceiverReplyFlags.h"
+#include "app/core/ReceiverState.h"
+#include "platform/TimeSource.h"
+#include "receiver/DecoderHost.h"
+#include "receiver/NmeaDecoder.h"
+#include "receiver/UbxNmeaFramer.h"
+#include "tools/fuzz_support.h"
+
+#include <QtGlobal>
+
+#include <memory>
+
+namespace {
+
+struct OpenHost : DecoderHost {
+  explicit OpenHost(bool open) : open(open) {}
+  int GpsLogType() const override { return open ? 2 : 0; }
+  bool ConfigTextToTicLog() const override { return open; }
+  bool HasIdWindow() const override { return open; }
+  bool open;
+};
+
+struct Decoding {
+  explicit Decoding(bool open)
+      : state(std::make_unique<ReceiverState>()), host(open), decoder(*state, host)
+  {
+    state->rawDataWindowOpened = open;
+  }
+  std::unique_ptr<ReceiverState> state;
+  OpenHost host;
+  NmeaDecoder decoder;
+};
+
+void Decode(Decoding &decoding, FakeTimeSource &clock, const QByteArray &sentence)
+{
+  decoding.decoder.Decode(sentence);
+  // Most steps stay inside a 1.5 s window, some leave it.
+  clock.Advance((sentence.size() * 131) % 1700);
+}
+
+// The decoders' debug lines would only slow the run down.
+void DropDebugOutput(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+  if (type != QtDebugMsg)
+    qt_message_output(type, context, text);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+  qInstallMessageHandler(DropDebugOutput);
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+  const QByteArrayView input(reinterpret_cast<const char *>(data), qsizetype(size));
+  FakeTimeSource clock;
+  ScopedTimeSourceOverride clockOverride(&clock);
+  receiverIdentity = ReceiverIdentity();
+  ExpectedNmeaReplyTag = QByteArrayLiteral("GGA");
+  const bool open = size > 0 && (data[0] & 0x01);
+
+  UbxNmeaFramer framer;
+  fuzz::Recorder recorder;
+  framer.Process(input, true, recorder);
+  {
+    Decoding decoding(open);
+    for (const QByteArray &sentence : recorder.messages)
+      Decode(decoding, clock, sentence);
+  }
+
+  Decoding lines(open);
+  for (QByteArrayView line : QByteArrayView(input).toByteArray().split('\n'))
+    Decode(lines, clock, line.toByteArray());
+  return 0;
+}

@@ -1,0 +1,106 @@
+// libFuzzer target: the Oncore decoder behind its framer, on arbitrary
+// bytes. Each input gets a fresh receiver state and a host that does
+// nothing; the first byte picks the receiver model and whether the text,
+// identification and log paths are open. The decoder also gets the input
+// cut at every "@@" into messages of any length, as replayed or damaged
+// input may give it. Under AddressSanitizer any read past a message stops
+// the run.
+
+#include "app/core/ReceiverIdentity.h"
+#include "app/core/ReceiverReplyFlags.h"
+#include "app/core/ReceiverState.h"
+#include "platform/TimeSource.h"
+#include "receiver/DecoderHost.h"
+#include "receiver/GpsRxModel.h"
+#include "receiver/OncoreDecoder.h"
+#include "receiver/OncoreFramer.h"
+#include "tools/fuzz_support.h"
+
+#include <QtGlobal>
+
+#include <memory>
+
+namespace {
+
+// Does nothing, but lets the decoder take the paths that write to the
+// identification window and the logs.
+struct OpenHost : DecoderHost {
+  explicit OpenHost(bool open) : open(open) {}
+  int GpsLogType() const override { return open ? 2 : 0; }
+  bool ConfigTextToTicLog() const override { return open; }
+  bool HasIdWindow() const override { return open; }
+  bool open;
+};
+
+struct Decoding {
+  explicit Decoding(bool open)
+      : state(std::make_unique<ReceiverState>()), host(open), decoder(*state, host)
+  {
+    state->rawDataWindowOpened = open;
+  }
+  std::unique_ptr<ReceiverState> state;
+  OpenHost host;
+  OncoreDecoder decoder;
+};
+
+// A message line is empty (not "@@..." at all) or ends in "\n".
+void Decode(Decoding &decoding, FakeTimeSource &clock, const QByteArray &message)
+{
+  const QString line = decoding.decoder.Decode(message);
+  FUZZ_CHECK(line.isEmpty() || line.endsWith(QLatin1Char('\n')));
+  FUZZ_CHECK(line.isEmpty() == !(message.size() >= 4 && message.startsWith("@@")));
+  // Holds run on the monotonic clock: let some expire between messages.
+  clock.Advance(1 + (message.size() * 97) % 2500);
+}
+
+// The decoders' debug lines would only slow the run down.
+void DropDebugOutput(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+  if (type != QtDebugMsg)
+    qt_message_output(type, context, text);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+  qInstallMessageHandler(DropDebugOutput);
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+  const QByteArrayView input(reinterpret_cast<const char *>(data), qsizetype(size));
+  FakeTimeSource clock;
+  ScopedTimeSourceOverride clockOverride(&clock);
+  receiverIdentity = ReceiverIdentity();
+  ExpectedOncoreReplyTag = QByteArrayLiteral("@@Ea");
+  OncoreReplySeen = false;
+  const quint8 first = size > 0 ? data[0] : 0;
+  receiverIdentity.model = qint32((first & 0x7F) % 26);
+  const bool open = first & 0x80;
+
+  {
+    Decoding decoding(open);
+    Decode(decoding, clock, input.toByteArray());
+  }
+
+  OncoreFramer framer;
+  fuzz::Recorder recorder;
+  framer.Process(input, recorder);
+  {
+    Decoding decoding(open);
+    for (const QByteArray &message : recorder.messages)
+      Decode(decoding, clock, message);
+  }
+
+  Decoding pieces(open);
+  qsizetype from = input.indexOf(QByteArrayView("@@"));
+  while (from >= 0) {
+    const qsizetype next = input.indexOf(QByteArrayView("@@"), from + 2);
+    const qsizetype end = next < 0 ? input.size() : next;
+    Decode(pieces, clock, input.sliced(from, end - from).toByteArray());
+    from = next;
+  }
+  return 0;
+}
