@@ -30,6 +30,10 @@ QByteArray ReadCapture(const QString &relativePath, bool *ok = nullptr);
     riduder::test::PrepareTestEnvironment();                               \
     QApplication app(argc, argv);                                          \
     app.setAttribute(Qt::AA_Use96Dpi, true);                               \
+    /* The program's settings identity, so settings written before the */  \
+    /* first window land where the window reads them. */                   \
+    app.setOrganizationName(QStringLiteral("ZIV Systems"));                \
+    app.setApplicationName(QStringLiteral("Riduder"));                     \
     TestObject tc;                                                         \
     QTEST_SET_MAIN_SOURCE_PATH                                             \
     return QTest::qExec(&tc, argc, argv);                                  \
