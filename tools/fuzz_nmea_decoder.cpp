@@ -1,10 +1,10 @@
 // libFuzzer target: the NMEA decoder behind the UBX/NMEA framer in its
 // NMEA mode, on arbitrary bytes. Each input gets a fresh receiver state and
-// a host that does nothing; the first byte says whether the text and log
-// paths are open. The decoder also gets every line of the input as it is
-// (no checksum, any characters), as replayed input may give it. The burst
-// and ZDA windows run on a fake monotonic clock that moves by varying steps
-// between sentences.
+// a host that does nothing; the sentences go through once with the text and
+// log paths closed and once with them open. The decoder also gets every
+// line of the input as it is (no checksum, any characters), as replayed
+// input may give it. The burst and ZDA windows run on a fake monotonic
+// clock that moves by varying steps between sentences.
 
 #include "app/core/ReceiverIdentity.h"
 #include "app/core/ReceiverReplyFlags.h"
@@ -69,18 +69,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
   ScopedTimeSourceOverride clockOverride(&clock);
   receiverIdentity = ReceiverIdentity();
   ExpectedNmeaReplyTag = QByteArrayLiteral("GGA");
-  const bool open = size > 0 && (data[0] & 0x01);
-
   UbxNmeaFramer framer;
   fuzz::Recorder recorder;
   framer.Process(input, true, recorder);
-  {
+  for (bool open : {false, true}) {
     Decoding decoding(open);
     for (const QByteArray &sentence : recorder.messages)
       Decode(decoding, clock, sentence);
   }
 
-  Decoding lines(open);
+  Decoding lines(true);
   for (QByteArrayView line : QByteArrayView(input).toByteArray().split('\n'))
     Decode(lines, clock, line.toByteArray());
   return 0;

@@ -1,7 +1,8 @@
 // libFuzzer target: the Oncore decoder behind its framer, on arbitrary
 // bytes. Each input gets a fresh receiver state and a host that does
-// nothing; the first byte picks the receiver model and whether the text,
-// identification and log paths are open. The decoder also gets the input
+// nothing; the first byte picks the receiver model. The framed messages go
+// through once with the text, identification and log paths closed and once
+// with them open. The decoder also gets the input
 // cut at every "@@" into messages of any length, as replayed or damaged
 // input may give it. Under AddressSanitizer any read past a message stops
 // the run.
@@ -76,25 +77,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
   receiverIdentity = ReceiverIdentity();
   ExpectedOncoreReplyTag = QByteArrayLiteral("@@Ea");
   OncoreReplySeen = false;
-  const quint8 first = size > 0 ? data[0] : 0;
-  receiverIdentity.model = qint32((first & 0x7F) % 26);
-  const bool open = first & 0x80;
+  receiverIdentity.model = qint32((size > 0 ? data[0] : 0) % 26);
 
   {
-    Decoding decoding(open);
+    Decoding decoding(true);
     Decode(decoding, clock, input.toByteArray());
   }
 
   OncoreFramer framer;
   fuzz::Recorder recorder;
   framer.Process(input, recorder);
-  {
+  for (bool open : {false, true}) {
     Decoding decoding(open);
     for (const QByteArray &message : recorder.messages)
       Decode(decoding, clock, message);
   }
 
-  Decoding pieces(open);
+  Decoding pieces(true);
   qsizetype from = input.indexOf(QByteArrayView("@@"));
   while (from >= 0) {
     const qsizetype next = input.indexOf(QByteArrayView("@@"), from + 2);
