@@ -32,6 +32,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFont>
 #include <QCoreApplication>
 #include <QHeaderView>
 #include <QLabel>
@@ -330,9 +331,11 @@ void MainWindow::PrepareTables()
   }
 
   QTableWidget *nav = ui->GpsNavDataTableWidget;
-  nav->setColumnWidth(0, 40);
-  for (int column = 1; column < 5; ++column)
-    nav->setColumnWidth(column, 76);
+  // Latitude and longitude need room for their longest notation (degrees,
+  // minutes and seconds); the heights are short.
+  const int navColumnWidths[] = {34, 95, 95, 60, 60};
+  for (int column = 0; column < 5; ++column)
+    nav->setColumnWidth(column, navColumnWidths[column]);
   nav->setRowHeight(0, 18);
   for (int row = 1; row < 4; ++row)
     nav->setRowHeight(row, 20);
@@ -349,6 +352,7 @@ void MainWindow::PrepareTables()
     for (int column = 1; column < 5; ++column) {
       auto *item = new QTableWidgetItem;
       item->setTextAlignment(Qt::AlignCenter);
+      item->setFont(QFont(QStringLiteral("Verdana"), 8));
       nav->setItem(row, column, item);
     }
 
