@@ -227,6 +227,7 @@ private slots:
   void interfaceChangeCancelledChangesNothing();
   void interfaceChangeFindsTheReceiverAgain_data();
   void interfaceChangeFindsTheReceiverAgain();
+  void interfaceChangeSendsASilentReceiverBack();
 };
 
 void TestMenuActions::eachAction_data()
@@ -759,53 +760,202 @@ void TestMenuActions::interfaceChangeCancelledChangesNothing()
   QVERIFY(window.close());
 }
 
+namespace {
+
+// A window on a simulated line in Oncore binary at 9600 with a scripted
+// Synergy receiver there, taken into use; each message the receiver hears
+// is noted with the line's rate and the window's status text at that moment.
+struct SynergyBench {
+  struct Heard {
+    QString name;
+    QByteArray message;
+    int lineRate = 0;
+    QString status;
+  };
+
+  SynergyBench()
+  {
+    riduder::test::WindowOnSimulator::Options options;
+    options.mode = GpsModeMotorolaBinary;
+    options.dataRate = 9600;
+    options.ppsLine = 0;
+    options.showRawData = false;
+    options.commandTimeScale = 0.004;
+    rig = std::make_unique<riduder::test::WindowOnSimulator>(options);
+    receiver = std::make_unique<riduder::test::ScriptedReceiver>(rig->Simulator(),
+                                                                 riduder::test::ReceiverFamily::Synergy, 9600);
+  }
+
+  // Taken into use at 9600, then every message heard from here on is noted.
+  bool Start()
+  {
+    if (!rig->Problem().isEmpty() || !Window().InitializeGpsReceiver())
+      return false;
+    receiver->ClearHeard();
+    receiver->onHeard = [this](const QByteArray &message) {
+      heard.append({riduder::test::ScriptedReceiver::NameOf(message), message, rig->Simulator().lineRate(),
+                    Window().ReceiverStatusLabel()->text()});
+    };
+    return true;
+  }
+
+  void ChangeInterface(const QString &mode, int rate)
+  {
+    ModalWatcher modals(ChoosePortSettings(mode, rate));
+    Action(Window(), "actionSet_GPS_Receiver_Interface")->trigger();
+    QCOMPARE(modals.seen, QStringList{"GpsPortDialog"});
+  }
+
+  MainWindow &Window() { return rig->Window(); }
+  QStringList Names(int from = 0) const
+  {
+    QStringList names;
+    for (int i = from; i < heard.size(); ++i)
+      names << heard.at(i).name;
+    return names;
+  }
+
+  std::unique_ptr<riduder::test::WindowOnSimulator> rig;
+  std::unique_ptr<riduder::test::ScriptedReceiver> receiver;
+  QList<Heard> heard;
+};
+
+}  // namespace
+
+Q_DECLARE_METATYPE(riduder::test::ReceiverProtocol)
+
 void TestMenuActions::interfaceChangeFindsTheReceiverAgain_data()
 {
+  using riduder::test::ReceiverProtocol;
+  QTest::addColumn<QString>("mode");
+  QTest::addColumn<int>("rate");
   QTest::addColumn<bool>("receiverMoves");
+  QTest::addColumn<QByteArray>("rateCode");
   QTest::addColumn<int>("foundAt");
-  QTest::addColumn<bool>("searched");
-  QTest::newRow("moves to 19200: answers the probe there") << true << 19200 << false;
-  QTest::newRow("answers @@Wb but stays at 9600: found by the search") << false << 9600 << true;
+  QTest::addColumn<int>("foundMode");
+  QTest::addColumn<ReceiverProtocol>("protocol");
+  // What the receiver hears after "@@Wb", from the first; with `exactly`
+  // nothing more.
+  QTest::addColumn<QString>("heardAfter");
+  QTest::addColumn<bool>("exactly");
+  QTest::addColumn<QString>("status");
+
+  const QString binary = QStringLiteral("Motorola Binary");
+  const QString found = QStringLiteral("SSR-M8T++, Bin, 12 ch, V4.25, TRAIM");
+  QTest::newRow("moves to 19200: answers the probe there")
+      << binary << 19200 << true << QByteArray("\x41\x92", 2) << 19200 << int(GpsModeMotorolaBinary)
+      << ReceiverProtocol::OncoreBinary << "@@Cj" << true << found;
+  // The probes at 19200 go unheard; the search's Motorola NMEA stage at the
+  // rate before is the first thing it hears, then the binary stage finds it.
+  QTest::newRow("answers @@Wb but stays at 9600: found by the search")
+      << binary << 19200 << false << QByteArray("\x41\x92", 2) << 9600 << int(GpsModeMotorolaBinary)
+      << ReceiverProtocol::OncoreBinary
+      << "$PMOTG,RMC,0000 $PMOTG,GGA,0000 $PMOTG,GSA,0000 $PMOTG,GSV,0000 $PMOTG,GLL,0000 $PMOTG,VTG,0000 "
+         "$PMOTG,ZDA,0001 @@Cj @@Cj"
+      << false << found;
+  // Its u-blox core takes over at 57600: the u-blox set-up there tells it
+  // the port settings and finds it by MON-VER.
+  QTest::newRow("to u-blox UBX at 57600: found by MON-VER")
+      << QStringLiteral("u-blox UBX") << 57600 << true << QByteArray("\x01\x34", 2) << 57600
+      << int(GpsModeUbloxUbx) << ReceiverProtocol::Ubx << "UBX-06-00 UBX-0A-04" << false
+      << "u-blox with DGPS, WAAS, EGNOS, MSAS";
 }
 
 void TestMenuActions::interfaceChangeFindsTheReceiverAgain()
 {
+  QFETCH(QString, mode);
+  QFETCH(int, rate);
   QFETCH(bool, receiverMoves);
+  QFETCH(QByteArray, rateCode);
   QFETCH(int, foundAt);
-  QFETCH(bool, searched);
-  using riduder::test::ReceiverFamily;
-  riduder::test::WindowOnSimulator::Options options;
-  options.mode = GpsModeMotorolaBinary;
-  options.dataRate = 9600;
-  options.ppsLine = 0;
-  options.showRawData = false;
-  options.commandTimeScale = 0.004;
-  riduder::test::WindowOnSimulator rig(options);
-  QVERIFY2(rig.Problem().isEmpty(), qPrintable(rig.Problem()));
-  riduder::test::ScriptedReceiver receiver(rig.Simulator(), ReceiverFamily::Synergy, 9600);
-  receiver.SetAcceptsRateChange(receiverMoves);
-  MainWindow &window = rig.Window();
-  QVERIFY(window.InitializeGpsReceiver());
-  receiver.ClearHeard();
+  QFETCH(int, foundMode);
+  QFETCH(riduder::test::ReceiverProtocol, protocol);
+  QFETCH(QString, heardAfter);
+  QFETCH(bool, exactly);
+  QFETCH(QString, status);
+  SynergyBench bench;
+  QVERIFY2(bench.rig->Problem().isEmpty(), qPrintable(bench.rig->Problem()));
+  bench.receiver->SetAcceptsRateChange(receiverMoves);
+  QVERIFY(bench.Start());
+  MainWindow &window = bench.Window();
 
-  {
-    ModalWatcher modals(ChoosePortSettings(QStringLiteral("Motorola Binary"), 19200));
-    Action(window, "actionSet_GPS_Receiver_Interface")->trigger();
-    QCOMPARE(modals.seen, QStringList{"GpsPortDialog"});
-  }
+  bench.ChangeInterface(mode, rate);
 
-  const QStringList heard = receiver.HeardNames();
-  QCOMPARE(heard.value(0), QStringLiteral("@@Wb"));
-  QCOMPARE(receiver.Heard().value(0).mid(4, 2), QByteArray("\x41\x92", 2));
-  QCOMPARE(receiver.Rate(), foundAt);
-  QCOMPARE(rig.Simulator().lineRate(), foundAt);
+  // The rate command left at the rate before.
+  QVERIFY(!bench.heard.isEmpty());
+  QCOMPARE(bench.heard.first().name, QStringLiteral("@@Wb"));
+  QCOMPARE(bench.heard.first().message.mid(4, 2).toHex(' '), rateCode.toHex(' '));
+  QCOMPARE(bench.heard.first().lineRate, 9600);
+  const QStringList after = bench.Names(1);
+  const QStringList expected = heardAfter.split(QLatin1Char(' '));
+  if (exactly)
+    QCOMPARE(after, expected);
+  else
+    QCOMPARE(after.mid(0, expected.size()), expected);
+  QCOMPARE(bench.receiver->Rate(), foundAt);
+  QCOMPARE(bench.receiver->Protocol(), protocol);
+  QCOMPARE(bench.rig->Simulator().lineRate(), foundAt);
   QCOMPARE(QSettings().value(GpsPortKeys::DataRate).toInt(), foundAt);
+  QCOMPARE(int(CurrentGpsMode), foundMode);
+  QCOMPARE(window.ReceiverStatusLabel()->text(), status);
+  QVERIFY(bench.rig->Boxes().shown.isEmpty());
+  QCOMPARE(window.RateChangeNewBaud, 0);
+  QCOMPARE(window.RateChangeOldBaud, 0);
+}
+
+// The receiver goes along to 19200 and is then not heard there: after three
+// attempts the window sends it back to 9600 and finds it again.
+void TestMenuActions::interfaceChangeSendsASilentReceiverBack()
+{
+  SynergyBench bench;
+  QVERIFY2(bench.rig->Problem().isEmpty(), qPrintable(bench.rig->Problem()));
+  bench.receiver->SetAnswersOnlyRateCommandsAt(19200);
+  QVERIFY(bench.Start());
+  MainWindow &window = bench.Window();
+
+  bench.ChangeInterface(QStringLiteral("Motorola Binary"), 19200);
+
+  // The two rate commands, there and back, each heard at the rate it left.
+  QList<int> rateCommands;
+  for (int i = 0; i < bench.heard.size(); ++i)
+    if (bench.heard.at(i).name == QLatin1String("@@Wb"))
+      rateCommands << i;
+  QCOMPARE(rateCommands.size(), 2);
+  const SynergyBench::Heard &there = bench.heard.at(rateCommands.first());
+  const SynergyBench::Heard &back = bench.heard.at(rateCommands.last());
+  QCOMPARE(rateCommands.first(), 0);
+  QCOMPARE(there.message.mid(4, 2).toHex(' '), QByteArray("41 92"));
+  QCOMPARE(there.lineRate, 9600);
+  QCOMPARE(back.message.mid(4, 2).toHex(' '), QByteArray("00 00"));
+  QCOMPARE(back.lineRate, 19200);
+  QCOMPARE(back.status, QStringLiteral("GPS receiver not found - returning it to the previous rate..."));
+  // Between them the probes and three whole initialisations with their
+  // searches went unanswered at 19200.
+  QStringList statuses;
+  int zdaProbes = 0;
+  for (int i = rateCommands.first() + 1; i < rateCommands.last(); ++i) {
+    QCOMPARE(bench.heard.at(i).lineRate, 19200);
+    zdaProbes += bench.heard.at(i).name == QLatin1String("$PMOTG,ZDA,0001") ? 1 : 0;
+    if (!statuses.contains(bench.heard.at(i).status))
+      statuses << bench.heard.at(i).status;
+  }
+  QVERIFY(zdaProbes >= 3);
+  QVERIFY2(statuses.contains(QStringLiteral("GPS receiver not found - retrying (attempt 3 of 3)...")),
+           qPrintable(statuses.join('\n')));
+  // Back at 9600 it answers "@@Cj"; the set-up that follows begins under
+  // the text of its return.
+  const QStringList afterBack = bench.Names(rateCommands.last() + 1);
+  QCOMPARE(afterBack.mid(0, 2), (QStringList{"@@Cj", "@@Cj"}));
+  QCOMPARE(bench.heard.at(rateCommands.last() + 1).lineRate, 9600);
+  QCOMPARE(bench.heard.at(rateCommands.last() + 2).status,
+           QStringLiteral("GPS receiver returned to its previous rate"));
+
+  QCOMPARE(bench.receiver->Rate(), 9600);
+  QCOMPARE(bench.rig->Simulator().lineRate(), 9600);
+  QCOMPARE(QSettings().value(GpsPortKeys::DataRate).toInt(), 9600);
   QCOMPARE(int(CurrentGpsMode), int(GpsModeMotorolaBinary));
-  // Found without the search, the probe is the last thing it heard.
-  QCOMPARE(heard.size() > 2, searched);
-  if (!searched)
-    QCOMPARE(heard, (QStringList{"@@Wb", "@@Cj"}));
-  QVERIFY(rig.Boxes().shown.isEmpty());
+  QCOMPARE(window.ReceiverStatusLabel()->text(), QStringLiteral("SSR-M8T++, Bin, 12 ch, V4.25, TRAIM"));
+  QVERIFY(bench.rig->Boxes().shown.isEmpty());
   QCOMPARE(window.RateChangeNewBaud, 0);
   QCOMPARE(window.RateChangeOldBaud, 0);
 }

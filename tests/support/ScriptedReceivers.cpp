@@ -56,21 +56,36 @@ QByteArray OncoreEcho(const QByteArray &command, bool withTime)
   return message.Resize(wireLength - 3).Wire();
 }
 
-int RateOfOncoreWb(const QByteArray &message)
+// Where "@@Wb" sends the receiver: the Motorola codes keep Oncore binary
+// (9600 is 00 00); the u-blox codes, the rate's digits without the flag bits
+// (57600 is 01 34), hand a Synergy receiver over to its u-blox core.
+struct RateTarget {
+  int rate = 0;  // 0: no code the receiver knows
+  ReceiverProtocol protocol = ReceiverProtocol::OncoreBinary;
+};
+
+RateTarget TargetOfOncoreWb(const QByteArray &message)
 {
   if (message.size() < 6)
-    return 0;
+    return {};
   const QByteArray code = message.mid(4, 2);
   struct Code {
     const char *hex;
     int rate;
+    ReceiverProtocol protocol;
   };
-  static const Code codes[] = {{"4048", 4800},   {"0000", 9600},   {"4144", 14400},
-                               {"4192", 19200},  {"4384", 38400},  {"4576", 57600}};
+  constexpr ReceiverProtocol binary = ReceiverProtocol::OncoreBinary;
+  constexpr ReceiverProtocol ubx = ReceiverProtocol::Ubx;
+  static const Code codes[] = {
+      {"4048", 4800, binary},  {"0000", 9600, binary},  {"4144", 14400, binary}, {"4192", 19200, binary},
+      {"4384", 38400, binary}, {"4576", 57600, binary}, {"0003", 300, ubx},      {"0012", 1200, ubx},
+      {"0024", 2400, ubx},     {"0048", 4800, ubx},     {"0096", 9600, ubx},     {"0144", 14400, ubx},
+      {"0192", 19200, ubx},    {"0384", 38400, ubx},    {"0134", 57600, ubx},    {"1150", 115000, ubx},
+  };
   for (const Code &c : codes)
     if (code == Hex(c.hex))
-      return c.rate;
-  return 0;
+      return {c.rate, c.protocol};
+  return {};
 }
 
 quint32 LittleEndian(const QByteArray &bytes, int offset, int width)
@@ -179,6 +194,8 @@ void ScriptedReceiver::MoveToRate(int rate)
 
 void ScriptedReceiver::Handle(const QByteArray &message)
 {
+  if (rate_ == rateCommandsOnlyAt_ && !message.startsWith("@@Wb"))
+    return;
   switch (protocol_) {
   case ReceiverProtocol::OncoreBinary: HandleOncore(message); break;
   case ReceiverProtocol::MotorolaNmea: HandleNmea(message); break;
@@ -230,10 +247,16 @@ void ScriptedReceiver::HandleOncore(const QByteArray &message)
     if (HasDgps())
       Answer(OncoreEcho(QByteArray("@@Ce"), false));
   } else if (id == "Wb") {
+    // The answer leaves at the old rate and in the old protocol.
     Answer(OncoreEcho(message, false));
-    const int rate = RateOfOncoreWb(message);
-    if (acceptsRateChange_ && rate > 0)
-      MoveToRate(rate);
+    const RateTarget target = TargetOfOncoreWb(message);
+    // Only a Synergy receiver has a u-blox core to hand over to.
+    const bool known = target.rate > 0 &&
+                       (target.protocol == ReceiverProtocol::OncoreBinary || family_ == ReceiverFamily::Synergy);
+    if (acceptsRateChange_ && known) {
+      MoveToRate(target.rate);
+      protocol_ = target.protocol;
+    }
   } else if (id == "Ci") {
     const bool hasNmea = family_ == ReceiverFamily::Synergy || family_ == ReceiverFamily::MotorolaNmea ||
                          family_ == ReceiverFamily::Oncore12;

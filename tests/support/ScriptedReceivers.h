@@ -1,7 +1,8 @@
 #pragma once
 // Scripted receivers of every family on a simulated line: they answer the
 // program's probes, identification and set-up commands as the real ones do,
-// switch protocol ("$PMOTG,FOR,0", "@@Ci", "BIN") and data rate ("@@Wb",
+// switch protocol ("$PMOTG,FOR,0", "@@Ci", "BIN"; a Synergy receiver told
+// "@@Wb" with a u-blox rate code goes over to UBX) and data rate ("@@Wb",
 // CFG-PRT) on command, and hear and answer only at their own data rate, read
 // from the pseudo-terminal's settings. At any other rate they stay silent.
 //
@@ -24,7 +25,7 @@ enum class ReceiverFamily {
   Oncore6,        // VP6: answers "@@Ba"
   Oncore8,        // UT+: answers "@@Ea", T-RAIM
   Oncore12,       // M12+: answers "@@Ha", DGPS and T-RAIM
-  Synergy,        // SSR-M8T V4.25: 12 channels, NMEA mode, "@@Wb"
+  Synergy,        // SSR-M8T V4.25: 12 channels, NMEA mode, "@@Wb" (into UBX too)
   MotorolaNmea,   // an M12+ that talks Motorola NMEA until "$PMOTG,FOR,0"
   Loran,          // a UT+ in LORAN mode: "T0" answered, "BIN" to binary
   GenericNmea,    // talks NMEA, answers nothing
@@ -47,6 +48,10 @@ public:
   void SetAcceptsRateChange(bool accepts) { acceptsRateChange_ = accepts; }
   // Switched off, it hears and says nothing (its messages count unheard).
   void SetPowered(bool powered) { powered_ = powered; }
+  // At `rate` it hears everything but acts on and answers nothing except
+  // "@@Wb": a receiver that went along with a rate change and is then not
+  // heard there, yet still takes the command that sends it back. 0: none.
+  void SetAnswersOnlyRateCommandsAt(int rate) { rateCommandsOnlyAt_ = rate; }
 
   // The messages heard at the receiver's rate, in order, without their
   // line ends (UBX frames whole).
@@ -90,6 +95,7 @@ private:
   int rate_;
   bool acceptsRateChange_ = true;
   bool powered_ = true;
+  int rateCommandsOnlyAt_ = 0;
   QByteArray pending_;
   QList<QByteArray> heard_;
   int unheard_ = 0;
