@@ -18,6 +18,7 @@
 #include "receiver/GpsRxIdDialog.h"
 #include "receiver/GpsRxModel.h"
 #include "receiver/ReceiverMenuCommands.h"
+#include "receiver/ReceiverSetup.h"
 #include "receiver/dialogs/GpsRxDialog.h"
 #include "receiver/dialogs/ManualCommandDialog.h"
 #include "receiver/dialogs/SatelliteSelect.h"
@@ -80,11 +81,6 @@ QString UbloxSelfSurveyNotice()
 bool IsUbloxMode(quint32 mode)
 {
   return mode == GpsModeUbloxUbx || mode == GpsModeUbloxNmea;
-}
-
-bool IsSynergyModel(qint32 model)
-{
-  return model >= GpsRxModel::Ssr6Tf && model <= GpsRxModel::SsrM8T;
 }
 
 void ShowAndRaise(QWidget *window)
@@ -441,7 +437,7 @@ bool MainWindow::SwitchReceiverRate(int mode, int rate, bool samePort, bool rate
     return answered && CurrentGpsMode == GpsModeMotorolaBinary && samePort && rateChanged;
   }
   if (mode == GpsModeMotorolaNmea && CurrentGpsMode == GpsModeMotorolaNmea && samePort && rateChanged &&
-      IsSynergyModel(receiverIdentity.model)) {
+      ReceiverModelGroups::IsSynergy(receiverIdentity.model)) {
     const QByteArray command = ReceiverRateCommand(mode, rate);
     if (command.isEmpty() || !SendGpsCmdAndWait(NmeaProbe))
       return false;
