@@ -1,16 +1,14 @@
 #include "TestMain.h"
 
+#include "Gpsdecode.h"
 #include "NmeaDecoderFixture.h"
 
 #include "receiver/FramerSink.h"
 #include "receiver/UbxNmeaFramer.h"
 
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QMap>
-#include <QProcess>
-#include <QStandardPaths>
 
+using riduder::test::GpsdecodeFix;
 using riduder::test::NmeaDecoderFixture;
 using riduder::test::RecordedPosition;
 
@@ -89,39 +87,6 @@ struct Replay : FramerSink {
   QMap<QString, int> counts;
   QList<PositionEpoch> positionEpochs;
 };
-
-struct ReferenceFix {
-  QDateTime time;  // to the second
-  bool hasPosition = false;
-  double latitude = 0, longitude = 0, heightAboveEllipsoid = 0, heightAboveSeaLevel = 0;
-};
-
-// The TPV reports of Debian's gpsdecode for a capture file.
-QList<ReferenceFix> GpsdecodeFixes(const QString &path)
-{
-  QProcess process;
-  process.setStandardInputFile(path);
-  process.start(QStandardPaths::findExecutable(QStringLiteral("gpsdecode")), QStringList{});
-  if (!process.waitForFinished(20000))
-    return {};
-  QList<ReferenceFix> fixes;
-  for (const QByteArray &line : process.readAllStandardOutput().split('\n')) {
-    const QJsonObject tpv = QJsonDocument::fromJson(line).object();
-    if (tpv.value("class").toString() != QLatin1String("TPV") || !tpv.contains("time"))
-      continue;
-    ReferenceFix fix;
-    const QDateTime time = QDateTime::fromString(tpv.value("time").toString(), Qt::ISODateWithMs);
-    fix.time = time.toUTC().addMSecs(-time.time().msec());
-    fix.hasPosition = tpv.contains("lat") && tpv.contains("lon") && tpv.contains("altHAE") &&
-                      tpv.contains("altMSL");
-    fix.latitude = tpv.value("lat").toDouble();
-    fix.longitude = tpv.value("lon").toDouble();
-    fix.heightAboveEllipsoid = tpv.value("altHAE").toDouble();
-    fix.heightAboveSeaLevel = tpv.value("altMSL").toDouble();
-    fixes << fix;
-  }
-  return fixes;
-}
 
 // gpsd 3.22 moves the dates of some old captures 1024 GPS weeks on.
 constexpr qint64 GpsWeekRolloverDays = 1024 * 7;
@@ -244,21 +209,20 @@ private slots:
   void agreesWithGpsdecode()
   {
     RIDUDER_REQUIRE_CAPTURES();
-    if (QStandardPaths::findExecutable(QStringLiteral("gpsdecode")).isEmpty())
-      QSKIP("gpsdecode (gpsd-clients) is not installed");
+    RIDUDER_REQUIRE_GPSDECODE();
     QFETCH(QString, capture);
     QFETCH(bool, rollover);
     QFETCH(int, times);
     QFETCH(int, positions);
     Replay replay{GpsModeGenericNmea};
     QVERIFY(replay.Run(capture, true));
-    const QList<ReferenceFix> reference =
-        GpsdecodeFixes(riduder::test::CaptureDir() + QLatin1Char('/') + capture);
+    const QList<GpsdecodeFix> reference =
+        riduder::test::GpsdecodeFixes(riduder::test::CapturePath(capture));
     QVERIFY(!reference.isEmpty());
 
     int comparedTimes = 0;
     for (const QDateTime &time : replay.f.host.clockStepTimes) {
-      for (const ReferenceFix &fix : reference) {
+      for (const GpsdecodeFix &fix : reference) {
         if (fix.time.time() != time.time())
           continue;
         const qint64 days = time.date().daysTo(fix.time.date());
@@ -271,8 +235,8 @@ private slots:
 
     int comparedPositions = 0;
     for (const PositionEpoch &epoch : replay.positionEpochs) {
-      for (const ReferenceFix &fix : reference) {
-        if (!fix.hasPosition || fix.time.time() != epoch.timeOfDay)
+      for (const GpsdecodeFix &fix : reference) {
+        if (!fix.hasPosition || !fix.hasSeaLevelHeight || fix.time.time() != epoch.timeOfDay)
           continue;
         const RecordedPosition &p = epoch.position;
         const QString at = epoch.timeOfDay.toString();

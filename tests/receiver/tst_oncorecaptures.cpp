@@ -1,5 +1,6 @@
 #include "TestMain.h"
 
+#include "Gpsdecode.h"
 #include "RecordingDecoderHost.h"
 
 #include "app/core/ReceiverIdentity.h"
@@ -9,13 +10,9 @@
 #include "receiver/OncoreDecoder.h"
 #include "receiver/OncoreFramer.h"
 
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
-#include <QStandardPaths>
-
 #include <memory>
 
+using riduder::test::GpsdecodeFix;
 using riduder::test::RecordedPosition;
 using riduder::test::RecordingDecoderHost;
 
@@ -87,37 +84,6 @@ struct Replay : FramerSink {
   QStringList lines;
 };
 
-struct ReferenceFix {
-  QDateTime time;  // to the second
-  bool hasPosition = false;
-  double latitude = 0, longitude = 0, heightAboveEllipsoid = 0;
-};
-
-// The TPV reports of Debian's gpsdecode for a capture file.
-QList<ReferenceFix> GpsdecodeFixes(const QString &path)
-{
-  QProcess process;
-  process.setStandardInputFile(path);
-  process.start(QStandardPaths::findExecutable(QStringLiteral("gpsdecode")), QStringList{});
-  if (!process.waitForFinished(20000))
-    return {};
-  QList<ReferenceFix> fixes;
-  for (const QByteArray &line : process.readAllStandardOutput().split('\n')) {
-    const QJsonObject tpv = QJsonDocument::fromJson(line).object();
-    if (tpv.value("class").toString() != QLatin1String("TPV") || !tpv.contains("time"))
-      continue;
-    ReferenceFix fix;
-    QDateTime time = QDateTime::fromString(tpv.value("time").toString(), Qt::ISODateWithMs);
-    fix.time = time.toUTC().addMSecs(-time.time().msec());
-    fix.hasPosition = tpv.contains("lat") && tpv.contains("lon") && tpv.contains("altHAE");
-    fix.latitude = tpv.value("lat").toDouble();
-    fix.longitude = tpv.value("lon").toDouble();
-    fix.heightAboveEllipsoid = tpv.value("altHAE").toDouble();
-    fixes << fix;
-  }
-  return fixes;
-}
-
 }  // namespace
 
 class TestOncoreCaptures : public QObject {
@@ -169,8 +135,7 @@ private slots:
   void agreesWithGpsdecode()
   {
     RIDUDER_REQUIRE_CAPTURES();
-    if (QStandardPaths::findExecutable(QStringLiteral("gpsdecode")).isEmpty())
-      QSKIP("gpsdecode (gpsd-clients) is not installed");
+    RIDUDER_REQUIRE_GPSDECODE();
     QFETCH(QString, capture);
     QFETCH(QDateTime, first);
     Replay replay(GpsRxModel::UTPlus);
@@ -179,18 +144,18 @@ private slots:
     QVERIFY(!epochs.isEmpty());
     QCOMPARE(epochs.first().time, first);
 
-    const QList<ReferenceFix> reference =
-        GpsdecodeFixes(riduder::test::CaptureDir() + QLatin1Char('/') + capture);
+    const QList<GpsdecodeFix> reference =
+        riduder::test::GpsdecodeFixes(riduder::test::CapturePath(capture));
     QVERIFY(!reference.isEmpty());
     // Every epoch is one of gpsdecode's, and every position it reports is ours.
     for (const Epoch &epoch : epochs) {
       bool seen = false;
-      for (const ReferenceFix &fix : reference)
+      for (const GpsdecodeFix &fix : reference)
         seen = seen || fix.time == epoch.time;
       QVERIFY2(seen, qPrintable(epoch.time.toString(Qt::ISODate)));
     }
     int compared = 0;
-    for (const ReferenceFix &fix : reference) {
+    for (const GpsdecodeFix &fix : reference) {
       if (!fix.hasPosition)
         continue;
       const Epoch *match = nullptr;

@@ -1,6 +1,7 @@
 #include "TestMain.h"
 
 #include "FrameBuilders.h"
+#include "Gpsdecode.h"
 #include "RecordingDecoderHost.h"
 
 #include "app/core/ReceiverState.h"
@@ -9,15 +10,14 @@
 #include "receiver/UbxNmeaFramer.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QMap>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <memory>
 
+using riduder::test::CapturePath;
+using riduder::test::GpsdecodeReports;
 using riduder::test::RecordedPosition;
 using riduder::test::RecordingDecoderHost;
 
@@ -116,40 +116,12 @@ struct Replay : FramerSink {
   QList<SkyView> skyViews;
 };
 
-// The JSON reports of Debian's gpsdecode for a capture file.
-QList<QJsonObject> Gpsdecode(const QString &path, const QString &reportClass)
-{
-  QProcess process;
-  process.setStandardInputFile(path);
-  process.start(QStandardPaths::findExecutable(QStringLiteral("gpsdecode")), QStringList{});
-  if (!process.waitForFinished(20000))
-    return {};
-  QList<QJsonObject> reports;
-  for (const QByteArray &line : process.readAllStandardOutput().split('\n')) {
-    const QJsonObject report = QJsonDocument::fromJson(line).object();
-    if (report.value("class").toString() == reportClass)
-      reports << report;
-  }
-  return reports;
-}
-
 // A report's time to the nearest second.
 QDateTime ReportSecond(const QJsonObject &report)
 {
   QDateTime time = QDateTime::fromString(report.value("time").toString(), Qt::ISODateWithMs);
   time = time.toUTC().addMSecs(500);
   return time.addMSecs(-time.time().msec());
-}
-
-#define REQUIRE_GPSDECODE()                                               \
-  do {                                                                    \
-    if (QStandardPaths::findExecutable(QStringLiteral("gpsdecode")).isEmpty()) \
-      QSKIP("gpsdecode (gpsd-clients) is not installed");                 \
-  } while (0)
-
-QString CapturePath(const QString &capture)
-{
-  return riduder::test::CaptureDir() + QLatin1Char('/') + capture;
 }
 
 }  // namespace
@@ -278,7 +250,7 @@ private slots:
   void timeAgreesWithGpsdecode()
   {
     RIDUDER_REQUIRE_CAPTURES();
-    REQUIRE_GPSDECODE();
+    RIDUDER_REQUIRE_GPSDECODE();
     QFETCH(QString, capture);
     QFETCH(int, epochs);
     QFETCH(QDateTime, first);
@@ -294,10 +266,10 @@ private slots:
     // gpsd's times where it knows GPS - UTC: its position reports that
     // carry the leap seconds, and its sky reports.
     QSet<QDateTime> reference;
-    for (const QJsonObject &tpv : Gpsdecode(CapturePath(capture), QStringLiteral("TPV")))
+    for (const QJsonObject &tpv : GpsdecodeReports(CapturePath(capture), QStringLiteral("TPV")))
       if (tpv.contains("time") && tpv.contains("leapseconds"))
         reference.insert(ReportSecond(tpv));
-    for (const QJsonObject &sky : Gpsdecode(CapturePath(capture), QStringLiteral("SKY")))
+    for (const QJsonObject &sky : GpsdecodeReports(CapturePath(capture), QStringLiteral("SKY")))
       if (sky.contains("time"))
         reference.insert(ReportSecond(sky));
     QVERIFY(!reference.isEmpty());
@@ -319,7 +291,7 @@ private slots:
   void positionAgreesWithGpsdecode()
   {
     RIDUDER_REQUIRE_CAPTURES();
-    REQUIRE_GPSDECODE();
+    RIDUDER_REQUIRE_GPSDECODE();
     const QString capture = QStringLiteral("ubx/u-blox-m8t-time.log");
     Replay replay;
     QVERIFY(replay.Run(capture));
@@ -355,7 +327,7 @@ private slots:
     copy.close();
 
     int compared = 0;
-    for (const QJsonObject &tpv : Gpsdecode(copy.fileName(), QStringLiteral("TPV"))) {
+    for (const QJsonObject &tpv : GpsdecodeReports(copy.fileName(), QStringLiteral("TPV"))) {
       if (!tpv.contains("lat"))
         continue;
       const QDateTime time = ReportSecond(tpv);
@@ -390,13 +362,13 @@ private slots:
   void satellitesAgreeWithGpsdecode()
   {
     RIDUDER_REQUIRE_CAPTURES();
-    REQUIRE_GPSDECODE();
+    RIDUDER_REQUIRE_GPSDECODE();
     QFETCH(QString, capture);
     QFETCH(int, views);
     Replay replay;
     QVERIFY(replay.Run(capture));
     QCOMPARE(replay.skyViews.size(), views);
-    const QList<QJsonObject> reference = Gpsdecode(CapturePath(capture), QStringLiteral("SKY"));
+    const QList<QJsonObject> reference = GpsdecodeReports(CapturePath(capture), QStringLiteral("SKY"));
     QCOMPARE(reference.size(), views);
 
     int satellitesCompared = 0;
