@@ -1,5 +1,6 @@
 #include "TestMain.h"
 
+#include "FakePcClocks.h"
 #include "ModalDialogs.h"
 #include "RecordingMessageBoxes.h"
 #include "app/GpsRawDataDialog.h"
@@ -47,10 +48,7 @@ class PcClockMainWindowTest : public QObject {
   Q_OBJECT
 
 private:
-  std::unique_ptr<FakeTimeSource> pc;
-  std::unique_ptr<FakeSystemClock> clock;
-  std::unique_ptr<ScopedTimeSourceOverride> pcOverride;
-  std::unique_ptr<ScopedSystemClockOverride> clockOverride;
+  std::unique_ptr<riduder::test::FakePcClocks> clocks;
   riduder::test::RecordingMessageBoxes boxes;
 
   // The receiver's second, with the PC offsetMs ahead of it.
@@ -59,7 +57,7 @@ private:
     window.State().receiverTime.SetDateTime(receiver);
     window.State().tickPending = tick;
     window.State().outOfLock = false;
-    pc->SetMSecsSinceEpoch(receiver.toMSecsSinceEpoch() + offsetMs);
+    clocks->pc.SetMSecsSinceEpoch(receiver.toMSecsSinceEpoch() + offsetMs);
   }
 
   std::unique_ptr<MainWindow> Window()
@@ -80,40 +78,32 @@ private slots:
   {
     QSettings().clear();
     boxes.shown.clear();
-    clockOverride.reset();
-    pcOverride.reset();
-    pc = std::make_unique<FakeTimeSource>(Utc(2024, 3, 12, 14, 30, 15));
-    clock = std::make_unique<FakeSystemClock>(pc.get());
-    pcOverride = std::make_unique<ScopedTimeSourceOverride>(pc.get());
-    clockOverride = std::make_unique<ScopedSystemClockOverride>(clock.get());
+    clocks.reset();
+    clocks = std::make_unique<riduder::test::FakePcClocks>(Utc(2024, 3, 12, 14, 30, 15));
   }
 
-  void cleanup()
-  {
-    clockOverride.reset();
-    pcOverride.reset();
-  }
+  void cleanup() { clocks.reset(); }
 
   void startWithSyncOnChecksThePrivilege()
   {
     QSettings().setValue(PcClockKeys::Mode, 2);
     auto window = Window();
-    QCOMPARE(clock->PrivilegeRequests(), 1);
+    QCOMPARE(clocks->clock.PrivilegeRequests(), 1);
     QCOMPARE(window->PcClock().Mode(), 2);
   }
 
   void startWithSyncOffAsksNothing()
   {
-    clock->SetPrivilege(false);
+    clocks->clock.SetPrivilege(false);
     auto window = Window();
-    QCOMPARE(clock->PrivilegeRequests(), 0);
+    QCOMPARE(clocks->clock.PrivilegeRequests(), 0);
     QCOMPARE(window->PcClock().Mode(), 0);
   }
 
   void missingPrivilegeWarnsThroughTheWindowsBoxes()
   {
     auto window = Window();
-    clock->SetPrivilege(false, QStringLiteral("no CAP_SYS_TIME"));
+    clocks->clock.SetPrivilege(false, QStringLiteral("no CAP_SYS_TIME"));
     QSettings().setValue(PcClockKeys::Mode, 3);
     window->LoadPcClockSettings();
 
@@ -136,14 +126,14 @@ private slots:
     At(*window, Utc(2024, 3, 12, 14, 30, 15), -250);
     window->SyncPcClock();
     QCOMPARE(window->PcClockOffset(), qint64(-250));
-    QCOMPARE(clock->AppliedTimes(), QList<QDateTime>{Utc(2024, 3, 12, 14, 30, 15)});
+    QCOMPARE(clocks->clock.AppliedTimes(), QList<QDateTime>{Utc(2024, 3, 12, 14, 30, 15)});
     QCOMPARE(LatencyText(*window), QStringLiteral("0"));
 
     // The PC is now 3 ms behind after the set: the correction rises.
     At(*window, Utc(2024, 3, 12, 14, 30, 16), -3);
     window->SyncPcClock();
     QCOMPARE(LatencyText(*window), QStringLiteral("1"));
-    QCOMPARE(clock->AppliedTimes().last(), Utc(2024, 3, 12, 14, 30, 16, 1));
+    QCOMPARE(clocks->clock.AppliedTimes().last(), Utc(2024, 3, 12, 14, 30, 16, 1));
   }
 
   // An NMEA-style GPS log on disk gets the clock-set line and the
@@ -186,14 +176,14 @@ private slots:
     auto window = Window();
     At(*window, Utc(2024, 3, 12, 14, 30, 15), 80);
     window->SyncPcClock();
-    QCOMPARE(clock->AppliedTimes().size(), 1);
+    QCOMPARE(clocks->clock.AppliedTimes().size(), 1);
     QCOMPARE(window->PcClock().Mode(), 0);
     QCOMPARE(window->PcClockDialog()->Mode(), 0);
     QCOMPARE(QSettings().value(PcClockKeys::Mode).toInt(), 1);
 
     At(*window, Utc(2024, 3, 12, 14, 30, 16), 80);
     window->SyncPcClock();
-    QCOMPARE(clock->AppliedTimes().size(), 1);
+    QCOMPARE(clocks->clock.AppliedTimes().size(), 1);
 
     window->LoadPcClockSettings();
     QCOMPARE(window->PcClock().Mode(), 1);
@@ -207,7 +197,7 @@ private slots:
     auto *raw = window->RawDataDialog()->findChild<QPlainTextEdit *>();
     QVERIFY(raw);
     raw->clear();
-    clock->SetSetFailure(QStringLiteral("Operation not permitted"));
+    clocks->clock.SetSetFailure(QStringLiteral("Operation not permitted"));
 
     At(*window, Utc(2024, 3, 12, 14, 30, 15), 40);
     window->SyncPcClock();
@@ -235,12 +225,12 @@ private slots:
     At(*window, Utc(2024, 3, 12, 14, 30, 15), 40, false);
     window->State().outOfLock = true;
     window->SyncPcClock();
-    QCOMPARE(clock->AppliedTimes().size(), 1);
+    QCOMPARE(clocks->clock.AppliedTimes().size(), 1);
 
     QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("CANCEL")), Qt::LeftButton);
     At(*window, Utc(2024, 3, 12, 14, 30, 16), 40, false);
     window->SyncPcClock();
-    QCOMPARE(clock->AppliedTimes().size(), 1);
+    QCOMPARE(clocks->clock.AppliedTimes().size(), 1);
   }
 
   void setPcClockActionLoadsOnOkOnly()
@@ -255,7 +245,7 @@ private slots:
     });
     window->actionSet_PC_Clock_triggered();
     QCOMPARE(window->PcClock().Mode(), 0);
-    QCOMPARE(clock->PrivilegeRequests(), 0);
+    QCOMPARE(clocks->clock.PrivilegeRequests(), 0);
 
     riduder::test::AnswerNextModalDialog([](QDialog *dialog) {
       auto *button = dialog->findChild<QRadioButton *>(QStringLiteral("IDC_CLOCK_SYNC_MIN"));
@@ -264,7 +254,7 @@ private slots:
     });
     window->actionSet_PC_Clock_triggered();
     QCOMPARE(window->PcClock().Mode(), 3);
-    QCOMPARE(clock->PrivilegeRequests(), 1);
+    QCOMPARE(clocks->clock.PrivilegeRequests(), 1);
   }
 };
 

@@ -1,5 +1,6 @@
 #include "TestMain.h"
 
+#include "FakePcClocks.h"
 #include "app/core/GpsDateTime.h"
 #include "clock/PcClockRecords.h"
 #include "clock/PcClockSync.h"
@@ -67,16 +68,13 @@ class PcClockSyncTest : public QObject {
 
 private:
   // A PC clock and a system clock that moves it, fresh for each test.
-  std::unique_ptr<FakeTimeSource> pc;
-  std::unique_ptr<FakeSystemClock> clock;
-  std::unique_ptr<ScopedTimeSourceOverride> pcOverride;
-  std::unique_ptr<ScopedSystemClockOverride> clockOverride;
+  std::unique_ptr<riduder::test::FakePcClocks> clocks;
 
   // One pass with the PC offsetMs ahead of the receiver.
   PcClockPassResult Pass(PcClockSync &sync, const QDateTime &receiverUtc, qint64 offsetMs,
                          const PcClockPassInputs &in)
   {
-    pc->SetMSecsSinceEpoch(receiverUtc.toMSecsSinceEpoch() + offsetMs);
+    clocks->pc.SetMSecsSinceEpoch(receiverUtc.toMSecsSinceEpoch() + offsetMs);
     return sync.Step(ReceiverAt(receiverUtc), in);
   }
 
@@ -89,19 +87,11 @@ private slots:
 
   void init()
   {
-    clockOverride.reset();
-    pcOverride.reset();
-    pc = std::make_unique<FakeTimeSource>(Utc(2024, 3, 12, 14, 30, 15));
-    clock = std::make_unique<FakeSystemClock>(pc.get());
-    pcOverride = std::make_unique<ScopedTimeSourceOverride>(pc.get());
-    clockOverride = std::make_unique<ScopedSystemClockOverride>(clock.get());
+    clocks.reset();
+    clocks = std::make_unique<riduder::test::FakePcClocks>(Utc(2024, 3, 12, 14, 30, 15));
   }
 
-  void cleanup()
-  {
-    clockOverride.reset();
-    pcOverride.reset();
-  }
+  void cleanup() { clocks.reset(); }
 
   void ruleDecidesTheSet_data()
   {
@@ -189,11 +179,11 @@ private slots:
 
     QCOMPARE(r.offsetMs, offsetMs);
     QCOMPARE(sync.OffsetMs(), offsetMs);
-    QCOMPARE(clock->RequestedTimes().size(), sets ? 1 : 0);
+    QCOMPARE(clocks->clock.RequestedTimes().size(), sets ? 1 : 0);
     QCOMPARE(r.setDone, sets);
     QCOMPARE(sync.SetPending(), sets);
     if (sets)
-      QCOMPARE(clock->RequestedTimes().first(), receiver);  // no correction, no offsets yet
+      QCOMPARE(clocks->clock.RequestedTimes().first(), receiver);  // no correction, no offsets yet
   }
 
   void oneTimeSetsOnceThenDisables()
@@ -216,7 +206,7 @@ private slots:
     QVERIFY(!second.setAttempted);
     QVERIFY(!second.oneTimeFinished);
     QVERIFY(second.logLines.isEmpty());
-    QCOMPARE(clock->RequestedTimes().size(), 1);
+    QCOMPARE(clocks->clock.RequestedTimes().size(), 1);
 
     // The threshold rule still acts after the one set.
     PcClockSettings withThreshold = sync.Settings();
@@ -224,7 +214,7 @@ private slots:
     withThreshold.deltaMs = 30;
     sync.SetSettings(withThreshold);
     QVERIFY(Pass(sync, t0.addSecs(2), 40, in).setDone);
-    QCOMPARE(clock->RequestedTimes().size(), 2);
+    QCOMPARE(clocks->clock.RequestedTimes().size(), 2);
   }
 
   void timeToSetCarriesTheSum_data()
@@ -268,13 +258,13 @@ private slots:
     const QDateTime receiver = Utc(2025, 1, 1, 0, 0, 0);
     const PcClockPassResult r = Pass(sync, receiver, 0, in);
     QVERIFY(r.setDone);
-    QCOMPARE(clock->AppliedTimes().size(), 1);
-    const QDateTime applied = clock->AppliedTimes().first();
+    QCOMPARE(clocks->clock.AppliedTimes().size(), 1);
+    const QDateTime applied = clocks->clock.AppliedTimes().first();
     QCOMPARE(applied.timeSpec(), Qt::UTC);
     QCOMPARE(applied.date(), QDate(2024, 12, 31));
     QCOMPARE(applied.time(), QTime(23, 59, 59, 750));
     QCOMPARE(sync.ClockSetTime(), applied);
-    QCOMPARE(pc->NowMSecsSinceEpoch(), receiver.toMSecsSinceEpoch() - 250);
+    QCOMPARE(clocks->pc.NowMSecsSinceEpoch(), receiver.toMSecsSinceEpoch() - 250);
   }
 
   void latencyCorrectionStep_data()
@@ -305,13 +295,13 @@ private slots:
   // stays, and the latency field is written once per new value.
   void latencyConvergesOnALateClock()
   {
-    clock->SetLatenessMs(5);
+    clocks->clock.SetLatenessMs(5);
     PcClockSync sync;
     sync.SetSettings(Mode(SyncEverySecond));
     const PcClockPassInputs in = TickInputs();
 
     QDateTime receiver = Utc(2024, 3, 12, 14, 30, 15);
-    pc->SetMSecsSinceEpoch(receiver.toMSecsSinceEpoch());
+    clocks->pc.SetMSecsSinceEpoch(receiver.toMSecsSinceEpoch());
     QStringList shown;
     qint64 lastOffset = 0;
     for (int pass = 0; pass < 20; ++pass) {
@@ -321,7 +311,7 @@ private slots:
       QVERIFY(r.setDone);
       lastOffset = r.offsetMs;
       receiver = receiver.addSecs(1);
-      pc->Advance(1000);
+      clocks->pc.Advance(1000);
     }
     QCOMPARE(shown, (QStringList{"0", "1", "2", "3", "4", "5"}));
     QCOMPARE(sync.LatencyCorrection(), 5);
@@ -332,7 +322,7 @@ private slots:
     PcClockPassInputs folded = in;
     folded.foldedOffsetMs = -10;
     sync.Step(ReceiverAt(receiver), folded);
-    QCOMPARE(clock->RequestedTimes().last(), receiver.addMSecs(-1000 + 995));
+    QCOMPARE(clocks->clock.RequestedTimes().last(), receiver.addMSecs(-1000 + 995));
   }
 
   // Only a set that was carried out teaches the correction.
@@ -342,12 +332,12 @@ private slots:
     sync.SetSettings(Mode(SyncEverySecond));
     const QDateTime t = Utc(2024, 3, 12, 14, 30, 15);
 
-    clock->SetSetFailure(QStringLiteral("Operation not permitted"));
+    clocks->clock.SetSetFailure(QStringLiteral("Operation not permitted"));
     QVERIFY(Pass(sync, t, -3, TickInputs()).setAttempted);
     QVERIFY(!sync.SetPending());
     Pass(sync, t.addSecs(1), -3, TickInputs());
     QCOMPARE(sync.LatencyCorrection(), 0);
-    clock->ClearSetFailure();
+    clocks->clock.ClearSetFailure();
 
     PcClockPassInputs vetoed = TickInputs();
     vetoed.tooFewSatellites = true;
@@ -369,19 +359,19 @@ private slots:
     const QDateTime t = Utc(2024, 3, 12, 14, 30, 15);
     const QString error = QStringLiteral("Operation not permitted");
 
-    clock->SetSetFailure(error);
+    clocks->clock.SetSetFailure(error);
     PcClockPassResult r = Pass(sync, t, 0, TickInputs());
     QCOMPARE(r.failureToReport, error);
     QVERIFY(!r.setDone);
     QVERIFY(Pass(sync, t.addSecs(1), 0, TickInputs()).failureToReport.isEmpty());
     QVERIFY(Pass(sync, t.addSecs(2), 0, TickInputs()).failureToReport.isEmpty());
 
-    clock->ClearSetFailure();
+    clocks->clock.ClearSetFailure();
     r = Pass(sync, t.addSecs(3), 0, TickInputs());
     QVERIFY(r.setDone);
     QVERIFY(r.failureToReport.isEmpty());
 
-    clock->SetSetFailure(error);
+    clocks->clock.SetSetFailure(error);
     QCOMPARE(Pass(sync, t.addSecs(4), 0, TickInputs()).failureToReport, error);
   }
 
@@ -393,7 +383,7 @@ private slots:
     in.logOpen = true;
     in.logType = PcClockSync::GpsLogTypeNmea;
     in.logIntervalSeconds = 60;
-    clock->SetSetFailure(QStringLiteral("refused"));
+    clocks->clock.SetSetFailure(QStringLiteral("refused"));
     const PcClockPassResult r = Pass(sync, Utc(2024, 3, 12, 14, 30, 15), 100, in);
     QVERIFY(!r.setDone);
     QVERIFY(!r.oneTimeFinished);

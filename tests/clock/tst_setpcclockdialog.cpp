@@ -1,5 +1,6 @@
 #include "TestMain.h"
 
+#include "FakePcClocks.h"
 #include "ModalDialogs.h"
 #include "app/core/GpsDateTime.h"
 #include "clock/PcClockSettings.h"
@@ -276,10 +277,7 @@ private slots:
   // The two overrides act on the next pass without OK; Cancel undoes them.
   void overridesActAtOnceAndCancelUndoes()
   {
-    FakeTimeSource pc(QDateTime(QDate(2024, 3, 12), QTime(14, 30, 15), Qt::UTC));
-    FakeSystemClock clock(&pc);
-    const ScopedTimeSourceOverride usePc(&pc);
-    const ScopedSystemClockOverride useClock(&clock);
+    riduder::test::FakePcClocks clocks(QDateTime(QDate(2024, 3, 12), QTime(14, 30, 15), Qt::UTC));
     PcClockSync sync;
     PcClockSettings settings;
     settings.mode = SyncEverySecond;
@@ -287,7 +285,7 @@ private slots:
 
     SetPcClockDialog dialog;
     dialog.show();
-    QDateTime receiver = pc.NowUtc();
+    QDateTime receiver = clocks.pc.NowUtc();
     auto pass = [&]() {
       PcClockPassInputs in;
       in.ppsTickSeen = false;  // no 1PPS line
@@ -296,7 +294,7 @@ private slots:
       in.overrideIntegrity = dialog.OverrideIntegrity();
       GpsDateTime t;
       t.SetDateTime(receiver);
-      pc.SetUtc(receiver);
+      clocks.pc.SetUtc(receiver);
       const bool set = sync.Step(t, in).setDone;
       receiver = receiver.addSecs(1);
       return set;
@@ -308,13 +306,13 @@ private slots:
     Click(Find<QCheckBox>(&dialog, "IDC_CLOCK_SYNC_OVERRIDE_INTEGRITY"));
     QVERIFY(pass());
     QVERIFY(pass());
-    QCOMPARE(clock.AppliedTimes().size(), 2);
+    QCOMPARE(clocks.clock.AppliedTimes().size(), 2);
 
     QTest::mouseClick(Find<QPushButton>(&dialog, "CANCEL"), Qt::LeftButton);
     QVERIFY(!dialog.OverrideTraim());
     QVERIFY(!dialog.OverrideIntegrity());
     QVERIFY(!pass());
-    QCOMPARE(clock.AppliedTimes().size(), 2);
+    QCOMPARE(clocks.clock.AppliedTimes().size(), 2);
     QVERIFY(!QSettings().contains(PcClockKeys::OverrideTraim));
   }
 
