@@ -1,5 +1,6 @@
 #include "TestMain.h"
 
+#include "CaughtWarnings.h"
 #include "FrameBuilders.h"
 #include "OncoreMessageBuilder.h"
 #include "WindowOnSimulator.h"
@@ -28,17 +29,6 @@ using riduder::sim::MatchKind;
 using riduder::sim::ReceiverSimulator;
 
 namespace {
-
-QStringList warnings;
-QtMessageHandler previousHandler = nullptr;
-
-void CatchWarnings(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-  if (type == QtWarningMsg)
-    warnings << message;
-  if (previousHandler)
-    previousHandler(type, context, message);
-}
 
 QByteArray Hex(const char *hex)
 {
@@ -121,13 +111,13 @@ private slots:
   {
     QCoreApplication::setOrganizationName(QStringLiteral("ZIV Systems"));
     QCoreApplication::setApplicationName(QStringLiteral("Riduder"));
-    previousHandler = qInstallMessageHandler(CatchWarnings);
+    CatchWarnings();
   }
 
   void init()
   {
     QSettings().clear();
-    warnings.clear();
+    CaughtWarnings().clear();
     receiverIdentity = ReceiverIdentity();
     ExpectedOncoreReplyTag.clear();
     ExpectedNmeaReplyTag.clear();
@@ -305,10 +295,10 @@ private slots:
         probeLines << line;
     QCOMPARE(probeLines, idLine.isEmpty() ? QStringList() : QStringList{idLine});
     if (warning.isEmpty())
-      QVERIFY2(!warnings.join(QLatin1Char('|')).contains(QLatin1String("Timeout")),
-               qPrintable(warnings.join(QLatin1Char('|'))));
+      QVERIFY2(!CaughtWarnings().join(QLatin1Char('|')).contains(QLatin1String("Timeout")),
+               qPrintable(CaughtWarnings().join(QLatin1Char('|'))));
     else
-      QVERIFY2(warnings.contains(warning), qPrintable(warnings.join(QLatin1Char('|'))));
+      QVERIFY2(CaughtWarnings().contains(warning), qPrintable(CaughtWarnings().join(QLatin1Char('|'))));
     // Nothing is left awaited.
     QVERIFY(!PlanCommandWait(command).Answered(rig.Window().State().replyFlags));
     QVERIFY(ExpectedOncoreReplyTag.isEmpty());

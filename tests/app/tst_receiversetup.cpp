@@ -1,5 +1,6 @@
 #include "TestMain.h"
 
+#include "CaughtWarnings.h"
 #include "FrameBuilders.h"
 #include "OncoreMessageBuilder.h"
 #include "RecordingMessageBoxes.h"
@@ -35,17 +36,6 @@ using riduder::sim::MatchKind;
 using riduder::sim::ReceiverSimulator;
 
 namespace {
-
-QStringList warnings;
-QtMessageHandler previousHandler = nullptr;
-
-void CatchWarnings(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-  if (type == QtWarningMsg)
-    warnings << message;
-  if (previousHandler)
-    previousHandler(type, context, message);
-}
 
 const QDateTime Now(QDate(2026, 1, 5), QTime(23, 59, 59), Qt::UTC);
 const QString TraimTail = QStringLiteral("00 00 01 00 00 00 00 00 00 00");
@@ -212,13 +202,13 @@ private slots:
     // The window's own settings scope, before the first window sets it.
     QCoreApplication::setOrganizationName(QStringLiteral("ZIV Systems"));
     QCoreApplication::setApplicationName(QStringLiteral("Riduder"));
-    previousHandler = qInstallMessageHandler(CatchWarnings);
+    CatchWarnings();
   }
 
   void init()
   {
     QSettings().clear();
-    warnings.clear();
+    CaughtWarnings().clear();
     receiverIdentity = ReceiverIdentity();
     ExpectedOncoreReplyTag.clear();
     ExpectedNmeaReplyTag.clear();
@@ -333,8 +323,8 @@ private slots:
     // each, two steps each).
     QCOMPARE(rig.window->Timing().NowMs() - before,
              qint64(100 * (sent.size() - 4) + 2500 + 2500 + 2500 + 2 * (2500 + 5000)));
-    QCOMPARE(warnings.filter(QLatin1String("Timeout: no response to Motorola Cmd $PMOTG,ZDA,0001")).size(), 2);
-    QVERIFY(warnings.filter(QLatin1String("$PMOTG,FOR")).isEmpty());
+    QCOMPARE(CaughtWarnings().filter(QLatin1String("Timeout: no response to Motorola Cmd $PMOTG,ZDA,0001")).size(), 2);
+    QVERIFY(CaughtWarnings().filter(QLatin1String("$PMOTG,FOR")).isEmpty());
     QCOMPARE(statusDuring, QStringLiteral("Applying receiver settings..."));
     QVERIFY(gateDuring);
     QCOMPARE(rig.Status(), QStringLiteral("Motorola M12+, NMEA Mode"));
