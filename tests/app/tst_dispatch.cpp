@@ -464,13 +464,20 @@ private slots:
     QVERIFY2(road.Problem().isEmpty(), qPrintable(road.Problem()));
     QLabel *heartbeat = road.HeartbeatLabel();
     QVERIFY(SameImage(heartbeat->pixmap(), ":/icons/res/icon_off.png"));
-    QElapsedTimer sinceTick;
+    // Look at the heartbeat right after the window has handled the tick: on
+    // a loaded machine the pulse helper may return only after the 300 ms.
+    bool onAtTick = false;
+    const QMetaObject::Connection look =
+        connect(&road.Window().ReceiverPort(), &GpsSerialPortThread::PpsTick, this,
+                [&] { onAtTick = SameImage(heartbeat->pixmap(), ":/icons/res/icon_on.png"); });
+    QElapsedTimer sincePulse;
+    sincePulse.start();
     QVERIFY(road.PpsPulse());
-    sinceTick.start();
-    QVERIFY(SameImage(heartbeat->pixmap(), ":/icons/res/icon_on.png"));
+    disconnect(look);
+    QVERIFY(onAtTick);
     QTRY_VERIFY_WITH_TIMEOUT(SameImage(heartbeat->pixmap(), ":/icons/res/icon_off.png"), 2000);
-    // Off some 300 ms after the tick (the pulse itself took a few polls).
-    QVERIFY2(sinceTick.elapsed() >= 200, qPrintable(QString::number(sinceTick.elapsed())));
+    // Off some 300 ms after the tick (a coarse timer may fire a little early).
+    QVERIFY2(sincePulse.elapsed() >= 250, qPrintable(QString::number(sincePulse.elapsed())));
 
     // While a set-up runs the tick does nothing, the heartbeat included.
     road.SetSetupGateOpen(false);
