@@ -1,5 +1,6 @@
 #include "TestMain.h"
 
+#include "WindowOnSimulator.h"
 #include "app/ClockTick.h"
 #include "app/MainWindow.h"
 #include "app/core/GpsMode.h"
@@ -9,7 +10,6 @@
 #include "platform/TimeSource.h"
 #include "position/GpsNavDialog.h"
 #include "receiver/Checksums.h"
-#include "receiver/GpsPortSettings.h"
 #include "tools/simulator/ReceiverSimulator.h"
 
 #include <QAction>
@@ -22,6 +22,7 @@
 
 #include <memory>
 
+using riduder::test::WindowOnSimulator;
 using Tick = TickSounds::Tick;
 
 namespace {
@@ -47,34 +48,30 @@ class TickRig {
 public:
   FakeTimeSource clock{Utc(2024, 3, 10, 12, 0, 0)};
   ScopedTimeSourceOverride useClock{&clock};
-  riduder::sim::ReceiverSimulator simulator;
-  FakeTickSounds sounds;
-  std::unique_ptr<MainWindow> window;
+  std::unique_ptr<WindowOnSimulator> road;
 
   bool Open(quint32 mode)
   {
-    QString error;
-    if (!simulator.open(&error)) {
-      qWarning("%s", qPrintable(error));
+    WindowOnSimulator::Options options;
+    options.mode = mode;
+    options.dataRate = 9600;
+    options.ppsLine = 0;
+    options.showRawData = false;
+    road = std::make_unique<WindowOnSimulator>(options);
+    if (!road->Problem().isEmpty()) {
+      qWarning("%s", qPrintable(road->Problem()));
       return false;
     }
-    QSettings settings;
-    settings.setValue(GpsPortKeys::PortName, simulator.slavePath());
-    settings.setValue(GpsPortKeys::Mode, GpsModeName(mode));
-    settings.setValue(GpsPortKeys::PpsInterface, 0);
-    settings.setValue(GpsPortKeys::DataRate, 9600);
-    window = std::make_unique<MainWindow>();
-    window->SetTickSounds(&sounds);
-    window->Timing().SetScale(0);
-    window->State().setupInProgress = false;
-    CurrentGpsMode = mode;
     receiverIdentity = ReceiverIdentity();
     Nav()->SetSatsTracked(6);  // locked
-    return window->ReceiverPort().IsOpen();
+    return true;
   }
 
-  ReceiverState &State() { return window->State(); }
-  GpsNavDialog *Nav() { return window->findChild<GpsNavDialog *>(); }
+  MainWindow &Window() { return road->Window(); }
+  riduder::sim::ReceiverSimulator &Simulator() { return road->Simulator(); }
+  FakeTickSounds &Sounds() { return road->Sounds(); }
+  ReceiverState &State() { return Window().State(); }
+  GpsNavDialog *Nav() { return Window().findChild<GpsNavDialog *>(); }
 
   // One receiver second: its time message (unless none came) and the 1PPS
   // tick. The PC clock keeps pace with the receiver.
@@ -86,7 +83,7 @@ public:
       State().receiverTime.SetDateTime(utc);
       State().tickPending = false;
     }
-    window->OnClockTick();
+    Window().OnClockTick();
   }
   void TickSeconds(const QDateTime &from, int count)
   {
@@ -99,12 +96,12 @@ public:
   bool LineCarries(const QList<QByteArray> &expected)
   {
     QTest::qWait(50);
-    for (int i = 0; i < 60 && simulator.receivedMessages().size() < expected.size(); ++i)
+    for (int i = 0; i < 60 && Simulator().receivedMessages().size() < expected.size(); ++i)
       QTest::qWait(50);
     QTest::qWait(100);
-    if (simulator.receivedMessages() == expected)
+    if (Simulator().receivedMessages() == expected)
       return true;
-    qWarning("line: %s", simulator.received().toHex(' ').constData());
+    qWarning("line: %s", Simulator().received().toHex(' ').constData());
     return false;
   }
 
@@ -112,7 +109,7 @@ public:
   {
     const QImage on = QPixmap(QStringLiteral(":/icons/res/icon_on.png")).toImage();
     const QImage off = QPixmap(QStringLiteral(":/icons/res/icon_off.png")).toImage();
-    for (QLabel *label : window->statusBar()->findChildren<QLabel *>()) {
+    for (QLabel *label : Window().statusBar()->findChildren<QLabel *>()) {
       const QImage image = label->pixmap().toImage();
       if (!image.isNull() && (image == on || image == off))
         return label;
@@ -175,7 +172,7 @@ private slots:
     // A whole minute, and the seconds around the polls once more.
     rig.TickSeconds(Utc(2024, 3, 10, 12, 0, 0), 60);
     QVERIFY(rig.LineCarries(expected));
-    rig.simulator.clearReceived();
+    rig.Simulator().clearReceived();
     rig.TickSeconds(Utc(2024, 3, 10, 12, 1, 10), 13);
     QVERIFY(rig.LineCarries(expected));
   }
@@ -198,7 +195,7 @@ private slots:
       rig.clock.SetUtc(QDateTime::fromMSecsSinceEpoch(rig.clock.NowMSecsSinceEpoch(), Qt::UTC));
       state.receiverTime.SetDateTime(t);
       state.tickPending = false;
-      rig.window->OnClockTick();
+      rig.Window().OnClockTick();
     };
     tickWithHa(60);   // one minute of silence: nothing
     tickWithHa(59);   // 119 s: nothing yet
@@ -211,7 +208,7 @@ private slots:
     QVERIFY(rig.LineCarries({OnLine(QByteArray("@@Bb\x01", 5)), OnLine(QByteArray("@@Bb\x01", 5))}));
 
     // Without "@@Ha" the watchdog is quiet.
-    rig.simulator.clearReceived();
+    rig.Simulator().clearReceived();
     state.haIgnoreCountdown = 0;
     rig.clock.Advance(300000);
     rig.TickAt(t.addSecs(1));
@@ -252,16 +249,16 @@ private slots:
     QVERIFY(rig.Open(GpsModeGenericNmea));
     ReceiverState &state = rig.State();
     rig.TickAt(Utc(2024, 3, 10, 12, 0, 5));
-    QCOMPARE(rig.sounds.Played(), QList<Tick>{Tick::Second});
+    QCOMPARE(rig.Sounds().Played(), QList<Tick>{Tick::Second});
     QVERIFY(state.tickPending);
     QVERIFY(rig.HeartbeatOn());
     QTRY_VERIFY_WITH_TIMEOUT(!rig.HeartbeatOn(), 2000);
 
-    rig.sounds.Clear();
+    rig.Sounds().Clear();
     state.zdaThisSecond = true;
     state.messageDroveClock = true;
     rig.TickAt(Utc(2024, 3, 10, 12, 0, 6), false);
-    QCOMPARE(rig.sounds.Played(), (QList<Tick>{Tick::Minute, Tick::Second}));
+    QCOMPARE(rig.Sounds().Played(), (QList<Tick>{Tick::Minute, Tick::Second}));
     QVERIFY(state.tickPending && state.zdaTickPending && state.rmcTickPending);
     QVERIFY(!state.zdaThisSecond && !state.messageDroveClock);
     QVERIFY(rig.HeartbeatOn());
@@ -297,10 +294,10 @@ private slots:
     QFETCH(QList<Tick>, played);
     TickRig rig;
     QVERIFY(rig.Open(GpsModeGenericNmea));
-    rig.window->findChild<QAction *>(action)->trigger();
+    rig.Window().findChild<QAction *>(action)->trigger();
     rig.Nav()->SetSatsTracked(locked ? 6 : 0);
     rig.TickAt(Utc(2024, 3, 10, 12, 0, second));
-    QCOMPARE(rig.sounds.Played(), played);
+    QCOMPARE(rig.Sounds().Played(), played);
     QCOMPARE(rig.State().outOfLock, !locked);
   }
 
@@ -313,7 +310,7 @@ private slots:
     state.eaIgnoreCountdown = 3;
     const qint64 shown = state.displayCopy.MSecsSinceEpoch();
     rig.TickAt(Utc(2024, 3, 10, 12, 0, 20));
-    QVERIFY(rig.sounds.Played().isEmpty());
+    QVERIFY(rig.Sounds().Played().isEmpty());
     QVERIFY(!state.tickPending);
     QCOMPARE(state.eaIgnoreCountdown, 3);
     QCOMPARE(state.displayCopy.MSecsSinceEpoch(), shown);
@@ -364,22 +361,22 @@ private slots:
     QVERIFY(rig.Open(GpsModeGenericNmea));
     QSettings().setValue(GpsLogKeys::FileDirectory, dir.path());
     rig.TickAt(Utc(2024, 3, 10, 12, 0, 57));
-    QVERIFY(rig.window->OpenGpsLogFile(GpsDataLog::CreateNew));
-    const QString path = rig.window->GpsLog().FileName();
-    rig.window->FlushGpsLogFile();
+    QVERIFY(rig.Window().OpenGpsLogFile(GpsDataLog::CreateNew));
+    const QString path = rig.Window().GpsLog().FileName();
+    rig.Window().FlushGpsLogFile();
 
-    rig.window->WriteGpsLog(QStringLiteral("first line"));
+    rig.Window().WriteGpsLog(QStringLiteral("first line"));
     rig.TickSeconds(Utc(2024, 3, 10, 12, 0, 58), 2);
     QVERIFY(!ReadFile(path).contains(QLatin1String("first line")));
     rig.TickAt(Utc(2024, 3, 10, 12, 1, 0));
     QVERIFY(ReadFile(path).contains(QLatin1String("first line")));
 
-    rig.window->WriteGpsLog(QStringLiteral("second line"));
+    rig.Window().WriteGpsLog(QStringLiteral("second line"));
     rig.TickSeconds(Utc(2024, 3, 10, 12, 1, 1), 59);
     QVERIFY(!ReadFile(path).contains(QLatin1String("second line")));
     rig.TickAt(Utc(2024, 3, 10, 12, 2, 0));
     QVERIFY(ReadFile(path).contains(QLatin1String("second line")));
-    QVERIFY(rig.window->CloseGpsLogFile(true));
+    QVERIFY(rig.Window().CloseGpsLogFile(true));
   }
 
   // The first tick of a new day rolls the GPS log over to the new day's
@@ -392,15 +389,15 @@ private slots:
     QVERIFY(rig.Open(GpsModeMotorolaBinary));
     QSettings().setValue(GpsLogKeys::FileDirectory, dir.path());
     rig.TickAt(Utc(2024, 3, 10, 23, 59, 57));
-    QVERIFY(rig.window->OpenGpsLogFile(GpsDataLog::CreateNew));
-    const QString oldPath = rig.window->GpsLog().FileName();
+    QVERIFY(rig.Window().OpenGpsLogFile(GpsDataLog::CreateNew));
+    const QString oldPath = rig.Window().GpsLog().FileName();
 
     rig.TickSeconds(Utc(2024, 3, 10, 23, 59, 58), 6);
-    QVERIFY(rig.window->GpsLog().IsOpen());
-    const QString newPath = rig.window->GpsLog().FileName();
+    QVERIFY(rig.Window().GpsLog().IsOpen());
+    const QString newPath = rig.Window().GpsLog().FileName();
     QVERIFY(newPath != oldPath);
     QVERIFY(newPath.endsWith(QLatin1String("_0071G.txt")));
-    QVERIFY(rig.window->CloseGpsLogFile(true));
+    QVERIFY(rig.Window().CloseGpsLogFile(true));
 
     QCOMPARE(ReadFile(oldPath).count(QLatin1String("Closed GPS Data Log")), 1);
     QCOMPARE(ReadFile(newPath).count(QLatin1String("Closed GPS Data Log")), 1);  // our own close
