@@ -1,6 +1,7 @@
 #include "receiver/OncoreFramer.h"
 
 #include "receiver/Checksums.h"
+#include "receiver/FramerInput.h"
 
 #include <cstring>
 
@@ -138,16 +139,8 @@ Candidate Examine(QByteArrayView data, int *length)
 
 void OncoreFramer::Process(QByteArrayView chunk, FramerSink &sink)
 {
-  QByteArray work;
-  QByteArrayView data;
-  if (m_pending.isEmpty()) {
-    sink.OnMessageBoundary();
-    data = chunk;
-  } else {
-    m_pending.append(chunk.data(), chunk.size());
-    work.swap(m_pending);
-    data = work;
-  }
+  FramerInput input(m_pending, chunk, sink);
+  const QByteArrayView data = input.Data();
 
   qsizetype pos = 0;
   const qsizetype size = data.size();
@@ -159,10 +152,7 @@ void OncoreFramer::Process(QByteArrayView chunk, FramerSink &sink)
     int length = 0;
     switch (Examine(data.sliced(start), &length)) {
     case Candidate::NeedMore:
-      if (start == 0 && !work.isEmpty())
-        m_pending.swap(work);
-      else
-        m_pending = data.sliced(start).toByteArray();
+      input.KeepFrom(start);
       return;
     case Candidate::Bad:
       // A real message may begin inside a false start.

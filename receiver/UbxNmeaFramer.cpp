@@ -1,6 +1,7 @@
 #include "receiver/UbxNmeaFramer.h"
 
 #include "receiver/Checksums.h"
+#include "receiver/FramerInput.h"
 
 #include <cstring>
 
@@ -105,16 +106,8 @@ void UbxNmeaFramer::Reset()
 
 void UbxNmeaFramer::Process(QByteArrayView chunk, bool nmeaOnly, FramerSink &sink)
 {
-  QByteArray work;
-  QByteArrayView data;
-  if (m_pending.isEmpty()) {
-    sink.OnMessageBoundary();
-    data = chunk;
-  } else {
-    m_pending.append(chunk.data(), chunk.size());
-    work.swap(m_pending);
-    data = work;
-  }
+  FramerInput input(m_pending, chunk, sink);
+  const QByteArrayView data = input.Data();
 
   qsizetype pos = 0;
   const qsizetype size = data.size();
@@ -128,10 +121,7 @@ void UbxNmeaFramer::Process(QByteArrayView chunk, bool nmeaOnly, FramerSink &sin
         ubx ? ExamineUbx(data.sliced(start), &length) : ExamineNmea(data.sliced(start), &length);
     switch (result) {
     case Candidate::NeedMore:
-      if (start == 0 && !work.isEmpty())
-        m_pending.swap(work);
-      else
-        m_pending = data.sliced(start).toByteArray();
+      input.KeepFrom(start);
       return;
     case Candidate::Bad:
       // A frame may begin inside a false UBX start, or inside text that a
