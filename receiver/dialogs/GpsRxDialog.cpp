@@ -585,41 +585,19 @@ void GpsRxDialog::IDC_GPS_MODE_EL_MASK_editingFinished()
     form->IDC_GPS_MODE_EL_MASK->setText(QString::number(elevationMask));
 }
 
-void GpsRxDialog::IDC_GPS_MODE_GPS_clicked(bool checked)
+// One constellation box clicked: its flag, then the rules.
+void GpsRxDialog::ConstellationClicked(bool &flag, bool checked, int bit)
 {
-  satGps = checked;
-  CheckConstellations(checked ? ConstellationGps : 0);
+  flag = checked;
+  CheckConstellations(checked ? bit : 0);
 }
 
-void GpsRxDialog::IDC_GPS_MODE_GLONASS_clicked(bool checked)
-{
-  satGlonass = checked;
-  CheckConstellations(checked ? ConstellationGlonass : 0);
-}
-
-void GpsRxDialog::IDC_GPS_MODE_GALILEO_clicked(bool checked)
-{
-  satGalileo = checked;
-  CheckConstellations(checked ? ConstellationGalileo : 0);
-}
-
-void GpsRxDialog::IDC_GPS_MODE_BEIDOU_clicked(bool checked)
-{
-  satBeidou = checked;
-  CheckConstellations(checked ? ConstellationBeidou : 0);
-}
-
-void GpsRxDialog::IDC_GPS_MODE_QZSS_clicked(bool checked)
-{
-  satQzss = checked;
-  CheckConstellations(checked ? ConstellationQzss : 0);
-}
-
-void GpsRxDialog::IDC_GPS_MODE_SBAS_clicked(bool checked)
-{
-  satSbas = checked;
-  CheckConstellations(checked ? ConstellationSbas : 0);
-}
+void GpsRxDialog::IDC_GPS_MODE_GPS_clicked(bool checked) { ConstellationClicked(satGps, checked, ConstellationGps); }
+void GpsRxDialog::IDC_GPS_MODE_GLONASS_clicked(bool checked) { ConstellationClicked(satGlonass, checked, ConstellationGlonass); }
+void GpsRxDialog::IDC_GPS_MODE_GALILEO_clicked(bool checked) { ConstellationClicked(satGalileo, checked, ConstellationGalileo); }
+void GpsRxDialog::IDC_GPS_MODE_BEIDOU_clicked(bool checked) { ConstellationClicked(satBeidou, checked, ConstellationBeidou); }
+void GpsRxDialog::IDC_GPS_MODE_QZSS_clicked(bool checked) { ConstellationClicked(satQzss, checked, ConstellationQzss); }
+void GpsRxDialog::IDC_GPS_MODE_SBAS_clicked(bool checked) { ConstellationClicked(satSbas, checked, ConstellationSbas); }
 
 // ---- defaults ------------------------------------------------------------
 

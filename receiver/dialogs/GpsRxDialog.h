@@ -149,6 +149,7 @@ private:
   void ShowPpsDuration();
   void ShowDgpsActivate();
   void ShowConstellations();
+  void ConstellationClicked(bool &flag, bool checked, int bit);
   void SetDefaultCorrections();
   void SetRestOfDefaults(int selection, int geometry, int application, bool dgps);
 };
