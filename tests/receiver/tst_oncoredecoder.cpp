@@ -45,10 +45,11 @@ QDateTime Utc(int y, int mo, int d, int h, int mi, int s)
   return QDateTime(QDate(y, mo, d), QTime(h, mi, s), Qt::UTC);
 }
 
-// 33.5 S, 151.25 E, 45.67 m above the ellipsoid, 23.45 m above sea level.
-OncoreMessageBuilder Ea()
+// The fields "@@Ea" and "@@Ba" share: 33.5 S, 151.25 E, 45.67 m above the
+// ellipsoid, 23.45 m above sea level, and the first channel.
+OncoreMessageBuilder PositionStatus(const char *id, int length)
 {
-  OncoreMessageBuilder b("Ea", 73);
+  OncoreMessageBuilder b(id, length);
   b.DateTime(2024, 3, 10, 12, 34, 56, 250000000)
       .I32(15, -120600000)
       .I32(19, 544500000)
@@ -57,10 +58,16 @@ OncoreMessageBuilder Ea()
       .U16(31, 150)
       .U16(33, 1234)
       .U16(35, 25)
-      .U8(37, 0)
       .U8(38, 9)
       .U8(39, 7);
   b.U8(40, 5).U8(41, 8).U8(42, 45).U8(43, 0xA8);
+  return b;
+}
+
+OncoreMessageBuilder Ea()
+{
+  OncoreMessageBuilder b = PositionStatus("Ea", 73);
+  b.U8(37, 0);
   b.U8(44, 12).U8(45, 8).U8(46, 40).U8(47, 0x88);
   b.U8(72, 0x24);
   return b;
@@ -68,18 +75,7 @@ OncoreMessageBuilder Ea()
 
 OncoreMessageBuilder Ba()
 {
-  OncoreMessageBuilder b("Ba", 65);
-  b.DateTime(2024, 3, 10, 12, 34, 56, 250000000)
-      .I32(15, -120600000)
-      .I32(19, 544500000)
-      .I32(23, 4567)
-      .I32(27, 2345)
-      .U16(31, 150)
-      .U16(33, 1234)
-      .U16(35, 25)
-      .U8(38, 9)
-      .U8(39, 7);
-  b.U8(40, 5).U8(41, 8).U8(42, 45).U8(43, 0xA8);
+  OncoreMessageBuilder b = PositionStatus("Ba", 65);
   b.U8(64, 0x20);
   return b;
 }
