@@ -274,19 +274,7 @@ void GpsPortDialogTest::okStoresEveryKeyAndCancelRestores()
   QCOMPARE(dialog.result(), 1);
 
   QSettings s;
-  const QStringList keys{"GpsPortDialog/GPS Serial Port",
-                         "GpsPortDialog/GPS Serial Port Mode",
-                         "GpsPortDialog/GPS Serial Port PPS Interface",
-                         "GpsPortDialog/GPS Serial Port StopBits",
-                         "GpsPortDialog/GPS Serial Port DataBits",
-                         "GpsPortDialog/GPS Serial Port Handshake",
-                         "GpsPortDialog/GPS Serial Port Parity",
-                         "GpsPortDialog/GPS Serial Port DataRate",
-                         "GpsPortDialog/GPS Serial Port TcpIp Address",
-                         "GpsPortDialog/GPS Do Not Initialize",
-                         "GpsPortDialog/GPS AutoRestart",
-                         "GpsPortDialog/geometry"};
-  for (const QString &key : keys)
+  for (const QString &key : kAllKeys)
     QVERIFY2(s.contains(key), qPrintable(key));
   QCOMPARE(s.value(kMode).toString(), QString("Generic NMEA"));
   QCOMPARE(s.value("GpsPortDialog/GPS Do Not Initialize").toBool(), true);
