@@ -1,4 +1,5 @@
 #include "TestMain.h"
+#include "Gpsdecode.h"
 
 #include "WindowOnSimulator.h"
 
@@ -11,7 +12,6 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QMap>
-#include <QProcess>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTableWidget>
@@ -119,33 +119,24 @@ struct GpsdecodeEpoch {
 GpsdecodeEpoch GpsdecodeLastEpoch(const QString &path)
 {
   GpsdecodeEpoch last;
-  const QString program = QStandardPaths::findExecutable(QStringLiteral("gpsdecode"));
-  if (program.isEmpty())
-    return last;
-  QProcess process;
-  process.setStandardInputFile(path);
-  process.start(program, QStringList{});
-  if (!process.waitForFinished(20000))
-    return last;
-  for (const QByteArray &line : process.readAllStandardOutput().split('\n')) {
-    const QJsonObject report = QJsonDocument::fromJson(line).object();
-    const QString type = report.value("class").toString();
-    if (type == QLatin1String("TPV") && report.contains("lat")) {
-      last.found = true;
-      const QDateTime time =
-          QDateTime::fromString(report.value("time").toString(), Qt::ISODateWithMs).toUTC();
-      last.time = time.addMSecs(-time.time().msec());
-      last.latitude = report.value("lat").toDouble();
-      last.longitude = report.value("lon").toDouble();
-      last.heightAboveEllipsoid = report.value("altHAE").toDouble();
-    } else if (type == QLatin1String("SKY")) {
-      last.used.clear();
-      for (const QJsonValue &value : report.value("satellites").toArray()) {
-        const QJsonObject s = value.toObject();
-        if (s.value("used").toBool() && s.value("ss").toDouble() > 0)
-          last.used[s.value("PRN").toInt()] = {s.value("el").toInt(), s.value("az").toInt(),
-                                               s.value("ss").toInt()};
-      }
+  for (const QJsonObject &report : riduder::test::GpsdecodeReports(path, QStringLiteral("TPV"))) {
+    if (!report.contains("lat"))
+      continue;
+    last.found = true;
+    const QDateTime time =
+        QDateTime::fromString(report.value("time").toString(), Qt::ISODateWithMs).toUTC();
+    last.time = time.addMSecs(-time.time().msec());
+    last.latitude = report.value("lat").toDouble();
+    last.longitude = report.value("lon").toDouble();
+    last.heightAboveEllipsoid = report.value("altHAE").toDouble();
+  }
+  const QList<QJsonObject> skies = riduder::test::GpsdecodeReports(path, QStringLiteral("SKY"));
+  if (!skies.isEmpty()) {
+    for (const QJsonValue &value : skies.last().value("satellites").toArray()) {
+      const QJsonObject s = value.toObject();
+      if (s.value("used").toBool() && s.value("ss").toDouble() > 0)
+        last.used[s.value("PRN").toInt()] = {s.value("el").toInt(), s.value("az").toInt(),
+                                             s.value("ss").toInt()};
     }
   }
   return last;

@@ -1,4 +1,5 @@
 #include "TestMain.h"
+#include "Gpsdecode.h"
 
 #include "WindowOnSimulator.h"
 
@@ -9,7 +10,6 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QMap>
-#include <QProcess>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTableWidget>
@@ -105,17 +105,8 @@ struct GpsdecodeSky {
 GpsdecodeSky GpsdecodeLastSky(const QString &path)
 {
   GpsdecodeSky last;
-  const QString program = QStandardPaths::findExecutable(QStringLiteral("gpsdecode"));
-  if (program.isEmpty())
-    return last;
-  QProcess process;
-  process.setStandardInputFile(path);
-  process.start(program, QStringList{});
-  if (!process.waitForFinished(20000))
-    return last;
-  for (const QByteArray &line : process.readAllStandardOutput().split('\n')) {
-    const QJsonObject report = QJsonDocument::fromJson(line).object();
-    if (report.value("class").toString() != QLatin1String("SKY") || !report.contains("nSat"))
+  for (const QJsonObject &report : riduder::test::GpsdecodeReports(path, QStringLiteral("SKY"))) {
+    if (!report.contains("nSat"))
       continue;
     last.found = true;
     last.visible = report.value("nSat").toInt();
