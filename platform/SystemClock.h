@@ -19,7 +19,7 @@ public:
   // and, if error is given, the reason in words for the user.
   virtual bool EnableSetTimePrivilege(QString *error = nullptr) = 0;
   // Sets the clock. The date and time-of-day fields of time are taken as
-  // UTC, whatever its time spec says, milliseconds included.
+  // UTC, whatever its Qt::TimeSpec says, milliseconds included.
   virtual bool SetUtcTime(const QDateTime &time, QString *error = nullptr) = 0;
 
   // The clock in force: the machine's, unless a test has put another in.
