@@ -142,22 +142,6 @@ GpsdecodeEpoch GpsdecodeLastEpoch(const QString &path)
   return last;
 }
 
-// The window's satellite rows that show a satellite.
-SkyRows WindowSkyRows(MainWindow &window)
-{
-  SkyRows rows;
-  auto *table = window.findChild<QTableWidget *>(QStringLiteral("SatsDataTableWidget"));
-  if (!table)
-    return rows;
-  auto text = [table](int row, int column) {
-    const QTableWidgetItem *item = table->item(row, column);
-    return item ? item->text() : QString();
-  };
-  for (int row = 1; row < table->rowCount(); ++row)
-    if (!text(row, 0).isEmpty())
-      rows[text(row, 0).toInt()] = QStringList{text(row, 1), text(row, 2), text(row, 3)};
-  return rows;
-}
 
 // The "Cur:" row of the navigation table: latitude, longitude, heights.
 QList<double> CurrentRow(MainWindow &window)
@@ -261,7 +245,7 @@ private slots:
     QCOMPARE(road.LabelText(QStringLiteral("IDC_SATS_DOPS_MESSAGE")), dopsText);
     QCOMPARE(road.AntennaLabel()->text(), QStringLiteral("Ant OK"));
     QCOMPARE(road.NavLabel()->text(), navLabel);
-    QCOMPARE(WindowSkyRows(window), last.table);
+    QCOMPARE(riduder::test::SatelliteTableRows(window), last.table);
 
     // The next pulse shows the second after the message's, and the
     // position the message brought.

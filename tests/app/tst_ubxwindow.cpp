@@ -122,22 +122,14 @@ GpsdecodeSky GpsdecodeLastSky(const QString &path)
   return last;
 }
 
-// The window's satellite rows that show a satellite; the elevation without
-// its trend arrow.
+// The window's satellite rows that show a satellite, as numbers; the
+// elevation without its trend arrow.
 SkyRows WindowSkyRows(MainWindow &window)
 {
   SkyRows rows;
-  auto *table = window.findChild<QTableWidget *>(QStringLiteral("SatsDataTableWidget"));
-  if (!table)
-    return rows;
-  auto text = [table](int row, int column) {
-    const QTableWidgetItem *item = table->item(row, column);
-    return item ? item->text() : QString();
-  };
-  for (int row = 1; row < table->rowCount(); ++row)
-    if (!text(row, 0).isEmpty())
-      rows[text(row, 0).toInt()] = {text(row, 1).left(2).toInt(), text(row, 2).toInt(),
-                                    text(row, 3).toInt()};
+  const QMap<int, QStringList> texts = riduder::test::SatelliteTableRows(window);
+  for (auto it = texts.begin(); it != texts.end(); ++it)
+    rows[it.key()] = {it.value().at(0).left(2).toInt(), it.value().at(1).toInt(), it.value().at(2).toInt()};
   return rows;
 }
 

@@ -18,6 +18,8 @@
 
 #include <sys/ioctl.h>
 
+#include <QTableWidget>
+
 namespace riduder::test {
 
 namespace {
@@ -393,6 +395,22 @@ QList<RawDataReference::Entry> RawDataReference::Expect(quint32 mode, const QByt
   }
   entries << *line;
   return entries;
+}
+
+QMap<int, QStringList> SatelliteTableRows(MainWindow &window)
+{
+  QMap<int, QStringList> rows;
+  auto *table = window.findChild<QTableWidget *>(QStringLiteral("SatsDataTableWidget"));
+  if (!table)
+    return rows;
+  auto text = [table](int row, int column) {
+    const QTableWidgetItem *item = table->item(row, column);
+    return item ? item->text() : QString();
+  };
+  for (int row = 1; row < table->rowCount(); ++row)
+    if (!text(row, 0).isEmpty())
+      rows[text(row, 0).toInt()] = QStringList{text(row, 1), text(row, 2), text(row, 3)};
+  return rows;
 }
 
 }  // namespace riduder::test

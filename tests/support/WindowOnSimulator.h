@@ -21,6 +21,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QMap>
 #include <QPlainTextEdit>
 #include <QString>
 #include <QStringList>
@@ -146,5 +147,9 @@ private:
   UbxDecoder ubx_;
   QPlainTextEdit scratch_;
 };
+
+// The satellite table's rows that show a satellite: PRN -> the texts of
+// elevation (with its trend arrow), azimuth and C/No.
+QMap<int, QStringList> SatelliteTableRows(MainWindow &window);
 
 }  // namespace riduder::test
