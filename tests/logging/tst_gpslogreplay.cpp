@@ -3,6 +3,7 @@
 #include "FramerRecorder.h"
 #include "GpsLogTestHost.h"
 #include "RecordingMessageBoxes.h"
+#include "WindowOnSimulator.h"
 #include "app/GpsRawDataDialog.h"
 #include "app/MainWindow.h"
 #include "app/core/ReceiverIdentity.h"
@@ -22,6 +23,7 @@ using riduder::test::FramerRecorder;
 using riduder::test::ReadFileBytes;
 using riduder::test::ReadFileLines;
 using riduder::test::RecordingMessageBoxes;
+using riduder::test::WindowOnSimulator;
 
 namespace {
 
@@ -109,6 +111,64 @@ bool Replay(const ReplayOptions &options, const QString &folder, ReplayResult &r
   return window.CloseGpsLogFile(true);
 }
 
+// A capture replayed into the window in a protocol mode with the log open
+// (interval 1, so every second after the first time message logs).
+bool ReplayInMode(quint32 mode, const QByteArray &capture, int logType, const QString &folder,
+                  ReplayResult &result)
+{
+  WindowOnSimulator::Options options;
+  options.mode = mode;
+  WindowOnSimulator receiver(options);
+  if (!receiver.Problem().isEmpty()) {
+    qWarning("replay: %s", qPrintable(receiver.Problem()));
+    return false;
+  }
+  QSettings().setValue(GpsLogKeys::FileDirectory, folder);
+  MainWindow &window = receiver.Window();
+  window.LogTypeDialog()->GpsLogType = logType;
+  window.LogTypeDialog()->GpsLogInterval = 1;
+  if (!window.OpenGpsLogFile(0)) {
+    qWarning("replay: log not opened");
+    return false;
+  }
+  result.logPath = window.GpsLog().FileName();
+  QObject::connect(&window.ReceiverPort(), &GpsSerialPortThread::newGpsText,
+                   [&result](const QByteArray &message) { result.received << message; });
+  if (!receiver.Replay(capture)) {
+    qWarning("replay: the port did not take the capture");
+    return false;
+  }
+  return window.CloseGpsLogFile(true);
+}
+
+// Binary-log records of UBX frames: the whole frame, the XOR of its bytes
+// from index 2, CR LF. Empty when the bytes are not such records end to end
+// (up to the trailer).
+QList<QByteArray> UbxFramesOfRecords(const QByteArray &records, QString *problem)
+{
+  QList<QByteArray> frames;
+  qsizetype at = 0;
+  while (at < records.size() && !records.mid(at).startsWith("; Closed GPS Data Log ")) {
+    if (records.size() - at < 8 || quint8(records.at(at)) != 0xB5 || quint8(records.at(at + 1)) != 0x62) {
+      *problem = QStringLiteral("no UBX frame at byte %1").arg(at);
+      return {};
+    }
+    const int length = quint8(records.at(at + 4)) | quint8(records.at(at + 5)) << 8;
+    const QByteArray frame = records.mid(at, 8 + length);
+    quint8 check = 0;
+    for (qsizetype i = 2; i < frame.size(); ++i)
+      check ^= quint8(frame.at(i));
+    const QByteArray tail = records.mid(at + frame.size(), 3);
+    if (tail != QByteArray(1, char(check)) + "\r\n") {
+      *problem = QStringLiteral("record at byte %1 ends in %2").arg(at).arg(QString::fromLatin1(tail.toHex()));
+      return {};
+    }
+    frames << frame;
+    at += frame.size() + 3;
+  }
+  return frames;
+}
+
 }  // namespace
 
 class TestGpsLogReplay : public QObject {
@@ -128,6 +188,8 @@ private slots:
   void pvtRowsMatchTheColumnRow_data();
   void pvtRowsMatchTheColumnRow();
   void nmeaRecordsAtTheLoggingSeconds();
+  void nmeaPvtRowsFromGgaSentences();
+  void binaryLogParsesBackIntoTheUbxFrames();
 
 private:
   std::unique_ptr<QTemporaryDir> dir;
@@ -242,6 +304,84 @@ void TestGpsLogReplay::nmeaRecordsAtTheLoggingSeconds()
   const int stamped = records.first().section(',', 2, 2).mid(4, 2).toInt();
   QCOMPARE(stamped - 1, 32);
   QCOMPARE((stamped - 1 + result.utcOffsetSeconds) % 10, 0);
+}
+
+void TestGpsLogReplay::nmeaPvtRowsFromGgaSentences()
+{
+  bool ok = false;
+  const QByteArray capture = riduder::test::ReadCapture("nmea/oncore.log", &ok);
+  if (!ok)
+    QSKIP("nmea/oncore.log is not there");
+  ReplayResult result;
+  QVERIFY(ReplayInMode(GpsModeGenericNmea, capture, 2, dir->path(), result));
+  QList<QByteArray> gga;
+  for (const QByteArray &sentence : result.received)
+    if (sentence.startsWith("$GPGGA,"))
+      gga << sentence;
+  QCOMPARE(gga.size(), 6);
+
+  const QStringList lines = ReadFileLines(result.logPath);
+  QVERIFY(lines.first().contains("Created GPS PVT Data Log"));
+  const QString columns = lines.at(4);
+  QCOMPARE(columns + '\n', GpsDataLog::ColumnRow(GpsModeGenericNmea, -1));
+  QVERIFY(columns.startsWith("time,lat_deg,lat_min,lat_dir,long_deg,long_min,long_dir,"));
+  QVERIFY(lines.at(lines.size() - 2).startsWith("; Closed GPS Data Log "));
+
+  // One row per GGA sentence, nothing from the others. A row fills the
+  // first seven columns, the time taking three fields (hour, minute,
+  // second), and ends in a comma.
+  const QStringList rows = lines.mid(5, lines.size() - 7);
+  QCOMPARE(rows.size(), gga.size());
+  for (const QString &row : rows) {
+    const QStringList fields = row.split(',');
+    QCOMPARE(fields.size(), 7 + 2 + 1);
+    QVERIFY2(fields.last().isEmpty(), qPrintable(row));
+    QVERIFY2(QRegularExpression("^\\d\\d,\\d\\d,\\d\\d\\.\\d\\d,\\d\\d,[\\d.]+,[NS],\\d\\d+,[\\d.]+,[EW],$")
+                 .match(row).hasMatch(),
+             qPrintable(row));
+  }
+  // $GPGGA,171245.00,5209.7838,N,02048.4819,E,...
+  QVERIFY(gga.first().startsWith("$GPGGA,171245.00,5209.7838,N,02048.4819,E,"));
+  QCOMPARE(rows.first(), QString("17,12,45.00,52,9.783800,N,20,48.481900,E,"));
+  // $GPGGA,171250.00,5209.7839,N,02048.4829,E,...
+  QVERIFY(gga.last().startsWith("$GPGGA,171250.00,5209.7839,N,02048.4829,E,"));
+  QCOMPARE(rows.last(), QString("17,12,50.00,52,9.783900,N,20,48.482900,E,"));
+}
+
+void TestGpsLogReplay::binaryLogParsesBackIntoTheUbxFrames()
+{
+  bool ok = false;
+  const QByteArray capture = riduder::test::ReadCapture("ubx/u-blox-m8t-time.log", &ok);
+  if (!ok)
+    QSKIP("ubx/u-blox-m8t-time.log is not there");
+  ReplayResult result;
+  QVERIFY(ReplayInMode(GpsModeUbloxUbx, capture, 1, dir->path(), result));
+  auto ubxFrames = [](const QList<QByteArray> &messages) {
+    QList<QByteArray> frames;
+    for (const QByteArray &message : messages)
+      if (message.startsWith("\xB5\x62"))
+        frames << message;
+    return frames;
+  };
+  const QList<QByteArray> sent = ubxFrames(result.received);
+  QCOMPARE(sent, ubxFrames(riduder::test::FrameStream(GpsModeUbloxUbx, capture)));
+
+  const QByteArray log = ReadFileBytes(result.logPath);
+  QVERIFY(log.startsWith("; Riduder Version "));
+  QVERIFY(log.left(200).contains("Created GPS Binary Data Log"));
+  QString problem;
+  const QList<QByteArray> logged = UbxFramesOfRecords(RecordsOf(log), &problem);
+  QVERIFY2(problem.isEmpty(), qPrintable(problem));
+
+  // Records start once the first NAV-TIMEUTC opened the logging gate; from
+  // then on every frame is there, in order, byte for byte.
+  QVERIFY(logged.size() > sent.size() / 2);
+  QCOMPARE(logged, sent.mid(sent.size() - logged.size()));
+  // Frames holding a line feed went in unchanged.
+  int withLineFeed = 0;
+  for (const QByteArray &frame : logged)
+    withLineFeed += frame.contains('\n');
+  QVERIFY(withLineFeed > 0);
 }
 
 RIDUDER_TEST_MAIN(TestGpsLogReplay)
