@@ -10,9 +10,9 @@
 #include "app/core/ReceiverReplyFlags.h"
 #include "app/core/ReceiverState.h"
 #include "platform/TimeSource.h"
-#include "receiver/DecoderHost.h"
 #include "receiver/NmeaDecoder.h"
 #include "receiver/UbxNmeaFramer.h"
+#include "tools/fuzz_decoder_support.h"
 #include "tools/fuzz_support.h"
 
 #include <QtGlobal>
@@ -21,24 +21,7 @@
 
 namespace {
 
-struct OpenHost : DecoderHost {
-  explicit OpenHost(bool open) : open(open) {}
-  int GpsLogType() const override { return open ? 2 : 0; }
-  bool ConfigTextToTicLog() const override { return open; }
-  bool HasIdWindow() const override { return open; }
-  bool open;
-};
-
-struct Decoding {
-  explicit Decoding(bool open)
-      : state(std::make_unique<ReceiverState>()), host(open), decoder(*state, host)
-  {
-    state->rawDataWindowOpened = open;
-  }
-  std::unique_ptr<ReceiverState> state;
-  OpenHost host;
-  NmeaDecoder decoder;
-};
+using Decoding = fuzz::Decoding<NmeaDecoder>;
 
 void Decode(Decoding &decoding, FakeTimeSource &clock, const QByteArray &sentence)
 {
@@ -47,18 +30,11 @@ void Decode(Decoding &decoding, FakeTimeSource &clock, const QByteArray &sentenc
   clock.Advance((sentence.size() * 131) % 1700);
 }
 
-// The decoders' debug lines would only slow the run down.
-void DropDebugOutput(QtMsgType type, const QMessageLogContext &context, const QString &text)
-{
-  if (type != QtDebugMsg)
-    qt_message_output(type, context, text);
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-  qInstallMessageHandler(DropDebugOutput);
+  qInstallMessageHandler(fuzz::DropDebugOutput);
   return 0;
 }
 

@@ -11,10 +11,10 @@
 #include "app/core/ReceiverReplyFlags.h"
 #include "app/core/ReceiverState.h"
 #include "platform/TimeSource.h"
-#include "receiver/DecoderHost.h"
 #include "receiver/GpsRxModel.h"
 #include "receiver/OncoreDecoder.h"
 #include "receiver/OncoreFramer.h"
+#include "tools/fuzz_decoder_support.h"
 #include "tools/fuzz_support.h"
 
 #include <QtGlobal>
@@ -23,26 +23,7 @@
 
 namespace {
 
-// Does nothing, but lets the decoder take the paths that write to the
-// identification window and the logs.
-struct OpenHost : DecoderHost {
-  explicit OpenHost(bool open) : open(open) {}
-  int GpsLogType() const override { return open ? 2 : 0; }
-  bool ConfigTextToTicLog() const override { return open; }
-  bool HasIdWindow() const override { return open; }
-  bool open;
-};
-
-struct Decoding {
-  explicit Decoding(bool open)
-      : state(std::make_unique<ReceiverState>()), host(open), decoder(*state, host)
-  {
-    state->rawDataWindowOpened = open;
-  }
-  std::unique_ptr<ReceiverState> state;
-  OpenHost host;
-  OncoreDecoder decoder;
-};
+using Decoding = fuzz::Decoding<OncoreDecoder>;
 
 // A message line is empty (not "@@..." at all) or ends in "\n".
 void Decode(Decoding &decoding, FakeTimeSource &clock, const QByteArray &message)
@@ -54,18 +35,11 @@ void Decode(Decoding &decoding, FakeTimeSource &clock, const QByteArray &message
   clock.Advance(1 + (message.size() * 97) % 2500);
 }
 
-// The decoders' debug lines would only slow the run down.
-void DropDebugOutput(QtMsgType type, const QMessageLogContext &context, const QString &text)
-{
-  if (type != QtDebugMsg)
-    qt_message_output(type, context, text);
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-  qInstallMessageHandler(DropDebugOutput);
+  qInstallMessageHandler(fuzz::DropDebugOutput);
   return 0;
 }
 
