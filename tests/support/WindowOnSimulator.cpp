@@ -9,6 +9,7 @@
 #include "receiver/UbxNmeaFramer.h"
 #include "FramerRecorder.h"
 
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
@@ -90,6 +91,12 @@ WindowOnSimulator::WindowOnSimulator(const Options &options)
   window_->Timing().SetScale(options.commandTimeScale);
   SetMode(options.mode);
   SetSetupGateOpen(true);
+  // The receiver time starts as the PC's; a tick at second 20 or 21 (11 for
+  // u-blox) sends a timed poll of its own. Start at a quiet second of today so
+  // that a pulse adds nothing the test did not ask for, whatever the hour.
+  const QDateTime quiet(QDateTime::currentDateTimeUtc().date(), QTime(12, 0, 5), Qt::UTC);
+  window_->State().receiverTime.SetDateTime(quiet);
+  window_->State().displayCopy.SetDateTime(quiet);
   if (problem_.isEmpty() && !window_->ReceiverPort().IsOpen())
     problem_ = QStringLiteral("the receiver port did not open %1").arg(simulator_.slavePath());
   if (options.showRawData)
