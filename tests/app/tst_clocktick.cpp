@@ -137,11 +137,6 @@ class TestClockTick : public QObject {
   Q_OBJECT
 
 private slots:
-  void initTestCase()
-  {
-    QCoreApplication::setOrganizationName(QStringLiteral("ZIV Systems"));
-    QCoreApplication::setApplicationName(QStringLiteral("Riduder"));
-  }
   void init() { QSettings().clear(); }
 
   void pollsAtTheirSeconds_data()

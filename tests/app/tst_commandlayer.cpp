@@ -109,8 +109,6 @@ private slots:
 
   void initTestCase()
   {
-    QCoreApplication::setOrganizationName(QStringLiteral("ZIV Systems"));
-    QCoreApplication::setApplicationName(QStringLiteral("Riduder"));
     CatchWarnings();
   }
 

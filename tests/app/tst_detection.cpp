@@ -109,12 +109,6 @@ class DetectionTest : public QObject {
   Q_OBJECT
 
 private slots:
-  void initTestCase()
-  {
-    // The window's settings scope, before the first window sets it.
-    QCoreApplication::setOrganizationName(QStringLiteral("ZIV Systems"));
-    QCoreApplication::setApplicationName(QStringLiteral("Riduder"));
-  }
   void foundBySearchAtAnotherRate_data();
   void foundBySearchAtAnotherRate();
   void takenIntoUseAtStoredRate_data();

@@ -80,12 +80,6 @@ class TestDispatch : public QObject {
   Q_OBJECT
 
 private slots:
-  void initTestCase()
-  {
-    QCoreApplication::setOrganizationName(QStringLiteral("ZIV Systems"));
-    QCoreApplication::setApplicationName(QStringLiteral("Riduder"));
-  }
-
   void init() { QSettings().clear(); }
 
   // The main road: a real capture replayed into the pseudo-terminal, cut

@@ -19,12 +19,6 @@ class TestGpsRawDataDialog : public QObject {
   Q_OBJECT
 
 private slots:
-  void initTestCase()
-  {
-    QCoreApplication::setOrganizationName(QStringLiteral("ZIV Systems"));
-    QCoreApplication::setApplicationName(QStringLiteral("Riduder"));
-  }
-
   void init() { QSettings().clear(); }
 
   void formHasItsNamedParts()

@@ -103,8 +103,6 @@ class TestMainWindow : public QObject {
 private slots:
   void initTestCase()
   {
-    QCoreApplication::setOrganizationName(QStringLiteral("ZIV Systems"));
-    QCoreApplication::setApplicationName(QStringLiteral("Riduder"));
     previousHandler = qInstallMessageHandler(CatchThreadWarnings);
   }
 

@@ -196,12 +196,6 @@ class TestMenuActions : public QObject {
   std::unique_ptr<Bench> tableBench;
 
 private slots:
-  void initTestCase()
-  {
-    QCoreApplication::setOrganizationName(QStringLiteral("ZIV Systems"));
-    QCoreApplication::setApplicationName(QStringLiteral("Riduder"));
-  }
-
   void cleanupTestCase()
   {
     if (tableBench)

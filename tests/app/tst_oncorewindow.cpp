@@ -170,12 +170,6 @@ class TestOncoreWindow : public QObject {
   Q_OBJECT
 
 private slots:
-  void initTestCase()
-  {
-    QCoreApplication::setOrganizationName(QStringLiteral("ZIV Systems"));
-    QCoreApplication::setApplicationName(QStringLiteral("Riduder"));
-  }
-
   void init() { QSettings().clear(); }
 
   void captureThroughTheWindow_data()

@@ -199,9 +199,6 @@ class ReceiverSetupWindowTest : public QObject {
 private slots:
   void initTestCase()
   {
-    // The window's own settings scope, before the first window sets it.
-    QCoreApplication::setOrganizationName(QStringLiteral("ZIV Systems"));
-    QCoreApplication::setApplicationName(QStringLiteral("Riduder"));
     CatchWarnings();
   }
 

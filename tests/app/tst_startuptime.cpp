@@ -27,8 +27,6 @@ private slots:
   {
     if (qEnvironmentVariableIntValue("RIDUDER_STARTUP_TIME") != 1)
       QSKIP("Start-up timing runs from scripts/startup-time");
-    QCoreApplication::setOrganizationName(QStringLiteral("ZIV Systems"));
-    QCoreApplication::setApplicationName(QStringLiteral("Riduder"));
   }
 
   void startUp_data()

@@ -174,12 +174,6 @@ class TestUbxWindow : public QObject {
   Q_OBJECT
 
 private slots:
-  void initTestCase()
-  {
-    QCoreApplication::setOrganizationName(QStringLiteral("ZIV Systems"));
-    QCoreApplication::setApplicationName(QStringLiteral("Riduder"));
-  }
-
   void init() { QSettings().clear(); }
 
   // A receiver that sends UBX frames and NMEA sentences on one line: each

@@ -58,12 +58,6 @@ class SetPcClockDialogTest : public QObject {
   Q_OBJECT
 
 private slots:
-  void initTestCase()
-  {
-    QCoreApplication::setOrganizationName(QStringLiteral("ZIV Systems"));
-    QCoreApplication::setApplicationName(QStringLiteral("Riduder"));
-  }
-
   void init() { QSettings().clear(); }
 
   void formNamesAndTexts()

@@ -175,12 +175,6 @@ class TestGpsLogReplay : public QObject {
   Q_OBJECT
 
 private slots:
-  void initTestCase()
-  {
-    // The names the main window gives the settings, before any test stores one.
-    QCoreApplication::setOrganizationName(QStringLiteral("ZIV Systems"));
-    QCoreApplication::setApplicationName(QStringLiteral("Riduder"));
-  }
   void init();
   void rawLogHoldsTheRawDataWindowLines();
   void binaryLogParsesBackIntoTheMessages();

@@ -75,12 +75,6 @@ class TestGpsLogWindow : public QObject {
   Q_OBJECT
 
 private slots:
-  void initTestCase()
-  {
-    // The names the main window gives the settings, before any test stores one.
-    QCoreApplication::setOrganizationName(QStringLiteral("ZIV Systems"));
-    QCoreApplication::setApplicationName(QStringLiteral("Riduder"));
-  }
   void init();
   void newLogFromTheDialog();
   void openPicksTodaysFileOfThePrefix();

@@ -40,7 +40,6 @@ class TestAveraging : public QObject {
   Q_OBJECT
 
 private slots:
-  void initTestCase();
   void init();
 
   void sampleWeight_data();
@@ -82,12 +81,6 @@ private slots:
 
   void dialogDelegates();
 };
-
-void TestAveraging::initTestCase()
-{
-  QCoreApplication::setOrganizationName(QStringLiteral("ZIV Systems"));
-  QCoreApplication::setApplicationName(QStringLiteral("Riduder"));
-}
 
 void TestAveraging::init()
 {

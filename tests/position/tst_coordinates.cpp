@@ -62,7 +62,6 @@ class TestCoordinates : public QObject {
   Q_OBJECT
 
 private slots:
-  void initTestCase();
   void positionTexts_data();
   void positionTexts();
   void positionTextSelectorsPerKind();
@@ -80,12 +79,6 @@ private slots:
   void maidenhead();
   void nonFiniteValuesStillFormat();
 };
-
-void TestCoordinates::initTestCase()
-{
-  QCoreApplication::setOrganizationName(QStringLiteral("ZIV Systems"));
-  QCoreApplication::setApplicationName(QStringLiteral("Riduder"));
-}
 
 void TestCoordinates::positionTexts_data()
 {
