@@ -27,14 +27,17 @@ private slots:
     QTest::addColumn<QString>("tracked");
     QTest::addColumn<QString>("fixText");
     QTest::addColumn<QList<double>>("lastFix");    // latitude, longitude, height, MSL height
+    QTest::addColumn<QDateTime>("lastTime");       // of the last RMC
     QTest::newRow("Oncore GT+") << "nmea/oncore.log" << 46 << QStringList{} << "3 Used"
                                 << "2-D Fix (A)"
-                                << QList<double>{52 + 9.7839 / 60, 20 + 48.4829 / 60, 113.1, 76.6};
+                                << QList<double>{52 + 9.7839 / 60, 20 + 48.4829 / 60, 113.1, 76.6}
+                                << QDateTime(QDate(2005, 4, 8), QTime(17, 12, 50), Qt::UTC);
     // Garmin's own sentences other than its answers show as undecoded.
     QTest::newRow("Garmin 17N") << "nmea/garmin17n.log" << 12
                                 << QStringList{"$PGRMB", "$PGRME", "$PGRMF", "$PGRMM", "$PGRMV"}
                                 << "10 Used" << "3-D Fix (A)"
-                                << QList<double>{52 + 13.1439 / 60, 21 + 0.6511 / 60, 173.4, 137.2};
+                                << QList<double>{52 + 13.1439 / 60, 21 + 0.6511 / 60, 173.4, 137.2}
+                                << QDateTime(QDate(2005, 3, 16), QTime(9, 38, 3), Qt::UTC);
   }
   void captureThroughTheWindow()
   {
@@ -45,6 +48,7 @@ private slots:
     QFETCH(QString, tracked);
     QFETCH(QString, fixText);
     QFETCH(QList<double>, lastFix);
+    QFETCH(QDateTime, lastTime);
     bool read = false;
     const QByteArray stream = riduder::test::ReadCapture(capture, &read);
     QVERIFY(read);
@@ -81,6 +85,21 @@ private slots:
     QVERIFY(qAbs(height - lastFix[2]) < 1e-6);
     QVERIFY(qAbs(mslHeight - lastFix[3]) < 1e-6);
     QVERIFY(road.LabelText(QStringLiteral("IDC_GRIDSQUARE")).startsWith(QLatin1String("KO02")));
+
+    // Without a 1PPS pulse the last RMC drove the clock and showed its own
+    // second; the next pulse shows the second after it.
+    auto clockText = [](const QDateTime &time) {
+      return time.toString(QStringLiteral("HH:mm.ss.")) + QStringLiteral("000");
+    };
+    QCOMPARE(road.LabelText(QStringLiteral("ClockDisplay")), clockText(lastTime));
+    const QString datePanel = road.LabelText(QStringLiteral("IDC_GPS_CLOCK_DATA"));
+    QVERIFY2(datePanel.startsWith(QString::asprintf("UTC Day #%.3i  ", lastTime.date().dayOfYear()) +
+                                  clockText(lastTime)),
+             qPrintable(datePanel));
+    QVERIFY2(datePanel.contains(lastTime.date().toString(QStringLiteral("dddd, dd-MMM-yyyy"))),
+             qPrintable(datePanel));
+    QVERIFY(road.PpsPulse());
+    QCOMPARE(road.LabelText(QStringLiteral("ClockDisplay")), clockText(lastTime.addSecs(1)));
   }
 
   // The Oncore GT+ sends complete satellite groups: the window counts and
