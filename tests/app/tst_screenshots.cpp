@@ -1,7 +1,10 @@
 #include "TestMain.h"
 
 #include "RecordingMessageBoxes.h"
+#include "ScriptedReceivers.h"
+#include "WindowOnSimulator.h"
 #include "app/MainWindow.h"
+#include "app/core/GpsMode.h"
 #include "help/AboutBox.h"
 #include "receiver/dialogs/CoaxDialog.h"
 #include "receiver/dialogs/ManualCommandDialog.h"
@@ -74,9 +77,33 @@ private slots:
                                  "SatelliteSelect", "TelnetLink", "TicPortDialog", "GpsPortDialog",
                                  "GpsRawDataDialog", "TicRawDataDialog", "TicProcessedDataDialog",
                                  "GpsLogTypeDialog", "TicFileDialog", "HelpWindow", "AboutBox",
-                                 "UpdateDialog", "ManualCommandDialog", "CoaxDialog"})
+                                 "UpdateDialog", "ManualCommandDialog", "CoaxDialog", "GpsRxType"})
       QVERIFY2(saved.contains(QLatin1String(expected)), expected);
     window.close();
+  }
+
+  // The window as the user meets it on a working receiver: found at start-up
+  // by the detection, then live messages of a real capture.
+  void mainWindowAfterAReplayedCapture()
+  {
+    RIDUDER_REQUIRE_CAPTURES();
+    riduder::test::WindowOnSimulator::Options options;
+    options.mode = GpsModeMotorolaBinary;
+    options.dataRate = 9600;
+    options.ppsLine = 0;
+    riduder::test::WindowOnSimulator rig(options);
+    QVERIFY2(rig.Problem().isEmpty(), qPrintable(rig.Problem()));
+    rig.Window().Timing().SetScale(0.004);
+    riduder::test::ScriptedReceiver receiver(rig.Simulator(), riduder::test::ReceiverFamily::Oncore12, 9600);
+    rig.Window().DetectGpsReceiver();
+    QVERIFY(rig.Boxes().shown.isEmpty());
+
+    bool ok = false;
+    const QByteArray bytes = riduder::test::ReadCapture(QStringLiteral("oncore/oncore-m12.log"), &ok);
+    QVERIFY(ok);
+    QVERIFY(rig.Replay(bytes.left(20000)));
+    QVERIFY(!rig.LabelText(QStringLiteral("IDC_SATS_VISIBLE")).isEmpty());
+    Save(&rig.Window(), QStringLiteral("MainWindowAfterCapture"));
   }
 
   // The main window's form is laid out by hand: every widget of the central
