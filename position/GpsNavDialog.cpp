@@ -112,23 +112,31 @@ QString GpsNavDialog::ReferencePositionText(int format) const
   return FormatPositionText(averages_.ReferenceLocation(), format == 3 ? 2 : format);
 }
 
+// The parsers write 0.0 (or the out-of-range value) on failure; a refused
+// text must not overwrite the caller's good value, so each parses into a
+// temporary.
 bool GpsNavDialog::ParseLatitude(QString text, double *value)
 {
-  return referenceDialog_ && referenceDialog_->ParseLatitude(text, value, true);
+  double parsed = 0.0;
+  if (!referenceDialog_ || !referenceDialog_->ParseLatitude(text, &parsed, true))
+    return false;
+  *value = parsed;
+  return true;
 }
 
 bool GpsNavDialog::ParseLongitude(QString text, double *value)
 {
-  return referenceDialog_ && referenceDialog_->ParseLongitude(text, value, true);
+  double parsed = 0.0;
+  if (!referenceDialog_ || !referenceDialog_->ParseLongitude(text, &parsed, true))
+    return false;
+  *value = parsed;
+  return true;
 }
 
 bool GpsNavDialog::ParseAltitude(QString text, double *value)
 {
-  if (!referenceDialog_)
-    return false;
-  // A refused altitude must not overwrite the caller's good value.
   double parsed = 0.0;
-  if (!referenceDialog_->ParseAltitude(text, &parsed, true))
+  if (!referenceDialog_ || !referenceDialog_->ParseAltitude(text, &parsed, true))
     return false;
   *value = parsed;
   return true;

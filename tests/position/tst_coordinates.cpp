@@ -74,7 +74,7 @@ private slots:
   void parseAltitude();
   void formatThenParseRoundTrips();
   void dialogShowsParserMessages();
-  void failedAltitudeKeepsCallersValue();
+  void failedParseKeepsCallersValue();
   void maidenhead_data();
   void maidenhead();
   void nonFiniteValuesStillFormat();
@@ -355,8 +355,8 @@ void TestCoordinates::dialogShowsParserMessages()
   }
 }
 
-// A refused altitude from the remote client must not replace a good one.
-void TestCoordinates::failedAltitudeKeepsCallersValue()
+// A refused altitude or coordinate must not replace the caller's good value.
+void TestCoordinates::failedParseKeepsCallersValue()
 {
   GpsNavDialog nav;
   ReferenceLocationDialog dialog;
@@ -374,9 +374,23 @@ void TestCoordinates::failedAltitudeKeepsCallersValue()
 
   QVERIFY(nav.ParseAltitude(QStringLiteral("-42.25"), &altitude));
   QCOMPARE(altitude, -42.25);
-  double latitude = 0.0;
+
+  // The same for coordinates: neither a format error (which reads as 0.0)
+  // nor an out-of-range value replaces the caller's value.
+  catcher.seen.clear();
+  double latitude = 12.0;
+  QVERIFY(!nav.ParseLatitude(QStringLiteral("12 60"), &latitude));
+  QCOMPARE(latitude, 12.0);
+  QVERIFY(!nav.ParseLatitude(QStringLiteral("91"), &latitude));
+  QCOMPARE(latitude, 12.0);
+  double longitude = -3.0;
+  QVERIFY(!nav.ParseLongitude(QStringLiteral("180.5"), &longitude));
+  QCOMPARE(longitude, -3.0);
+  QCOMPARE(catcher.seen, QStringList({kMinutesRange, kLatitudeRange, kLongitudeRange}));
   QVERIFY(nav.ParseLatitude(QStringLiteral("45 30 S"), &latitude));
   QCOMPARE(latitude, -45.5);
+  QVERIFY(nav.ParseLongitude(QStringLiteral("12 30 w"), &longitude));
+  QCOMPARE(longitude, -12.5);
 }
 
 void TestCoordinates::maidenhead_data()
