@@ -1,8 +1,11 @@
 #include "TestMain.h"
 
+#include "FakePcClocks.h"
 #include "app/ClockDisplayText.h"
 #include "app/MainWindow.h"
 #include "app/core/MonthNames.h"
+#include "clock/PcClockSettings.h"
+#include "clock/SetPcClockDialog.h"
 #include "platform/TimeSource.h"
 #include "position/GpsNavDialog.h"
 
@@ -318,6 +321,35 @@ private slots:
     window.UpdateClockDisplay();
     QVERIFY(ui->IDC_GPS_CLOCK_DATA->text().contains(QLatin1String("  12:35.00.000<br>")));
     state.closing = false;
+  }
+
+  // A redraw after the clock step has set the PC clock hands the date text
+  // to the PC-clock window once; the next redraw does not report again.
+  void clockSetIsReportedOnceWithTheDateText()
+  {
+    QSettings().clear();
+    riduder::test::FakePcClocks clocks(Utc(2024, 3, 12, 14, 30, 15));
+    QSettings().setValue(PcClockKeys::Mode, int(SyncEverySecond));
+    MainWindow window;
+    const Form ui(window);
+    ReceiverState &state = window.State();
+    SetPcClockDialog *dialog = window.PcClockDialog();
+    QVERIFY(dialog);
+
+    // Locked, with the PC a quarter second behind.
+    state.receiverTime.SetDateTime(Utc(2024, 3, 12, 14, 30, 15));
+    state.tickPending = true;
+    state.outOfLock = false;
+    clocks.pc.SetMSecsSinceEpoch(state.receiverTime.MSecsSinceEpoch() - 250);
+    window.SyncPcClock();
+    QCOMPARE(clocks.clock.AppliedTimes().size(), 1);
+    window.UpdateClockDisplay();
+    QCOMPARE(dialog->ClockResetCount(), 1u);
+    QCOMPARE(dialog->LastSyncText(), ui->IDC_GPS_CLOCK_DATA->text());
+    QVERIFY(dialog->LastSyncText().startsWith(QLatin1String("UTC Day #072  14:30.15.000<br>")));
+
+    window.UpdateClockDisplay();
+    QCOMPARE(dialog->ClockResetCount(), 1u);
   }
 };
 

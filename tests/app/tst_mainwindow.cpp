@@ -6,6 +6,7 @@
 #include "app/MainWindow.h"
 #include "app/ProgramStart.h"
 #include "help/HelpWindow.h"
+#include "position/ReferenceLocationDialog.h"
 #include "receiver/Checksums.h"
 #include "receiver/GpsPortSettings.h"
 #include "remote/TelnetLink.h"
@@ -233,7 +234,15 @@ private slots:
       Action(window, "actionSoundOutOfLockOnly")->trigger();
       window.close();
     }
+    // A stored reference location places both times for local sidereal time.
+    QSettings().setValue("GpsNavDialog/RefLocation/Latitude", 51.5);
+    QSettings().setValue("GpsNavDialog/RefLocation/Longitude", -2.25);
     MainWindow window;
+    for (const GpsDateTime *time : {&window.State().displayCopy, &window.State().receiverTime}) {
+      QCOMPARE(time->Latitude(), 51.5);
+      QCOMPARE(time->Longitude(), -2.25);
+    }
+    QCOMPARE(window.findChild<ReferenceLocationDialog *>()->LatLonFormat(), 2);
     QCOMPARE(window.ClockDisplayModeSetting(), 4);
     QVERIFY(Action(window, "actionMJD")->isChecked());
     QCOMPARE(window.NavDataFormat(), 2);
