@@ -77,6 +77,7 @@ public:
     if (rawData_)
       rawData_->AppendText(text);
     ui_->statusBar->showMessage(text, ProblemMessageMs);
+    ShowLogStatus();
   }
 
   void OpenStateChanged(bool open) override
@@ -84,14 +85,35 @@ public:
     ui_->actionClose_GPS_Data_Log->setEnabled(open);
     ui_->actionNew_GPS_Data_Log->setEnabled(!open);
     ui_->actionOpen_GPS_Data_Log->setEnabled(!open);
+    ShowLogStatus();
   }
 
 private:
   GpsLogTypeDialog *Panel() const { return window_.LogTypeDialog(); }
 
+  // A label that stays in the status bar while the open log cannot be
+  // written; made at the first problem.
+  void ShowLogStatus()
+  {
+    const GpsDataLog &log = window_.GpsLog();
+    const QString text = log.IsOpen() ? log.StatusText() : QString();
+    if (!status_) {
+      if (text.isEmpty())
+        return;
+      status_ = new QLabel;
+      status_->setObjectName(QStringLiteral("GpsLogStatus"));
+      status_->setStyleSheet(QStringLiteral("color:red"));
+      ui_->statusBar->addPermanentWidget(status_);
+    }
+    status_->setText(text);
+    status_->setToolTip(text);
+    status_->setVisible(!text.isEmpty());
+  }
+
   MainWindow &window_;
   GpsRawDataDialog *rawData_;
   Ui::MainWindow *ui_;
+  QLabel *status_ = nullptr;  // owned by the status bar
 };
 
 }  // namespace

@@ -327,9 +327,15 @@ void TestGpsLogWindow::rawEchoAndProblemsReachTheUser()
   const QString raw = window.RawDataDialog()->findChild<QPlainTextEdit *>()->toPlainText();
   QCOMPARE(raw.count("failed"), 1);
   QVERIFY(window.GpsLog().HasWriteError());
+  // The status bar keeps showing the failure until a write succeeds.
+  const QLabel *status = window.statusBar()->findChild<QLabel *>("GpsLogStatus");
+  QVERIFY(status);
+  QVERIFY(!status->isHidden());
+  QVERIFY2(status->text().contains("failed"), qPrintable(status->text()));
   // Not into the log itself.
   *failing = false;
   QVERIFY(window.FlushGpsLogFile());
+  QVERIFY(status->isHidden());
   QVERIFY(!ReadFileLines(window.GpsLog().FileName()).join('\n').contains("failed"));
   QCOMPARE(ReadFileLines(window.GpsLog().FileName()).last(), QStringLiteral("lost for now"));
 }
