@@ -224,11 +224,13 @@ void MainWindow::ApplyReceiverParameters(bool withUbxClosingFrames)
       lastPpsDurationSent = duration;
       ApplyTimingParameters();
     }
-    // A finished survey leaves the receiver holding its position.
-    if (gpsRxDialog->navStatus == 2)
+    // A finished survey leaves the receiver holding its position; any other
+    // status stays as the receiver last reported it.
+    if (gpsRxDialog->navStatus == 2) {
       gpsRxDialog->SaveGpsMode(2);
+      SetNavStatus(1);
+    }
   }
-  SetNavStatus(1);
 
   ReferencePosition position;
   double mslAltitude = 0.0;

@@ -345,6 +345,7 @@ private slots:
     rig.Mode().satGps = true;
     rig.Nav().SetReferenceLocation(0.0, 0.0, 0.0, 0.0);
     SetTimingTotals(rig.Timing(), 1000000.0, 55.0, 0.0);
+    rig.window->SetNavStatus(0);
     const qint64 before = rig.window->Timing().NowMs();
 
     rig.window->ApplyUbxSettingsAndSave(true);
@@ -372,7 +373,9 @@ private slots:
     QVERIFY(rig.WireMatches());
     // 100 ms after each frame, 10 ms before and after each time pulse.
     QCOMPARE(rig.window->Timing().NowMs() - before, qint64(100 * expected.size() + 2 * 20));
-    QCOMPARE(rig.window->NavStatusLabel()->text(), QStringLiteral("Position Hold"));
+    // Not surveying: the receiver's own status stays.
+    QCOMPARE(rig.window->NavStatusLabel()->text(), QStringLiteral("Navigating"));
+    QCOMPARE(rig.Mode().navStatus, 0);
   }
 
   // OK in the receiver mode dialog with a u-blox receiver: the time pulse
@@ -396,6 +399,7 @@ private slots:
     QCOMPARE(rig.Mode().gpsNavMode, 2);
     QCOMPARE(QSettings().value(QStringLiteral("GpsRxDialog/Gps Mode")).toInt(), 2);
     QCOMPARE(rig.Mode().navStatus, 1);
+    QCOMPARE(rig.window->NavStatusLabel()->text(), QStringLiteral("Position Hold"));
     // Held at the reference: X of 33.5 S 151.25 E 40 m is -466778349 cm.
     QVERIFY2(rig.Sent().at(3).startsWith(QLatin1String("B5 62 06 1D 1C 00 02 00 00 00 13 87 2D E4")),
              qPrintable(rig.Sent().at(3)));
