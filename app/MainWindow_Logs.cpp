@@ -13,6 +13,7 @@
 #include "logging/LogFileNames.h"
 #include "ui_MainWindow.h"
 
+#include <QCloseEvent>
 #include <QDebug>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -116,6 +117,23 @@ private:
   QLabel *status_ = nullptr;  // owned by the status bar
 };
 
+// The window that holds the file dialog and the log-type panel. Closing it
+// from its title bar is Cancel: the file dialog inside would otherwise keep
+// running, unseen.
+class GpsLogFileWindow : public QWidget {
+public:
+  GpsLogFileWindow() : QWidget(nullptr, Qt::Window) {}
+  QFileDialog *fileDialog = nullptr;
+
+protected:
+  void closeEvent(QCloseEvent *event) override
+  {
+    if (fileDialog && fileDialog->isVisible())
+      fileDialog->reject();
+    QWidget::closeEvent(event);
+  }
+};
+
 }  // namespace
 
 GpsDataLog &MainWindow::GpsLog()
@@ -169,7 +187,7 @@ void MainWindow::GpsDataLogFileDialog(bool newLog)
 
   // A plain top-level window holds the file dialog and, below it, the
   // log-type panel.
-  auto *container = new QWidget(nullptr, Qt::Window);
+  auto *container = new GpsLogFileWindow;
   container->setWindowTitle(QString::fromLatin1(newLog ? GpsLogTexts::NewTitle : GpsLogTexts::OpenTitle));
   auto *layout = new QVBoxLayout(container);
 
@@ -184,6 +202,7 @@ void MainWindow::GpsDataLogFileDialog(bool newLog)
   fileDialog->setOption(QFileDialog::DontUseNativeDialog, true);
   fileDialog->setWindowFlags(Qt::Widget);
   layout->addWidget(fileDialog);
+  container->fileDialog = fileDialog;
 
   gpsLogTypeDialog->setParent(container, Qt::Widget);
   layout->addWidget(gpsLogTypeDialog);

@@ -12,6 +12,7 @@
 #include "logging/LogFileNames.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
@@ -21,6 +22,7 @@
 #include <QSettings>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QTimer>
 
 using riduder::test::ReadFileLines;
 using riduder::test::RecordingMessageBoxes;
@@ -81,6 +83,7 @@ private slots:
   void openWithoutTodaysFileWarns();
   void newOverAnExistingFileAsksFirst();
   void rejectedDialogChangesNothing();
+  void closingTheWindowCancels();
   void closeActionAsks();
   void rawEchoAndProblemsReachTheUser();
   void rollOverKeepsLogging();
@@ -266,6 +269,38 @@ void TestGpsLogWindow::rejectedDialogChangesNothing()
   QVERIFY(!settings.contains("LogFiles/GpsLogDataType"));
   QVERIFY(!settings.contains("LogFiles/GpsFileDialogGeometry"));
   QCOMPARE(window.LogTypeDialog()->GpsLogType, 0);
+  QCOMPARE(window.LogTypeDialog()->parentWidget(), static_cast<QWidget *>(&window));
+  QVERIFY(!window.LogTypeDialog()->isVisible());
+}
+
+// Closing the New/Open window from its title bar ends the file dialog
+// like Cancel.
+void TestGpsLogWindow::closingTheWindowCancels()
+{
+  MainWindow window;
+  window.SetMessageBoxes(&boxes);
+  bool closed = false;
+  QTimer::singleShot(0, &window, [&closed] {
+    for (QWidget *top : QApplication::topLevelWidgets())
+      if (top->isVisible() && top->windowTitle() == "New GPS Data Log")
+        closed = top->close();
+  });
+  // A file dialog left running is ended here, so the test fails instead of hanging.
+  bool stuck = false;
+  QTimer::singleShot(3000, &window, [&stuck] {
+    for (QWidget *top : QApplication::topLevelWidgets())
+      for (QFileDialog *dialog : top->findChildren<QFileDialog *>()) {
+        stuck = true;
+        dialog->reject();
+      }
+  });
+  window.GpsDataLogFileDialog(true);
+
+  QVERIFY(closed);
+  QVERIFY(!stuck);
+  QVERIFY(!window.GpsLog().IsOpen());
+  QVERIFY(boxes.shown.isEmpty());
+  QVERIFY(!QSettings().contains("LogFiles/GpsFileDialogGeometry"));
   QCOMPARE(window.LogTypeDialog()->parentWidget(), static_cast<QWidget *>(&window));
   QVERIFY(!window.LogTypeDialog()->isVisible());
 }
