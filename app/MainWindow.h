@@ -512,6 +512,13 @@ public:
   QLabel *NavStatusLabel() const { return navStatusLabel; }
   QLabel *HeartbeatLabel() const { return heartbeatLabel; }
 
+  // --- Field helpers of the decoders (MainWindow_Fields.cpp) ---
+  // The first comma-separated field of `line`, cut off it (receiver/FieldReaders.h).
+  static QByteArray NextField(QByteArray &line, const QByteArray &fallback);
+  // Rising (+1) or setting (-1) satellite by its elevation history (receiver/ElevationTrend.h).
+  int ElevationTrend(int satellite, int elevation);
+  // --- end field helpers ---
+
 private:
   friend class MainWindowDecoderHost;
   struct ReceiverDecoders;

@@ -256,6 +256,17 @@ private slots:
              qPrintable(QString::number(current[3])));
     QVERIFY(window.State().replyFlags.gotEa || window.State().replyFlags.gotHa);
 
+    // The window's field helpers work on the state the decoders filled.
+    for (int prn = 1; prn < 256; ++prn) {
+      const SatelliteRecord &record = window.State().satellites[prn];
+      if (record.identifier == prn && record.elevation > 0)
+        QCOMPARE(window.ElevationTrend(prn, record.elevation), window.State().elevationTrend[prn]);
+    }
+    QByteArray fields(" 12 ,,x");
+    QCOMPARE(MainWindow::NextField(fields, "-"), QByteArray("12"));
+    QCOMPARE(MainWindow::NextField(fields, "-"), QByteArray("-"));
+    QCOMPARE(fields, QByteArray("x"));
+
     // Where gpsd's decoder reads the messages too (it does not read the
     // M12's "@@Ha"), it agrees on time, position and the used satellites.
     const GpsdecodeEpoch reference =

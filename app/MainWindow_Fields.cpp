@@ -1,0 +1,17 @@
+// The decoders' field helpers under the window's names, for the window's own
+// readers (the remote commands cut their fields the same way).
+
+#include "app/MainWindow.h"
+
+#include "receiver/ElevationTrend.h"
+#include "receiver/FieldReaders.h"
+
+QByteArray MainWindow::NextField(QByteArray &line, const QByteArray &fallback)
+{
+  return ::NextField(line, fallback);
+}
+
+int MainWindow::ElevationTrend(int satellite, int elevation)
+{
+  return ::ElevationTrend(state, satellite, elevation);
+}
