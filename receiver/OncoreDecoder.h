@@ -65,7 +65,7 @@ private:
   void DecodeEn(Work &work);
   void DecodeTraim68(Work &work, bool en);
   void DecodeHn(Work &work);
-  void FinishTraim(Work &work);
+  void FinishTraim(Work &work, bool waitForIdWindow);
   // UTC, leap seconds, almanac, ephemeris and corrections.
   void DecodeBj(Work &work);
   void DecodeBo(Work &work);

@@ -80,7 +80,7 @@ void OncoreDecoder::DecodeTraim68(Work &work, bool en)
                             accuracy);
   line += ChannelTimes(m, 26, en ? 8 : 6);
   work.line = line;
-  FinishTraim(work);
+  FinishTraim(work, true);
   if (en)
     state_.replyFlags.gotEn = true;
   else
@@ -107,17 +107,20 @@ void OncoreDecoder::DecodeHn(Work &work)
   work.line += QString::asprintf(", Sawtooth %05.2f, One-Sigma Accuracy %i", double(sawtooth),
                                  accuracy);
   work.line += ChannelTimes(m, 15, 12);
-  FinishTraim(work);
+  FinishTraim(work, false);
   state_.replyFlags.gotHn = true;
 }
 
-void OncoreDecoder::FinishTraim(Work &work)
+void OncoreDecoder::FinishTraim(Work &work, bool waitForIdWindow)
 {
   // Once after each set-up the identification window shows the T-RAIM state.
-  if (state_.echoNextTraimToRxId && host_.HasIdWindow()) {
-    state_.echoNextTraimToRxId = false;
+  // The 6- and 8-channel reports keep the request until the window exists;
+  // the 12-channel report takes it up either way.
+  if (!state_.echoNextTraimToRxId || (waitForIdWindow && !host_.HasIdWindow()))
+    return;
+  state_.echoNextTraimToRxId = false;
+  if (host_.HasIdWindow())
     host_.AppendIdText(work.line);
-  }
 }
 
 void OncoreDecoder::DecodeBj(Work &work)

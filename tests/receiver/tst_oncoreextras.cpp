@@ -767,6 +767,13 @@ private slots:
     const QString bn = rig.Decode(Msg("Bn", 56).Framed());
     QCOMPARE(rig.host.idTexts.last(), bn.chopped(1));
     QVERIFY(!rig.state->echoNextTraimToRxId);
+
+    // The 12-channel report takes the request up even without the window.
+    rig.state->echoNextTraimToRxId = true;
+    rig.host.idWindow = false;
+    rig.Decode(hn);
+    QVERIFY(!rig.state->echoNextTraimToRxId);
+    QCOMPARE(rig.host.idTexts.size(), 2);
   }
 
   // Listening only, the self tests send nothing; every result otherwise
