@@ -171,6 +171,11 @@ void GpsSerialPortThread::handleReadyRead()
     return;
   m_framing = true;
   do {
+    // A handler reopened the port: what is half collected came before it.
+    if (m_resetAfterFraming) {
+      m_resetAfterFraming = false;
+      ResetFramersNow();
+    }
     m_receivedChunk = m_serialPort.readAll();
     if (CurrentGpsMode != m_lastSeenMode) {
       m_lastSeenMode = CurrentGpsMode;

@@ -67,6 +67,7 @@ private slots:
   void ppsOnAnotherLineOrNoneGivesNoTick();
   void missingModemLinesAreReportedOnce();
   void halfMessageIsDroppedAtModeChangeAndReopen();
+  void reopenInsideAHandlerKeepsWhatCameAfter();
   void vanishedLineIsReportedAndAReopenWorks();
   void missingPortIsWorded_data();
   void missingPortIsWorded();
@@ -318,6 +319,30 @@ void GpsSerialPortTest::halfMessageIsDroppedAtModeChangeAndReopen()
   QVERIFY(port->IsOpen());
   sim->write(ea.mid(40) + gd);
   QTRY_COMPARE(received, QList<QByteArray>{Delivered(gd)});
+}
+
+// A message handler reopens the port (a new data rate) and the receiver's
+// next bytes are read before the handler returns: the half message from
+// before the reopen is dropped, the one begun after it is completed.
+void GpsSerialPortTest::reopenInsideAHandlerKeepsWhatCameAfter()
+{
+  Start(GpsModeMotorolaBinary);
+  const QByteArray ea = BuildOncoreWireOfLength("Ea", 76, '\x05');
+  const QByteArray gd = BuildOncoreWire("Gd", QByteArray(1, '\x03'));
+  bool reopened = false;
+  connect(port.get(), &GpsSerialPortThread::newGpsText, this, [&](const QByteArray &m) {
+    if (reopened || m != Delivered(gd))
+      return;
+    reopened = true;
+    port->startGpsSerialPort(true);
+    sim->write(ea + gd.left(3));
+    port->SerialPort().waitForReadyRead(1000);
+  });
+  sim->write(gd + ea.left(40));
+  QTRY_VERIFY(reopened);
+  QTRY_COMPARE(received, (QList<QByteArray>{Delivered(gd), Delivered(ea)}));
+  sim->write(gd.mid(3));
+  QTRY_COMPARE(received, (QList<QByteArray>{Delivered(gd), Delivered(ea), Delivered(gd)}));
 }
 
 void GpsSerialPortTest::vanishedLineIsReportedAndAReopenWorks()
