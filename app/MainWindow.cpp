@@ -165,7 +165,6 @@ MainWindow::MainWindow(QWidget *parent)
     piece.clear();
   receiverModeText.clear();
   receiverStatusText.clear();
-  visibleCountText.clear();
   gpsNavDialog->SetReferenceLocationDialog(referenceLocationDialog);
 
   ReadSettings();

@@ -217,9 +217,10 @@ public:
   // --- Display (MainWindow_Display.cpp) ---
   void UpdateClockDisplay();
   void UpdateSatelliteTable();
-  // Shows "%1.1d Visible" when the count of satellites in view changed,
-  // then redraws the table.
-  void UpdateVisibleCount(int visibleCount);
+  // Publishes the NMEA decoder's completed group of satellites in view:
+  // "%1.1d Visible" when the count changed, then the table; nothing while
+  // no group is complete (MainWindow_Dispatch.cpp).
+  void UpdateVisibleCount();
   void UpdateSatSortButtons(int column);
   static QString MonthAbbreviation(int month);
 
@@ -363,7 +364,6 @@ private:
   QString positionPieces[4];
   QString receiverModeText;
   QString receiverStatusText;
-  QString visibleCountText;
 
   QPushButton *satSortButtons[4] = {};
   QProgressBar *satCnoBars[SatelliteTableRows] = {};

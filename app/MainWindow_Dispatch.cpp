@@ -82,6 +82,11 @@ QString MainWindow::DecodeUbxMessage(const QByteArray &frame)
   return Decoders().ubx.Decode(frame);
 }
 
+void MainWindow::UpdateVisibleCount()
+{
+  Decoders().nmea.UpdateVisibleCount();
+}
+
 void MainWindow::OnNewGpsText(QByteArray message)
 {
   // The 1PPS marker passes every gate: it shows the seconds also while the

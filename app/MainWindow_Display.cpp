@@ -124,16 +124,6 @@ void MainWindow::UpdateSatelliteTable()
     satAzElChartDialog->UpdateSatellites(state.displaySatellites);
 }
 
-void MainWindow::UpdateVisibleCount(int visibleCount)
-{
-  const QString text = VisibleCountText(visibleCount);
-  if (text != visibleCountText) {
-    visibleCountText = text;
-    ui->IDC_SATS_VISIBLE->setText(text);
-  }
-  UpdateSatelliteTable();
-}
-
 void MainWindow::UpdateSatSortButtons(int column)
 {
   if (column < 0 || column > 3)

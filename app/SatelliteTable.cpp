@@ -305,8 +305,3 @@ SatelliteTablePass RefreshSatelliteTable(SatelliteRecord *satellites, SatelliteR
     pass.touched = pass.touched || w.Any();
   return pass;
 }
-
-QString VisibleCountText(int visibleCount)
-{
-  return QString::asprintf("%1.1d Visible", visibleCount);
-}

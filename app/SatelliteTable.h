@@ -97,6 +97,3 @@ SatelliteRecord BlankTableRow();
 // which then holds what each row shows.
 SatelliteTablePass RefreshSatelliteTable(SatelliteRecord *satellites, SatelliteRecord *display,
                                          SatelliteRecord *rowCache, int sortMode, quint32 gpsMode);
-
-// "%1.1d Visible" of the satellites in view.
-QString VisibleCountText(int visibleCount);

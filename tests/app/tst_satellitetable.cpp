@@ -1,8 +1,10 @@
 #include "TestMain.h"
 
+#include "FrameBuilders.h"
 #include "app/MainWindow.h"
 #include "app/SatelliteTable.h"
 #include "app/core/GpsMode.h"
+#include "platform/TimeSource.h"
 #include "position/SatAzElChartDialog.h"
 
 #include <QLabel>
@@ -12,6 +14,8 @@
 #include <QTableWidget>
 
 #include <vector>
+
+using riduder::test::FramedNmeaSentence;
 
 namespace {
 
@@ -419,20 +423,29 @@ private slots:
     QVERIFY(SatelliteRecordLessAzm(Sat(1, 0, 10, 0), Sat(2, 0, 20, 0)));
   }
 
+  // A completed group of satellites in view reaches the count label and the
+  // table through the window; the same count again still redraws the table.
   void visibleCount()
   {
-    QCOMPARE(VisibleCountText(0), QStringLiteral("0 Visible"));
-    QCOMPARE(VisibleCountText(12), QStringLiteral("12 Visible"));
+    FakeTimeSource clock(QDateTime(QDate(2024, 3, 10), QTime(12, 0), Qt::UTC));
+    ScopedTimeSourceOverride useClock(&clock);
     MainWindow window;
     CurrentGpsMode = GpsModeGenericNmea;
-    window.State().satellites[0] = Sat(4, 10, 10, 40);
-    window.UpdateVisibleCount(9);
-    QCOMPARE(window.findChild<QLabel *>(QStringLiteral("IDC_SATS_VISIBLE"))->text(), QStringLiteral("9 Visible"));
+    auto *visible = window.findChild<QLabel *>(QStringLiteral("IDC_SATS_VISIBLE"));
+    window.UpdateVisibleCount();  // no group yet
+    QCOMPARE(visible->text(), QStringLiteral("Visible"));
+
+    QVERIFY(window.DecodeNmeaSentence(FramedNmeaSentence("GPGSV,1,1,02,04,40,100,45,06,30,200,40")));
+    window.UpdateVisibleCount();
+    QCOMPARE(visible->text(), QStringLiteral("2 Visible"));
     QCOMPARE(TableRows(window).first().id, QStringLiteral("4"));
-    // The same count still redraws the table.
-    window.State().satellites[0] = Sat(6, 10, 10, 40);
-    window.UpdateVisibleCount(9);
-    QCOMPARE(TableRows(window).first().id, QStringLiteral("6"));
+
+    clock.Advance(2000);  // the next burst
+    QVERIFY(window.DecodeNmeaSentence(FramedNmeaSentence("GPGSV,1,1,02,09,40,100,45,06,30,200,40")));
+    visible->setText(QStringLiteral("unchanged"));
+    window.UpdateVisibleCount();
+    QCOMPARE(visible->text(), QStringLiteral("unchanged"));  // same count: label left alone
+    QCOMPARE(TableRows(window).first().id, QStringLiteral("9"));
   }
 };
 
