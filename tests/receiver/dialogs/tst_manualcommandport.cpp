@@ -1,13 +1,18 @@
 #include "TestMain.h"
 
+#include "ScriptedReceivers.h"
+#include "WindowOnSimulator.h"
+#include "app/MainWindow.h"
 #include "app/core/GpsMode.h"
 #include "app/core/ReceiverIdentity.h"
 #include "receiver/Checksums.h"
 #include "receiver/GpsPortSettings.h"
+#include "receiver/GpsRxModel.h"
 #include "receiver/GpsSerialPortThread.h"
 #include "receiver/dialogs/ManualCommandDialog.h"
 #include "tools/simulator/ReceiverSimulator.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -22,6 +27,7 @@ class TestManualCommandPort : public QObject
 private slots:
   void commandReachesTheReceiver_data();
   void commandReachesTheReceiver();
+  void replyShowsInTheRawDataWindow();
 };
 
 void TestManualCommandPort::commandReachesTheReceiver_data()
@@ -92,6 +98,43 @@ void TestManualCommandPort::commandReachesTheReceiver()
   QCOMPARE(receiver.received(), line);
   QVERIFY(warnings.isEmpty());
   port.stopGpsSerialPort();
+}
+
+// On the running program: the window opened from the menu, the command
+// completed and written by the main window's command layer, and the
+// receiver's answer shown in the raw-data window after the command's echo.
+void TestManualCommandPort::replyShowsInTheRawDataWindow()
+{
+  riduder::test::WindowOnSimulator::Options options;
+  options.mode = GpsModeMotorolaBinary;
+  options.dataRate = 9600;
+  options.ppsLine = 0;
+  riduder::test::WindowOnSimulator rig(options);
+  QVERIFY2(rig.Problem().isEmpty(), qPrintable(rig.Problem()));
+  riduder::test::ScriptedReceiver receiver(rig.Simulator(), riduder::test::ReceiverFamily::Oncore12, 9600);
+  receiverIdentity.model = GpsRxModel::M12Plus;
+  rig.TakeRawDataEntries();
+
+  MainWindow &main = rig.Window();
+  main.findChild<QAction *>(QStringLiteral("actionManual_GPS_Receiver_Commands"))->trigger();
+  ManualCommandDialog *window = main.ManualCommands();
+  QVERIFY(window && window->isVisible());
+  auto *combo = window->findChild<QComboBox *>("IDC_MANCMD_CMD");
+  combo->setCurrentIndex(combo->findText(QStringLiteral("@@Cj")));
+  QCOMPARE(window->findChild<QLineEdit *>("IDC_MANCMD_CS")->text(), QStringLiteral("29"));
+
+  QTest::mouseClick(window->findChild<QPushButton *>("SEND"), Qt::LeftButton);
+  QTRY_COMPARE_WITH_TIMEOUT(receiver.HeardNames(), QStringList{QStringLiteral("@@Cj")}, 3000);
+  QCOMPARE(receiver.Heard().first(), QByteArray("@@Cj\x29", 5));
+  const auto replyShown = [&rig] {
+    const QStringList entries = rig.RawDataEntries();
+    const qsizetype echo = entries.indexOf(QStringLiteral("<- @@Cj<29>"));
+    for (qsizetype i = echo + 1; echo >= 0 && i < entries.size(); ++i)
+      if (entries.at(i).startsWith(QLatin1String("-> @@Cj")))
+        return true;
+    return false;
+  };
+  QTRY_VERIFY2_WITH_TIMEOUT(replyShown(), qPrintable(rig.RawDataEntries().join('\n')), 3000);
 }
 
 RIDUDER_TEST_MAIN(TestManualCommandPort)
