@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
@@ -578,6 +579,20 @@ private slots:
     answer(false, second);
     window.TelnetLinkInterface();
     QVERIFY(!window.RemoteServer());
+
+    // Shut-down stops and deletes a running server: its port is free again.
+    const quint16 third = freePort();
+    QPointer<TelnetTcpServer> running;
+    {
+      MainWindow other;
+      answer(true, third);
+      other.TelnetLinkInterface();
+      running = other.RemoteServer();
+      QVERIFY(running && running->IsListening());
+    }
+    QVERIFY(running.isNull());
+    QTcpServer again;
+    QVERIFY(again.listen(QHostAddress::Any, third));
   }
 };
 
