@@ -23,7 +23,7 @@ constexpr int ClockSetFailureMessageMs = 15000;
 void MainWindow::SyncPcClock()
 {
   PcClockPassInputs in;
-  in.foldedOffsetMs = state.displayCopy.TotalOffsetMs();
+  in.foldedOffsetMs = state.receiverTime.TotalOffsetMs();
   in.ppsTickSeen = state.tickPending;
   in.tooFewSatellites = state.outOfLock;
   if (setPcClockDialog) {

@@ -130,6 +130,21 @@ private slots:
     QCOMPARE(clocks->clock.AppliedTimes().last(), Utc(2024, 3, 12, 14, 30, 16, 1));
   }
 
+  // The timing offsets belong to the receiver time: a change reaches the
+  // next set at once, whatever the display copy still holds.
+  void setTimeCarriesTheReceiverTimesOffsets()
+  {
+    QSettings().setValue(PcClockKeys::Mode, 2);
+    auto window = Window();
+    window->State().displayCopy.SetEpochOffset(0);
+    window->State().receiverTime.SetEpochOffset(500);
+    At(*window, Utc(2024, 3, 12, 14, 30, 15), -250);
+    window->SyncPcClock();
+    QCOMPARE(clocks->clock.AppliedTimes(),
+             QList<QDateTime>{Utc(2024, 3, 12, 14, 30, 15).addMSecs(window->State().receiverTime.TotalOffsetMs())});
+    QVERIFY(window->State().receiverTime.TotalOffsetMs() != 0);
+  }
+
   // An NMEA-style GPS log on disk gets the clock-set line and the
   // time-position line of each logging second.
   void clockLinesReachTheGpsLogFile()
