@@ -3,6 +3,8 @@
 #include "platform/TickSounds.h"
 
 #include <QFile>
+#include <QAudioDevice>
+#include <QMediaDevices>
 #include <QSignalSpy>
 
 using Tick = TickSounds::Tick;
@@ -43,9 +45,10 @@ void TestTickSounds::sourcesAndVolumes()
 
   SoundEffectTickSounds sounds;
   QCOMPARE(sounds.Effect(tick).source(), QUrl(source));
-  // Loading goes on in the background and may read the volume back through
-  // an output that is still being set up: give it a moment to settle.
-  QTRY_VERIFY(qAbs(sounds.Effect(tick).volume() - volume) < 1e-3);
+  // Once loaded, an effect reads its volume back from its audio output; with
+  // no output device that is a null one, which always says 1.0.
+  if (!QMediaDevices::defaultAudioOutput().isNull())
+    QTRY_VERIFY(qAbs(sounds.Effect(tick).volume() - volume) < 1e-3);
 }
 
 void TestTickSounds::playsWithoutAnAudioDevice()
