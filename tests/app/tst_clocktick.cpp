@@ -52,10 +52,7 @@ public:
 
   bool Open(quint32 mode)
   {
-    WindowOnSimulator::Options options;
-    options.mode = mode;
-    options.dataRate = 9600;
-    options.ppsLine = 0;
+    auto options = WindowOnSimulator::Options::WithoutPps(mode, 9600);
     options.showRawData = false;
     road = std::make_unique<WindowOnSimulator>(options);
     if (!road->Problem().isEmpty()) {

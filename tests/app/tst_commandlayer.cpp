@@ -74,10 +74,7 @@ struct CommandRig {
 
   bool Open(quint32 mode, double scale = 0.08)
   {
-    WindowOnSimulator::Options options;
-    options.mode = mode;
-    options.dataRate = 9600;
-    options.ppsLine = 0;
+    auto options = WindowOnSimulator::Options::WithoutPps(mode, 9600);
     options.commandTimeScale = scale;
     road = std::make_unique<WindowOnSimulator>(options);
     if (!road->Problem().isEmpty()) {

@@ -31,10 +31,7 @@ struct Startup {
     QSettings settings;
     settings.setValue(GpsPortKeys::DoNotInitialize, minimal);
     settings.remove(QStringLiteral("MainWindow/Mode"));
-    WindowOnSimulator::Options options;
-    options.mode = storedMode;
-    options.dataRate = storedRate;
-    options.ppsLine = 0;
+    auto options = WindowOnSimulator::Options::WithoutPps(storedMode, storedRate);
     rig = std::make_unique<WindowOnSimulator>(options);
     rig->Window().Timing().SetScale(Scale);
     LastGpsBaud = lastRate;

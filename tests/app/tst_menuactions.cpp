@@ -769,10 +769,7 @@ struct SynergyBench {
 
   SynergyBench()
   {
-    riduder::test::WindowOnSimulator::Options options;
-    options.mode = GpsModeMotorolaBinary;
-    options.dataRate = 9600;
-    options.ppsLine = 0;
+    auto options = riduder::test::WindowOnSimulator::Options::WithoutPps(GpsModeMotorolaBinary, 9600);
     options.showRawData = false;
     options.commandTimeScale = 0.004;
     rig = std::make_unique<riduder::test::WindowOnSimulator>(options);

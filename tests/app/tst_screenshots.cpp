@@ -87,10 +87,7 @@ private slots:
   void mainWindowAfterAReplayedCapture()
   {
     RIDUDER_REQUIRE_CAPTURES();
-    riduder::test::WindowOnSimulator::Options options;
-    options.mode = GpsModeMotorolaBinary;
-    options.dataRate = 9600;
-    options.ppsLine = 0;
+    auto options = riduder::test::WindowOnSimulator::Options::WithoutPps(GpsModeMotorolaBinary, 9600);
     riduder::test::WindowOnSimulator rig(options);
     QVERIFY2(rig.Problem().isEmpty(), qPrintable(rig.Problem()));
     rig.Window().Timing().SetScale(0.004);

@@ -81,10 +81,7 @@ private slots:
     QFETCH(int, storedRate);
 
     QSettings().setValue(GpsPortKeys::DoNotInitialize, false);
-    WindowOnSimulator::Options options;
-    options.mode = storedMode;
-    options.dataRate = storedRate;
-    options.ppsLine = 0;
+    auto options = WindowOnSimulator::Options::WithoutPps(storedMode, storedRate);
     options.showRawData = false;
     WindowOnSimulator rig(options);
     QVERIFY2(rig.Problem().isEmpty(), qPrintable(rig.Problem()));

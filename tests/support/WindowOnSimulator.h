@@ -43,6 +43,16 @@ public:
     // Real milliseconds per millisecond of the command layer's pauses and
     // reply waits (a decoder's command pauses 100 ms after it is sent).
     double commandTimeScale = 0.0;
+
+    // A receiver in this mode at this rate, with no 1PPS line chosen.
+    static Options WithoutPps(quint32 mode, int dataRate)
+    {
+      Options options;
+      options.mode = mode;
+      options.dataRate = dataRate;
+      options.ppsLine = 0;
+      return options;
+    }
   };
 
   WindowOnSimulator();

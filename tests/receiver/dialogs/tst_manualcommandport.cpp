@@ -105,10 +105,7 @@ void TestManualCommandPort::commandReachesTheReceiver()
 // receiver's answer shown in the raw-data window after the command's echo.
 void TestManualCommandPort::replyShowsInTheRawDataWindow()
 {
-  riduder::test::WindowOnSimulator::Options options;
-  options.mode = GpsModeMotorolaBinary;
-  options.dataRate = 9600;
-  options.ppsLine = 0;
+  auto options = riduder::test::WindowOnSimulator::Options::WithoutPps(GpsModeMotorolaBinary, 9600);
   riduder::test::WindowOnSimulator rig(options);
   QVERIFY2(rig.Problem().isEmpty(), qPrintable(rig.Problem()));
   riduder::test::ScriptedReceiver receiver(rig.Simulator(), riduder::test::ReceiverFamily::Oncore12, 9600);
