@@ -15,9 +15,6 @@
 
 namespace {
 
-const char *const OffPort = "OFF";
-const char *const TcpIpPort = "TCP/IP";
-
 // Checks the button of `value` in `group`, or `fallback`'s when the group
 // has none; returns the value now shown.
 int ShowChoice(QButtonGroup *group, int value, int fallback)
@@ -73,7 +70,7 @@ GpsPortDialog::GpsPortDialog(QWidget *parent) : QDialog(parent), ui(new Ui::GpsP
   ui->setupUi(this);
   setFixedSize(size().expandedTo(sizeHint()));
   m_rxType = new GpsRxType(this);
-  m_settings.portName = QLatin1String(OffPort);
+  m_settings.portName = QLatin1String(OffPortName);
   m_nmeaModeAvailable = true;
 
   const std::pair<QAbstractButton *, int> ids[] = {
@@ -279,12 +276,12 @@ void GpsPortDialog::FillLists()
   // A stored port the system does not list (a pseudo-terminal, an unplugged
   // adapter) stays on offer, so the choice is not silently replaced.
   const QString stored = QSettings().value(GpsPortKeys::PortName, m_settings.portName).toString();
-  if (!stored.isEmpty() && stored != QLatin1String(OffPort) && stored != QLatin1String(TcpIpPort) &&
+  if (!stored.isEmpty() && stored != QLatin1String(OffPortName) && stored != QLatin1String(TcpIpPortName) &&
       !ports.contains(stored))
     ports.append(stored);
   std::sort(ports.begin(), ports.end());  // as text: "COM10" before "COM2"
-  ports.prepend(QLatin1String(TcpIpPort));
-  ports.prepend(QLatin1String(OffPort));
+  ports.prepend(QLatin1String(TcpIpPortName));
+  ports.prepend(QLatin1String(OffPortName));
   {
     const QSignalBlocker blocker(ui->GpsSerialPortNameList);
     ui->GpsSerialPortNameList->clear();
@@ -338,8 +335,8 @@ void GpsPortDialog::ShowSettings()
 void GpsPortDialog::ApplyPortRule()
 {
   // OFF has neither framing nor address; TCP/IP only the address.
-  const bool off = m_settings.portName == QLatin1String(OffPort);
-  const bool tcp = m_settings.portName == QLatin1String(TcpIpPort);
+  const bool off = m_settings.portName == QLatin1String(OffPortName);
+  const bool tcp = m_settings.portName == QLatin1String(TcpIpPortName);
   ui->TcpIpAddressGroupBox->setEnabled(tcp);
   for (QWidget *box : {static_cast<QWidget *>(ui->DataRateGroupBox), static_cast<QWidget *>(ui->DataBitsGroupBox),
                        static_cast<QWidget *>(ui->StopBitsGroupBox), static_cast<QWidget *>(ui->ParityGroupBox),

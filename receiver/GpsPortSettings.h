@@ -20,6 +20,15 @@ inline constexpr char AutoRestart[] = "GpsPortDialog/GPS AutoRestart";
 inline constexpr char Geometry[] = "GpsPortDialog/geometry";
 }  // namespace GpsPortKeys
 
+// The two entries of the port list that name no serial device.
+inline constexpr char OffPortName[] = "OFF";
+inline constexpr char TcpIpPortName[] = "TCP/IP";
+
+inline bool NamesSerialDevice(const QString &portName)
+{
+  return portName != QLatin1String(OffPortName) && portName != QLatin1String(TcpIpPortName);
+}
+
 struct GpsPortSettings {
   QString portName = QStringLiteral("OFF");  // "OFF", "TCP/IP" or a port name
   QString modeText = QStringLiteral("Motorola Binary");  // a GpsMode name

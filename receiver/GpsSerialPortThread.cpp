@@ -131,7 +131,12 @@ void GpsSerialPortThread::OpenGpsPort()
   ResetFramers();
   m_lineReadErrorReported = false;
 
-  m_serialPort.open(QIODevice::ReadWrite);
+  // "OFF" and "TCP/IP" fail as a missing device would, without a try that
+  // takes the system's lock file for that name.
+  if (NamesSerialDevice(settings.portName))
+    m_serialPort.open(QIODevice::ReadWrite);
+  else
+    handleError(QSerialPort::DeviceNotFoundError);
   if (!m_serialPort.isOpen())
     qDebug() << "WARNING: Failed to open GPS serial port.";
 }
