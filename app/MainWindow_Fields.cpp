@@ -1,5 +1,4 @@
-// The decoders' field helpers under the window's names, for the window's own
-// readers (the remote commands cut their fields the same way).
+// The decoders' field helpers under the window's names.
 
 #include "app/MainWindow.h"
 

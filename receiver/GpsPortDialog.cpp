@@ -276,8 +276,7 @@ void GpsPortDialog::FillLists()
   // A stored port the system does not list (a pseudo-terminal, an unplugged
   // adapter) stays on offer, so the choice is not silently replaced.
   const QString stored = QSettings().value(GpsPortKeys::PortName, m_settings.portName).toString();
-  if (!stored.isEmpty() && stored != QLatin1String(OffPortName) && stored != QLatin1String(TcpIpPortName) &&
-      !ports.contains(stored))
+  if (!stored.isEmpty() && NamesSerialDevice(stored) && !ports.contains(stored))
     ports.append(stored);
   std::sort(ports.begin(), ports.end());  // as text: "COM10" before "COM2"
   ports.prepend(QLatin1String(TcpIpPortName));

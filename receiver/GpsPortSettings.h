@@ -30,7 +30,7 @@ inline bool NamesSerialDevice(const QString &portName)
 }
 
 struct GpsPortSettings {
-  QString portName = QStringLiteral("OFF");  // "OFF", "TCP/IP" or a port name
+  QString portName = QLatin1String(OffPortName);  // "OFF", "TCP/IP" or a port name
   QString modeText = QStringLiteral("Motorola Binary");  // a GpsMode name
   int ppsInterface = 1;  // 0 none, 1 DCD, 2 CTS, 3 DSR
   int stopBits = 1;      // 1, 2
