@@ -185,6 +185,10 @@ void MainWindow::SendCurrentDateTime()
 void MainWindow::ApplyReceiverParameters(bool withUbxClosingFrames)
 {
   ReceiverBusyScope busy(*this);
+  // Stored or reported, a set with no satellite system would switch the
+  // receiver's tracking off (and a u-blox one saves it to flash).
+  if (gpsRxDialog)
+    gpsRxDialog->ApplyConstellationRule();
   if (CurrentGpsMode == GpsModeMotorolaBinary) {
     const bool emulatePvt6 = gpsRxDialog && gpsRxDialog->emulatePvt6;
     const QString suffix = QLatin1String(Pvt6ModeSuffix);

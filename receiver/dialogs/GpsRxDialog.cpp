@@ -10,6 +10,7 @@
 #include <QSettings>
 
 #include <initializer_list>
+#include <utility>
 
 namespace {
 
@@ -94,10 +95,10 @@ int ReadChoice(QSettings &settings, const char *key, int maxValue)
 }
 
 // Reads a plain bool; a missing key is written with the value read.
-bool ReadFlag(QSettings &settings, const char *key)
+bool ReadFlag(QSettings &settings, const char *key, bool defaultValue = false)
 {
   const bool exists = settings.contains(key);
-  const bool value = settings.value(key, false).toBool();
+  const bool value = settings.value(key, defaultValue).toBool();
   if (!exists)
     settings.setValue(key, value);
   return value;
@@ -253,7 +254,8 @@ void GpsRxDialog::LoadSettings()
   ppsDuration = ReadChoice(settings, PpsDurationKey, 1);
   ShowPpsDuration();
 
-  satGps = ReadFlag(settings, SatGpsKey);
+  // A fresh install tracks GPS: no satellite system at all is no choice.
+  satGps = ReadFlag(settings, SatGpsKey, true);
   satGlonass = ReadFlag(settings, SatGlonassKey);
   satGalileo = ReadFlag(settings, SatGalileoKey);
   satBeidou = ReadFlag(settings, SatBeidouKey);
@@ -419,46 +421,53 @@ void GpsRxDialog::OnCancelClicked()
   reject();
 }
 
+quint8 GpsRxDialog::ConstellationsByRule(quint8 mask, int clickedBit)
+{
+  const bool gpsBefore = mask & ConstellationGps;
+  if ((mask & ConstellationGlonass) && (mask & ConstellationBeidou))
+    mask &= clickedBit == ConstellationBeidou ? ~ConstellationGlonass : ~ConstellationBeidou;
+  if (!(mask & (ConstellationGps | ConstellationGlonass | ConstellationGalileo | ConstellationBeidou)))
+    mask |= ConstellationGps;
+  if (!gpsBefore)
+    mask &= ~ConstellationQzss;
+  return mask;
+}
+
+bool GpsRxDialog::ApplyConstellationRule()
+{
+  const quint8 mask = ConstellationMask();
+  const quint8 ruled = ConstellationsByRule(mask, 0);
+  if (ruled == mask)
+    return false;
+  SetConstellationsFromMask(ruled);
+  ShowConstellations();
+  SaveConstellationSettings();
+  return true;
+}
+
 void GpsRxDialog::CheckConstellations(int clickedBit)
 {
-  bool gps = form->IDC_GPS_MODE_GPS->isChecked();
-  bool glonass = form->IDC_GPS_MODE_GLONASS->isChecked();
-  const bool galileo = form->IDC_GPS_MODE_GALILEO->isChecked();
-  bool beidou = form->IDC_GPS_MODE_BEIDOU->isChecked();
-  bool qzss = form->IDC_GPS_MODE_QZSS->isChecked();
-  const bool sbas = form->IDC_GPS_MODE_SBAS->isChecked();
-  const bool gpsBefore = gps;
-
-  if (glonass && beidou) {
-    if (clickedBit == ConstellationBeidou)
-      glonass = false;
-    else
-      beidou = false;
-  }
-  if (!gps && !glonass && !galileo && !beidou)
-    gps = true;
-  if (!gpsBefore)
-    qzss = false;
-
-  satGps = gps;
-  satGlonass = glonass;
-  satGalileo = galileo;
-  satBeidou = beidou;
-  satQzss = qzss;
-  satSbas = sbas;
+  quint8 boxes = 0;
+  const std::pair<QCheckBox *, int> boxBits[] = {
+      {form->IDC_GPS_MODE_GPS, ConstellationGps},         {form->IDC_GPS_MODE_GLONASS, ConstellationGlonass},
+      {form->IDC_GPS_MODE_GALILEO, ConstellationGalileo}, {form->IDC_GPS_MODE_BEIDOU, ConstellationBeidou},
+      {form->IDC_GPS_MODE_QZSS, ConstellationQzss},       {form->IDC_GPS_MODE_SBAS, ConstellationSbas}};
+  for (const auto &[box, bit] : boxBits)
+    boxes |= box->isChecked() ? bit : 0;
+  SetConstellationsFromMask(ConstellationsByRule(boxes, clickedBit));
   ShowConstellations();
 
   if (satGlonassSelectable) {
-    form->IDC_GPS_MODE_GLONASS->setEnabled(!beidou);
-    form->IDC_GPS_MODE_GLONASS->setToolTip(beidou ? tr(GlonassBeidouTip) : QString());
+    form->IDC_GPS_MODE_GLONASS->setEnabled(!satBeidou);
+    form->IDC_GPS_MODE_GLONASS->setToolTip(satBeidou ? tr(GlonassBeidouTip) : QString());
   }
   if (satBeidouSelectable) {
-    form->IDC_GPS_MODE_BEIDOU->setEnabled(!glonass);
-    form->IDC_GPS_MODE_BEIDOU->setToolTip(glonass ? tr(GlonassBeidouTip) : QString());
+    form->IDC_GPS_MODE_BEIDOU->setEnabled(!satGlonass);
+    form->IDC_GPS_MODE_BEIDOU->setToolTip(satGlonass ? tr(GlonassBeidouTip) : QString());
   }
   if (satQzssSelectable) {
-    form->IDC_GPS_MODE_QZSS->setEnabled(gps);
-    form->IDC_GPS_MODE_QZSS->setToolTip(gps ? QString() : tr(QzssTip));
+    form->IDC_GPS_MODE_QZSS->setEnabled(satGps);
+    form->IDC_GPS_MODE_QZSS->setToolTip(satGps ? QString() : tr(QzssTip));
   }
 }
 

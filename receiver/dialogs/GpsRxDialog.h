@@ -44,6 +44,13 @@ public:
   // Applies the constellation rules; clickedBit is the ConstellationBit of
   // the box just checked, or 0.
   void CheckConstellations(int clickedBit);
+  // The rules on a constellation mask: GLONASS and Beidou not both (the one
+  // just checked stays), GPS when none of GPS, GLONASS, Galileo and Beidou,
+  // QZSS only where GPS was chosen already.
+  static quint8 ConstellationsByRule(quint8 mask, int clickedBit);
+  // The rules on the members, as opening and confirming the dialog would
+  // apply them; a changed set is stored. True when it changed.
+  bool ApplyConstellationRule();
 
   // The six constellations as one mask of ConstellationBit values, and the
   // reverse (a clear bit clears its member). Neither stores anything.

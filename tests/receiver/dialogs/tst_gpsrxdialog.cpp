@@ -71,7 +71,9 @@ private slots:
     QCOMPARE(d.ppsRate, 0);
     QCOMPARE(d.ppsDuration, 0);
     QVERIFY(!d.rxOnLocalTime && !d.emulatePvt6 && !d.dgpsActivate && !d.alignMessages);
-    QCOMPARE(int(d.ConstellationMask()), 0);
+    // GPS is on from the start; the other systems are the user's choice.
+    QCOMPARE(int(d.ConstellationMask()), int(ConstellationGps));
+    QCOMPARE(QSettings().value("GpsRxDialog/Sat Gps").toBool(), true);
     QCOMPARE(d.dgpsRate, 30);
     QCOMPARE(d.elevationMask, 5);
     QCOMPARE(d.navStatus, -1);
@@ -282,6 +284,7 @@ private slots:
   {
     {
       QSettings s;
+      s.setValue("GpsRxDialog/Sat Gps", false);
       s.setValue("GpsRxDialog/Sat Glonass", true);
       s.setValue("GpsRxDialog/Sat Beidou", true);
     }
@@ -296,9 +299,10 @@ private slots:
 
   void gpsRulesAndQzss()
   {
+    QSettings().setValue("GpsRxDialog/Sat Gps", false);
     GpsRxDialog d;
     ExecWith(d, [&] {
-      // Nothing stored: GPS is switched on at opening (not stored).
+      // No system stored: GPS is switched on at opening (not stored).
       QVERIFY(d.satGps && Box(d, "GPS")->isChecked());
       QCOMPARE(QSettings().value("GpsRxDialog/Sat Gps").toBool(), false);
       // GPS alone cannot be unchecked.

@@ -1,0 +1,137 @@
+#include "TestMain.h"
+
+#include "FrameBuilders.h"
+#include "ScriptedReceivers.h"
+#include "UbxMessageBuilder.h"
+#include "WindowOnSimulator.h"
+#include "app/MainWindow.h"
+#include "app/core/GpsMode.h"
+#include "position/GpsNavDialog.h"
+#include "receiver/GpsPortSettings.h"
+
+#include <QSettings>
+
+#include <memory>
+
+// A new user's first runs: the receiver set-up on a fresh settings store
+// (which satellite systems it asks for, which position it hands over), and
+// the position averages across set-ups and restarts. The window runs over a
+// scripted receiver on the simulator, found by the start-up detection.
+
+using namespace riduder::test;
+
+namespace {
+
+// Real milliseconds per program millisecond of the command clock.
+constexpr double Scale = 0.004;
+
+const char SatKeys[][24] = {"GpsRxDialog/Sat Gps",    "GpsRxDialog/Sat Glonass", "GpsRxDialog/Sat Galileo",
+                            "GpsRxDialog/Sat Beidou", "GpsRxDialog/Sat Qzss",    "GpsRxDialog/Sat Sbas"};
+
+// The program started with a receiver on its port: the window, then the
+// start-up detection.
+struct Run {
+  Run(quint32 storedMode, ReceiverFamily family, int rate = 9600)
+  {
+    rig = std::make_unique<WindowOnSimulator>(WindowOnSimulator::Options::WithoutPps(storedMode, rate));
+    rig->Window().Timing().SetScale(Scale);
+    receiver = std::make_unique<ScriptedReceiver>(rig->Simulator(), family, rate);
+  }
+
+  // Finds and sets up the receiver, as at start-up and after a port change;
+  // what it heard is that set-up's alone.
+  bool Detect()
+  {
+    receiver->ClearHeard();
+    rig->Window().DetectGpsReceiver();
+    return rig->Boxes().shown.isEmpty();
+  }
+
+  GpsNavDialog &Nav() { return *rig->Window().findChild<GpsNavDialog *>(); }
+
+  QList<QByteArray> HeardWithId(const QByteArray &start) const
+  {
+    QList<QByteArray> found;
+    for (const QByteArray &message : receiver->Heard())
+      if (message.startsWith(start))
+        found << message;
+    return found;
+  }
+
+  std::unique_ptr<WindowOnSimulator> rig;
+  std::unique_ptr<ScriptedReceiver> receiver;
+};
+
+QList<bool> StoredConstellations()
+{
+  QList<bool> stored;
+  for (const char *key : SatKeys)
+    stored << QSettings().value(QLatin1String(key)).toBool();
+  return stored;
+}
+
+QByteArray Hex(const char *spaced) { return QByteArray::fromHex(QByteArray(spaced).replace(' ', "")); }
+
+}  // namespace
+
+Q_DECLARE_METATYPE(ReceiverFamily)
+
+class FirstRunTest : public QObject {
+  Q_OBJECT
+
+private slots:
+  void init() { QSettings().clear(); }
+
+  // The u-blox set-up asks for GPS at least: a fresh store, and a stored
+  // set with none of GPS, GLONASS, Galileo and Beidou, get the receiver
+  // mode dialog's own rule, and the repaired set is stored.
+  void ubloxSetUpTracksASatelliteSystem_data()
+  {
+    QTest::addColumn<QList<bool>>("stored");  // empty: a fresh store
+    QTest::addColumn<QByteArray>("enables");  // GPS, SBAS, Galileo, BeiDou, QZSS, GLONASS
+    QTest::addColumn<QList<bool>>("storedAfter");
+
+    QTest::newRow("fresh store") << QList<bool>{} << Hex("01 00 00 00 00 00")
+                                 << QList<bool>{true, false, false, false, false, false};
+    QTest::newRow("all six off") << QList<bool>{false, false, false, false, false, false} << Hex("01 00 00 00 00 00")
+                                 << QList<bool>{true, false, false, false, false, false};
+    // QZSS needs GPS that the user chose: it goes, SBAS stays.
+    QTest::newRow("QZSS and SBAS only") << QList<bool>{false, false, false, false, true, true}
+                                        << Hex("01 01 00 00 00 00")
+                                        << QList<bool>{true, false, false, false, false, true};
+    QTest::newRow("Galileo alone stays") << QList<bool>{false, false, true, false, false, false}
+                                         << Hex("00 00 01 00 00 00")
+                                         << QList<bool>{false, false, true, false, false, false};
+  }
+  void ubloxSetUpTracksASatelliteSystem()
+  {
+    QFETCH(QList<bool>, stored);
+    QFETCH(QByteArray, enables);
+    QFETCH(QList<bool>, storedAfter);
+    for (int i = 0; i < stored.size(); ++i)
+      QSettings().setValue(QLatin1String(SatKeys[i]), stored[i]);
+
+    Run run(GpsModeUbloxUbx, ReceiverFamily::Ublox);
+    QVERIFY2(run.rig->Problem().isEmpty(), qPrintable(run.rig->Problem()));
+    QVERIFY(run.Detect());
+
+    // gnssId, reserved and maximum channels, then the flags with the enable
+    // byte first.
+    const char *const blocks[] = {"00 08 10 00", "01 01 03 00", "02 00 10 00", "03 08 10 00", "05 00 03 00",
+                                  "06 08 0E 00"};
+    QByteArray payload = Hex("00 00 20 07");
+    for (int i = 0; i < 6; ++i) {
+      if (i == 4)
+        payload += Hex("04 00 10 00 00 00 01 01");  // IMES, never on
+      payload += Hex(blocks[i]) + enables.mid(i, 1) + Hex("00 01 01");
+    }
+    const QList<QByteArray> gnss = run.HeardWithId(Hex("B5 62 06 3E"));
+    QCOMPARE(gnss.size(), 1);
+    QCOMPARE(gnss.first().toHex(' '), BuildUbxFrame(0x06, 0x3E, payload).toHex(' '));
+    QCOMPARE(StoredConstellations(), storedAfter);
+  }
+
+};
+
+RIDUDER_TEST_MAIN(FirstRunTest)
+#include "tst_firstrun.moc"
