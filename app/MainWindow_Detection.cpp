@@ -60,6 +60,15 @@ QByteArray Oncore(const char *identifier, int parameter)
   return message;
 }
 
+// The reference position goes to the receiver at set-up when the user wants
+// it there and has stored one: the default site shown on a fresh install is
+// no place for a receiver to hold.
+bool SendsReferencePositionAtSetUp(const GpsNavDialog *navigation)
+{
+  return navigation && navigation->Averages().ReferenceLocationOnStart() &&
+         navigation->Averages().ReferenceLocationStored();
+}
+
 }  // namespace
 
 // What one initialisation remembers from its start and learns on the way.
@@ -385,7 +394,7 @@ bool MainWindow::InitializeMotorolaReceiver(InitializationRun &run)
   }
 
   PlaySetupScript(OncoreStatusQueries(model));
-  if (gpsNavDialog && gpsNavDialog->Averages().ReferenceLocationOnStart())
+  if (SendsReferencePositionAtSetUp(gpsNavDialog))
     SendReferencePosition();
   ApplyReceiverParameters();
 
@@ -540,7 +549,7 @@ bool MainWindow::InitializeUbloxReceiver(InitializationRun &run)
     SendGpsRxCommand(frame);
   receiverStatusLabel->setText(CurrentGpsMode == GpsModeUbloxUbx ? tr(UbloxUbxText) : tr(UbloxNmeaText));
   SetNavStatus(0);
-  ApplyUbxSettingsAndSave(gpsNavDialog && gpsNavDialog->Averages().ReferenceLocationOnStart());
+  ApplyUbxSettingsAndSave(SendsReferencePositionAtSetUp(gpsNavDialog));
   return FinishInitialization(run, true);
 }
 

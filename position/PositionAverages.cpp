@@ -401,6 +401,13 @@ void PositionAverages::SetReferenceLocation(const GeoPosition &reference)
   settings.setValue(kRestartOnStartup, continueOnRestart_);
 }
 
+bool PositionAverages::ReferenceLocationStored()
+{
+  const QSettings settings;
+  return settings.contains(kRefLatitude) && settings.contains(kRefLongitude) &&
+         settings.contains(kRefGpsAltitude) && settings.contains(kRefMslAltitude);
+}
+
 void PositionAverages::SetDopWeights(double hdop, double vdop, double tdop)
 {
   hdopWeight_ = hdop;

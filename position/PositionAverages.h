@@ -92,6 +92,9 @@ public:
   // to the settings together with the two restart options.
   void SetReferenceLocation(const GeoPosition &reference);
   bool ReferenceLocationOnStart() const { return refLocOnStart_; }
+  // Whether the settings hold a reference location (the user stored one);
+  // until then the default site is shown but never sent to a receiver.
+  static bool ReferenceLocationStored();
   void SetReferenceLocationOnStart(bool on) { refLocOnStart_ = on; }
   double MetresPerDegreeLatitude() const { return metresPerDegLat_; }
   double MetresPerDegreeLongitude() const { return metresPerDegLon_; }

@@ -31,6 +31,9 @@ struct Startup {
     QSettings settings;
     settings.setValue(GpsPortKeys::DoNotInitialize, minimal);
     settings.remove(QStringLiteral("MainWindow/Mode"));
+    // A site the user stored: the set-up hands it to the receiver.
+    for (const char *key : {"Latitude", "Longitude", "GPS Altitude", "MSL Altitude"})
+      settings.setValue(QStringLiteral("GpsNavDialog/RefLocation/") + QLatin1String(key), QStringLiteral("10.0"));
     auto options = WindowOnSimulator::Options::WithoutPps(storedMode, storedRate);
     rig = std::make_unique<WindowOnSimulator>(options);
     rig->Window().Timing().SetScale(Scale);

@@ -131,6 +131,63 @@ private slots:
     QCOMPARE(StoredConstellations(), storedAfter);
   }
 
+  // No reference position leaves for the receiver until the user has stored
+  // one; then it goes at every set-up, byte for byte.
+  void referencePositionOnlyOnceStored_data()
+  {
+    QTest::addColumn<quint32>("mode");
+    QTest::addColumn<ReceiverFamily>("family");
+    QTest::addColumn<QList<QByteArray>>("positionCommands");
+
+    // 33.5 S, 151.25 E, 20000 m: the height at its upper bound.
+    const QByteArray position = Hex("F8 CF CA 40 20 74 69 20 00 1B 77 40 00");
+    QTest::newRow("Oncore M12+")
+        << quint32(GpsModeMotorolaBinary) << ReceiverFamily::Oncore12
+        << QList<QByteArray>{BuildOncoreWire("Ga", position).chopped(2), BuildOncoreWire("As", position).chopped(2),
+                             BuildOncoreWire("Au", Hex("00 1B 77 40 00")).chopped(2)};
+    QTest::newRow("u-blox")
+        << quint32(GpsModeUbloxUbx) << ReceiverFamily::Ublox
+        << QList<QByteArray>{BuildUbxFrame(0x0B, 0x01, Hex("40 4E 08 EC 20 EB 26 5A 80 84 1E 00") +
+                                                           QByteArray(32, '\0') + Hex("21 00 00 00"))};
+  }
+  void referencePositionOnlyOnceStored()
+  {
+    QFETCH(quint32, mode);
+    QFETCH(ReceiverFamily, family);
+    QFETCH(QList<QByteArray>, positionCommands);
+    const QList<QByteArray> oncorePosition{"@@Ga", "@@Ad", "@@Ae", "@@Af", "@@As", "@@Au"};
+    // The time aid is an AID-INI too; only the position one has position flags.
+    const auto positionsHeard = [&](const Run &run) {
+      QList<QByteArray> heard;
+      for (const QByteArray &message : run.receiver->Heard()) {
+        const bool aidWithPosition = message.startsWith(Hex("B5 62 0B 01")) && message.size() == 56 &&
+                                     message.mid(6 + 44, 4) == Hex("21 00 00 00");
+        if (aidWithPosition || oncorePosition.contains(message.left(4)))
+          heard << message;
+      }
+      return heard;
+    };
+
+    Run run(mode, family);
+    QVERIFY2(run.rig->Problem().isEmpty(), qPrintable(run.rig->Problem()));
+    QVERIFY(run.Detect());
+    QVERIFY(run.receiver->HeardNames().contains(QStringLiteral("@@Cj")) ||
+            run.receiver->HeardNames().contains(QStringLiteral("UBX-0A-04")));
+    QCOMPARE(positionsHeard(run), QList<QByteArray>());
+    // The default site is shown all the same.
+    QCOMPARE(run.Nav().Averages().ReferenceLocation().latitude,
+             PositionAverages::DefaultReferenceLocation().latitude);
+
+    run.Nav().SetReferenceLocation(-33.5, 151.25, 20000.0, 19980.0);
+    QVERIFY(run.Detect());
+    QCOMPARE(positionsHeard(run), positionCommands);
+
+    // Switched off at start, nothing goes even with a stored location.
+    run.Nav().Averages().SetReferenceLocationOnStart(false);
+    QVERIFY(run.Detect());
+    QCOMPARE(positionsHeard(run), QList<QByteArray>());
+  }
+
 };
 
 RIDUDER_TEST_MAIN(FirstRunTest)
