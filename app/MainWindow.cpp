@@ -238,6 +238,9 @@ MainWindow::~MainWindow()
   CloseGpsLogFile(true);
 
   WriteSettings();
+  // The averages gathered in this run, for the next start to continue from.
+  if (gpsNavDialog)
+    gpsNavDialog->Averages().SaveAverages();
 
   // Ends the port threads also on the way out through File > Exit, which
   // leaves the event loop without a close event.

@@ -126,6 +126,7 @@ void PositionAverages::Initialize()
 {
   SetLockOptionDefaults();
   LoadSettings();
+  LoadAverages();
   if (!continueOnRestart_)
     ResetAverages();
   SetTimingErrorInputs(500.0, 500.0);
@@ -296,12 +297,7 @@ void PositionAverages::ApplyProtocolRestrictions()
   }
 }
 
-void PositionAverages::ReloadSettings()
-{
-  LoadSettings();
-  if (!continueOnRestart_)
-    ResetAverages();
-}
+void PositionAverages::ReloadSettings() { LoadSettings(); }
 
 void PositionAverages::SetTimingErrorInputs(double a, double b)
 {
@@ -476,7 +472,7 @@ void PositionAverages::LoadSettings()
   restartOnUnlock_ = settings.value(kRestartOnUnlock, true).toBool();
   continueOnRestart_ = settings.value(kRestartOnStartup, false).toBool();
 
-  LoadAverages();
+  ApplyProtocolRestrictions();
 }
 
 void PositionAverages::LoadAverages()
@@ -511,16 +507,11 @@ void PositionAverages::LoadAverages()
   rms_.twoD = RootsOf(meanSquares_.twoD);
   rms_.mslAltitude = RootsOf(meanSquares_.mslAltitude);
   rms_.gpsAltitude = RootsOf(meanSquares_.gpsAltitude);
-
-  ApplyProtocolRestrictions();
 }
 
 void PositionAverages::SaveSettings()
 {
   QSettings settings;
-  settings.setValue(kAvgPosition, QString::asprintf("%018.16f %018.16f %018.16f %018.16f", average_.latitude,
-                                                    average_.longitude, average_.gpsAltitude,
-                                                    average_.mslAltitude));
   settings.setValue(kPositionLimit, QString::asprintf("%08.1f", positionLimit_));
   settings.setValue(kRmsLimit, QString::asprintf("%08.1f", rmsLimit_));
   settings.setValue(kTimingLimit, QString::asprintf("%08.1f", timingLimit_));
@@ -530,6 +521,18 @@ void PositionAverages::SaveSettings()
   settings.setValue(kTdopWeight, QString::asprintf("%04.1f", tdopWeight_));
   settings.setValue(kRestartOnUnlock, restartOnUnlock_);
   settings.setValue(kRestartOnStartup, continueOnRestart_);
+  settings.setValue(kRefLocOnStart, refLocOnStart_);
+}
+
+void PositionAverages::SaveAverages()
+{
+  QSettings settings;
+  // Averages still waiting for their first fix are none: stored, they would
+  // pull the next run's averages towards them.
+  settings.setValue(kAvgPosition, resetPending_ ? QString()
+                                                : QString::asprintf("%018.16f %018.16f %018.16f %018.16f",
+                                                                    average_.latitude, average_.longitude,
+                                                                    average_.gpsAltitude, average_.mslAltitude));
   settings.setValue(kAvgWeights, QString::asprintf("%018.16f %018.16f %018.16f %018.16f", positionCounter_,
                                                    altitudeCounter_, rmsCounter_, timingCounter_));
   settings.setValue(kRmsLat, TripleText(meanSquares_.latitude));
@@ -537,5 +540,4 @@ void PositionAverages::SaveSettings()
   settings.setValue(kRms2D, TripleText(meanSquares_.twoD));
   settings.setValue(kRmsMsl, TripleText(meanSquares_.mslAltitude));
   settings.setValue(kRmsAlt, TripleText(meanSquares_.gpsAltitude));
-  settings.setValue(kRefLocOnStart, refLocOnStart_);
 }

@@ -48,8 +48,8 @@ public:
 
   PositionAverages();
 
-  // Start-up: the lock options take their defaults, the settings and stored
-  // averages are loaded, and the averages restart unless continuing.
+  // Start-up: the lock options take their defaults, the settings and the
+  // stored averages are loaded, and the averages restart unless continuing.
   void Initialize();
 
   // Per fix: stores it, runs one averaging pass and returns the fix's
@@ -61,8 +61,8 @@ public:
   void Average(int gpsModeSetting);
   QString MaidenheadLocator() const;
   void ResetAverages();
-  // Settings and stored averages again; restart the averages unless
-  // continuing on program restart.
+  // The settings again, at the end of each receiver set-up; the averages
+  // gathered so far stay.
   void ReloadSettings();
   void SetTimingErrorInputs(double a, double b);
 
@@ -99,10 +99,14 @@ public:
   double MetresPerDegreeLatitude() const { return metresPerDegLat_; }
   double MetresPerDegreeLongitude() const { return metresPerDegLon_; }
 
-  // Settings (the averaging parameters window edits these).
+  // Settings: the averaging options and the reference location (the
+  // averaging parameters window edits these).
   void LoadSettings();
-  void LoadAverages();
   void SaveSettings();
+  // The averages with their counters and mean squares: read at start-up,
+  // written at shut-down and when the user confirms the settings.
+  void LoadAverages();
+  void SaveAverages();
   // The lock options take their defaults: no restart on unlock, continue on
   // program restart.
   void SetLockOptionDefaults();

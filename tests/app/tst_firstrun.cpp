@@ -27,6 +27,7 @@ constexpr double Scale = 0.004;
 
 const char SatKeys[][24] = {"GpsRxDialog/Sat Gps",    "GpsRxDialog/Sat Glonass", "GpsRxDialog/Sat Galileo",
                             "GpsRxDialog/Sat Beidou", "GpsRxDialog/Sat Qzss",    "GpsRxDialog/Sat Sbas"};
+const char *const ContinueKey = "GpsNavDialog/Averaging Data/Restart Averages On Startup";
 
 // The program started with a receiver on its port: the window, then the
 // start-up detection.
@@ -71,6 +72,43 @@ QList<bool> StoredConstellations()
 }
 
 QByteArray Hex(const char *spaced) { return QByteArray::fromHex(QByteArray(spaced).replace(' ', "")); }
+
+// One receiver epoch over u-blox: a 3-D fix with six satellites in use, the
+// time (which locks the averaging), then the position.
+QByteArray UbloxEpoch(int second, double latitude, double longitude, double height)
+{
+  constexpr quint8 Nav = 0x01;
+  QByteArray epoch = UbxMessageBuilder(Nav, 0x03, 16).U1(4, 3).Frame();
+  UbxMessageBuilder svinfo(Nav, 0x30, 8 + 12 * 6);
+  svinfo.U1(4, 6);
+  for (int k = 0; k < 6; ++k)
+    svinfo.U1(8 + 12 * k, k).U1(9 + 12 * k, 2 + k).U1(10 + 12 * k, 0x01).U1(12 + 12 * k, 40).I1(13 + 12 * k, 30 + k);
+  epoch += svinfo.Frame();
+  epoch += UbxMessageBuilder(Nav, 0x21, 20)
+               .U2(12, 2026)
+               .U1(14, 3)
+               .U1(15, 4)
+               .U1(16, 10)
+               .U1(17, 0)
+               .U1(18, quint8(second))
+               .U1(19, 0x07)
+               .Frame();
+  epoch += UbxMessageBuilder(Nav, 0x02, 28)
+               .I4(4, qint32(longitude * 1e7))
+               .I4(8, qint32(latitude * 1e7))
+               .I4(12, qint32(height * 1000))
+               .I4(16, qint32((height - 45.0) * 1000))
+               .Frame();
+  return epoch;
+}
+
+void CompareNear(const GeoPosition &actual, const GeoPosition &expected)
+{
+  QVERIFY(qAbs(actual.latitude - expected.latitude) < 1e-12);
+  QVERIFY(qAbs(actual.longitude - expected.longitude) < 1e-12);
+  QVERIFY(qAbs(actual.gpsAltitude - expected.gpsAltitude) < 1e-9);
+  QVERIFY(qAbs(actual.mslAltitude - expected.mslAltitude) < 1e-9);
+}
 
 }  // namespace
 
@@ -188,6 +226,58 @@ private slots:
     QCOMPARE(positionsHeard(run), QList<QByteArray>());
   }
 
+  // Averages gathered in a run stay through a new receiver set-up, are
+  // written at shut-down and come back at the next start when the user
+  // continues on program restart; otherwise that start begins afresh.
+  void averagesAcrossSetUpAndRestart_data()
+  {
+    QTest::addColumn<bool>("continuing");
+    QTest::newRow("continue on program restart") << true;
+    QTest::newRow("restart afresh") << false;
+  }
+  void averagesAcrossSetUpAndRestart()
+  {
+    QFETCH(bool, continuing);
+    QSettings().setValue(QLatin1String(ContinueKey), continuing);
+
+    GeoPosition averages;
+    double counter = 0.0;
+    {
+      Run run(GpsModeUbloxUbx, ReceiverFamily::Ublox);
+      QVERIFY2(run.rig->Problem().isEmpty(), qPrintable(run.rig->Problem()));
+      QVERIFY(run.Detect());
+      for (int i = 0; i < 5; ++i)
+        QVERIFY(run.rig->Feed(UbloxEpoch(i, 51.5 + 0.0001 * i, -0.1 - 0.0002 * i, 90.0 + i)));
+      const PositionAverages &engine = run.Nav().Averages();
+      QVERIFY(engine.Locked());
+      averages = engine.Averages();
+      counter = engine.PositionCounter();
+      QCOMPARE(counter, 6.0);  // the first fix starts the averages, four more follow
+      QVERIFY(averages.latitude > 51.5 && averages.latitude < 51.5004);
+
+      QVERIFY(run.Detect());
+      QCOMPARE(engine.Averages().latitude, averages.latitude);
+      QCOMPARE(engine.Averages().longitude, averages.longitude);
+      QCOMPARE(engine.Averages().gpsAltitude, averages.gpsAltitude);
+      QCOMPARE(engine.PositionCounter(), counter);
+      QCOMPARE(engine.AltitudeCounter(), counter);
+      QVERIFY(!engine.ResetPending());
+    }  // shut-down
+
+    Run next(GpsModeUbloxUbx, ReceiverFamily::Ublox);
+    QVERIFY2(next.rig->Problem().isEmpty(), qPrintable(next.rig->Problem()));
+    QVERIFY(next.Detect());
+    const PositionAverages &engine = next.Nav().Averages();
+    if (continuing) {
+      CompareNear(engine.Averages(), averages);
+      QCOMPARE(engine.PositionCounter(), counter);
+      QVERIFY(!engine.ResetPending());
+    } else {
+      QCOMPARE(engine.PositionCounter(), 1.0);
+      QVERIFY(engine.ResetPending());
+      QCOMPARE(engine.Averages().latitude, 0.0);
+    }
+  }
 };
 
 RIDUDER_TEST_MAIN(FirstRunTest)

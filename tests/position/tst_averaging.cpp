@@ -77,7 +77,8 @@ private slots:
   void badStoredAveragesSetResetPending();
   void saveThenLoadRoundTrips();
   void referenceLocationStoredAndScaled();
-  void reloadSettingsResetsUnlessContinuing();
+  void reloadSettingsKeepsTheAverages();
+  void pendingAveragesSavedAsNone();
 
   void dialogDelegates();
 };
@@ -660,6 +661,8 @@ void TestAveraging::storedAveragesAndCounters()
   }
   PositionAverages engine;
   engine.LoadSettings();
+  QCOMPARE(engine.PositionCounter(), 1.0);  // the settings hold no averages
+  engine.LoadAverages();
   QVERIFY(!engine.ResetPending());
   QCOMPARE(engine.Averages().latitude, 12.5);
   QCOMPARE(engine.Averages().longitude, -3.25);
@@ -700,7 +703,7 @@ void TestAveraging::badStoredAveragesSetResetPending()
   }
   PositionAverages engine;
   QVERIFY(!engine.ResetPending());
-  engine.LoadSettings();
+  engine.LoadAverages();
   QVERIFY(engine.ResetPending());
   QCOMPARE(engine.PositionCounter(), 5.0);
   QCOMPARE(engine.TimingCounter(), 8.0);
@@ -722,9 +725,13 @@ void TestAveraging::saveThenLoadRoundTrips()
   engine.UpdateAverages(12.345678901234, -98.7654321, 321.5, 300.25, 2);
   engine.UpdateAverages(12.345679, -98.7654, 322.5, 301.25, 2);
   engine.SaveSettings();
-
   QCOMPARE(Stored("GpsNavDialog/Averaging Data/Position Weight Limit"), QStringLiteral("001000.0"));
   QCOMPARE(Stored("GpsNavDialog/Averaging Data/HDOP Weight"), QStringLiteral("02.5"));
+  // The options alone: the averages have keys of their own.
+  for (const QString &key : QSettings().allKeys())
+    QVERIFY2(!key.contains(QLatin1String("Averages - ")), qPrintable(key));
+
+  engine.SaveAverages();
   QVERIFY(Stored("GpsNavDialog/Averaging Data/Averages - Position").startsWith("12.34567"));
   QCOMPARE(Stored("GpsNavDialog/Averaging Data/Averages - Weights"),
            QStringLiteral("3.0000000000000000 3.0000000000000000 3.0000000000000000 3.0000000000000000"));
@@ -776,19 +783,44 @@ void TestAveraging::referenceLocationStoredAndScaled()
   QVERIFY(qAbs(loaded.MetresPerDegreeLongitude() - kMetresPerDegree / 2.0) < 1.0);
 }
 
-void TestAveraging::reloadSettingsResetsUnlessContinuing()
+void TestAveraging::reloadSettingsKeepsTheAverages()
 {
   for (bool continuing : {false, true}) {
+    QSettings().clear();
     QSettings().setValue("GpsNavDialog/Averaging Data/Restart Averages On Startup", continuing);
     QSettings().setValue("GpsNavDialog/Averaging Data/Averages - Position", "1 2 3 4");
     QSettings().setValue("GpsNavDialog/Averaging Data/Averages - Weights", "9 9 9 9");
     PositionAverages engine;
-    engine.UpdateAverages(5.0, 6.0, 7.0, 8.0, 2);  // unlocked: stored only
+    engine.ResetAverages();
+    Lock(engine);
+    engine.UpdateAverages(5.0, 6.0, 7.0, 8.0, 2);
+    engine.UpdateAverages(5.0, 6.0, 7.0, 8.0, 2);
+    QSettings().setValue("GpsNavDialog/Averaging Data/Position Weight Limit", "100.0");
+
     engine.ReloadSettings();
-    QCOMPARE(engine.ResetPending(), !continuing);
-    QCOMPARE(engine.Averages().latitude, continuing ? 1.0 : 5.0);
-    QCOMPARE(engine.PositionCounter(), continuing ? 9.0 : 1.0);
+    QCOMPARE(engine.PositionWeightLimit(), 100.0);
+    QVERIFY(!engine.ResetPending());
+    QCOMPARE(engine.Averages().latitude, 5.0);
+    QCOMPARE(engine.PositionCounter(), 3.0);
   }
+}
+
+// Averages still waiting for their first fix leave no averages behind.
+void TestAveraging::pendingAveragesSavedAsNone()
+{
+  PositionAverages engine;
+  engine.ResetAverages();
+  engine.SaveAverages();
+  QCOMPARE(Stored("GpsNavDialog/Averaging Data/Averages - Position"), QString());
+
+  QSettings().setValue("GpsNavDialog/Averaging Data/Restart Averages On Startup", true);
+  PositionAverages next;
+  next.Initialize();
+  QVERIFY(next.ResetPending());
+  Lock(next);
+  next.UpdateAverages(10.0, 20.0, 30.0, 40.0, 2);
+  QCOMPARE(next.Averages().latitude, 10.0);
+  QCOMPARE(next.Averages().longitude, 20.0);
 }
 
 void TestAveraging::dialogDelegates()
