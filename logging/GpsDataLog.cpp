@@ -1,7 +1,6 @@
 #include "logging/GpsDataLog.h"
 
 #include "app/core/GpsMode.h"
-#include "app/core/Paths.h"
 #include "logging/LogFileNames.h"
 
 #include <QDebug>
@@ -44,13 +43,9 @@ bool GpsDataLog::IsOpen() const
 
 QString GpsDataLog::MakeGpsLogFileName()
 {
-  QSettings settings;
-  QString directory = settings.value(GpsLogKeys::FileDirectory).toString();
-  if (directory.isEmpty())
-    directory = DefaultLogDirectory();
-  const QString prefix = settings.value(GpsLogKeys::FileNamePrefix, DefaultLogPrefix()).toString();
-  fileName_ = GpsLogFileName(LogFileBase(directory, prefix), host_.DisplayedTime().dayOfYear(),
-                             host_.LogType());
+  const StoredLogLocation location = ReadLogLocation(GpsLogKeys::FileDirectory, GpsLogKeys::FileNamePrefix);
+  fileName_ = GpsLogFileName(LogFileBase(location.directory, location.prefix),
+                             host_.DisplayedTime().dayOfYear(), host_.LogType());
   return fileName_;
 }
 

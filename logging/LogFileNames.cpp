@@ -5,13 +5,16 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSettings>
 
 QString CutLogFileNameTail(const QString &fileName)
 {
+  // Only an extension the logs write is cut: any other dot belongs to the
+  // prefix ("my.site_0045C.txt" -> "my.site").
+  static const QRegularExpression logExtension(QStringLiteral("\\.(csv|prn|txt|bin)$"),
+                                               QRegularExpression::CaseInsensitiveOption);
   QString name = fileName;
-  const int dot = name.indexOf(QLatin1Char('.'));
-  if (dot >= 0)
-    name.truncate(dot);
+  name.remove(logExtension);
 
   // The day tail of today's names first, so that its digits are not taken
   // for the older tails below ("RARA_0045A_PORT_01" would become "RARA_0").
@@ -83,6 +86,47 @@ QString GpsLogTypeName(int logType)
 QString GpsLogFileName(const QString &base, int dayOfYear, int logType)
 {
   return base + DayOfYearTag(dayOfYear) + QLatin1Char('G') + GpsLogExtension(logType);
+}
+
+QString TicDataExtension(int logStyle)
+{
+  switch (logStyle) {
+  case 0:
+    return QStringLiteral(".prn");
+  case 1:
+    return QStringLiteral(".csv");
+  case 2:
+    return QStringLiteral(".txt");
+  default:
+    return QString();
+  }
+}
+
+QString TicConfigExtension(int logStyle)
+{
+  return logStyle >= 0 && logStyle <= 2 ? QStringLiteral(".txt") : QString();
+}
+
+QString TicPortFileStem(const QString &base, int dayOfYear, char kind, int port)
+{
+  return base + DayOfYearTag(dayOfYear) + QLatin1Char(kind) +
+         QStringLiteral("_PORT_%1").arg(port, 2, 10, QLatin1Char('0'));
+}
+
+QString TicConfigFileStem(const QString &base, int dayOfYear)
+{
+  return base + DayOfYearTag(dayOfYear) + QLatin1Char('C');
+}
+
+StoredLogLocation ReadLogLocation(const char *directoryKey, const char *prefixKey)
+{
+  QSettings settings;
+  StoredLogLocation location;
+  location.directory = settings.value(directoryKey).toString();
+  if (location.directory.isEmpty())
+    location.directory = DefaultLogDirectory();
+  location.prefix = settings.value(prefixKey, DefaultLogPrefix()).toString();
+  return location;
 }
 
 bool PrepareLogDirectory(const QString &logFilePath)
