@@ -529,49 +529,6 @@ void MainWindow::OnTelnetCommand(QByteArray command)
 // ---------------------------------------------------------------------------
 // PC clock, logs, display, updates (filled in by their own parts)
 
-void MainWindow::WriteTicLog(const QString &text)
-{
-  Q_UNUSED(text);
-}
-
-bool MainWindow::CloseTicLogFiles(bool withoutAsking)
-{
-  Q_UNUSED(withoutAsking);
-  if (!ticCombinedLogFile.isOpen())
-    return false;
-  for (int i = 0; i < TicPortCount; ++i) {
-    ticTimeLogFiles[i].close();
-    ticAverageLogFiles[i].close();
-  }
-  ticCombinedLogFile.close();
-  return true;
-}
-
-bool MainWindow::OpenTicLogFiles(int mode)
-{
-  Q_UNUSED(mode);
-  return false;
-}
-
-bool MainWindow::FlushLogFiles()
-{
-  if (!ticCombinedLogFile.isOpen())
-    return false;
-  for (int i = 0; i < TicPortCount; ++i) {
-    if (ticTimeLogFiles[i].isOpen())
-      ticTimeLogFiles[i].flush();
-    if (ticAverageLogFiles[i].isOpen())
-      ticAverageLogFiles[i].flush();
-  }
-  ticCombinedLogFile.flush();
-  return true;
-}
-
-void MainWindow::TicDataLogFileDialog(bool newLog)
-{
-  Q_UNUSED(newLog);
-}
-
 void MainWindow::AutoCheckForUpdates()
 {
   if (UpdateCheck::autoCheck() && UpdateCheck::isCheckDue())
@@ -648,6 +605,9 @@ void MainWindow::ReadSettings()
     gpsNavDialog->GetReferenceLocation(latitude, longitude, gpsAltitude, mslAltitude);
   state.displayCopy.SetLocation(latitude, longitude);
   state.receiverTime.SetLocation(latitude, longitude);
+
+  // The counter rows use the TIC options before any log is opened.
+  LoadTicLogOptions();
 
   const bool toolbarVisible = ReadBoolSetting(settings, MainWindowKeys::ToolbarVisible, true);
   ui->actionToolbar->setChecked(toolbarVisible);

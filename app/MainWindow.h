@@ -8,6 +8,7 @@
 #include "app/core/SatelliteRecord.h"
 #include "clock/PcClockSync.h"
 #include "logging/GpsDataLog.h"
+#include "logging/TicDataLog.h"
 #include "receiver/CommandTiming.h"
 #include "receiver/GpsSerialPortThread.h"
 #include "platform/TickSounds.h"
@@ -207,9 +208,26 @@ public:
   bool RollOverGpsLogFile();
   GpsDataLog &GpsLog();
   GpsLogTypeDialog *LogTypeDialog() const { return gpsLogTypeDialog; }
-  // Runs the file dialog of New/Open GPS Data Log and returns its result;
-  // a test puts in one that answers by itself. Empty: the dialog's exec().
-  std::function<int(QFileDialog &)> gpsLogFileDialogRunner;
+  // Runs the file dialog of the New/Open windows of both logs and returns
+  // its result; a test puts in one that answers by itself. Empty: the
+  // dialog's exec().
+  std::function<int(QFileDialog &)> logFileDialogRunner;
+
+  // --- TIC log set (MainWindow_TicLog.cpp) ---
+  // The set: the counter rows go in through its WriteTimeRow and
+  // WriteAverageRow, and its options (time-tag format, log style, time-log
+  // interval, averaging period) are read from it.
+  TicDataLog &TicLog();
+  // The day roll-over of the per-second tick: closes the set and, with
+  // auto-restart on, opens the new day's set (appending when it exists; a
+  // failure is reported). True when the close closed something.
+  bool RollOverTicLogFiles();
+  // Loads the TIC options again after they were stored (the New/Open panel,
+  // a remote command).
+  void LoadTicLogOptions();
+  // The time tag of a TIC row: the text of the chosen format and a blank.
+  QString LogTimeTag();
+  TicFileDialog *TicFileOptions() const { return ticFileDialog; }
 
   // --- Counters ---
   void ProcessTicLine(QByteArray line);
@@ -435,13 +453,9 @@ private:
   // The GPS data log and what it asks of the window (MainWindow_Logs.cpp).
   std::unique_ptr<GpsDataLogHost> gpsLogHost;
   std::unique_ptr<GpsDataLog> gpsDataLog;
-  QFile ticTimeLogFiles[TicPortCount];
-  QFile ticAverageLogFiles[TicPortCount];
-  QFile ticCombinedLogFile;
-  int ticTimeTagFormat = 2;
-  int ticLogStyle = 1;
-  int ticTimeLogInterval = 1;
-  int ticAveragingPeriod = 300;
+  // The TIC log set and what it asks of the window (MainWindow_TicLog.cpp).
+  std::unique_ptr<TicDataLogHost> ticLogHost;
+  std::unique_ptr<TicDataLog> ticDataLog;
 
   bool ticRawWindowOpened = false;
   bool ticProcessedWindowOpened = false;

@@ -21,6 +21,11 @@ bool MainWindowDecoderHost::RxOnLocalTime() const
   return window_.gpsRxDialog && window_.gpsRxDialog->rxOnLocalTime;
 }
 
+bool MainWindowDecoderHost::ConfigTextToTicLog() const
+{
+  return window_.TicLog().ConfigTextWanted();
+}
+
 void MainWindowDecoderHost::SyncPcClock()
 {
   window_.SyncPcClock();

@@ -13,6 +13,7 @@ public:
 
   int GpsLogType() const override;
   bool RxOnLocalTime() const override;
+  bool ConfigTextToTicLog() const override;
 
   void SyncPcClock() override;
   void UpdateClockDisplay() override;

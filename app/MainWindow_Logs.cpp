@@ -4,33 +4,25 @@
 // panel embedded below the file dialog.
 
 #include "app/GpsRawDataDialog.h"
+#include "app/LogFileWindow.h"
 #include "app/MainWindow.h"
 #include "app/MessageBoxes.h"
 #include "app/core/GpsMode.h"
-#include "app/core/Paths.h"
 #include "app/core/ReceiverIdentity.h"
 #include "logging/GpsLogTypeDialog.h"
 #include "logging/LogFileNames.h"
 #include "ui_MainWindow.h"
 
-#include <QCloseEvent>
-#include <QDebug>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QLabel>
 #include <QSettings>
-#include <QStatusBar>
-#include <QVBoxLayout>
 
 namespace {
-
-// How long a log problem stays in the status bar.
-constexpr int ProblemMessageMs = 10000;
 
 class MainWindowGpsLogHost : public GpsDataLogHost {
 public:
   MainWindowGpsLogHost(MainWindow &window, GpsRawDataDialog *rawData, Ui::MainWindow *ui)
-      : window_(window), rawData_(rawData), ui_(ui)
+      : window_(window), ui_(ui), problems_(rawData, ui->statusBar, QStringLiteral("GpsLogStatus"))
   {
   }
 
@@ -70,68 +62,28 @@ public:
     return window_.Boxes().Show(box) == QMessageBox::Close;
   }
 
-  void ReportProblem(const QString &text) override
-  {
-    qWarning().noquote() << text;
-    // Straight to the window: through the raw-data echo it would land in
-    // the very log that has the problem.
-    if (rawData_)
-      rawData_->AppendText(text);
-    ui_->statusBar->showMessage(text, ProblemMessageMs);
-    ShowLogStatus();
-  }
+  void ReportProblem(const QString &text) override { problems_.Report(text, StatusText()); }
 
   void OpenStateChanged(bool open) override
   {
     ui_->actionClose_GPS_Data_Log->setEnabled(open);
     ui_->actionNew_GPS_Data_Log->setEnabled(!open);
     ui_->actionOpen_GPS_Data_Log->setEnabled(!open);
-    ShowLogStatus();
+    problems_.ShowStatus(StatusText());
   }
 
 private:
   GpsLogTypeDialog *Panel() const { return window_.LogTypeDialog(); }
-
-  // A label that stays in the status bar while the open log cannot be
-  // written; made at the first problem.
-  void ShowLogStatus()
+  // Shown while the open log cannot be written.
+  QString StatusText() const
   {
     const GpsDataLog &log = window_.GpsLog();
-    const QString text = log.IsOpen() ? log.StatusText() : QString();
-    if (!status_) {
-      if (text.isEmpty())
-        return;
-      status_ = new QLabel;
-      status_->setObjectName(QStringLiteral("GpsLogStatus"));
-      status_->setStyleSheet(QStringLiteral("color:red"));
-      ui_->statusBar->addPermanentWidget(status_);
-    }
-    status_->setText(text);
-    status_->setToolTip(text);
-    status_->setVisible(!text.isEmpty());
+    return log.IsOpen() ? log.StatusText() : QString();
   }
 
   MainWindow &window_;
-  GpsRawDataDialog *rawData_;
   Ui::MainWindow *ui_;
-  QLabel *status_ = nullptr;  // owned by the status bar
-};
-
-// The window that holds the file dialog and the log-type panel. Closing it
-// from its title bar is Cancel: the file dialog inside would otherwise keep
-// running, unseen.
-class GpsLogFileWindow : public QWidget {
-public:
-  GpsLogFileWindow() : QWidget(nullptr, Qt::Window) {}
-  QFileDialog *fileDialog = nullptr;
-
-protected:
-  void closeEvent(QCloseEvent *event) override
-  {
-    if (fileDialog && fileDialog->isVisible())
-      fileDialog->reject();
-    QWidget::closeEvent(event);
-  }
+  LogProblemDisplay problems_;
 };
 
 }  // namespace
@@ -177,53 +129,29 @@ bool MainWindow::RollOverGpsLogFile()
 
 void MainWindow::GpsDataLogFileDialog(bool newLog)
 {
-  QSettings settings;
-  QString directory = settings.value(GpsLogKeys::FileDirectory).toString();
-  if (directory.isEmpty())
-    directory = DefaultLogDirectory();
-  QString prefix = settings.value(GpsLogKeys::FileNamePrefix, DefaultLogPrefix()).toString();
-  const QString start = directory + QLatin1Char('/') + prefix;
+  const StoredLogLocation location = ReadLogLocation(GpsLogKeys::FileDirectory, GpsLogKeys::FileNamePrefix);
+  const QString start = location.directory + QLatin1Char('/') + location.prefix;
   PrepareLogDirectory(start);
 
-  // A plain top-level window holds the file dialog and, below it, the
-  // log-type panel.
-  auto *container = new GpsLogFileWindow;
-  container->setWindowTitle(QString::fromLatin1(newLog ? GpsLogTexts::NewTitle : GpsLogTexts::OpenTitle));
-  auto *layout = new QVBoxLayout(container);
+  QSettings settings;
+  LogFileWindow::Setup setup;
+  setup.title = QString::fromLatin1(newLog ? GpsLogTexts::NewTitle : GpsLogTexts::OpenTitle);
+  setup.acceptLabel = QString::fromLatin1(newLog ? GpsLogTexts::NewButton : GpsLogTexts::OpenButton);
+  setup.nameFilters = QStringList{QString::fromLatin1(GpsLogTexts::NameFilter)};
+  setup.start = start;
+  setup.dialogState = settings.value(GpsLogKeys::FileDialogSettings).toByteArray();
+  setup.geometry = settings.value(GpsLogKeys::FileDialogGeometry).toByteArray();
+  auto *window = new LogFileWindow(this, gpsLogTypeDialog, setup);
 
-  auto *fileDialog = new QFileDialog(this, container->windowTitle(), start);
-  fileDialog->setFileMode(QFileDialog::AnyFile);
-  fileDialog->setLabelText(QFileDialog::Accept,
-                           QString::fromLatin1(newLog ? GpsLogTexts::NewButton : GpsLogTexts::OpenButton));
-  fileDialog->setNameFilter(QString::fromLatin1(GpsLogTexts::NameFilter));
-  fileDialog->restoreState(settings.value(GpsLogKeys::FileDialogSettings).toByteArray());
-  fileDialog->setViewMode(QFileDialog::Detail);
-  // Qt's own dialog, so that it can sit inside the container.
-  fileDialog->setOption(QFileDialog::DontUseNativeDialog, true);
-  fileDialog->setWindowFlags(Qt::Widget);
-  layout->addWidget(fileDialog);
-  container->fileDialog = fileDialog;
-
-  gpsLogTypeDialog->setParent(container, Qt::Widget);
-  layout->addWidget(gpsLogTypeDialog);
-  gpsLogTypeDialog->show();
-  container->restoreGeometry(settings.value(GpsLogKeys::FileDialogGeometry).toByteArray());
-  container->show();
-
-  const int result = gpsLogFileDialogRunner ? gpsLogFileDialogRunner(*fileDialog) : fileDialog->exec();
-  if (result == QDialog::Accepted) {
+  if (window->Run(logFileDialogRunner) == QDialog::Accepted) {
     gpsLogTypeDialog->SaveSettings();
-    settings.setValue(GpsLogKeys::FileDialogSettings, fileDialog->saveState());
-    settings.setValue(GpsLogKeys::FileDialogGeometry, container->saveGeometry());
+    settings.setValue(GpsLogKeys::FileDialogSettings, window->FileDialog().saveState());
+    settings.setValue(GpsLogKeys::FileDialogGeometry, window->saveGeometry());
 
     // The chosen file gives only the folder and the prefix: the log opened
     // is the one named for the displayed day.
-    const QStringList chosen = fileDialog->selectedFiles();
-    if (!chosen.isEmpty()) {
-      const QFileInfo file(chosen.first());
-      directory = file.absolutePath();
-      prefix = CutLogFileNameTail(file.fileName());
-      qDebug() << "filenamePrefix -> " << prefix;
+    QString directory, prefix;
+    if (window->ChosenDirectoryAndPrefix(&directory, &prefix)) {
       settings.setValue(GpsLogKeys::FileDirectory, directory);
       settings.setValue(GpsLogKeys::FileNamePrefix, prefix);
     }
@@ -235,11 +163,7 @@ void MainWindow::GpsDataLogFileDialog(bool newLog)
                       QString::fromLatin1(newLog ? GpsLogTexts::CannotCreate : GpsLogTexts::CannotOpen));
     }
   }
-
-  gpsLogTypeDialog->hide();
-  gpsLogTypeDialog->setParent(this, Qt::Dialog);
-  container->hide();
-  container->deleteLater();
+  window->Finish();
 }
 
 void MainWindow::actionNew_GPS_Data_Log_triggered()

@@ -8,7 +8,6 @@
 #include "platform/TimeSource.h"
 
 #include <QLabel>
-#include <QSettings>
 #include <QTimer>
 
 namespace {
@@ -75,9 +74,7 @@ void MainWindow::OnClockTick()
   }
 
   if (changes.day) {
-    if (CloseTicLogFiles(true)) {
-      if (QSettings().value(QStringLiteral("LogFiles/TicTimeLogAutorestart"), 0).toInt() == 1)
-        OpenTicLogFiles(0);
+    if (RollOverTicLogFiles()) {
       const QByteArray identification = RollOverIdentificationPoll(CurrentGpsMode);
       if (!identification.isEmpty())
         SendGpsRxCommand(identification);

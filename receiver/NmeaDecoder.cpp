@@ -641,6 +641,8 @@ void NmeaDecoder::UpdateVisibleCount()
   if (text != lastVisibleText_) {
     lastVisibleText_ = text;
     host_.ShowSatsVisible(text);
+    if (host_.ConfigTextToTicLog())
+      host_.WriteTicLog(text);
   }
   host_.UpdateSatelliteTable();
 }

@@ -7,6 +7,7 @@
 #include "app/core/ReceiverIdentity.h"
 #include "logging/GpsDataLog.h"
 #include "logging/GpsLogTypeDialog.h"
+#include "logging/TicDataLog.h"
 #include "platform/TimeSource.h"
 #include "position/GpsNavDialog.h"
 #include "receiver/Checksums.h"
@@ -15,6 +16,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QSettings>
 #include <QStatusBar>
@@ -396,6 +398,58 @@ private slots:
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);
     // No TIC log set was open: no identification request.
     QVERIFY(rig.LineCarries({}));
+  }
+
+  // At the first tick of a new day the open TIC log set is closed, reopened
+  // for the new day when "Auto Restart TIC logs" is on (appending to a set
+  // of that day that exists), and the receiver is asked once for its
+  // identification.
+  void ticLogRollOver_data()
+  {
+    QTest::addColumn<int>("autorestart");  // -1: not stored
+    QTest::addColumn<bool>("newDaySetExists");
+    QTest::newRow("auto restart off (default)") << -1 << false;
+    QTest::newRow("auto restart on") << 1 << false;
+    QTest::newRow("auto restart on, new day's set there") << 1 << true;
+  }
+  void ticLogRollOver()
+  {
+    QFETCH(int, autorestart);
+    QFETCH(bool, newDaySetExists);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    TickRig rig;
+    QVERIFY(rig.Open(GpsModeMotorolaBinary));
+    QSettings settings;
+    settings.setValue(TicLogKeys::FileDirectory, dir.path());
+    if (autorestart >= 0)
+      settings.setValue(TicLogKeys::TimeLogAutorestart, autorestart);
+    const QString newConfig = dir.path() + "/RARA_0071C.txt";
+    if (newDaySetExists) {
+      QFile existing(newConfig);
+      QVERIFY(existing.open(QIODevice::WriteOnly));
+      existing.write("; from before\n");
+    }
+    rig.TickAt(Utc(2024, 3, 10, 23, 59, 58));
+    TicDataLog &log = rig.Window().TicLog();
+    QVERIFY(rig.Window().OpenTicLogFiles(TicDataLog::CreateNew));
+    QVERIFY(log.ConfigFileName().endsWith("/RARA_0070C.txt"));
+
+    rig.TickSeconds(Utc(2024, 3, 10, 23, 59, 59), 4);
+    QVERIFY(rig.LineCarries({OnLine("@@Cj")}));
+    QVERIFY(ReadFile(dir.path() + "/RARA_0070C.txt").contains("; Closed TIC Data Logs Mon Mar 11 00:00:00 2024 UTC"));
+    QCOMPARE(log.IsOpen(), autorestart == 1);
+    if (autorestart != 1) {
+      QVERIFY(!QFileInfo::exists(newConfig));
+      return;
+    }
+    QCOMPARE(log.ConfigFileName(), newConfig);
+    const QString text = ReadFile(newConfig);
+    QCOMPARE(text.startsWith("; from before\n"), newDaySetExists);
+    QCOMPARE(text.contains("Opened exesting TIC Data Logs to append data Mon Mar 11 00:00:00 2024 UTC"),
+             newDaySetExists);
+    QCOMPARE(text.contains("Created TIC Data Logs Mon Mar 11 00:00:00 2024 UTC"), !newDaySetExists);
+    QVERIFY(rig.Window().CloseTicLogFiles(true));
   }
 
   void rollOverIdentificationOnlyInOncoreBinary()

@@ -6,12 +6,14 @@
 #include "app/MainWindow.h"
 #include "app/core/GpsMode.h"
 #include "help/AboutBox.h"
+#include "logging/TicFileDialog.h"
 #include "receiver/dialogs/CoaxDialog.h"
 #include "receiver/dialogs/ManualCommandDialog.h"
 #include "update/UpdateDialog.h"
 
 #include <QDialog>
 #include <QDir>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPixmap>
@@ -112,8 +114,45 @@ private slots:
     QCoreApplication::processEvents();
     QWidget *central = window.centralWidget();
     QVERIFY(central->geometry().bottom() < window.height());
-    QList<QWidget *> parents{central};
-    for (QGroupBox *box : central->findChildren<QGroupBox *>(QString(), Qt::FindDirectChildrenOnly))
+    CheckNeitherClipNorOverlap(central);
+    // The central area fits between the toolbar and the status bar.
+    QVERIFY(central->rect().contains(central->childrenRect()));
+    window.close();
+  }
+
+  // The New TIC Data Log window: the file dialog with the TIC file panel
+  // below it, whose hand-made form neither clips nor overlaps.
+  void ticDataLogWindow()
+  {
+    riduder::test::RecordingMessageBoxes boxes;
+    MainWindow window;
+    window.SetMessageBoxes(&boxes);
+    bool shown = false;
+    window.logFileDialogRunner = [&](QFileDialog &dialog) {
+      QWidget *container = dialog.window();
+      container->resize(800, 560);
+      QCoreApplication::processEvents();
+      Save(container, QStringLiteral("NewTicDataLogWindow"));
+      shown = true;
+      return int(QDialog::Rejected);
+    };
+    window.TicDataLogFileDialog(true);
+    QVERIFY(shown);
+
+    TicFileDialog *panel = window.TicFileOptions();
+    panel->show();
+    QCoreApplication::processEvents();
+    CheckNeitherClipNorOverlap(panel);
+    panel->hide();
+  }
+
+private:
+  // Every widget directly inside `top` or one of its group boxes lies inside
+  // its parent and overlaps none of its siblings.
+  void CheckNeitherClipNorOverlap(QWidget *top)
+  {
+    QList<QWidget *> parents{top};
+    for (QGroupBox *box : top->findChildren<QGroupBox *>(QString(), Qt::FindDirectChildrenOnly))
       parents << box;
     for (QWidget *parent : parents) {
       QList<QWidget *> kids;
@@ -129,9 +168,6 @@ private slots:
                      qPrintable(kid->objectName() + " overlaps " + other->objectName()));
       }
     }
-    // The central area fits between the toolbar and the status bar.
-    QVERIFY(central->rect().contains(central->childrenRect()));
-    window.close();
   }
 };
 

@@ -51,7 +51,7 @@ struct FileDialogAnswer {
 
 void AnswerFileDialog(MainWindow &window, FileDialogAnswer &answer)
 {
-  window.gpsLogFileDialogRunner = [&window, &answer](QFileDialog &dialog) {
+  window.logFileDialogRunner = [&window, &answer](QFileDialog &dialog) {
     QWidget *container = dialog.window();
     answer.title = container->windowTitle();
     answer.acceptLabel = dialog.labelText(QFileDialog::Accept);

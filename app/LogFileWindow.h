@@ -1,0 +1,78 @@
+#pragma once
+// What the GPS log and the TIC log set share on the window's side: the
+// New/Open window, a file dialog with the log's option panel below it, and
+// the places where a log's problems reach the user.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+#include <functional>
+
+class GpsRawDataDialog;
+class QFileDialog;
+class QLabel;
+class QStatusBar;
+
+// Runs the file dialog of a New/Open window and returns its result; a test
+// puts in one that answers by itself. Empty: the dialog's exec().
+using LogFileDialogRunner = std::function<int(QFileDialog &)>;
+
+// A top-level window holding Qt's own file dialog (so that it can be
+// embedded) and, below it, the log's option panel, which it borrows from
+// its owner. Closing the window from its title bar is Cancel: the file
+// dialog inside would otherwise keep running, unseen.
+class LogFileWindow : public QWidget {
+public:
+  struct Setup {
+    QString title;
+    QString acceptLabel;
+    QStringList nameFilters;
+    QString start;            // the folder and name the dialog starts at
+    QByteArray dialogState;   // the file dialog's stored state
+    QByteArray geometry;      // the window's stored geometry
+  };
+
+  // owner parents the file dialog and gets the panel back at Finish().
+  LogFileWindow(QWidget *owner, QWidget *panel, const Setup &setup);
+
+  // Shows the panel and the window and runs the file dialog modally.
+  int Run(const LogFileDialogRunner &runner);
+  QFileDialog &FileDialog() const { return *fileDialog_; }
+  // The folder and the prefix of the first chosen file: the folder of the
+  // file, and its name less extension and day tail. False when none was
+  // chosen.
+  bool ChosenDirectoryAndPrefix(QString *directory, QString *prefix) const;
+  // The panel back to its owner, hidden; the window goes once control
+  // returns to the event loop.
+  void Finish();
+
+protected:
+  void closeEvent(QCloseEvent *event) override;
+
+private:
+  QWidget *owner_;
+  QWidget *panel_;
+  QFileDialog *fileDialog_;
+};
+
+// Where the problems of one log reach the user: the raw-data window, the
+// status bar for a while, and a red status-bar label that stays while the
+// log has a problem text.
+class LogProblemDisplay {
+public:
+  LogProblemDisplay(GpsRawDataDialog *rawData, QStatusBar *statusBar, const QString &labelName);
+
+  // Warning output, raw-data window and status bar; the label follows.
+  void Report(const QString &text, const QString &status);
+  // The label shows status; hidden while it is empty (made at the first
+  // problem).
+  void ShowStatus(const QString &status);
+
+private:
+  GpsRawDataDialog *rawData_;
+  QStatusBar *statusBar_;
+  QString labelName_;
+  QLabel *label_ = nullptr;  // owned by the status bar
+};
