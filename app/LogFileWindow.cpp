@@ -1,6 +1,7 @@
 #include "app/LogFileWindow.h"
 
 #include "app/GpsRawDataDialog.h"
+#include "app/MessageBoxes.h"
 #include "logging/LogFileNames.h"
 
 #include <QCloseEvent>
@@ -9,6 +10,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
+#include <QSettings>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
@@ -19,17 +21,23 @@ constexpr int ProblemMessageMs = 10000;
 
 }  // namespace
 
-LogFileWindow::LogFileWindow(QWidget *owner, QWidget *panel, const Setup &setup)
-    : QWidget(nullptr, Qt::Window), owner_(owner), panel_(panel)
+LogFileWindow::LogFileWindow(QWidget *owner, QWidget *panel, const LogFileKeys &keys, const QString &title,
+                             const QString &acceptLabel, const QStringList &nameFilters)
+    : QWidget(nullptr, Qt::Window), owner_(owner), panel_(panel), keys_(keys)
 {
-  setWindowTitle(setup.title);
+  const StoredLogLocation location = ReadLogLocation(keys.directory, keys.prefix);
+  const QString start = location.directory + QLatin1Char('/') + location.prefix;
+  PrepareLogDirectory(start);
+  const QSettings settings;
+
+  setWindowTitle(title);
   auto *layout = new QVBoxLayout(this);
 
-  fileDialog_ = new QFileDialog(owner, setup.title, setup.start);
+  fileDialog_ = new QFileDialog(owner, title, start);
   fileDialog_->setFileMode(QFileDialog::AnyFile);
-  fileDialog_->setLabelText(QFileDialog::Accept, setup.acceptLabel);
-  fileDialog_->setNameFilters(setup.nameFilters);
-  fileDialog_->restoreState(setup.dialogState);
+  fileDialog_->setLabelText(QFileDialog::Accept, acceptLabel);
+  fileDialog_->setNameFilters(nameFilters);
+  fileDialog_->restoreState(settings.value(keys.dialogState).toByteArray());
   fileDialog_->setViewMode(QFileDialog::Detail);
   // Qt's own dialog, so that it can sit inside the window.
   fileDialog_->setOption(QFileDialog::DontUseNativeDialog, true);
@@ -38,25 +46,29 @@ LogFileWindow::LogFileWindow(QWidget *owner, QWidget *panel, const Setup &setup)
 
   panel_->setParent(this, Qt::Widget);
   layout->addWidget(panel_);
-  restoreGeometry(setup.geometry);
+  restoreGeometry(settings.value(keys.geometry).toByteArray());
 }
 
-int LogFileWindow::Run(const LogFileDialogRunner &runner)
+bool LogFileWindow::Run(const LogFileDialogRunner &runner)
 {
   panel_->show();
   show();
-  return runner ? runner(*fileDialog_) : fileDialog_->exec();
-}
-
-bool LogFileWindow::ChosenDirectoryAndPrefix(QString *directory, QString *prefix) const
-{
-  const QStringList chosen = fileDialog_->selectedFiles();
-  if (chosen.isEmpty())
+  if ((runner ? runner(*fileDialog_) : fileDialog_->exec()) != QDialog::Accepted)
     return false;
-  const QFileInfo file(chosen.first());
-  *directory = file.absolutePath();
-  *prefix = CutLogFileNameTail(file.fileName());
-  qDebug() << "filenamePrefix -> " << *prefix;
+
+  QSettings settings;
+  settings.setValue(keys_.dialogState, fileDialog_->saveState());
+  settings.setValue(keys_.geometry, saveGeometry());
+  // The chosen file gives only the folder and the prefix: the log opened is
+  // the one named for the displayed day.
+  const QStringList chosen = fileDialog_->selectedFiles();
+  if (!chosen.isEmpty()) {
+    const QFileInfo file(chosen.first());
+    const QString prefix = CutLogFileNameTail(file.fileName());
+    qDebug() << "filenamePrefix -> " << prefix;
+    settings.setValue(keys_.directory, file.absolutePath());
+    settings.setValue(keys_.prefix, prefix);
+  }
   return true;
 }
 
@@ -73,6 +85,19 @@ void LogFileWindow::closeEvent(QCloseEvent *event)
   if (fileDialog_->isVisible())
     fileDialog_->reject();
   QWidget::closeEvent(event);
+}
+
+bool ConfirmLogAction(MessageBoxes &boxes, QWidget *parent, const QString &text, const QString &informativeText,
+                      QMessageBox::StandardButton yes)
+{
+  MessageBoxRequest box;
+  box.parent = parent;
+  box.icon = QMessageBox::Question;
+  box.text = text;
+  box.informativeText = informativeText;
+  box.buttons = yes | QMessageBox::Cancel;
+  box.defaultButton = yes;
+  return boxes.Show(box) == yes;
 }
 
 LogProblemDisplay::LogProblemDisplay(GpsRawDataDialog *rawData, QStatusBar *statusBar, const QString &labelName)

@@ -3,7 +3,7 @@
 // New/Open window, a file dialog with the log's option panel below it, and
 // the places where a log's problems reach the user.
 
-#include <QByteArray>
+#include <QMessageBox>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -11,6 +11,7 @@
 #include <functional>
 
 class GpsRawDataDialog;
+class MessageBoxes;
 class QFileDialog;
 class QLabel;
 class QStatusBar;
@@ -19,31 +20,31 @@ class QStatusBar;
 // puts in one that answers by itself. Empty: the dialog's exec().
 using LogFileDialogRunner = std::function<int(QFileDialog &)>;
 
+// The settings a New/Open window reads and stores for its log.
+struct LogFileKeys {
+  const char *directory;
+  const char *prefix;
+  const char *dialogState;
+  const char *geometry;
+};
+
 // A top-level window holding Qt's own file dialog (so that it can be
 // embedded) and, below it, the log's option panel, which it borrows from
-// its owner. Closing the window from its title bar is Cancel: the file
-// dialog inside would otherwise keep running, unseen.
+// its owner. The dialog starts at the stored folder and prefix. Closing the
+// window from its title bar is Cancel: the file dialog inside would
+// otherwise keep running, unseen.
 class LogFileWindow : public QWidget {
 public:
-  struct Setup {
-    QString title;
-    QString acceptLabel;
-    QStringList nameFilters;
-    QString start;            // the folder and name the dialog starts at
-    QByteArray dialogState;   // the file dialog's stored state
-    QByteArray geometry;      // the window's stored geometry
-  };
-
   // owner parents the file dialog and gets the panel back at Finish().
-  LogFileWindow(QWidget *owner, QWidget *panel, const Setup &setup);
+  LogFileWindow(QWidget *owner, QWidget *panel, const LogFileKeys &keys, const QString &title,
+                const QString &acceptLabel, const QStringList &nameFilters);
 
-  // Shows the panel and the window and runs the file dialog modally.
-  int Run(const LogFileDialogRunner &runner);
+  // Shows the panel and the window and runs the file dialog modally. When
+  // it is accepted, stores the dialog's state, the window's geometry and,
+  // from the first chosen file, the folder and the prefix (the name less
+  // extension and day tail), and returns true.
+  bool Run(const LogFileDialogRunner &runner);
   QFileDialog &FileDialog() const { return *fileDialog_; }
-  // The folder and the prefix of the first chosen file: the folder of the
-  // file, and its name less extension and day tail. False when none was
-  // chosen.
-  bool ChosenDirectoryAndPrefix(QString *directory, QString *prefix) const;
   // The panel back to its owner, hidden; the window goes once control
   // returns to the event loop.
   void Finish();
@@ -54,8 +55,14 @@ protected:
 private:
   QWidget *owner_;
   QWidget *panel_;
+  LogFileKeys keys_;
   QFileDialog *fileDialog_;
 };
+
+// A question about a log with the log's file as informative text: true
+// when it is answered with `yes` (the default button; the other is Cancel).
+bool ConfirmLogAction(MessageBoxes &boxes, QWidget *parent, const QString &text, const QString &informativeText,
+                      QMessageBox::StandardButton yes);
 
 // Where the problems of one log reach the user: the raw-data window, the
 // status bar for a while, and a red status-bar label that stays while the

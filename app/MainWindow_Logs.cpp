@@ -10,10 +10,8 @@
 #include "app/core/GpsMode.h"
 #include "app/core/ReceiverIdentity.h"
 #include "logging/GpsLogTypeDialog.h"
-#include "logging/LogFileNames.h"
 #include "ui_MainWindow.h"
 
-#include <QFileDialog>
 #include <QLabel>
 #include <QSettings>
 
@@ -41,25 +39,14 @@ public:
 
   bool ConfirmReplace(const QString &fileName) override
   {
-    MessageBoxRequest box;
-    box.parent = &window_;
-    box.icon = QMessageBox::Question;
-    box.text = QString::fromLatin1(GpsLogTexts::ReplaceQuestion);
-    box.informativeText = fileName;
-    box.buttons = QMessageBox::Ok | QMessageBox::Cancel;
-    box.defaultButton = QMessageBox::Ok;
-    return window_.Boxes().Show(box) == QMessageBox::Ok;
+    return ConfirmLogAction(window_.Boxes(), &window_, QString::fromLatin1(GpsLogTexts::ReplaceQuestion), fileName,
+                            QMessageBox::Ok);
   }
 
   bool ConfirmClose() override
   {
-    MessageBoxRequest box;
-    box.parent = &window_;
-    box.icon = QMessageBox::Question;
-    box.text = QString::fromLatin1(GpsLogTexts::CloseQuestion);
-    box.buttons = QMessageBox::Close | QMessageBox::Cancel;
-    box.defaultButton = QMessageBox::Close;
-    return window_.Boxes().Show(box) == QMessageBox::Close;
+    return ConfirmLogAction(window_.Boxes(), &window_, QString::fromLatin1(GpsLogTexts::CloseQuestion), QString(),
+                            QMessageBox::Close);
   }
 
   void ReportProblem(const QString &text) override { problems_.Report(text, StatusText()); }
@@ -129,36 +116,17 @@ bool MainWindow::RollOverGpsLogFile()
 
 void MainWindow::GpsDataLogFileDialog(bool newLog)
 {
-  const StoredLogLocation location = ReadLogLocation(GpsLogKeys::FileDirectory, GpsLogKeys::FileNamePrefix);
-  const QString start = location.directory + QLatin1Char('/') + location.prefix;
-  PrepareLogDirectory(start);
-
-  QSettings settings;
-  LogFileWindow::Setup setup;
-  setup.title = QString::fromLatin1(newLog ? GpsLogTexts::NewTitle : GpsLogTexts::OpenTitle);
-  setup.acceptLabel = QString::fromLatin1(newLog ? GpsLogTexts::NewButton : GpsLogTexts::OpenButton);
-  setup.nameFilters = QStringList{QString::fromLatin1(GpsLogTexts::NameFilter)};
-  setup.start = start;
-  setup.dialogState = settings.value(GpsLogKeys::FileDialogSettings).toByteArray();
-  setup.geometry = settings.value(GpsLogKeys::FileDialogGeometry).toByteArray();
-  auto *window = new LogFileWindow(this, gpsLogTypeDialog, setup);
-
-  if (window->Run(logFileDialogRunner) == QDialog::Accepted) {
+  static const LogFileKeys keys{GpsLogKeys::FileDirectory, GpsLogKeys::FileNamePrefix,
+                                GpsLogKeys::FileDialogSettings, GpsLogKeys::FileDialogGeometry};
+  auto *window = new LogFileWindow(this, gpsLogTypeDialog, keys,
+                                   QString::fromLatin1(newLog ? GpsLogTexts::NewTitle : GpsLogTexts::OpenTitle),
+                                   QString::fromLatin1(newLog ? GpsLogTexts::NewButton : GpsLogTexts::OpenButton),
+                                   QStringList{QString::fromLatin1(GpsLogTexts::NameFilter)});
+  if (window->Run(logFileDialogRunner)) {
     gpsLogTypeDialog->SaveSettings();
-    settings.setValue(GpsLogKeys::FileDialogSettings, window->FileDialog().saveState());
-    settings.setValue(GpsLogKeys::FileDialogGeometry, window->saveGeometry());
-
-    // The chosen file gives only the folder and the prefix: the log opened
-    // is the one named for the displayed day.
-    QString directory, prefix;
-    if (window->ChosenDirectoryAndPrefix(&directory, &prefix)) {
-      settings.setValue(GpsLogKeys::FileDirectory, directory);
-      settings.setValue(GpsLogKeys::FileNamePrefix, prefix);
-    }
-
     if (!OpenGpsLogFile(newLog ? GpsDataLog::CreateAskReplace : GpsDataLog::AppendExisting)) {
       CloseGpsLogFile(true);
-      settings.setValue(GpsLogKeys::LogOpen, false);
+      QSettings().setValue(GpsLogKeys::LogOpen, false);
       Boxes().Warning(this, QString(),
                       QString::fromLatin1(newLog ? GpsLogTexts::CannotCreate : GpsLogTexts::CannotOpen));
     }

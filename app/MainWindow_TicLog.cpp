@@ -6,7 +6,6 @@
 #include "app/LogFileWindow.h"
 #include "app/MainWindow.h"
 #include "app/MessageBoxes.h"
-#include "logging/LogFileNames.h"
 #include "logging/TicFileDialog.h"
 #include "receiver/dialogs/TimingDialog.h"
 #include "ui_MainWindow.h"
@@ -28,26 +27,14 @@ public:
 
   bool ConfirmReplace(const QString &fileName) override
   {
-    MessageBoxRequest box;
-    box.parent = &window_;
-    box.icon = QMessageBox::Question;
-    box.text = QString::fromLatin1(TicLogTexts::ReplaceQuestion);
-    box.informativeText = fileName;
-    box.buttons = QMessageBox::Ok | QMessageBox::Cancel;
-    box.defaultButton = QMessageBox::Ok;
-    return window_.Boxes().Show(box) == QMessageBox::Ok;
+    return ConfirmLogAction(window_.Boxes(), &window_, QString::fromLatin1(TicLogTexts::ReplaceQuestion), fileName,
+                            QMessageBox::Ok);
   }
 
   bool ConfirmClose(const QString &setText) override
   {
-    MessageBoxRequest box;
-    box.parent = &window_;
-    box.icon = QMessageBox::Question;
-    box.text = QString::fromLatin1(TicLogTexts::CloseQuestion);
-    box.informativeText = setText;
-    box.buttons = QMessageBox::Close | QMessageBox::Cancel;
-    box.defaultButton = QMessageBox::Close;
-    return window_.Boxes().Show(box) == QMessageBox::Close;
+    return ConfirmLogAction(window_.Boxes(), &window_, QString::fromLatin1(TicLogTexts::CloseQuestion), setText,
+                            QMessageBox::Close);
   }
 
   void ReportProblem(const QString &text) override { problems_.Report(text, window_.TicLog().StatusText()); }
@@ -115,38 +102,20 @@ bool MainWindow::RollOverTicLogFiles()
 
 void MainWindow::TicDataLogFileDialog(bool newLog)
 {
-  const StoredLogLocation location = ReadLogLocation(TicLogKeys::FileDirectory, TicLogKeys::FileNamePrefix);
-  const QString start = location.directory + QLatin1Char('/') + location.prefix;
-  PrepareLogDirectory(start);
-
-  QSettings settings;
-  LogFileWindow::Setup setup;
-  setup.title = QString::fromLatin1(newLog ? TicLogTexts::NewTitle : TicLogTexts::OpenTitle);
-  setup.acceptLabel = QString::fromLatin1(newLog ? TicLogTexts::NewButton : TicLogTexts::OpenButton);
-  setup.nameFilters = TicLogNameFilters();
-  setup.start = start;
-  setup.dialogState = settings.value(TicLogKeys::FileDialogSettings).toByteArray();
-  setup.geometry = settings.value(TicLogKeys::FileDialogGeometry).toByteArray();
+  static const LogFileKeys keys{TicLogKeys::FileDirectory, TicLogKeys::FileNamePrefix,
+                                TicLogKeys::FileDialogSettings, TicLogKeys::FileDialogGeometry};
   if (!ticFileDialog)
     ticFileDialog = new TicFileDialog(this);
-  auto *window = new LogFileWindow(this, ticFileDialog, setup);
-
-  if (window->Run(logFileDialogRunner) == QDialog::Accepted) {
+  auto *window = new LogFileWindow(this, ticFileDialog, keys,
+                                   QString::fromLatin1(newLog ? TicLogTexts::NewTitle : TicLogTexts::OpenTitle),
+                                   QString::fromLatin1(newLog ? TicLogTexts::NewButton : TicLogTexts::OpenButton),
+                                   TicLogNameFilters());
+  if (window->Run(logFileDialogRunner)) {
     ticFileDialog->SaveSettings();
-    settings.setValue(TicLogKeys::FileDialogSettings, window->FileDialog().saveState());
-    settings.setValue(TicLogKeys::FileDialogGeometry, window->saveGeometry());
+    QSettings settings;
     settings.setValue(TicLogKeys::LogStyle, TicLogStyleOfFilter(window->FileDialog().selectedNameFilter()));
     // The counter rows follow the saved options at once.
     LoadTicLogOptions();
-
-    // The chosen file gives only the folder and the prefix: the set opened
-    // is the one named for the displayed day.
-    QString directory, prefix;
-    if (window->ChosenDirectoryAndPrefix(&directory, &prefix)) {
-      settings.setValue(TicLogKeys::FileDirectory, directory);
-      settings.setValue(TicLogKeys::FileNamePrefix, prefix);
-    }
-
     if (!OpenTicLogFiles(newLog ? TicDataLog::CreateAskReplace : TicDataLog::AppendExisting)) {
       CloseTicLogFiles(true);
       settings.setValue(TicLogKeys::LogOpen, false);

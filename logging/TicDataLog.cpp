@@ -355,21 +355,17 @@ void TicDataLog::WriteLines(const QString &tag, const QString &text)
 
 bool TicDataLog::WriteTimeRow(int port, const QByteArray &row)
 {
-  if (port < 1 || port > PortCount || row.isEmpty())
-    return false;
-  File &file = timeFiles_[port - 1];
-  if (!file.IsOpen())
-    return false;
-  Append(file, row + '\n');
-  return true;
+  return port >= 1 && port <= PortCount && WriteRow(timeFiles_[port - 1], row);
 }
 
 bool TicDataLog::WriteAverageRow(int port, const QByteArray &row)
 {
-  if (port < 1 || port > PortCount || row.isEmpty() || !IsOpen())
-    return false;
-  File &file = averageFiles_[port - 1];
-  if (!file.IsOpen())
+  return port >= 1 && port <= PortCount && IsOpen() && WriteRow(averageFiles_[port - 1], row);
+}
+
+bool TicDataLog::WriteRow(File &file, const QByteArray &row)
+{
+  if (row.isEmpty() || !file.IsOpen())
     return false;
   Append(file, row + '\n');
   return true;

@@ -172,6 +172,7 @@ private:
   QStringList ReplacedNames() const;
   bool RemoveForReplace();
   bool OpenAll();
+  bool WriteRow(File &file, const QByteArray &row);
   void Append(File &file, const QByteArray &bytes);
   // Writes out what the file holds and flushes it; false on an error.
   bool WriteOut(File &file);

@@ -44,16 +44,6 @@ QByteArray OncoreReply(const char *identifier, int framedLength)
   return message.Wire();
 }
 
-QByteArray CjReply()
-{
-  QByteArray m(291, ' ');
-  m.replace(0, 4, "@@Cj");
-  m.replace(4, 35, "COPYRIGHT 1991-2000 MOTOROLA INC.\r\n");
-  m.replace(39, 23, "SFTW P/N # 61-G10268A\r\n");
-  m.replace(209, 23, "SERIAL #   SSG0226726\r\n");
-  return OncoreMessageBuilder("Cj", 291).Bytes(0, m).Wire();
-}
-
 QByteArray MonVerReply()
 {
   QByteArray payload(40, '\0');
@@ -206,7 +196,7 @@ private slots:
                                    << OncoreReply("Wb", 6) << true << 2500 << 1 << "" << "";
     QTest::newRow("@@Gc answered by name") << binary << QByteArray("@@Gc\x01", 5)
                                            << OncoreReply("Gc", 5) << true << 2500 << 1 << "" << "";
-    QTest::newRow("@@Cj answered") << binary << QByteArray("@@Cj") << CjReply() << true << 2500 << 1
+    QTest::newRow("@@Cj answered") << binary << QByteArray("@@Cj") << riduder::test::OncoreIdentificationReply() << true << 2500 << 1
                                    << "" << "";
     QTest::newRow("$PMOTG,FOR answered during its pause")
         << int(GpsModeMotorolaNmea) << QByteArray("$PMOTG,FOR,0")
@@ -336,7 +326,7 @@ private slots:
   {
     CommandRig rig;
     QVERIFY(rig.Open(GpsModeMotorolaBinary));
-    rig.Sim().addRule(MatchKind::Prefix, "@@Cj", CjReply());
+    rig.Sim().addRule(MatchKind::Prefix, "@@Cj", riduder::test::OncoreIdentificationReply());
     rig.Sim().addRule(MatchKind::Prefix, "@@Ha", OncoreReply("Ha", 151));
     QVERIFY(rig.Window().SendGpsCmdAndWait("@@Cj"));
     rig.Window().Timing().SetScale(0.01);

@@ -1,6 +1,7 @@
 #include "TestMain.h"
 
 #include "GpsLogTestHost.h"
+#include "LogFileWindowDriver.h"
 #include "RecordingMessageBoxes.h"
 #include "app/GpsRawDataDialog.h"
 #include "app/core/GpsMode.h"
@@ -52,15 +53,14 @@ struct FileDialogAnswer {
 void AnswerFileDialog(MainWindow &window, FileDialogAnswer &answer)
 {
   window.logFileDialogRunner = [&window, &answer](QFileDialog &dialog) {
-    QWidget *container = dialog.window();
-    answer.title = container->windowTitle();
-    answer.acceptLabel = dialog.labelText(QFileDialog::Accept);
-    answer.filters = dialog.nameFilters();
-    answer.native = !dialog.testOption(QFileDialog::DontUseNativeDialog);
     GpsLogTypeDialog *panel = window.LogTypeDialog();
-    answer.panelBelowDialog = panel->window() == container && panel->isVisible() && container != &window &&
-                              panel->geometry().top() >= dialog.geometry().bottom();
-    answer.startDirectory = dialog.directory().absolutePath();
+    const riduder::test::SeenLogFileWindow seen = riduder::test::LookAtLogFileWindow(dialog, panel, &window);
+    answer.title = seen.title;
+    answer.acceptLabel = seen.acceptLabel;
+    answer.filters = seen.filters;
+    answer.native = seen.native;
+    answer.panelBelowDialog = seen.panelBelowDialog;
+    answer.startDirectory = seen.startDirectory;
     if (!answer.logType.isEmpty())
       panel->findChild<QRadioButton *>(answer.logType)->setChecked(true);
     if (answer.logEveryIndex >= 0)
@@ -279,25 +279,11 @@ void TestGpsLogWindow::closingTheWindowCancels()
 {
   MainWindow window;
   window.SetMessageBoxes(&boxes);
-  bool closed = false;
-  QTimer::singleShot(0, &window, [&closed] {
-    for (QWidget *top : QApplication::topLevelWidgets())
-      if (top->isVisible() && top->windowTitle() == "New GPS Data Log")
-        closed = top->close();
-  });
-  // A file dialog left running is ended here, so the test fails instead of hanging.
-  bool stuck = false;
-  QTimer::singleShot(3000, &window, [&stuck] {
-    for (QWidget *top : QApplication::topLevelWidgets())
-      for (QFileDialog *dialog : top->findChildren<QFileDialog *>()) {
-        stuck = true;
-        dialog->reject();
-      }
-  });
-  window.GpsDataLogFileDialog(true);
+  const auto result = riduder::test::RunAndCloseFromTitleBar(&window, "New GPS Data Log",
+                                                             [&window] { window.GpsDataLogFileDialog(true); });
 
-  QVERIFY(closed);
-  QVERIFY(!stuck);
+  QVERIFY(result.closed);
+  QVERIFY(!result.stuck);
   QVERIFY(!window.GpsLog().IsOpen());
   QVERIFY(boxes.shown.isEmpty());
   QVERIFY(!QSettings().contains("LogFiles/GpsFileDialogGeometry"));

@@ -1,6 +1,7 @@
 #include "TestMain.h"
 
 #include "GpsLogTestHost.h"
+#include "LogFileWindowDriver.h"
 #include "OncoreMessageBuilder.h"
 #include "RecordingMessageBoxes.h"
 #include "WindowOnSimulator.h"
@@ -13,7 +14,6 @@
 #include "receiver/DecoderHost.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -23,9 +23,7 @@
 #include <QSettings>
 #include <QStatusBar>
 #include <QTemporaryDir>
-#include <QTimer>
 
-using riduder::test::OncoreMessageBuilder;
 using riduder::test::ReadFileLines;
 using riduder::test::RecordingMessageBoxes;
 using riduder::test::WindowOnSimulator;
@@ -50,31 +48,20 @@ bool MenuShowsClosed(MainWindow &window)
          Action(window, "actionNew_TIC_Data_Log")->isEnabled() && Action(window, "actionOpen_TIC_Data_Log")->isEnabled();
 }
 
-// What the New/Open window showed, and how the test answered it.
+// How the test answers the New/Open window, and what it showed.
 struct FileDialogAnswer {
   bool accept = true;
   QString pick;    // full path chosen
   QString filter;  // name filter to select, or ""
   std::function<void(TicFileDialog &)> editPanel;
-  // Seen while the dialog ran:
-  QString title;
-  QString acceptLabel;
-  QStringList filters;
-  bool native = true;
-  bool panelBelowDialog = false;
+  riduder::test::SeenLogFileWindow seen;
 };
 
 void AnswerFileDialog(MainWindow &window, FileDialogAnswer &answer)
 {
   window.logFileDialogRunner = [&window, &answer](QFileDialog &dialog) {
-    QWidget *container = dialog.window();
-    answer.title = container->windowTitle();
-    answer.acceptLabel = dialog.labelText(QFileDialog::Accept);
-    answer.filters = dialog.nameFilters();
-    answer.native = !dialog.testOption(QFileDialog::DontUseNativeDialog);
     TicFileDialog *panel = window.TicFileOptions();
-    answer.panelBelowDialog = panel->window() == container && panel->isVisible() && container != &window &&
-                              panel->geometry().top() >= dialog.geometry().bottom();
+    answer.seen = riduder::test::LookAtLogFileWindow(dialog, panel, &window);
     if (answer.editPanel)
       answer.editPanel(*panel);
     if (!answer.filter.isEmpty())
@@ -83,17 +70,6 @@ void AnswerFileDialog(MainWindow &window, FileDialogAnswer &answer)
       dialog.selectFile(answer.pick);
     return answer.accept ? int(QDialog::Accepted) : int(QDialog::Rejected);
   };
-}
-
-// An "@@Cj" answer with three lines of text.
-QByteArray CjReply()
-{
-  QByteArray m(291, ' ');
-  m.replace(0, 4, "@@Cj");
-  m.replace(4, 35, "COPYRIGHT 1991-2000 MOTOROLA INC.\r\n");
-  m.replace(39, 23, "SFTW P/N # 61-G10268A\r\n");
-  m.replace(209, 23, "SERIAL #   SSG0226726\r\n");
-  return OncoreMessageBuilder("Cj", 291).Bytes(0, m).Wire();
 }
 
 }  // namespace
@@ -148,12 +124,12 @@ void TestTicLogWindow::newSetFromTheDialog()
   AnswerFileDialog(window, answer);
   Action(window, "actionNew_TIC_Data_Log")->trigger();
 
-  QCOMPARE(answer.title, QStringLiteral("New TIC Data Log"));
-  QCOMPARE(answer.acceptLabel, QStringLiteral("Create New"));
-  QCOMPARE(answer.filters, (QStringList{"CSV (comma delimited) (*.csv)", "Formatted Text (Space-delimited) (*.prn)",
+  QCOMPARE(answer.seen.title, QStringLiteral("New TIC Data Log"));
+  QCOMPARE(answer.seen.acceptLabel, QStringLiteral("Create New"));
+  QCOMPARE(answer.seen.filters, (QStringList{"CSV (comma delimited) (*.csv)", "Formatted Text (Space-delimited) (*.prn)",
                                         "Text (Tab-delimited) (*.txt)", "All Files (*.*)"}));
-  QVERIFY(!answer.native);
-  QVERIFY(answer.panelBelowDialog);
+  QVERIFY(!answer.seen.native);
+  QVERIFY(answer.seen.panelBelowDialog);
 
   TicDataLog &log = window.TicLog();
   QVERIFY(log.IsOpen());
@@ -203,8 +179,8 @@ void TestTicLogWindow::openWithoutTodaysSetWarns()
   QSettings().setValue("LogFiles/TicLogOpen", true);
   Action(window, "actionOpen_TIC_Data_Log")->trigger();
 
-  QCOMPARE(answer.title, QStringLiteral("Open TIC Data Log"));
-  QCOMPARE(answer.acceptLabel, QStringLiteral("Open Existing"));
+  QCOMPARE(answer.seen.title, QStringLiteral("Open TIC Data Log"));
+  QCOMPARE(answer.seen.acceptLabel, QStringLiteral("Open Existing"));
   QVERIFY(!window.TicLog().IsOpen());
   QCOMPARE(boxes.shown.size(), 1);
   QCOMPARE(boxes.shown.first().icon, QMessageBox::Warning);
@@ -255,25 +231,11 @@ void TestTicLogWindow::closingTheWindowCancels()
 {
   MainWindow window;
   window.SetMessageBoxes(&boxes);
-  bool closed = false;
-  QTimer::singleShot(0, &window, [&closed] {
-    for (QWidget *top : QApplication::topLevelWidgets())
-      if (top->isVisible() && top->windowTitle() == "Open TIC Data Log")
-        closed = top->close();
-  });
-  // A file dialog left running is ended here, so the test fails instead of hanging.
-  bool stuck = false;
-  QTimer::singleShot(3000, &window, [&stuck] {
-    for (QWidget *top : QApplication::topLevelWidgets())
-      for (QFileDialog *dialog : top->findChildren<QFileDialog *>()) {
-        stuck = true;
-        dialog->reject();
-      }
-  });
-  window.TicDataLogFileDialog(false);
+  const auto result = riduder::test::RunAndCloseFromTitleBar(&window, "Open TIC Data Log",
+                                                             [&window] { window.TicDataLogFileDialog(false); });
 
-  QVERIFY(closed);
-  QVERIFY(!stuck);
+  QVERIFY(result.closed);
+  QVERIFY(!result.stuck);
   QVERIFY(!window.TicLog().IsOpen());
   QVERIFY(boxes.shown.isEmpty());
   QVERIFY(!QSettings().contains("LogFiles/TicFileDialogGeometry"));
@@ -377,7 +339,7 @@ void TestTicLogWindow::receiverTextReachesTheConfigurationLog()
   MainWindow &window = road.Window();
   QVERIFY(window.ReceiverDecoderHost().ConfigTextToTicLog());
 
-  QVERIFY(road.Feed(CjReply()));
+  QVERIFY(road.Feed(riduder::test::OncoreIdentificationReply()));
   QVERIFY(window.TicLog().ConfigBuffer().startsWith("@@CjCOPYRIGHT 1991-2000 MOTOROLA INC.\n"));
   QVERIFY(window.OpenTicLogFiles(TicDataLog::CreateNew));
   const QString config = window.TicLog().ConfigFileName();
@@ -391,7 +353,7 @@ void TestTicLogWindow::receiverTextReachesTheConfigurationLog()
   QVERIFY(headerEnd > 3);
 
   // With the set open the answer goes straight in.
-  QVERIFY(road.Feed(CjReply()));
+  QVERIFY(road.Feed(riduder::test::OncoreIdentificationReply()));
   lines = ReadFileLines(config);
   QCOMPARE(lines.filter("@@CjCOPYRIGHT").size(), 2);
   QVERIFY(lines.indexOf(tag + "@@CjCOPYRIGHT 1991-2000 MOTOROLA INC.", headerEnd) > headerEnd);
@@ -399,7 +361,7 @@ void TestTicLogWindow::receiverTextReachesTheConfigurationLog()
   // Switched off (as a remote command does): nothing more.
   QSettings().setValue("LogFiles/TicTimeCfgLogSaveSats", 0);
   window.LoadTicLogOptions();
-  QVERIFY(road.Feed(CjReply()));
+  QVERIFY(road.Feed(riduder::test::OncoreIdentificationReply()));
   QCOMPARE(ReadFileLines(config).filter("@@CjCOPYRIGHT").size(), 2);
   QVERIFY(window.CloseTicLogFiles(true));
 }

@@ -74,4 +74,14 @@ QByteArray OncoreMessageBuilder::Wire() const
   return BuildOncoreWire(message_.mid(2, 2), message_.mid(4));
 }
 
+QByteArray OncoreIdentificationReply()
+{
+  QByteArray m(291, ' ');
+  m.replace(0, 4, "@@Cj");
+  m.replace(4, 35, "COPYRIGHT 1991-2000 MOTOROLA INC.\r\n");
+  m.replace(39, 23, "SFTW P/N # 61-G10268A\r\n");
+  m.replace(209, 23, "SERIAL #   SSG0226726\r\n");
+  return OncoreMessageBuilder("Cj", 291).Bytes(0, m).Wire();
+}
+
 }  // namespace riduder::test

@@ -40,4 +40,8 @@ private:
   QByteArray message_;
 };
 
+// An "@@Cj" identification answer on the wire, whose text holds three
+// lines (copyright, software part number, serial number).
+QByteArray OncoreIdentificationReply();
+
 }  // namespace riduder::test
