@@ -90,14 +90,7 @@ void LogFileWindow::closeEvent(QCloseEvent *event)
 bool ConfirmLogAction(MessageBoxes &boxes, QWidget *parent, const QString &text, const QString &informativeText,
                       QMessageBox::StandardButton yes)
 {
-  MessageBoxRequest box;
-  box.parent = parent;
-  box.icon = QMessageBox::Question;
-  box.text = text;
-  box.informativeText = informativeText;
-  box.buttons = yes | QMessageBox::Cancel;
-  box.defaultButton = yes;
-  return boxes.Show(box) == yes;
+  return boxes.Question(parent, QString(), text, yes | QMessageBox::Cancel, yes, informativeText) == yes;
 }
 
 LogProblemDisplay::LogProblemDisplay(GpsRawDataDialog *rawData, QStatusBar *statusBar, const QString &labelName)

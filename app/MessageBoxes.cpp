@@ -26,13 +26,15 @@ QMessageBox::StandardButton MessageBoxes::Warning(QWidget *parent, const QString
 QMessageBox::StandardButton MessageBoxes::Question(QWidget *parent, const QString &title,
                                                    const QString &text,
                                                    QMessageBox::StandardButtons buttons,
-                                                   QMessageBox::StandardButton defaultButton)
+                                                   QMessageBox::StandardButton defaultButton,
+                                                   const QString &informativeText)
 {
   MessageBoxRequest request;
   request.parent = parent;
   request.icon = QMessageBox::Question;
   request.title = title;
   request.text = text;
+  request.informativeText = informativeText;
   request.buttons = buttons;
   request.defaultButton = defaultButton;
   return Show(request);

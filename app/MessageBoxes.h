@@ -26,7 +26,8 @@ public:
   QMessageBox::StandardButton Warning(QWidget *parent, const QString &title, const QString &text);
   QMessageBox::StandardButton Question(QWidget *parent, const QString &title, const QString &text,
                                        QMessageBox::StandardButtons buttons,
-                                       QMessageBox::StandardButton defaultButton);
+                                       QMessageBox::StandardButton defaultButton,
+                                       const QString &informativeText = QString());
 
   // The boxes that real people answer.
   static MessageBoxes &Interactive();

@@ -698,6 +698,27 @@ private slots:
     QCOMPARE(f.host.satelliteTableUpdates, 3);
   }
 
+  // A changed count also goes to the TIC configuration log, only while the
+  // configuration text is asked for.
+  void visibleCountToConfigurationLog()
+  {
+    Fixture f;
+    QVERIFY(f.Feed("GPGSV,1,1,01,05,40,100,45"));
+    QVERIFY(f.Feed("GPZDA,171246.00,08,04,2005,00,00"));
+    QCOMPARE(f.host.satsVisibleText, QStringLiteral("1 Visible"));
+    QVERIFY(f.host.ticLog.isEmpty());
+
+    f.host.configTextToTicLog = true;
+    f.clock.Advance(1000);
+    QVERIFY(f.Feed("GPGSV,1,1,02,05,40,100,45,07,30,200,40"));
+    QVERIFY(f.Feed("GPZDA,171247.00,08,04,2005,00,00"));
+    QCOMPARE(f.host.ticLog, QStringList{"2 Visible"});
+    f.clock.Advance(1000);
+    QVERIFY(f.Feed("GPGSV,1,1,02,05,41,100,45,07,30,200,40"));
+    QVERIFY(f.Feed("GPZDA,171248.00,08,04,2005,00,00"));
+    QCOMPARE(f.host.ticLog, QStringList{"2 Visible"});
+  }
+
   void gsvStatusInUbloxModes_data()
   {
     QTest::addColumn<int>("mode");
