@@ -41,26 +41,14 @@ struct FileDialogAnswer {
   QString pick;               // full path typed or chosen
   QString logType;            // radio button to check in the panel, or ""
   int logEveryIndex = -1;
-  // Seen while the dialog ran:
-  QString title;
-  QString acceptLabel;
-  QStringList filters;
-  bool native = true;
-  bool panelBelowDialog = false;
-  QString startDirectory;
+  riduder::test::SeenLogFileWindow seen;  // while the dialog ran
 };
 
 void AnswerFileDialog(MainWindow &window, FileDialogAnswer &answer)
 {
   window.logFileDialogRunner = [&window, &answer](QFileDialog &dialog) {
     GpsLogTypeDialog *panel = window.LogTypeDialog();
-    const riduder::test::SeenLogFileWindow seen = riduder::test::LookAtLogFileWindow(dialog, panel, &window);
-    answer.title = seen.title;
-    answer.acceptLabel = seen.acceptLabel;
-    answer.filters = seen.filters;
-    answer.native = seen.native;
-    answer.panelBelowDialog = seen.panelBelowDialog;
-    answer.startDirectory = seen.startDirectory;
+    answer.seen = riduder::test::LookAtLogFileWindow(dialog, panel, &window);
     if (!answer.logType.isEmpty())
       panel->findChild<QRadioButton *>(answer.logType)->setChecked(true);
     if (answer.logEveryIndex >= 0)
@@ -122,14 +110,14 @@ void TestGpsLogWindow::newLogFromTheDialog()
   receiverIdentity.channels = 8;
   Action(window, "actionNew_GPS_Data_Log")->trigger();
 
-  QCOMPARE(answer.title, QStringLiteral("New GPS Data Log"));
-  QCOMPARE(answer.acceptLabel, QStringLiteral("Create New"));
-  QCOMPARE(answer.filters, QStringList{"Text or Binary (*.txt *.bin *.csv)"});
-  QVERIFY(!answer.native);
-  QVERIFY(answer.panelBelowDialog);
+  QCOMPARE(answer.seen.title, QStringLiteral("New GPS Data Log"));
+  QCOMPARE(answer.seen.acceptLabel, QStringLiteral("Create New"));
+  QCOMPARE(answer.seen.filters, QStringList{"Text or Binary (*.txt *.bin *.csv)"});
+  QVERIFY(!answer.seen.native);
+  QVERIFY(answer.seen.panelBelowDialog);
   // Nothing stored yet: the dialog starts in the default log folder, made
   // for it.
-  QCOMPARE(answer.startDirectory, QDir(DefaultLogDirectory()).absolutePath());
+  QCOMPARE(answer.seen.startDirectory, QDir(DefaultLogDirectory()).absolutePath());
 
   const QString path = folder + "/Site_0045G.csv";
   QVERIFY(window.GpsLog().IsOpen());
@@ -180,8 +168,8 @@ void TestGpsLogWindow::openPicksTodaysFileOfThePrefix()
     answer.pick = folder + "/RARA_0045G.txt";  // yesterday's file picked
     AnswerFileDialog(window, answer);
     Action(window, "actionOpen_GPS_Data_Log")->trigger();
-    QCOMPARE(answer.title, QStringLiteral("Open GPS Data Log"));
-    QCOMPARE(answer.acceptLabel, QStringLiteral("Open Existing"));
+    QCOMPARE(answer.seen.title, QStringLiteral("Open GPS Data Log"));
+    QCOMPARE(answer.seen.acceptLabel, QStringLiteral("Open Existing"));
 
     QVERIFY(boxes.shown.isEmpty());
     QCOMPARE(window.GpsLog().FileName(), folder + "/RARA_0046G.txt");
