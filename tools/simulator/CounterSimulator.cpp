@@ -67,7 +67,7 @@ CounterProfile CounterProfile::Silent()
 class CounterServer : public QObject {
 public:
   CounterServer(const CounterProfile &profile, CounterSimulator::Record *record)
-      : m_profile(profile), m_record(record)
+      : m_profile(profile), m_record(record), m_server(this)  // moves to the thread with its parent
   {
     connect(&m_server, &QTcpServer::newConnection, this, &CounterServer::Accept);
   }
