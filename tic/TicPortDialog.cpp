@@ -218,16 +218,13 @@ void TicPortDialog::SaveSettings()
   QSettings s;
   for (int port = 1; port <= TicPortCount; ++port)
     s.setValue(TicPortKey(port, ""), ports[port - 1].portName);
-  for (int port = 1; port <= TicPortCount; ++port)
-    s.setValue(TicPortKey(port, " StopBits"), ports[port - 1].stopBits);
-  for (int port = 1; port <= TicPortCount; ++port)
-    s.setValue(TicPortKey(port, " DataBits"), ports[port - 1].dataBits);
-  for (int port = 1; port <= TicPortCount; ++port)
-    s.setValue(TicPortKey(port, " Handshake"), ports[port - 1].handshake);
-  for (int port = 1; port <= TicPortCount; ++port)
-    s.setValue(TicPortKey(port, " Parity"), ports[port - 1].parity);
-  for (int port = 1; port <= TicPortCount; ++port)
-    s.setValue(TicPortKey(port, " DataRate"), ports[port - 1].dataRate);
+  const std::pair<const char *, int TicPortSettings::*> numbers[] = {
+      {" StopBits", &TicPortSettings::stopBits}, {" DataBits", &TicPortSettings::dataBits},
+      {" Handshake", &TicPortSettings::handshake}, {" Parity", &TicPortSettings::parity},
+      {" DataRate", &TicPortSettings::dataRate}};
+  for (const auto &[suffix, member] : numbers)
+    for (int port = 1; port <= TicPortCount; ++port)
+      s.setValue(TicPortKey(port, suffix), ports[port - 1].*member);
   for (int port = 1; port <= TicPortCount; ++port)
     s.setValue(TicPortKey(port, " TcpIp Address"), QString::fromUtf8(ports[port - 1].tcpIpAddress));
 }

@@ -20,6 +20,7 @@
 #include <QFileInfo>
 #include <QSignalSpy>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -555,8 +556,11 @@ private slots:
       QVERIFY(spy->isEmpty());
 
     counter.clearReceived();
-    riduder::test::AnswerNextModalDialog(
-        [](QDialog *dialog) { dialog->findChild<QPushButton *>(QStringLiteral("OK"))->click(); });
+    riduder::test::AnswerNextModalDialog([](QDialog *dialog) {
+      // A refused address still lets OK save and restart.
+      dialog->findChild<QLineEdit *>(QStringLiteral("TcpIpAddress"))->setText(QStringLiteral("counter"));
+      dialog->findChild<QPushButton *>(QStringLiteral("OK"))->click();
+    });
     Action(window, "actionSet_TIC_Interface")->trigger();
     for (int port = 1; port <= MainWindow::TicPortCount; ++port) {
       QCOMPARE(startSpies.at(port - 1)->size(), 1);
@@ -566,7 +570,8 @@ private slots:
     QCOMPARE(counter.connectionsAccepted(), 2);
     QCOMPARE(counter.receivedMessages().mid(0, 2),
              (QList<QByteArray>{"\r\n", "CONFigure:TINTerval (@1),(@2)\r\n"}));
-    QVERIFY(boxes.shown.isEmpty());
+    QCOMPARE(boxes.shown.size(), 1);
+    QCOMPARE(boxes.shown.first().title, QStringLiteral("Illegal IP Address"));
   }
 
   void receiverPortOnAPseudoTerminal()

@@ -1,5 +1,7 @@
 #include "TestMain.h"
 
+#include "ModalDialogs.h"
+
 #include "tic/TicPortDialog.h"
 #include "tic/TicPortSettings.h"
 
@@ -15,28 +17,11 @@
 
 #include <functional>
 
+using riduder::test::Child;
+using riduder::test::ExecWith;
+
 namespace {
 
-// Runs dialog.exec() with `during` called inside its modal loop; a watchdog
-// ends a dialog left open with -1.
-int ExecWith(QDialog &dialog, const std::function<void()> &during)
-{
-  QPointer<QDialog> guard(&dialog);
-  QTimer::singleShot(0, &dialog, during);
-  QTimer::singleShot(5000, &dialog, [guard] {
-    if (guard && guard->isVisible())
-      guard->done(-1);
-  });
-  return dialog.exec();
-}
-
-template <class T> T *Child(QObject &parent, const char *name)
-{
-  T *child = parent.findChild<T *>(QLatin1String(name));
-  if (!child)
-    qWarning("no child named %s", name);
-  return child;
-}
 
 const char *const kSuffixes[] = {"", " DataRate", " StopBits", " DataBits", " Handshake", " Parity", " TcpIp Address"};
 
