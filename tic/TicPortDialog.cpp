@@ -40,6 +40,7 @@ TicPortDialog::TicPortDialog(QWidget *parent) : QDialog(parent), ui(new Ui::TicP
   for (const auto &[button, id] : ids)
     button->group()->setId(button, id);
 
+  RefreshPortNames();  // exec() refreshes again; this fills a dialog shown without it
   LoadSettings();
 
   connect(ui->OK, &QPushButton::clicked, this, &TicPortDialog::OnOkClicked);
