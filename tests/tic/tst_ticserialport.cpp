@@ -121,6 +121,23 @@ private slots:
     QCOMPARE(port.TcpIpState(), QAbstractSocket::ConnectedState);
   }
 
+  // The greeting is waited for until its line is whole, within the second.
+  void aGreetingInTwoPiecesIsRecognised()
+  {
+    CounterProfile profile = CounterProfile::Model53230A();
+    profile.greetingRest = profile.greeting.mid(18);
+    profile.greeting = profile.greeting.left(18);  // "Welcome to the 532"
+    profile.greetingRestDelayMs = 300;
+    CounterSimulator counter(profile);
+    QVERIFY(counter.start());
+    StoreTcpCounter(3, counter.address());
+    QTest::ignoreMessage(QtDebugMsg, "Port 3, TicSerialPortThread::InitializeTcpIpTIC() Found 53220A or 53230A TIC.\r\n");
+    TicSerialPortThread port;
+    port.startTicSerialPort(3);
+    QTRY_VERIFY_WITH_TIMEOUT(counter.receivedMessages().contains("READ?\r\n"), 5000);
+    QCOMPARE(counter.receivedMessages().first(), QByteArray("\r\n"));
+  }
+
   void aReadingSplitOverTwoWritesArrivesWhole()
   {
     CounterProfile profile = CounterProfile::Model53230A();

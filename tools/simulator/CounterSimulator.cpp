@@ -125,6 +125,13 @@ private:
       });
       if (!m_profile.silent && !m_profile.greeting.isEmpty())
         client->write(m_profile.greeting);
+      if (!m_profile.silent && !m_profile.greetingRest.isEmpty()) {
+        const QPointer<QTcpSocket> target(client);
+        QTimer::singleShot(m_profile.greetingRestDelayMs, this, [this, target] {
+          if (target && m_clients.contains(target.data()))
+            target->write(m_profile.greetingRest);
+        });
+      }
     }
   }
 

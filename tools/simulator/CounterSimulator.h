@@ -25,6 +25,8 @@ namespace riduder::sim {
 
 struct CounterProfile {
   QByteArray greeting;  // sent on connecting; empty for a counter that never talks
+  QByteArray greetingRest;  // sent greetingRestDelayMs later: a greeting in two pieces
+  int greetingRestDelayMs = 0;
   QByteArray prompt;    // the answer to a message no rule matches
   QList<ScriptRule> rules;
   bool silent = false;  // answers nothing at all
