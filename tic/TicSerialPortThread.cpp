@@ -13,6 +13,7 @@ namespace {
 
 constexpr int ResponseWaitMs = 1000;
 constexpr int GreetingLineLimit = 256;
+constexpr qint64 TcpReadBufferBytes = 4096;
 
 QSerialPort::FlowControl FlowControlOf(int handshake)
 {
@@ -89,6 +90,11 @@ QAbstractSocket::SocketState TicSerialPortThread::TcpIpState() const
   return tcpSocket ? tcpSocket->state() : QAbstractSocket::UnconnectedState;
 }
 
+qint64 TicSerialPortThread::TcpIpBytesWaiting() const
+{
+  return tcpSocket ? tcpSocket->bytesAvailable() : 0;
+}
+
 void TicSerialPortThread::startTicSerialPort(int port)
 {
   if (portNumber < 0) {
@@ -142,6 +148,9 @@ void TicSerialPortThread::OpenTicPort()
       return;
     }
     tcpSocket = new QTcpSocket(this);
+    // An unknown or silent counter is never read after its greeting: what it
+    // sends waits in the system's buffer, not in ours.
+    tcpSocket->setReadBufferSize(TcpReadBufferBytes);
     connect(tcpSocket, &QTcpSocket::connected, this, &TicSerialPortThread::TcpIpConnected);
     connect(tcpSocket, &QTcpSocket::errorOccurred, this, &TicSerialPortThread::TcpIpConnectionError_Handler);
     // The octets as read, not the text: a trailing ":" or hexadecimal

@@ -38,6 +38,8 @@ public:
   bool IsSerialOpen() const { return serialPort.isOpen(); }
   // The socket's state; UnconnectedState when there is none.
   QAbstractSocket::SocketState TcpIpState() const;
+  // Received bytes not yet read from the socket (bounded).
+  qint64 TcpIpBytesWaiting() const;
 
 signals:
   void newTicText(QByteArray line);

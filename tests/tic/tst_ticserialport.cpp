@@ -119,6 +119,12 @@ private slots:
     QCOMPARE(counter.received(), QByteArray());
     QVERIFY(lines.isEmpty());
     QCOMPARE(port.TcpIpState(), QAbstractSocket::ConnectedState);
+
+    // What such a counter goes on sending is never read, and never piles up.
+    counter.write(QByteArray(200000, 'x'));
+    QTest::qWait(300);
+    QVERIFY(port.TcpIpBytesWaiting() <= 4096);
+    QCOMPARE(port.TcpIpState(), QAbstractSocket::ConnectedState);
   }
 
   // The greeting is waited for until its line is whole, within the second.
