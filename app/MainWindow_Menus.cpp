@@ -249,6 +249,8 @@ void MainWindow::actionSet_TIC_Interface_triggered()
 {
   if (!ticPortDialog)
     ticPortDialog = new TicPortDialog(this);
+  ticPortDialog->SetWarningHandler(
+      [this](const QString &title, const QString &text) { messageBoxes->Warning(ticPortDialog, title, text); });
   if (ticPortDialog->exec() != QDialog::Accepted)
     return;
   emit startTicSerialPort1(1);

@@ -389,10 +389,7 @@ bool GpsPortDialog::CheckIpAddress()
   const QString text = ui->TcpIpAddress->displayText();
   if (IsValidAddressText(text))
     return true;
-  Warn(tr("Illegal IP Address"),
-       tr("IP Address error:\n  ") + text +
-           tr("\n\nThe format must be like this\n  192.168.10.123\n\nor, if you want to also define "
-              "the port:\n  192.168.10.123:9761"));
+  Warn(IllegalIpAddressTitle(), IllegalIpAddressText(text));
   return false;
 }
 

@@ -48,7 +48,7 @@ public:
 
   // The address box goes through this seam so tests can record it instead
   // of blocking on a modal box. Empty: a modal warning box.
-  using WarningHandler = std::function<void(const QString &title, const QString &text)>;
+  using WarningHandler = PortWarningHandler;
   void SetWarningHandler(WarningHandler handler) { m_warn = std::move(handler); }
 
   // The data rate a protocol mode starts with when the user picks it.

@@ -40,8 +40,7 @@ void GpsPortSettings::Save() const
 
 const QList<int> &GpsPortSettings::DataRates()
 {
-  static const QList<int> rates{300, 1200, 2400, 4800, 9600, 14400, 19200, 38400, 57600, 115000};
-  return rates;
+  return SerialDataRates();
 }
 
 bool GpsPortSettings::IsDataRate(int rate)

@@ -2,6 +2,8 @@
 // The stored receiver-port settings (keys "GpsPortDialog/..."): what the
 // port dialog shows and what the receiver port reads when it opens.
 
+#include "platform/PortChoices.h"
+
 #include <QList>
 #include <QString>
 
@@ -19,15 +21,6 @@ inline constexpr char DoNotInitialize[] = "GpsPortDialog/GPS Do Not Initialize";
 inline constexpr char AutoRestart[] = "GpsPortDialog/GPS AutoRestart";
 inline constexpr char Geometry[] = "GpsPortDialog/geometry";
 }  // namespace GpsPortKeys
-
-// The two entries of the port list that name no serial device.
-inline constexpr char OffPortName[] = "OFF";
-inline constexpr char TcpIpPortName[] = "TCP/IP";
-
-inline bool NamesSerialDevice(const QString &portName)
-{
-  return portName != QLatin1String(OffPortName) && portName != QLatin1String(TcpIpPortName);
-}
 
 struct GpsPortSettings {
   QString portName = QLatin1String(OffPortName);  // "OFF", "TCP/IP" or a port name

@@ -30,10 +30,6 @@ inline constexpr char PpsMarker[] = "-- PPS --";
 // (0 none, 1 DCD, 2 CTS, 3 DSR); 0 for any other choice.
 quint32 PpsLineMask(int choice);
 
-// The words for a serial port error code ("Unknown Error" for codes without
-// their own text).
-QString GpsPortErrorText(QSerialPort::SerialPortError error);
-
 class GpsSerialPortThread : public QThread, private FramerSink
 {
   Q_OBJECT

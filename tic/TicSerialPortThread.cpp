@@ -1,34 +1,271 @@
 #include "tic/TicSerialPortThread.h"
 
-#include <QSettings>
+#include "platform/SerialPortErrors.h"
+#include "tic/TicPortSettings.h"
+#include "tic/TicTcpIpAddress.h"
 
-TicSerialPortThread::TicSerialPortThread(QObject *parent) : QThread(parent) {}
+#include <QDeadlineTimer>
+#include <QSettings>
+#include <QTcpSocket>
+#include <QtDebug>
+
+namespace {
+
+constexpr int ResponseWaitMs = 1000;
+constexpr int GreetingLineLimit = 256;
+constexpr qint64 TcpReadBufferBytes = 4096;
+
+QSerialPort::FlowControl FlowControlOf(int handshake)
+{
+  switch (handshake) {
+  case 1: return QSerialPort::SoftwareControl;
+  case 2: return QSerialPort::HardwareControl;
+  default: return QSerialPort::NoFlowControl;  // DTR/DSR is not offered by the port
+  }
+}
+
+QSerialPort::Parity ParityOf(int parity)
+{
+  switch (parity) {
+  case 1: return QSerialPort::OddParity;
+  case 2: return QSerialPort::EvenParity;
+  case 3: return QSerialPort::MarkParity;
+  case 4: return QSerialPort::SpaceParity;
+  default: return QSerialPort::NoParity;
+  }
+}
+
+}  // namespace
+
+QString TicSocketErrorText(QAbstractSocket::SocketError error)
+{
+  switch (error) {
+  case QAbstractSocket::UnknownSocketError: return QStringLiteral("SOCKET ERROR: Unknown Socket");
+  case QAbstractSocket::ConnectionRefusedError: return QStringLiteral("SOCKET ERROR: Connection refused");
+  case QAbstractSocket::RemoteHostClosedError: return QStringLiteral("SOCKET ERROR: Remote host closed");
+  case QAbstractSocket::HostNotFoundError: return QStringLiteral("SOCKET ERROR: Host not found");
+  case QAbstractSocket::SocketAccessError: return QStringLiteral("SOCKET ERROR: Socket Access");
+  case QAbstractSocket::SocketResourceError: return QStringLiteral("SOCKET ERROR: Socket Resource");
+  case QAbstractSocket::SocketTimeoutError: return QStringLiteral("SOCKET ERROR: Socket Timeout");
+  case QAbstractSocket::DatagramTooLargeError: return QStringLiteral("SOCKET ERROR: Datagram Too Large");
+  case QAbstractSocket::NetworkError: return QStringLiteral("SOCKET ERROR: Network");
+  case QAbstractSocket::AddressInUseError: return QStringLiteral("SOCKET ERROR: Address is already in use");
+  case QAbstractSocket::SocketAddressNotAvailableError:
+    return QStringLiteral("SOCKET ERROR: Socket Address Not Available");
+  case QAbstractSocket::UnsupportedSocketOperationError:
+    return QStringLiteral("SOCKET ERROR: Unsupported Socket Operation");
+  case QAbstractSocket::UnfinishedSocketOperationError:
+    return QStringLiteral("SOCKET ERROR: Unfinished Socket Operation");
+  case QAbstractSocket::ProxyAuthenticationRequiredError:
+    return QStringLiteral("SOCKET ERROR: Proxy Authentication Required");
+  case QAbstractSocket::SslHandshakeFailedError: return QStringLiteral("SOCKET ERROR: Ssl Handshake Failed");
+  case QAbstractSocket::ProxyConnectionRefusedError: return QStringLiteral("SOCKET ERROR: Proxy Connection Refused");
+  case QAbstractSocket::ProxyConnectionClosedError: return QStringLiteral("SOCKET ERROR: Proxy Connection Closed");
+  case QAbstractSocket::ProxyConnectionTimeoutError: return QStringLiteral("SOCKET ERROR: Proxy Connection Timeout");
+  case QAbstractSocket::ProxyNotFoundError: return QStringLiteral("SOCKET ERROR: Proxy Not Found");
+  case QAbstractSocket::ProxyProtocolError: return QStringLiteral("SOCKET ERROR: Proxy Protocol");
+  case QAbstractSocket::OperationError: return QStringLiteral("SOCKET ERROR: Operation");
+  case QAbstractSocket::SslInternalError: return QStringLiteral("SOCKET ERROR: Ssl Internal");
+  case QAbstractSocket::SslInvalidUserDataError: return QStringLiteral("SOCKET ERROR: Ssl Invalid User Data");
+  default: return QStringLiteral("SOCKET ERROR: unknown error type");
+  }
+}
+
+TicSerialPortThread::TicSerialPortThread(QObject *parent) : QThread(parent)
+{
+  connect(&serialPort, &QSerialPort::readyRead, this, &TicSerialPortThread::serialPortReadyRead);
+  connect(&serialPort, &QSerialPort::errorOccurred, this, &TicSerialPortThread::handleError);
+}
 
 TicSerialPortThread::~TicSerialPortThread()
 {
   stopTicSerialPort();
+  // File > Exit and the update's quit never pass the close event: no
+  // connection may outlive the window.
+  CloseTicPort();
+}
+
+QAbstractSocket::SocketState TicSerialPortThread::TcpIpState() const
+{
+  return tcpSocket ? tcpSocket->state() : QAbstractSocket::UnconnectedState;
+}
+
+qint64 TicSerialPortThread::TcpIpBytesWaiting() const
+{
+  return tcpSocket ? tcpSocket->bytesAvailable() : 0;
 }
 
 void TicSerialPortThread::startTicSerialPort(int port)
 {
-  if (portNumber < 0)
+  if (portNumber < 0) {
     portNumber = port;
+    lineAssembler.SetPort(port);
+  } else if (port != portNumber) {
+    return;
+  }
   if (!isRunning())
-    start();
+    start(QThread::InheritPriority);
   OpenTicPort();
 }
 
 void TicSerialPortThread::stopTicSerialPort()
 {
-  if (isRunning()) {
-    quit();
-    wait(2000);
+  if (serialPort.isOpen()) {
+    serialPort.clear(QSerialPort::AllDirections);
+    serialPort.close();
   }
+  quit();
+  wait(2000);
+}
+
+void TicSerialPortThread::CloseTicPort()
+{
+  if (tcpSocket) {
+    QTcpSocket *socket = tcpSocket;
+    tcpSocket = nullptr;
+    disconnect(socket, nullptr, this, nullptr);
+    socket->abort();
+    socket->deleteLater();
+  }
+  if (serialPort.isOpen())
+    serialPort.close();
+  lineAssembler.Clear();
 }
 
 void TicSerialPortThread::OpenTicPort()
 {
-  QSettings settings;
-  portName = settings.value(QStringLiteral("TicPortDialog/TIC Serial Port %1").arg(portNumber),
-                            QStringLiteral("OFF")).toString();
+  CloseTicPort();
+  const TicPortSettings settings = TicPortSettings::Load(portNumber);
+  portName = settings.portName;
+  if (portName == QLatin1String(OffPortName))
+    return;
+
+  if (portName == QLatin1String(TcpIpPortName)) {
+    const TicTcpIpAddress address = ParseTcpIpAddress(settings.tcpIpAddress);
+    if (!address.valid) {
+      portName = QLatin1String(OffPortName);
+      QSettings().setValue(TicPortKey(portNumber, ""), portName);
+      return;
+    }
+    tcpSocket = new QTcpSocket(this);
+    // An unknown or silent counter is never read after its greeting: what it
+    // sends waits in the system's buffer, not in ours.
+    tcpSocket->setReadBufferSize(TcpReadBufferBytes);
+    connect(tcpSocket, &QTcpSocket::connected, this, &TicSerialPortThread::TcpIpConnected);
+    connect(tcpSocket, &QTcpSocket::errorOccurred, this, &TicSerialPortThread::TcpIpConnectionError_Handler);
+    // The octets as read, not the text: a trailing ":" or hexadecimal
+    // numbers reach the address the dialog's check accepted.
+    tcpSocket->connectToHost(address.Host(), address.TcpPort(), QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
+    return;
+  }
+
+  serialPort.setPortName(portName);
+  serialPort.setBaudRate(settings.dataRate, QSerialPort::AllDirections);
+  serialPort.setFlowControl(FlowControlOf(settings.handshake));
+  serialPort.setStopBits(settings.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
+  serialPort.setParity(ParityOf(settings.parity));
+  serialPort.setDataBits(settings.dataBits == 7 ? QSerialPort::Data7 : QSerialPort::Data8);
+  serialPort.open(QIODevice::ReadWrite);  // a failure arrives through handleError
+}
+
+void TicSerialPortThread::OnSendTicMessage(QByteArray message)
+{
+  sendBuffer = message;
+  if (sendBuffer.isEmpty() || sendBuffer.at(0) != '\x10')
+    sendBuffer.append("\r\r\n");
+  serialPort.write(sendBuffer);
+}
+
+void TicSerialPortThread::serialPortReadyRead()
+{
+  while (!serialPort.atEnd()) {
+    receiveBuffer = serialPort.readAll();
+    if (receiveBuffer.isEmpty())
+      break;
+    QByteArray block = receiveBuffer;
+    ProcessTicText(block);
+  }
+}
+
+void TicSerialPortThread::ProcessTicText(QByteArray &block)
+{
+  const QList<QByteArray> lines = lineAssembler.Feed(block);
+  block.clear();
+  for (const QByteArray &line : lines)
+    emit newTicText(line);
+}
+
+void TicSerialPortThread::handleError(QSerialPort::SerialPortError error)
+{
+  if (error == QSerialPort::NoError || closingAfterError)
+    return;
+  // A counter has no other way back than a restart: close at once, so that
+  // a failing line gives one box, not one per failed read.
+  if (serialPort.isOpen()) {
+    closingAfterError = true;
+    serialPort.close();
+    closingAfterError = false;
+  }
+  emit showErrorMessageBox(tr("Can't open TIC Port %1\r\n\r\n\"%2\"").arg(portName, GpsPortErrorText(error)));
+}
+
+void TicSerialPortThread::TcpIpConnected()
+{
+  qDebug("connected...");
+  InitializeTcpIpTIC();
+}
+
+bool TicSerialPortThread::InitializeTcpIpTIC()
+{
+  const QPointer<QTcpSocket> socket = tcpSocket;
+  if (!socket)
+    return false;
+  qDebug("Port %i, TicSerialPortThread::InitializeTcpIpTIC() Find the counter type.\r\n", portNumber);
+  // A greeting already received is taken without waiting; one that comes in
+  // pieces is waited for until its line is whole or the second is over.
+  const QDeadlineTimer deadline(ResponseWaitMs);
+  while (socket && !socket->canReadLine() && !deadline.hasExpired()) {
+    if (!socket->waitForReadyRead(int(deadline.remainingTime())))
+      break;
+  }
+  if (!socket || socket != tcpSocket)
+    return false;
+  if (socket->bytesAvailable() <= 0) {
+    qDebug("Port %i, TicSerialPortThread::InitializeTcpIpTIC() No response.\r\n", portNumber);
+    return false;
+  }
+  const QByteArray greeting = socket->readLine(GreetingLineLimit);
+  const TicCounterModel model = IdentifyTicCounter(greeting);
+  if (model == TicCounterModel::Counter5322xA)
+    qDebug("Port %i, TicSerialPortThread::InitializeTcpIpTIC() Found 53220A or 53230A TIC.\r\n", portNumber);
+  else if (model == TicCounterModel::Bnc1105)
+    qDebug("Port %i, TicSerialPortThread::InitializeTcpIpTIC() Found BNC1105 TIC.\r\n", portNumber);
+  else
+    return false;  // an unknown counter is never polled
+  scpiPoll.Start(model);
+  connect(socket, &QTcpSocket::readyRead, this, &TicSerialPortThread::TcpIpReadyRead);
+  socket->write("\r\n");  // the counter answers with its prompt
+  return true;
+}
+
+void TicSerialPortThread::TcpIpReadyRead()
+{
+  const QPointer<QTcpSocket> socket = tcpSocket;
+  if (!socket)
+    return;
+  const TicScpiPoll::Step step = scpiPoll.Receive(socket->readAll());
+  for (const QByteArray &reading : step.readings) {
+    QByteArray line = reading + '\r';
+    ProcessTicText(line);
+  }
+  // A slot of newTicText may have restarted the port.
+  if (step.command.isEmpty() || !socket || socket != tcpSocket)
+    return;
+  socket->write(step.command);
+  socket->waitForBytesWritten(ResponseWaitMs);
+}
+
+void TicSerialPortThread::TcpIpConnectionError_Handler(QAbstractSocket::SocketError error)
+{
+  qDebug("%s", qPrintable(TicSocketErrorText(error)));
 }

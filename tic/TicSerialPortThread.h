@@ -1,36 +1,80 @@
 #pragma once
-// One time-interval counter connection (ports 1 to 8). The object lives on
-// the GUI thread; its thread only runs an idle event loop between
-// startTicSerialPort and stopTicSerialPort.
+// One time-interval counter connection (ports 1 to 8), opened from its
+// stored settings: "OFF", a serial line that is read as the counter sends,
+// or "TCP/IP", where the counter is identified, set up and polled with SCPI
+// commands. Each finished counter line leaves as newTicText, prefixed with
+// the port number.
+//
+// The object lives on the GUI thread; its thread only runs an idle event
+// loop between startTicSerialPort and stopTicSerialPort. The waits for a
+// TCP counter's greeting and for a command to leave block for up to a
+// second each.
 
+#include "tic/TicLineAssembler.h"
+#include "tic/TicScpi.h"
+
+#include <QAbstractSocket>
 #include <QByteArray>
+#include <QPointer>
+#include <QSerialPort>
 #include <QString>
 #include <QThread>
+
+class QTcpSocket;
+
+// The debug text of a socket error ("SOCKET ERROR: ...").
+QString TicSocketErrorText(QAbstractSocket::SocketError error);
 
 class TicSerialPortThread : public QThread {
   Q_OBJECT
 
 public:
   explicit TicSerialPortThread(QObject *parent = nullptr);
+  // Stops the thread and closes the serial port or socket.
   ~TicSerialPortThread() override;
 
   int PortNumber() const { return portNumber; }
   QString PortName() const { return portName; }
+  bool IsSerialOpen() const { return serialPort.isOpen(); }
+  // The socket's state; UnconnectedState when there is none.
+  QAbstractSocket::SocketState TcpIpState() const;
+  // Received bytes not yet read from the socket (bounded).
+  qint64 TcpIpBytesWaiting() const;
 
 signals:
   void newTicText(QByteArray line);
   void showErrorMessageBox(QString text);
 
 public slots:
-  // Adopts the port number on the first call, starts the thread and opens
-  // the port from its stored settings.
+  // Adopts the port number on the first call (a later call with another
+  // number does nothing), starts the thread and reopens the port from its
+  // stored settings.
   void startTicSerialPort(int port);
-  // Ends the thread, waiting at most two seconds.
+  // Closes the serial port and ends the thread, waiting at most two seconds.
   void stopTicSerialPort();
+
+private slots:
+  void OnSendTicMessage(QByteArray message);
+  void serialPortReadyRead();
+  void handleError(QSerialPort::SerialPortError error);
+  void TcpIpConnected();
+  void TcpIpReadyRead();
+  void TcpIpConnectionError_Handler(QAbstractSocket::SocketError error);
 
 private:
   void OpenTicPort();
+  void CloseTicPort();
+  void ProcessTicText(QByteArray &block);
+  bool InitializeTcpIpTIC();
 
   int portNumber = -1;
   QString portName = QStringLiteral("OFF");
+  QSerialPort serialPort;
+  QPointer<QTcpSocket> tcpSocket;
+  QByteArray receiveBuffer;
+  QByteArray sendBuffer;
+  TicLineAssembler lineAssembler;
+  TicScpiPoll scpiPoll;
+  // Set while an error closes the port, so the close makes no second box.
+  bool closingAfterError = false;
 };

@@ -1,10 +1,12 @@
 // riduder-sim: a simulated receiver on a pseudo-terminal.
 //
 // Prints the device to open (one line on stdout), then replays a capture
-// and/or answers requests from a reply script until it is stopped.
+// and/or answers requests from a reply script until it is stopped. With
+// --counter it is a time-interval counter on loopback TCP instead.
 
 #include "app/core/GpsMode.h"
 #include "tools/simulator/CaptureFile.h"
+#include "tools/simulator/CounterSimulator.h"
 #include "tools/simulator/DemoSettings.h"
 #include "tools/simulator/ReceiverSimulator.h"
 #include "tools/simulator/SimulatorScript.h"
@@ -67,8 +69,39 @@ int main(int argc, char *argv[])
       "by the replayed capture). Writes the settings of the current XDG_CONFIG_HOME.",
       "MODE");
   const QCommandLineOption verbose("verbose", "Show requests and answers on stderr.");
-  parser.addOptions({replay, rate, fast, loop, script, monVer, settings, verbose});
+  const QCommandLineOption counter(
+      "counter",
+      "Instead of a receiver, a time-interval counter on loopback TCP: MODEL is 53230A, BNC1105, unknown or "
+      "silent. Prints the address to give the counter port.",
+      "MODEL");
+  parser.addOptions({replay, rate, fast, loop, script, monVer, settings, verbose, counter});
   parser.process(app);
+
+  if (parser.isSet(counter)) {
+    const QString model = parser.value(counter);
+    CounterProfile profile;
+    if (model == QLatin1String("53230A")) {
+      profile = CounterProfile::Model53230A();
+    } else if (model == QLatin1String("BNC1105")) {
+      profile = CounterProfile::ModelBnc1105();
+    } else if (model == QLatin1String("unknown")) {
+      profile = CounterProfile::UnknownModel();
+    } else if (model == QLatin1String("silent")) {
+      profile = CounterProfile::Silent();
+    } else {
+      fprintf(stderr, "riduder-sim: unknown counter model \"%s\"\n", qPrintable(model));
+      return 2;
+    }
+    CounterSimulator simulatedCounter(profile);
+    QString error;
+    if (!simulatedCounter.start(&error)) {
+      fprintf(stderr, "riduder-sim: %s\n", qPrintable(error));
+      return 1;
+    }
+    printf("%s\n", simulatedCounter.address().constData());
+    fflush(stdout);
+    return app.exec();
+  }
 
   bool rateOk = false;
   const int dataRate = parser.value(rate).toInt(&rateOk);

@@ -11,10 +11,16 @@
 #include "receiver/GpsPortSettings.h"
 #include "remote/TelnetLink.h"
 #include "remote/TelnetTcpServer.h"
+#include "tic/TicPortSettings.h"
+#include "tools/simulator/CounterSimulator.h"
 #include "tools/simulator/ReceiverSimulator.h"
 
 #include <QActionGroup>
+#include <QDir>
+#include <QFileInfo>
+#include <QSignalSpy>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -27,6 +33,12 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include <array>
+#include <memory>
+#include <vector>
+
+using riduder::sim::CounterProfile;
+using riduder::sim::CounterSimulator;
 using riduder::test::RecordingMessageBoxes;
 
 namespace {
@@ -41,6 +53,16 @@ void CatchThreadWarnings(QtMsgType type, const QMessageLogContext &context, cons
     threadWarnings << message;
   if (previousHandler)
     previousHandler(type, context, message);
+}
+
+// How many descriptors of this process are open on the device.
+int OpenDescriptorsOf(const QString &device)
+{
+  int count = 0;
+  const QString target = QFileInfo(device).canonicalFilePath();
+  for (const QFileInfo &fd : QDir(QStringLiteral("/proc/self/fd")).entryInfoList(QDir::System | QDir::NoDotAndDotDot))
+    count += fd.symLinkTarget() == target ? 1 : 0;
+  return count;
 }
 
 // A main window whose receiver search is scripted: each search attempt
@@ -446,14 +468,110 @@ private slots:
     QVERIFY(!window.RawDataDialog()->isVisible());
   }
 
+  // File > Exit bypasses the close event: the destructor alone must end
+  // every thread and close every counter connection.
   void exitWithoutCloseLeavesNoThreadRunning()
   {
+    CounterSimulator counters53230(CounterProfile::Model53230A());
+    CounterSimulator countersBnc(CounterProfile::ModelBnc1105());
+    QVERIFY(counters53230.start());
+    QVERIFY(countersBnc.start());
+    std::vector<std::unique_ptr<riduder::sim::ReceiverSimulator>> lines;
+    {
+      QSettings s;
+      for (int port = 1; port <= 4; ++port) {
+        s.setValue(TicPortKey(port, ""), QStringLiteral("TCP/IP"));
+        s.setValue(TicPortKey(port, " TcpIp Address"), port <= 2 ? counters53230.address() : countersBnc.address());
+      }
+      for (int port = 5; port <= 8; ++port) {
+        lines.push_back(std::make_unique<riduder::sim::ReceiverSimulator>());
+        QVERIFY(lines.back()->open());
+        s.setValue(TicPortKey(port, ""), lines.back()->slavePath());
+      }
+    }
+
     auto *window = new MainWindow;
+    QList<std::shared_ptr<QSignalSpy>> spies;
+    for (int port = 1; port <= MainWindow::TicPortCount; ++port)
+      spies << std::make_shared<QSignalSpy>(&window->TicPort(port), &TicSerialPortThread::newTicText);
     window->show();
+    for (auto &line : lines)
+      line->write("1.5E-9\r\n");
+    for (int port = 1; port <= MainWindow::TicPortCount; ++port)
+      QTRY_VERIFY2_WITH_TIMEOUT(!spies.at(port - 1)->isEmpty(), qPrintable(QString::number(port)), 8000);
+    QCOMPARE(counters53230.connectionsOpen(), 2);
+    QCOMPARE(countersBnc.connectionsOpen(), 2);
+    for (int port = 5; port <= 8; ++port)
+      QCOMPARE(OpenDescriptorsOf(lines.at(port - 5)->slavePath()), 2);  // the simulator's and the port's
+
     Action(*window, "actionExit")->trigger();
     QVERIFY(window->ReceiverPort().isRunning());  // only the destructor ends them here
     delete window;
     QVERIFY(QSettings().contains("MainWindow/geometry"));
+    QTRY_COMPARE_WITH_TIMEOUT(counters53230.connectionsOpen(), 0, 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(countersBnc.connectionsOpen(), 0, 3000);
+    for (auto &line : lines)
+      QCOMPARE(OpenDescriptorsOf(line->slavePath()), 1);
+  }
+
+  // OK in the counter port dialog restarts all eight ports, so a counter
+  // that dropped is identified and polled again; Cancel restarts none.
+  void counterPortDialogOkRestartsEveryPort()
+  {
+    CounterSimulator counter(CounterProfile::Model53230A());
+    QVERIFY(counter.start());
+    {
+      QSettings s;
+      s.setValue(TicPortKey(2, ""), QStringLiteral("TCP/IP"));
+      s.setValue(TicPortKey(2, " TcpIp Address"), counter.address());
+    }
+    RecordingMessageBoxes boxes;
+    MainWindow window;
+    window.SetMessageBoxes(&boxes);
+    QSignalSpy readings(&window.TicPort(2), &TicSerialPortThread::newTicText);
+    QTRY_VERIFY_WITH_TIMEOUT(!readings.isEmpty(), 5000);
+
+    counter.dropConnections();
+    QTRY_COMPARE_WITH_TIMEOUT(window.TicPort(2).TcpIpState(), QAbstractSocket::UnconnectedState, 3000);
+    QTest::qWait(500);
+    readings.clear();
+    QTest::qWait(500);
+    QVERIFY(readings.isEmpty());  // nothing reconnects on its own
+    QCOMPARE(counter.connectionsAccepted(), 1);
+
+    const std::array<void (MainWindow::*)(int), 8> starts{
+        &MainWindow::startTicSerialPort1, &MainWindow::startTicSerialPort2, &MainWindow::startTicSerialPort3,
+        &MainWindow::startTicSerialPort4, &MainWindow::startTicSerialPort5, &MainWindow::startTicSerialPort6,
+        &MainWindow::startTicSerialPort7, &MainWindow::startTicSerialPort8};
+    QList<std::shared_ptr<QSignalSpy>> startSpies;
+    for (auto start : starts)
+      startSpies << std::make_shared<QSignalSpy>(&window, start);
+
+    riduder::test::AnswerNextModalDialog([](QDialog *dialog) {
+      QCOMPARE(dialog->objectName(), QStringLiteral("TicPortDialog"));
+      dialog->findChild<QPushButton *>(QStringLiteral("CANCEL"))->click();
+    });
+    Action(window, "actionSet_TIC_Interface")->trigger();
+    for (const auto &spy : startSpies)
+      QVERIFY(spy->isEmpty());
+
+    counter.clearReceived();
+    riduder::test::AnswerNextModalDialog([](QDialog *dialog) {
+      // A refused address still lets OK save and restart.
+      dialog->findChild<QLineEdit *>(QStringLiteral("TcpIpAddress"))->setText(QStringLiteral("counter"));
+      dialog->findChild<QPushButton *>(QStringLiteral("OK"))->click();
+    });
+    Action(window, "actionSet_TIC_Interface")->trigger();
+    for (int port = 1; port <= MainWindow::TicPortCount; ++port) {
+      QCOMPARE(startSpies.at(port - 1)->size(), 1);
+      QCOMPARE(startSpies.at(port - 1)->first().first().toInt(), port);
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(!readings.isEmpty(), 5000);
+    QCOMPARE(counter.connectionsAccepted(), 2);
+    QCOMPARE(counter.receivedMessages().mid(0, 2),
+             (QList<QByteArray>{"\r\n", "CONFigure:TINTerval (@1),(@2)\r\n"}));
+    QCOMPARE(boxes.shown.size(), 1);
+    QCOMPARE(boxes.shown.first().title, QStringLiteral("Illegal IP Address"));
   }
 
   void receiverPortOnAPseudoTerminal()

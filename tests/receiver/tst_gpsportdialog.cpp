@@ -19,6 +19,9 @@
 
 #include <functional>
 
+using riduder::test::Child;
+using riduder::test::ExecWith;
+
 namespace {
 
 const char *const kPort = "GpsPortDialog/GPS Serial Port";
@@ -39,26 +42,6 @@ const QStringList kAllKeys{"GpsPortDialog/GPS Serial Port",
                            "GpsPortDialog/GPS AutoRestart",
                            "GpsPortDialog/geometry"};
 
-// Runs dialog.exec() with `during` called inside its modal loop; `during`
-// closes the dialog or leaves it to the watchdog, which ends it with -1.
-int ExecWith(QDialog &dialog, const std::function<void()> &during)
-{
-  QPointer<QDialog> guard(&dialog);
-  QTimer::singleShot(0, &dialog, during);
-  QTimer::singleShot(5000, &dialog, [guard] {
-    if (guard && guard->isVisible())
-      guard->done(-1);
-  });
-  return dialog.exec();
-}
-
-template <class T> T *Child(QObject &parent, const char *name)
-{
-  T *child = parent.findChild<T *>(QLatin1String(name));
-  if (!child)
-    qWarning("no child named %s", name);
-  return child;
-}
 
 QRadioButton *Radio(QObject &dialog, const char *name) { return Child<QRadioButton>(dialog, name); }
 

@@ -1,5 +1,7 @@
 #include "TestMain.h"
 
+#include "ModalDialogs.h"
+
 #include "receiver/GpsRxType.h"
 
 #include <QButtonGroup>
@@ -12,22 +14,11 @@
 
 #include <functional>
 
+using riduder::test::ExecWith;
+
 namespace {
 
 const char *const kChoice = "GpsRxType/PPS Interface";
-
-// Runs dialog.exec() with `during` inside its modal loop; a watchdog ends a
-// dialog left open.
-int ExecWith(QDialog &dialog, const std::function<void()> &during)
-{
-  QPointer<QDialog> guard(&dialog);
-  QTimer::singleShot(0, &dialog, during);
-  QTimer::singleShot(5000, &dialog, [guard] {
-    if (guard && guard->isVisible())
-      guard->done(-1);
-  });
-  return dialog.exec();
-}
 
 QRadioButton *Button(QDialog &dialog, int number)
 {

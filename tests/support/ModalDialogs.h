@@ -6,6 +6,8 @@
 #include <QDialog>
 #include <QTimer>
 
+#include <QPointer>
+
 #include <functional>
 #include <memory>
 
@@ -31,6 +33,28 @@ inline void AnswerNextModalDialog(std::function<void(QDialog *)> answer, int tim
     }
   });
   timer->start();
+}
+
+// Runs dialog.exec() with `during` called inside its modal loop; `during`
+// closes the dialog or leaves it to the watchdog, which ends it with -1.
+inline int ExecWith(QDialog &dialog, const std::function<void()> &during)
+{
+  QPointer<QDialog> guard(&dialog);
+  QTimer::singleShot(0, &dialog, during);
+  QTimer::singleShot(5000, &dialog, [guard] {
+    if (guard && guard->isVisible())
+      guard->done(-1);
+  });
+  return dialog.exec();
+}
+
+// A named child of a dialog; a warning names the one that is missing.
+template <class T> T *Child(QObject &parent, const char *name)
+{
+  T *child = parent.findChild<T *>(QLatin1String(name));
+  if (!child)
+    qWarning("no child named %s", name);
+  return child;
 }
 
 }  // namespace riduder::test

@@ -189,27 +189,32 @@ void ReceiverSimulator::handleMessage(const QByteArray &message)
 {
   if (!receiverHearsLine())
     return;
-  for (const ScriptRule &rule : qAsConst(m_rules)) {
-    bool matches = false;
-    if (rule.match == MatchKind::Prefix)
-      matches = !rule.request.isEmpty() && message.startsWith(rule.request);
-    else
-      matches = message == rule.request || message.chopped(2) == rule.request;
-    if (!matches)
-      continue;
-    const Reply reply = rule.reply;
-    emit answered(message, reply.bytes);
-    if (reply.delayMs <= 0) {
-      sendReply(reply);
-    } else {
-      const quint64 generation = m_generation;
-      QTimer::singleShot(reply.delayMs, this, [this, reply, generation] {
-        if (generation == m_generation)
-          sendReply(reply);
-      });
-    }
+  const ScriptRule *rule = MatchingRule(m_rules, message);
+  if (!rule)
     return;
+  const Reply reply = rule->reply;
+  emit answered(message, reply.bytes);
+  if (reply.delayMs <= 0) {
+    sendReply(reply);
+  } else {
+    const quint64 generation = m_generation;
+    QTimer::singleShot(reply.delayMs, this, [this, reply, generation] {
+      if (generation == m_generation)
+        sendReply(reply);
+    });
   }
+}
+
+const ScriptRule *MatchingRule(const QList<ScriptRule> &rules, const QByteArray &message)
+{
+  for (const ScriptRule &rule : rules) {
+    const bool matches = rule.match == MatchKind::Prefix
+                             ? !rule.request.isEmpty() && message.startsWith(rule.request)
+                             : message == rule.request || message.chopped(2) == rule.request;
+    if (matches)
+      return &rule;
+  }
+  return nullptr;
 }
 
 void ReceiverSimulator::sendReply(const Reply &reply)

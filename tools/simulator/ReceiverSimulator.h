@@ -37,6 +37,10 @@ struct ScriptRule {
   Reply reply;
 };
 
+// The first rule in `rules` that matches a complete message (with its CR LF),
+// or nullptr.
+const ScriptRule *MatchingRule(const QList<ScriptRule> &rules, const QByteArray &message);
+
 class ReceiverSimulator : public QObject {
   Q_OBJECT
 public:

@@ -1,0 +1,332 @@
+#include "TestMain.h"
+
+#include "tic/TicPortSettings.h"
+#include "tic/TicScpi.h"
+#include "tic/TicSerialPortThread.h"
+#include "tools/simulator/CounterSimulator.h"
+#include "tools/simulator/ReceiverSimulator.h"
+
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTcpServer>
+
+using riduder::sim::CounterProfile;
+using riduder::sim::CounterSimulator;
+using riduder::sim::ReceiverSimulator;
+
+namespace {
+
+void StoreTcpCounter(int port, const QByteArray &address)
+{
+  QSettings s;
+  s.setValue(TicPortKey(port, ""), QLatin1String(TcpIpPortName));
+  s.setValue(TicPortKey(port, " TcpIp Address"), address);
+}
+
+void StoreSerialCounter(int port, const QString &device, int rate)
+{
+  QSettings s;
+  s.setValue(TicPortKey(port, ""), device);
+  s.setValue(TicPortKey(port, " DataRate"), rate);
+}
+
+QList<QByteArray> Lines(const QSignalSpy &spy)
+{
+  QList<QByteArray> lines;
+  for (const QList<QVariant> &call : spy)
+    lines << call.first().toByteArray();
+  return lines;
+}
+
+// What the program sent after the greeting: "\r\n", the set-up, then polls.
+QList<QByteArray> ExpectedStart(TicCounterModel model, int polls)
+{
+  QList<QByteArray> expected{"\r\n"};
+  expected += TicScpiSetup(model);
+  for (int i = 0; i < polls; ++i)
+    expected << "READ?\r\n";
+  return expected;
+}
+
+}  // namespace
+
+class TicSerialPortTest : public QObject {
+  Q_OBJECT
+private slots:
+  void init() { QSettings().clear(); }
+
+  void knownCountersAreSetUpThenPolled_data()
+  {
+    QTest::addColumn<int>("model");
+    QTest::addColumn<QByteArray>("reading");
+    QTest::newRow("53230A") << int(TicCounterModel::Counter5322xA) << QByteArray("4 +1.234567890000E-07");
+    QTest::newRow("BNC1105") << int(TicCounterModel::Bnc1105) << QByteArray("4 -2.5E-08");
+  }
+
+  void knownCountersAreSetUpThenPolled()
+  {
+    QFETCH(int, model);
+    QFETCH(QByteArray, reading);
+    const auto kind = TicCounterModel(model);
+    CounterSimulator counter(kind == TicCounterModel::Bnc1105 ? CounterProfile::ModelBnc1105()
+                                                              : CounterProfile::Model53230A());
+    QString error;
+    QVERIFY2(counter.start(&error), qPrintable(error));
+    StoreTcpCounter(4, counter.address());
+
+    QTest::ignoreMessage(QtDebugMsg, "connected...");
+    QTest::ignoreMessage(QtDebugMsg, "Port 4, TicSerialPortThread::InitializeTcpIpTIC() Find the counter type.\r\n");
+    QTest::ignoreMessage(QtDebugMsg, kind == TicCounterModel::Bnc1105
+                                         ? "Port 4, TicSerialPortThread::InitializeTcpIpTIC() Found BNC1105 TIC.\r\n"
+                                         : "Port 4, TicSerialPortThread::InitializeTcpIpTIC() Found 53220A or 53230A TIC.\r\n");
+    TicSerialPortThread port;
+    QSignalSpy lines(&port, &TicSerialPortThread::newTicText);
+    port.startTicSerialPort(4);
+    QVERIFY(port.isRunning());
+
+    const int setupSize = TicScpiSetup(kind).size();
+    QTRY_VERIFY_WITH_TIMEOUT(counter.receivedMessages().size() >= 1 + setupSize + 3, 5000);
+    QCOMPARE(counter.receivedMessages().mid(0, 1 + setupSize + 3), ExpectedStart(kind, 3));
+    QTRY_VERIFY_WITH_TIMEOUT(Lines(lines).count(reading) >= 2, 5000);
+    if (kind == TicCounterModel::Counter5322xA)
+      QCOMPARE(Lines(lines).first(), QByteArray("4 5025"));  // the answer to the set-up's query
+    for (const QByteArray &line : Lines(lines))
+      QVERIFY2(line.startsWith("4 "), line.constData());
+    QCOMPARE(port.TcpIpState(), QAbstractSocket::ConnectedState);
+  }
+
+  void unknownAndSilentCountersStayConnectedAndUnpolled_data()
+  {
+    QTest::addColumn<bool>("silent");
+    QTest::newRow("unknown model") << false;
+    QTest::newRow("silent") << true;
+  }
+
+  void unknownAndSilentCountersStayConnectedAndUnpolled()
+  {
+    QFETCH(bool, silent);
+    CounterSimulator counter(silent ? CounterProfile::Silent() : CounterProfile::UnknownModel());
+    QVERIFY(counter.start());
+    StoreTcpCounter(6, counter.address());
+    if (silent)
+      QTest::ignoreMessage(QtDebugMsg, "Port 6, TicSerialPortThread::InitializeTcpIpTIC() No response.\r\n");
+    TicSerialPortThread port;
+    QSignalSpy lines(&port, &TicSerialPortThread::newTicText);
+    port.startTicSerialPort(6);
+    QTRY_COMPARE_WITH_TIMEOUT(port.TcpIpState(), QAbstractSocket::ConnectedState, 5000);
+    QTest::qWait(silent ? 1500 : 500);
+    QCOMPARE(counter.connectionsOpen(), 1);
+    QCOMPARE(counter.received(), QByteArray());
+    QVERIFY(lines.isEmpty());
+    QCOMPARE(port.TcpIpState(), QAbstractSocket::ConnectedState);
+
+    // What such a counter goes on sending is never read, and never piles up.
+    counter.write(QByteArray(200000, 'x'));
+    QTest::qWait(300);
+    QVERIFY(port.TcpIpBytesWaiting() <= 4096);
+    QCOMPARE(port.TcpIpState(), QAbstractSocket::ConnectedState);
+  }
+
+  // The greeting is waited for until its line is whole, within the second.
+  void aGreetingInTwoPiecesIsRecognised()
+  {
+    CounterProfile profile = CounterProfile::Model53230A();
+    profile.greetingRest = profile.greeting.mid(18);
+    profile.greeting = profile.greeting.left(18);  // "Welcome to the 532"
+    profile.greetingRestDelayMs = 300;
+    CounterSimulator counter(profile);
+    QVERIFY(counter.start());
+    StoreTcpCounter(3, counter.address());
+    QTest::ignoreMessage(QtDebugMsg, "Port 3, TicSerialPortThread::InitializeTcpIpTIC() Found 53220A or 53230A TIC.\r\n");
+    TicSerialPortThread port;
+    port.startTicSerialPort(3);
+    QTRY_VERIFY_WITH_TIMEOUT(counter.receivedMessages().contains("READ?\r\n"), 5000);
+    QCOMPARE(counter.receivedMessages().first(), QByteArray("\r\n"));
+  }
+
+  void aReadingSplitOverTwoWritesArrivesWhole()
+  {
+    CounterProfile profile = CounterProfile::Model53230A();
+    profile.rules.first().reply.bytes.clear();  // "READ?" waits for the test
+    CounterSimulator counter(profile);
+    QVERIFY(counter.start());
+    StoreTcpCounter(2, counter.address());
+    TicSerialPortThread port;
+    QSignalSpy lines(&port, &TicSerialPortThread::newTicText);
+    port.startTicSerialPort(2);
+    QTRY_VERIFY_WITH_TIMEOUT(counter.receivedMessages().contains("READ?\r\n"), 5000);
+    lines.clear();
+
+    counter.write("+1.2345");
+    QTest::qWait(200);  // the first half is read on its own
+    QVERIFY(lines.isEmpty());
+    counter.write("6E-09\r\n53230A> ");
+    QTRY_COMPARE_WITH_TIMEOUT(lines.size(), 1, 3000);
+    QCOMPARE(lines.first().first().toByteArray(), QByteArray("2 +1.23456E-09"));
+    QTRY_COMPARE_WITH_TIMEOUT(counter.receivedMessages().count("READ?\r\n"), 2, 3000);
+  }
+
+  void aDroppedCounterWaitsForTheNextStart()
+  {
+    CounterSimulator counter(CounterProfile::ModelBnc1105());
+    QVERIFY(counter.start());
+    StoreTcpCounter(1, counter.address());
+    TicSerialPortThread port;
+    QSignalSpy lines(&port, &TicSerialPortThread::newTicText);
+    port.startTicSerialPort(1);
+    QTRY_VERIFY_WITH_TIMEOUT(!lines.isEmpty(), 5000);
+
+    QTest::ignoreMessage(QtDebugMsg, "SOCKET ERROR: Remote host closed");
+    counter.dropConnections();
+    QTRY_COMPARE_WITH_TIMEOUT(port.TcpIpState(), QAbstractSocket::UnconnectedState, 3000);
+    lines.clear();
+    QTest::qWait(600);
+    QVERIFY(lines.isEmpty());
+    QCOMPARE(counter.connectionsAccepted(), 1);
+
+    counter.clearReceived();
+    port.startTicSerialPort(1);
+    QTRY_VERIFY_WITH_TIMEOUT(!lines.isEmpty(), 5000);
+    QCOMPARE(counter.connectionsAccepted(), 2);
+    QCOMPARE(counter.receivedMessages().first(), QByteArray("\r\n"));
+    QCOMPARE(counter.receivedMessages().at(1), TicScpiSetup(TicCounterModel::Bnc1105).first());
+  }
+
+  void refusedConnectionIsOnlyADebugLine()
+  {
+    QTcpServer closed;
+    QVERIFY(closed.listen(QHostAddress::LocalHost, 0));
+    const quint16 freePort = closed.serverPort();
+    closed.close();
+    StoreTcpCounter(3, "127.0.0.1:" + QByteArray::number(freePort));
+    QTest::ignoreMessage(QtDebugMsg, "SOCKET ERROR: Connection refused");
+    TicSerialPortThread port;
+    QSignalSpy boxes(&port, &TicSerialPortThread::showErrorMessageBox);
+    port.startTicSerialPort(3);
+    QTest::qWait(300);
+    QCOMPARE(port.TcpIpState(), QAbstractSocket::UnconnectedState);
+    QVERIFY(boxes.isEmpty());
+  }
+
+  void anAddressTheCheckRefusesTurnsThePortOff_data()
+  {
+    QTest::addColumn<QByteArray>("address");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("host name") << QByteArray("localhost");
+    QTest::newRow("octet out of range") << QByteArray("127.0.0.256");
+  }
+
+  void anAddressTheCheckRefusesTurnsThePortOff()
+  {
+    QFETCH(QByteArray, address);
+    StoreTcpCounter(7, address);
+    TicSerialPortThread port;
+    port.startTicSerialPort(7);
+    QCOMPARE(port.PortName(), QStringLiteral("OFF"));
+    QCOMPARE(QSettings().value(TicPortKey(7, "")).toString(), QStringLiteral("OFF"));
+    QCOMPARE(port.TcpIpState(), QAbstractSocket::UnconnectedState);
+  }
+
+  void serialCounterLinesArriveWithThePortNumber_data()
+  {
+    QTest::addColumn<int>("rate");
+    QTest::newRow("9600") << 9600;
+    QTest::newRow("115000") << 115000;
+  }
+
+  void serialCounterLinesArriveWithThePortNumber()
+  {
+    QFETCH(int, rate);
+    ReceiverSimulator line;
+    QString error;
+    QVERIFY2(line.open(&error), qPrintable(error));
+    StoreSerialCounter(5, line.slavePath(), rate);
+    TicSerialPortThread port;
+    QSignalSpy lines(&port, &TicSerialPortThread::newTicText);
+    QSignalSpy boxes(&port, &TicSerialPortThread::showErrorMessageBox);
+    port.startTicSerialPort(5);
+    QVERIFY(port.IsSerialOpen());
+    QVERIFY(boxes.isEmpty());
+    if (line.lineRate() != 0)
+      QCOMPARE(line.lineRate(), rate);
+
+    line.write("12.5\r\n7\r");
+    QTRY_COMPARE_WITH_TIMEOUT(lines.size(), 2, 3000);
+    QCOMPARE(Lines(lines), (QList<QByteArray>{"5 12.5", "5 7"}));
+    QTest::qWait(100);
+    QVERIFY(line.received().isEmpty());  // nothing is ever sent to a serial counter
+
+    port.stopTicSerialPort();
+    QVERIFY(!port.IsSerialOpen());
+    QVERIFY(!port.isRunning());
+  }
+
+  void missingSerialDeviceGivesOneBox()
+  {
+    StoreSerialCounter(8, QStringLiteral("/dev/riduder-no-such-counter"), 9600);
+    TicSerialPortThread port;
+    QSignalSpy boxes(&port, &TicSerialPortThread::showErrorMessageBox);
+    port.startTicSerialPort(8);
+    QTest::qWait(100);
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes.first().first().toString(),
+             QStringLiteral("Can't open TIC Port /dev/riduder-no-such-counter\r\n\r\n\"An error occurred while "
+                            "attempting to open an non-existing device.\""));
+  }
+
+  void aSerialErrorAfterOpeningClosesThePortWithOneBox()
+  {
+    ReceiverSimulator line;
+    QVERIFY(line.open());
+    StoreSerialCounter(5, line.slavePath(), 9600);
+    TicSerialPortThread port;
+    QSignalSpy boxes(&port, &TicSerialPortThread::showErrorMessageBox);
+    port.startTicSerialPort(5);
+    QVERIFY(port.IsSerialOpen());
+    line.close();  // the device goes away: every read now fails
+    QTRY_VERIFY_WITH_TIMEOUT(!port.IsSerialOpen(), 3000);
+    QTest::qWait(200);
+    QCOMPARE(boxes.size(), 1);
+    QVERIFY(boxes.first().first().toString().startsWith(QStringLiteral("Can't open TIC Port ") + line.slavePath()));
+  }
+
+  void offOpensNothing()
+  {
+    TicSerialPortThread port;
+    QSignalSpy boxes(&port, &TicSerialPortThread::showErrorMessageBox);
+    port.startTicSerialPort(2);
+    QCOMPARE(port.PortName(), QStringLiteral("OFF"));
+    QVERIFY(!port.IsSerialOpen());
+    QCOMPARE(port.TcpIpState(), QAbstractSocket::UnconnectedState);
+    QVERIFY(boxes.isEmpty());
+  }
+
+  void thePortKeepsItsFirstNumber()
+  {
+    ReceiverSimulator line;
+    QVERIFY(line.open());
+    StoreSerialCounter(2, line.slavePath(), 9600);
+    TicSerialPortThread port;
+    port.startTicSerialPort(3);  // port 3 is OFF
+    QCOMPARE(port.PortNumber(), 3);
+    port.startTicSerialPort(2);
+    QCOMPARE(port.PortNumber(), 3);
+    QVERIFY(!port.IsSerialOpen());  // the second call did nothing at all
+  }
+
+  void destroyingThePortClosesItsConnection()
+  {
+    CounterSimulator counter(CounterProfile::Model53230A());
+    QVERIFY(counter.start());
+    StoreTcpCounter(1, counter.address());
+    {
+      TicSerialPortThread port;
+      port.startTicSerialPort(1);
+      QTRY_COMPARE_WITH_TIMEOUT(counter.connectionsOpen(), 1, 5000);
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(counter.connectionsOpen(), 0, 3000);
+  }
+};
+
+RIDUDER_TEST_MAIN(TicSerialPortTest)
+#include "tst_ticserialport.moc"
