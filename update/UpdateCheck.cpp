@@ -111,16 +111,13 @@ QNetworkReply *UpdateCheck::get(const QString &address, qint64 limit, QString *e
     else
       FailReply(reply, Tr(UpdateTexts::Unreachable).arg(Tr(UpdateTexts::RedirectRefused)));
   });
-  connect(reply, &QNetworkReply::downloadProgress, this, [reply, limit](qint64 received, qint64 total) {
-    if (limit > 0) {
-      if (received > limit)
+  if (limit > 0) {
+    // Every arrival is counted, so no more than the limit is ever held.
+    connect(reply, &QNetworkReply::readyRead, this, [reply, limit] {
+      if (reply->bytesAvailable() > limit)
         FailReply(reply, Tr(UpdateTexts::TooLarge));
-    } else if (total > 0 && received > total) {
-      FailReply(reply, Tr(UpdateTexts::EndedEarly).arg(received).arg(total));
-    } else if (total <= 0 && received > InstallerLimit) {
-      FailReply(reply, Tr(UpdateTexts::TooLarge));
-    }
-  });
+    });
+  }
   return reply;
 }
 
@@ -219,6 +216,7 @@ void UpdateCheck::startDownload(const QString &address, const QString &path)
   downloadFile.close();
   downloadFile.setFileName(path);
   downloadWriteFailed = false;
+  downloadReceived = 0;
   if (!downloadFile.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
     emit downloadFinished(false, Tr(UpdateTexts::CannotWrite).arg(path));
     return;
@@ -243,6 +241,17 @@ void UpdateCheck::onDownloadReadyRead()
   if (!download || !downloadFile.isOpen())
     return;
   const QByteArray bytes = download->readAll();
+  const qint64 contentLength = download->header(QNetworkRequest::ContentLengthHeader).toLongLong();
+  const qint64 received = downloadReceived + bytes.size();
+  if (contentLength > 0 && received > contentLength) {
+    FailReply(download, Tr(UpdateTexts::EndedEarly).arg(received).arg(contentLength));
+    return;
+  }
+  if (contentLength <= 0 && received > InstallerLimit) {
+    FailReply(download, Tr(UpdateTexts::TooLarge));
+    return;
+  }
+  downloadReceived = received;
   if (downloadFile.write(bytes) != bytes.size())
     downloadWriteFailed = true;
 }

@@ -119,10 +119,9 @@ signals:
   void downloadFinished(bool ok, QString error);
 
 private:
-  // A GET of address that follows only allowed redirects and is aborted
-  // once more than `limit` bytes came (limit 0: the Content-Length, or
-  // InstallerLimit without one). Null, with error set, when address may
-  // not be contacted.
+  // A GET of address that follows only allowed redirects and, with a
+  // limit, is aborted once more than `limit` bytes wait to be read. Null,
+  // with error set, when address may not be contacted.
   QNetworkReply *get(const QString &address, qint64 limit, QString *error);
   void onManifestFinished(QNetworkReply *reply);
   void onDownloadReadyRead();
@@ -135,4 +134,5 @@ private:
   QPointer<QNetworkReply> checksumReply;
   QFile downloadFile;
   bool downloadWriteFailed = false;
+  qint64 downloadReceived = 0;
 };

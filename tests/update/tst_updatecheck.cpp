@@ -6,6 +6,7 @@
 #include "update/UpdateCheck.h"
 
 #include <QCryptographicHash>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSettings>
 #include <QSignalSpy>
@@ -228,6 +229,22 @@ private slots:
     }
     const HttpRequest &request = server.Requests().value(0);
     QCOMPARE(request.headers.value("user-agent"), QByteArray("Riduder-Updater"));
+  }
+
+  // The connection stays open: only the count of what came can end it.
+  void anOversizedManifestIsRefusedWhileItArrives()
+  {
+    ScriptedHttpServer server;
+    HttpResponse endless = HttpResponse::Ok(QByteArray(UpdateCheck::SmallFileLimit + 1000, ' '));
+    endless.contentLength = 100 * UpdateCheck::SmallFileLimit;
+    endless.stall = true;
+    server.Route("/manifest.json", endless);
+    UpdateCheck check;
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(FetchManifest(check, server.Url("/manifest.json")),
+             qMakePair(false, QStringLiteral("The file from the update server is unreasonably large.")));
+    QVERIFY(clock.elapsed() < 10000);
   }
 
   void manifestAddressesThatAreRefused_data()
