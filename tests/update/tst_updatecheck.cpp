@@ -48,6 +48,12 @@ class TestUpdateCheck : public QObject {
 
   QByteArray installer;
 
+  bool WriteInstaller(const QString &path) const
+  {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(installer) == installer.size();
+  }
+
 private slots:
   void initTestCase()
   {
@@ -401,10 +407,7 @@ private slots:
     server.Route("/dl/setup-1.2.11.sha256", checksum);
     QTemporaryDir dir;
     const QString path = dir.filePath("setup-1.2.11.exe");
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(installer);
-    file.close();
+    QVERIFY(WriteInstaller(path));
     UpdateCheck check;
     QString text;
     const bool verified = check.verifyDownload(path, server.Url("/dl/setup-1.2.11.exe"), &text);
@@ -422,10 +425,7 @@ private slots:
     server.Route("/setup.sha256", HttpResponse::Ok(Digest(installer).toLatin1()));
     QTemporaryDir dir;
     const QString path = dir.filePath("setup.exe");
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(installer);
-    file.close();
+    QVERIFY(WriteInstaller(path));
     UpdateCheck check;
     QString text;
     QVERIFY(!check.verifyDownload(path, server.Url("/setup.exe"), &text));
