@@ -65,7 +65,21 @@ bool IsUnsafeFileName(const QString &name)
 
 UpdateCheck::UpdateCheck(QObject *parent) : QObject(parent) {}
 
-UpdateCheck::~UpdateCheck() { cancel(); }
+UpdateCheck::~UpdateCheck()
+{
+  // Nobody is left to hear the end of a running download: end it quietly
+  // and leave no partial file.
+  for (QNetworkReply *reply : {download.data(), checksumReply.data()}) {
+    if (reply) {
+      reply->disconnect(this);
+      reply->abort();
+    }
+  }
+  if (download && downloadFile.isOpen()) {
+    downloadFile.close();
+    downloadFile.remove();
+  }
+}
 
 void UpdateCheck::cancel()
 {

@@ -43,7 +43,8 @@ UpdateDialog::UpdateDialog(const UpdateManifest &manifest, QWidget *parent)
 
 UpdateDialog::~UpdateDialog()
 {
-  check.cancel();
+  // The check's destructor ends a running download without reporting it.
+  disconnect(&check, nullptr, this, nullptr);
   delete ui;
 }
 

@@ -239,6 +239,22 @@ private slots:
     QVERIFY(launcher.StartedPaths().isEmpty());
   }
 
+  void closingTheDialogEndsTheDownloadQuietly()
+  {
+    HttpResponse stalled = HttpResponse::Ok(installer);
+    stalled.bytesToSend = 1000;
+    stalled.stall = true;
+    server->Route("/dl/setup-1.2.11.exe", stalled);
+    auto dialog = MakeDialog();
+    Child<QPushButton>(dialog.get(), "btnInstall")->click();
+    QTRY_COMPARE_WITH_TIMEOUT(server->RequestCount("/dl/setup-1.2.11.exe"), 1, 10000);
+    QTest::qWait(200);
+    const QString folder = QFileInfo(dialog->localPath()).absolutePath();
+    dialog.reset();
+    QVERIFY(!QFileInfo::exists(folder));
+    QVERIFY(failures.isEmpty());
+  }
+
   void cancelDuringVerification()
   {
     RouteGoodUpdate();
