@@ -355,6 +355,8 @@ private slots:
     if (interactive)
       expected << "A check for updates is already running." << QString(text).replace("%url", url);
     QCOMPARE(shown, expected);
+    if (interactive)  // the manifest address and the server's words, as they are
+      QCOMPARE(boxes.shown.last().textFormat, Qt::PlainText);
     QCOMPARE(QSettings().contains("Updates/LastCheck"), lastCheckSet);
   }
 
