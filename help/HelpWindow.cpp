@@ -117,6 +117,11 @@ QString HelpWindow::decodeContentsFile(const QByteArray &bytes)
   QStringDecoder cp1252("windows-1252");
   if (cp1252.isValid())
     return cp1252.decode(bytes);
+  return decodeWindows1252ByTable(bytes);
+}
+
+QString HelpWindow::decodeWindows1252ByTable(const QByteArray &bytes)
+{
   QString latin;
   latin.reserve(bytes.size());
   for (char byte : bytes) {

@@ -45,6 +45,8 @@ public:
   // The contents file's text: UTF-8, or Windows-1252 when it is not valid
   // UTF-8 (contents files written on Windows often are).
   static QString decodeContentsFile(const QByteArray &bytes);
+  // Windows-1252 without Qt's decoder, for systems whose Qt lacks it.
+  static QString decodeWindows1252ByTable(const QByteArray &bytes);
 
 public slots:
   void done(int result) override;
