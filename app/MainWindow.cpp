@@ -28,6 +28,7 @@
 #include "tic/TicProcessedDataDialog.h"
 #include "tic/TicRawDataDialog.h"
 #include "update/UpdateCheck.h"
+#include "update/UpdateDialog.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -537,9 +538,70 @@ void MainWindow::AutoCheckForUpdates()
 
 void MainWindow::StartUpdateCheck(bool interactive)
 {
-  if (updateCheck)
+  if (updateDialogOpen)
     return;
+  if (updateCheck) {
+    if (interactive) {
+      MessageBoxRequest request;
+      request.parent = this;
+      request.icon = QMessageBox::Information;
+      request.title = UpdateCheck::productName();
+      request.text = tr("A check for updates is already running.");
+      messageBoxes->Show(request);
+    }
+    return;
+  }
   updateCheckInteractive = interactive;
+  updateCheck = new UpdateCheck(this);
+  connect(updateCheck, &UpdateCheck::manifestReady, this, &MainWindow::OnUpdateManifestReady);
+  updateCheck->fetchManifest(UpdateCheck::manifestUrl());
+}
+
+void MainWindow::OnUpdateManifestReady(bool ok, QString error)
+{
+  UpdateCheck *check = updateCheck;
+  updateCheck = nullptr;
+  if (!check)
+    return;
+  const UpdateManifest manifest = check->manifest();
+  check->deleteLater();
+  const QString address = UpdateCheck::manifestUrl();
+  const QString product = UpdateCheck::productName();
+
+  // Texts from the server or the settings are shown as they are.
+  auto report = [this, &product](QMessageBox::Icon icon, const QString &text) {
+    MessageBoxRequest request;
+    request.parent = this;
+    request.icon = icon;
+    request.title = product;
+    request.text = text;
+    request.textFormat = Qt::PlainText;
+    messageBoxes->Show(request);
+  };
+  if (!ok) {
+    if (updateCheckInteractive)
+      report(QMessageBox::Warning, tr("Could not check for updates at\n%1\n\n%2").arg(address, error));
+    return;
+  }
+  UpdateCheck::setLastCheckNow();
+  if (UpdateCheck::compareVersions(UpdateCheck::currentVersion(), manifest.latestVersion) >= 0) {
+    if (updateCheckInteractive)
+      report(QMessageBox::Information, tr("%1 %2 is the latest version.\n\n(checked %3)")
+                                           .arg(product, UpdateCheck::currentVersion(), address));
+    return;
+  }
+  if (!updateCheckInteractive &&
+      UpdateCheck::compareVersions(manifest.latestVersion, UpdateCheck::dismissedVersion()) == 0)
+    return;
+  UpdateDialog dialog(manifest, this);
+  dialog.setFailureReporter([this, &report](const QString &, const QString &text) {
+    report(QMessageBox::Warning, text);
+  });
+  updateDialogOpen = true;
+  dialog.exec();
+  updateDialogOpen = false;
+  if (dialog.resultCode() == UpdateDialog::InstallerStarted)
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
 }
 
 // ---------------------------------------------------------------------------
@@ -661,4 +723,10 @@ void MainWindow::closeEvent(QCloseEvent *event)
 // ---------------------------------------------------------------------------
 // Menu actions (the rest are in MainWindow_Menus.cpp)
 
-void MainWindow::actionAbout_triggered() {}
+void MainWindow::actionAbout_triggered()
+{
+  AboutBox box(this);
+  if (auto *label = box.findChild<QLabel *>(QStringLiteral("IDC_ABOUTBOX_VERSION")))
+    label->setText(tr("Version %1").arg(QCoreApplication::applicationVersion()));
+  box.exec();
+}

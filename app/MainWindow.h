@@ -244,6 +244,7 @@ public:
 
   // --- Updates ---
   void AutoCheckForUpdates();
+  // Starts a manifest check unless one runs or an update dialog is open.
   void StartUpdateCheck(bool interactive);
 
   // --- Settings ---
@@ -296,6 +297,9 @@ public slots:
   void appendPlainText_to_RawDataDialog_and_Log(QString text);
   void SendGpsRxCommand(QByteArray command);
   void OnTelnetCommand(QByteArray command);
+  // Judges the running manifest check's answer: reports it (interactive
+  // checks), or opens the update dialog for a newer version.
+  void OnUpdateManifestReady(bool ok, QString error);
   void ResetHeartbeat();
 
   void SatSortBtn_PRN_pressed();
@@ -471,6 +475,7 @@ private:
 
   UpdateCheck *updateCheck = nullptr;
   bool updateCheckInteractive = false;
+  bool updateDialogOpen = false;
 
   QVersionNumber version;
   MessageBoxes *messageBoxes;

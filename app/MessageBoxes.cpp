@@ -5,6 +5,7 @@ MessageBoxes::~MessageBoxes() = default;
 QMessageBox::StandardButton MessageBoxes::Show(const MessageBoxRequest &request)
 {
   QMessageBox box(request.icon, request.title, request.text, request.buttons, request.parent);
+  box.setTextFormat(request.textFormat);
   if (!request.informativeText.isEmpty())
     box.setInformativeText(request.informativeText);
   if (request.defaultButton != QMessageBox::NoButton)

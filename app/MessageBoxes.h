@@ -13,6 +13,8 @@ struct MessageBoxRequest {
   QString informativeText;
   QMessageBox::StandardButtons buttons = QMessageBox::Ok;
   QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+  // Plain text for texts that come from outside (a server, a file).
+  Qt::TextFormat textFormat = Qt::AutoText;
 };
 
 class MessageBoxes {

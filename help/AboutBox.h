@@ -1,7 +1,15 @@
 #pragma once
-// The "About Riduder" box.
+// The "About Riduder" box: the program's icon, its version, our notices and
+// live links to the web site and the support address.
 
 #include <QDialog>
+
+class QCloseEvent;
+class QLabel;
+
+namespace Ui {
+class AboutBox;
+}
 
 class AboutBox : public QDialog {
   Q_OBJECT
@@ -9,4 +17,16 @@ class AboutBox : public QDialog {
 public:
   explicit AboutBox(QWidget *parent = nullptr);
   ~AboutBox() override;
+
+  // The version line the main window fills in.
+  QLabel *versionLabel() const;
+
+protected:
+  void closeEvent(QCloseEvent *event) override;
+
+private:
+  void onOk();
+  void saveGeometrySetting();
+
+  Ui::AboutBox *ui;
 };

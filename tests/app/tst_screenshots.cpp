@@ -6,6 +6,7 @@
 #include "app/MainWindow.h"
 #include "app/core/GpsMode.h"
 #include "help/AboutBox.h"
+#include "help/HelpWindow.h"
 #include "logging/TicFileDialog.h"
 #include "receiver/dialogs/CoaxDialog.h"
 #include "receiver/dialogs/ManualCommandDialog.h"
@@ -56,12 +57,17 @@ private slots:
     QCoreApplication::processEvents();
     Save(&window, QStringLiteral("MainWindow"));
 
-    // Windows made on demand.
+    // Windows made on demand; help on the help set the build copies.
+    HelpWindow::setBaseFolderOverride(QStringLiteral(RIDUDER_BUILD_DIR));
     window.actionHelp_Topics_triggered();
+    HelpWindow::setBaseFolderOverride(QString());
     new ManualCommandDialog(&window);
     new CoaxDialog(&window);
-    new AboutBox(&window);
-    new UpdateDialog(&window);
+    auto *about = new AboutBox(&window);
+    about->versionLabel()->setText(QStringLiteral("Version ") + QCoreApplication::applicationVersion());
+    new UpdateDialog(UpdateManifest{QStringLiteral("1.2.11"), QStringLiteral("https://updates.riduder.invalid/setup-1.2.11.exe"),
+                                    QStringLiteral("Faster receiver search.\nThe help pages cover every dialog.")},
+                     &window);
 
     QStringList saved;
     for (QDialog *dialog : window.findChildren<QDialog *>()) {

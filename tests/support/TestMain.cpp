@@ -1,6 +1,7 @@
 #include "TestMain.h"
 
 #include "platform/SystemClock.h"
+#include "update/UpdateCheck.h"
 #include "tools/simulator/CaptureFile.h"
 
 #include <QDir>
@@ -37,6 +38,8 @@ void PrepareTestEnvironment()
   tzset();
   // Root holds CAP_SYS_TIME here: no test may ever step the real clock.
   LinuxSystemClock::ForbidSetting();
+  // Nor may a test reach an update server beyond this machine.
+  UpdateCheck::ForbidRemoteHosts();
 }
 
 QString CaptureDir()

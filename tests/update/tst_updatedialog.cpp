@@ -1,0 +1,392 @@
+#include "TestMain.h"
+
+#include "ModalDialogs.h"
+#include "RecordingMessageBoxes.h"
+#include "ScriptedHttpServer.h"
+#include "app/MainWindow.h"
+#include "platform/CodeSignature.h"
+#include "platform/InstallerLauncher.h"
+#include "update/UpdateCheck.h"
+#include "update/UpdateDialog.h"
+
+#include <QCheckBox>
+#include <QCryptographicHash>
+#include <QFile>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSettings>
+
+using riduder::test::HttpResponse;
+using riduder::test::ScriptedHttpServer;
+
+namespace {
+
+struct Failure {
+  QString title;
+  QString text;
+};
+
+}  // namespace
+
+// The update dialog against a local server, with a fake signature check and
+// a fake launcher: download, verification, start, failures and cancelling;
+// and the main window's checks that open it.
+class TestUpdateDialog : public QObject {
+  Q_OBJECT
+
+  QByteArray installer;
+  std::unique_ptr<ScriptedHttpServer> server;
+  FakeCodeSignature signature;
+  FakeInstallerLauncher launcher;
+  std::unique_ptr<ScopedCodeSignatureOverride> signatureInForce;
+  std::unique_ptr<ScopedInstallerLauncherOverride> launcherInForce;
+  QList<Failure> failures;
+
+  UpdateManifest Manifest() const
+  {
+    return {QStringLiteral("1.2.11"), server->Url("/dl/setup-1.2.11.exe"), QStringLiteral("Faster.")};
+  }
+
+  QByteArray ManifestJson() const
+  {
+    return "{\"latest_version\": \"1.2.11\", \"download_url\": \"" + server->Url("/dl/setup-1.2.11.exe").toLatin1() +
+           "\", \"release_notes\": \"Faster.\"}";
+  }
+
+  void RouteGoodUpdate()
+  {
+    server->Route("/manifest.json", HttpResponse::Ok(ManifestJson()));
+    server->Route("/dl/setup-1.2.11.exe", HttpResponse::Ok(installer));
+    server->Route("/dl/setup-1.2.11.sha256",
+                  HttpResponse::Ok(QCryptographicHash::hash(installer, QCryptographicHash::Sha256).toHex() +
+                                   "  setup-1.2.11.exe\n"));
+  }
+
+  std::unique_ptr<UpdateDialog> MakeDialog()
+  {
+    auto dialog = std::make_unique<UpdateDialog>(Manifest());
+    dialog->setFailureReporter([this](const QString &title, const QString &text) { failures.append({title, text}); });
+    dialog->show();
+    return dialog;
+  }
+
+  template <typename T>
+  static T *Child(QWidget *dialog, const char *name)
+  {
+    return dialog->findChild<T *>(QLatin1String(name));
+  }
+
+  static QString StatusOf(QWidget *dialog) { return Child<QLabel>(dialog, "labelStatus")->text(); }
+
+private slots:
+  void initTestCase()
+  {
+    for (int i = 0; i < 200000; ++i)
+      installer.append(char(i % 251));
+    QCoreApplication::setApplicationVersion(QStringLiteral("1.2.10"));
+  }
+
+  void init()
+  {
+    QSettings().clear();
+    server = std::make_unique<ScriptedHttpServer>();
+    signature = FakeCodeSignature();
+    launcher = FakeInstallerLauncher();
+    signatureInForce = std::make_unique<ScopedCodeSignatureOverride>(&signature);
+    launcherInForce = std::make_unique<ScopedInstallerLauncherOverride>(&launcher);
+    failures.clear();
+  }
+
+  void cleanup()
+  {
+    launcherInForce.reset();
+    signatureInForce.reset();
+    server.reset();
+  }
+
+  void dialogShowsTheManifestAsPlainText()
+  {
+    UpdateManifest manifest{QStringLiteral("<b>1.2.11</b>"), QStringLiteral("https://h.example/s.exe"), QString()};
+    UpdateDialog dialog(manifest);
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Riduder Update"));
+    QCOMPARE(Child<QLabel>(&dialog, "labelHeadline")->text(), QStringLiteral("A newer version of Riduder is available."));
+    QCOMPARE(Child<QLabel>(&dialog, "labelInstalled")->text(), QStringLiteral("1.2.10"));
+    QLabel *fresh = Child<QLabel>(&dialog, "labelNew");
+    QCOMPARE(fresh->text(), manifest.latestVersion);
+    QCOMPARE(fresh->textFormat(), Qt::PlainText);
+    QCOMPARE(Child<QPlainTextEdit>(&dialog, "textNotes")->toPlainText(),
+             QStringLiteral("(No release notes were published for this version.)"));
+    QVERIFY(Child<QProgressBar>(&dialog, "progressBar")->isHidden());
+    QVERIFY(Child<QPushButton>(&dialog, "btnLater")->isDefault());
+
+    // The automatic-check box is stored at once, whatever ends the dialog.
+    QCheckBox *automatic = Child<QCheckBox>(&dialog, "checkAuto");
+    QVERIFY(automatic->isChecked());
+    automatic->click();
+    QCOMPARE(QSettings().value("Updates/AutoCheck").toBool(), false);
+    dialog.reject();
+    QCOMPARE(dialog.resultCode(), int(UpdateDialog::Later));
+  }
+
+  void skipStoresTheVersion()
+  {
+    auto dialog = MakeDialog();
+    Child<QPushButton>(dialog.get(), "btnSkip")->click();
+    QCOMPARE(dialog->resultCode(), int(UpdateDialog::Skipped));
+    QVERIFY(!dialog->isVisible());
+    QCOMPARE(UpdateCheck::dismissedVersion(), QStringLiteral("1.2.11"));
+  }
+
+  void downloadVerifyAndStartTheVerifiedFile()
+  {
+    RouteGoodUpdate();
+    auto dialog = MakeDialog();
+    Child<QPushButton>(dialog.get(), "btnInstall")->click();
+    QVERIFY(!Child<QPushButton>(dialog.get(), "btnInstall")->isEnabled());
+    QCOMPARE(Child<QPushButton>(dialog.get(), "btnLater")->text(), QStringLiteral("Cancel"));
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog->isVisible(), 10000);
+    QCOMPARE(dialog->resultCode(), int(UpdateDialog::InstallerStarted));
+    QVERIFY(failures.isEmpty());
+    const QString path = dialog->localPath();
+    QCOMPARE(launcher.StartedPaths(), QStringList{path});
+    QCOMPARE(signature.CheckedPaths(), QStringList{path});
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), installer);
+    // In a private folder made for it, which outlives the dialog.
+    QCOMPARE(QFileInfo(path).fileName(), QStringLiteral("setup-1.2.11.exe"));
+    QCOMPARE(QFile::permissions(QFileInfo(path).absolutePath()) & 0x0077, QFileDevice::Permissions());
+    dialog.reset();
+    QVERIFY(QFile::exists(path));
+    QDir(QFileInfo(path).absolutePath()).removeRecursively();
+  }
+
+  void failuresKeepTheDialogOpen_data()
+  {
+    QTest::addColumn<QByteArray>("checksumBody");
+    QTest::addColumn<bool>("cutShort");
+    QTest::addColumn<bool>("launcherFails");
+    QTest::addColumn<QString>("error");
+    QTest::addColumn<bool>("fileStays");
+    QTest::newRow("mismatch") << QByteArray(64, '0') << false << false
+                              << "The downloaded file does not match its published checksum, so it has NOT been "
+                                 "run.\n\nExpected " + QString(64, '0') + "\nGot      %digest" << false;
+    QTest::newRow("ended early") << QByteArray() << true << false
+                                 << "The download ended early (1000 of 200000 bytes)." << false;
+    QTest::newRow("installer does not start") << QByteArray() << false << true
+                                              << "The installer could not be started.\n\n%path" << true;
+  }
+
+  void failuresKeepTheDialogOpen()
+  {
+    QFETCH(QByteArray, checksumBody);
+    QFETCH(bool, cutShort);
+    QFETCH(bool, launcherFails);
+    QFETCH(QString, error);
+    QFETCH(bool, fileStays);
+    RouteGoodUpdate();
+    if (!checksumBody.isEmpty())
+      server->Route("/dl/setup-1.2.11.sha256", HttpResponse::Ok(checksumBody));
+    if (cutShort) {
+      HttpResponse shortened = HttpResponse::Ok(installer);
+      shortened.bytesToSend = 1000;
+      server->Route("/dl/setup-1.2.11.exe", shortened);
+    }
+    launcher.SetFails(launcherFails);
+    auto dialog = MakeDialog();
+    Child<QPushButton>(dialog.get(), "btnInstall")->click();
+    QTRY_COMPARE_WITH_TIMEOUT(failures.size(), 1, 10000);
+    const QString path = dialog->localPath();
+    error.replace("%digest", QCryptographicHash::hash(installer, QCryptographicHash::Sha256).toHex());
+    error.replace("%path", path);
+    QCOMPARE(failures[0].title, QStringLiteral("Riduder"));
+    QCOMPARE(failures[0].text, error);
+    QCOMPARE(QFile::exists(path), fileStays);
+    QVERIFY(dialog->isVisible());
+    QCOMPARE(StatusOf(dialog.get()), QStringLiteral("The update was not installed."));
+    QVERIFY(Child<QProgressBar>(dialog.get(), "progressBar")->isHidden());
+    QPushButton *later = Child<QPushButton>(dialog.get(), "btnLater");
+    QCOMPARE(later->text(), QStringLiteral("&Later"));
+    QVERIFY(later->isEnabled());
+    QVERIFY(Child<QPushButton>(dialog.get(), "btnInstall")->isEnabled());
+    QVERIFY(Child<QPushButton>(dialog.get(), "btnSkip")->isEnabled());
+    QCOMPARE(launcher.StartedPaths().size(), launcherFails ? 1 : 0);
+  }
+
+  void cancelDuringTheDownload()
+  {
+    // No length given: only the kilobytes are shown, the bar stays at 0.
+    HttpResponse stalled = HttpResponse::Ok(installer);
+    stalled.contentLength = HttpResponse::NoLength;
+    stalled.bytesToSend = 1000;
+    stalled.later = installer.mid(1000, 2000);
+    stalled.laterMs = 300;
+    stalled.stall = true;
+    server->Route("/dl/setup-1.2.11.exe", stalled);
+    auto dialog = MakeDialog();
+    Child<QPushButton>(dialog.get(), "btnInstall")->click();
+    QTRY_COMPARE_WITH_TIMEOUT(StatusOf(dialog.get()), QStringLiteral("Downloading... 2 KB"), 10000);
+    QCOMPARE(Child<QProgressBar>(dialog.get(), "progressBar")->value(), 0);
+    const QString path = dialog->localPath();
+    QVERIFY(QFile::exists(path));
+    dialog->reject();
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog->isVisible(), 10000);
+    QCOMPARE(dialog->resultCode(), int(UpdateDialog::Later));
+    QVERIFY(!QFile::exists(path));
+    QVERIFY(failures.isEmpty());
+    QVERIFY(launcher.StartedPaths().isEmpty());
+  }
+
+  void closingTheDialogEndsTheDownloadQuietly()
+  {
+    HttpResponse stalled = HttpResponse::Ok(installer);
+    stalled.bytesToSend = 1000;
+    stalled.stall = true;
+    server->Route("/dl/setup-1.2.11.exe", stalled);
+    auto dialog = MakeDialog();
+    Child<QPushButton>(dialog.get(), "btnInstall")->click();
+    QTRY_COMPARE_WITH_TIMEOUT(server->RequestCount("/dl/setup-1.2.11.exe"), 1, 10000);
+    QTest::qWait(200);
+    const QString folder = QFileInfo(dialog->localPath()).absolutePath();
+    dialog.reset();
+    QVERIFY(!QFileInfo::exists(folder));
+    QVERIFY(failures.isEmpty());
+  }
+
+  void cancelDuringVerification()
+  {
+    RouteGoodUpdate();
+    HttpResponse stalled = HttpResponse::Ok(QByteArray(64, 'a'));
+    stalled.bytesToSend = 0;
+    stalled.stall = true;
+    server->Route("/dl/setup-1.2.11.sha256", stalled);
+    auto dialog = MakeDialog();
+    UpdateDialog *shown = dialog.get();
+    QString statusWhenCancelled;
+    connect(server.get(), &ScriptedHttpServer::requestReceived, shown, [&](const QByteArray &path) {
+      if (path.endsWith(".sha256")) {
+        statusWhenCancelled = StatusOf(shown);
+        shown->reject();
+      }
+    });
+    Child<QPushButton>(shown, "btnInstall")->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!shown->isVisible(), 10000);
+    QCOMPARE(statusWhenCancelled, QStringLiteral("Verifying the download..."));
+    QCOMPARE(shown->resultCode(), int(UpdateDialog::Later));
+    QVERIFY(!QFile::exists(shown->localPath()));
+    QVERIFY(failures.isEmpty());
+    QVERIFY(signature.CheckedPaths().isEmpty());
+    QVERIFY(launcher.StartedPaths().isEmpty());
+  }
+
+  // --- The main window's checks ---
+
+  void menuCheckEndToEnd()
+  {
+    RouteGoodUpdate();
+    QSettings().setValue("Updates/ManifestUrl", server->Url("/manifest.json"));
+    riduder::test::RecordingMessageBoxes boxes;
+    MainWindow window;
+    window.SetMessageBoxes(&boxes);
+    bool accepted = false;
+    int manifestRequestsDuringDialog = -1;
+    riduder::test::AnswerNextModalDialog([&](QDialog *dialog) {
+      QCOMPARE(dialog->objectName(), QStringLiteral("UpdateDialog"));
+      connect(dialog, &QDialog::accepted, [&] { accepted = true; });
+      // No second check while the dialog is open, asked or automatic.
+      window.StartUpdateCheck(false);
+      window.StartUpdateCheck(true);
+      manifestRequestsDuringDialog = server->RequestCount("/manifest.json");
+      dialog->findChild<QPushButton *>("btnInstall")->click();
+    });
+    window.StartUpdateCheck(true);
+    QTRY_VERIFY_WITH_TIMEOUT(accepted, 15000);
+    QCOMPARE(manifestRequestsDuringDialog, 1);
+    QCOMPARE(launcher.StartedPaths().size(), 1);
+    QCOMPARE(signature.CheckedPaths(), launcher.StartedPaths());
+    QVERIFY(boxes.shown.isEmpty());
+    QVERIFY(QSettings().value("Updates/LastCheck").toLongLong() > 0);
+    QDir(QFileInfo(launcher.StartedPaths()[0]).absolutePath()).removeRecursively();
+  }
+
+  void checksThatFindNothingNew_data()
+  {
+    QTest::addColumn<bool>("interactive");
+    QTest::addColumn<QByteArray>("manifest");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("lastCheckSet");
+    const QByteArray same = "{\"latest_version\": \"1.2.10\", \"download_url\": \"https://h.example/s.exe\"}";
+    QTest::newRow("menu, latest") << true << same << 200
+                                  << "Riduder 1.2.10 is the latest version.\n\n(checked %url)" << true;
+    QTest::newRow("automatic, latest") << false << same << 200 << QString() << true;
+    QTest::newRow("menu, failed") << true << same << 404
+                                  << "Could not check for updates at\n%url\n\nThe update server answered 404." << false;
+    QTest::newRow("automatic, failed") << false << same << 404 << QString() << false;
+  }
+
+  void checksThatFindNothingNew()
+  {
+    QFETCH(bool, interactive);
+    QFETCH(QByteArray, manifest);
+    QFETCH(int, status);
+    QFETCH(QString, text);
+    QFETCH(bool, lastCheckSet);
+    HttpResponse response = HttpResponse::Ok(manifest);
+    response.status = status;
+    server->Route("/manifest.json", response);
+    const QString url = server->Url("/manifest.json");
+    QSettings().setValue("Updates/ManifestUrl", url);
+    riduder::test::RecordingMessageBoxes boxes;
+    MainWindow window;
+    window.SetMessageBoxes(&boxes);
+    window.StartUpdateCheck(interactive);
+    window.StartUpdateCheck(interactive);
+    QTRY_COMPARE_WITH_TIMEOUT(server->RequestCount("/manifest.json"), 1, 10000);
+    QTest::qWait(100);
+    QStringList shown;
+    for (const MessageBoxRequest &request : boxes.shown) {
+      shown << request.text;
+      QCOMPARE(request.title, QStringLiteral("Riduder"));
+    }
+    QStringList expected;
+    if (interactive)
+      expected << "A check for updates is already running." << QString(text).replace("%url", url);
+    QCOMPARE(shown, expected);
+    if (interactive)  // the manifest address and the server's words, as they are
+      QCOMPARE(boxes.shown.last().textFormat, Qt::PlainText);
+    QCOMPARE(QSettings().contains("Updates/LastCheck"), lastCheckSet);
+  }
+
+  void theDismissedVersionIsOfferedOnlyWhenAsked()
+  {
+    RouteGoodUpdate();
+    QSettings().setValue("Updates/ManifestUrl", server->Url("/manifest.json"));
+    UpdateCheck::setDismissedVersion(QStringLiteral("1.2.11"));
+    riduder::test::RecordingMessageBoxes boxes;
+    MainWindow window;
+    window.SetMessageBoxes(&boxes);
+    int dialogs = 0;
+    riduder::test::AnswerNextModalDialog([&](QDialog *dialog) {
+      ++dialogs;
+      dialog->reject();
+    }, 500);
+    window.StartUpdateCheck(false);
+    QTRY_VERIFY_WITH_TIMEOUT(QSettings().contains("Updates/LastCheck"), 10000);
+    QTest::qWait(600);
+    QCOMPARE(dialogs, 0);
+    riduder::test::AnswerNextModalDialog([&](QDialog *dialog) {
+      ++dialogs;
+      dialog->reject();
+    });
+    window.StartUpdateCheck(true);
+    QTRY_COMPARE_WITH_TIMEOUT(dialogs, 1, 10000);
+    QVERIFY(boxes.shown.isEmpty());
+    QVERIFY(launcher.StartedPaths().isEmpty());
+  }
+};
+
+RIDUDER_TEST_MAIN(TestUpdateDialog)
+#include "tst_updatedialog.moc"
