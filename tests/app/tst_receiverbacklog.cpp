@@ -6,6 +6,7 @@
 #include "app/MainWindow.h"
 #include "receiver/UbxDecoder.h"
 #include "receiver/UbxNmeaFramer.h"
+#include "tools/simulator/CaptureFile.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -63,8 +64,17 @@ private slots:
   {
     if (qEnvironmentVariableIntValue("RIDUDER_RECEIVER_BACKLOG") != 1)
       QSKIP("set RIDUDER_RECEIVER_BACKLOG=1 (scripts/receiver-backlog) to replay three minutes");
-    RIDUDER_REQUIRE_CAPTURES();
-    const QByteArray capture = ReadCapture(QStringLiteral("ubx/u-blox-m8t-time.log"));
+    // The capture named by the script, else the shared one.
+    QByteArray capture;
+    const QString file = qEnvironmentVariable("RIDUDER_RECEIVER_BACKLOG_CAPTURE");
+    if (file.isEmpty()) {
+      RIDUDER_REQUIRE_CAPTURES();
+      capture = ReadCapture(QStringLiteral("ubx/u-blox-m8t-time.log"));
+    } else {
+      QFile f(file);
+      QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(file));
+      capture = riduder::sim::ReceiverBytes(f.readAll());
+    }
     const QList<TimeMark> marks = TimeMarks(capture);
     QVERIFY(marks.size() > 10);
 
