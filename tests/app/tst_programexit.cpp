@@ -114,7 +114,6 @@ private slots:
     // A sentence every 400 ms; each row must be on disk within 2 s of it,
     // read while the program runs.
     constexpr int sentences = 8;
-    qint64 worstMs = 0;
     QElapsedTimer clock;
     clock.start();
     QList<qint64> sentAt;
@@ -131,11 +130,7 @@ private slots:
                                 .arg(clock.elapsed() - sentAt.at(earlier))));
       }
     }
-    for (int second = 0; second < sentences; ++second) {
-      QTRY_VERIFY_WITH_TIMEOUT(ReadAll(log).contains("\n" + RowStart(second)), 2000);
-      worstMs = qMax(worstMs, clock.elapsed() - sentAt.at(second));
-    }
-    QVERIFY2(worstMs <= 2000 + 400 * sentences, "rows came late");
+    QTRY_VERIFY_WITH_TIMEOUT(ReadAll(log).contains("\n" + RowStart(sentences - 1)), 2000);
 
     program.terminate();  // SIGTERM
     QVERIFY(program.waitForFinished(10000));
