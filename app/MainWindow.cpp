@@ -193,6 +193,10 @@ MainWindow::MainWindow(QWidget *parent)
   connect(telnetShortcut, &QShortcut::activated, this, &MainWindow::TelnetLinkInterface);
   connect(&gpsPort, &GpsSerialPortThread::newGpsText, this, &MainWindow::OnNewGpsText);
   connect(&gpsPort, &GpsSerialPortThread::PpsTick, this, &MainWindow::OnClockTick);
+  connect(&gpsPort, &GpsSerialPortThread::portLost, this, &MainWindow::OnReceiverPortLost);
+  connect(&gpsPort, &GpsSerialPortThread::portOpened, this, &MainWindow::OnReceiverPortOpened);
+  connect(&gpsPort, &GpsSerialPortThread::backlogWarning, this,
+          &MainWindow::appendPlainText_to_RawDataDialog_and_Log);
   connect(this, &MainWindow::startGpsSerialPort, &gpsPort, &GpsSerialPortThread::startGpsSerialPort);
   connect(this, &MainWindow::sendGpsMessage, &gpsPort, &GpsSerialPortThread::OnSendGpsMessage);
   commandTiming.SetLineHold([this](bool hold) { HoldReceiverLine(hold); });
@@ -322,6 +326,11 @@ void MainWindow::BuildStatusBar()
   ui->statusBar->addPermanentWidget(ntpStatusLabel);
   receiverStatusLabel = new QLabel(tr("Initializing"));
   ui->statusBar->addPermanentWidget(receiverStatusLabel);
+  receiverPortLostLabel = new QLabel;
+  receiverPortLostLabel->setObjectName(QStringLiteral("receiverPortLostLabel"));
+  receiverPortLostLabel->setStyleSheet(QStringLiteral("padding: 2px 5px; color:white; background-color:red"));
+  receiverPortLostLabel->hide();
+  ui->statusBar->insertPermanentWidget(0, receiverPortLostLabel);
 }
 
 void MainWindow::PrepareTables()

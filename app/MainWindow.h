@@ -396,6 +396,7 @@ private:
   QLabel *ntpStatusLabel = nullptr;
   QLabel *heartbeatLabel = nullptr;
   QLabel *receiverStatusLabel = nullptr;
+  QLabel *receiverPortLostLabel = nullptr;
 
   QPixmap heartbeatOffIcon;
   QPixmap heartbeatOnIcon;
@@ -530,6 +531,13 @@ public:
   QLabel *AntennaStatusLabel() const { return antennaStatusLabel; }
   QLabel *NavStatusLabel() const { return navStatusLabel; }
   QLabel *HeartbeatLabel() const { return heartbeatLabel; }
+  // The red status-bar notice of a receiver port closed by a failure;
+  // hidden while the port is fine.
+  QLabel *ReceiverPortLostLabel() const { return receiverPortLostLabel; }
+  // The receiver port closed after a device failure: said in the status
+  // bar, the navigation status and the raw-data window until it reopens.
+  void OnReceiverPortLost(const QString &portName, const QString &reason);
+  void OnReceiverPortOpened();
 
   // --- Field helpers of the decoders (MainWindow_Fields.cpp) ---
   // The first comma-separated field of `line`, cut off it (receiver/FieldReaders.h).

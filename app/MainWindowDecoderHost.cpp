@@ -4,6 +4,7 @@
 
 #include "app/MainWindow.h"
 #include "logging/GpsLogTypeDialog.h"
+#include "platform/TimeSource.h"
 #include "position/GeoidModel.h"
 #include "position/GpsNavDialog.h"
 #include "receiver/GpsRxIdDialog.h"
@@ -193,6 +194,9 @@ void MainWindowDecoderHost::ShowConstellationLabel(const QString &text)
 
 void MainWindowDecoderHost::SendGpsRxCommand(const QByteArray &command)
 {
+  // A receiver that ignores the command reports the same again at once.
+  if (!commandThrottle_.Allow(command, TimeSource::Current().MonotonicMs()))
+    return;
   window_.SendGpsRxCommand(command);
 }
 

@@ -3,6 +3,7 @@
 // window's labels, dialogs, position object and logs. A small adapter, so
 // that MainWindow itself need not derive from DecoderHost.
 
+#include "receiver/DecoderCommandThrottle.h"
 #include "receiver/DecoderHost.h"
 
 class MainWindow;
@@ -55,4 +56,5 @@ public:
 
 private:
   MainWindow &window_;
+  DecoderCommandThrottle commandThrottle_;
 };

@@ -36,6 +36,8 @@ const IndicatorLook NavLooks[] = {
     {"Surveying", YellowStyle},
 };
 const IndicatorLook NavUnknown = {"Nav Unknown", WhiteStyle};
+// Nothing comes from the receiver: its last status is no longer true.
+const IndicatorLook NavNoReceiver = {"No Receiver", RedStyle};
 
 template <size_t N>
 const IndicatorLook &LookOf(const IndicatorLook (&looks)[N], const IndicatorLook &unknown, int status)
@@ -63,6 +65,26 @@ void MainWindow::SetNavStatus(int status)
   if (gpsRxDialog)
     gpsRxDialog->navStatus = status;
   Show(navStatusLabel, LookOf(NavLooks, NavUnknown, status));
+}
+
+void MainWindow::OnReceiverPortLost(const QString &portName, const QString &reason)
+{
+  const QString text = tr("GPS receiver port %1 closed: %2 - reopen it with Edit > Set GPS Receiver Interface")
+                           .arg(portName, reason);
+  receiverPortLostLabel->setText(text);
+  receiverPortLostLabel->show();
+  Show(navStatusLabel, NavNoReceiver);
+  appendPlainText_to_RawDataDialog_and_Log(text);
+}
+
+void MainWindow::OnReceiverPortOpened()
+{
+  if (receiverPortLostLabel->isHidden())
+    return;
+  receiverPortLostLabel->hide();
+  receiverPortLostLabel->clear();
+  // Until the receiver speaks again.
+  Show(navStatusLabel, NavUnknown);
 }
 
 void MainWindow::ResetHeartbeat()

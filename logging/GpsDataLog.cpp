@@ -14,6 +14,9 @@ GpsDataLogHost::~GpsDataLogHost() = default;
 GpsDataLog::GpsDataLog(GpsDataLogHost &host)
     : host_(host), writerFactory_([] { return std::make_unique<FileLogWriter>(); })
 {
+  pendingAgeTimer_.setSingleShot(true);
+  pendingAgeTimer_.setInterval(MaxPendingAgeMs);
+  QObject::connect(&pendingAgeTimer_, &QTimer::timeout, [this] { FlushGpsLogFile(); });
 }
 
 GpsDataLog::~GpsDataLog()
@@ -322,6 +325,8 @@ void GpsDataLog::Append(const QByteArray &bytes)
   // While writing fails, the data waits for the next flush.
   if (!writeFailed_ && pending_.size() >= WriteChunkBytes)
     WritePending();
+  if (!pending_.isEmpty() && !pendingAgeTimer_.isActive())
+    pendingAgeTimer_.start();
 }
 
 bool GpsDataLog::WritePending()
@@ -360,6 +365,7 @@ void GpsDataLog::NoteSuccess()
 
 void GpsDataLog::CloseWriter()
 {
+  pendingAgeTimer_.stop();
   if (writer_)
     writer_->Close();
   writer_.reset();

@@ -13,6 +13,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
 #include <memory>
 
@@ -85,6 +86,9 @@ public:
   // While writing fails, data waits up to this size; more is dropped (and
   // counted) so memory stays bounded.
   static constexpr int MaxPendingBytes = 32 * 1024 * 1024;
+  // Waiting text is written out at this age at the latest, so a log on
+  // disk is never further behind, with or without a 1PPS tick.
+  static constexpr int MaxPendingAgeMs = 1000;
 
   explicit GpsDataLog(GpsDataLogHost &host);
   ~GpsDataLog();
@@ -148,6 +152,8 @@ private:
   std::unique_ptr<LogFileWriter> writer_;
   QString fileName_;
   QByteArray pending_;
+  // Runs from the first byte that waits to MaxPendingAgeMs.
+  QTimer pendingAgeTimer_;
   bool writeFailed_ = false;
   QString failureText_;
   qint64 droppedBytes_ = 0;

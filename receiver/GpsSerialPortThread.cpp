@@ -7,6 +7,8 @@
 
 #include <QDebug>
 
+#include <sys/ioctl.h>
+
 quint32 PpsLineMask(int choice)
 {
   switch (choice) {
@@ -23,6 +25,7 @@ GpsSerialPortThread::GpsSerialPortThread(QObject *parent)
   m_lineReader = m_ownLineReader.get();
   connect(&m_serialPort, &QSerialPort::readyRead, this, &GpsSerialPortThread::handleReadyRead);
   connect(&m_serialPort, &QSerialPort::errorOccurred, this, &GpsSerialPortThread::handleError);
+  m_pollTimer.setTimerType(Qt::PreciseTimer);
   connect(&m_pollTimer, &QTimer::timeout, this, &GpsSerialPortThread::handleTimedPolls);
 }
 
@@ -47,17 +50,16 @@ void GpsSerialPortThread::startGpsSerialPort(bool /*start*/)
 {
   if (!isRunning()) {
     start(QThread::InheritPriority);
-    m_polling = true;
     m_pollTimer.setSingleShot(false);
-    m_pollTimer.start(10);
+    m_pollTimer.start(PpsSampleIntervalMs);
   }
   OpenGpsPort();
 }
 
 void GpsSerialPortThread::stopGpsSerialPort()
 {
-  m_polling = false;
   m_pollTimer.stop();
+  m_ppsSampleDue = false;
   if (m_serialPort.isOpen()) {
     m_serialPort.clear();
     m_serialPort.close();
@@ -105,6 +107,8 @@ void GpsSerialPortThread::OpenGpsPort()
     handleError(QSerialPort::DeviceNotFoundError);
   if (!m_serialPort.isOpen())
     qDebug() << "WARNING: Failed to open GPS serial port.";
+  else
+    emit portOpened(m_portName);
 }
 
 void GpsSerialPortThread::ResetFramers()
@@ -147,6 +151,7 @@ void GpsSerialPortThread::handleReadyRead()
       m_resetAfterFraming = false;
       ResetFramersNow();
     }
+    WatchBacklog();
     m_receivedChunk = m_serialPort.readAll();
     if (CurrentGpsMode != m_lastSeenMode) {
       m_lastSeenMode = CurrentGpsMode;
@@ -154,28 +159,14 @@ void GpsSerialPortThread::handleReadyRead()
     }
     if (m_receivedChunk.isEmpty())
       break;
-    switch (CurrentGpsMode) {
-    case GpsModeMotorolaBinary:
-    case GpsModeMotorolaBinaryRxOnly:
-      ProcessMotorolaBinary();
-      break;
-    case GpsModeMotorolaNmea:
-    case GpsModeGenericNmea:
-      ProcessUbxNmea(true);
-      break;
-    case GpsModeUbloxUbx:
-    case GpsModeUbloxNmea:
-      ProcessUbxNmea(false);
-      break;
-    case GpsModeMotorolaLoran:
-      ProcessLoranLines();
-      break;
-    default:
-      // Search and the unnamed codes frame nothing.
-      m_receivedChunk.clear();
-      break;
-    }
+    FrameChunk();
+    // The 1PPS line keeps its 10 ms rhythm however closely chunks follow
+    // each other: a sample that came due while this one was framed runs
+    // now, between messages.
+    if (PpsSampleDue())
+      SamplePpsLine();
   } while (m_serialPort.isOpen() && m_serialPort.bytesAvailable() > 0);
+  WatchBacklog();
   m_framing = false;
   if (m_resetAfterFraming) {
     m_resetAfterFraming = false;
@@ -183,31 +174,64 @@ void GpsSerialPortThread::handleReadyRead()
   }
 }
 
-void GpsSerialPortThread::ProcessMotorolaBinary()
+qint64 GpsSerialPortThread::UnreadBytes()
 {
-  m_pollTimer.stop();
-  m_oncoreFramer.Process(m_receivedChunk, *this);
-  m_receivedChunk.clear();
-  if (m_polling)
-    m_pollTimer.start(10);
+  if (!m_serialPort.isOpen())
+    return 0;
+  int waiting = 0;
+  if (::ioctl(int(m_serialPort.handle()), FIONREAD, &waiting) != 0)
+    waiting = 0;
+  return m_serialPort.bytesAvailable() + waiting;
 }
 
-void GpsSerialPortThread::ProcessUbxNmea(bool nmeaOnly)
+void GpsSerialPortThread::WatchBacklog()
 {
-  m_pollTimer.stop();
-  m_ubxNmeaFramer.Process(m_receivedChunk, nmeaOnly, *this);
-  m_receivedChunk.clear();
-  if (m_polling)
-    m_pollTimer.start(10);
+  // Ten bits a byte on the line.
+  const qint64 bytesPerSecond = qMax(1, m_serialPort.baudRate()) / 10;
+  const qint64 unread = UnreadBytes();
+  if (unread <= BacklogLimitSeconds * bytesPerSecond) {
+    // Drained to under a second's worth: a new pile-up is news again.
+    if (unread < bytesPerSecond)
+      m_backlogReported = false;
+    return;
+  }
+  if (m_backlogReported)
+    return;
+  m_backlogReported = true;
+  const QString text =
+      tr("WARNING: %1 bytes from the GPS receiver on %2 wait unread, more than %3 s of data at %4 bit/s: "
+         "the program is falling behind the receiver.")
+          .arg(unread)
+          .arg(m_portName)
+          .arg(BacklogLimitSeconds)
+          .arg(m_serialPort.baudRate());
+  qDebug().noquote() << text;
+  emit backlogWarning(text);
 }
 
-void GpsSerialPortThread::ProcessLoranLines()
+void GpsSerialPortThread::FrameChunk()
 {
-  m_pollTimer.stop();
-  m_loranFramer.Process(m_receivedChunk, *this);
+  switch (CurrentGpsMode) {
+  case GpsModeMotorolaBinary:
+  case GpsModeMotorolaBinaryRxOnly:
+    m_oncoreFramer.Process(m_receivedChunk, *this);
+    break;
+  case GpsModeMotorolaNmea:
+  case GpsModeGenericNmea:
+    m_ubxNmeaFramer.Process(m_receivedChunk, true, *this);
+    break;
+  case GpsModeUbloxUbx:
+  case GpsModeUbloxNmea:
+    m_ubxNmeaFramer.Process(m_receivedChunk, false, *this);
+    break;
+  case GpsModeMotorolaLoran:
+    m_loranFramer.Process(m_receivedChunk, *this);
+    break;
+  default:
+    // Search and the unnamed codes frame nothing.
+    break;
+  }
   m_receivedChunk.clear();
-  if (m_polling)
-    m_pollTimer.start(10);
 }
 
 void GpsSerialPortThread::OnFramedMessage(const QByteArray &message)
@@ -235,12 +259,38 @@ void GpsSerialPortThread::handleError(QSerialPort::SerialPortError error)
   // whose other side closed reads EIO for ever): close it so that nothing
   // spins on it; the next start reopens it.
   if ((error == QSerialPort::ResourceError || error == QSerialPort::ReadError) &&
-      m_serialPort.isOpen())
+      m_serialPort.isOpen()) {
+    // The device's own words (errno) say more than the code's text.
+    QString reason = m_serialPort.errorString();
+    if (reason.isEmpty() || reason == QLatin1String("Unknown error"))
+      reason = GpsPortErrorText(error);
     m_serialPort.close();
+    emit portLost(m_portName, reason);
+  }
+}
+
+bool GpsSerialPortThread::PpsSampleDue() const
+{
+  return m_pollTimer.isActive() &&
+         (m_ppsSampleDue || !m_lastPpsSample.isValid() || m_lastPpsSample.elapsed() >= PpsSampleIntervalMs);
 }
 
 void GpsSerialPortThread::handleTimedPolls()
 {
+  // A message handler that waits (a command's pause) lets the timer fire in
+  // the middle of a framer run: the sample waits for the end of the chunk,
+  // so that its marker falls between messages.
+  if (m_framing) {
+    m_ppsSampleDue = true;
+    return;
+  }
+  SamplePpsLine();
+}
+
+void GpsSerialPortThread::SamplePpsLine()
+{
+  m_ppsSampleDue = false;
+  m_lastPpsSample.start();
   if (!m_serialPort.isOpen() || m_ppsLineMask == 0)
     return;
   const ModemLineStatus status = m_lineReader->ReadLines();

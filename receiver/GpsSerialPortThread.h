@@ -14,6 +14,7 @@
 #include "receiver/UbxNmeaFramer.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QSerialPort>
 #include <QString>
 #include <QThread>
@@ -34,6 +35,11 @@ class GpsSerialPortThread : public QThread, private FramerSink
 {
   Q_OBJECT
 public:
+  // The 1PPS line is read this often, whatever the traffic.
+  static constexpr int PpsSampleIntervalMs = 10;
+  // Unread data worth more seconds than this is reported.
+  static constexpr int BacklogLimitSeconds = 10;
+
   explicit GpsSerialPortThread(QObject *parent = nullptr);
   ~GpsSerialPortThread() override;
 
@@ -50,6 +56,8 @@ public:
   void SetModemLineReader(ModemLineReader *reader);
 
   bool IsOpen() const { return m_serialPort.isOpen(); }
+  // Bytes received and not yet framed: the port's buffer and the system's.
+  qint64 UnreadBytes();
   QString PortName() const { return m_portName; }
   QSerialPort &SerialPort() { return m_serialPort; }
 
@@ -60,6 +68,15 @@ signals:
   void showErrorMessageBox(QString text);
   // One rising edge of the 1PPS line.
   void PpsTick();
+  // The port was closed because the device failed (vanished, hung up);
+  // reason is the system's words. It stays closed until it is started again.
+  void portLost(QString portName, QString reason);
+  // The port is open (again).
+  void portOpened(QString portName);
+  // The unread bytes passed BacklogLimitSeconds of the line's data: the
+  // program falls behind the receiver (nothing is dropped). Once until the
+  // backlog has drained again.
+  void backlogWarning(QString text);
 
 public slots:
   void startGpsSerialPort(bool start);
@@ -70,9 +87,12 @@ public slots:
   void handleTimedPolls();
 
 private:
-  void ProcessMotorolaBinary();
-  void ProcessUbxNmea(bool nmeaOnly);
-  void ProcessLoranLines();
+  void FrameChunk();
+  void WatchBacklog();
+  // Reads the 1PPS line once; a rising edge gives PpsTick().
+  void SamplePpsLine();
+  // A sample whose 10 ms have passed (or whose timer fired during framing).
+  bool PpsSampleDue() const;
   // Deferred to the end of a framer run that is in progress.
   void ResetFramers();
   void ResetFramersNow();
@@ -100,8 +120,11 @@ private:
   std::unique_ptr<ModemLineReader> m_ownLineReader;
   ModemLineReader *m_lineReader = nullptr;
   bool m_lineReadErrorReported = false;
-  // The poll timer belongs running (between start and stop).
-  bool m_polling = false;
+  // When the 1PPS line was last read; the poll timer keeps its own rhythm
+  // and a chunk's framing never restarts it.
+  QElapsedTimer m_lastPpsSample;
+  bool m_ppsSampleDue = false;
+  bool m_backlogReported = false;
   // A framer run is in progress: a nested read waits for it to finish.
   bool m_framing = false;
   bool m_resetAfterFraming = false;

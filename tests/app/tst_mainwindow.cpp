@@ -114,8 +114,10 @@ QList<bool> Pattern(const QString &text)
 QStringList StatusBarLabelTexts(MainWindow &window)
 {
   QStringList texts;
+  // The labels shown; a notice that waits for its occasion is hidden.
   for (QLabel *label : window.statusBar()->findChildren<QLabel *>(QString(), Qt::FindDirectChildrenOnly))
-    texts << (label->pixmap().isNull() ? label->text() : QStringLiteral("<pixmap>"));
+    if (!label->isHidden())
+      texts << (label->pixmap().isNull() ? label->text() : QStringLiteral("<pixmap>"));
   return texts;
 }
 

@@ -6,6 +6,7 @@
 #include "logging/LogFileNames.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
@@ -65,6 +66,7 @@ private slots:
   void textIsWrittenAsWholeLines_data();
   void textIsWrittenAsWholeLines();
 
+  void waitingTextReachesTheDiskWithinASecond();
   void binaryRecordsAreByteForByte();
   void rinexLogKeepsSelectedMessages();
   void binaryNeedsGateAndBinaryType();
@@ -459,6 +461,30 @@ void TestGpsDataLog::textIsWrittenAsWholeLines()
     log.WriteGpsLog(text);
   QVERIFY(log.FlushGpsLogFile());
   QCOMPARE(ReadFileBytes(log.FileName()).mid(int(headerSize)), written);
+}
+
+// Without a 1PPS tick nothing else flushes: the log's own timer writes each
+// row out once it has waited a second, and not much sooner.
+void TestGpsDataLog::waitingTextReachesTheDiskWithinASecond()
+{
+  GpsLogTestHost host;
+  host.logType = 2;
+  GpsDataLog log(host);
+  QVERIFY(log.OpenGpsLogFile(0));
+  const qint64 headerSize = QFileInfo(log.FileName()).size();
+  auto onDisk = [&] { return ReadFileBytes(log.FileName()).mid(int(headerSize)); };
+
+  for (const char *row : {"120000.00,4807.038,N", "120001.00,4807.039,N"}) {
+    QElapsedTimer clock;
+    clock.start();
+    const QByteArray before = onDisk();
+    log.WriteGpsLog(QString::fromLatin1(row));
+    QTest::qWait(200);
+    QCOMPARE(onDisk(), before);  // still gathered
+    QTRY_VERIFY_WITH_TIMEOUT(onDisk().endsWith(QByteArray(row) + "\n"), 2000);
+    QVERIFY2(clock.elapsed() >= GpsDataLog::MaxPendingAgeMs - 50, qPrintable(QString::number(clock.elapsed())));
+  }
+  QVERIFY(log.CloseGpsLogFile(true));
 }
 
 // ---------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include "FramerRecorder.h"
 #include "GpsLogTestHost.h"
+#include "ProcessMemory.h"
 #include "logging/GpsDataLog.h"
 #include "receiver/OncoreFramer.h"
 
@@ -11,20 +12,7 @@
 #include <QTemporaryDir>
 
 using riduder::test::GpsLogTestHost;
-
-namespace {
-
-// Resident memory of this process in bytes (Linux), 0 when unknown.
-qint64 ResidentBytes()
-{
-  QFile statm(QStringLiteral("/proc/self/statm"));
-  if (!statm.open(QIODevice::ReadOnly))
-    return 0;
-  const QList<QByteArray> fields = statm.readAll().split(' ');
-  return fields.size() > 1 ? fields.at(1).toLongLong() * 4096 : 0;
-}
-
-}  // namespace
+using riduder::test::ResidentBytes;
 
 // An hour of a 115 kbit/s receiver line into a binary GPS log, as fast as
 // the disk takes it. Slow and heavy, so it runs only when asked for

@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QTimer>
 
 #include <memory>
 
@@ -64,7 +65,9 @@ private slots:
   void ppsEdgeGivesOneTickAndAMarkerBeforeTheNextMessage();
   void ppsMarkerWaitsForTheMessageBeingCollected();
   void ppsWithoutFramingEmitsTheMarkerAtTheNextEdge();
+  void ppsIsSampledEvery10msWhileDataKeepsComing();
   void ppsOnAnotherLineOrNoneGivesNoTick();
+  void unreadBacklogIsReportedWithoutLosingBytes();
   void missingModemLinesAreReportedOnce();
   void halfMessageIsDroppedAtModeChangeAndReopen();
   void reopenInsideAHandlerKeepsWhatCameAfter();
@@ -275,6 +278,129 @@ void GpsSerialPortTest::ppsWithoutFramingEmitsTheMarkerAtTheNextEdge()
   Edge(QSerialPort::ClearToSendSignal);
   Edge(QSerialPort::ClearToSendSignal);
   QCOMPARE(received, (QList<QByteArray>{"TICK", PpsMarker, "TICK"}));
+}
+
+// A port that delivers a chunk whenever the previous one is framed (a fast
+// UART, USB): data must never push the next sample of the 1PPS line back,
+// so every edge is seen within one sample interval plus the framing of one
+// chunk, and its marker still falls between whole messages. Each frame
+// received sends the next, so data is always waiting when a chunk has been
+// framed.
+void GpsSerialPortTest::ppsIsSampledEvery10msWhileDataKeepsComing()
+{
+  Start(GpsModeUbloxUbx, 1);
+  const QByteArray pvt = BuildUbxFrame(0x01, 0x07, QByteArray(92, '\x01'));
+  constexpr int pulses = 20;
+
+  QElapsedTimer clock;
+  clock.start();
+  QList<qint64> edgeAt;  // ms, when the test raised the line
+  QList<qint64> tickAt;  // ms, when the port reported the edge
+  qint64 longestGapMs = 0;  // between frames: the worst stall of the event loop
+  qint64 lastFrameAt = -1;
+  int sent = 0;
+  bool sending = true;
+  connect(port.get(), &GpsSerialPortThread::PpsTick, this, [&] { tickAt.append(clock.elapsed()); });
+  connect(port.get(), &GpsSerialPortThread::newGpsText, this, [&](const QByteArray &m) {
+    if (m != pvt)
+      return;
+    const qint64 now = clock.elapsed();
+    if (lastFrameAt >= 0)
+      longestGapMs = qMax(longestGapMs, now - lastFrameAt);
+    lastFrameAt = now;
+    if (sending) {
+      sim->write(pvt);
+      ++sent;
+    }
+  });
+
+  // 100 ms high once a second, as a receiver's 1PPS output.
+  int step = 0;
+  QTimer pulser;
+  pulser.setTimerType(Qt::PreciseTimer);
+  connect(&pulser, &QTimer::timeout, this, [&] {
+    const int phase = step++ % 10;
+    if (phase == 0 && edgeAt.size() < pulses) {
+      lines->SetLine(QSerialPort::DataCarrierDetectSignal, true);
+      edgeAt.append(clock.elapsed());
+    } else if (phase == 1) {
+      lines->SetLine(QSerialPort::DataCarrierDetectSignal, false);
+    }
+  });
+  for (int i = 0; i < 3; ++i, ++sent)
+    sim->write(pvt);
+  pulser.start(100);
+  QTRY_VERIFY_WITH_TIMEOUT(edgeAt.size() == pulses && step % 10 == 3, (pulses + 5) * 1000);
+  pulser.stop();
+  sending = false;
+  Settle();
+
+  QCOMPARE(tickAt.size(), pulses);
+  // Framing one chunk of a few frames takes well under a millisecond; on a
+  // loaded machine the whole event loop may stall, which delays the sample
+  // as much.
+  const qint64 allowedMs = GpsSerialPortThread::PpsSampleIntervalMs + 5 + longestGapMs;
+  qint64 worstMs = 0;
+  for (int i = 0; i < pulses; ++i) {
+    const qint64 latency = tickAt.at(i) - edgeAt.at(i);
+    QVERIFY2(latency >= 0, qPrintable(QString::number(i)));
+    worstMs = qMax(worstMs, latency);
+  }
+  QVERIFY2(worstMs <= allowedMs, qPrintable(QStringLiteral("edge seen %1 ms late, allowed %2 ms")
+                                                .arg(worstMs)
+                                                .arg(allowedMs)));
+
+  // Every frame arrived whole; each marker follows its tick and stands
+  // between two frames.
+  int frames = 0;
+  int markers = 0;
+  int ticks = 0;
+  for (const QByteArray &m : received) {
+    if (m == "TICK") {
+      ++ticks;
+    } else if (m == PpsMarker) {
+      ++markers;
+      QVERIFY(markers <= ticks);
+    } else {
+      QCOMPARE(m, pvt);
+      ++frames;
+    }
+  }
+  QCOMPARE(frames, sent);
+  QCOMPARE(markers, pulses);
+}
+
+// Bytes held unread (a command's pause holds the line) beyond ten seconds of
+// the line's data are reported once per pile-up; nothing is dropped.
+void GpsSerialPortTest::unreadBacklogIsReportedWithoutLosingBytes()
+{
+  Start(GpsModeUbloxUbx);  // 9600 bit/s: ten seconds are 9600 bytes
+  QSignalSpy warnings(port.get(), &GpsSerialPortThread::backlogWarning);
+  const QByteArray pvt = BuildUbxFrame(0x01, 0x07, QByteArray(92, '\x01'));
+  QSerialPort &line = port->SerialPort();
+  auto pileUp = [&](int frames) {
+    QObject::disconnect(&line, &QSerialPort::readyRead, port.get(), &GpsSerialPortThread::handleReadyRead);
+    sim->write(pvt.repeated(frames));
+    QTRY_COMPARE(sim->bytesToWrite(), qint64(0));
+    QTRY_COMPARE(port->UnreadBytes(), qint64(pvt.size()) * frames);
+    QObject::connect(&line, &QSerialPort::readyRead, port.get(), &GpsSerialPortThread::handleReadyRead);
+    port->handleReadyRead();
+  };
+
+  pileUp(90);  // 9000 bytes: under the limit
+  QCOMPARE(warnings.size(), 0);
+  pileUp(120);  // 12000 bytes
+  QCOMPARE(warnings.size(), 1);
+  const QString text = warnings.first().first().toString();
+  QVERIFY2(text.contains(QLatin1String("12000")) && text.contains(QLatin1String("9600 bit/s")), qPrintable(text));
+  QCOMPARE(DebugLinesContaining(QStringLiteral("12000 bytes")), 1);
+  QCOMPARE(received.size(), 210);
+  for (const QByteArray &m : received)
+    QCOMPARE(m, pvt);
+  // Drained; a new pile-up is reported again.
+  pileUp(110);
+  QCOMPARE(warnings.size(), 2);
+  QCOMPARE(received.size(), 320);
 }
 
 void GpsSerialPortTest::ppsOnAnotherLineOrNoneGivesNoTick()

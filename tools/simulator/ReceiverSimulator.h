@@ -77,6 +77,9 @@ public:
   void startReplay(const QByteArray &bytes, int dataRate, bool loop = false);
   void stopReplay();
   bool isReplaying() const { return m_replaying; }
+  // Where the replay stands in its stream: the bytes handed to the line
+  // since the stream last (re)started.
+  qint64 replayPosition() const { return m_replayPos; }
 
   // Sends bytes at once, behind whatever is already waiting to go out.
   void write(const QByteArray &bytes);
