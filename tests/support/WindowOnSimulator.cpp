@@ -7,6 +7,7 @@
 #include "receiver/LoranLineFramer.h"
 #include "receiver/OncoreFramer.h"
 #include "receiver/UbxNmeaFramer.h"
+#include "platform/TimeSource.h"
 #include "FramerRecorder.h"
 
 #include <QDateTime>
@@ -391,6 +392,8 @@ QList<RawDataReference::Entry> RawDataReference::Expect(quint32 mode, const QByt
   QList<Entry> entries;
   for (qsizetype i = commandsBefore; i < host_.commands.size(); ++i) {
     const QByteArray command = QByteArray::fromHex(host_.commands.at(i).toLatin1());
+    if (!throttle_.Allow(command, TimeSource::Current().MonotonicMs()))
+      continue;
     QString echo = QStringLiteral("<- ");
     if (command.startsWith("\xB5\x62")) {
       for (const char byte : command)

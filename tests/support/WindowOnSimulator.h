@@ -15,6 +15,7 @@
 #include "app/core/ReceiverState.h"
 #include "platform/ModemLineReader.h"
 #include "platform/TickSounds.h"
+#include "receiver/DecoderCommandThrottle.h"
 #include "receiver/NmeaDecoder.h"
 #include "receiver/UbxDecoder.h"
 #include "tools/simulator/ReceiverSimulator.h"
@@ -153,6 +154,9 @@ private:
   // The decoders whose answer picks the prefix.
   ReceiverState state_;
   RecordingDecoderHost host_;
+  // The window sends a decoder's own command again only after a pause; the
+  // same rule, on the same clock, says which sends it echoes.
+  DecoderCommandThrottle throttle_;
   NmeaDecoder nmea_;
   UbxDecoder ubx_;
   QPlainTextEdit scratch_;
