@@ -92,6 +92,7 @@ private slots:
   void fieldChecks();
   void okSavesCheckedValues();
   void defaultsThenCancelStoresNothing();
+  void dopWeightingGreyedOnOncoreBinary();
   void errorTable();
   void damagedStoreRepairedAndNeverShown();
   void averagesSurviveTheWindow();
@@ -262,6 +263,24 @@ void TestNavDialog::defaultsThenCancelStoresNothing()
     QCOMPARE(Field(nav, "IDC_HDOP_WEIGHTING_VALUE")->text(), QString("3.0"));
     Button(nav, "CANCEL")->click();
   });
+}
+
+void TestNavDialog::dopWeightingGreyedOnOncoreBinary()
+{
+  QSettings().setValue(GpsNavKeys::UseDopWeighting, true);
+  CurrentGpsMode = GpsModeMotorolaBinary;
+  receiverIdentity.model = GpsRxModel::M12;
+  GpsNavDialog nav;
+  ExecWith(nav, [&] {
+    QVERIFY(!CheckBox(nav, "IDC_USE_DOP_WEIGHTING")->isChecked());
+    QVERIFY(!CheckBox(nav, "IDC_USE_DOP_WEIGHTING")->isEnabled());
+    for (const char *weight : kWeightFields)
+      QVERIFY(!Field(nav, weight)->isEnabled());
+    Button(nav, "IDC_AVERAGING_DEFAULTS")->click();
+    QVERIFY(!CheckBox(nav, "IDC_USE_DOP_WEIGHTING")->isChecked());
+    Button(nav, "OK")->click();
+  });
+  QVERIFY(!nav.Averages().UseDopWeighting());
 }
 
 // Reference (0, 0, 0 m, 0 m), weighting off, one 3-D fix 11.11 m north and
