@@ -86,6 +86,10 @@ inline constexpr char NotFoundText[] =
     "port, and/or select a different receiver type.";
 }  // namespace DetectionTexts
 
+// The status-bar text of "from Current" and "from Average" before any fix.
+inline constexpr char NoAveragedFixText[] =
+    "No 2-D or 3-D fix has been averaged yet: the reference location is unchanged.";
+
 class MainWindow : public QMainWindow {
   Q_OBJECT
 
@@ -567,6 +571,9 @@ private:
   void ShowReceiverIdWindow();
   void MakeManualCommandDialog();
   GpsNavDialog &NavDialog();
+  // Whether a fix can be taken as the reference; if not, says so in the
+  // status bar.
+  bool HasAveragedFix();
   // Both times' observer location, for the sidereal times.
   void SetTimesLocation(double latitude, double longitude);
   // Sends the "@@Wb" of the new mode and rate; true when the receiver has

@@ -38,6 +38,8 @@ constexpr int AfterBinaryRateCommandMs = 1500;
 constexpr int BeforeProbeAtNewRateMs = 1200;
 constexpr int BeforeNmeaProbeMs = 300;
 
+constexpr int NoAveragedFixMessageMs = 10000;
+
 const char *const NmeaProbe = "$PMOTG,ZDA,0001";
 const char *const BinaryProbe = "@@Cj";
 
@@ -281,8 +283,18 @@ void MainWindow::SetTimesLocation(double latitude, double longitude)
   state.receiverTime.SetLocation(latitude, longitude);
 }
 
+bool MainWindow::HasAveragedFix()
+{
+  if (NavDialog().Averages().FixAveraged())
+    return true;
+  ui->statusBar->showMessage(tr(NoAveragedFixText), NoAveragedFixMessageMs);
+  return false;
+}
+
 void MainWindow::actionfrom_Average_triggered()
 {
+  if (!HasAveragedFix())
+    return;
   double latitude = 0.0, longitude = 0.0, gpsHeight = 0.0, mslHeight = 0.0;
   NavDialog().GetAverages(latitude, longitude, gpsHeight, mslHeight);
   NavDialog().SetReferenceLocation(latitude, longitude, gpsHeight, mslHeight);
@@ -291,6 +303,8 @@ void MainWindow::actionfrom_Average_triggered()
 
 void MainWindow::actionfrom_Current_triggered()
 {
+  if (!HasAveragedFix())
+    return;
   double latitude = 0.0, longitude = 0.0, gpsHeight = 0.0, mslHeight = 0.0;
   NavDialog().GetCurrentFix(latitude, longitude, gpsHeight, mslHeight);
   NavDialog().SetReferenceLocation(latitude, longitude, gpsHeight, mslHeight);

@@ -1,7 +1,8 @@
 #pragma once
 // "Averaging Parameters": holds the one position and timing averaging engine
 // of the run, the reference location and the latest receiver status values.
-// The decoders, the clock display and the receiver set-up call it directly.
+// The decoders, the clock display and the receiver set-up call it directly;
+// as a window it edits the averaging options and shows the error terms.
 
 #include "position/PositionAverages.h"
 
@@ -9,7 +10,12 @@
 #include <QString>
 
 class GpsDateTime;
+class QLineEdit;
 class ReferenceLocationDialog;
+
+namespace Ui {
+class GpsNavDialog;
+}
 
 class GpsNavDialog : public QDialog {
   Q_OBJECT
@@ -90,7 +96,54 @@ public:
   PositionAverages &Averages() { return averages_; }
   const PositionAverages &Averages() const { return averages_; }
 
+  // Shows the stored options and the live error terms, then runs the window.
+  int exec() override;
+  // Writes the engine's error terms, RMS values, lock state and counters
+  // into the window.
+  void UpdateErrorTable();
+
+public slots:
+  void IDC_POS_FILTER_RESET_clicked();
+  void IDC_RMS_FILTER_RESET_clicked();
+  void IDC_TIMING_FILTER_RESET_clicked();
+  void IDC_AVERAGING_RESET_ALL_clicked();
+  void IDC_UNLOCK_COUNTER_RESET_clicked();
+  void IDC_AVERAGING_DEFAULTS_clicked();
+  void IDC_POS_FILTER_LIMIT_textEdited(const QString &text);
+  void IDC_POS_FILTER_LIMIT_editingFinished();
+  void IDC_RMS_FILTER_LIMIT_textEdited(const QString &text);
+  void IDC_RMS_FILTER_LIMIT_editingFinished();
+  void IDC_TIMING_FILTER_LIMIT_textEdited(const QString &text);
+  void IDC_TIMING_FILTER_LIMIT_editingFinished();
+  void IDC_HDOP_WEIGHTING_VALUE_textEdited(const QString &text);
+  void IDC_HDOP_WEIGHTING_VALUE_editingFinished();
+  void IDC_VDOP_WEIGHTING_VALUE_textEdited(const QString &text);
+  void IDC_VDOP_WEIGHTING_VALUE_editingFinished();
+  void IDC_TDOP_WEIGHTING_VALUE_textEdited(const QString &text);
+  void IDC_TDOP_WEIGHTING_VALUE_editingFinished();
+  void OnOkClicked();
+  void OnCancelClicked();
+
+protected:
+  void closeEvent(QCloseEvent *event) override;
+
 private:
+  // The field checks of the six numeric fields: limits 1 to 999999, DOP
+  // weights above 0 up to 99.0. The value is written only when accepted.
+  bool CheckIntegerField(QLineEdit *field, double *value, bool showMessages);
+  bool CheckFloatField(QLineEdit *field, double *value, bool showMessages);
+  bool CheckField(QLineEdit *field, double *value, bool showMessages);
+  void FieldEdited(QLineEdit *field);
+  void FieldFinished(QLineEdit *field);
+  bool AllFieldsValid();
+  // Takes the checked fields and boxes into the engine; false when a field
+  // is refused (its message shown, the focus on it).
+  bool TakeFields();
+  void ShowOptions();
+  void RestoreGeometry();
+  void SaveGeometry();
+
+  Ui::GpsNavDialog *ui;
   PositionAverages averages_;
   ReferenceLocationDialog *referenceDialog_ = nullptr;
 };

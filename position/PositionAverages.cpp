@@ -13,27 +13,27 @@
 
 namespace {
 
-const QString kRefLatitude = QStringLiteral("GpsNavDialog/RefLocation/Latitude");
-const QString kRefLongitude = QStringLiteral("GpsNavDialog/RefLocation/Longitude");
-const QString kRefGpsAltitude = QStringLiteral("GpsNavDialog/RefLocation/GPS Altitude");
-const QString kRefMslAltitude = QStringLiteral("GpsNavDialog/RefLocation/MSL Altitude");
-const QString kRefLocOnStart = QStringLiteral("GpsNavDialog/RefLocation/Ref_Loc_On_Start");
-const QString kPositionLimit = QStringLiteral("GpsNavDialog/Averaging Data/Position Weight Limit");
-const QString kRmsLimit = QStringLiteral("GpsNavDialog/Averaging Data/RMS Weight Limit");
-const QString kTimingLimit = QStringLiteral("GpsNavDialog/Averaging Data/Timing Weight Limit");
-const QString kUseDopWeighting = QStringLiteral("GpsNavDialog/Averaging Data/Use DOP Weighting");
-const QString kHdopWeight = QStringLiteral("GpsNavDialog/Averaging Data/HDOP Weight");
-const QString kVdopWeight = QStringLiteral("GpsNavDialog/Averaging Data/VDOP Weight");
-const QString kTdopWeight = QStringLiteral("GpsNavDialog/Averaging Data/TDOP Weight");
-const QString kRestartOnUnlock = QStringLiteral("GpsNavDialog/Averaging Data/Restart Averages On Unlock");
-const QString kRestartOnStartup = QStringLiteral("GpsNavDialog/Averaging Data/Restart Averages On Startup");
-const QString kAvgPosition = QStringLiteral("GpsNavDialog/Averaging Data/Averages - Position");
-const QString kAvgWeights = QStringLiteral("GpsNavDialog/Averaging Data/Averages - Weights");
-const QString kRmsLat = QStringLiteral("GpsNavDialog/Averaging Data/Averages - RMS Lat");
-const QString kRmsLng = QStringLiteral("GpsNavDialog/Averaging Data/Averages - RMS Lng");
-const QString kRms2D = QStringLiteral("GpsNavDialog/Averaging Data/Averages - RMS 2D");
-const QString kRmsMsl = QStringLiteral("GpsNavDialog/Averaging Data/Averages - RMS Msl");
-const QString kRmsAlt = QStringLiteral("GpsNavDialog/Averaging Data/Averages - RMS Alt");
+const QString kRefLatitude = QLatin1String(GpsNavKeys::RefLatitude);
+const QString kRefLongitude = QLatin1String(GpsNavKeys::RefLongitude);
+const QString kRefGpsAltitude = QLatin1String(GpsNavKeys::RefGpsAltitude);
+const QString kRefMslAltitude = QLatin1String(GpsNavKeys::RefMslAltitude);
+const QString kRefLocOnStart = QLatin1String(GpsNavKeys::RefLocOnStart);
+const QString kPositionLimit = QLatin1String(GpsNavKeys::PositionWeightLimit);
+const QString kRmsLimit = QLatin1String(GpsNavKeys::RmsWeightLimit);
+const QString kTimingLimit = QLatin1String(GpsNavKeys::TimingWeightLimit);
+const QString kUseDopWeighting = QLatin1String(GpsNavKeys::UseDopWeighting);
+const QString kHdopWeight = QLatin1String(GpsNavKeys::HdopWeight);
+const QString kVdopWeight = QLatin1String(GpsNavKeys::VdopWeight);
+const QString kTdopWeight = QLatin1String(GpsNavKeys::TdopWeight);
+const QString kRestartOnUnlock = QLatin1String(GpsNavKeys::RestartOnUnlock);
+const QString kRestartOnStartup = QLatin1String(GpsNavKeys::RestartOnStartup);
+const QString kAvgPosition = QLatin1String(GpsNavKeys::AveragesPosition);
+const QString kAvgWeights = QLatin1String(GpsNavKeys::AveragesWeights);
+const QString kRmsLat = QLatin1String(GpsNavKeys::RmsLat);
+const QString kRmsLng = QLatin1String(GpsNavKeys::RmsLng);
+const QString kRms2D = QLatin1String(GpsNavKeys::Rms2D);
+const QString kRmsMsl = QLatin1String(GpsNavKeys::RmsMsl);
+const QString kRmsAlt = QLatin1String(GpsNavKeys::RmsAlt);
 
 constexpr double kMetresPerDegree = 111111.1;
 constexpr double kMaxMeanSquare = 1e10;
@@ -97,6 +97,9 @@ double ClampedCounter(double counter, double limit)
     return 1.0;
   return std::max(1.0, std::min(counter, limit));
 }
+
+// Altitudes a site can have, in metres; also refuses NaN.
+bool IsAltitude(double v) { return v >= -1000.0 && v <= 100000.0; }
 
 bool IsFinite(const GeoPosition &p)
 {
@@ -248,6 +251,8 @@ void PositionAverages::Average(int gpsModeSetting)
     accumulate(errors_.gpsAltitude, wv1, &meanSquares_.gpsAltitude, &rms_.gpsAltitude);
   }
 
+  if (fixHasPosition)
+    fixAveraged_ = true;
   wasAveraging_ = fixHasPosition;
   if (!wasAveraging_)
     qDebug("Averaging just stopped with one pass after Nav set to 0D\n");
@@ -447,10 +452,10 @@ void PositionAverages::LoadSettings()
                                    [](double v) { return v >= -90.0 && v <= 90.0; }, 0.0, "%018.16f");
   reference_.longitude = ReadNumber(settings, kRefLongitude, Coordinate(home.longitude),
                                     [](double v) { return v > -180.0 && v <= 180.0; }, 0.0, "%018.16f");
-  reference_.gpsAltitude = ReadNumber(settings, kRefGpsAltitude, Coordinate(home.gpsAltitude),
-                                      [](double v) { return v >= -1000.0; }, 0.0, "%018.16f");
-  reference_.mslAltitude = ReadNumber(settings, kRefMslAltitude, Coordinate(home.mslAltitude),
-                                      [](double v) { return v >= -1000.0; }, 0.0, "%018.16f");
+  reference_.gpsAltitude = ReadNumber(settings, kRefGpsAltitude, Coordinate(home.gpsAltitude), IsAltitude, 0.0,
+                                      "%018.16f");
+  reference_.mslAltitude = ReadNumber(settings, kRefMslAltitude, Coordinate(home.mslAltitude), IsAltitude, 0.0,
+                                      "%018.16f");
   // The longitude distances need the scale of the reference latitude from
   // the first fix on, not only after the reference is next set.
   SetMetresPerDegree();
@@ -464,7 +469,8 @@ void PositionAverages::LoadSettings()
                             "%08.1f");
 
   useDopWeighting_ = settings.value(kUseDopWeighting, true).toBool() && !dopWeightingBlocked_;
-  const auto dopWeight = [](double v) { return v >= 0.0 && v <= 99.0; };
+  // A weight of 0 would freeze the averages.
+  const auto dopWeight = [](double v) { return v > 0.0 && v <= 99.0; };
   hdopWeight_ = ReadNumber(settings, kHdopWeight, QStringLiteral("1.5"), dopWeight, DefaultHdopWeight, "%04.1f");
   vdopWeight_ = ReadNumber(settings, kVdopWeight, QStringLiteral("2.0"), dopWeight, DefaultVdopWeight, "%04.1f");
   tdopWeight_ = ReadNumber(settings, kTdopWeight, QStringLiteral("1.5"), dopWeight, DefaultTdopWeight, "%04.1f");
@@ -485,8 +491,12 @@ void PositionAverages::LoadAverages()
   complete = ParseNumbers(text, &average_.gpsAltitude) && complete;
   complete = ParseNumbers(text, &average_.mslAltitude) && complete;
   if (!complete || !(average_.latitude >= -90.0 && average_.latitude <= 90.0) ||
-      !(average_.longitude >= -180.0 && average_.longitude <= 180.0) || !IsFinite(average_))
+      !(average_.longitude >= -180.0 && average_.longitude <= 180.0) || !IsAltitude(average_.gpsAltitude) ||
+      !IsAltitude(average_.mslAltitude)) {
+    // Damaged averages are never shown: the next locked pass starts afresh.
+    average_ = current_;
     resetPending_ = true;
+  }
 
   text = settings.value(kAvgWeights).toString();
   double counters[4];

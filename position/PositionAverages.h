@@ -12,6 +12,32 @@
 class GpsDateTime;
 class QSettings;
 
+// The stored form of the averaging options, the averages and the reference
+// location.
+namespace GpsNavKeys {
+inline constexpr char RefLatitude[] = "GpsNavDialog/RefLocation/Latitude";
+inline constexpr char RefLongitude[] = "GpsNavDialog/RefLocation/Longitude";
+inline constexpr char RefGpsAltitude[] = "GpsNavDialog/RefLocation/GPS Altitude";
+inline constexpr char RefMslAltitude[] = "GpsNavDialog/RefLocation/MSL Altitude";
+inline constexpr char RefLocOnStart[] = "GpsNavDialog/RefLocation/Ref_Loc_On_Start";
+inline constexpr char PositionWeightLimit[] = "GpsNavDialog/Averaging Data/Position Weight Limit";
+inline constexpr char RmsWeightLimit[] = "GpsNavDialog/Averaging Data/RMS Weight Limit";
+inline constexpr char TimingWeightLimit[] = "GpsNavDialog/Averaging Data/Timing Weight Limit";
+inline constexpr char UseDopWeighting[] = "GpsNavDialog/Averaging Data/Use DOP Weighting";
+inline constexpr char HdopWeight[] = "GpsNavDialog/Averaging Data/HDOP Weight";
+inline constexpr char VdopWeight[] = "GpsNavDialog/Averaging Data/VDOP Weight";
+inline constexpr char TdopWeight[] = "GpsNavDialog/Averaging Data/TDOP Weight";
+inline constexpr char RestartOnUnlock[] = "GpsNavDialog/Averaging Data/Restart Averages On Unlock";
+inline constexpr char RestartOnStartup[] = "GpsNavDialog/Averaging Data/Restart Averages On Startup";
+inline constexpr char AveragesPosition[] = "GpsNavDialog/Averaging Data/Averages - Position";
+inline constexpr char AveragesWeights[] = "GpsNavDialog/Averaging Data/Averages - Weights";
+inline constexpr char RmsLat[] = "GpsNavDialog/Averaging Data/Averages - RMS Lat";
+inline constexpr char RmsLng[] = "GpsNavDialog/Averaging Data/Averages - RMS Lng";
+inline constexpr char Rms2D[] = "GpsNavDialog/Averaging Data/Averages - RMS 2D";
+inline constexpr char RmsMsl[] = "GpsNavDialog/Averaging Data/Averages - RMS Msl";
+inline constexpr char RmsAlt[] = "GpsNavDialog/Averaging Data/Averages - RMS Alt";
+}  // namespace GpsNavKeys
+
 // Distances between the reference location (ref), the average (avg) and the
 // current fix (cur), in metres.
 struct ErrorTriple {
@@ -143,6 +169,9 @@ public:
   void ResetUnlockCounter() { unlockCounter_ = 0; }
 
   // State for display.
+  // Whether a 2-D or 3-D fix has been averaged in this run: until then the
+  // current fix and the averages are no place to take as the reference.
+  bool FixAveraged() const { return fixAveraged_; }
   bool Locked() const { return locked_; }
   bool ResetPending() const { return resetPending_; }
   qint32 UnlockCounter() const { return unlockCounter_; }
@@ -225,6 +254,7 @@ private:
   double metresPerDegLat_ = 111111.1;
   // A fix that leaves 2-D/3-D is averaged once more before averaging stops.
   bool wasAveraging_ = true;
+  bool fixAveraged_ = false;
   // The no-timing text is shown once per loss of lock.
   bool noTimingTextShown_ = false;
 };

@@ -1,7 +1,7 @@
 #include "receiver/dialogs/CoaxDialog.h"
 #include "ui_CoaxDialog.h"
 
-#include "receiver/dialogs/NumericFieldCheck.h"
+#include "fields/NumericFieldCheck.h"
 
 #include <QCloseEvent>
 #include <QRegularExpression>

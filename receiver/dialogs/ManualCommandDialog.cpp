@@ -3,7 +3,7 @@
 #include "app/core/GpsMode.h"
 #include "app/core/ReceiverIdentity.h"
 #include "receiver/dialogs/ManualCommandMessage.h"
-#include "receiver/dialogs/NumericFieldCheck.h"
+#include "fields/NumericFieldCheck.h"
 #include "ui_ManualCommandDialog.h"
 
 #include <QCloseEvent>

@@ -1,7 +1,7 @@
 #include "receiver/dialogs/SatelliteSelect.h"
 #include "ui_SatelliteSelect.h"
 
-#include "receiver/dialogs/NumericFieldCheck.h"
+#include "fields/NumericFieldCheck.h"
 
 #include <QCloseEvent>
 #include <QSettings>

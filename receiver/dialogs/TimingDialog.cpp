@@ -2,7 +2,7 @@
 #include "ui_TimingDialog.h"
 
 #include "receiver/dialogs/CoaxDialog.h"
-#include "receiver/dialogs/NumericFieldCheck.h"
+#include "fields/NumericFieldCheck.h"
 
 #include <QCloseEvent>
 #include <QSettings>

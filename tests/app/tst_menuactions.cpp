@@ -492,6 +492,10 @@ void TestMenuActions::referenceLocationFromAverageAndCurrent()
   MenuWindow &window = *bench.window;
   auto *nav = window.findChild<GpsNavDialog *>();
   QVERIFY(nav);
+  // Both actions take a place only from 3-D fixes averaged while locked.
+  nav->SetSatsTracked(8);
+  nav->SetNavMode(3);
+  QCOMPARE(nav->LockStatusText(0, window.State().receiverTime), 1);
   nav->UpdateAverages(52.0, 4.0, 40.0, 0.0, 0);
   nav->Average(0);
   nav->UpdateAverages(52.2, 4.4, 60.0, 20.0, 0);

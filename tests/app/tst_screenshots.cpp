@@ -8,6 +8,7 @@
 #include "help/AboutBox.h"
 #include "help/HelpWindow.h"
 #include "logging/TicFileDialog.h"
+#include "position/SatAzElChartDialog.h"
 #include "receiver/dialogs/CoaxDialog.h"
 #include "receiver/dialogs/ManualCommandDialog.h"
 #include "update/UpdateDialog.h"
@@ -109,6 +110,49 @@ private slots:
     QVERIFY(rig.Replay(bytes.left(20000)));
     QVERIFY(!rig.LabelText(QStringLiteral("IDC_SATS_VISIBLE")).isEmpty());
     Save(&rig.Window(), QStringLiteral("MainWindowAfterCapture"));
+  }
+
+  // The sky chart with satellites of every kind, learnt horizon and sky-hole
+  // lines, and a pinned balloon.
+  void skyChartWithSatellites()
+  {
+    SatAzElChartDialog chart;
+    chart.ShowChart();
+    QVERIFY(QTest::qWaitForWindowExposed(&chart));
+    std::array<SatelliteRecord, SatelliteArraySize> records{};
+    struct Sky {
+      int prn, elevation, azimuth, trend;
+    };
+    const Sky sky[] = {{2, 67, 40, 1},   {5, 35, 110, -1}, {9, 12, 160, 1},   {12, 48, 220, 0},
+                       {17, 8, 275, -1}, {21, 22, 330, 1}, {25, 80, 300, -1}, {29, 3, 20, 0},
+                       {120, 30, 190, 0}, {136, 28, 145, 0}};
+    int i = 0;
+    for (const Sky &s : sky) {
+      SatelliteRecord &r = records[i++];
+      r.identifier = s.prn;
+      r.elevation = s.elevation;
+      r.azimuth = s.azimuth;
+      r.cno = 42;
+      r.status = 0x80;
+      r.trend = s.trend;
+    }
+    // A few passes as the satellites move teach the lines more than one bin.
+    for (int pass = 0; pass < 20; ++pass) {
+      for (int k = 0; k < i; ++k) {
+        records[k].azimuth = (records[k].azimuth + 7) % 360;
+        records[k].elevation = qBound(1, records[k].elevation + (records[k].trend ? records[k].trend * 2 : 1), 85);
+      }
+      chart.UpdateSatellites(records.data());
+    }
+    const SatelliteRecord &pinned = records[3];
+    const QPointF point(pinned.azimuth, 90 - pinned.elevation);
+    chart.tooltip(point, true);
+    chart.toggleCallout(point);
+    const SatelliteRecord &hovered = records[0];
+    chart.tooltip(QPointF(hovered.azimuth, 90 - hovered.elevation), true);
+    QCoreApplication::processEvents();
+    Save(&chart, QStringLiteral("SatAzElChartDialogWithSatellites"));
+    chart.close();
   }
 
   // The main window's form is laid out by hand: every widget of the central

@@ -44,7 +44,10 @@ void PrepareTestEnvironment()
 
 QString CaptureDir()
 {
-  const QString dir = QStringLiteral(RIDUDER_TESTDATA_DIR);
+  // A checkout elsewhere (a worktree) names the shared captures itself.
+  QString dir = qEnvironmentVariable("RIDUDER_TESTDATA_DIR");
+  if (dir.isEmpty())
+    dir = QStringLiteral(RIDUDER_TESTDATA_DIR);
   return QFileInfo(dir).isDir() ? QDir(dir).absolutePath() : QString();
 }
 

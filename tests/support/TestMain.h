@@ -14,8 +14,9 @@ namespace riduder::test {
 // The folder lives until the process ends.
 void PrepareTestEnvironment();
 
-// The folder of the real receiver captures, or an empty string when the
-// shared test data is not beside the source tree.
+// The folder of the real receiver captures (the environment variable
+// RIDUDER_TESTDATA_DIR, else the shared test data beside the source tree),
+// or an empty string when it is missing.
 QString CaptureDir();
 
 // Receiver bytes of a capture file: everything after its leading block of

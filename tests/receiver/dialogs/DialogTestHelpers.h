@@ -2,7 +2,7 @@
 // Helpers for the receiver dialog tests: a recorder for the field-check
 // warning boxes and a way to drive a modal exec() without blocking.
 
-#include "receiver/dialogs/NumericFieldCheck.h"
+#include "fields/NumericFieldCheck.h"
 
 #include <QDialog>
 #include <QLineEdit>

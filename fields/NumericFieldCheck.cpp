@@ -1,4 +1,4 @@
-#include "receiver/dialogs/NumericFieldCheck.h"
+#include "fields/NumericFieldCheck.h"
 
 #include <QCoreApplication>
 #include <QMessageBox>
@@ -21,8 +21,9 @@ QString Translate(const char *text)
 
 // The shared part of both checks: the first number in the trimmed text is
 // range-tested, then anything around it is extraneous.
-NumericFieldResult Check(const QString &text, const QRegularExpression &number, double min,
-                         double max, const QString &rangeText)
+template <typename InRange>
+NumericFieldResult Check(const QString &text, const QRegularExpression &number, InRange inRange,
+                         const QString &rangeText)
 {
   NumericFieldResult result;
   const QString trimmed = text.trimmed();
@@ -36,7 +37,7 @@ NumericFieldResult Check(const QString &text, const QRegularExpression &number, 
     extraneous = match.capturedStart(0) != 0 || match.capturedEnd(0) != trimmed.size();
   }
 
-  if (result.value < min || result.value > max) {
+  if (!inRange(result.value)) {
     result.outcome = NumericFieldResult::OutOfRange;
     result.title = Translate("Numeric Error");
     result.message = rangeText;
@@ -50,22 +51,33 @@ NumericFieldResult Check(const QString &text, const QRegularExpression &number, 
   return result;
 }
 
+const QRegularExpression &DecimalNumber()
+{
+  static const QRegularExpression number(QStringLiteral("[+]?[0-9]+(?:\\.[0-9]+)?"));
+  return number;
+}
+
 }  // namespace
 
 NumericFieldResult CheckIntegerField(const QString &text, int min, int max)
 {
   static const QRegularExpression number(QStringLiteral("[+]?[0-9]+"));
-  return Check(text, number, min, max,
+  return Check(text, number, [min, max](double v) { return v >= min && v <= max; },
                QString::asprintf(Translate("Field is out of range.\nMust be between %i and %i").toUtf8().constData(),
                                  min, max));
 }
 
 NumericFieldResult CheckDecimalField(const QString &text, double min, double max)
 {
-  static const QRegularExpression number(QStringLiteral("[+]?[0-9]+(?:\\.[0-9]+)?"));
-  return Check(text, number, min, max,
+  return Check(text, DecimalNumber(), [min, max](double v) { return v >= min && v <= max; },
                QString::asprintf(Translate("Field is out of range.\nMust be between %.3f and %.3f").toUtf8().constData(),
                                  min, max));
+}
+
+NumericFieldResult CheckDecimalFieldAbove(const QString &text, double above, double max,
+                                          const QString &rangeText)
+{
+  return Check(text, DecimalNumber(), [above, max](double v) { return v > above && v <= max; }, rangeText);
 }
 
 void SetFieldWarningFunction(FieldWarningFunction function)

@@ -1,6 +1,6 @@
 #pragma once
-// The one check for the typed numeric fields of the timing settings, the coax
-// calculator and the satellite selection.
+// The one check for the typed numeric fields of the settings dialogs: timing,
+// coax calculator, satellite selection and averaging parameters.
 //
 // A field passes when its trimmed text is an optional "+" and digits (decimal
 // fields: digits, optionally "." and digits; "." in every locale) whose value
@@ -30,6 +30,10 @@ struct NumericFieldResult {
 NumericFieldResult CheckIntegerField(const QString &text, int min, int max);
 // Decimal fields: range text with "%.3f and %.3f".
 NumericFieldResult CheckDecimalField(const QString &text, double min, double max);
+// Decimal fields whose value must lie above `above` (exclusive) and at most
+// `max`, reported with the caller's range text.
+NumericFieldResult CheckDecimalFieldAbove(const QString &text, double above, double max,
+                                          const QString &rangeText);
 
 // The warning boxes go through this seam so that tests can record them
 // instead of blocking on a modal box. The default shows a modal

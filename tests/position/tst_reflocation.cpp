@@ -1,0 +1,405 @@
+#include "TestMain.h"
+
+#include "ModalDialogs.h"
+#include "ScriptedReceivers.h"
+#include "WindowOnSimulator.h"
+#include "app/MainWindow.h"
+#include "app/core/GpsDateTime.h"
+#include "position/GeoidModel.h"
+#include "position/GpsNavDialog.h"
+#include "position/RefLocationDB.h"
+#include "position/ReferenceLocationDialog.h"
+#include "tests/receiver/dialogs/DialogTestHelpers.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+#include <QStatusBar>
+
+using namespace dialogtest;
+
+namespace {
+
+struct Warning {
+  QString title;
+  QString text;
+};
+
+// A reference-location dialog whose warnings are recorded, not shown.
+class Dialog {
+public:
+  Dialog()
+  {
+    dialog.SetWarningHandler([this](const QString &title, const QString &text) { warnings.append({title, text}); });
+  }
+  QLineEdit *Field(const char *name) { return dialog.findChild<QLineEdit *>(QLatin1String(name)); }
+  QLineEdit *Latitude() { return Field("IDC_REFDLG_LATITUDE"); }
+  QLineEdit *Longitude() { return Field("IDC_REFDLG_LONGITUDE"); }
+  QLineEdit *Wgs84() { return Field("IDC_REFDLG_ALT_WGS84"); }
+  QLineEdit *Msl() { return Field("IDC_REFDLG_ALT_MSL"); }
+  QComboBox *Names() { return dialog.findChild<QComboBox *>(QStringLiteral("IDC_REFDLG_NAME")); }
+  QPushButton *Button(const char *name) { return dialog.findChild<QPushButton *>(QLatin1String(name)); }
+  GeoPosition Location()
+  {
+    GeoPosition p;
+    bool onStart = false;
+    dialog.GetLocation(&p.latitude, &p.longitude, &p.gpsAltitude, &p.mslAltitude, &onStart);
+    return p;
+  }
+  void Select(const QString &name) { Names()->setCurrentIndex(Names()->findText(name)); }
+
+  ReferenceLocationDialog dialog;
+  QList<Warning> warnings;
+};
+
+double Separation(double latitude, double longitude) { return GeoidModel().GeoidSeparation(latitude, longitude); }
+QString Metres(double v) { return QString::asprintf("%04.2f", v); }
+QString Degrees(const char *utf8) { return QString::fromUtf8(utf8); }
+
+// The bytes of an Oncore position after its four-letter command.
+QByteArray PositionParameters(const QList<QByteArray> &heard, const char *command)
+{
+  for (const QByteArray &m : heard)
+    if (m.startsWith(command))
+      return m.mid(4, 12);
+  return {};
+}
+
+}  // namespace
+
+class TestRefLocation : public QObject {
+  Q_OBJECT
+
+private slots:
+  void init();
+
+  void fromCurrentAndAverage();
+  void typedInEachNotation_data();
+  void typedInEachNotation();
+  void altitudesCoupledThroughGeoid();
+  void invalidLatitude();
+  void savedAndSelectedByName();
+  void selectedRecordKeepsBothAltitudes();
+  void selectedRecordFillsMissingAltitude();
+  void namesWithSlashesRefused();
+  void removeNames();
+  void cancelLeavesTheReference();
+  void storedLocationSentAtNextSetUp();
+};
+
+void TestRefLocation::init() { ClearSettings(); }
+
+void TestRefLocation::fromCurrentAndAverage()
+{
+  MainWindow window;
+  auto *nav = window.findChild<GpsNavDialog *>();
+  auto *fromCurrent = window.findChild<QAction *>(QStringLiteral("actionfrom_Current"));
+  auto *fromAverage = window.findChild<QAction *>(QStringLiteral("actionfrom_Average"));
+  const GeoPosition before = nav->Averages().ReferenceLocation();
+
+  // No fix yet: refused, said so, nothing stored.
+  for (QAction *action : {fromCurrent, fromAverage}) {
+    action->trigger();
+    QCOMPARE(window.statusBar()->currentMessage(), QString::fromLatin1(NoAveragedFixText));
+    QCOMPARE(nav->Averages().ReferenceLocation().latitude, before.latitude);
+    QVERIFY(!PositionAverages::ReferenceLocationStored());
+  }
+
+  GpsDateTime now;
+  now.SetDateTime(QDateTime::fromString(QStringLiteral("2026-01-05T06:07:08Z"), Qt::ISODate));
+  nav->SetSatsTracked(8);
+  nav->SetNavMode(3);
+  nav->LockStatusText(2, now);
+  nav->UpdateAverages(12.5, -3.25, 100.0, 50.5, 2);
+  nav->UpdateAverages(12.5002, -3.2502, 102.0, 52.5, 2);
+
+  fromCurrent->trigger();
+  QSettings settings;
+  QCOMPARE(settings.value(GpsNavKeys::RefLatitude).toString(), QString("12.5001999999999995"));
+  QCOMPARE(settings.value(GpsNavKeys::RefLongitude).toString(), QString("-3.2502000000000000"));
+  QCOMPARE(settings.value(GpsNavKeys::RefGpsAltitude).toString(), QString("102.0000000000000000"));
+  QCOMPARE(settings.value(GpsNavKeys::RefMslAltitude).toString(), QString("52.5000000000000000"));
+  QCOMPARE(window.State().receiverTime.Latitude(), 12.5002);
+
+  fromAverage->trigger();
+  double latitude = 0, longitude = 0, gps = 0, msl = 0;
+  nav->GetAverages(&latitude, &longitude, &gps, &msl);
+  QCOMPARE(nav->Averages().ReferenceLocation().latitude, latitude);
+  QCOMPARE(settings.value(GpsNavKeys::RefLatitude).toString(), QString::asprintf("%018.16f", latitude));
+  QCOMPARE(settings.value(GpsNavKeys::RefMslAltitude).toString(), QString::asprintf("%018.16f", msl));
+  QVERIFY(PositionAverages::ReferenceLocationStored());
+}
+
+void TestRefLocation::typedInEachNotation_data()
+{
+  QTest::addColumn<int>("notation");
+  QTest::addColumn<QString>("latitude");
+  QTest::addColumn<QString>("longitude");
+  QTest::addColumn<QString>("latitudeShown");
+  QTest::addColumn<QString>("longitudeShown");
+  QTest::addColumn<double>("latitudeValue");
+  QTest::addColumn<double>("longitudeValue");
+
+  QTest::newRow("decimal degrees") << 0 << "47.2085" << "-8.5" << Degrees("47.2085000°") << Degrees("-8.5000000°")
+                                   << 47.2085 << -8.5;
+  QTest::newRow("degrees and minutes") << 1 << "47 12.5" << "8 30 W" << Degrees("47°  12.50000'")
+                                       << Degrees("-08°  30.00000'") << 47.208333333333333 << -8.5;
+  QTest::newRow("degrees, minutes and seconds")
+      << 2 << "47 12 30.5 N" << "-0 30" << Degrees("47°   12'  30.5000\"") << Degrees("-00°   30'   0.0000\"")
+      << 47.208472222222222 << -0.5;
+}
+
+void TestRefLocation::typedInEachNotation()
+{
+  QFETCH(int, notation);
+  QFETCH(QString, latitude);
+  QFETCH(QString, longitude);
+  QFETCH(QString, latitudeShown);
+  QFETCH(QString, longitudeShown);
+  QFETCH(double, latitudeValue);
+  QFETCH(double, longitudeValue);
+
+  Dialog d;
+  d.dialog.SetLatLonFormat(notation);
+  d.dialog.SetLocation(1.0, 2.0, 10.0, 5.0, true);
+  const int result = ExecWith(d.dialog, [&] {
+    TypeInto(d.Latitude(), latitude);
+    Leave(d.Latitude());
+    TypeInto(d.Longitude(), longitude);
+    Leave(d.Longitude());
+    QCOMPARE(d.Latitude()->text(), latitudeShown);
+    QCOMPARE(d.Longitude()->text(), longitudeShown);
+    d.Button("OK")->click();
+  });
+  QCOMPARE(result, 1);
+  QVERIFY(d.warnings.isEmpty());
+  QCOMPARE(d.Location().latitude, latitudeValue);
+  QCOMPARE(d.Location().longitude, longitudeValue);
+  QCOMPARE(d.Location().gpsAltitude, 10.0);
+}
+
+void TestRefLocation::altitudesCoupledThroughGeoid()
+{
+  Dialog d;
+  d.dialog.SetLocation(12.5, -3.25, 0.0, 0.0, true);
+  const double n = Separation(12.5, -3.25);
+  QVERIFY(std::fabs(n) > 1.0);
+  ExecWith(d.dialog, [&] {
+    QCOMPARE(d.Field("IDC_REFDLG_GEDIFF_MODEL")->text(), Metres(n));
+    TypeInto(d.Wgs84(), "100");
+    QCOMPARE(d.Msl()->text(), Metres(100 - n));
+    TypeInto(d.Msl(), "130");
+    QCOMPARE(d.Wgs84()->text(), Metres(130 + n));
+
+    TypeInto(d.Msl(), "abc");
+    QCOMPARE(d.Wgs84()->text(), QString("???"));
+    QVERIFY(IsRed(d.Wgs84()));
+    QVERIFY(IsRed(d.Msl()));
+    QVERIFY(!d.Button("OK")->isEnabled());
+    QVERIFY(!d.Button("IDC_REFDLG_SAVE_NAME")->isEnabled());
+
+    TypeInto(d.Msl(), "130");
+    QVERIFY(d.Button("OK")->isEnabled());
+    d.Button("OK")->click();
+  });
+  QCOMPARE(d.Location().mslAltitude, 130.0);
+  QCOMPARE(d.Location().gpsAltitude, 130.0 + n);
+  // Both altitudes were set by one edit: OK raised no altitude warning.
+  QVERIFY(d.warnings.isEmpty());
+}
+
+void TestRefLocation::invalidLatitude()
+{
+  Dialog d;
+  ExecWith(d.dialog, [&] {
+    TypeInto(d.Latitude(), "91");
+    QVERIFY(IsRed(d.Latitude()));
+    QVERIFY(!d.Button("OK")->isEnabled());
+    QVERIFY(!d.Button("IDC_REFDLG_SAVE_NAME")->isEnabled());
+    Leave(d.Latitude());
+    QCOMPARE(d.warnings.size(), 1);
+    QCOMPARE(d.warnings.first().text, QString("Degrees field out of range.\nDegrees must be between -90.0 and +90.0"));
+    QCOMPARE(d.Latitude()->text(), QString("91"));
+    d.Button("CANCEL")->click();
+  });
+}
+
+void TestRefLocation::savedAndSelectedByName()
+{
+  const double n = Separation(12.5, -3.25);
+  {
+    Dialog d;
+    d.dialog.SetLocation(0.0, 0.0, 0.0, 0.0, true);
+    ExecWith(d.dialog, [&] {
+      TypeInto(d.Latitude(), "12.5");
+      TypeInto(d.Longitude(), "-3.25");
+      TypeInto(d.Wgs84(), "100");
+      d.Names()->setEditText(QStringLiteral("Home"));
+      d.Button("IDC_REFDLG_SAVE_NAME")->click();
+      // Saved again: overwritten, not listed twice.
+      d.Button("IDC_REFDLG_SAVE_NAME")->click();
+      QCOMPARE(d.Names()->count(), 2);
+      QCOMPARE(d.Names()->itemText(0), QString());
+      QCOMPARE(d.Names()->itemText(1), QString("Home"));
+      // The fields stay as typed.
+      QCOMPARE(d.Wgs84()->text(), QString("100"));
+      // An empty name stores nothing.
+      d.Names()->setEditText(QString());
+      d.Button("IDC_REFDLG_SAVE_NAME")->click();
+      d.Button("CANCEL")->click();
+    });
+  }
+  QCOMPARE(RefLocationDB::Names(), QStringList{"Home"});
+  QCOMPARE(QSettings().value(QStringLiteral("RefLocationDB/Home")).toString(),
+           QString("12.5000000000000000 -3.2500000000000000 100.0000000000000000 ") +
+               QString::asprintf("%018.16f", 100.0 - n));
+
+  Dialog d;
+  d.dialog.SetLatLonFormat(1);
+  QCOMPARE(d.Names()->count(), 2);
+  ExecWith(d.dialog, [&] {
+    d.Select(QStringLiteral("Home"));
+    QCOMPARE(d.Latitude()->text(), Degrees("12°  30.00000'"));
+    QCOMPARE(d.Longitude()->text(), Degrees("-03°  15.00000'"));
+    QCOMPARE(d.Wgs84()->text(), QString("100.00"));
+    d.Button("OK")->click();
+  });
+  QCOMPARE(d.Location().latitude, 12.5);
+  QCOMPARE(d.Location().longitude, -3.25);
+  QVERIFY(d.warnings.isEmpty());
+}
+
+void TestRefLocation::selectedRecordKeepsBothAltitudes()
+{
+  QSettings().setValue(QStringLiteral("RefLocationDB/Home"),
+                       "12.5000000000000000 -3.2500000000000000 100.0000000000000000 50.5000000000000000");
+  Dialog d;
+  d.dialog.SetLocation(40.0, 10.0, 7.0, 3.0, false);
+  ExecWith(d.dialog, [&] {
+    d.Select(QStringLiteral("Home"));
+    QCOMPARE(d.Latitude()->text(), Degrees("12.5000000°"));
+    QCOMPARE(d.Longitude()->text(), Degrees("-3.2500000°"));
+    QCOMPARE(d.Wgs84()->text(), QString("100.00"));
+    QCOMPARE(d.Msl()->text(), QString("50.50"));
+    QCOMPARE(d.Field("IDC_REFDLG_GEDIFF_MODEL")->text(), Metres(Separation(12.5, -3.25)));
+    d.Button("OK")->click();
+  });
+  const GeoPosition p = d.Location();
+  QCOMPARE(p.gpsAltitude, 100.0);
+  QCOMPARE(p.mslAltitude, 50.5);
+  QVERIFY(d.warnings.isEmpty());
+}
+
+void TestRefLocation::selectedRecordFillsMissingAltitude()
+{
+  QSettings().setValue(QStringLiteral("RefLocationDB/Work"), "10.0 20.0 300.0");
+  Dialog d;
+  ExecWith(d.dialog, [&] {
+    d.Select(QStringLiteral("Work"));
+    QCOMPARE(d.Msl()->text(), Metres(300.0 - Separation(10.0, 20.0)));
+    d.Button("OK")->click();
+  });
+  QCOMPARE(d.Location().gpsAltitude, 300.0);
+}
+
+void TestRefLocation::namesWithSlashesRefused()
+{
+  for (const QString &name : {QStringLiteral("a/b"), QStringLiteral("c\\d")}) {
+    Dialog d;
+    ExecWith(d.dialog, [&] {
+      d.Names()->setEditText(name);
+      d.Button("IDC_REFDLG_SAVE_NAME")->click();
+      // OK refuses it too and stays open.
+      d.Button("OK")->click();
+      QVERIFY(d.dialog.isVisible());
+      d.Button("CANCEL")->click();
+    });
+    QCOMPARE(d.warnings.size(), 2);
+    QCOMPARE(d.warnings.first().title, QString("Name not allowed."));
+    QCOMPARE(d.warnings.first().text, QString("A location name cannot contain / or \\."));
+    QVERIFY(QSettings().allKeys().filter(QStringLiteral("RefLocationDB")).isEmpty());
+  }
+}
+
+void TestRefLocation::removeNames()
+{
+  QSettings().setValue(QStringLiteral("RefLocationDB/Home"), "1.0 2.0 3.0 4.0");
+  Dialog d;
+  ExecWith(d.dialog, [&] {
+    d.Names()->setEditText(QStringLiteral("Nowhere"));
+    d.Button("IDC_REFDLG_REMOVE_NAME")->click();
+    QCOMPARE(d.warnings.size(), 1);
+    QCOMPARE(d.warnings.first().title, QString("No such item in the database."));
+    QCOMPARE(d.warnings.first().text, QString("RefLocationDB/Nowhere"));
+
+    d.Select(QStringLiteral("Home"));
+    d.Button("IDC_REFDLG_REMOVE_NAME")->click();
+    QVERIFY(!RefLocationDB::Contains(QStringLiteral("Home")));
+    QVERIFY(d.Names()->findText(QStringLiteral("Home")) >= 0);
+    d.Button("CANCEL")->click();
+  });
+  QCOMPARE(d.warnings.size(), 1);
+}
+
+void TestRefLocation::cancelLeavesTheReference()
+{
+  ReferenceLocationDialog reference;
+  reference.SetWarningHandler([](const QString &, const QString &) {});
+  GpsNavDialog nav;
+  nav.SetReferenceLocationDialog(&reference);
+  nav.SetReferenceLocation(51.0, 1.0, 60.0, 15.0);
+
+  riduder::test::AnswerNextModalDialog([](QDialog *dialog) {
+    TypeInto(dialog->findChild<QLineEdit *>(QStringLiteral("IDC_REFDLG_LATITUDE")), "45");
+    dialog->findChild<QPushButton *>(QStringLiteral("CANCEL"))->click();
+  });
+  QVERIFY(!nav.EnterReferenceLocation());
+  QCOMPARE(nav.Averages().ReferenceLocation().latitude, 51.0);
+  QCOMPARE(QSettings().value(GpsNavKeys::RefLatitude).toString(), QString("51.0000000000000000"));
+
+  riduder::test::AnswerNextModalDialog([](QDialog *dialog) {
+    TypeInto(dialog->findChild<QLineEdit *>(QStringLiteral("IDC_REFDLG_LATITUDE")), "45");
+    dialog->findChild<QCheckBox *>(QStringLiteral("IDC_REFDLG_LOC_ON_START"))->click();
+    dialog->findChild<QPushButton *>(QStringLiteral("OK"))->click();
+  });
+  QVERIFY(nav.EnterReferenceLocation());
+  QCOMPARE(nav.Averages().ReferenceLocation().latitude, 45.0);
+  QCOMPARE(nav.Averages().ReferenceLocation().gpsAltitude, 60.0);
+  QVERIFY(!nav.Averages().ReferenceLocationOnStart());
+  QCOMPARE(QSettings().value(GpsNavKeys::RefLatitude).toString(), QString("45.0000000000000000"));
+}
+
+// A fresh store sends no position at set-up; once a location is stored from
+// the dialog, the next set-up sends it.
+void TestRefLocation::storedLocationSentAtNextSetUp()
+{
+  auto options = riduder::test::WindowOnSimulator::Options::WithoutPps(GpsModeMotorolaBinary, 9600);
+  riduder::test::WindowOnSimulator rig(options);
+  QVERIFY2(rig.Problem().isEmpty(), qPrintable(rig.Problem()));
+  rig.Window().Timing().SetScale(0.004);
+  riduder::test::ScriptedReceiver receiver(rig.Simulator(), riduder::test::ReceiverFamily::Oncore12, 9600);
+  rig.Window().DetectGpsReceiver();
+  QVERIFY(receiver.HeardNames().contains(QStringLiteral("@@Bo")));
+  QVERIFY(!receiver.HeardNames().contains(QStringLiteral("@@As")));
+  QVERIFY(!receiver.HeardNames().contains(QStringLiteral("@@Ga")));
+
+  rig.Window().findChild<ReferenceLocationDialog *>()->SetWarningHandler([](const QString &, const QString &) {});
+  riduder::test::AnswerNextModalDialog([](QDialog *dialog) {
+    TypeInto(dialog->findChild<QLineEdit *>(QStringLiteral("IDC_REFDLG_LATITUDE")), "12.5");
+    TypeInto(dialog->findChild<QLineEdit *>(QStringLiteral("IDC_REFDLG_LONGITUDE")), "-3.25");
+    TypeInto(dialog->findChild<QLineEdit *>(QStringLiteral("IDC_REFDLG_ALT_WGS84")), "100");
+    dialog->findChild<QPushButton *>(QStringLiteral("OK"))->click();
+  });
+  rig.Window().findChild<QAction *>(QStringLiteral("actionManual_Entry"))->trigger();
+  QVERIFY(PositionAverages::ReferenceLocationStored());
+
+  receiver.ClearHeard();
+  rig.Window().DetectGpsReceiver();
+  const QByteArray expected = QByteArray::fromHex("02aea540ff4d78e000002710");
+  QCOMPARE(PositionParameters(receiver.Heard(), "@@Ga"), expected);
+  QCOMPARE(PositionParameters(receiver.Heard(), "@@As"), expected);
+}
+
+RIDUDER_TEST_MAIN(TestRefLocation)
+#include "tst_reflocation.moc"
