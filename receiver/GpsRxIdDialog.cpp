@@ -23,6 +23,9 @@ GpsRxIdDialog::GpsRxIdDialog(QWidget *parent) : QDialog(parent), ui(new Ui::GpsR
   idEdit = findChild<QPlainTextEdit *>(QStringLiteral("GpsRxId"));
   messageEdit->setLineWrapMode(QPlainTextEdit::NoWrap);
   idEdit->setLineWrapMode(QPlainTextEdit::NoWrap);
+  // A bounded box keeps no undo history either.
+  messageEdit->setUndoRedoEnabled(false);
+  messageEdit->setMaximumBlockCount(MaxLines);
   connect(ui->wrapCheckBox, &QCheckBox::stateChanged, this, &GpsRxIdDialog::OnWrapStateChanged);
 }
 
@@ -58,7 +61,9 @@ void GpsRxIdDialog::closeEvent(QCloseEvent *event)
 
 void GpsRxIdDialog::AppendMessageLine(const QString &line)
 {
-  historyText += line + QLatin1Char('\n');
+  historyLines.append(line);
+  if (historyLines.size() > MaxLines)
+    historyLines.removeFirst();
   messageEdit->appendPlainText(line);
 }
 
@@ -89,7 +94,7 @@ void GpsRxIdDialog::SetIdText(const QString &text)
 
 void GpsRxIdDialog::ClearText()
 {
-  historyText.clear();
+  historyLines.clear();
   messageEdit->clear();
 }
 
@@ -102,6 +107,11 @@ void GpsRxIdDialog::OnWrapStateChanged(int state)
 {
   messageEdit->setLineWrapMode(state == Qt::Unchecked ? QPlainTextEdit::NoWrap
                                                       : QPlainTextEdit::WidgetWidth);
+}
+
+QString GpsRxIdDialog::HistoryText() const
+{
+  return historyLines.isEmpty() ? QString() : historyLines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 
 QString GpsRxIdDialog::MessageText() const

@@ -6,6 +6,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <QStringList>
 
 class QCloseEvent;
 class QPlainTextEdit;
@@ -22,6 +23,10 @@ class GpsRxIdDialog : public QDialog {
   Q_OBJECT
 
 public:
+  // Lines the lower box and its history keep; older ones go first, so the
+  // receiver's echoes over weeks stay bounded.
+  static constexpr int MaxLines = 1024;
+
   explicit GpsRxIdDialog(QWidget *parent = nullptr);
   ~GpsRxIdDialog() override;
 
@@ -43,7 +48,7 @@ public:
 
   QString IdText() const { return idText; }
   QString MessageText() const;
-  QString HistoryText() const { return historyText; }
+  QString HistoryText() const;
 
 public slots:
   void on_ClearScreen_clicked();
@@ -58,9 +63,9 @@ private:
 
   Ui::GpsRxIdDialog *ui;
   QString idText;
-  // What the lower box holds, line by line: only new messages are added,
-  // and "Clear Screen" empties it for good.
-  QString historyText;
+  // What the lower box holds, line by line (the newest MaxLines): only new
+  // messages are added, and "Clear Screen" empties it for good.
+  QStringList historyLines;
   const QString separatorText = QStringLiteral("---------------------------------\n");
   QPlainTextEdit *messageEdit = nullptr;
   QPlainTextEdit *idEdit = nullptr;

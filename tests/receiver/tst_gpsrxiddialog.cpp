@@ -117,6 +117,30 @@ private slots:
     QCOMPARE(LowerBox(dialog)->toPlainText(), QStringLiteral("after"));
   }
 
+  // Weeks of receiver echoes: the box and its history keep the newest
+  // lines only, the same ones, and nothing is kept for undo.
+  void keepsTheNewestLinesOnly()
+  {
+    GpsRxIdDialog dialog;
+    const int total = 200000;
+    for (int i = 0; i < total - 1; ++i)
+      dialog.AppendText(QStringLiteral("@@Aw echo %1").arg(i));
+    // A multi-line message counts its separator and each of its lines.
+    dialog.AppendText(QStringLiteral("Self test:\r\nRAM OK"));
+    QCOMPARE(GpsRxIdDialog::MaxLines, 1024);
+    QPlainTextEdit *lower = LowerBox(dialog);
+    QCOMPARE(lower->document()->blockCount(), GpsRxIdDialog::MaxLines);
+    const QStringList lines = lower->toPlainText().split(QLatin1Char('\n'));
+    QCOMPARE(lines.size(), GpsRxIdDialog::MaxLines);
+    QCOMPARE(lines.first(), QStringLiteral("@@Aw echo %1").arg(total - GpsRxIdDialog::MaxLines + 2));
+    QCOMPARE(lines.mid(lines.size() - 4),
+             (QStringList{QStringLiteral("@@Aw echo %1").arg(total - 2), QString(33, QLatin1Char('-')),
+                          QStringLiteral("Self test:"), QStringLiteral("RAM OK")}));
+    QCOMPARE(dialog.HistoryText(), lower->toPlainText() + QLatin1Char('\n'));
+    QVERIFY(!lower->document()->isUndoAvailable());
+    QVERIFY(!lower->isUndoRedoEnabled());
+  }
+
   // The decoders' identification answers replace the upper box.
   void appendLinesReplacesTheUpperBox()
   {
