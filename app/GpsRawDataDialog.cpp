@@ -3,6 +3,7 @@
 #include "ui_GpsRawDataDialog.h"
 
 #include <QCloseEvent>
+#include <QHideEvent>
 #include <QPlainTextEdit>
 #include <QSettings>
 
@@ -19,6 +20,9 @@ GpsRawDataDialog::GpsRawDataDialog(QWidget *parent)
   // Also ends the undo history, which would otherwise keep every line.
   textEdit->setMaximumBlockCount(MaxLines);
   wrapState = Qt::Unchecked;
+  appendTimer.setSingleShot(true);
+  appendTimer.setInterval(AppendIntervalMs);
+  connect(&appendTimer, &QTimer::timeout, this, &GpsRawDataDialog::AppendPendingLines);
   connect(ui->wrapCheckBox, &QCheckBox::stateChanged, this, &GpsRawDataDialog::OnWrapStateChanged);
 }
 
@@ -31,6 +35,7 @@ GpsRawDataDialog::~GpsRawDataDialog()
 void GpsRawDataDialog::ShowDialog()
 {
   LoadSettings();
+  pendingLines.clear();
   textEdit->clear();
   show();
 }
@@ -45,11 +50,26 @@ void GpsRawDataDialog::AppendText(const QString &line)
 {
   if (!isVisible())
     return;
-  textEdit->appendPlainText(wrapState != Qt::Unchecked ? line : line.trimmed());
+  pendingLines.append(wrapState != Qt::Unchecked ? line : line.trimmed());
+  if (pendingLines.size() > MaxLines)
+    pendingLines.removeFirst();
+  if (!appendTimer.isActive())
+    appendTimer.start();
+}
+
+void GpsRawDataDialog::AppendPendingLines()
+{
+  appendTimer.stop();
+  if (pendingLines.isEmpty())
+    return;
+  // One paragraph per line, as if each had been appended on its own.
+  textEdit->appendPlainText(pendingLines.join(QLatin1Char('\n')));
+  pendingLines.clear();
 }
 
 void GpsRawDataDialog::on_ClearScreen_clicked()
 {
+  pendingLines.clear();
   textEdit->clear();
 }
 
@@ -64,6 +84,13 @@ void GpsRawDataDialog::closeEvent(QCloseEvent *event)
 {
   SaveSettings();
   QDialog::closeEvent(event);
+}
+
+// What was taken while the window was visible stays in it.
+void GpsRawDataDialog::hideEvent(QHideEvent *event)
+{
+  AppendPendingLines();
+  QDialog::hideEvent(event);
 }
 
 void GpsRawDataDialog::LoadSettings()

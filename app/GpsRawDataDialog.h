@@ -4,6 +4,8 @@
 
 #include <QDialog>
 #include <QString>
+#include <QStringList>
+#include <QTimer>
 
 class QPlainTextEdit;
 
@@ -17,6 +19,9 @@ class GpsRawDataDialog : public QDialog {
 public:
   // Lines kept; older ones go first, so hours of traffic stay cheap to show.
   static constexpr int MaxLines = 1024;
+  // Lines given meanwhile are appended together at most this often: one
+  // repaint for a group, not one a message.
+  static constexpr int AppendIntervalMs = 100;
 
   explicit GpsRawDataDialog(QWidget *parent = nullptr);
   ~GpsRawDataDialog() override;
@@ -24,9 +29,12 @@ public:
   // Restores the geometry, clears the text and shows the window.
   void ShowDialog();
   int exec() override;
-  // Appends one line while the window is visible; without wrapping the
-  // line's surrounding white space is dropped.
+  // Takes one line while the window is visible; without wrapping the
+  // line's surrounding white space is dropped. It is shown with the others
+  // of its group, in order, within AppendIntervalMs.
   void AppendText(const QString &line);
+  // Shows the lines taken and not shown yet, now.
+  void AppendPendingLines();
 
 public slots:
   void on_ClearScreen_clicked();
@@ -34,6 +42,7 @@ public slots:
 
 protected:
   void closeEvent(QCloseEvent *event) override;
+  void hideEvent(QHideEvent *event) override;
 
 private:
   void LoadSettings();
@@ -42,4 +51,6 @@ private:
   Ui::GpsRawDataDialog *ui;
   int wrapState = Qt::Unchecked;
   QPlainTextEdit *textEdit = nullptr;
+  QStringList pendingLines;  // at most MaxLines: older ones would scroll away unseen
+  QTimer appendTimer;
 };

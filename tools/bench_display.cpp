@@ -5,7 +5,13 @@
 // PC clock, a fake system clock and silent tick sounds.
 //
 //   riduder-bench-display [iterations]
+//   riduder-bench-display --raw-lines [lines]
+//
+// The second form measures the raw-data window instead: that many receiver
+// lines (default 10000) with the window shown, each given in its own pass
+// of the event loop as messages arrive, until the last one is on screen.
 
+#include "app/GpsRawDataDialog.h"
 #include "app/MainWindow.h"
 #include "app/core/GpsMode.h"
 #include "platform/SystemClock.h"
@@ -14,11 +20,14 @@
 #include "position/GpsNavDialog.h"
 
 #include <QApplication>
+#include <QPlainTextEdit>
+#include <QTextBlock>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTextStream>
 
 #include <algorithm>
+#include <ctime>
 #include <vector>
 
 namespace {
@@ -46,6 +55,51 @@ double Percentile(std::vector<double> values, double p)
   return values[index];
 }
 
+double ProcessCpuSeconds()
+{
+  timespec now{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+  return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+}
+
+// The raw-data window at 115200 bit/s: an NMEA burst's lines one pass each.
+int BenchRawLines(MainWindow &window, int lines)
+{
+  GpsRawDataDialog &dialog = *window.RawDataDialog();
+  dialog.ShowDialog();
+  QCoreApplication::processEvents();
+  auto *text = dialog.findChild<QPlainTextEdit *>(QStringLiteral("PlainTextEdit"));
+  const QStringList burst = {
+      QStringLiteral("->  $GPZDA,120001.00,10,03,2024,00,00*6B"),
+      QStringLiteral("->  $GPGGA,120001.00,4717.11399,N,00833.91590,E,1,08,1.01,499.6,M,48.0,M,,*5B"),
+      QStringLiteral("->  $GPGSA,A,3,01,02,12,14,17,19,24,32,,,,,1.94,1.01,1.66*0D"),
+      QStringLiteral("->  $GPGSV,3,1,12,01,40,083,46,02,17,308,41,12,07,344,39,14,22,228,45*75"),
+      QStringLiteral("->  $GPRMC,120001.00,A,4717.11399,N,00833.91590,E,0.004,77.52,100324,,,A*57")};
+  const QString last = QStringLiteral("->  $GPZDA,LAST");
+
+  QElapsedTimer wall;
+  const double cpuStart = ProcessCpuSeconds();
+  wall.start();
+  for (int i = 0; i < lines - 1; ++i) {
+    dialog.AppendText(burst.at(i % burst.size()));
+    QCoreApplication::processEvents();
+  }
+  dialog.AppendText(last);
+  // Until the last line is on screen and painted.
+  while (text->document()->lastBlock().text() != last)
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  QCoreApplication::processEvents();
+  const double wallMs = wall.nsecsElapsed() / 1e6;
+  const double cpuMs = (ProcessCpuSeconds() - cpuStart) * 1000.0;
+
+  QTextStream out(stdout);
+  out << "raw-data window shown, lines: " << lines << "\n";
+  out << QString::asprintf("cpu  %9.1f ms  %7.2f us a line\n", cpuMs, cpuMs * 1000.0 / lines);
+  out << QString::asprintf("wall %9.1f ms  %7.2f us a line\n", wallMs, wallMs * 1000.0 / lines);
+  out << "lines kept: " << text->blockCount() << "\n";
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char *argv[])
@@ -58,7 +112,11 @@ int main(int argc, char *argv[])
     qputenv("QT_QPA_PLATFORM", "offscreen");
   LinuxSystemClock::ForbidSetting();
   QApplication app(argc, argv);
-  const int iterations = argc > 1 ? std::max(1, QString::fromLocal8Bit(argv[1]).toInt()) : 2000;
+  const QStringList args = QCoreApplication::arguments().mid(1);
+  const bool rawLines = !args.isEmpty() && args.first() == QLatin1String("--raw-lines");
+  const QStringList counts = rawLines ? args.mid(1) : args;
+  const int iterations =
+      !counts.isEmpty() ? std::max(1, counts.first().toInt()) : (rawLines ? 10000 : 2000);
 
   FakeTimeSource pcClock(QDateTime(QDate(2024, 3, 10), QTime(12, 0, 0), Qt::UTC));
   ScopedTimeSourceOverride useClock(&pcClock);
@@ -75,6 +133,8 @@ int main(int argc, char *argv[])
   window.UpdateSatSortButtons(1);  // sorted by elevation
   window.show();
   QCoreApplication::processEvents();
+  if (rawLines)
+    return BenchRawLines(window, iterations);
 
   const QDateTime start(QDate(2024, 3, 10), QTime(12, 0, 1), Qt::UTC);
   std::vector<double> tickUs, tableUs, bothUs, paintUs;

@@ -7,6 +7,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
+#include <QSignalSpy>
+#include <QTextBlock>
+#include <QTextDocument>
 
 namespace {
 QPlainTextEdit *TextArea(GpsRawDataDialog &dialog)
@@ -43,6 +46,7 @@ private slots:
     dialog.AppendText(QStringLiteral("-> hidden before"));
     dialog.ShowDialog();
     dialog.AppendText(QStringLiteral("-> shown"));
+    // Hiding keeps what the window took while it was shown.
     dialog.hide();
     dialog.AppendText(QStringLiteral("-> hidden after"));
     QCOMPARE(TextArea(dialog)->toPlainText(), QStringLiteral("-> shown"));
@@ -51,6 +55,7 @@ private slots:
     QCOMPARE(TextArea(dialog)->toPlainText(), QString());
     dialog.AppendText(QStringLiteral("-> again"));
     dialog.findChild<QPushButton *>(QStringLiteral("ClearScreen"))->click();
+    dialog.AppendPendingLines();
     QCOMPARE(TextArea(dialog)->toPlainText(), QString());
   }
 
@@ -75,6 +80,7 @@ private slots:
     QCOMPARE(TextArea(dialog)->lineWrapMode(),
              wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
     dialog.AppendText(line);
+    dialog.AppendPendingLines();
     QCOMPARE(TextArea(dialog)->toPlainText(), shown);
   }
 
@@ -85,6 +91,7 @@ private slots:
     const int total = GpsRawDataDialog::MaxLines + 300;
     for (int i = 0; i < total; ++i)
       dialog.AppendText(QStringLiteral("-> line %1").arg(i));
+    dialog.AppendPendingLines();
     QPlainTextEdit *text = TextArea(dialog);
     QCOMPARE(GpsRawDataDialog::MaxLines, 1024);
     QCOMPARE(text->blockCount(), GpsRawDataDialog::MaxLines);
@@ -105,15 +112,51 @@ private slots:
     const QString line = QStringLiteral("->  $GPGSV,3,1,12,01,40,083,46,02,17,308,41,12,07,344,39,14,22,228,45*75");
     for (int i = 0; i < 3 * GpsRawDataDialog::MaxLines; ++i)
       dialog.AppendText(line);
+    dialog.AppendPendingLines();
     QElapsedTimer clock;
     clock.start();
     const int batch = 5000;
     for (int i = 0; i < batch; ++i)
       dialog.AppendText(line);
+    dialog.AppendPendingLines();
     QCoreApplication::processEvents();
     const qint64 elapsed = clock.elapsed();
     QCOMPARE(TextArea(dialog)->blockCount(), GpsRawDataDialog::MaxLines);
     QVERIFY2(elapsed < batch, qPrintable(QStringLiteral("%1 ms for %2 lines").arg(elapsed).arg(batch)));
+  }
+
+  // Lines that arrive in passes of the event loop of their own are shown
+  // together: none at once, all of them in order within the interval, in
+  // one change of the text (one repaint, not one a line).
+  void linesAreShownTogetherInOrder()
+  {
+    GpsRawDataDialog dialog;
+    dialog.ShowDialog();
+    QCoreApplication::processEvents();
+    QTextDocument *document = TextArea(dialog)->document();
+    QSignalSpy changes(document, &QTextDocument::contentsChange);
+    QStringList given;
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < 50; ++i) {
+      given << QStringLiteral("-> $GPGSV,line %1").arg(i);
+      dialog.AppendText(given.last());
+      QCoreApplication::processEvents();
+    }
+    if (clock.elapsed() < GpsRawDataDialog::AppendIntervalMs)
+      QVERIFY(document->isEmpty());
+    QTRY_COMPARE_WITH_TIMEOUT(TextArea(dialog)->toPlainText(), given.join(QLatin1Char('\n')), 2000);
+    QVERIFY2(changes.count() <= 1 + int(clock.elapsed() / GpsRawDataDialog::AppendIntervalMs),
+             qPrintable(QStringLiteral("%1 changes").arg(changes.count())));
+
+    // More than the window keeps, given at once: the newest lines, in order.
+    for (int i = 0; i < 3 * GpsRawDataDialog::MaxLines; ++i)
+      dialog.AppendText(QStringLiteral("-> burst %1").arg(i));
+    QTRY_COMPARE_WITH_TIMEOUT(document->lastBlock().text(),
+                              QStringLiteral("-> burst %1").arg(3 * GpsRawDataDialog::MaxLines - 1), 2000);
+    QCOMPARE(document->blockCount(), GpsRawDataDialog::MaxLines);
+    QCOMPARE(document->firstBlock().text(),
+             QStringLiteral("-> burst %1").arg(2 * GpsRawDataDialog::MaxLines));
   }
 
   void reopeningRestoresTheGeometry()

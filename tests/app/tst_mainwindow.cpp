@@ -610,7 +610,7 @@ private slots:
 
     window.SendGpsRxCommand("$PGRMO,,2");
     QTRY_VERIFY_WITH_TIMEOUT(simulator.received().contains("$PGRMO,,2*"), 3000);
-    QVERIFY(text->toPlainText().contains(QLatin1String("<- $PGRMO,,2*")));
+    QTRY_VERIFY_WITH_TIMEOUT(text->toPlainText().contains(QLatin1String("<- $PGRMO,,2*")), 3000);
 
     QVERIFY(window.close());
     QVERIFY(!window.ReceiverPort().isRunning());

@@ -212,12 +212,14 @@ private slots:
     window->SyncPcClock();
     const QString message = window->statusBar()->currentMessage();
     QVERIFY2(message.contains(QStringLiteral("Operation not permitted")), qPrintable(message));
+    window->RawDataDialog()->AppendPendingLines();
     QCOMPARE(raw->toPlainText(), message);
 
     window->statusBar()->clearMessage();
     At(*window, Utc(2024, 3, 12, 14, 30, 16), 40);
     window->SyncPcClock();
     QVERIFY(!window->statusBar()->currentMessage().contains(QStringLiteral("Operation not permitted")));
+    window->RawDataDialog()->AppendPendingLines();
     QCOMPARE(raw->toPlainText().count(QStringLiteral("Operation not permitted")), 1);
   }
 

@@ -106,6 +106,7 @@ bool Replay(const ReplayOptions &options, const QString &folder, ReplayResult &r
     return false;
   }
 
+  window.RawDataDialog()->AppendPendingLines();
   result.rawLines = window.RawDataDialog()->findChild<QPlainTextEdit *>()->toPlainText().split('\n');
   result.utcOffsetSeconds = window.State().utcOffsetSeconds;
   return window.CloseGpsLogFile(true);

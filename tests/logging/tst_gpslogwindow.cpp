@@ -318,7 +318,8 @@ void TestGpsLogWindow::rawEchoAndProblemsReachTheUser()
   QVERIFY(window.OpenGpsLogFile(0));
   window.RawDataDialog()->ShowDialog();
 
-  // The raw-data echo writes the raw-text log.
+  // The raw-data echo writes the raw-text log, at once: the window's
+  // gathering of lines holds nothing back from it.
   window.appendPlainText_to_RawDataDialog_and_Log("-> @@Ea 02/14/2024 12:34:56\r\n");
   window.appendPlainText_to_RawDataDialog_and_Log("-- PPS --");
   QVERIFY(window.FlushGpsLogFile());
@@ -333,6 +334,7 @@ void TestGpsLogWindow::rawEchoAndProblemsReachTheUser()
   QVERIFY(window.FlushGpsLogFile());
   const QString message = window.statusBar()->currentMessage();
   QVERIFY2(message.contains("RARA_") && message.contains("failed"), qPrintable(message));
+  window.RawDataDialog()->AppendPendingLines();
   const QString raw = window.RawDataDialog()->findChild<QPlainTextEdit *>()->toPlainText();
   QCOMPARE(raw.count("failed"), 1);
   QVERIFY(window.GpsLog().HasWriteError());

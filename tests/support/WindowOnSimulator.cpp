@@ -185,6 +185,8 @@ bool WindowOnSimulator::PpsPulse(int timeoutMs)
 
 QPlainTextEdit *WindowOnSimulator::RawDataText() const
 {
+  // What the window has taken, without waiting for its next group.
+  window_->RawDataDialog()->AppendPendingLines();
   return window_->RawDataDialog()->findChild<QPlainTextEdit *>(QStringLiteral("PlainTextEdit"));
 }
 

@@ -96,6 +96,7 @@ public:
   QStringList RawDataEntries() const;
   // The entries, then an empty window (its Clear Screen button).
   QStringList TakeRawDataEntries();
+  // The raw-data window's text area, the lines it has taken all shown.
   QPlainTextEdit *RawDataText() const;
 
   // A label of the main form by object name, and the status bar indicators.
