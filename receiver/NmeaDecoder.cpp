@@ -133,6 +133,26 @@ void Heights(double altitude, double separation, double *gpsHeight, double *mslH
   }
 }
 
+// The signal ID that NMEA 4.10 and later put after the last satellite of a
+// GSV sentence (one hex digit), or -1 for a sentence without one. `text` has
+// its empty fields filled.
+int GsvSignalId(const QByteArray &text)
+{
+  int end = text.indexOf('*');
+  if (end < 0)
+    end = text.size();
+  const QByteArrayView body = QByteArrayView(text).first(end);
+  const qsizetype fields = body.count(',');
+  if (fields < 4 || (fields - 3) % 4 != 1)
+    return -1;
+  const QByteArrayView last = body.sliced(body.lastIndexOf(',') + 1);
+  if (last.size() != 1)
+    return -1;
+  bool ok = false;
+  const int id = QByteArray(last.data(), last.size()).toInt(&ok, 16);
+  return ok ? id : -1;
+}
+
 // The first `n` characters, or the whole field when it is not longer.
 QByteArray Head(const QByteArray &field, int n) { return field.size() > n ? field.left(n) : field; }
 
@@ -511,6 +531,15 @@ int NmeaDecoder::MapIdentifier(int system, int id) const
   }
 }
 
+bool NmeaDecoder::HoldsSignalGroup(int group) const
+{
+  for (int i = 0; i < signalGroupCount_; ++i) {
+    if (signalGroups_[i] == group)
+      return true;
+  }
+  return false;
+}
+
 void NmeaDecoder::StoreSatellite(const SatelliteRecord &record)
 {
   if (record.cno > 0) {
@@ -576,7 +605,16 @@ bool NmeaDecoder::DecodeGsv(Work &work)
   }
   lastGsvMs_ = now;
 
+  // A receiver's next burst begins with a group this one already holds.
+  const int signal = GsvSignalId(text);
+  const int signalGroup = (quint8(text.at(1)) << 16) | (quint8(text.at(2)) << 8) | signal;
+  if (number == 1 && signal >= 0 && gsvAssemblyActive_ && HoldsSignalGroup(signalGroup)) {
+    UpdateVisibleCount();
+    gsvAssemblyActive_ = false;
+  }
+
   if (number == 1) {
+    groupRepeats_ = 0;
     if (!gsvAssemblyActive_) {
       for (int i = 0; i < SatelliteArraySize; ++i) {
         state_.satellites[i] = state_.blankRecord;
@@ -587,9 +625,13 @@ bool NmeaDecoder::DecodeGsv(Work &work)
       nextNoSignalSlot_ = SatelliteSlots - 1;
       visibleSum_ = 0;
       gsvGroupIndex_ = 0;
+      signalGroupCount_ = 0;
+      listedSatellites_.reset();
     } else {
       ++gsvGroupIndex_;
     }
+    if (signal >= 0 && !HoldsSignalGroup(signalGroup) && signalGroupCount_ < MaxSignalGroups)
+      signalGroups_[signalGroupCount_++] = signalGroup;
   }
 
   // The group's constellation: the GSA entries of the burst in order (those
@@ -617,12 +659,21 @@ bool NmeaDecoder::DecodeGsv(Work &work)
 
   for (SatelliteRecord &r : records) {
     r.identifier = MapIdentifier(system, r.identifier);
+    // A further signal of a satellite already listed: the first group's
+    // values stand.
+    const bool real = r.identifier > 0 && r.identifier < SatelliteArraySize;
+    if (real && signal >= 0 && listedSatellites_.test(size_t(r.identifier))) {
+      ++groupRepeats_;
+      continue;
+    }
+    if (real)
+      listedSatellites_.set(size_t(r.identifier));
     r.trend = ElevationTrend(state_, r.identifier, r.elevation);
     StoreSatellite(r);
   }
 
   if (number == sentences) {
-    visibleSum_ += inView;
+    visibleSum_ += inView - groupRepeats_;
     groupComplete_ = true;
     // Every constellation the GSA sentences announced has arrived.
     if (gsaBurstCount_ > 0 && gsvGroupIndex_ + 1 >= gsaBurstCount_)

@@ -13,13 +13,16 @@
 // Time windows (the GSA and GSV bursts, "no ZDA lately") are measured on the
 // monotonic clock of TimeSource, which the PC clock step cannot move.
 
+#include "app/core/SatelliteRecord.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
 
+#include <bitset>
+
 class DecoderHost;
 struct ReceiverState;
-struct SatelliteRecord;
 
 class NmeaDecoder {
 public:
@@ -83,6 +86,7 @@ private:
   void EchoLine(Work &work, const QByteArray &line);
 
   int MapIdentifier(int system, int identifier) const;
+  bool HoldsSignalGroup(int group) const;
   void StoreSatellite(const SatelliteRecord &record);
 
   // Whether the field texts and rows are built (raw-data window or log).
@@ -112,5 +116,14 @@ private:
   bool groupComplete_ = false;
   int nextSignalSlot_ = 0;
   int nextNoSignalSlot_ = SatelliteSlots - 1;
+  // NMEA 4.10 and later send one GSV group per signal: the groups (talker
+  // and signal) this burst holds and the satellites it has listed, so that
+  // a satellite is listed and counted once and a repeated group starts the
+  // next burst.
+  static constexpr int MaxSignalGroups = 32;
+  int signalGroups_[MaxSignalGroups] = {};
+  int signalGroupCount_ = 0;
+  std::bitset<SatelliteArraySize> listedSatellites_;
+  int groupRepeats_ = 0;  // satellites of this group listed before it
   QString lastVisibleText_;
 };

@@ -1,12 +1,14 @@
 #include "TestMain.h"
 
 #include "Gpsdecode.h"
+#include "FramerRecorder.h"
 #include "NmeaDecoderFixture.h"
 
 #include "receiver/FramerSink.h"
 #include "receiver/UbxNmeaFramer.h"
 
 #include <QMap>
+#include <QSet>
 
 using riduder::test::GpsdecodeFix;
 using riduder::test::NmeaDecoderFixture;
@@ -149,7 +151,8 @@ private slots:
                        "$PTNLRXO no, proprietary 71"}
         << 0 << 2 << "9 Visible";
     // Only the GPS satellites in view are read; with no accepted time or
-    // position sentence and no gap between bursts, none is published.
+    // position sentence, a burst is published when the next one begins
+    // with a signal group it already holds.
     QTest::newRow("u-blox NEO-M9N")
         << "nmea/ublox-neo-m9n-nmea.log" << true << int(GpsModeUbloxNmea)
         << QStringList{"$GAGSV no, GA talker 183", "$GBGSV no, GB talker 122",
@@ -158,7 +161,7 @@ private slots:
                        "$GNGSA no, GN talker 244", "$GNGST no, GN talker 61",
                        "$GNRMC no, GN talker 61",  "$GNVTG no, GN talker 61",
                        "$GNZDA no, GN talker 61",  "$GPGSV yes 244"}
-        << 0 << 0 << QString();
+        << 0 << 0 << "16 Visible";
     // The NMEA sentences inside u-blox UBX streams.
     QTest::newRow("u-blox ZED-F9T")
         << "ubx/ublox-zed-f9t-ubx_nmea_l5.log" << false << int(GpsModeUbloxUbx)
@@ -167,7 +170,7 @@ private slots:
                        "$GNGSA no, GN talker 45", "$GNGST no, GN talker 9",
                        "$GNRMC no, GN talker 9",  "$GNVTG no, GN talker 9",
                        "$GNZDA no, GN talker 9",  "$GPGSV yes 45"}
-        << 0 << 0 << QString();
+        << 0 << 0 << "12 Visible";
     QTest::newRow("u-blox LEA-M8F") << "ubx/ublox-lea-m8f.log" << false << int(GpsModeUbloxUbx)
                                     << QStringList{"$GNTXT yes 1"} << 0 << 0 << QString();
   }
@@ -188,6 +191,71 @@ private slots:
     QCOMPARE(replay.f.host.clockStepTimes.size(), times);
     QCOMPARE(replay.f.host.positions.size(), positions);
     QCOMPARE(replay.f.host.satsVisibleText, visible);
+  }
+
+  // Receivers of NMEA 4.10 and later at one epoch a second (a time sentence
+  // of another talker starts each): every burst is published, each
+  // satellite once in the table, and the count is the distinct satellites
+  // of the burst's GPS sentences.
+  void signalGroupsAtOneHertz_data()
+  {
+    QTest::addColumn<QString>("capture");
+    QTest::addColumn<bool>("nmeaOnly");
+    QTest::addColumn<int>("mode");
+    QTest::newRow("u-blox ZED-F9T, L1 and L5")
+        << "ubx/ublox-zed-f9t-ubx_nmea_l5.log" << false << int(GpsModeUbloxUbx);
+    QTest::newRow("u-blox NEO-M9N") << "nmea/ublox-neo-m9n-nmea.log" << true << int(GpsModeUbloxNmea);
+  }
+  void signalGroupsAtOneHertz()
+  {
+    RIDUDER_REQUIRE_CAPTURES();
+    QFETCH(QString, capture);
+    QFETCH(bool, nmeaOnly);
+    QFETCH(int, mode);
+    bool ok = false;
+    const QByteArray bytes = riduder::test::ReadCapture(capture, &ok);
+    QVERIFY(ok);
+    UbxNmeaFramer framer;
+    riduder::test::FramerRecorder recorder;
+    framer.Process(bytes, nmeaOnly, recorder);
+
+    NmeaDecoderFixture f{quint32(mode)};
+    QList<QSet<QByteArray>> epochSatellites;  // the GPS satellites each epoch lists
+    for (const QByteArray &message : recorder.messages) {
+      if (!message.startsWith('$'))
+        continue;
+      if (message.startsWith("$GNRMC")) {
+        f.clock.Advance(1000);
+        epochSatellites << QSet<QByteArray>();
+      }
+      f.clock.Advance(5);
+      f.decoder.Decode(message);
+      if (message.startsWith("$GPGSV") && !epochSatellites.isEmpty()) {
+        const QList<QByteArray> fields = message.left(message.indexOf('*')).split(',');
+        for (int i = 4; i + 3 < fields.size(); i += 4) {
+          if (!fields.at(i).isEmpty())
+            epochSatellites.last() << fields.at(i);
+        }
+      }
+    }
+    // The last burst: published by the gap after it.
+    f.clock.Advance(1600);
+    f.decoder.UpdateVisibleCount();
+
+    QCOMPARE(f.host.satelliteTables.size(), epochSatellites.size());
+    for (int epoch = 0; epoch < epochSatellites.size(); ++epoch) {
+      const QString &table = f.host.satelliteTables.at(epoch);
+      const qsizetype colon = table.indexOf(QLatin1String(": "));
+      const QStringList rows = table.mid(colon + 2).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+      QSet<QString> identifiers;
+      for (const QString &row : rows)
+        identifiers << row.section(QLatin1Char('/'), 0, 0);
+      const int distinct = int(epochSatellites.at(epoch).size());
+      QVERIFY2(distinct > 0, qPrintable(table));
+      QCOMPARE(table.left(colon), QStringLiteral("%1 Visible").arg(distinct));
+      QCOMPARE(identifiers.size(), rows.size());
+      QCOMPARE(int(rows.size()), qMin(distinct, int(NmeaDecoder::SatelliteSlots)));
+    }
   }
 
   // Where both decode an epoch, the time stored before the one-second

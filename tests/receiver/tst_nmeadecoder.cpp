@@ -991,6 +991,64 @@ private slots:
     QVERIFY(f.host.clockStepTimes.size() > 100);
   }
 
+  // NMEA 4.10 and later send a GSV group per signal, the signal ID after
+  // the last satellite. Each row: sentences ("+ms" moves the clock on, else
+  // 20 ms pass), then each burst as published: the count and the table's
+  // satellites (identifier/C/No, by slot).
+  void gsvSignalGroups_data()
+  {
+    QTest::addColumn<QList<QByteArray>>("sentences");
+    QTest::addColumn<QStringList>("published");
+
+    // Older NMEA: a group 1 s after the last joins the burst, as ever.
+    QTest::newRow("no signal field, repeated group joins the burst")
+        << QList<QByteArray>{"GPGSV,1,1,02,01,40,100,45,02,30,200,40", "+1000",
+                             "GPGSV,1,1,02,01,40,100,44,02,30,200,39"}
+        << QStringList{"4 Visible: 1/45 2/40 1/44 2/39"};
+    QTest::newRow("no signal field, two sentences")
+        << QList<QByteArray>{"GPGSV,2,1,05,01,40,100,45,02,30,200,40,03,20,300,35,04,10,50,30",
+                             "GPGSV,2,2,05,05,15,60,25"}
+        << QStringList{"5 Visible: 1/45 2/40 3/35 4/30 5/25"};
+    QTest::newRow("two signals, same satellites")
+        << QList<QByteArray>{"GPGSV,1,1,03,01,40,100,45,02,30,200,40,03,20,300,35,1",
+                             "GPGSV,1,1,03,01,40,100,30,02,30,200,28,03,20,300,25,8"}
+        << QStringList{"3 Visible: 1/45 2/40 3/35"};
+    QTest::newRow("two signals, four satellites a sentence")
+        << QList<QByteArray>{"GPGSV,2,1,05,01,40,100,45,02,30,200,40,03,20,300,35,04,10,50,30,1",
+                             "GPGSV,2,2,05,05,15,60,25,1",
+                             "GPGSV,2,1,05,01,40,100,31,02,30,200,32,03,20,300,33,04,10,50,34,5",
+                             "GPGSV,2,2,05,05,15,60,35,5"}
+        << QStringList{"5 Visible: 1/45 2/40 3/35 4/30 5/25"};
+    QTest::newRow("a satellite only in the second group is added")
+        << QList<QByteArray>{"GPGSV,1,1,02,01,40,100,45,02,30,200,40,1",
+                             "GPGSV,1,1,02,02,30,200,28,05,15,60,33,8"}
+        << QStringList{"3 Visible: 1/45 2/40 5/33"};
+    QTest::newRow("back-to-back bursts 1 s apart")
+        << QList<QByteArray>{"GPGSV,1,1,03,01,40,100,45,02,30,200,40,03,20,300,35,1",
+                             "GPGSV,1,1,02,01,40,100,30,02,30,200,28,8", "+1000",
+                             "GPGSV,1,1,03,01,40,100,46,02,30,200,41,04,10,50,30,1",
+                             "GPGSV,1,1,01,01,40,100,31,8", "+1000",
+                             "GPGSV,1,1,02,01,40,100,47,06,12,70,20,1"}
+        << QStringList{"3 Visible: 1/45 2/40 3/35", "3 Visible: 1/46 2/41 4/30",
+                       "2 Visible: 1/47 6/20"};
+  }
+  void gsvSignalGroups()
+  {
+    QFETCH(QList<QByteArray>, sentences);
+    QFETCH(QStringList, published);
+    Fixture f;
+    // Whatever the burst still holds is published by a later gap.
+    for (const QByteArray &sentence : sentences + QList<QByteArray>{"+1600", "GPGSV,1,1,00"}) {
+      if (sentence.startsWith('+')) {
+        f.clock.Advance(sentence.mid(1).toInt());
+        continue;
+      }
+      f.clock.Advance(20);
+      QVERIFY(f.Feed(sentence));
+    }
+    QCOMPARE(f.host.satelliteTables, published);
+  }
+
   // One satellite over six bursts: 20, 21, 23 give 0, 0, +1; 22 keeps +1;
   // 21 (2 below 23) gives -1.
   void gsvElevationTrend()

@@ -85,6 +85,14 @@ void RecordingDecoderHost::UpdateSatelliteTable()
 {
   calls << QStringLiteral("UpdateSatelliteTable");
   ++satelliteTableUpdates;
+  if (state_) {
+    QStringList rows;
+    for (const SatelliteRecord &r : state_->satellites) {
+      if (r.identifier != 0 && r.identifier != 256)
+        rows << QStringLiteral("%1/%2").arg(r.identifier).arg(r.cno);
+    }
+    satelliteTables << satsVisibleText + QStringLiteral(": ") + rows.join(QLatin1Char(' '));
+  }
 }
 
 void RecordingDecoderHost::ShowSatsVisible(const QString &text) { satsVisibleText = text; }

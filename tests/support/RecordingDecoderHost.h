@@ -33,6 +33,10 @@ public:
   QList<QDateTime> clockStepTimes;  // receiver time at each clock step
   int updateClockDisplayCount = 0;
   int satelliteTableUpdates = 0;
+  // At each table update: the visible count's text, ": ", and the
+  // decoders' satellites in array order as "identifier/C/No" (the places a
+  // short NMEA sentence leaves empty, identifier 256, left out).
+  QStringList satelliteTables;
   int antennaStatus = -100, navStatus = -100, fixStatus = -100, satsTracked = -100;
   int navMode = 0;
   double speed = -1, heading = -1;
