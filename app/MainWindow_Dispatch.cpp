@@ -9,33 +9,10 @@
 #include "app/MessageBoxes.h"
 #include "app/core/GpsMode.h"
 #include "logging/GpsLogTypeDialog.h"
+#include "receiver/MessageRouting.h"
 #include "receiver/NmeaDecoder.h"
 #include "receiver/OncoreDecoder.h"
 #include "receiver/UbxDecoder.h"
-
-namespace {
-
-// Line prefixes of the raw-data window.
-const QString DecodedPrefix = QStringLiteral("-> ");
-const QString DecodedWidePrefix = QStringLiteral("->  ");  // LORAN and u-blox modes
-const QString UndecodedPrefix = QStringLiteral("?  ");
-
-// A LORAN reply line holds letters and digits only; an empty line is no
-// reply.
-bool IsLoranReply(const QByteArray &line)
-{
-  if (line.isEmpty())
-    return false;
-  for (const char c : line) {
-    const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-    const bool digit = c >= '0' && c <= '9';
-    if (!letter && !digit)
-      return false;
-  }
-  return true;
-}
-
-}  // namespace
 
 // The decoders and the window as they see it; made on first use.
 struct MainWindow::ReceiverDecoders {
@@ -99,50 +76,14 @@ void MainWindow::OnNewGpsText(QByteArray message)
     return;
 
   const bool rawWindowShown = gpsRawDataDialog && gpsRawDataDialog->isVisible();
-  switch (CurrentGpsMode) {
-  case GpsModeMotorolaLoran:
-    if (IsLoranReply(message)) {
-      state.replyFlags.gotLoran = true;
-      if (rawWindowShown)
-        gpsRawDataDialog->AppendText(DecodedWidePrefix + QString::fromUtf8(message));
-    } else if (rawWindowShown) {
-      gpsRawDataDialog->AppendText(UndecodedPrefix + QString::fromUtf8(message));
-    }
-    break;
-
-  case GpsModeMotorolaNmea:
-  case 4:
-  case GpsModeGenericNmea:
-    if (message.startsWith('$') && DecodeNmeaSentence(message))
-      appendPlainText_to_RawDataDialog_and_Log(DecodedPrefix + QString::fromUtf8(message));
-    else
-      appendPlainText_to_RawDataDialog_and_Log(UndecodedPrefix + QString::fromUtf8(message));
-    break;
-
-  case GpsModeMotorolaBinary:
-  case GpsModeMotorolaBinaryRxOnly:
-    appendPlainText_to_RawDataDialog_and_Log(DecodedPrefix + DecodeMotorolaBinaryMessage(message));
-    break;
-
-  case GpsModeUbloxUbx:
-  case GpsModeUbloxNmea: {
-    QString line;
-    if (message.startsWith('$') && DecodeNmeaSentence(message)) {
-      line = DecodedWidePrefix + QString::fromUtf8(message);
-    } else {
-      const QString decoded = DecodeUbxMessage(message);
-      line = decoded.isEmpty() ? UndecodedPrefix + QString::fromUtf8(message)
-                               : DecodedWidePrefix + decoded;
-    }
-    if (rawWindowShown)
-      gpsRawDataDialog->AppendText(line);
-    break;
-  }
-
-  default:
-    // Search and the codes without a name decode nothing.
-    break;
-  }
+  ReceiverDecoders &decoders = Decoders();
+  const RoutedMessage routed =
+      RouteReceiverMessage(CurrentGpsMode, message, {decoders.oncore, decoders.nmea, decoders.ubx},
+                           state, rawWindowShown);
+  if (routed.toLog)
+    appendPlainText_to_RawDataDialog_and_Log(routed.line);
+  else if (rawWindowShown && !routed.line.isEmpty())
+    gpsRawDataDialog->AppendText(routed.line);
 }
 
 void MainWindow::appendPlainText_to_RawDataDialog_and_Log(QString text)

@@ -1,17 +1,25 @@
 // Frames receiver captures many times over and prints the framers' speed;
-// Oncore, u-blox and NMEA captures are also framed and decoded, with the
-// decoder's text lines off (no raw-data window, no log) and on.
+// Oncore, u-blox and NMEA captures are also framed and decoded, each message
+// routed and its text line built as the program's dispatch does, with the
+// raw-data window closed and shown.
 //
 //   riduder-bench-framers [capture files...]
+//   riduder-bench-framers --once FILE
 //
 // Without arguments it takes every capture of the shared test data. The
-// protocol comes from the capture's folder (oncore/, ubx/, nmea/).
+// protocol comes from the capture's folder (oncore/, ubx/, nmea/): Oncore
+// captures decode in the mode "Motorola Binary", ubx/ in "u-blox UBX" and
+// nmea/ in "Generic NMEA". "--once" frames and decodes the file's bytes
+// once, as the port would hand them on in 4096-byte reads, window closed,
+// and prints MB/s and the messages.
 
+#include "app/core/GpsMode.h"
 #include "app/core/ReceiverState.h"
 #include "receiver/DecoderHost.h"
 #include "receiver/FramerSink.h"
-#include "receiver/OncoreDecoder.h"
+#include "receiver/MessageRouting.h"
 #include "receiver/NmeaDecoder.h"
+#include "receiver/OncoreDecoder.h"
 #include "receiver/OncoreFramer.h"
 #include "receiver/UbxDecoder.h"
 #include "receiver/UbxNmeaFramer.h"
@@ -55,39 +63,46 @@ QByteArray ReadCaptureBytes(const QString &path)
   return all.mid(pos);
 }
 
-// Frames and decodes, as the program does with every Oncore message or
-// UBX frame (u-blox streams: the UBX decoder also sees the sentences), or
-// NMEA sentence (echoed as it came).
+// Frames and decodes as the program does: each message goes through the
+// dispatch's routing for the mode, which builds its raw-data window line.
 struct DecodingSink : CountingSink {
-  DecodingSink(bool textLines, bool ubx, bool nmea = false)
-      : state(std::make_unique<ReceiverState>()), decoder(*state, host),
-        ubxDecoder(*state, host), nmeaDecoder(*state, host), ubx(ubx), nmea(nmea)
+  DecodingSink(quint32 mode, bool windowShown)
+      : state(std::make_unique<ReceiverState>()), oncore(*state, host), nmea(*state, host),
+        ubx(*state, host), mode(mode), windowShown(windowShown)
   {
     state->setupInProgress = false;
-    state->rawDataWindowOpened = textLines;
+    state->rawDataWindowOpened = windowShown;
+    CurrentGpsMode = mode;
   }
   void OnFramedMessage(const QByteArray &message) override
   {
     CountingSink::OnFramedMessage(message);
-    if (nmea) {
-      nmeaDecoder.Decode(message);
-      textBytes += message.size();
-      return;
-    }
-    textBytes += (ubx ? ubxDecoder.Decode(message) : decoder.Decode(message)).size();
+    const RoutedMessage routed =
+        RouteReceiverMessage(mode, message, {oncore, nmea, ubx}, *state, windowShown);
+    textBytes += routed.line.size();
   }
   std::unique_ptr<ReceiverState> state;
   DecoderHost host;
-  OncoreDecoder decoder;
-  UbxDecoder ubxDecoder;
-  NmeaDecoder nmeaDecoder;
-  bool ubx;
-  bool nmea;
+  OncoreDecoder oncore;
+  NmeaDecoder nmea;
+  UbxDecoder ubx;
+  quint32 mode;
+  bool windowShown;
   qint64 textBytes = 0;
 };
 
 enum class Protocol { Oncore, Ubx, Nmea };
 enum class Work { Frame, DecodeTextOff, DecodeTextOn };
+
+quint32 ModeOf(Protocol protocol)
+{
+  switch (protocol) {
+  case Protocol::Oncore: return GpsModeMotorolaBinary;
+  case Protocol::Ubx: return GpsModeUbloxUbx;
+  case Protocol::Nmea: return GpsModeGenericNmea;
+  }
+  return GpsModeSearch;
+}
 
 Protocol ProtocolOf(const QString &path)
 {
@@ -110,7 +125,7 @@ QString Name(Protocol p, Work work = Work::Frame)
   switch (work) {
   case Work::Frame: return QString::fromLatin1(protocol);
   case Work::DecodeTextOff: return QStringLiteral("%1+decode").arg(protocol);
-  case Work::DecodeTextOn: return QStringLiteral("%1+decode+text").arg(protocol);
+  case Work::DecodeTextOn: return QStringLiteral("%1+decode+window").arg(protocol);
   }
   return QString();
 }
@@ -126,8 +141,7 @@ Result Run(Protocol protocol, const QByteArray &stream, int chunkSize, Work work
   OncoreFramer oncore;
   UbxNmeaFramer ubxNmea;
   CountingSink counting;
-  DecodingSink decoding(work == Work::DecodeTextOn, protocol == Protocol::Ubx,
-                        protocol == Protocol::Nmea);
+  DecodingSink decoding(ModeOf(protocol), work == Work::DecodeTextOn);
   CountingSink &sink = work == Work::Frame ? counting : decoding;
   QElapsedTimer clock;
   clock.start();
@@ -147,10 +161,38 @@ Result Run(Protocol protocol, const QByteArray &stream, int chunkSize, Work work
 
 }  // namespace
 
+// The file's receiver bytes framed and decoded once, window closed.
+int RunOnce(const QString &path)
+{
+  QTextStream out(stdout);
+  const QByteArray capture = ReadCaptureBytes(path);
+  if (capture.isEmpty()) {
+    out << path << ": unreadable or empty\n";
+    return 1;
+  }
+  const Protocol protocol = ProtocolOf(path);
+  const Result r = Run(protocol, capture, 4096, Work::DecodeTextOff);
+  out << QString("%1: %2, %3 bytes, %4 messages, %5 s, %6 MB/s\n")
+             .arg(QFileInfo(path).fileName())
+             .arg(GpsModeName(ModeOf(protocol)))
+             .arg(r.bytes)
+             .arg(r.messages)
+             .arg(r.seconds, 0, 'f', 6)
+             .arg(r.bytes / r.seconds / 1e6, 0, 'f', 1);
+  return 0;
+}
+
 int main(int argc, char *argv[])
 {
   QCoreApplication app(argc, argv);
   QStringList files = app.arguments().mid(1);
+  if (!files.isEmpty() && files.first() == QLatin1String("--once")) {
+    if (files.size() != 2) {
+      QTextStream(stderr) << "usage: riduder-bench-framers --once FILE\n";
+      return 2;
+    }
+    return RunOnce(files.at(1));
+  }
   if (files.isEmpty()) {
     QDirIterator it(QStringLiteral(RIDUDER_CAPTURE_DIR), {QStringLiteral("*.log")}, QDir::Files,
                     QDirIterator::Subdirectories);
