@@ -1,7 +1,8 @@
 // libFuzzer target: the NMEA decoder behind the UBX/NMEA framer in its
-// NMEA mode, on arbitrary bytes. Each input gets a fresh receiver state and
-// a host that does nothing; the sentences go through once with the text and
-// log paths closed and once with them open. The decoder also gets every
+// NMEA mode, on arbitrary bytes. Each input gets a receiver state as built
+// and a host that does nothing (made once, reset per input); the sentences
+// go through once with the text and log paths closed and once with them
+// open. The decoder also gets every
 // line of the input as it is (no checksum, any characters), as replayed
 // input may give it. The burst and ZDA windows run on a fake monotonic
 // clock that moves by varying steps between sentences.
@@ -23,9 +24,9 @@ namespace {
 
 using Decoding = fuzz::Decoding<NmeaDecoder>;
 
-void Decode(Decoding &decoding, FakeTimeSource &clock, const QByteArray &sentence)
+void Decode(NmeaDecoder &decoder, FakeTimeSource &clock, const QByteArray &sentence)
 {
-  decoding.decoder.Decode(sentence);
+  decoder.Decode(sentence);
   // Most steps stay inside a 1.5 s window, some leave it.
   clock.Advance((sentence.size() * 131) % 1700);
 }
@@ -48,14 +49,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
   UbxNmeaFramer framer;
   fuzz::Recorder recorder;
   framer.Process(input, true, recorder);
+  static Decoding decoding;
   for (bool open : {false, true}) {
-    Decoding decoding(open);
+    NmeaDecoder &decoder = decoding.Reset(open);
     for (const QByteArray &sentence : recorder.messages)
-      Decode(decoding, clock, sentence);
+      Decode(decoder, clock, sentence);
   }
 
-  Decoding lines(true);
-  for (QByteArrayView line : QByteArrayView(input).toByteArray().split('\n'))
-    Decode(lines, clock, line.toByteArray());
+  NmeaDecoder &lines = decoding.Reset(true);
+  for (const QByteArray &line : input.toByteArray().split('\n'))
+    Decode(lines, clock, line);
+  decoding.Release();
   return 0;
 }

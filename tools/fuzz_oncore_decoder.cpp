@@ -1,6 +1,7 @@
 // libFuzzer target: the Oncore decoder behind its framer, on arbitrary
-// bytes. Each input gets a fresh receiver state and a host that does
-// nothing; the first byte picks the receiver model. The framed messages go
+// bytes. Each input gets a receiver state as built and a host that does
+// nothing (made once, reset per input); the first byte picks the receiver
+// model. The framed messages go
 // through once with the text, identification and log paths closed and once
 // with them open. The decoder also gets the input
 // cut at every "@@" into messages of any length, as replayed or damaged
@@ -26,9 +27,9 @@ namespace {
 using Decoding = fuzz::Decoding<OncoreDecoder>;
 
 // A message line is empty (not "@@..." at all) or ends in "\n".
-void Decode(Decoding &decoding, FakeTimeSource &clock, const QByteArray &message)
+void Decode(OncoreDecoder &decoder, FakeTimeSource &clock, const QByteArray &message)
 {
-  const QString line = decoding.decoder.Decode(message);
+  const QString line = decoder.Decode(message);
   FUZZ_CHECK(line.isEmpty() || line.endsWith(QLatin1Char('\n')));
   FUZZ_CHECK(line.isEmpty() == !(message.size() >= 4 && message.startsWith("@@")));
   // Holds run on the monotonic clock: let some expire between messages.
@@ -53,21 +54,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
   OncoreReplySeen = false;
   receiverIdentity.model = qint32((size > 0 ? data[0] : 0) % 26);
 
-  {
-    Decoding decoding(true);
-    Decode(decoding, clock, input.toByteArray());
-  }
+  static Decoding decoding;
+  Decode(decoding.Reset(true), clock, input.toByteArray());
 
   OncoreFramer framer;
   fuzz::Recorder recorder;
   framer.Process(input, recorder);
   for (bool open : {false, true}) {
-    Decoding decoding(open);
+    OncoreDecoder &decoder = decoding.Reset(open);
     for (const QByteArray &message : recorder.messages)
-      Decode(decoding, clock, message);
+      Decode(decoder, clock, message);
   }
 
-  Decoding pieces(true);
+  OncoreDecoder &pieces = decoding.Reset(true);
   qsizetype from = input.indexOf(QByteArrayView("@@"));
   while (from >= 0) {
     const qsizetype next = input.indexOf(QByteArrayView("@@"), from + 2);
@@ -75,5 +74,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     Decode(pieces, clock, input.sliced(from, end - from).toByteArray());
     from = next;
   }
+  decoding.Release();
   return 0;
 }

@@ -3,25 +3,23 @@
 // stops the run. A second decoder gets every frame with other checksum
 // bytes and more bytes after it and must give the same lines.
 
-#include "app/core/ReceiverState.h"
-#include "receiver/DecoderHost.h"
 #include "receiver/UbxDecoder.h"
 #include "receiver/UbxNmeaFramer.h"
+#include "tools/fuzz_decoder_support.h"
 #include "tools/fuzz_support.h"
-
-#include <memory>
 
 namespace {
 
-struct Decoding {
-  Decoding() : state(std::make_unique<ReceiverState>()), decoder(*state, host)
-  {
-    state->rawDataWindowOpened = true;
-  }
-  std::unique_ptr<ReceiverState> state;
-  DecoderHost host;
-  UbxDecoder decoder;
-};
+using Decoding = fuzz::Decoding<UbxDecoder>;
+
+// A decoder new on a receiver state as built, its text gate open and its
+// log and identification paths closed.
+UbxDecoder &Fresh(Decoding &decoding)
+{
+  UbxDecoder &decoder = decoding.Reset(false);
+  decoding.state->rawDataWindowOpened = true;
+  return decoder;
+}
 
 // The line ends in "\n" unless it is empty.
 void CheckLine(const QString &line)
@@ -36,18 +34,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
   const QByteArrayView input(reinterpret_cast<const char *>(data), qsizetype(size));
 
   // The bytes as one message, exactly as long as the input.
-  {
-    Decoding decoding;
-    CheckLine(decoding.decoder.Decode(input.toByteArray()));
-  }
+  static Decoding exactDecoding;
+  static Decoding movedDecoding;
+  CheckLine(Fresh(exactDecoding).Decode(input.toByteArray()));
 
   UbxNmeaFramer framer;
   fuzz::Recorder recorder;
   framer.Process(input, false, recorder);
-  Decoding exact;
-  Decoding moved;
+  UbxDecoder &exact = Fresh(exactDecoding);
+  UbxDecoder &moved = Fresh(movedDecoding);
   for (const QByteArray &frame : recorder.messages) {
-    const QString line = exact.decoder.Decode(frame);
+    const QString line = exact.Decode(frame);
     CheckLine(line);
     if (frame.startsWith('$')) {
       FUZZ_CHECK(line.isEmpty());
@@ -59,7 +56,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     padded[padded.size() - 1] = char(~padded.at(padded.size() - 1));
     padded[padded.size() - 2] = char(padded.at(padded.size() - 2) ^ 0x5A);
     padded += QByteArray(64, char(0xA5));
-    FUZZ_CHECK(moved.decoder.Decode(padded) == line);
+    FUZZ_CHECK(moved.Decode(padded) == line);
   }
+  exactDecoding.Release();
+  movedDecoding.Release();
   return 0;
 }
