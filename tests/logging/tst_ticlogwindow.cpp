@@ -289,6 +289,7 @@ void TestTicLogWindow::failedRollOverIsShownUntilASetOpens()
   QVERIFY(status);
   QVERIFY(!status->isHidden());
   QVERIFY2(status->text().contains("RARA_0046C.txt"), qPrintable(status->text()));
+  window.RawDataDialog()->AppendPendingLines();
   const QString raw = window.RawDataDialog()->findChild<QPlainTextEdit *>()->toPlainText();
   QCOMPARE(raw.count("could not be opened"), 1);
   QVERIFY(boxes.shown.isEmpty());
