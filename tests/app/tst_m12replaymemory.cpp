@@ -1,11 +1,12 @@
 #include "TestMain.h"
 
+#include "ProcessMemory.h"
+
 #include "WindowOnSimulator.h"
 #include "app/MainWindow.h"
 #include "receiver/GpsRxIdDialog.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QPlainTextEdit>
 #include <QTest>
 
