@@ -15,15 +15,7 @@ class MainWindowTicHost : public TicProcessingHost {
 public:
   explicit MainWindowTicHost(MainWindow &window) : window(window) {}
 
-  TicLineOptions TicOptions() const override
-  {
-    TicLineOptions options;
-    options.timeTagFormat = window.ticTimeTagFormat;
-    options.logStyle = window.ticLogStyle;
-    options.timeLogInterval = window.ticTimeLogInterval;
-    options.averagingPeriod = window.ticAveragingPeriod;
-    return options;
-  }
+  TicLineOptions TicOptions() const override { return window.TicOptions(); }
 
   TicCorrectionSettings CorrectionSettings() const override
   {
@@ -95,4 +87,22 @@ void MainWindow::ProcessTicLine(QByteArray line)
 QString MainWindow::LogTimeTag() const
 {
   return ticProcessor->LogTimeTag();
+}
+
+TicLineOptions MainWindow::TicOptions() const
+{
+  TicLineOptions options;
+  options.timeTagFormat = ticTimeTagFormat;
+  options.logStyle = ticLogStyle;
+  options.timeLogInterval = ticTimeLogInterval;
+  options.averagingPeriod = ticAveragingPeriod;
+  return options;
+}
+
+void MainWindow::SetTicOptions(const TicLineOptions &options)
+{
+  ticTimeTagFormat = options.timeTagFormat;
+  ticLogStyle = options.logStyle;
+  ticTimeLogInterval = options.timeLogInterval;
+  ticAveragingPeriod = options.averagingPeriod;
 }

@@ -20,6 +20,7 @@ public:
   bool IsListening() const { return server.isListening(); }
   quint16 Port() const { return server.serverPort(); }
 
+  bool HasClient() const { return client && client->state() == QAbstractSocket::ConnectedState; }
   // Sends one line, ended by CR LF, to the connected client; nothing without one.
   void SendMessage(const QByteArray &message);
 
