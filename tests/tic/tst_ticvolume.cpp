@@ -1,0 +1,136 @@
+#include "TestMain.h"
+
+#include "ModalDialogs.h"
+#include "app/MainWindow.h"
+#include "remote/TelnetLink.h"
+#include "remote/TelnetTcpServer.h"
+#include "tic/TicLineProcessor.h"
+#include "tic/TicProcessedDataDialog.h"
+#include "tic/TicRawDataDialog.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QSettings>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+namespace {
+
+// Resident memory of this process in bytes (Linux), 0 when unknown.
+qint64 ResidentBytes()
+{
+  QFile statm(QStringLiteral("/proc/self/statm"));
+  if (!statm.open(QIODevice::ReadOnly))
+    return 0;
+  const QList<QByteArray> fields = statm.readAll().split(' ');
+  return fields.size() > 1 ? fields.at(1).toLongLong() * 4096 : 0;
+}
+
+quint16 FreePort()
+{
+  QTcpServer probe;
+  probe.listen(QHostAddress::LocalHost, 0);
+  return probe.serverPort();
+}
+
+}  // namespace
+
+// Eight counters at ten readings a second each for a simulated hour, through
+// the running program with both TIC windows open and a remote client taking
+// every TIME and AVERAGE sentence. Slow, so it runs only when asked for
+// (scripts/tic-volume sets RIDUDER_TIC_VOLUME=1).
+class TestTicVolume : public QObject {
+  Q_OBJECT
+
+private slots:
+  void eightCountersForAnHour()
+  {
+    if (qEnvironmentVariableIntValue("RIDUDER_TIC_VOLUME") != 1)
+      QSKIP("set RIDUDER_TIC_VOLUME=1 (scripts/tic-volume) to run an hour of eight counters");
+
+    QSettings().setValue(QStringLiteral("TimingDialog/Sawtooth Auto Correct"), 0);
+    MainWindow window;
+    TicLineOptions options;
+    options.timeTagFormat = 0;
+    options.logStyle = 1;
+    options.timeLogInterval = 1;
+    options.averagingPeriod = 60;
+    window.SetTicOptions(options);
+    window.actionTic_Raw_Data_triggered();
+    window.actionTic_Processed_Data_triggered();
+    window.actionTIC_triggered();
+
+    const quint16 port = FreePort();
+    riduder::test::AnswerNextModalDialog([port](QDialog *dialog) {
+      auto *link = qobject_cast<TelnetLink *>(dialog);
+      link->telnetActivate = true;
+      link->telnetServerPort = port;
+      dialog->accept();
+    });
+    window.TelnetLinkInterface();
+    QVERIFY(window.RemoteServer());
+    QTcpSocket client;
+    client.connectToHost(QHostAddress::LocalHost, port);
+    QVERIFY(client.waitForConnected(3000));
+    QTRY_VERIFY(window.RemoteServer()->HasClient());
+    window.TicProcessor().SetRemoteTimeCount(-1);
+    window.TicProcessor().SetRemoteAverageCount(-1);
+
+    constexpr int Seconds = 3600;
+    constexpr int ReadingsPerSecond = 10;
+    constexpr int Counters = 8;
+    qint64 timeLines = 0;
+    qint64 averageLines = 0;
+    QByteArray partial;
+    auto takeReceived = [&] {
+      QCoreApplication::processEvents();
+      partial += client.readAll();
+      const qsizetype end = partial.lastIndexOf('\n');
+      if (end < 0)
+        return;
+      timeLines += partial.left(end + 1).count("$DAREZ,TICDATA,TIME,");
+      averageLines += partial.left(end + 1).count("$DAREZ,TICDATA,AVERAGE,");
+      partial.remove(0, end + 1);
+    };
+
+    ReceiverState &state = window.State();
+    const QDateTime start(QDate(2024, 3, 10), QTime(0, 0), Qt::UTC);
+    qint64 residentAfterWarmUp = 0;
+    QElapsedTimer clock;
+    clock.start();
+    for (int second = 0; second < Seconds; ++second) {
+      state.receiverTime.SetDateTime(start.addSecs(second));
+      window.UpdateClockDisplay();
+      state.receiverSawtoothNs = (second * 7) % 13 - 6.0;
+      state.receiverSawtoothFresh = true;
+      for (int reading = 0; reading < ReadingsPerSecond; ++reading)
+        for (int counter = 1; counter <= Counters; ++counter)
+          window.OnNewTicText(QByteArray::number(counter) + " +"
+                              + QByteArray::number(2.5 + 0.001 * ((second + reading) % 17), 'f', 11)
+                              + "E-08");
+      takeReceived();
+      if (second == 120)
+        residentAfterWarmUp = ResidentBytes();
+    }
+    const qint64 residentAtEnd = ResidentBytes();
+    QTRY_VERIFY_WITH_TIMEOUT((takeReceived(), timeLines == qint64(Seconds) * ReadingsPerSecond * Counters),
+                             30000);
+
+    qInfo("%lld TIME and %lld AVERAGE sentences in %lld ms; resident memory %lld kB after two "
+          "minutes, %lld kB at the end",
+          timeLines, averageLines, clock.elapsed(), residentAfterWarmUp / 1024, residentAtEnd / 1024);
+    // Every reading made its row; a period of 60 s at 10 readings a second
+    // ends when it holds 61 readings.
+    QCOMPARE(timeLines, qint64(Seconds) * ReadingsPerSecond * Counters);
+    QVERIFY(averageLines >= qint64(Seconds) * ReadingsPerSecond * Counters / 61);
+    QVERIFY(window.TicRawWindow()->findChild<QPlainTextEdit *>()->blockCount() <= DataTextDialog::MaxLines);
+    QVERIFY(window.TicProcessedWindow()->findChild<QPlainTextEdit *>()->blockCount() <= DataTextDialog::MaxLines);
+    // Memory stays flat: nothing of the hour is kept.
+    QVERIFY(residentAtEnd - residentAfterWarmUp < 4 * 1024 * 1024);
+    window.close();
+  }
+};
+
+RIDUDER_TEST_MAIN(TestTicVolume)
+#include "tst_ticvolume.moc"
