@@ -2,7 +2,7 @@
 
 #include "app/core/ClockModes.h"
 #include "tic/TicReading.h"
-#include "tic/TicTimeTag.h"
+#include "logging/TicTimeTag.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "app/core/ReceiverState.h"
 #include "platform/TimeSource.h"
 #include "tic/TicLineProcessor.h"
-#include "tic/TicTimeTag.h"
+#include "logging/TicTimeTag.h"
 
 #include <cmath>
 

@@ -3,7 +3,7 @@
 #include "app/core/GpsDateTime.h"
 #include "platform/TimeSource.h"
 #include "tic/TicReading.h"
-#include "tic/TicTimeTag.h"
+#include "logging/TicTimeTag.h"
 
 namespace {
 QDateTime Utc(int y, int mo, int d, int h = 0, int mi = 0, int s = 0)

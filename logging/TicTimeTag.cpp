@@ -1,4 +1,4 @@
-#include "tic/TicTimeTag.h"
+#include "logging/TicTimeTag.h"
 
 #include "platform/TimeSource.h"
 
