@@ -1,40 +1,16 @@
 #include "TestMain.h"
 
-#include "ModalDialogs.h"
+#include "RemoteTicClient.h"
+#include "ProcessMemory.h"
 #include "app/MainWindow.h"
-#include "remote/TelnetLink.h"
-#include "remote/TelnetTcpServer.h"
 #include "tic/TicLineProcessor.h"
 #include "tic/TicProcessedDataDialog.h"
 #include "tic/TicRawDataDialog.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QPlainTextEdit>
 #include <QSettings>
-#include <QTcpServer>
 #include <QTcpSocket>
-
-namespace {
-
-// Resident memory of this process in bytes (Linux), 0 when unknown.
-qint64 ResidentBytes()
-{
-  QFile statm(QStringLiteral("/proc/self/statm"));
-  if (!statm.open(QIODevice::ReadOnly))
-    return 0;
-  const QList<QByteArray> fields = statm.readAll().split(' ');
-  return fields.size() > 1 ? fields.at(1).toLongLong() * 4096 : 0;
-}
-
-quint16 FreePort()
-{
-  QTcpServer probe;
-  probe.listen(QHostAddress::LocalHost, 0);
-  return probe.serverPort();
-}
-
-}  // namespace
 
 // Eight counters at ten readings a second each for a simulated hour, through
 // the running program with both TIC windows open and a remote client taking
@@ -61,19 +37,8 @@ private slots:
     window.actionTic_Processed_Data_triggered();
     window.actionTIC_triggered();
 
-    const quint16 port = FreePort();
-    riduder::test::AnswerNextModalDialog([port](QDialog *dialog) {
-      auto *link = qobject_cast<TelnetLink *>(dialog);
-      link->telnetActivate = true;
-      link->telnetServerPort = port;
-      dialog->accept();
-    });
-    window.TelnetLinkInterface();
-    QVERIFY(window.RemoteServer());
     QTcpSocket client;
-    client.connectToHost(QHostAddress::LocalHost, port);
-    QVERIFY(client.waitForConnected(3000));
-    QTRY_VERIFY(window.RemoteServer()->HasClient());
+    QVERIFY(riduder::test::ConnectRemoteClient(window, client));
     window.TicProcessor().SetRemoteTimeCount(-1);
     window.TicProcessor().SetRemoteAverageCount(-1);
 
@@ -111,9 +76,9 @@ private slots:
                               + "E-08");
       takeReceived();
       if (second == 120)
-        residentAfterWarmUp = ResidentBytes();
+        residentAfterWarmUp = riduder::test::ResidentBytes();
     }
-    const qint64 residentAtEnd = ResidentBytes();
+    const qint64 residentAtEnd = riduder::test::ResidentBytes();
     QTRY_VERIFY_WITH_TIMEOUT((takeReceived(), timeLines == qint64(Seconds) * ReadingsPerSecond * Counters),
                              30000);
 

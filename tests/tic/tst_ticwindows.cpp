@@ -1,10 +1,8 @@
 #include "TestMain.h"
 
-#include "ModalDialogs.h"
+#include "RemoteTicClient.h"
 #include "app/MainWindow.h"
 #include "app/core/ClockModes.h"
-#include "remote/TelnetLink.h"
-#include "remote/TelnetTcpServer.h"
 #include "tic/TicLineProcessor.h"
 #include "tic/TicProcessedDataDialog.h"
 #include "tic/TicRawDataDialog.h"
@@ -15,7 +13,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
-#include <QTcpServer>
 #include <QTcpSocket>
 #include <QVBoxLayout>
 
@@ -40,13 +37,6 @@ std::unique_ptr<DataTextDialog> MakeWindow(const QString &name)
 QPlainTextEdit *TextArea(QWidget *window)
 {
   return window->findChild<QPlainTextEdit *>();
-}
-
-quint16 FreePort()
-{
-  QTcpServer probe;
-  probe.listen(QHostAddress::LocalHost, 0);
-  return probe.serverPort();
 }
 
 }  // namespace
@@ -174,21 +164,8 @@ private slots:
   void remoteClientReceivesTheTicData()
   {
     MainWindow window;
-    const quint16 port = FreePort();
-    riduder::test::AnswerNextModalDialog([port](QDialog *dialog) {
-      auto *link = qobject_cast<TelnetLink *>(dialog);
-      QVERIFY(link);
-      link->telnetActivate = true;
-      link->telnetServerPort = port;
-      dialog->accept();
-    });
-    window.TelnetLinkInterface();
-    QVERIFY(window.RemoteServer());
-
     QTcpSocket client;
-    client.connectToHost(QHostAddress::LocalHost, port);
-    QVERIFY(client.waitForConnected(3000));
-    QTRY_VERIFY(window.RemoteServer()->HasClient());
+    QVERIFY(riduder::test::ConnectRemoteClient(window, client));
 
     TicLineOptions options = window.TicOptions();
     options.averagingPeriod = 0;
