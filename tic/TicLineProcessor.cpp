@@ -55,7 +55,7 @@ void TicLineProcessor::ProcessTicLine(QByteArray line)
   QByteArray row;
   if (isReading) {
     const TicCorrectionSettings settings = host.CorrectionSettings();
-    const QByteArray corrected = CorrectTicReading(text, port - 1, options);
+    const QByteArray corrected = CorrectTicReading(text, port - 1, options, settings);
     row = tag + text
           + TicPrintf(" %05.3f %i %05.3f ", state.receiverSawtoothNs,
                                  state.receiverOneSigmaNs, settings.SmallerDelayTotal())
@@ -91,9 +91,10 @@ void TicLineProcessor::ProcessTicLine(QByteArray line)
 }
 
 QByteArray TicLineProcessor::CorrectTicReading(const QByteArray &reading, int portIndex,
-                                               const TicLineOptions &options)
+                                               const TicLineOptions &options,
+                                               const TicCorrectionSettings &settings)
 {
-  const double value = correction.Correct(portIndex, reading.toDouble(), host.CorrectionSettings());
+  const double value = correction.Correct(portIndex, reading.toDouble(), settings);
   AccumulateTicAverage(value, portIndex, options);
   return TicPrintf("%08.6f", value);
 }

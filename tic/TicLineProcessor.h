@@ -84,7 +84,8 @@ public:
 
 private:
   // The corrected reading as text "%08.6f"; feeds the port's averages.
-  QByteArray CorrectTicReading(const QByteArray &reading, int portIndex, const TicLineOptions &options);
+  QByteArray CorrectTicReading(const QByteArray &reading, int portIndex, const TicLineOptions &options,
+                               const TicCorrectionSettings &settings);
   void AccumulateTicAverage(double value, int portIndex, const TicLineOptions &options);
   void ProcessStatisticsLine(int port, const QByteArray &text, const TicLineOptions &options);
   // Sends one sentence while `counter` asks for it and counts it down.
