@@ -56,7 +56,6 @@ class TelnetTcpServer;
 class TicFileDialog;
 class TicPortDialog;
 class TicLineProcessor;
-struct TicLineOptions;
 class TicProcessedDataDialog;
 class TicProcessingHost;
 class TicRawDataDialog;
@@ -238,12 +237,7 @@ public:
 
   // --- Counters (MainWindow_Tic.cpp) ---
   void ProcessTicLine(QByteArray line);
-  // The TIC time tag of the options in force, followed by one blank.
-  QString LogTimeTag() const;
   TicLineProcessor &TicProcessor() { return *ticProcessor; }
-  // The TIC log options the counter lines follow.
-  TicLineOptions TicOptions() const;
-  void SetTicOptions(const TicLineOptions &options);
   TicRawDataDialog *TicRawWindow() const { return ticRawDataDialog; }
   TicProcessedDataDialog *TicProcessedWindow() const { return ticProcessedDataDialog; }
 

@@ -1,7 +1,9 @@
 // The counter lines: MainWindow hands each one to the TIC line processor
-// and answers its questions from its own state through this host.
+// and answers its questions from its own state through this host; the rows
+// go into the TIC log set, whose options they follow.
 
 #include "app/MainWindow.h"
+#include "logging/TicDataLog.h"
 #include "receiver/dialogs/TimingDialog.h"
 #include "remote/TelnetTcpServer.h"
 #include "tic/TicLineProcessor.h"
@@ -15,7 +17,7 @@ class MainWindowTicHost : public TicProcessingHost {
 public:
   explicit MainWindowTicHost(MainWindow &window) : window(window) {}
 
-  TicLineOptions TicOptions() const override { return window.TicOptions(); }
+  TicLogOptions TicOptions() const override { return window.TicLog().Options(); }
 
   TicCorrectionSettings CorrectionSettings() const override
   {
@@ -32,21 +34,9 @@ public:
   qint64 PcClockOffsetMs() const override { return window.PcClockOffsetMs; }
   int ClockDisplayMode() const override { return window.ClockDisplayMode; }
 
-  bool TicLogOpen() const override { return window.ticCombinedLogFile.isOpen(); }
-
-  void WriteTicTimeRow(int port, const QByteArray &row) override
-  {
-    QFile &file = window.ticTimeLogFiles[port - 1];
-    if (file.isOpen())
-      file.write(row + '\n');
-  }
-
-  void WriteTicAverageRow(int port, const QByteArray &row) override
-  {
-    QFile &file = window.ticAverageLogFiles[port - 1];
-    if (file.isOpen())
-      file.write(row + '\n');
-  }
+  bool TicLogOpen() const override { return window.TicLog().IsOpen(); }
+  void WriteTicTimeRow(int port, const QByteArray &row) override { window.TicLog().WriteTimeRow(port, row); }
+  void WriteTicAverageRow(int port, const QByteArray &row) override { window.TicLog().WriteAverageRow(port, row); }
 
   void SendRemoteSentence(const QByteArray &sentence) override
   {
@@ -84,25 +74,3 @@ void MainWindow::ProcessTicLine(QByteArray line)
   ticProcessor->ProcessTicLine(line);
 }
 
-QString MainWindow::LogTimeTag() const
-{
-  return ticProcessor->LogTimeTag();
-}
-
-TicLineOptions MainWindow::TicOptions() const
-{
-  TicLineOptions options;
-  options.timeTagFormat = ticTimeTagFormat;
-  options.logStyle = ticLogStyle;
-  options.timeLogInterval = ticTimeLogInterval;
-  options.averagingPeriod = ticAveragingPeriod;
-  return options;
-}
-
-void MainWindow::SetTicOptions(const TicLineOptions &options)
-{
-  ticTimeTagFormat = options.timeTagFormat;
-  ticLogStyle = options.logStyle;
-  ticTimeLogInterval = options.timeLogInterval;
-  ticAveragingPeriod = options.averagingPeriod;
-}

@@ -19,11 +19,6 @@ TicLineProcessor::TicLineProcessor(ReceiverState &receiverState, TicProcessingHo
 {
 }
 
-QString TicLineProcessor::LogTimeTag() const
-{
-  return ::LogTimeTag(host.TicOptions().timeTagFormat, state.displayCopy);
-}
-
 void TicLineProcessor::ProcessTicLine(QByteArray line)
 {
   while (line.endsWith('\r') || line.endsWith('\n'))
@@ -40,7 +35,7 @@ void TicLineProcessor::ProcessTicLine(QByteArray line)
   if (!ok || port < 1 || port > Ports)
     return;
 
-  const TicLineOptions options = host.TicOptions();
+  const TicLogOptions options = host.TicOptions();
   QByteArray text = NormalizeTicDecimalMarks(unconverted);
   if (text.contains(':')) {
     ProcessStatisticsLine(port, text, options);
@@ -51,7 +46,7 @@ void TicLineProcessor::ProcessTicLine(QByteArray line)
   if (text.isEmpty())
     return;
 
-  const QByteArray tag = ::LogTimeTag(options.timeTagFormat, state.displayCopy).toLatin1();
+  const QByteArray tag = LogTimeTag(options.timeTagFormat, state.displayCopy).toLatin1();
   QByteArray row;
   if (isReading) {
     const TicCorrectionSettings settings = host.CorrectionSettings();
@@ -91,7 +86,7 @@ void TicLineProcessor::ProcessTicLine(QByteArray line)
 }
 
 QByteArray TicLineProcessor::CorrectTicReading(const QByteArray &reading, int portIndex,
-                                               const TicLineOptions &options,
+                                               const TicLogOptions &options,
                                                const TicCorrectionSettings &settings)
 {
   const double value = correction.Correct(portIndex, reading.toDouble(), settings);
@@ -99,7 +94,7 @@ QByteArray TicLineProcessor::CorrectTicReading(const QByteArray &reading, int po
   return TicPrintf("%08.6f", value);
 }
 
-void TicLineProcessor::AccumulateTicAverage(double value, int portIndex, const TicLineOptions &options)
+void TicLineProcessor::AccumulateTicAverage(double value, int portIndex, const TicLogOptions &options)
 {
   if (options.averagingPeriod < 1) {
     averages.Reset(portIndex);
@@ -110,7 +105,7 @@ void TicLineProcessor::AccumulateTicAverage(double value, int portIndex, const T
   if (!average)
     return;
   const QByteArray row = TicFieldSeparator(
-      ::LogTimeTag(options.timeTagFormat, state.displayCopy).toLatin1()
+      LogTimeTag(options.timeTagFormat, state.displayCopy).toLatin1()
           + TicPrintf("%d %09.6f %09.6f %09.6f %09.6f\n", average->count, average->sigma,
                                  average->mean, average->maximum, average->minimum),
       options.logStyle);
@@ -121,7 +116,7 @@ void TicLineProcessor::AccumulateTicAverage(double value, int portIndex, const T
 }
 
 void TicLineProcessor::ProcessStatisticsLine(int port, const QByteArray &text,
-                                             const TicLineOptions &options)
+                                             const TicLogOptions &options)
 {
   if (options.averagingPeriod > 0)
     return;
@@ -130,7 +125,7 @@ void TicLineProcessor::ProcessStatisticsLine(int port, const QByteArray &text,
   QByteArray value = text.mid(colon + 1).trimmed();
   QByteArray &buffer = statisticsRows[port - 1];
   if (label == "N") {
-    buffer = ::LogTimeTag(options.timeTagFormat, state.displayCopy).toLatin1() + value;
+    buffer = LogTimeTag(options.timeTagFormat, state.displayCopy).toLatin1() + value;
     return;
   }
   ParseTicReading(value);

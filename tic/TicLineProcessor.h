@@ -6,25 +6,18 @@
 // through TicProcessingHost, so a test drives it without a window.
 
 #include "app/core/ReceiverState.h"
+#include "logging/TicLogOptions.h"
 #include "tic/TicCorrection.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
 
-// The TIC log options the processing follows.
-struct TicLineOptions {
-  int timeTagFormat = 0;    // TicTimeTagFormats; any other value: no tag
-  int logStyle = 0;         // 0 blank, 1 ",", 2 tab between fields
-  int timeLogInterval = 0;  // seconds between time rows; 0 none
-  int averagingPeriod = 0;  // seconds; 0 or less: the counters' own statistics
-};
-
 class TicProcessingHost {
 public:
   virtual ~TicProcessingHost() = default;
 
-  virtual TicLineOptions TicOptions() const = 0;
+  virtual TicLogOptions TicOptions() const = 0;
   virtual TicCorrectionSettings CorrectionSettings() const = 0;
   // PC time minus receiver time, as the clock step last measured it.
   virtual qint64 PcClockOffsetMs() const = 0;
@@ -59,9 +52,6 @@ public:
   // One line "N text" of counter port N (1..8).
   void ProcessTicLine(QByteArray line);
 
-  // The time tag of the options in force, followed by one blank.
-  QString LogTimeTag() const;
-
   // The remote TICDATA counters: 0 sends nothing, n the next n sentences,
   // -1 every sentence.
   int RemoteTimeCount() const { return remoteTimeCount; }
@@ -84,10 +74,10 @@ public:
 
 private:
   // The corrected reading as text "%08.6f"; feeds the port's averages.
-  QByteArray CorrectTicReading(const QByteArray &reading, int portIndex, const TicLineOptions &options,
+  QByteArray CorrectTicReading(const QByteArray &reading, int portIndex, const TicLogOptions &options,
                                const TicCorrectionSettings &settings);
-  void AccumulateTicAverage(double value, int portIndex, const TicLineOptions &options);
-  void ProcessStatisticsLine(int port, const QByteArray &text, const TicLineOptions &options);
+  void AccumulateTicAverage(double value, int portIndex, const TicLogOptions &options);
+  void ProcessStatisticsLine(int port, const QByteArray &text, const TicLogOptions &options);
   // Sends one sentence while `counter` asks for it and counts it down.
   void SendTicData(int &counter, const char *kind, const QByteArray &row);
 

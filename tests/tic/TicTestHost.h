@@ -15,7 +15,7 @@
 namespace riduder::test {
 
 struct TicTestHost : TicProcessingHost {
-  TicLineOptions options;
+  TicLogOptions options;
   TicCorrectionSettings correction;
   qint64 pcClockOffsetMs = 0;
   int clockDisplayMode = 0;
@@ -31,7 +31,7 @@ struct TicTestHost : TicProcessingHost {
   // Where sentences go besides the list (a real server, in some tests).
   std::function<void(const QByteArray &)> sendTo;
 
-  TicLineOptions TicOptions() const override { return options; }
+  TicLogOptions TicOptions() const override { return options; }
   TicCorrectionSettings CorrectionSettings() const override { return correction; }
   qint64 PcClockOffsetMs() const override { return pcClockOffsetMs; }
   int ClockDisplayMode() const override { return clockDisplayMode; }

@@ -40,7 +40,6 @@ struct Rig {
     state.receiverSawtoothNs = ns;
     state.receiverSawtoothFresh = true;
   }
-  QByteArray Tag() const { return processor.LogTimeTag().toLatin1(); }
 };
 
 }  // namespace

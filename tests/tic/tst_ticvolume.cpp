@@ -3,6 +3,7 @@
 #include "RemoteTicClient.h"
 #include "ProcessMemory.h"
 #include "app/MainWindow.h"
+#include "logging/TicDataLog.h"
 #include "tic/TicLineProcessor.h"
 #include "tic/TicProcessedDataDialog.h"
 #include "tic/TicRawDataDialog.h"
@@ -10,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <QTcpSocket>
 
 // Eight counters at ten readings a second each for a simulated hour, through
@@ -25,20 +27,23 @@ private slots:
     if (qEnvironmentVariableIntValue("RIDUDER_TIC_VOLUME") != 1)
       QSKIP("set RIDUDER_TIC_VOLUME=1 (scripts/tic-volume) to run an hour of eight counters");
 
-    QSettings().setValue(QStringLiteral("TimingDialog/Sawtooth Auto Correct"), 0);
+    QTemporaryDir dir;
+    QSettings settings;
+    settings.setValue(QStringLiteral("TimingDialog/Sawtooth Auto Correct"), 0);
+    settings.setValue(TicLogKeys::FileDirectory, dir.path());
+    settings.setValue(TicLogKeys::TimeTagFormat, 0);
+    settings.setValue(TicLogKeys::LogStyle, 1);
+    settings.setValue(TicLogKeys::TimeIntervalLogButtonGroup, 0);
+    settings.setValue(TicLogKeys::TimeLogEvery, 0);
+    settings.setValue(TicLogKeys::AveragingLogPeriod, QStringLiteral("60"));
     MainWindow window;
-    TicLineOptions options;
-    options.timeTagFormat = 0;
-    options.logStyle = 1;
-    options.timeLogInterval = 1;
-    options.averagingPeriod = 60;
-    window.SetTicOptions(options);
     window.actionTic_Raw_Data_triggered();
     window.actionTic_Processed_Data_triggered();
     window.actionTIC_triggered();
 
     QTcpSocket client;
     QVERIFY(riduder::test::ConnectRemoteClient(window, client));
+    QVERIFY(window.OpenTicLogFiles(TicDataLog::CreateNew));
     window.TicProcessor().SetRemoteTimeCount(-1);
     window.TicProcessor().SetRemoteAverageCount(-1);
 
@@ -75,6 +80,8 @@ private slots:
                               + QByteArray::number(2.5 + 0.001 * ((second + reading) % 17), 'f', 11)
                               + "E-08");
       takeReceived();
+      if (second % 60 == 0)
+        QVERIFY(window.FlushLogFiles());
       if (second == 120)
         residentAfterWarmUp = riduder::test::ResidentBytes();
     }
@@ -85,6 +92,23 @@ private slots:
     qInfo("%lld TIME and %lld AVERAGE sentences in %lld ms; resident memory %lld kB after two "
           "minutes, %lld kB at the end",
           timeLines, averageLines, clock.elapsed(), residentAfterWarmUp / 1024, residentAtEnd / 1024);
+    QStringList timeFiles;
+    QStringList averageFiles;
+    for (int counter = 1; counter <= Counters; ++counter) {
+      timeFiles << window.TicLog().TimeFileName(counter);
+      averageFiles << window.TicLog().AverageFileName(counter);
+    }
+    QVERIFY(window.CloseTicLogFiles(true));
+    qint64 averageRows = 0;
+    for (int counter = 1; counter <= Counters; ++counter) {
+      QFile time(timeFiles.at(counter - 1));
+      QVERIFY(time.open(QIODevice::ReadOnly));
+      QCOMPARE(time.readAll().count('\n'), qint64(Seconds) * ReadingsPerSecond);
+      QFile average(averageFiles.at(counter - 1));
+      QVERIFY(average.open(QIODevice::ReadOnly));
+      averageRows += average.readAll().count('\n');
+    }
+    QCOMPARE(averageRows, averageLines);
     // Every reading made its row; a period of 60 s at 10 readings a second
     // ends when it holds 61 readings.
     QCOMPARE(timeLines, qint64(Seconds) * ReadingsPerSecond * Counters);

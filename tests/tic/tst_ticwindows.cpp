@@ -3,6 +3,7 @@
 #include "RemoteTicClient.h"
 #include "app/MainWindow.h"
 #include "app/core/ClockModes.h"
+#include "logging/TicDataLog.h"
 #include "tic/TicLineProcessor.h"
 #include "tic/TicProcessedDataDialog.h"
 #include "tic/TicRawDataDialog.h"
@@ -13,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <QTcpSocket>
 #include <QVBoxLayout>
 
@@ -159,6 +161,53 @@ private slots:
     window.close();
   }
 
+  // The rows of two counters in the day's TIC log set, read back from disk.
+  void rowsReadBackFromTheTicLogSet()
+  {
+    QTemporaryDir dir;
+    QSettings settings;
+    settings.setValue(TicLogKeys::FileDirectory, dir.path());
+    settings.setValue(TicLogKeys::TimeTagFormat, 1);
+    settings.setValue(TicLogKeys::LogStyle, 1);
+    settings.setValue(TicLogKeys::TimeIntervalLogButtonGroup, 0);
+    settings.setValue(TicLogKeys::TimeLogEvery, 6);  // every 10 seconds
+    settings.setValue(TicLogKeys::AveragingLogPeriod, QStringLiteral("5"));
+    settings.setValue(QStringLiteral("TimingDialog/Sawtooth Auto Correct"), 3);
+    settings.setValue(QStringLiteral("TimingDialog/TIC Auto Correct"), false);
+    MainWindow window;
+    const QDateTime start(QDate(2024, 2, 14), QTime(10, 0, 1), Qt::UTC);
+    window.State().receiverTime.SetDateTime(start);
+    window.UpdateClockDisplay();
+    QVERIFY(window.OpenTicLogFiles(TicDataLog::CreateNew));
+    for (int second = 0; second < 20; ++second) {
+      window.State().receiverTime.SetDateTime(start.addSecs(second));
+      window.UpdateClockDisplay();
+      window.OnNewTicText(QByteArray("1 ") + QByteArray::number(second) + " us");
+      window.OnNewTicText(QByteArray("3 ") + QByteArray::number(100 + second) + " ns");
+    }
+    const QString time1 = window.TicLog().TimeFileName(1);
+    const QString time3 = window.TicLog().TimeFileName(3);
+    const QString average1 = window.TicLog().AverageFileName(1);
+    QVERIFY(time1.endsWith(QLatin1String("RARA_0045T_PORT_01.csv")));
+    QVERIFY(window.CloseTicLogFiles(true));
+
+    auto lines = [](const QString &path) {
+      QFile file(path);
+      return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed().split('\n') : QList<QByteArray>();
+    };
+    // Seconds 10:00:10 and 10:00:20 are the multiples of 10 in the run
+    // (10:00:01 to 10:00:20).
+    QCOMPARE(lines(time1), (QList<QByteArray>{"60354.41678,9,0.000,0,0.000,9.000000,0.000,0,0.00",
+                                            "60354.41690,19,0.000,0,0.000,19.000000,0.000,0,0.00"}));
+    QCOMPARE(lines(time3), (QList<QByteArray>{"60354.41678,00.109000,0.000,0,0.000,0.109000,0.000,0,0.00",
+                                            "60354.41690,00.119000,0.000,0,0.000,0.119000,0.000,0,0.00"}));
+    // Periods of 5 s: 10:00:01 to :05 (the first holds 5), then every five.
+    const QList<QByteArray> averages = lines(average1);
+    QCOMPARE(averages.size(), 4);
+    QCOMPARE(averages.at(0), QByteArray("60354.41673,5,01.414214,02.000000,04.000000,00.000000"));
+    QCOMPARE(averages.at(3), QByteArray("60354.41690,5,01.414214,17.000000,19.000000,15.000000"));
+  }
+
   // The remote client that asked for every TIME and AVERAGE sentence gets
   // them over TCP as the counters send.
   void remoteClientReceivesTheTicData()
@@ -167,11 +216,12 @@ private slots:
     QTcpSocket client;
     QVERIFY(riduder::test::ConnectRemoteClient(window, client));
 
-    TicLineOptions options = window.TicOptions();
-    options.averagingPeriod = 0;
-    options.timeLogInterval = 1;
-    options.logStyle = 1;
-    window.SetTicOptions(options);
+    QSettings settings;
+    settings.setValue(TicLogKeys::AveragingLogPeriod, QStringLiteral("0"));
+    settings.setValue(TicLogKeys::TimeIntervalLogButtonGroup, 0);
+    settings.setValue(TicLogKeys::TimeLogEvery, 0);
+    settings.setValue(TicLogKeys::LogStyle, 1);
+    window.LoadTicLogOptions();
     TicLineProcessor &tic = window.TicProcessor();
     tic.SetRemoteTimeCount(-1);
     tic.SetRemoteAverageCount(1);
