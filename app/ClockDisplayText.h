@@ -4,24 +4,13 @@
 // the pieces of a position text. Plain functions of their inputs, so the
 // main window only puts them on its labels.
 
+#include "app/core/ClockModes.h"
 #include "app/core/GpsDateTime.h"
 
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
-
-// The values of ClockDisplayMode ("MainWindow/ClockDisplay").
-namespace ClockModes {
-inline constexpr int Utc = 0;
-inline constexpr int Pc = 1;
-inline constexpr int Lmst = 2;
-inline constexpr int Gmst = 3;
-inline constexpr int Mjd = 4;
-inline constexpr int PcU = 5;
-inline constexpr int Tic = 6;
-inline constexpr int TicRaw = 7;
-}  // namespace ClockModes
 
 // "HH:mm.ss.mmm" of a receiver time with its total offset as the
 // millisecond field. A negative offset means the second mark came before the

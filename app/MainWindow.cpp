@@ -24,6 +24,7 @@
 #include "receiver/dialogs/TimingDialog.h"
 #include "remote/TelnetLink.h"
 #include "remote/TelnetTcpServer.h"
+#include "tic/TicLineProcessor.h"
 #include "tic/TicPortDialog.h"
 #include "tic/TicProcessedDataDialog.h"
 #include "tic/TicRawDataDialog.h"
@@ -134,12 +135,7 @@ MainWindow::MainWindow(QWidget *parent)
                           ui->actionSoundOutOfLockOnly, ui->actionSoundNone})
     soundGroup->addAction(action);
 
-  for (int i = 0; i < TicPortCount; ++i) {
-    ticStale[i] = true;
-    ticTickCount[i] = 0;
-  }
-  lastTicTimeLine = "UNAVAILABLE";
-  lastTicAverageLine = "UNAVAILABLE";
+  MakeTicProcessor();
 
   gpsNavDialog = new GpsNavDialog(this);
   timingDialog = new TimingDialog(this);
@@ -525,11 +521,6 @@ void MainWindow::ClearReceiverId()
 
 // ---------------------------------------------------------------------------
 // Messages, ticks and counter lines
-
-void MainWindow::ProcessTicLine(QByteArray line)
-{
-  Q_UNUSED(line);
-}
 
 void MainWindow::OnTelnetCommand(QByteArray command)
 {

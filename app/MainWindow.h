@@ -55,7 +55,9 @@ class TelnetLink;
 class TelnetTcpServer;
 class TicFileDialog;
 class TicPortDialog;
+class TicLineProcessor;
 class TicProcessedDataDialog;
+class TicProcessingHost;
 class TicRawDataDialog;
 class TimingDialog;
 class UpdateCheck;
@@ -233,8 +235,11 @@ public:
   QString LogTimeTag();
   TicFileDialog *TicFileOptions() const { return ticFileDialog; }
 
-  // --- Counters ---
+  // --- Counters (MainWindow_Tic.cpp) ---
   void ProcessTicLine(QByteArray line);
+  TicLineProcessor &TicProcessor() { return *ticProcessor; }
+  TicRawDataDialog *TicRawWindow() const { return ticRawDataDialog; }
+  TicProcessedDataDialog *TicProcessedWindow() const { return ticProcessedDataDialog; }
 
   // --- Display (MainWindow_Display.cpp) ---
   void UpdateClockDisplay();
@@ -411,8 +416,6 @@ private:
   ReceiverState state;
 
   int ppsSignal = 0;  // 0 none, 1 DCD, 2 CTS, 3 DSR
-  bool ticStale[TicPortCount];
-  int ticTickCount[TicPortCount];
   int navDataFormat = 0;
 
   GpsSerialPortThread gpsPort;
@@ -468,13 +471,13 @@ private:
 
   bool ticRawWindowOpened = false;
   bool ticProcessedWindowOpened = false;
+  // The counter lines' processing and what it asks of the window.
+  friend class MainWindowTicHost;
+  void MakeTicProcessor();
+  std::unique_ptr<TicProcessingHost> ticHost;
+  std::unique_ptr<TicLineProcessor> ticProcessor;
 
   int SatelliteSortMode = 4;  // 0 PRN, 1 elevation, 2 azimuth, 3 C/No, 4 unsorted
-
-  int remoteTicTimeCount = 0;
-  int remoteTicAverageCount = 0;
-  QByteArray lastTicTimeLine;
-  QByteArray lastTicAverageLine;
 
   TelnetTcpServer *telnetServer = nullptr;
 
@@ -564,7 +567,7 @@ private:
 public:
   ManualCommandDialog *ManualCommands() const { return manualCommandDialog; }
   // Whether counter `port` (1..8) is waiting for fresh readings.
-  bool TicStale(int port) const { return ticStale[port - 1]; }
+  bool TicStale(int port) const { return state.ticStale[port - 1]; }
 
 private:
   void ShowGpsRawDataWindow();

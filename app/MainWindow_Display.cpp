@@ -11,6 +11,7 @@
 #include "platform/TimeSource.h"
 #include "position/GpsNavDialog.h"
 #include "position/SatAzElChartDialog.h"
+#include "tic/TicLineProcessor.h"
 #include "receiver/dialogs/GpsRxDialog.h"
 #include "ui_MainWindow.h"
 
@@ -52,6 +53,9 @@ void MainWindow::UpdateClockDisplay()
     ui->ClockDisplay->setText(largeClock);
     if (ClockDisplayMode < ClockModes::Pc || ClockDisplayMode > ClockModes::TicRaw)
       clockText = largeClock;
+  } else {
+    // The TIC modes show the counter's last reading, kept by its processing.
+    ui->ClockDisplay->setText(ticProcessor->ClockTicText());
   }
 
   gpsDateText = GpsDateText(shown, state.utcOffsetSeconds, state.leapSecondPending);

@@ -338,7 +338,7 @@ void MainWindow::actionSet_Timing_Parameters_triggered()
   if (timingDialog->sawtoothChanged) {
     // Counter readings taken with the old correction are not to be averaged
     // with the new ones.
-    for (bool &stale : ticStale)
+    for (bool &stale : state.ticStale)
       stale = true;
     timingDialog->sawtoothChanged = false;
   }

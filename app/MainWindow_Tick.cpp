@@ -28,7 +28,7 @@ void MainWindow::OnClockTick()
   if (state.setupInProgress)
     return;
 
-  CountCounterTicks(ticStale, ticTickCount, TicPortCount);
+  CountCounterTicks(state.ticStale, state.ticTickCount, TicPortCount);
   CountDownTimeHolds(state);
 
   const TimeSource &now = TimeSource::Current();

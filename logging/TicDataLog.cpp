@@ -1,6 +1,7 @@
 #include "logging/TicDataLog.h"
 
 #include "logging/LogFileNames.h"
+#include "logging/TicTimeTag.h"
 
 #include <QDebug>
 #include <QDir>
@@ -88,17 +89,7 @@ void TicDataLog::LoadOptions()
 
 QString TicDataLog::TimeTag() const
 {
-  const GpsDateTime shown = host_.DisplayedTime();
-  switch (options_.timeTagFormat) {
-  case 0:
-    return shown.YearDayText() + QLatin1Char(' ');
-  case 1:
-    return shown.DayFractionText() + QLatin1Char(' ');
-  case 2:
-    return shown.ElapsedText() + QLatin1Char(' ');
-  default:
-    return QString();
-  }
+  return LogTimeTag(options_.timeTagFormat, host_.DisplayedTime());
 }
 
 bool TicDataLog::IsOpen() const

@@ -3,7 +3,9 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QPointer>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QtGlobal>
 
 class TelnetTcpServer : public QObject {
@@ -18,9 +20,16 @@ public:
   bool IsListening() const { return server.isListening(); }
   quint16 Port() const { return server.serverPort(); }
 
+  bool HasClient() const { return client && client->state() == QAbstractSocket::ConnectedState; }
+  // Sends one line, ended by CR LF, to the connected client; nothing without one.
+  void SendMessage(const QByteArray &message);
+
 signals:
   void sendTelnetCommand(QByteArray command);
 
 private:
+  void OnNewConnection();
+
   QTcpServer server;
+  QPointer<QTcpSocket> client;
 };

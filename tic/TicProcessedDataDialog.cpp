@@ -1,30 +1,15 @@
 #include "tic/TicProcessedDataDialog.h"
 
-#include <QPlainTextEdit>
-#include <QVBoxLayout>
+#include "ui_TicProcessedDataDialog.h"
 
-TicProcessedDataDialog::TicProcessedDataDialog(QWidget *parent) : QDialog(parent)
+TicProcessedDataDialog::TicProcessedDataDialog(QWidget *parent)
+    : DataTextDialog(QStringLiteral("TicProcessedDataDialog/geometry"), parent), ui(new Ui::TicProcessedDataDialog)
 {
-  setObjectName(QStringLiteral("TicProcessedDataDialog"));
-  setWindowTitle(tr("TIC Processed Data"));
-  auto *layout = new QVBoxLayout(this);
-  textEdit = new QPlainTextEdit(this);
-  textEdit->setObjectName(QStringLiteral("TicProcessedPlainTextEdit"));
-  textEdit->setReadOnly(true);
-  layout->addWidget(textEdit);
-  resize(600, 300);
+  ui->setupUi(this);
+  AttachTextArea(QStringLiteral("ProcessedPlainTextEdit"));
 }
 
-TicProcessedDataDialog::~TicProcessedDataDialog() = default;
-
-void TicProcessedDataDialog::ShowDialog()
+TicProcessedDataDialog::~TicProcessedDataDialog()
 {
-  textEdit->clear();
-  show();
-}
-
-void TicProcessedDataDialog::AppendText(const QString &line)
-{
-  if (isVisible())
-    textEdit->appendPlainText(line);
+  delete ui;
 }

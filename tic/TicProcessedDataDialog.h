@@ -1,23 +1,20 @@
 #pragma once
-// The non-modal window of the counters' processed data lines.
+// The non-modal window of the counters' processed data: the port number and the processed row.
+// Lines are taken only while the window is visible.
 
-#include <QDialog>
-#include <QString>
+#include "widgets/DataTextDialog.h"
 
-class QPlainTextEdit;
+namespace Ui {
+class TicProcessedDataDialog;
+}
 
-class TicProcessedDataDialog : public QDialog {
+class TicProcessedDataDialog : public DataTextDialog {
   Q_OBJECT
 
 public:
   explicit TicProcessedDataDialog(QWidget *parent = nullptr);
   ~TicProcessedDataDialog() override;
 
-  // Clears the text and shows the window without blocking.
-  void ShowDialog();
-  // Appends one line while the window is visible.
-  void AppendText(const QString &line);
-
 private:
-  QPlainTextEdit *textEdit = nullptr;
+  Ui::TicProcessedDataDialog *ui;
 };

@@ -1,30 +1,15 @@
 #include "tic/TicRawDataDialog.h"
 
-#include <QPlainTextEdit>
-#include <QVBoxLayout>
+#include "ui_TicRawDataDialog.h"
 
-TicRawDataDialog::TicRawDataDialog(QWidget *parent) : QDialog(parent)
+TicRawDataDialog::TicRawDataDialog(QWidget *parent)
+    : DataTextDialog(QStringLiteral("TicRawDataDialog/geometry"), parent), ui(new Ui::TicRawDataDialog)
 {
-  setObjectName(QStringLiteral("TicRawDataDialog"));
-  setWindowTitle(tr("TIC Raw Data"));
-  auto *layout = new QVBoxLayout(this);
-  textEdit = new QPlainTextEdit(this);
-  textEdit->setObjectName(QStringLiteral("TicRawPlainTextEdit"));
-  textEdit->setReadOnly(true);
-  layout->addWidget(textEdit);
-  resize(600, 300);
+  ui->setupUi(this);
+  AttachTextArea(QStringLiteral("RawPlainTextEdit"));
 }
 
-TicRawDataDialog::~TicRawDataDialog() = default;
-
-void TicRawDataDialog::ShowDialog()
+TicRawDataDialog::~TicRawDataDialog()
 {
-  textEdit->clear();
-  show();
-}
-
-void TicRawDataDialog::AppendText(const QString &line)
-{
-  if (isVisible())
-    textEdit->appendPlainText(line);
+  delete ui;
 }

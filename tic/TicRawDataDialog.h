@@ -1,23 +1,20 @@
 #pragma once
-// The non-modal window of the counters' raw data lines.
+// The non-modal window of the counters' raw data: the line as each counter sent it.
+// Lines are taken only while the window is visible.
 
-#include <QDialog>
-#include <QString>
+#include "widgets/DataTextDialog.h"
 
-class QPlainTextEdit;
+namespace Ui {
+class TicRawDataDialog;
+}
 
-class TicRawDataDialog : public QDialog {
+class TicRawDataDialog : public DataTextDialog {
   Q_OBJECT
 
 public:
   explicit TicRawDataDialog(QWidget *parent = nullptr);
   ~TicRawDataDialog() override;
 
-  // Clears the text and shows the window without blocking.
-  void ShowDialog();
-  // Appends one line while the window is visible.
-  void AppendText(const QString &line);
-
 private:
-  QPlainTextEdit *textEdit = nullptr;
+  Ui::TicRawDataDialog *ui;
 };

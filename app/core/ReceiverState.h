@@ -12,6 +12,11 @@
 //   logRecordGate           = log record gate (GpsLogGateOpen)
 //   outOfLock               = out-of-lock flag (TooFewSatellites)
 //   utcOffsetSeconds        = GpsUtcOffsetSeconds (GPS - UTC, whole seconds)
+//   ticStale                = per-port TIC re-apply flags
+//   ticTickCount            = per-port seconds since the last counter reading
+//   ticSignLocked           = per-port sign-locked flags of the sawtooth choice
+//   sawtoothNumber          = how many new sawtooth values the counter
+//                             readings have taken so far
 //   ReceiverIdentity fields: firmwareVersionText = idText,
 //     nativeChannels = displayChannels, plusFirmware/plusPlusFirmware =
 //     plusSuffix/plusPlusSuffix
@@ -87,6 +92,16 @@ struct ReceiverState {
   double receiverSawtoothNs = 0.0;
   bool receiverSawtoothFresh = false;
   int receiverOneSigmaNs = 0;
+
+  // Counter watch and sawtooth correction of the eight counter ports. A
+  // stale port applies the correction mode afresh at its next reading.
+  static constexpr int TicPorts = 8;
+  bool ticStale[TicPorts] = {true, true, true, true, true, true, true, true};
+  int ticTickCount[TicPorts] = {};
+  bool ticSignLocked[TicPorts] = {};
+  // Counted up by the first counter reading after each new sawtooth value;
+  // each port compares it with the number it saw at its previous reading.
+  quint64 sawtoothNumber = 0;
 
   bool echoNextTraimToRxId = true;
   TraimSetup traimSetup;  // what the T-RAIM set-up sends

@@ -297,14 +297,15 @@ private slots:
     window.UpdateClockDisplay();
     QVERIFY(state.outOfLock);
 
-    // Counter modes: the large clock keeps the counter's text, the rest is
-    // drawn.
-    window.findChild<QAction *>(QStringLiteral("actionTIC"))->trigger();
-    ui->ClockDisplay->setText(QStringLiteral("TIC 1.234"));
+    // Counter modes: the large clock keeps port 1's last reading, the rest
+    // is drawn.
+    window.findChild<QAction *>(QStringLiteral("actionTIC_Raw"))->trigger();
+    window.ProcessTicLine("1 1.234 us");
+    QCOMPARE(ui->ClockDisplay->text(), QStringLiteral("1.234"));
     state.receiverTime.SetDateTime(Utc(2024, 3, 10, 12, 35, 0));
     state.receiverTime.SetEpochOffset(0);
     window.UpdateClockDisplay();
-    QCOMPARE(ui->ClockDisplay->text(), QStringLiteral("TIC 1.234"));
+    QCOMPARE(ui->ClockDisplay->text(), QStringLiteral("1.234"));
     QVERIFY(ui->IDC_GPS_CLOCK_DATA->text().contains(QLatin1String("  12:35.00.000<br>")));
 
     window.findChild<QAction *>(QStringLiteral("actionMJD"))->trigger();

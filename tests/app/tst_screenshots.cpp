@@ -11,6 +11,8 @@
 #include "position/SatAzElChartDialog.h"
 #include "receiver/dialogs/CoaxDialog.h"
 #include "receiver/dialogs/ManualCommandDialog.h"
+#include "tic/TicProcessedDataDialog.h"
+#include "tic/TicRawDataDialog.h"
 #include "update/UpdateDialog.h"
 
 #include <QDialog>
@@ -153,6 +155,32 @@ private slots:
     QCoreApplication::processEvents();
     Save(&chart, QStringLiteral("SatAzElChartDialogWithSatellites"));
     chart.close();
+  }
+
+  // The counter windows and the large clock on the counter, after a
+  // replayed stream from two counters.
+  void ticWindowsWithACounterStream()
+  {
+    riduder::test::RecordingMessageBoxes boxes;
+    MainWindow window;
+    window.SetMessageBoxes(&boxes);
+    window.show();
+    window.actionTic_Raw_Data_triggered();
+    window.actionTic_Processed_Data_triggered();
+    window.actionTIC_triggered();
+    for (int i = 0; i < 40; ++i) {
+      window.State().receiverSawtoothNs = (i * 7) % 13 - 6.0;
+      window.State().receiverSawtoothFresh = true;
+      window.OnNewTicText(QStringLiteral("1 +%1E-08").arg(2.5 + 0.01 * (i % 9), 0, 'f', 11).toLatin1());
+      window.OnNewTicText(QStringLiteral("2 %1 ns").arg(-120.0 + (i * 3) % 11, 0, 'f', 3).toLatin1());
+      if (i % 10 == 9)
+        window.OnNewTicText("; counter 2: averaging restarted");
+    }
+    QCoreApplication::processEvents();
+    Save(window.TicRawWindow(), QStringLiteral("TicRawDataDialogStream"));
+    Save(window.TicProcessedWindow(), QStringLiteral("TicProcessedDataDialogStream"));
+    Save(&window, QStringLiteral("MainWindowTicClock"));
+    window.close();
   }
 
   // The main window's form is laid out by hand: every widget of the central

@@ -1,0 +1,76 @@
+// The counter lines: MainWindow hands each one to the TIC line processor
+// and answers its questions from its own state through this host; the rows
+// go into the TIC log set, whose options they follow.
+
+#include "app/MainWindow.h"
+#include "logging/TicDataLog.h"
+#include "receiver/dialogs/TimingDialog.h"
+#include "remote/TelnetTcpServer.h"
+#include "tic/TicLineProcessor.h"
+#include "tic/TicProcessedDataDialog.h"
+#include "tic/TicRawDataDialog.h"
+#include "ui_MainWindow.h"
+
+#include <QLabel>
+
+class MainWindowTicHost : public TicProcessingHost {
+public:
+  explicit MainWindowTicHost(MainWindow &window) : window(window) {}
+
+  TicLogOptions TicOptions() const override { return window.TicLog().Options(); }
+
+  TicCorrectionSettings CorrectionSettings() const override
+  {
+    TicCorrectionSettings settings;
+    if (const TimingDialog *timing = window.timingDialog) {
+      settings.mode = timing->sawtoothCorrection;
+      settings.ticAutoCorrect = timing->ticAutoCorrect;
+      settings.delayTotals[0] = timing->totalPpsOffsetNegative;
+      settings.delayTotals[1] = timing->totalPpsOffsetPositive;
+    }
+    return settings;
+  }
+
+  qint64 PcClockOffsetMs() const override { return window.PcClockOffsetMs; }
+  int ClockDisplayMode() const override { return window.ClockDisplayMode; }
+
+  bool TicLogOpen() const override { return window.TicLog().IsOpen(); }
+  void WriteTicTimeRow(int port, const QByteArray &row) override { window.TicLog().WriteTimeRow(port, row); }
+  void WriteTicAverageRow(int port, const QByteArray &row) override { window.TicLog().WriteAverageRow(port, row); }
+
+  void SendRemoteSentence(const QByteArray &sentence) override
+  {
+    if (window.telnetServer)
+      window.telnetServer->SendMessage(sentence);
+  }
+
+  void ShowTicRawLine(const QString &line) override
+  {
+    if (window.ticRawDataDialog)
+      window.ticRawDataDialog->AppendText(line);
+  }
+
+  void ShowTicProcessedLine(const QString &line) override
+  {
+    if (window.ticProcessedDataDialog)
+      window.ticProcessedDataDialog->AppendText(line);
+  }
+
+  void ShowTicReading(const QString &reading) override { window.ui->TIC_Data->setText(reading); }
+  void ShowTicClock(const QString &text) override { window.ui->ClockDisplay->setText(text); }
+
+private:
+  MainWindow &window;
+};
+
+void MainWindow::MakeTicProcessor()
+{
+  ticHost = std::make_unique<MainWindowTicHost>(*this);
+  ticProcessor = std::make_unique<TicLineProcessor>(state, *ticHost);
+}
+
+void MainWindow::ProcessTicLine(QByteArray line)
+{
+  ticProcessor->ProcessTicLine(line);
+}
+

@@ -1,0 +1,43 @@
+#pragma once
+// A loopback client of the window's remote-control server, switched on
+// through the link dialog as a user would.
+
+#include "ModalDialogs.h"
+#include "app/MainWindow.h"
+#include "remote/TelnetLink.h"
+#include "remote/TelnetTcpServer.h"
+
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+
+namespace riduder::test {
+
+// Serves remote control on a free loopback port and connects `client`;
+// true when the server has taken the client.
+inline bool ConnectRemoteClient(MainWindow &window, QTcpSocket &client)
+{
+  quint16 port = 0;
+  {
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    port = probe.serverPort();
+  }
+  AnswerNextModalDialog([port](QDialog *dialog) {
+    auto *link = qobject_cast<TelnetLink *>(dialog);
+    if (!link)
+      return dialog->reject();
+    link->telnetActivate = true;
+    link->telnetServerPort = port;
+    dialog->accept();
+  });
+  window.TelnetLinkInterface();
+  if (!window.RemoteServer())
+    return false;
+  client.connectToHost(QHostAddress::LocalHost, port);
+  if (!client.waitForConnected(3000))
+    return false;
+  return QTest::qWaitFor([&] { return window.RemoteServer()->HasClient(); }, 3000);
+}
+
+}  // namespace riduder::test
