@@ -96,11 +96,13 @@ private slots:
     wrap->setChecked(true);
     QCOMPARE(text->lineWrapMode(), QPlainTextEdit::WidgetWidth);
     window->AppendText(QStringLiteral("  1 2.5 ns  "));
+    window->AppendPendingLines();
     QCOMPARE(text->toPlainText(), QStringLiteral("1 2.5 ns\n  1 2.5 ns  "));
     clear->click();
     QVERIFY(text->toPlainText().isEmpty());
     for (int i = 0; i < DataTextDialog::MaxLines + 10; ++i)
       window->AppendText(QStringLiteral("1 %1 ns").arg(i));
+    window->AppendPendingLines();
     QCOMPARE(text->blockCount(), DataTextDialog::MaxLines);
     QVERIFY(text->toPlainText().startsWith(QStringLiteral("1 10 ns\n")));
 
@@ -130,6 +132,8 @@ private slots:
     QStringList raw;
     for (const char *line : CounterStream)
       raw << QString::fromLatin1(line).trimmed();
+    window.TicRawWindow()->AppendPendingLines();
+    window.TicProcessedWindow()->AppendPendingLines();
     QCOMPARE(TextArea(window.TicRawWindow())->toPlainText(), raw.join(QLatin1Char('\n')));
     const QStringList processed = TextArea(window.TicProcessedWindow())->toPlainText().split(QLatin1Char('\n'));
     // Every line but the comment and the empty one; the no-value reading
