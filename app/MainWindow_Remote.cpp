@@ -60,10 +60,11 @@ public:
   bool OpenGpsLogFile(int mode) override { return window.OpenGpsLogFile(mode); }
   bool CloseGpsLogFile() override { return window.CloseGpsLogFile(true); }
 
-  bool TicLogOpen() const override { return window.ticCombinedLogFile.isOpen(); }
-  QString TicLogFirstFileName() const override { return window.ticAverageLogFiles[0].fileName(); }
+  bool TicLogOpen() const override { return window.TicLog().IsOpen(); }
+  QString TicLogFirstFileName() const override { return window.TicLog().AverageFileName(1); }
   bool OpenTicLogFiles(int mode) override { return window.OpenTicLogFiles(mode); }
   bool CloseTicLogFiles() override { return window.CloseTicLogFiles(true); }
+  void TicLogOptionsStored() override { window.LoadTicLogOptions(); }
 
 private:
   MainWindow &window;

@@ -1,10 +1,18 @@
 #include "remote/RemoteCommandInterpreter.h"
 
 #include "logging/LogFileNames.h"
+#include "logging/TicDataLog.h"
+#include "logging/TicLogOptions.h"
 #include "position/GeoidModel.h"
 #include "receiver/FieldReaders.h"
 
 #include <QDebug>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSettings>
+
+#include <utility>
+#include <vector>
 
 RemoteCommandHost::~RemoteCommandHost() = default;
 
@@ -26,6 +34,110 @@ QByteArray GpsLogTypeWord(int type)
 {
   const QString name = GpsLogTypeName(type);
   return name.isEmpty() ? QByteArrayLiteral("RAW") : name.toUpper().toLatin1();
+}
+
+// The words after "TI": the "Log Every" index of each (1 to 30 seconds, a
+// minute, an hour).
+constexpr const char *TimeLogEveryWords[] = {"1", "2", "3", "4", "5", "6", "10", "12", "15", "20", "30", "M", "H"};
+
+// The averaging period after "ALTIC" or "ALINT": plain decimal digits for
+// 2 to 20000; 0 for anything else.
+int AveragingPeriodOfOption(const QByteArray &digits)
+{
+  if (digits.isEmpty() || digits.size() > 5)
+    return 0;
+  for (char c : digits)
+    if (c < '0' || c > '9')
+      return 0;
+  const int period = digits.toInt();
+  return period >= 2 && period <= 20000 ? period : 0;
+}
+
+// The settings one TICLOG command changes, in the order they are written.
+class TicLogSettingChanges {
+public:
+  void Set(const char *key, const QVariant &value)
+  {
+    for (auto &change : changes)
+      if (qstrcmp(change.first, key) == 0) {
+        change.second = value;
+        return;
+      }
+    changes.emplace_back(key, value);
+  }
+
+  // Applies one option; false when it is refused.
+  bool Apply(const QByteArray &option, int &openMode)
+  {
+    static const std::pair<const char *, std::pair<const char *, int>> words[] = {
+        {"COMMA", {TicLogKeys::LogStyle, 1}},       {"SPACE", {TicLogKeys::LogStyle, 0}},
+        {"TAB", {TicLogKeys::LogStyle, 2}},         {"YDF", {TicLogKeys::TimeTagFormat, 0}},
+        {"MJD", {TicLogKeys::TimeTagFormat, 1}},    {"EXCEL", {TicLogKeys::TimeTagFormat, 2}},
+        {"ARON", {TicLogKeys::TimeLogAutorestart, 1}}, {"AROFF", {TicLogKeys::TimeLogAutorestart, 0}},
+        {"SEON", {TicLogKeys::CfgLogSaveSats, 1}},  {"SEOFF", {TicLogKeys::CfgLogSaveSats, 0}},
+    };
+    for (const auto &word : words)
+      if (option == word.first) {
+        Set(word.second.first, word.second.second);
+        return true;
+      }
+    if (option == "REPLACE") {
+      openMode = TicDataLog::CreateReplace;
+      return true;
+    }
+    if (option.startsWith("TI")) {
+      const QByteArray every = option.mid(2);
+      if (every == "0") {
+        Set(TicLogKeys::TimeIntervalLogButtonGroup, 1);
+        return true;
+      }
+      // "TI" alone keeps the stored interval.
+      Set(TicLogKeys::TimeIntervalLogButtonGroup, 0);
+      if (every.isEmpty())
+        return true;
+      for (int index = 0; index < int(std::size(TimeLogEveryWords)); ++index)
+        if (every == TimeLogEveryWords[index]) {
+          Set(TicLogKeys::TimeLogEvery, index);
+          return true;
+        }
+      return false;
+    }
+    for (const auto &group : {std::make_pair("ALTIC", 1), std::make_pair("ALINT", 0)}) {
+      if (!option.startsWith(group.first))
+        continue;
+      const int period = AveragingPeriodOfOption(option.mid(qstrlen(group.first)));
+      if (period == 0)
+        return false;
+      Set(TicLogKeys::AveragingLogButtonGroup, group.second);
+      Set(TicLogKeys::AveragingLogPeriod, QString::number(period));
+      return true;
+    }
+    return false;
+  }
+
+  void Store() const
+  {
+    static const char *const order[] = {
+        TicLogKeys::AveragingLogButtonGroup, TicLogKeys::TimeIntervalLogButtonGroup, TicLogKeys::CfgLogSaveSats,
+        TicLogKeys::TimeLogAutorestart,      TicLogKeys::AveragingLogPeriod,         TicLogKeys::TimeLogEvery,
+        TicLogKeys::TimeTagFormat,           TicLogKeys::LogStyle,                   TicLogKeys::FileDirectory,
+        TicLogKeys::FileNamePrefix};
+    QSettings settings;
+    for (const char *key : order)
+      for (const auto &change : changes)
+        if (qstrcmp(change.first, key) == 0)
+          settings.setValue(QLatin1String(key), change.second);
+  }
+
+private:
+  std::vector<std::pair<const char *, QVariant>> changes;
+};
+
+// The base of a TIC log file's full name: its folder and prefix.
+QByteArray TicLogBaseName(const QString &fileName)
+{
+  const QFileInfo file(fileName);
+  return LogFileBase(file.path(), file.fileName()).toUtf8();
 }
 
 }  // namespace
@@ -202,10 +314,92 @@ void RemoteCommandInterpreter::Log(QByteArray &line, QByteArray reply)
   host.SendReply(reply + RemoteReplies::Unknown);
 }
 
+QString RemoteCommandInterpreter::TicLogPrefixOfName(const QByteArray &name)
+{
+  if (name.isEmpty() || name.size() > MaxTicNameBytes || name == "." || name == "..")
+    return QString();
+  for (char c : name)
+    if (c == '/' || c == '\\' || c == ':' || c == '\0')
+      return QString();
+  static const QRegularExpression allowed(QStringLiteral("^[A-Za-z0-9_-]{1,%1}$").arg(MaxTicPrefixLength));
+  const QString prefix = CutLogFileNameTail(QString::fromUtf8(name));
+  return allowed.match(prefix).hasMatch() ? prefix : QString();
+}
+
 void RemoteCommandInterpreter::TicLog(QByteArray &line, QByteArray reply)
 {
-  Q_UNUSED(line);
+  const QByteArray actionField = NextField(line, QByteArray());
+  reply += actionField + ',';
+  const QByteArray action = actionField.toUpper();
+
+  if (action == "NEW" || action == "OPEN") {
+    TicLogNewOrOpen(line, reply, action == "NEW");
+    return;
+  }
+  if (action == "CLOSE") {
+    const QString firstFile = host.TicLogFirstFileName();
+    if (host.CloseTicLogFiles())
+      reply += TicLogBaseName(firstFile) + ',' + RemoteReplies::Closed;
+    else
+      reply += RemoteReplies::Failed;
+    QSettings().setValue(QLatin1String(TicLogKeys::LogOpen), false);
+    host.SendReply(reply);
+    return;
+  }
+  if (action == "STATUS") {
+    if (host.TicLogOpen())
+      host.SendReply(reply + TicLogBaseName(host.TicLogFirstFileName()) + ',' + RemoteReplies::Opened);
+    else
+      host.SendReply(reply + RemoteReplies::Closed);
+    return;
+  }
   host.SendReply(reply + RemoteReplies::Unknown);
+}
+
+void RemoteCommandInterpreter::TicLogNewOrOpen(QByteArray &line, QByteArray reply, bool newLog)
+{
+  // A remote client names only the prefix: the files go in the configured
+  // folder, never where the client says.
+  const QByteArray name = NextField(line, QByteArray());
+  const StoredLogLocation stored = ReadLogLocation(TicLogKeys::FileDirectory, TicLogKeys::FileNamePrefix);
+  TicLogSettingChanges changes;
+  if (!name.isEmpty()) {
+    const QString prefix = TicLogPrefixOfName(name);
+    if (prefix.isEmpty()) {
+      host.SendReply(reply + name + ',' + RemoteReplies::BadOption);
+      return;
+    }
+    reply += (stored.directory + QLatin1Char('/') + QString::fromUtf8(name)).toUtf8();
+    changes.Set(TicLogKeys::FileDirectory, stored.directory);
+    changes.Set(TicLogKeys::FileNamePrefix, prefix);
+  }
+  reply += ',';
+
+  int openMode = newLog ? TicDataLog::CreateNew : TicDataLog::AppendExisting;
+  for (QByteArray option = NextField(line, QByteArray()); !option.isEmpty(); option = NextField(line, QByteArray())) {
+    reply += option + ',';
+    if (!changes.Apply(option, openMode)) {
+      host.SendReply(reply + RemoteReplies::BadOption);
+      return;
+    }
+  }
+  reply.chop(1);
+
+  const QByteArray failure = newLog ? TicLogTexts::CannotCreate : TicLogTexts::CannotOpen;
+  // An open set stays as it is, options and all.
+  if (host.TicLogOpen()) {
+    host.SendReply(reply);
+    host.SendReply(failure);
+    return;
+  }
+  changes.Store();
+  host.TicLogOptionsStored();
+  host.SendReply(reply);
+  if (!host.OpenTicLogFiles(openMode)) {
+    host.CloseTicLogFiles();
+    QSettings().setValue(QLatin1String(TicLogKeys::LogOpen), false);
+    host.SendReply(failure);
+  }
 }
 
 void RemoteCommandInterpreter::Exit()

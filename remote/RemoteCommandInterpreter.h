@@ -52,6 +52,8 @@ public:
   virtual bool OpenTicLogFiles(int mode) = 0;
   // Closes without asking; true when the set was open.
   virtual bool CloseTicLogFiles() = 0;
+  // The TIC options were stored: the counter rows follow them from now.
+  virtual void TicLogOptionsStored() = 0;
 };
 
 // Reply words and texts of the commands.
