@@ -1,27 +1,18 @@
 #include "TestMain.h"
 
+#include "ProcessMemory.h"
 #include "RemoteClient.h"
 #include "remote/RemoteCommandInterpreter.h"
 #include "remote/TelnetTcpServer.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QLoggingCategory>
 
 using riduder::test::FreeLinkPort;
+using riduder::test::ResidentBytes;
 using riduder::test::RemoteClient;
 
 namespace {
-
-// Resident memory of this process in bytes (Linux), 0 when unknown.
-qint64 ResidentBytes()
-{
-  QFile statm(QStringLiteral("/proc/self/statm"));
-  if (!statm.open(QIODevice::ReadOnly))
-    return 0;
-  const QList<QByteArray> fields = statm.readAll().split(' ');
-  return fields.size() > 1 ? fields.at(1).toLongLong() * 4096 : 0;
-}
 
 // The commands that need no log or window.
 class LoadHost : public RemoteCommandHost {
