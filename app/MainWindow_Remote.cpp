@@ -9,6 +9,7 @@
 #include "remote/RemoteCommandInterpreter.h"
 #include "remote/TelnetLink.h"
 #include "remote/TelnetTcpServer.h"
+#include "tic/TicLineProcessor.h"
 
 class MainWindowRemoteHost : public RemoteCommandHost {
 public:
@@ -41,12 +42,17 @@ public:
 
   void SetTicDataCount(TicDataKind kind, int count) override
   {
-    (kind == TicDataKind::Time ? window.remoteTicTimeCount : window.remoteTicAverageCount) = count;
+    TicLineProcessor &processor = window.TicProcessor();
+    if (kind == TicDataKind::Time)
+      processor.SetRemoteTimeCount(count);
+    else
+      processor.SetRemoteAverageCount(count);
   }
 
   QByteArray LastTicDataLine(TicDataKind kind) const override
   {
-    return kind == TicDataKind::Time ? window.lastTicTimeLine : window.lastTicAverageLine;
+    const TicLineProcessor &processor = window.TicProcessor();
+    return kind == TicDataKind::Time ? processor.LastTimeLine() : processor.LastAverageLine();
   }
 
   int GpsLogType() const override { return window.gpsLogTypeDialog ? window.gpsLogTypeDialog->GpsLogType : 0; }

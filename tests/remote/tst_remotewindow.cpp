@@ -7,6 +7,7 @@
 #include "logging/TicLogOptions.h"
 #include "remote/TelnetLink.h"
 #include "remote/TelnetTcpServer.h"
+#include "tic/TicLineProcessor.h"
 
 #include <QAction>
 #include <QSettings>
@@ -105,6 +106,49 @@ private slots:
     QCOMPARE(client.ReadLine(), QByteArray("DISCONNECTED"));
     QVERIFY(client.WaitGone());
     QVERIFY(window.RemoteServer()->IsListening());
+  }
+
+  // TICDATA asked for by the client: the last row at once (none yet), then
+  // each new row of the counters as it is made, until OFF.
+  void ticDataFromTheCountersReachesTheClient()
+  {
+    riduder::test::RecordingMessageBoxes boxes;
+    MainWindow window;
+    window.SetMessageBoxes(&boxes);
+    QSettings settings;
+    settings.setValue(TicLogKeys::AveragingLogPeriod, QStringLiteral("0"));
+    settings.setValue(TicLogKeys::TimeIntervalLogButtonGroup, 0);
+    settings.setValue(TicLogKeys::TimeLogEvery, 0);
+    settings.setValue(TicLogKeys::LogStyle, 1);
+    window.LoadTicLogOptions();
+    RemoteClient client;
+    QVERIFY(Serve(window, client));
+
+    client.Send("$DAREZ,TICDATA,TIME,ALWAYS\r$DAREZ,TICDATA,AVERAGE,ALWAYS\r");
+    QCOMPARE(client.ReadLine(), QByteArray("$DAREZ,TICDATA,TIME,"));
+    QCOMPARE(client.ReadLine(), QByteArray("$DAREZ,TICDATA,AVERAGE,"));
+
+    window.OnNewTicText("4 12.5 us");
+    QByteArray line = client.ReadLine();
+    QVERIFY2(line.startsWith("$DAREZ,TICDATA,TIME,") && line.contains(",12.5,"), line.constData());
+    window.OnNewTicText("3 N: 100");
+    window.OnNewTicText("3 MEAN: 5.2E-08");
+    window.OnNewTicText("3 MIN: 4.9E-08");
+    window.OnNewTicText("3 N: 50");
+    line = client.ReadLine();
+    QVERIFY2(line.startsWith("$DAREZ,TICDATA,AVERAGE,") && line.endsWith("100,0.052000,0.049000"),
+             line.constData());
+
+    // ONCE answers with the last row and stops the stream.
+    client.Send("$DAREZ,TICDATA,TIME,ONCE\r");
+    line = client.ReadLine();
+    QVERIFY2(line.startsWith("$DAREZ,TICDATA,TIME,") && line.contains(",12.5,"), line.constData());
+    client.Send("$DAREZ,TICDATA,AVERAGE,OFF\r");
+    QTest::qWait(50);
+    window.OnNewTicText("4 13.5 us");
+    window.OnNewTicText("3 N: 60");
+    QCOMPARE(client.ReadLine(300), QByteArray());
+    QVERIFY(window.TicProcessor().LastTimeLine().contains(",13.5,"));
   }
 };
 
