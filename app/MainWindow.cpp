@@ -22,6 +22,7 @@
 #include "receiver/dialogs/ManualCommandDialog.h"
 #include "receiver/dialogs/SatelliteSelect.h"
 #include "receiver/dialogs/TimingDialog.h"
+#include "remote/RemoteCommandInterpreter.h"
 #include "remote/TelnetLink.h"
 #include "remote/TelnetTcpServer.h"
 #include "tic/TicLineProcessor.h"
@@ -520,14 +521,6 @@ void MainWindow::ClearReceiverId()
 }
 
 // ---------------------------------------------------------------------------
-// Messages, ticks and counter lines
-
-void MainWindow::OnTelnetCommand(QByteArray command)
-{
-  Q_UNUSED(command);
-}
-
-// ---------------------------------------------------------------------------
 // PC clock, logs, display, updates (filled in by their own parts)
 
 void MainWindow::AutoCheckForUpdates()
@@ -618,25 +611,6 @@ void MainWindow::actionHelp_Topics_triggered()
   if (!helpWindow)
     helpWindow = new HelpWindow(this);
   helpWindow->showPage(QString());
-}
-
-void MainWindow::TelnetLinkInterface()
-{
-  if (!telnetLink)
-    telnetLink = new TelnetLink(this);
-  if (!telnetLink->exec())
-    return;
-  if (telnetLink->telnetActivate) {
-    if (!telnetServer)
-      telnetServer = new TelnetTcpServer(nullptr);
-    disconnect(telnetServer, &TelnetTcpServer::sendTelnetCommand, this, &MainWindow::OnTelnetCommand);
-    telnetServer->StartServer(telnetLink->telnetServerPort);
-    connect(telnetServer, &TelnetTcpServer::sendTelnetCommand, this, &MainWindow::OnTelnetCommand);
-  } else if (telnetServer) {
-    disconnect(telnetServer, &TelnetTcpServer::sendTelnetCommand, this, &MainWindow::OnTelnetCommand);
-    delete telnetServer;
-    telnetServer = nullptr;
-  }
 }
 
 // ---------------------------------------------------------------------------

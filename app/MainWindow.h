@@ -44,6 +44,8 @@ class QFileDialog;
 class QLabel;
 class QPlainTextEdit;
 class QProgressBar;
+class RemoteCommandHost;
+class RemoteCommandInterpreter;
 class QPushButton;
 class ReferenceLocationDialog;
 class SatAzElChartDialog;
@@ -480,6 +482,11 @@ private:
   int SatelliteSortMode = 4;  // 0 PRN, 1 elevation, 2 azimuth, 3 C/No, 4 unsorted
 
   TelnetTcpServer *telnetServer = nullptr;
+  // The remote client's commands and what they ask of the window
+  // (MainWindow_Remote.cpp).
+  friend class MainWindowRemoteHost;
+  std::unique_ptr<RemoteCommandHost> remoteHost;
+  std::unique_ptr<RemoteCommandInterpreter> remoteInterpreter;
 
   UpdateCheck *updateCheck = nullptr;
   bool updateCheckInteractive = false;

@@ -1,9 +1,94 @@
 #include "remote/TelnetLink.h"
 
-TelnetLink::TelnetLink(QWidget *parent) : QDialog(parent)
+#include "ui_TelnetLink.h"
+
+#include <QCloseEvent>
+#include <QSettings>
+
+TelnetLinkSettings TelnetLinkSettings::Load()
 {
-  setObjectName(QStringLiteral("TelnetLink"));
-  setWindowTitle(tr("Remote Control Link"));
+  QSettings settings;
+  TelnetLinkSettings stored;
+  stored.activate = settings.value(TelnetLinkKeys::Activate, false).toBool();
+  // A stored text that is no number reads as 0, which OK then refuses.
+  stored.port = settings.value(TelnetLinkKeys::ServerPort, 32325).toInt();
+  return stored;
 }
 
-TelnetLink::~TelnetLink() = default;
+void TelnetLinkSettings::Save() const
+{
+  QSettings settings;
+  settings.setValue(TelnetLinkKeys::Activate, activate);
+  settings.setValue(TelnetLinkKeys::ServerPort, port);
+}
+
+TelnetLink::TelnetLink(QWidget *parent) : QDialog(parent), ui(new Ui::TelnetLink)
+{
+  ui->setupUi(this);
+  setFixedSize(size());
+  connect(ui->OK, &QPushButton::clicked, this, &TelnetLink::OnOK);
+  connect(ui->CANCEL, &QPushButton::clicked, this, &TelnetLink::OnCancel);
+}
+
+TelnetLink::~TelnetLink()
+{
+  delete ui;
+}
+
+int TelnetLink::exec()
+{
+  LoadSettings();
+  return QDialog::exec();
+}
+
+void TelnetLink::LoadSettings()
+{
+  restoreGeometry(QSettings().value(TelnetLinkKeys::Geometry).toByteArray());
+  const TelnetLinkSettings stored = TelnetLinkSettings::Load();
+  telnetActivate = stored.activate;
+  telnetServerPort = stored.port;
+  ui->IDC_TELNET_LINK_ACTIVATE->setChecked(telnetActivate);
+  ui->IDC_TELNET_LINK_PORT->setStyleSheet(QString::fromLatin1(PortFieldStyle));
+  ui->IDC_TELNET_LINK_PORT->setText(QString::number(telnetServerPort));
+}
+
+void TelnetLink::SaveGeometry()
+{
+  QSettings().setValue(TelnetLinkKeys::Geometry, saveGeometry());
+}
+
+void TelnetLink::SaveSettings()
+{
+  SaveGeometry();
+  TelnetLinkSettings{telnetActivate, telnetServerPort}.Save();
+}
+
+void TelnetLink::OnOK()
+{
+  bool ok = false;
+  const int port = ui->IDC_TELNET_LINK_PORT->text().toInt(&ok, 10);
+  if (ok && port >= MinPort && port <= MaxPort) {
+    telnetServerPort = port;
+    telnetActivate = ui->IDC_TELNET_LINK_ACTIVATE->isChecked();
+    SaveSettings();
+    done(QDialog::Accepted);
+    return;
+  }
+  // The red border stays until the next opening.
+  ui->IDC_TELNET_LINK_PORT->setStyleSheet(QString::fromLatin1(BadPortFieldStyle));
+  ui->IDC_TELNET_LINK_PORT->setFocus();
+  if (ui->IDC_TELNET_LINK_PORT->text().isEmpty())
+    ui->IDC_TELNET_LINK_PORT->setText(QStringLiteral("32325"));
+}
+
+void TelnetLink::OnCancel()
+{
+  SaveGeometry();
+  done(QDialog::Rejected);
+}
+
+void TelnetLink::closeEvent(QCloseEvent *event)
+{
+  SaveGeometry();
+  QDialog::closeEvent(event);
+}

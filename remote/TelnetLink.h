@@ -1,17 +1,61 @@
 #pragma once
 // The modal "Remote Control Link" dialog: serving on or off, and the port.
+// The stored on/off choice only pre-sets the check box: the server runs
+// only after the user has confirmed the dialog with serving on.
 
 #include <QDialog>
-#include <QtGlobal>
+
+class QCloseEvent;
+
+namespace Ui {
+class TelnetLink;
+}
+
+// Settings of the remote-control link.
+namespace TelnetLinkKeys {
+inline constexpr char Activate[] = "TelnetDialog/TelnetActivate";
+inline constexpr char ServerPort[] = "TelnetDialog/TelnetServerPort";
+inline constexpr char Geometry[] = "TelnetLink/geometry";
+}  // namespace TelnetLinkKeys
+
+// The stored choice, as the dialog shows it (the port is not checked here).
+struct TelnetLinkSettings {
+  bool activate = false;
+  int port = 32325;
+
+  static TelnetLinkSettings Load();
+  void Save() const;
+};
 
 class TelnetLink : public QDialog {
   Q_OBJECT
 
 public:
+  static constexpr int MinPort = 1024;
+  static constexpr int MaxPort = 32768;
+  static constexpr char PortFieldStyle[] = "border: 1px solid black";
+  static constexpr char BadPortFieldStyle[] = "border: 2px solid red";
+
   explicit TelnetLink(QWidget *parent = nullptr);
   ~TelnetLink() override;
 
-  // What the main window reads after OK.
+  void LoadSettings();
+  void SaveSettings();
+  void SaveGeometry();
+
+  // What the main window reads after OK: the accepted choice of the last
+  // successful OK, or the stored one of the last opening.
   bool telnetActivate = false;
-  quint16 telnetServerPort = 32325;
+  int telnetServerPort = 32325;
+
+public slots:
+  int exec() override;
+  void OnOK();
+  void OnCancel();
+
+protected:
+  void closeEvent(QCloseEvent *event) override;
+
+private:
+  Ui::TelnetLink *ui;
 };

@@ -11,6 +11,7 @@
 #include "position/SatAzElChartDialog.h"
 #include "receiver/dialogs/CoaxDialog.h"
 #include "receiver/dialogs/ManualCommandDialog.h"
+#include "remote/TelnetLink.h"
 #include "tic/TicProcessedDataDialog.h"
 #include "tic/TicRawDataDialog.h"
 #include "update/UpdateDialog.h"
@@ -20,6 +21,7 @@
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -91,6 +93,24 @@ private slots:
                                  "UpdateDialog", "ManualCommandDialog", "CoaxDialog", "GpsRxType"})
       QVERIFY2(saved.contains(QLatin1String(expected)), expected);
     window.close();
+  }
+
+  // The remote-control link dialog after OK with a port it refuses.
+  void remoteLinkWithARefusedPort()
+  {
+    MainWindow window;
+    TelnetLink *link = window.RemoteLinkDialog();
+    QVERIFY(link);
+    link->LoadSettings();
+    auto *port = link->findChild<QLineEdit *>(QStringLiteral("IDC_TELNET_LINK_PORT"));
+    QVERIFY(port);
+    port->setText(QStringLiteral("99999"));
+    link->show();
+    link->OnOK();
+    QVERIFY(link->isVisible());
+    QCoreApplication::processEvents();
+    Save(link, QStringLiteral("TelnetLinkRefusedPort"));
+    link->hide();
   }
 
   // The window as the user meets it on a working receiver: found at start-up

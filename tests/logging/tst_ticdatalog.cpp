@@ -1,6 +1,7 @@
 #include "TestMain.h"
 
 #include "GpsLogTestHost.h"
+#include "TicLogTestHost.h"
 #include "app/core/Paths.h"
 #include "logging/LogFileNames.h"
 #include "logging/TicDataLog.h"
@@ -14,39 +15,9 @@
 using riduder::test::ReadFileBytes;
 using riduder::test::ReadFileLines;
 using riduder::test::SwitchableWriter;
+using riduder::test::TicLogTestHost;
 
 namespace {
-
-// A TicDataLogHost whose answers a test sets and whose questions and
-// reports it records.
-class TicLogTestHost : public TicDataLogHost {
-public:
-  TicLogTestHost() { displayed.SetDateTime(QDateTime(QDate(2024, 2, 14), QTime(12, 34, 56), Qt::UTC)); }
-
-  GpsDateTime DisplayedTime() const override { return displayed; }
-  bool SawtoothCorrectionOff() const override { return sawtoothOff; }
-  bool ConfirmReplace(const QString &fileName) override
-  {
-    replaceQuestions << fileName;
-    return replaceAnswer;
-  }
-  bool ConfirmClose(const QString &setText) override
-  {
-    closeQuestions << setText;
-    return closeAnswer;
-  }
-  void ReportProblem(const QString &text) override { problems << text; }
-  void OpenStateChanged(bool open) override { openStates << open; }
-
-  GpsDateTime displayed;
-  bool sawtoothOff = false;
-  bool replaceAnswer = true;
-  bool closeAnswer = true;
-  QStringList replaceQuestions;
-  QStringList closeQuestions;
-  QStringList problems;
-  QList<bool> openStates;
-};
 
 void WriteFile(const QString &path, const QByteArray &bytes)
 {

@@ -37,7 +37,12 @@ inline bool ConnectRemoteClient(MainWindow &window, QTcpSocket &client)
   client.connectToHost(QHostAddress::LocalHost, port);
   if (!client.waitForConnected(3000))
     return false;
-  return QTest::qWaitFor([&] { return window.RemoteServer()->HasClient(); }, 3000);
+  if (!QTest::qWaitFor([&] { return window.RemoteServer()->HasClient(); }, 3000))
+    return false;
+  // The greeting comes first; what the test reads begins after it.
+  if (!QTest::qWaitFor([&] { return client.canReadLine(); }, 3000))
+    return false;
+  return client.readLine() == RemoteControlProtocol::Greeting;
 }
 
 }  // namespace riduder::test

@@ -1,0 +1,107 @@
+// The main window's side of the remote-control link: the link action that
+// starts, restarts or removes the server, and the host through which the
+// client's commands reach the logs, the reference location and the counter
+// data sentences.
+
+#include "app/MainWindow.h"
+#include "logging/GpsLogTypeDialog.h"
+#include "position/GpsNavDialog.h"
+#include "remote/RemoteCommandInterpreter.h"
+#include "remote/TelnetLink.h"
+#include "remote/TelnetTcpServer.h"
+#include "tic/TicLineProcessor.h"
+
+class MainWindowRemoteHost : public RemoteCommandHost {
+public:
+  explicit MainWindowRemoteHost(MainWindow &window) : window(window) {}
+
+  void SendReply(const QByteArray &reply) override
+  {
+    if (window.telnetServer)
+      window.telnetServer->SendMessage(reply);
+  }
+
+  void RestartServer() override
+  {
+    if (window.telnetServer && window.telnetLink)
+      window.telnetServer->StartServer(quint16(window.telnetLink->telnetServerPort));
+  }
+
+  QString VersionText() const override { return window.Version().toString(); }
+
+  QString ReferencePositionText() const override { return window.NavDialog().ReferencePositionText(4); }
+
+  void SetReferenceLocation(const GeoPosition &position) override
+  {
+    GpsNavDialog &nav = window.NavDialog();
+    nav.SetReferenceLocation(position.latitude, position.longitude, position.gpsAltitude, position.mslAltitude);
+    GeoPosition stored;
+    nav.GetReferenceLocation(stored.latitude, stored.longitude, stored.gpsAltitude, stored.mslAltitude);
+    window.SetTimesLocation(stored.latitude, stored.longitude);
+  }
+
+  void SetTicDataCount(TicDataKind kind, int count) override
+  {
+    TicLineProcessor &processor = window.TicProcessor();
+    if (kind == TicDataKind::Time)
+      processor.SetRemoteTimeCount(count);
+    else
+      processor.SetRemoteAverageCount(count);
+  }
+
+  QByteArray LastTicDataLine(TicDataKind kind) const override
+  {
+    const TicLineProcessor &processor = window.TicProcessor();
+    return kind == TicDataKind::Time ? processor.LastTimeLine() : processor.LastAverageLine();
+  }
+
+  int GpsLogType() const override { return window.gpsLogTypeDialog ? window.gpsLogTypeDialog->GpsLogType : 0; }
+  void SetGpsLogType(int type) override
+  {
+    if (window.gpsLogTypeDialog)
+      window.gpsLogTypeDialog->GpsLogType = type;
+  }
+  bool GpsLogOpen() const override { return window.GpsLog().IsOpen(); }
+  QString GpsLogFileName() const override { return window.GpsLog().FileName(); }
+  bool OpenGpsLogFile(int mode) override { return window.OpenGpsLogFile(mode); }
+  bool CloseGpsLogFile() override { return window.CloseGpsLogFile(true); }
+
+  bool TicLogOpen() const override { return window.TicLog().IsOpen(); }
+  QString TicLogFirstFileName() const override { return window.TicLog().AverageFileName(1); }
+  bool OpenTicLogFiles(int mode) override { return window.OpenTicLogFiles(mode); }
+  bool CloseTicLogFiles() override { return window.CloseTicLogFiles(true); }
+  void TicLogOptionsStored() override { window.LoadTicLogOptions(); }
+
+private:
+  MainWindow &window;
+};
+
+void MainWindow::OnTelnetCommand(QByteArray command)
+{
+  if (!remoteInterpreter) {
+    remoteHost = std::make_unique<MainWindowRemoteHost>(*this);
+    remoteInterpreter = std::make_unique<RemoteCommandInterpreter>(*remoteHost);
+  }
+  remoteInterpreter->OnTelnetCommand(command);
+}
+
+void MainWindow::TelnetLinkInterface()
+{
+  if (!telnetLink)
+    telnetLink = new TelnetLink(this);
+  if (!telnetLink->exec())
+    return;
+  if (telnetLink->telnetActivate) {
+    if (!telnetServer)
+      telnetServer = new TelnetTcpServer(nullptr);
+    // Each confirmation restarts serving on the chosen port; the command
+    // signal stays connected once.
+    disconnect(telnetServer, &TelnetTcpServer::sendTelnetCommand, this, &MainWindow::OnTelnetCommand);
+    telnetServer->StartServer(quint16(telnetLink->telnetServerPort));
+    connect(telnetServer, &TelnetTcpServer::sendTelnetCommand, this, &MainWindow::OnTelnetCommand);
+  } else if (telnetServer) {
+    disconnect(telnetServer, &TelnetTcpServer::sendTelnetCommand, this, &MainWindow::OnTelnetCommand);
+    delete telnetServer;
+    telnetServer = nullptr;
+  }
+}

@@ -1,0 +1,144 @@
+#include "TestMain.h"
+
+#include "ProcessMemory.h"
+#include "RemoteClient.h"
+#include "remote/RemoteCommandInterpreter.h"
+#include "remote/TelnetTcpServer.h"
+
+#include <QElapsedTimer>
+#include <QLoggingCategory>
+
+using riduder::test::FreeLinkPort;
+using riduder::test::ResidentBytes;
+using riduder::test::RemoteClient;
+
+namespace {
+
+// The commands that need no log or window.
+class LoadHost : public RemoteCommandHost {
+public:
+  explicit LoadHost(TelnetTcpServer &server, quint16 port) : server(server), port(port) {}
+
+  void SendReply(const QByteArray &reply) override { server.SendMessage(reply); }
+  void RestartServer() override { server.StartServer(port); }
+  QString VersionText() const override { return QStringLiteral("1.2.10"); }
+  QString ReferencePositionText() const override { return FormatPositionText(reference, 4); }
+  void SetReferenceLocation(const GeoPosition &position) override { reference = position; }
+  void SetTicDataCount(TicDataKind, int) override {}
+  QByteArray LastTicDataLine(TicDataKind) const override { return "1.000000"; }
+  int GpsLogType() const override { return 0; }
+  void SetGpsLogType(int) override {}
+  bool GpsLogOpen() const override { return false; }
+  QString GpsLogFileName() const override { return QString(); }
+  bool OpenGpsLogFile(int) override { return false; }
+  bool CloseGpsLogFile() override { return false; }
+  bool TicLogOpen() const override { return false; }
+  QString TicLogFirstFileName() const override { return QString(); }
+  bool OpenTicLogFiles(int) override { return false; }
+  bool CloseTicLogFiles() override { return false; }
+  void TicLogOptionsStored() override {}
+
+private:
+  TelnetTcpServer &server;
+  quint16 port;
+  GeoPosition reference;
+};
+
+}  // namespace
+
+// Many connections and many command lines on loopback, as a long run
+// (scripts/remote-load sets RIDUDER_REMOTE_LOAD=1): nothing crashes, every
+// line is answered and the memory stays flat.
+class TestRemoteLoad : public QObject {
+  Q_OBJECT
+
+private slots:
+  void initTestCase()
+  {
+    if (qEnvironmentVariableIntValue("RIDUDER_REMOTE_LOAD") != 1)
+      QSKIP("set RIDUDER_REMOTE_LOAD=1 (scripts/remote-load) for the remote-control load run");
+    // A debug line per command would be most of the run.
+    QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
+  }
+
+  void thousandConnectionsAndAHundredThousandLines()
+  {
+    const quint16 port = FreeLinkPort();
+    TelnetTcpServer server;
+    LoadHost host(server, port);
+    RemoteCommandInterpreter interpreter(host);
+    connect(&server, &TelnetTcpServer::sendTelnetCommand, &server,
+            [&interpreter](const QByteArray &line) { interpreter.OnTelnetCommand(line); });
+    QVERIFY(server.StartServer(port));
+
+    QElapsedTimer clock;
+    clock.start();
+    qint64 residentAfterWarmUp = 0;
+    constexpr int Connections = 1000;
+    for (int i = 0; i < Connections; ++i) {
+      QVERIFY(QTest::qWaitFor([&] { return server.IsListening(); }));
+      RemoteClient client;
+      QVERIFY2(client.Connect(port), qPrintable(QString::number(i)));
+      client.Send("$DAREZ,VERSION\r");
+      QCOMPARE(client.ReadLine(), QByteArray("$DAREZ,VERSION,1.2.10"));
+      // Half leave by EXIT, half by closing, some of those in mid-line.
+      if (i % 2 == 0) {
+        client.Send("EXIT\r");
+        QCOMPARE(client.ReadLine(), QByteArray("DISCONNECTED"));
+        QVERIFY(client.WaitGone());
+      } else {
+        if (i % 3 == 0)
+          client.Send("$DAREZ,VERS");
+        client.socket.disconnectFromHost();
+        QVERIFY(client.WaitGone());
+      }
+      if (i == 100)
+        residentAfterWarmUp = ResidentBytes();
+    }
+    const qint64 connectionsMs = clock.restart();
+    const qint64 residentAfterConnections = ResidentBytes();
+
+    QVERIFY(QTest::qWaitFor([&] { return server.IsListening(); }));
+    RemoteClient client;
+    QVERIFY(client.Connect(port));
+    const QByteArray overlong(TelnetTcpServer::MaxLineBytes + 500, 'L');
+    const QList<QByteArray> lines{"$DAREZ,VERSION", "$DAREZ,REFLOC", "$DAREZ,TICDATA,TIME,ONCE",
+                                  "$DAREZ,VERSION*3E", "$DAREZ", "junk*ZZ", "$DAREZ,NOTHING", overlong};
+    const QList<QByteArray> answers{"$DAREZ,VERSION,1.2.10", "$DAREZ,REFLOC,", "$DAREZ,TICDATA,TIME,1.000000",
+                                    "$DAREZ,VERSION,1.2.10", "$DAREZ ???", "junk ???", "$DAREZ,NOTHING,UNKNOWN",
+                                    overlong.left(64) + " ???"};
+    constexpr int Lines = 100000;
+    constexpr int Batch = 500;
+    int answered = 0;
+    qint64 residentMidway = 0;
+    for (int sent = 0; sent < Lines; sent += Batch) {
+      QByteArray batch;
+      for (int k = sent; k < sent + Batch; ++k)
+        batch += lines.at(k % lines.size()) + (k % 2 ? "\r\n" : "\r");
+      client.Send(batch);
+      for (int k = sent; k < sent + Batch; ++k) {
+        const QByteArray reply = client.ReadLine();
+        QVERIFY2(reply.startsWith(answers.at(k % answers.size())),
+                 qPrintable(QStringLiteral("line %1: %2").arg(k).arg(QString::fromLatin1(reply.left(80)))));
+        ++answered;
+      }
+      if (sent == Lines / 2)
+        residentMidway = ResidentBytes();
+    }
+    const qint64 linesMs = clock.elapsed();
+    const qint64 residentAtEnd = ResidentBytes();
+    QCOMPARE(answered, Lines);
+
+    qInfo("%d connections in %lld ms; %d lines in %lld ms", Connections, connectionsMs, Lines, linesMs);
+    qInfo("resident memory: %lld KiB after 100 connections, %lld KiB after %d, %lld KiB midway through the lines, "
+          "%lld KiB at the end",
+          residentAfterWarmUp / 1024, residentAfterConnections / 1024, Connections, residentMidway / 1024,
+          residentAtEnd / 1024);
+    // Flat: a few MiB of allocator slack, nothing that grows with traffic.
+    QVERIFY(residentAfterConnections - residentAfterWarmUp < 8 * 1024 * 1024);
+    QVERIFY(residentAtEnd - residentMidway < 8 * 1024 * 1024);
+  }
+};
+
+RIDUDER_TEST_MAIN(TestRemoteLoad)
+#include "tst_remoteload.moc"

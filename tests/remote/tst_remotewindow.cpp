@@ -1,0 +1,156 @@
+#include "TestMain.h"
+
+#include "ModalDialogs.h"
+#include "RecordingMessageBoxes.h"
+#include "RemoteClient.h"
+#include "app/MainWindow.h"
+#include "logging/TicLogOptions.h"
+#include "remote/TelnetLink.h"
+#include "remote/TelnetTcpServer.h"
+#include "tic/TicLineProcessor.h"
+
+#include <QAction>
+#include <QSettings>
+#include <QTemporaryDir>
+
+using riduder::test::FreeLinkPort;
+using riduder::test::RemoteClient;
+
+namespace {
+
+bool ActionEnabled(MainWindow &window, const char *name)
+{
+  auto *action = window.findChild<QAction *>(QLatin1String(name));
+  return action && action->isEnabled();
+}
+
+}  // namespace
+
+// The remote commands through the running window: a real client on
+// loopback, the window's own reference location, logs and menu.
+class TestRemoteWindow : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir folder;
+
+  // Switches serving on through the link dialog; the client is connected.
+  bool Serve(MainWindow &window, RemoteClient &client)
+  {
+    const quint16 port = FreeLinkPort();
+    QSettings().setValue(TelnetLinkKeys::ServerPort, int(port));
+    riduder::test::AnswerNextModalDialog([](QDialog *dialog) {
+      auto *link = qobject_cast<TelnetLink *>(dialog);
+      link->telnetActivate = true;
+      link->accept();
+    });
+    window.TelnetLinkInterface();
+    return window.RemoteServer() && client.Connect(port);
+  }
+
+private slots:
+  void init()
+  {
+    QSettings().clear();
+    QSettings().setValue(TicLogKeys::FileDirectory, folder.path());
+    QSettings().setValue(GpsLogKeys::FileDirectory, folder.path());
+  }
+
+  void referenceLocationMovesTheSiderealTimesWithoutABox()
+  {
+    riduder::test::RecordingMessageBoxes boxes;
+    MainWindow window;
+    window.SetMessageBoxes(&boxes);
+    RemoteClient client;
+    QVERIFY(Serve(window, client));
+
+    client.Send("$DAREZ,REFLOC,45.5,-73.25,18001\r");
+    QCOMPARE(client.ReadLine(), QByteArray("$DAREZ,REFLOC,ERROR"));
+    client.Send("$DAREZ,REFLOC,45.5,-73.25,100\r");
+    const QByteArray reply = client.ReadLine();
+    QVERIFY2(reply.startsWith("$DAREZ,REFLOC,45.50000000\xC2\xB0,-73.25000000\xC2\xB0,"), reply.constData());
+    QVERIFY(reply.endsWith(",100.00"));
+    QCOMPARE(window.State().displayCopy.Latitude(), 45.5);
+    QCOMPARE(window.State().receiverTime.Longitude(), -73.25);
+    window.UpdateClockDisplay();
+    QCOMPARE(window.State().displayCopy.Latitude(), 45.5);
+    client.Send("$DAREZ,REFLOC\r");
+    QCOMPARE(client.ReadLine(), reply);
+    QVERIFY(boxes.shown.isEmpty());
+  }
+
+  void ticLogThroughTheWindowFollowsTheMenu()
+  {
+    riduder::test::RecordingMessageBoxes boxes;
+    MainWindow window;
+    window.SetMessageBoxes(&boxes);
+    RemoteClient client;
+    QVERIFY(Serve(window, client));
+
+    client.Send("$DAREZ,TICLOG,NEW,REMOTE,COMMA\r");
+    QCOMPARE(client.ReadLine(), "$DAREZ,TICLOG,NEW," + folder.path().toUtf8() + "/REMOTE,COMMA");
+    QVERIFY(window.TicLog().IsOpen());
+    QVERIFY(ActionEnabled(window, "actionClose_TIC_Data_Log"));
+    QVERIFY(!ActionEnabled(window, "actionNew_TIC_Data_Log"));
+    QVERIFY(!ActionEnabled(window, "actionOpen_TIC_Data_Log"));
+    QCOMPARE(window.TicLog().LogStyle(), 1);
+
+    client.Send("$DAREZ,LOG,NEW,RAW,gps\r");
+    QCOMPARE(client.ReadLine(), QByteArray("$DAREZ,LOG,NEW,RAW,gps,CREATED"));
+    client.Send("$DAREZ,LOG,CLOSE\r");
+    QCOMPARE(client.ReadLine(), QByteArray("$DAREZ,LOG,CLOSE,CLOSED"));
+    QVERIFY(!window.TicLog().IsOpen());
+    QVERIFY(ActionEnabled(window, "actionNew_TIC_Data_Log"));
+    QVERIFY(boxes.shown.isEmpty());
+
+    client.Send("EXIT\r");
+    QCOMPARE(client.ReadLine(), QByteArray("DISCONNECTED"));
+    QVERIFY(client.WaitGone());
+    QVERIFY(window.RemoteServer()->IsListening());
+  }
+
+  // TICDATA asked for by the client: the last row at once (none yet), then
+  // each new row of the counters as it is made, until OFF.
+  void ticDataFromTheCountersReachesTheClient()
+  {
+    riduder::test::RecordingMessageBoxes boxes;
+    MainWindow window;
+    window.SetMessageBoxes(&boxes);
+    QSettings settings;
+    settings.setValue(TicLogKeys::AveragingLogPeriod, QStringLiteral("0"));
+    settings.setValue(TicLogKeys::TimeIntervalLogButtonGroup, 0);
+    settings.setValue(TicLogKeys::TimeLogEvery, 0);
+    settings.setValue(TicLogKeys::LogStyle, 1);
+    window.LoadTicLogOptions();
+    RemoteClient client;
+    QVERIFY(Serve(window, client));
+
+    client.Send("$DAREZ,TICDATA,TIME,ALWAYS\r$DAREZ,TICDATA,AVERAGE,ALWAYS\r");
+    QCOMPARE(client.ReadLine(), QByteArray("$DAREZ,TICDATA,TIME,"));
+    QCOMPARE(client.ReadLine(), QByteArray("$DAREZ,TICDATA,AVERAGE,"));
+
+    window.OnNewTicText("4 12.5 us");
+    QByteArray line = client.ReadLine();
+    QVERIFY2(line.startsWith("$DAREZ,TICDATA,TIME,") && line.contains(",12.5,"), line.constData());
+    window.OnNewTicText("3 N: 100");
+    window.OnNewTicText("3 MEAN: 5.2E-08");
+    window.OnNewTicText("3 MIN: 4.9E-08");
+    window.OnNewTicText("3 N: 50");
+    line = client.ReadLine();
+    QVERIFY2(line.startsWith("$DAREZ,TICDATA,AVERAGE,") && line.endsWith("100,0.052000,0.049000"),
+             line.constData());
+
+    // ONCE answers with the last row and stops the stream.
+    client.Send("$DAREZ,TICDATA,TIME,ONCE\r");
+    line = client.ReadLine();
+    QVERIFY2(line.startsWith("$DAREZ,TICDATA,TIME,") && line.contains(",12.5,"), line.constData());
+    client.Send("$DAREZ,TICDATA,AVERAGE,OFF\r");
+    QTest::qWait(50);
+    window.OnNewTicText("4 13.5 us");
+    window.OnNewTicText("3 N: 60");
+    QCOMPARE(client.ReadLine(300), QByteArray());
+    QVERIFY(window.TicProcessor().LastTimeLine().contains(",13.5,"));
+  }
+};
+
+RIDUDER_TEST_MAIN(TestRemoteWindow)
+#include "tst_remotewindow.moc"

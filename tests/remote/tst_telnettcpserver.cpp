@@ -1,0 +1,263 @@
+#include "TestMain.h"
+
+#include "RemoteClient.h"
+#include "remote/TelnetTcpServer.h"
+
+#include <QPointer>
+#include <QSignalSpy>
+
+using riduder::test::FreeLinkPort;
+using riduder::test::RemoteClient;
+
+namespace {
+
+// A server that answers every command it hands on with "CMD " and the
+// command, so each line sent gives exactly one reply line; "EXIT" does what
+// the interpreter does with it.
+struct AnsweringServer {
+  AnsweringServer()
+  {
+    port = FreeLinkPort();
+    QObject::connect(&server, &TelnetTcpServer::sendTelnetCommand, &server, [this](const QByteArray &command) {
+      commands << command;
+      if (command == "EXIT") {
+        server.SendMessage("DISCONNECTED");
+        server.StartServer(port);
+        return;
+      }
+      server.SendMessage("CMD " + command);
+    });
+  }
+
+  TelnetTcpServer server;
+  quint16 port = 0;
+  QList<QByteArray> commands;
+};
+
+}  // namespace
+
+class TestTelnetTcpServer : public QObject {
+  Q_OBJECT
+
+private slots:
+  void greetsItsClientExactly()
+  {
+    AnsweringServer fixture;
+    QVERIFY(fixture.server.StartServer(fixture.port));
+    QCOMPARE(fixture.server.Port(), fixture.port);
+    RemoteClient client;
+    QVERIFY(client.Connect(fixture.port));
+    QCOMPARE(client.greeting, QByteArray("Hello client, this is Riduder.\r\n"));
+    QVERIFY(QTest::qWaitFor([&] { return fixture.server.HasClient(); }));
+    QVERIFY(!fixture.server.IsListening());
+  }
+
+  void checksSentenceForm_data()
+  {
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QByteArray>("reply");
+
+    QTest::newRow("remote sentence") << QByteArray("$DAREZ,VERSION") << QByteArray("CMD $DAREZ,VERSION");
+    QTest::newRow("remote word without comma") << QByteArray("$DAREZ") << QByteArray("$DAREZ ???");
+    QTest::newRow("remote word run on") << QByteArray("$DAREZVERSION") << QByteArray("$DAREZVERSION ???");
+    QTest::newRow("GP sentence") << QByteArray("$GPXYZ,1") << QByteArray("CMD $GPXYZ,1");
+    QTest::newRow("GP without comma") << QByteArray("$GPXYZ") << QByteArray("$GPXYZ ???");
+    QTest::newRow("PZQK sentence") << QByteArray("$PZQKA,1") << QByteArray("CMD $PZQKA,1");
+    QTest::newRow("other sentence") << QByteArray("$XYZ,1") << QByteArray("$XYZ,1 ???");
+    QTest::newRow("EXIT word") << QByteArray("EXIT") << QByteArray("DISCONNECTED");
+    QTest::newRow("exit lower case") << QByteArray("exit") << QByteArray("exit ???");
+    QTest::newRow("EXIT and a blank") << QByteArray("EXIT ") << QByteArray("EXIT  ???");
+    QTest::newRow("good checksum") << QByteArray("$DAREZ,VERSION*3E") << QByteArray("CMD $DAREZ,VERSION");
+    QTest::newRow("good checksum, lower-case command")
+        << QByteArray("$dArEz,version*3E") << QByteArray("CMD $dArEz,version");
+    QTest::newRow("good checksum, any text") << QByteArray("$PZQK,ab*3F") << QByteArray("CMD $PZQK,ab");
+    QTest::newRow("exit with checksum") << QByteArray("exit*65") << QByteArray("CMD exit");
+    QTest::newRow("bad checksum") << QByteArray("$DAREZ,VERSION*00") << QByteArray("$DAREZ,VERSION ???");
+    QTest::newRow("lower-case digits") << QByteArray("$DAREZ,VERSION*3e") << QByteArray("$DAREZ,VERSION ???");
+    QTest::newRow("checksum missing") << QByteArray("$GPXYZ,1*") << QByteArray("$GPXYZ,1* ???");
+    QTest::newRow("star inside") << QByteArray("$DAREZ,A*B,C") << QByteArray("$DAREZ,A*B,C ???");
+    QTest::newRow("one byte and sum") << QByteArray("A*00") << QByteArray("CMD A");
+    QTest::newRow("empty line") << QByteArray("") << QByteArray(" ???");
+  }
+
+  void checksSentenceForm()
+  {
+    QFETCH(QByteArray, line);
+    QFETCH(QByteArray, reply);
+    AnsweringServer fixture;
+    QVERIFY(fixture.server.StartServer(fixture.port));
+    RemoteClient client;
+    QVERIFY(client.Connect(fixture.port));
+    client.Send(line + '\r');
+    QCOMPARE(client.ReadLine(), reply);
+  }
+
+  void cutsLinesAtCrWhateverTheChunks()
+  {
+    AnsweringServer fixture;
+    QVERIFY(fixture.server.StartServer(fixture.port));
+    RemoteClient client;
+    QVERIFY(client.Connect(fixture.port));
+
+    // LF alone ends nothing.
+    client.Send("$GPXYZ,1\n");
+    QCOMPARE(client.ReadLine(200), QByteArray());
+    client.Send("\r");
+    QCOMPARE(client.ReadLine(), QByteArray("CMD $GPXYZ,1\n"));
+    QCOMPARE(client.ReadLine(), QByteArray(""));
+
+    // The LF (or the NUL of a telnet client) after a CR comes in the next
+    // write: it is dropped, and both commands are answered.
+    client.Send("$GPXYZ,2\r");
+    QCOMPARE(client.ReadLine(), QByteArray("CMD $GPXYZ,2"));
+    client.Send("\n$GPXYZ,3\r");
+    QCOMPARE(client.ReadLine(), QByteArray("CMD $GPXYZ,3"));
+    client.Send(QByteArray("\0$GPXYZ,4\r", 10));
+    QCOMPARE(client.ReadLine(), QByteArray("CMD $GPXYZ,4"));
+
+    // Line ends in one read: CR LF CR LF between two lines gives two lines.
+    client.Send("$GPXYZ,5\r\n\r\n$GPXYZ,6\r");
+    QCOMPARE(client.ReadLine(), QByteArray("CMD $GPXYZ,5"));
+    QCOMPARE(client.ReadLine(), QByteArray("CMD $GPXYZ,6"));
+
+    // A line in pieces.
+    for (const char *piece : {"$DA", "REZ,VER", "SION", "\r"})
+      client.Send(piece);
+    QCOMPARE(client.ReadLine(), QByteArray("CMD $DAREZ,VERSION"));
+    QCOMPARE(client.ReadLine(200), QByteArray());
+  }
+
+  void discardsAnOverlongLineWithOneReply()
+  {
+    AnsweringServer fixture;
+    QVERIFY(fixture.server.StartServer(fixture.port));
+    RemoteClient client;
+    QVERIFY(client.Connect(fixture.port));
+
+    QByteArray text;
+    for (int i = 0; text.size() < 3 * TelnetTcpServer::MaxLineBytes; ++i)
+      text += QByteArray::number(i % 10);
+    // Unterminated, in pieces, then ended by CR LF and followed by a command.
+    for (int at = 0; at < text.size(); at += 1000)
+      client.Send(text.mid(at, 1000));
+    client.Send("\r\n$GPXYZ,1\r");
+    QCOMPARE(client.ReadLine(), text.left(64) + " ???");
+    QCOMPARE(client.ReadLine(), QByteArray("CMD $GPXYZ,1"));
+
+    // Whole in one write: the same single reply.
+    client.Send(text + "\r");
+    QCOMPARE(client.ReadLine(), text.left(64) + " ???");
+    // The longest line that is not discarded.
+    const QByteArray longest = "$GPXYZ," + QByteArray(TelnetTcpServer::MaxLineBytes - 7, 'x');
+    client.Send(longest + "\r");
+    QCOMPARE(client.ReadLine(), "CMD " + longest);
+    QCOMPARE(client.ReadLine(200), QByteArray());
+    QCOMPARE(fixture.commands.size(), 2);
+  }
+
+  void servesOneClientAtATime()
+  {
+    AnsweringServer fixture;
+    QVERIFY(fixture.server.StartServer(fixture.port));
+    auto first = std::make_unique<RemoteClient>();
+    QVERIFY(first->Connect(fixture.port));
+    QVERIFY(QTest::qWaitFor([&] { return !fixture.server.IsListening(); }));
+
+    RemoteClient second;
+    QVERIFY(!second.Connect(fixture.port));
+
+    // A fragment the first client leaves without CR is not the start of
+    // the next client's line.
+    first->Send("$GPXYZ,");
+    QTest::qWait(50);
+    first.reset();
+    QVERIFY(QTest::qWaitFor([&] { return fixture.server.IsListening(); }));
+
+    RemoteClient third;
+    QVERIFY(third.Connect(fixture.port));
+    QCOMPARE(third.greeting, QByteArray(RemoteControlProtocol::Greeting));
+    third.Send("1\r");
+    QCOMPARE(third.ReadLine(), QByteArray("1 ???"));
+    QVERIFY(fixture.commands.isEmpty());
+  }
+
+  void exitDisconnectsAndNothingAfterItRuns()
+  {
+    AnsweringServer fixture;
+    QVERIFY(fixture.server.StartServer(fixture.port));
+    RemoteClient client;
+    QVERIFY(client.Connect(fixture.port));
+    client.Send("EXIT\r$GPXYZ,1\r");
+    QCOMPARE(client.ReadLine(), QByteArray("DISCONNECTED"));
+    QVERIFY(client.WaitGone());
+    QCOMPARE(client.socket.bytesAvailable(), 0);
+    QCOMPARE(fixture.commands, QList<QByteArray>{"EXIT"});
+
+    // The same port takes the next client.
+    QVERIFY(fixture.server.IsListening());
+    RemoteClient next;
+    QVERIFY(next.Connect(fixture.port));
+    next.Send("$GPXYZ,2\r");
+    QCOMPARE(next.ReadLine(), QByteArray("CMD $GPXYZ,2"));
+  }
+
+  void restartMovesToTheNewPortOnly()
+  {
+    AnsweringServer fixture;
+    QVERIFY(fixture.server.StartServer(fixture.port));
+    RemoteClient client;
+    QVERIFY(client.Connect(fixture.port));
+    QVERIFY(QTest::qWaitFor([&] { return fixture.server.HasClient(); }));
+
+    const quint16 newPort = FreeLinkPort();
+    QVERIFY(fixture.server.StartServer(newPort));
+    QVERIFY(client.WaitGone());
+    QTest::qWait(50);
+    QCOMPARE(fixture.server.Port(), newPort);
+    RemoteClient onOld;
+    QVERIFY(!onOld.Connect(fixture.port));
+    RemoteClient onNew;
+    QVERIFY(onNew.Connect(newPort));
+  }
+
+  void dropsAClientThatReadsNothing()
+  {
+    AnsweringServer fixture;
+    QVERIFY(fixture.server.StartServer(fixture.port));
+    RemoteClient client;
+    QVERIFY(client.Connect(fixture.port));
+    // The client takes no more than a byte: the rest backs up to the server.
+    client.socket.setReadBufferSize(1);
+    QVERIFY(QTest::qWaitFor([&] { return fixture.server.HasClient(); }));
+
+    const QByteArray block(64 * 1024, 'x');
+    for (int i = 0; i < 1000 && fixture.server.HasClient(); ++i) {
+      fixture.server.SendMessage(block);
+      QCoreApplication::processEvents();
+    }
+    QVERIFY(!fixture.server.HasClient());
+    QVERIFY(QTest::qWaitFor([&] { return fixture.server.IsListening(); }));
+  }
+
+  void goesWithItsClientConnected()
+  {
+    auto fixture = std::make_unique<AnsweringServer>();
+    QVERIFY(fixture->server.StartServer(fixture->port));
+    RemoteClient client;
+    QVERIFY(client.Connect(fixture->port));
+    QVERIFY(QTest::qWaitFor([&] { return fixture->server.HasClient(); }));
+    fixture.reset();
+    QVERIFY(client.WaitGone());
+  }
+
+  void sendsNothingWithoutAClient()
+  {
+    TelnetTcpServer server;
+    server.SendMessage("nobody");
+    QVERIFY(!server.HasClient());
+    QCOMPARE(server.Port(), quint16(0));
+  }
+};
+
+RIDUDER_TEST_MAIN(TestTelnetTcpServer)
+#include "tst_telnettcpserver.moc"
