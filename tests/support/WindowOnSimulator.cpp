@@ -98,6 +98,16 @@ WindowOnSimulator::WindowOnSimulator(const Options &options)
   const QDateTime quiet(QDateTime::currentDateTimeUtc().date(), QTime(12, 0, 5), Qt::UTC);
   window_->State().receiverTime.SetDateTime(quiet);
   window_->State().displayCopy.SetDateTime(quiet);
+  // With many test programs at once, a pseudo-terminal's number can come
+  // back while another program still holds the lock of its earlier use;
+  // a new pseudo-terminal gets another number.
+  for (int retry = 0; retry < 3 && problem_.isEmpty() && !window_->ReceiverPort().IsOpen(); ++retry) {
+    if (!simulator_.open(&problem_))
+      break;
+    QSettings().setValue(GpsPortKeys::PortName, simulator_.slavePath());
+    boxes_.shown.clear();
+    window_->ReceiverPort().startGpsSerialPort(true);
+  }
   if (problem_.isEmpty() && !window_->ReceiverPort().IsOpen())
     problem_ = QStringLiteral("the receiver port did not open %1").arg(simulator_.slavePath());
   if (options.showRawData)
