@@ -8,9 +8,14 @@
 #include "remote/TelnetLink.h"
 #include "remote/TelnetTcpServer.h"
 #include "tic/TicLineProcessor.h"
+#include "tic/TicPortSettings.h"
+#include "tools/simulator/CounterSimulator.h"
 
 #include <QAction>
 #include <QSettings>
+#include <QDateTime>
+#include <QTimer>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 
 using riduder::test::FreeLinkPort;
@@ -149,6 +154,59 @@ private slots:
     window.OnNewTicText("3 N: 60");
     QCOMPARE(client.ReadLine(300), QByteArray());
     QVERIFY(window.TicProcessor().LastTimeLine().contains(",13.5,"));
+  }
+
+  // The whole road: a simulated 53230A on loopback, set up and polled by the
+  // window's counter connection, its readings time-tagged and averaged, and
+  // the TIME and AVERAGE sentences at a client of the remote server.
+  void simulatedCounterReachesTheClient()
+  {
+    riduder::sim::CounterSimulator counter(riduder::sim::CounterProfile::Model53230A());
+    QString error;
+    QVERIFY2(counter.start(&error), qPrintable(error));
+    QSettings settings;
+    settings.setValue(TicPortKey(1, ""), QLatin1String(TcpIpPortName));
+    settings.setValue(TicPortKey(1, " TcpIp Address"), counter.address());
+    settings.setValue(TicLogKeys::AveragingLogPeriod, QStringLiteral("2"));
+    settings.setValue(TicLogKeys::TimeIntervalLogButtonGroup, 0);
+    settings.setValue(TicLogKeys::TimeLogEvery, 0);
+    settings.setValue(TicLogKeys::LogStyle, 1);
+
+    riduder::test::RecordingMessageBoxes boxes;
+    MainWindow window;
+    window.SetMessageBoxes(&boxes);
+    window.LoadTicLogOptions();
+    RemoteClient client;
+    QVERIFY(Serve(window, client));
+    // The counter was connected and set up while the window was made; its
+    // first answers may already be the last rows.
+    client.Send("$DAREZ,TICDATA,TIME,ALWAYS\r$DAREZ,TICDATA,AVERAGE,ALWAYS\r");
+
+    // No receiver here: the receiver seconds that end averaging periods are
+    // moved on by the test.
+    QTimer seconds;
+    QObject::connect(&seconds, &QTimer::timeout, &window, [&window] {
+      GpsDateTime &shown = window.State().displayCopy;
+      shown.SetDateTime(shown.addSecs(1));
+    });
+    seconds.start(1000);
+
+    int times = 0;
+    int averages = 0;
+    QElapsedTimer clock;
+    clock.start();
+    while ((times < 3 || averages < 1) && clock.elapsed() < 15000) {
+      const QByteArray line = client.ReadLine(1000);
+      // Its readings, 1.23456789E-07 s, are 0.123457 us.
+      if (line.startsWith("$DAREZ,TICDATA,TIME,") && line.contains(",0.123457"))
+        ++times;
+      else if (line.startsWith("$DAREZ,TICDATA,AVERAGE,") && line.contains("0.123457,"))
+        ++averages;
+    }
+    QVERIFY2(times >= 3, qPrintable(QString::number(times)));
+    QVERIFY2(averages >= 1, qPrintable(QString::number(averages)));
+    QVERIFY(counter.receivedMessages().contains("READ?\r\n"));
+    QVERIFY(boxes.shown.isEmpty());
   }
 };
 
