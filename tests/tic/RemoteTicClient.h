@@ -3,11 +3,11 @@
 // through the link dialog as a user would.
 
 #include "ModalDialogs.h"
+#include "RemoteClient.h"
 #include "app/MainWindow.h"
 #include "remote/TelnetLink.h"
 #include "remote/TelnetTcpServer.h"
 
-#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
 
@@ -17,12 +17,10 @@ namespace riduder::test {
 // true when the server has taken the client.
 inline bool ConnectRemoteClient(MainWindow &window, QTcpSocket &client)
 {
-  quint16 port = 0;
-  {
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    port = probe.serverPort();
-  }
+  // A port the link dialog accepts (the system's own picks lie above it).
+  const quint16 port = FreeLinkPort();
+  if (port == 0)
+    return false;
   AnswerNextModalDialog([port](QDialog *dialog) {
     auto *link = qobject_cast<TelnetLink *>(dialog);
     if (!link)
