@@ -15,7 +15,7 @@
 #include "position/GpsNavDialog.h"
 #include "position/ReferenceLocationDialog.h"
 #include "position/SatAzElChartDialog.h"
-#include "receiver/Checksums.h"
+#include "receiver/link/Checksums.h"
 #include "receiver/GpsPortDialog.h"
 #include "receiver/GpsRxIdDialog.h"
 #include "receiver/dialogs/GpsRxDialog.h"

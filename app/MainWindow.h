@@ -9,8 +9,8 @@
 #include "clock/PcClockSync.h"
 #include "logging/GpsDataLog.h"
 #include "logging/TicDataLog.h"
-#include "receiver/CommandTiming.h"
-#include "receiver/GpsSerialPortThread.h"
+#include "receiver/session/CommandTiming.h"
+#include "receiver/link/GpsSerialPortThread.h"
 #include "platform/TickSounds.h"
 #include "tic/TicSerialPortThread.h"
 

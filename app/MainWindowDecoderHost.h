@@ -3,8 +3,8 @@
 // window's labels, dialogs, position object and logs. A small adapter, so
 // that MainWindow itself need not derive from DecoderHost.
 
-#include "receiver/DecoderCommandThrottle.h"
-#include "receiver/DecoderHost.h"
+#include "receiver/decode/DecoderCommandThrottle.h"
+#include "receiver/decode/DecoderHost.h"
 
 class MainWindow;
 

@@ -9,8 +9,8 @@
 
 #include "app/core/ReceiverIdentity.h"
 #include "position/GpsNavDialog.h"
-#include "receiver/Checksums.h"
-#include "receiver/CommandSender.h"
+#include "receiver/link/Checksums.h"
+#include "receiver/session/CommandSender.h"
 #include "receiver/GpsRxIdDialog.h"
 
 #include <QCoreApplication>

@@ -14,11 +14,11 @@
 #include "app/core/ReceiverIdentity.h"
 #include "platform/TimeSource.h"
 #include "position/GpsNavDialog.h"
-#include "receiver/CommandSender.h"
+#include "receiver/session/CommandSender.h"
 #include "receiver/GpsPortDialog.h"
 #include "receiver/GpsRxIdDialog.h"
-#include "receiver/GpsRxModel.h"
-#include "receiver/ReceiverSearch.h"
+#include "receiver/decode/GpsRxModel.h"
+#include "receiver/session/ReceiverSearch.h"
 #include "receiver/dialogs/GpsRxDialog.h"
 
 #include <QApplication>

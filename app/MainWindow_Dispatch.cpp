@@ -9,10 +9,10 @@
 #include "app/MessageBoxes.h"
 #include "app/core/GpsMode.h"
 #include "logging/GpsLogTypeDialog.h"
-#include "receiver/MessageRouting.h"
-#include "receiver/NmeaDecoder.h"
-#include "receiver/OncoreDecoder.h"
-#include "receiver/UbxDecoder.h"
+#include "receiver/decode/MessageRouting.h"
+#include "receiver/decode/NmeaDecoder.h"
+#include "receiver/decode/OncoreDecoder.h"
+#include "receiver/decode/UbxDecoder.h"
 
 // The decoders and the window as they see it; made on first use.
 struct MainWindow::ReceiverDecoders {

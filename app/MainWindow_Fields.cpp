@@ -2,8 +2,8 @@
 
 #include "app/MainWindow.h"
 
-#include "receiver/ElevationTrend.h"
-#include "receiver/FieldReaders.h"
+#include "receiver/decode/ElevationTrend.h"
+#include "receiver/decode/FieldReaders.h"
 
 QByteArray MainWindow::NextField(QByteArray &line, const QByteArray &fallback)
 {

@@ -3,7 +3,7 @@
 #include "app/core/GpsDateTime.h"
 #include "app/core/GpsMode.h"
 #include "app/core/ReceiverIdentity.h"
-#include "receiver/GpsRxModel.h"  // the model constants only
+#include "receiver/decode/GpsRxModel.h"  // the model constants only
 
 #include <QDebug>
 #include <QRegularExpression>

@@ -3,7 +3,7 @@
 // serial framing, 1PPS line and options of the receiver link. Its keys are
 // also what the receiver port reads when it (re)opens.
 
-#include "receiver/GpsPortSettings.h"
+#include "receiver/link/GpsPortSettings.h"
 
 #include <QDialog>
 #include <QString>

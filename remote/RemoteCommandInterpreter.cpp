@@ -4,7 +4,7 @@
 #include "logging/TicDataLog.h"
 #include "logging/TicLogOptions.h"
 #include "position/GeoidModel.h"
-#include "receiver/FieldReaders.h"
+#include "receiver/decode/FieldReaders.h"
 
 #include <QDebug>
 #include <QFileInfo>

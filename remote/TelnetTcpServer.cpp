@@ -1,6 +1,6 @@
 #include "remote/TelnetTcpServer.h"
 
-#include "receiver/Checksums.h"
+#include "receiver/link/Checksums.h"
 
 #include <QDebug>
 #include <QHostAddress>

@@ -15,14 +15,14 @@
 
 #include "app/core/GpsMode.h"
 #include "app/core/ReceiverState.h"
-#include "receiver/DecoderHost.h"
-#include "receiver/FramerSink.h"
-#include "receiver/MessageRouting.h"
-#include "receiver/NmeaDecoder.h"
-#include "receiver/OncoreDecoder.h"
-#include "receiver/OncoreFramer.h"
-#include "receiver/UbxDecoder.h"
-#include "receiver/UbxNmeaFramer.h"
+#include "receiver/decode/DecoderHost.h"
+#include "receiver/link/FramerSink.h"
+#include "receiver/decode/MessageRouting.h"
+#include "receiver/decode/NmeaDecoder.h"
+#include "receiver/decode/OncoreDecoder.h"
+#include "receiver/link/OncoreFramer.h"
+#include "receiver/decode/UbxDecoder.h"
+#include "receiver/link/UbxNmeaFramer.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -5,7 +5,7 @@
 // handler that drops the decoders' debug lines.
 
 #include "app/core/ReceiverState.h"
-#include "receiver/DecoderHost.h"
+#include "receiver/decode/DecoderHost.h"
 
 #include <QtGlobal>
 

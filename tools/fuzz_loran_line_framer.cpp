@@ -1,6 +1,6 @@
 // libFuzzer target: the LORAN line framer on arbitrary bytes and chunks.
 
-#include "receiver/LoranLineFramer.h"
+#include "receiver/link/LoranLineFramer.h"
 #include "tools/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)

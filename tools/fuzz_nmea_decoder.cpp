@@ -11,8 +11,8 @@
 #include "app/core/ReceiverReplyFlags.h"
 #include "app/core/ReceiverState.h"
 #include "platform/TimeSource.h"
-#include "receiver/NmeaDecoder.h"
-#include "receiver/UbxNmeaFramer.h"
+#include "receiver/decode/NmeaDecoder.h"
+#include "receiver/link/UbxNmeaFramer.h"
 #include "tools/fuzz_decoder_support.h"
 #include "tools/fuzz_support.h"
 

@@ -2,7 +2,7 @@
 // chunks. Any split must give the same messages, and every message must be
 // one the checks allow.
 
-#include "receiver/OncoreFramer.h"
+#include "receiver/link/OncoreFramer.h"
 #include "tools/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)

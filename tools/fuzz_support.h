@@ -1,7 +1,7 @@
 #pragma once
 // Shared pieces of the framer fuzz targets.
 
-#include "receiver/FramerSink.h"
+#include "receiver/link/FramerSink.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -3,8 +3,8 @@
 // stops the run. A second decoder gets every frame with other checksum
 // bytes and more bytes after it and must give the same lines.
 
-#include "receiver/UbxDecoder.h"
-#include "receiver/UbxNmeaFramer.h"
+#include "receiver/decode/UbxDecoder.h"
+#include "receiver/link/UbxNmeaFramer.h"
 #include "tools/fuzz_decoder_support.h"
 #include "tools/fuzz_support.h"
 

@@ -1,7 +1,7 @@
 // libFuzzer target: the UBX/NMEA framer on arbitrary bytes, in both of its
 // modes and in arbitrary chunks.
 
-#include "receiver/UbxNmeaFramer.h"
+#include "receiver/link/UbxNmeaFramer.h"
 #include "tools/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)

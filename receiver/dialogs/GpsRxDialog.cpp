@@ -3,7 +3,7 @@
 
 #include "app/core/GpsMode.h"
 #include "app/core/ReceiverIdentity.h"
-#include "receiver/GpsRxModel.h"
+#include "receiver/decode/GpsRxModel.h"
 
 #include <QCloseEvent>
 #include <QIntValidator>

@@ -1,7 +1,7 @@
 #include "receiver/dialogs/ManualCommandMessage.h"
 
 #include "app/core/GpsMode.h"
-#include "receiver/Checksums.h"
+#include "receiver/link/Checksums.h"
 
 namespace {
 

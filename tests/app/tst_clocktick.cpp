@@ -10,7 +10,7 @@
 #include "logging/TicDataLog.h"
 #include "platform/TimeSource.h"
 #include "position/GpsNavDialog.h"
-#include "receiver/Checksums.h"
+#include "receiver/link/Checksums.h"
 #include "tools/simulator/ReceiverSimulator.h"
 
 #include <QAction>

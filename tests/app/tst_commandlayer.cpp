@@ -9,8 +9,8 @@
 #include "app/core/GpsMode.h"
 #include "app/core/ReceiverIdentity.h"
 #include "position/GpsNavDialog.h"
-#include "receiver/CommandSender.h"
-#include "receiver/GpsPortSettings.h"
+#include "receiver/session/CommandSender.h"
+#include "receiver/link/GpsPortSettings.h"
 #include "receiver/GpsRxIdDialog.h"
 #include "tools/simulator/ReceiverSimulator.h"
 

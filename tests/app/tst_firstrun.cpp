@@ -7,7 +7,7 @@
 #include "app/MainWindow.h"
 #include "app/core/GpsMode.h"
 #include "position/GpsNavDialog.h"
-#include "receiver/GpsPortSettings.h"
+#include "receiver/link/GpsPortSettings.h"
 
 #include <QSettings>
 

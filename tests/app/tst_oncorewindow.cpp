@@ -5,7 +5,7 @@
 
 #include "app/MainWindow.h"
 #include "app/core/ReceiverIdentity.h"
-#include "receiver/GpsRxModel.h"
+#include "receiver/decode/GpsRxModel.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

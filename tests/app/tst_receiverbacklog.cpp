@@ -4,8 +4,8 @@
 #include "ProcessMemory.h"
 #include "WindowOnSimulator.h"
 #include "app/MainWindow.h"
-#include "receiver/UbxDecoder.h"
-#include "receiver/UbxNmeaFramer.h"
+#include "receiver/decode/UbxDecoder.h"
+#include "receiver/link/UbxNmeaFramer.h"
 #include "tools/simulator/CaptureFile.h"
 
 #include <QElapsedTimer>

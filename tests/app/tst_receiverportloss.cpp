@@ -6,7 +6,7 @@
 #include "WindowOnSimulator.h"
 #include "app/MainWindow.h"
 #include "app/core/GpsMode.h"
-#include "receiver/GpsSerialPortThread.h"
+#include "receiver/link/GpsSerialPortThread.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -4,7 +4,7 @@
 #include "WindowOnSimulator.h"
 #include "app/MainWindow.h"
 #include "app/core/GpsMode.h"
-#include "receiver/GpsPortSettings.h"
+#include "receiver/link/GpsPortSettings.h"
 
 #include <QElapsedTimer>
 #include <QLabel>

@@ -9,8 +9,8 @@
 #include "app/core/ReceiverIdentity.h"
 #include "logging/GpsDataLog.h"
 #include "logging/GpsLogTypeDialog.h"
-#include "receiver/GpsPortSettings.h"
-#include "receiver/OncoreFramer.h"
+#include "receiver/link/GpsPortSettings.h"
+#include "receiver/link/OncoreFramer.h"
 #include "tools/simulator/ReceiverSimulator.h"
 
 #include <QAction>

@@ -4,7 +4,7 @@
 #include "GpsLogTestHost.h"
 #include "ProcessMemory.h"
 #include "logging/GpsDataLog.h"
-#include "receiver/OncoreFramer.h"
+#include "receiver/link/OncoreFramer.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -11,7 +11,7 @@
 #include "app/core/Paths.h"
 #include "logging/TicDataLog.h"
 #include "logging/TicFileDialog.h"
-#include "receiver/DecoderHost.h"
+#include "receiver/decode/DecoderHost.h"
 
 #include <QAction>
 #include <QCheckBox>

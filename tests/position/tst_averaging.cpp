@@ -6,7 +6,7 @@
 #include "position/GpsNavDialog.h"
 #include "position/PositionAverages.h"
 #include "position/ReferenceLocationDialog.h"
-#include "receiver/GpsRxModel.h"
+#include "receiver/decode/GpsRxModel.h"
 
 #include <QSettings>
 #include <cmath>

@@ -7,7 +7,7 @@
 #include "app/core/GpsMode.h"
 #include "app/core/ReceiverIdentity.h"
 #include "position/GpsNavDialog.h"
-#include "receiver/GpsRxModel.h"
+#include "receiver/decode/GpsRxModel.h"
 #include "tests/receiver/dialogs/DialogTestHelpers.h"
 
 #include <QCheckBox>

@@ -1,8 +1,8 @@
 #include "TestMain.h"
 
 #include "FramerRecorder.h"
-#include "receiver/OncoreFramer.h"
-#include "receiver/UbxNmeaFramer.h"
+#include "receiver/link/OncoreFramer.h"
+#include "receiver/link/UbxNmeaFramer.h"
 
 #include <QMap>
 

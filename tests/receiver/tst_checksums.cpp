@@ -1,9 +1,9 @@
 #include "TestMain.h"
 
 #include "FrameBuilders.h"
-#include "receiver/Checksums.h"
-#include "receiver/OncoreFramer.h"
-#include "receiver/UbxNmeaFramer.h"
+#include "receiver/link/Checksums.h"
+#include "receiver/link/OncoreFramer.h"
+#include "receiver/link/UbxNmeaFramer.h"
 
 using namespace riduder::test;
 

@@ -1,7 +1,7 @@
 #include "TestMain.h"
 
-#include "receiver/CommandSender.h"
-#include "receiver/CommandTiming.h"
+#include "receiver/session/CommandSender.h"
+#include "receiver/session/CommandTiming.h"
 
 #include <QElapsedTimer>
 #include <QTimer>

@@ -4,8 +4,8 @@
 #include "WindowOnSimulator.h"
 #include "app/MainWindow.h"
 #include "platform/TimeSource.h"
-#include "receiver/DecoderCommandThrottle.h"
-#include "receiver/UbxDecoder.h"
+#include "receiver/decode/DecoderCommandThrottle.h"
+#include "receiver/decode/UbxDecoder.h"
 
 using namespace riduder::test;
 

@@ -3,8 +3,8 @@
 #include "FrameBuilders.h"
 #include "app/core/GpsMode.h"
 #include "platform/ModemLineReader.h"
-#include "receiver/GpsPortSettings.h"
-#include "receiver/GpsSerialPortThread.h"
+#include "receiver/link/GpsPortSettings.h"
+#include "receiver/link/GpsSerialPortThread.h"
 #include "tools/simulator/ReceiverSimulator.h"
 
 #include <QElapsedTimer>

@@ -1,8 +1,8 @@
 #include "TestMain.h"
 
 #include "app/core/GpsMode.h"
-#include "receiver/GpsRxModel.h"
-#include "receiver/IdentificationTexts.h"
+#include "receiver/decode/GpsRxModel.h"
+#include "receiver/session/IdentificationTexts.h"
 
 Q_DECLARE_METATYPE(ReceiverIdentity)
 

@@ -1,7 +1,7 @@
 #include "TestMain.h"
 
 #include "FramerRecorder.h"
-#include "receiver/LoranLineFramer.h"
+#include "receiver/link/LoranLineFramer.h"
 
 using namespace riduder::test;
 

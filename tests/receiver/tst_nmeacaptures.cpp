@@ -4,8 +4,8 @@
 #include "FramerRecorder.h"
 #include "NmeaDecoderFixture.h"
 
-#include "receiver/FramerSink.h"
-#include "receiver/UbxNmeaFramer.h"
+#include "receiver/link/FramerSink.h"
+#include "receiver/link/UbxNmeaFramer.h"
 
 #include <QMap>
 #include <QSet>

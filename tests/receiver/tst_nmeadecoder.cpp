@@ -2,7 +2,7 @@
 
 #include "NmeaDecoderFixture.h"
 
-#include "receiver/GpsRxModel.h"
+#include "receiver/decode/GpsRxModel.h"
 
 #include <QRandomGenerator>
 #include <QScopeGuard>

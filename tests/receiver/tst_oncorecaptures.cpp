@@ -6,9 +6,9 @@
 #include "app/core/ReceiverIdentity.h"
 #include "app/core/ReceiverState.h"
 #include "platform/TimeSource.h"
-#include "receiver/GpsRxModel.h"
-#include "receiver/OncoreDecoder.h"
-#include "receiver/OncoreFramer.h"
+#include "receiver/decode/GpsRxModel.h"
+#include "receiver/decode/OncoreDecoder.h"
+#include "receiver/link/OncoreFramer.h"
 
 #include <memory>
 

@@ -5,7 +5,7 @@
 
 #include "app/MainWindow.h"
 #include "receiver/GpsRxIdDialog.h"
-#include "receiver/OncoreFramer.h"
+#include "receiver/link/OncoreFramer.h"
 #include "receiver/dialogs/GpsRxDialog.h"
 
 #include <QLabel>

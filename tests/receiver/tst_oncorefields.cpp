@@ -1,10 +1,10 @@
 #include "TestMain.h"
 
 #include "app/core/ReceiverState.h"
-#include "receiver/ElevationTrend.h"
-#include "receiver/FieldReaders.h"
-#include "receiver/GpsRxModel.h"
-#include "receiver/ReceiverDateTime.h"
+#include "receiver/decode/ElevationTrend.h"
+#include "receiver/decode/FieldReaders.h"
+#include "receiver/decode/GpsRxModel.h"
+#include "receiver/decode/ReceiverDateTime.h"
 
 #include <memory>
 

@@ -2,7 +2,7 @@
 
 #include "FrameBuilders.h"
 #include "FramerRecorder.h"
-#include "receiver/OncoreFramer.h"
+#include "receiver/link/OncoreFramer.h"
 
 #include <QSet>
 

@@ -4,8 +4,8 @@
 
 #include "app/core/ReceiverIdentity.h"
 #include "app/core/ReceiverState.h"
-#include "receiver/GpsRxModel.h"
-#include "receiver/OncoreDecoder.h"
+#include "receiver/decode/GpsRxModel.h"
+#include "receiver/decode/OncoreDecoder.h"
 
 #include <memory>
 

@@ -1,8 +1,8 @@
 #include "TestMain.h"
 
-#include "receiver/Checksums.h"
-#include "receiver/GpsRxModel.h"
-#include "receiver/ReceiverMenuCommands.h"
+#include "receiver/link/Checksums.h"
+#include "receiver/decode/GpsRxModel.h"
+#include "receiver/session/ReceiverMenuCommands.h"
 
 namespace {
 

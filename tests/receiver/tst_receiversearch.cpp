@@ -1,7 +1,7 @@
 #include "TestMain.h"
 
 #include "app/core/GpsMode.h"
-#include "receiver/ReceiverSearch.h"
+#include "receiver/session/ReceiverSearch.h"
 
 #include <QList>
 

@@ -3,9 +3,9 @@
 #include "SetupScriptText.h"
 
 #include "app/core/GpsMode.h"
-#include "receiver/CommandSender.h"
-#include "receiver/GpsRxModel.h"
-#include "receiver/ReceiverSetup.h"
+#include "receiver/session/CommandSender.h"
+#include "receiver/decode/GpsRxModel.h"
+#include "receiver/session/ReceiverSetup.h"
 
 #include <QtEndian>
 

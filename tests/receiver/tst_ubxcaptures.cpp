@@ -5,9 +5,9 @@
 #include "RecordingDecoderHost.h"
 
 #include "app/core/ReceiverState.h"
-#include "receiver/FieldReaders.h"
-#include "receiver/UbxDecoder.h"
-#include "receiver/UbxNmeaFramer.h"
+#include "receiver/decode/FieldReaders.h"
+#include "receiver/decode/UbxDecoder.h"
+#include "receiver/link/UbxNmeaFramer.h"
 
 #include <QJsonArray>
 #include <QJsonObject>

@@ -5,7 +5,7 @@
 
 #include "app/core/ReceiverReplyFlags.h"
 #include "app/core/ReceiverState.h"
-#include "receiver/UbxDecoder.h"
+#include "receiver/decode/UbxDecoder.h"
 
 #include <memory>
 #include <time.h>

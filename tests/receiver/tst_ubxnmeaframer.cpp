@@ -2,7 +2,7 @@
 
 #include "FrameBuilders.h"
 #include "FramerRecorder.h"
-#include "receiver/UbxNmeaFramer.h"
+#include "receiver/link/UbxNmeaFramer.h"
 
 using namespace riduder::test;
 

@@ -2,7 +2,7 @@
 // A framer sink that records what a framer delivers, and helpers that feed a
 // byte stream to a framer in chosen or random chunks.
 
-#include "receiver/FramerSink.h"
+#include "receiver/link/FramerSink.h"
 
 #include <QByteArray>
 #include <QList>

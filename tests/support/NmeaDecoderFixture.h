@@ -10,7 +10,7 @@
 #include "app/core/ReceiverReplyFlags.h"
 #include "app/core/ReceiverState.h"
 #include "platform/TimeSource.h"
-#include "receiver/NmeaDecoder.h"
+#include "receiver/decode/NmeaDecoder.h"
 
 #include <memory>
 

@@ -4,7 +4,7 @@
 // members.
 
 #include "app/core/ReceiverState.h"
-#include "receiver/DecoderHost.h"
+#include "receiver/decode/DecoderHost.h"
 
 #include <QDateTime>
 #include <QList>

@@ -2,7 +2,7 @@
 
 #include "FrameBuilders.h"
 #include "OncoreMessageBuilder.h"
-#include "receiver/OncoreFramer.h"
+#include "receiver/link/OncoreFramer.h"
 
 namespace riduder::test {
 

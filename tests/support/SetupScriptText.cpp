@@ -1,6 +1,6 @@
 #include "SetupScriptText.h"
 
-#include "receiver/CommandSender.h"
+#include "receiver/session/CommandSender.h"
 
 namespace riduder::test {
 

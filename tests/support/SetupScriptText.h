@@ -3,7 +3,7 @@
 // command as its name and its parameters in hex ("@@Gd 01"), an NMEA
 // sentence as itself, anything else (UBX) as every byte in hex.
 
-#include "receiver/ReceiverSetup.h"
+#include "receiver/session/ReceiverSetup.h"
 
 #include <QByteArray>
 #include <QList>

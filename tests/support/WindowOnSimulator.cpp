@@ -2,11 +2,11 @@
 
 #include "app/GpsRawDataDialog.h"
 #include "app/MainWindow.h"
-#include "receiver/GpsPortSettings.h"
-#include "receiver/GpsSerialPortThread.h"
-#include "receiver/LoranLineFramer.h"
-#include "receiver/OncoreFramer.h"
-#include "receiver/UbxNmeaFramer.h"
+#include "receiver/link/GpsPortSettings.h"
+#include "receiver/link/GpsSerialPortThread.h"
+#include "receiver/link/LoranLineFramer.h"
+#include "receiver/link/OncoreFramer.h"
+#include "receiver/link/UbxNmeaFramer.h"
 #include "platform/TimeSource.h"
 #include "FramerRecorder.h"
 

@@ -15,9 +15,9 @@
 #include "app/core/ReceiverState.h"
 #include "platform/ModemLineReader.h"
 #include "platform/TickSounds.h"
-#include "receiver/DecoderCommandThrottle.h"
-#include "receiver/NmeaDecoder.h"
-#include "receiver/UbxDecoder.h"
+#include "receiver/decode/DecoderCommandThrottle.h"
+#include "receiver/decode/NmeaDecoder.h"
+#include "receiver/decode/UbxDecoder.h"
 #include "tools/simulator/ReceiverSimulator.h"
 
 #include <QByteArray>

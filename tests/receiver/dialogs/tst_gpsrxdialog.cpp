@@ -2,7 +2,7 @@
 
 #include "app/core/GpsMode.h"
 #include "app/core/ReceiverIdentity.h"
-#include "receiver/GpsRxModel.h"
+#include "receiver/decode/GpsRxModel.h"
 #include "receiver/dialogs/GpsRxDialog.h"
 #include "tests/receiver/dialogs/DialogTestHelpers.h"
 

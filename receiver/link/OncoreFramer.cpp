@@ -1,7 +1,7 @@
-#include "receiver/OncoreFramer.h"
+#include "receiver/link/OncoreFramer.h"
 
-#include "receiver/Checksums.h"
-#include "receiver/FramerInput.h"
+#include "receiver/link/Checksums.h"
+#include "receiver/link/FramerInput.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "receiver/CommandTiming.h"
+#include "receiver/session/CommandTiming.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>

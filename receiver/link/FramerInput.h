@@ -3,7 +3,7 @@
 // of an unfinished message, with the new chunk after it. Without a kept
 // prefix the chunk is read in place, uncopied.
 
-#include "receiver/FramerSink.h"
+#include "receiver/link/FramerSink.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -1,7 +1,7 @@
-#include "receiver/UbxNmeaFramer.h"
+#include "receiver/link/UbxNmeaFramer.h"
 
-#include "receiver/Checksums.h"
-#include "receiver/FramerInput.h"
+#include "receiver/link/Checksums.h"
+#include "receiver/link/FramerInput.h"
 
 #include <cstring>
 

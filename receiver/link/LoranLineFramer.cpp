@@ -1,4 +1,4 @@
-#include "receiver/LoranLineFramer.h"
+#include "receiver/link/LoranLineFramer.h"
 
 void LoranLineFramer::Reset()
 {

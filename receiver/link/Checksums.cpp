@@ -1,4 +1,4 @@
-#include "receiver/Checksums.h"
+#include "receiver/link/Checksums.h"
 
 quint8 NmeaChecksum(QByteArrayView bytes)
 {

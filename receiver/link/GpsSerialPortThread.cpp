@@ -1,9 +1,9 @@
-#include "receiver/GpsSerialPortThread.h"
+#include "receiver/link/GpsSerialPortThread.h"
 
 #include "app/core/GpsMode.h"
 #include "platform/ModemLineReader.h"
 #include "platform/SerialPortErrors.h"
-#include "receiver/GpsPortSettings.h"
+#include "receiver/link/GpsPortSettings.h"
 
 #include <QDebug>
 

@@ -10,7 +10,7 @@
 // Commands are bare, as ReceiverSetup builds them: the command layer adds
 // the checksums and the port the CR LF.
 
-#include "receiver/ReceiverSetup.h"
+#include "receiver/session/ReceiverSetup.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,6 +1,6 @@
-#include "receiver/CommandSender.h"
+#include "receiver/session/CommandSender.h"
 
-#include "receiver/Checksums.h"
+#include "receiver/link/Checksums.h"
 
 namespace {
 

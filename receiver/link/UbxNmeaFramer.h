@@ -3,7 +3,7 @@
 // payload CK_A CK_B) and NMEA sentences ("$" ... optional "*hh", then CR, LF
 // or both).
 
-#include "receiver/FramerSink.h"
+#include "receiver/link/FramerSink.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

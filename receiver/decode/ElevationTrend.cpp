@@ -1,4 +1,4 @@
-#include "receiver/ElevationTrend.h"
+#include "receiver/decode/ElevationTrend.h"
 
 #include "app/core/ReceiverState.h"
 

@@ -8,10 +8,10 @@
 // idle event loop while the object, its port and its timer stay on the GUI
 // thread, so every signal is delivered directly.
 
-#include "receiver/FramerSink.h"
-#include "receiver/LoranLineFramer.h"
-#include "receiver/OncoreFramer.h"
-#include "receiver/UbxNmeaFramer.h"
+#include "receiver/link/FramerSink.h"
+#include "receiver/link/LoranLineFramer.h"
+#include "receiver/link/OncoreFramer.h"
+#include "receiver/link/UbxNmeaFramer.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
-#include "receiver/OncoreEchoes.h"
+#include "receiver/decode/OncoreEchoes.h"
 
 #include "app/core/MonthNames.h"
-#include "receiver/FieldReaders.h"
+#include "receiver/decode/FieldReaders.h"
 
 #include <QStringList>
 

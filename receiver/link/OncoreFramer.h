@@ -2,7 +2,7 @@
 // Cuts the Motorola Oncore binary stream into messages:
 // "@@", two identifier letters, parameters, XOR checksum, CR LF.
 
-#include "receiver/FramerSink.h"
+#include "receiver/link/FramerSink.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

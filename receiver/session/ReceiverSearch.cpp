@@ -1,7 +1,7 @@
-#include "receiver/ReceiverSearch.h"
+#include "receiver/session/ReceiverSearch.h"
 
 #include "app/core/GpsMode.h"
-#include "receiver/GpsRxModel.h"
+#include "receiver/decode/GpsRxModel.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "receiver/MessageRouting.h"
+#include "receiver/decode/MessageRouting.h"
 
 #include "app/core/GpsMode.h"
 #include "app/core/ReceiverState.h"
-#include "receiver/NmeaDecoder.h"
-#include "receiver/OncoreDecoder.h"
-#include "receiver/UbxDecoder.h"
+#include "receiver/decode/NmeaDecoder.h"
+#include "receiver/decode/OncoreDecoder.h"
+#include "receiver/decode/UbxDecoder.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
-#include "receiver/ReceiverSetup.h"
+#include "receiver/session/ReceiverSetup.h"
 
 #include "app/core/GpsMode.h"
-#include "receiver/GpsRxModel.h"
+#include "receiver/decode/GpsRxModel.h"
 
 #include <QtMath>
 

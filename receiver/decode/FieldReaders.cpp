@@ -1,4 +1,4 @@
-#include "receiver/FieldReaders.h"
+#include "receiver/decode/FieldReaders.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
-#include "receiver/ReceiverMenuCommands.h"
+#include "receiver/session/ReceiverMenuCommands.h"
 
-#include "receiver/GpsRxModel.h"
-#include "receiver/ReceiverSearch.h"
+#include "receiver/decode/GpsRxModel.h"
+#include "receiver/session/ReceiverSearch.h"
 
 namespace {
 

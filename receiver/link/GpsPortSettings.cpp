@@ -1,4 +1,4 @@
-#include "receiver/GpsPortSettings.h"
+#include "receiver/link/GpsPortSettings.h"
 
 #include "app/core/GpsMode.h"
 

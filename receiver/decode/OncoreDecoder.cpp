@@ -1,14 +1,14 @@
-#include "receiver/OncoreDecoder.h"
+#include "receiver/decode/OncoreDecoder.h"
 
 #include "app/core/ReceiverIdentity.h"
 #include "app/core/ReceiverReplyFlags.h"
 #include "app/core/ReceiverState.h"
-#include "receiver/DecoderHost.h"
-#include "receiver/ElevationTrend.h"
-#include "receiver/FieldReaders.h"
-#include "receiver/GpsRxModel.h"
-#include "receiver/OncoreEchoes.h"
-#include "receiver/ReceiverDateTime.h"
+#include "receiver/decode/DecoderHost.h"
+#include "receiver/decode/ElevationTrend.h"
+#include "receiver/decode/FieldReaders.h"
+#include "receiver/decode/GpsRxModel.h"
+#include "receiver/decode/OncoreEchoes.h"
+#include "receiver/decode/ReceiverDateTime.h"
 #include "platform/TimeSource.h"
 
 #include <QRegularExpression>

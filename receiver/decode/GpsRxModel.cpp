@@ -1,4 +1,4 @@
-#include "receiver/GpsRxModel.h"
+#include "receiver/decode/GpsRxModel.h"
 
 namespace GpsRxModel {
 

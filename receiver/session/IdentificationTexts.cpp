@@ -1,8 +1,8 @@
-#include "receiver/IdentificationTexts.h"
+#include "receiver/session/IdentificationTexts.h"
 
 #include "app/core/GpsMode.h"
-#include "receiver/GpsRxModel.h"
-#include "receiver/ReceiverSetup.h"
+#include "receiver/decode/GpsRxModel.h"
+#include "receiver/session/ReceiverSetup.h"
 
 namespace {
 

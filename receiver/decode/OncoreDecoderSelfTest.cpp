@@ -2,14 +2,14 @@
 // receivers, one line per test, and the return to position fixes after
 // each result.
 
-#include "receiver/OncoreDecoder.h"
+#include "receiver/decode/OncoreDecoder.h"
 
 #include "app/core/GpsMode.h"
 #include "app/core/ReceiverIdentity.h"
 #include "app/core/ReceiverState.h"
-#include "receiver/DecoderHost.h"
-#include "receiver/FieldReaders.h"
-#include "receiver/GpsRxModel.h"
+#include "receiver/decode/DecoderHost.h"
+#include "receiver/decode/FieldReaders.h"
+#include "receiver/decode/GpsRxModel.h"
 
 #include <QList>
 

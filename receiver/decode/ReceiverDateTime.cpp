@@ -1,4 +1,4 @@
-#include "receiver/ReceiverDateTime.h"
+#include "receiver/decode/ReceiverDateTime.h"
 
 bool MakeReceiverDateTime(int year, int month, int day, int hour, int minute, int second,
                           bool localTime, QDateTime *out)

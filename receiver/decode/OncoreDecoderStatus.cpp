@@ -2,12 +2,12 @@
 // ephemeris and correction reports, and the one-shape messages of the echo
 // table (OncoreEchoes.h).
 
-#include "receiver/OncoreDecoder.h"
+#include "receiver/decode/OncoreDecoder.h"
 
 #include "app/core/ReceiverState.h"
-#include "receiver/DecoderHost.h"
-#include "receiver/FieldReaders.h"
-#include "receiver/OncoreEchoes.h"
+#include "receiver/decode/DecoderHost.h"
+#include "receiver/decode/FieldReaders.h"
+#include "receiver/decode/OncoreEchoes.h"
 
 namespace {
 

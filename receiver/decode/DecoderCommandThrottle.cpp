@@ -1,4 +1,4 @@
-#include "receiver/DecoderCommandThrottle.h"
+#include "receiver/decode/DecoderCommandThrottle.h"
 
 bool DecoderCommandThrottle::Allow(const QByteArray &command, qint64 nowMs)
 {

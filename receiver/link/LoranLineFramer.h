@@ -5,7 +5,7 @@
 // 0x20..0x7E are dropped whole, so noise at a wrong data rate is not taken
 // for a reply.
 
-#include "receiver/FramerSink.h"
+#include "receiver/link/FramerSink.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

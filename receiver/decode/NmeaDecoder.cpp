@@ -1,15 +1,15 @@
-#include "receiver/NmeaDecoder.h"
+#include "receiver/decode/NmeaDecoder.h"
 
 #include "app/core/GpsMode.h"
 #include "app/core/ReceiverIdentity.h"
 #include "app/core/ReceiverReplyFlags.h"
 #include "app/core/ReceiverState.h"
 #include "platform/TimeSource.h"
-#include "receiver/DecoderHost.h"
-#include "receiver/ElevationTrend.h"
-#include "receiver/FieldReaders.h"
-#include "receiver/GpsRxModel.h"
-#include "receiver/ReceiverDateTime.h"
+#include "receiver/decode/DecoderHost.h"
+#include "receiver/decode/ElevationTrend.h"
+#include "receiver/decode/FieldReaders.h"
+#include "receiver/decode/GpsRxModel.h"
+#include "receiver/decode/ReceiverDateTime.h"
 
 #include <QDebug>
 

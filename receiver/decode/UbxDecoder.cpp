@@ -1,11 +1,11 @@
-#include "receiver/UbxDecoder.h"
+#include "receiver/decode/UbxDecoder.h"
 
 #include "app/core/ReceiverReplyFlags.h"
 #include "app/core/ReceiverState.h"
-#include "receiver/DecoderHost.h"
-#include "receiver/ElevationTrend.h"
-#include "receiver/FieldReaders.h"
-#include "receiver/ReceiverDateTime.h"
+#include "receiver/decode/DecoderHost.h"
+#include "receiver/decode/ElevationTrend.h"
+#include "receiver/decode/FieldReaders.h"
+#include "receiver/decode/ReceiverDateTime.h"
 
 #include <QDate>
 #include <QDebug>
