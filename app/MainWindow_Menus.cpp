@@ -80,11 +80,6 @@ QString UbloxSelfSurveyNotice()
   return text;
 }
 
-bool IsUbloxMode(quint32 mode)
-{
-  return mode == GpsModeUbloxUbx || mode == GpsModeUbloxNmea;
-}
-
 void ShowAndRaise(QWidget *window)
 {
   window->raise();

@@ -67,11 +67,6 @@ TimingSettings TimingSettingsOf(const TimingDialog *dialog)
   return t;
 }
 
-bool IsUbloxMode(quint32 mode)
-{
-  return mode == GpsModeUbloxUbx || mode == GpsModeUbloxNmea;
-}
-
 const char ApplyingSettingsText[] = "Applying receiver settings...";
 const char NoNmeaModeIdText[] = "Receiver does not support NMEA mode - staying in Motorola Bin";
 const char NoNmeaModeStatusText[] = "Receiver has no NMEA mode - Motorola Bin";

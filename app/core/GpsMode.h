@@ -10,11 +10,23 @@ enum GpsMode : quint32 {
   GpsModeMotorolaNmea = 1,
   GpsModeMotorolaBinary = 2,
   GpsModeMotorolaBinaryRxOnly = 3,
+  // Codes without a name: nothing stored gives them, but the rules keep a
+  // place for each.
+  GpsModeUnnamed4 = 4,
+  GpsModeUnnamed5 = 5,
   GpsModeGenericNmea = 6,
+  GpsModeUnnamed7 = 7,
+  GpsModeUnnamed8 = 8,
   GpsModeUbloxUbx = 9,
   GpsModeUbloxNmea = 10,
   GpsModeSearch = 11,
 };
+
+// The u-blox protocols (UBX and NMEA): the receivers that take UBX frames.
+inline bool IsUbloxMode(quint32 mode)
+{
+  return mode == GpsModeUbloxUbx || mode == GpsModeUbloxNmea;
+}
 
 // The stored name of a mode; empty for a code without a name.
 QString GpsModeName(quint32 mode);

@@ -46,7 +46,7 @@ RoutedMessage RouteReceiverMessage(quint32 mode, const QByteArray &message,
   }
 
   case GpsModeMotorolaNmea:
-  case 4:
+  case GpsModeUnnamed4:
   case GpsModeGenericNmea:
     routed.toLog = true;
     if (message.startsWith('$') && decoders.nmea.Decode(message))

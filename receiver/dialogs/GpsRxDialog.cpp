@@ -77,11 +77,6 @@ bool IsSsrM8()
   return ModelIn({GpsRxModel::SsrM8F, GpsRxModel::SsrM8T});
 }
 
-bool IsUbloxMode()
-{
-  return CurrentGpsMode == GpsModeUbloxUbx || CurrentGpsMode == GpsModeUbloxNmea;
-}
-
 // Reads a radio-button setting: a value outside 0..maxValue (a missing key
 // included) becomes 0 and is written back.
 int ReadChoice(QSettings &settings, const char *key, int maxValue)
@@ -647,7 +642,7 @@ void GpsRxDialog::IDC_GPS_MODE_N_DEFAULTS_clicked()
   } else if (IsM12Class() || IsSsr6()) {
     setMask(5);
     SetRestOfDefaults(0, 0, 2, false);
-  } else if (IsUbloxMode() || IsSsrM8()) {
+  } else if (IsUbloxMode(CurrentGpsMode) || IsSsrM8()) {
     setMask(5);
     SetRestOfDefaults(0, 0, 2, false);
     SetConstellationsFromMask(ConstellationGps | ConstellationSbas);
@@ -684,7 +679,7 @@ void GpsRxDialog::IDC_GPS_MODE_T_DEFAULTS_clicked()
     gpsNavMode = 2;
     setMask(5);
     SetRestOfDefaults(1, 4, 4, false);
-  } else if (IsUbloxMode() || IsSsrM8()) {
+  } else if (IsUbloxMode(CurrentGpsMode) || IsSsrM8()) {
     gpsNavMode = 2;
     setMask(5);
     SetRestOfDefaults(1, 4, 4, false);

@@ -1,5 +1,7 @@
 #include "receiver/session/ReceiverMenuCommands.h"
 
+#include "app/core/GpsMode.h"
+
 #include "receiver/decode/GpsRxModel.h"
 #include "receiver/session/ReceiverSearch.h"
 
@@ -62,16 +64,16 @@ void AppendU32(QByteArray &bytes, quint32 value)
 QByteArray ReceiverRateCommand(int mode, int rate)
 {
   switch (mode) {
-  case 9:
-  case 10: {
+  case GpsModeUbloxUbx:
+  case GpsModeUbloxNmea: {
     const RateCode *code = FindRate(std::begin(UbloxRates), std::end(UbloxRates), rate);
     return code ? RateMessage(code->high, code->low) : RateMessage(0x01, 0x34);
   }
-  case 2: {
+  case GpsModeMotorolaBinary: {
     const RateCode *code = FindRate(std::begin(BinaryRates), std::end(BinaryRates), rate);
     return code ? RateMessage(code->high, code->low) : RateMessage(0x00, 0x00);
   }
-  case 1:
+  case GpsModeMotorolaNmea:
     // The codes the search uses to move a Synergy receiver.
     return OncoreBaudRateCommand(rate);
   default:
@@ -116,13 +118,13 @@ QList<QByteArray> UbloxSelfSurveyFrames()
 SettingsFollowUp ReceiverParametersFollowUp(quint32 mode)
 {
   switch (mode) {
-  case 2:
-  case 4:
-  case 7:
-  case 9:
-  case 10:
+  case GpsModeMotorolaBinary:
+  case GpsModeUnnamed4:
+  case GpsModeUnnamed7:
+  case GpsModeUbloxUbx:
+  case GpsModeUbloxNmea:
     return SettingsFollowUp::Apply;
-  case 1:
+  case GpsModeMotorolaNmea:
     return SettingsFollowUp::ApplyInNmeaMode;
   default:
     return SettingsFollowUp::Initialize;
@@ -132,18 +134,18 @@ SettingsFollowUp ReceiverParametersFollowUp(quint32 mode)
 SettingsFollowUp TimingParametersFollowUp(quint32 mode)
 {
   switch (mode) {
-  case 2:
-  case 4:
-  case 7:
-  case 9:
-  case 10:
+  case GpsModeMotorolaBinary:
+  case GpsModeUnnamed4:
+  case GpsModeUnnamed7:
+  case GpsModeUbloxUbx:
+  case GpsModeUbloxNmea:
     return SettingsFollowUp::Apply;
-  case 3:
-  case 6:
-  case 8:
-  case 11:
+  case GpsModeMotorolaBinaryRxOnly:
+  case GpsModeGenericNmea:
+  case GpsModeUnnamed8:
+  case GpsModeSearch:
     return SettingsFollowUp::Nothing;
-  default:  // 0, 1, 5 and codes above 11
+  default:  // LORAN, Motorola NMEA, 5 and codes above Search
     return SettingsFollowUp::Initialize;
   }
 }

@@ -141,11 +141,6 @@ QByteArray BigEndian16(quint16 value)
   return bytes;
 }
 
-bool IsUbloxMode(quint32 mode)
-{
-  return mode == GpsModeUbloxUbx || mode == GpsModeUbloxNmea;
-}
-
 // "@@Gd" / "@@Gb"-style navigation mode byte of the 12-channel receivers.
 quint8 OncoreFixModeByte(qint32 gpsNavMode)
 {
