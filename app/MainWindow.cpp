@@ -3,6 +3,7 @@
 #include "ui_MainWindow.h"
 
 #include "app/GpsRawDataDialog.h"
+#include "app/MainWindowDecoderHost.h"
 #include "app/MessageBoxes.h"
 #include "app/core/GpsMode.h"
 #include "app/core/ReceiverIdentity.h"
@@ -116,6 +117,7 @@ MainWindow::MainWindow(QWidget *parent)
 {
   InitResources();
   ui->setupUi(this);
+  MakeReceiverSession();
 
   QCoreApplication::setOrganizationName(OrganizationName);
   QCoreApplication::setOrganizationDomain(OrganizationDomain);
@@ -173,7 +175,7 @@ MainWindow::MainWindow(QWidget *parent)
   auto *helpShortcut = new QShortcut(QKeySequence(QStringLiteral("F1")), this);
   connect(helpShortcut, &QShortcut::activated, this, &MainWindow::actionHelp_Topics_triggered);
 
-  CurrentGpsMode = static_cast<quint32>(gpsPortDialog->GetMode());
+  session->SetMode(static_cast<quint32>(gpsPortDialog->GetMode()));
   receiverIdentity = ReceiverIdentity();
   LastGpsBaud = 0;
   ExpectedOncoreReplyTag.clear();
@@ -182,12 +184,13 @@ MainWindow::MainWindow(QWidget *parent)
 
   // The port dialog loaded its settings when it was made.
   ppsSignal = gpsPortDialog->GetPpsInterface();
-  gpsPort.SetPpsSignal(ppsSignal);
+  session->Port().SetPpsSignal(ppsSignal);
 
   PrepareTables();
 
   auto *telnetShortcut = new QShortcut(QKeySequence(QStringLiteral("Ctrl+T")), this);
   connect(telnetShortcut, &QShortcut::activated, this, &MainWindow::TelnetLinkInterface);
+  GpsSerialPortThread &gpsPort = session->Port();
   connect(&gpsPort, &GpsSerialPortThread::newGpsText, this, &MainWindow::OnNewGpsText);
   connect(&gpsPort, &GpsSerialPortThread::PpsTick, this, &MainWindow::OnClockTick);
   connect(&gpsPort, &GpsSerialPortThread::portLost, this, &MainWindow::OnReceiverPortLost);
@@ -195,8 +198,6 @@ MainWindow::MainWindow(QWidget *parent)
   connect(&gpsPort, &GpsSerialPortThread::backlogWarning, this,
           &MainWindow::appendPlainText_to_RawDataDialog_and_Log);
   connect(this, &MainWindow::startGpsSerialPort, &gpsPort, &GpsSerialPortThread::startGpsSerialPort);
-  connect(this, &MainWindow::sendGpsMessage, &gpsPort, &GpsSerialPortThread::OnSendGpsMessage);
-  commandTiming.SetLineHold([this](bool hold) { HoldReceiverLine(hold); });
   const std::pair<void (MainWindow::*)(int), int> ticStarts[TicPortCount] = {
       {&MainWindow::startTicSerialPort1, 0}, {&MainWindow::startTicSerialPort2, 1},
       {&MainWindow::startTicSerialPort3, 2}, {&MainWindow::startTicSerialPort4, 3},
@@ -233,7 +234,7 @@ MainWindow::MainWindow(QWidget *parent)
 MainWindow::~MainWindow()
 {
   state.closing = true;
-  commandTiming.Cancel();
+  session->Cancel();
 
   FlushLogFiles();
   CloseTicLogFiles(true);
@@ -492,8 +493,8 @@ void MainWindow::DetectGpsReceiver()
   if (state.closing)
     return;
   if (found) {
-    RateChangeNewBaud = 0;
-    RateChangeOldBaud = 0;
+    session->RateChangeNewBaud = 0;
+    session->RateChangeOldBaud = 0;
     return;
   }
   for (int attempt = 2; attempt <= 3 && !found && !state.closing; ++attempt) {
@@ -502,12 +503,12 @@ void MainWindow::DetectGpsReceiver()
   }
   if (state.closing)
     return;
-  if (!found && RateChangeNewBaud != 0) {
+  if (!found && session->RateChangeNewBaud != 0) {
     if (RevertReceiverBaudRate())
       found = InitializeGpsReceiver();
   }
-  RateChangeNewBaud = 0;
-  RateChangeOldBaud = 0;
+  session->RateChangeNewBaud = 0;
+  session->RateChangeOldBaud = 0;
   if (found || state.closing)
     return;
 
@@ -672,7 +673,7 @@ void MainWindow::WriteSettings()
 
 void MainWindow::StopPorts()
 {
-  gpsPort.stopGpsSerialPort();
+  session->Port().stopGpsSerialPort();
   for (TicSerialPortThread &port : ticPorts)
     port.stopTicSerialPort();
 }
@@ -681,7 +682,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
 {
   state.closing = true;
   // Ends a pause or reply wait in progress at once.
-  commandTiming.Cancel();
+  session->Cancel();
   WriteSettings();
   StopPorts();
   for (QObject *child : children()) {

@@ -9,8 +9,7 @@
 #include "clock/PcClockSync.h"
 #include "logging/GpsDataLog.h"
 #include "logging/TicDataLog.h"
-#include "receiver/session/CommandTiming.h"
-#include "receiver/link/GpsSerialPortThread.h"
+#include "receiver/session/ReceiverSession.h"
 #include "platform/TickSounds.h"
 #include "tic/TicSerialPortThread.h"
 
@@ -80,19 +79,13 @@ inline constexpr char Sound[] = "MainWindow/Sound";
 inline constexpr char SoundOutOfLock[] = "MainWindow/Sound OOL";
 }  // namespace MainWindowKeys
 
-// The texts of the start-up receiver search.
-namespace DetectionTexts {
-inline constexpr char Retrying[] = "GPS receiver not found - retrying (attempt %1 of 3)...";
-inline constexpr char Reverting[] = "GPS receiver not found - returning it to the previous rate...";
-inline constexpr char NotFoundTitle[] = "GPS Receiver not found";
-inline constexpr char NotFoundText[] =
-    "Go to the menu and select Edit/Set Serial Port. There you can select a different serial "
-    "port, and/or select a different receiver type.";
-}  // namespace DetectionTexts
 
 // The status-bar text of "from Current" and "from Average" before any fix.
 inline constexpr char NoAveragedFixText[] =
     "No 2-D or 3-D fix has been averaged yet: the reference location is unchanged.";
+
+class MainWindowDecoderHost;
+class MainWindowSessionHost;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -118,14 +111,17 @@ public:
   // own sound effects by default).
   void SetTickSounds(TickSounds *sounds) { tickSounds = sounds ? sounds : &ownTickSounds; }
 
-  // --- Receiver detection and set-up ---
+  // --- Receiver detection and set-up: the receiver session's, by the
+  // window's names (MainWindow_Session.cpp) ---
+  ReceiverSession &Session() { return *session; }
+  // The protocol mode in force, through the session (the port follows).
+  void SetGpsMode(quint32 mode);
   // Search, identify and set up the receiver of the current mode; true when
   // it answered. Virtual so that a test can stand in for the receiver.
   virtual bool InitializeGpsReceiver();
   // Sends the receiver back to the data rate before the last change and
   // probes it; true when it answered.
   virtual bool RevertReceiverBaudRate();
-  // --- Receiver search and initialisation (MainWindow_Detection.cpp) ---
   // Asks, at the port's present rate, whether a receiver answers in `mode`.
   bool ProbeGpsReceiver(int mode);
   // Tries the Motorola protocols at their rates; writes the mode found (or
@@ -133,7 +129,6 @@ public:
   bool SearchGpsReceiver(int *found);
   // "@@Wb" with the rate's bytes, or empty for a rate the receiver lacks.
   static QByteArray MakeBaudRateCommand(int rate);
-  // --- end search and initialisation ---
   void ApplyTimingParameters();
   // A u-blox configuration ends with the save-and-reset frames unless the
   // caller sends them itself (the initialisation, after its own frames).
@@ -146,10 +141,9 @@ public:
   static bool AppendNmeaChecksum(QByteArray &sentence);
   static bool AppendUbxChecksum(QByteArray &frame);
 
-  // --- Command layer (MainWindow_Commands.cpp) ---
   // The clock of every pause and reply wait of the command layer and the
   // set-up routines; tests scale it down.
-  CommandTiming &Timing() { return commandTiming; }
+  CommandTiming &Timing() { return session->Timing(); }
   // Empties the clock display's cached texts and the stored DOP values.
   void ClearDisplayCache();
   GpsRxIdDialog *RxIdDialog() const { return gpsRxIdDialog; }
@@ -160,16 +154,12 @@ public:
   class ReceiverBusyScope {
   public:
     explicit ReceiverBusyScope(MainWindow &window);
-    ~ReceiverBusyScope();
-    ReceiverBusyScope(const ReceiverBusyScope &) = delete;
-    ReceiverBusyScope &operator=(const ReceiverBusyScope &) = delete;
 
   private:
-    MainWindow &window;
+    ReceiverSession::BusyScope busy;
   };
-  bool ReceiverBusy() const { return receiverBusyDepth > 0; }
+  bool ReceiverBusy() const { return session->Busy(); }
 
-  // --- Receiver set-up (MainWindow_Setup.cpp) ---
   // Plays a set-up script through the command layer: plain sends, awaited
   // sends and pauses on the command clock.
   void PlaySetupScript(const SetupScript &script);
@@ -265,7 +255,7 @@ public:
   // Read access for the parts that share the window's state, and for tests.
   ReceiverState &State() { return state; }
   Ui::MainWindow *Form() const { return ui; }
-  GpsSerialPortThread &ReceiverPort() { return gpsPort; }
+  GpsSerialPortThread &ReceiverPort() { return session->Port(); }
   TicSerialPortThread &TicPort(int port) { return ticPorts[port - 1]; }
   QLabel *ReceiverStatusLabel() const { return receiverStatusLabel; }
   TelnetTcpServer *RemoteServer() const { return telnetServer; }
@@ -280,10 +270,6 @@ public:
   bool SoundOutOfLockOn() const { return soundOutOfLockOn; }
   int PpsSignalChoice() const { return ppsSignal; }
   const QVersionNumber &Version() const { return version; }
-
-  // The data rates after and before the last port change; 0 when none.
-  int RateChangeNewBaud = 0;
-  int RateChangeOldBaud = 0;
 
 signals:
   void window_loaded();
@@ -420,7 +406,18 @@ private:
   int ppsSignal = 0;  // 0 none, 1 DCD, 2 CTS, 3 DSR
   int navDataFormat = 0;
 
-  GpsSerialPortThread gpsPort;
+  // The receiver conversation and what it asks of the window
+  // (MainWindow_Session.cpp); the decoders report through decoderHost.
+  friend class MainWindowSessionHost;
+  void MakeReceiverSession();
+  void OnReceiverBusyChanged(bool busy);
+  struct MainWindowSessionHostDeleter {
+    void operator()(MainWindowSessionHost *host) const;
+  };
+  std::unique_ptr<MainWindowDecoderHost> decoderHost;
+  std::unique_ptr<MainWindowSessionHost, MainWindowSessionHostDeleter> sessionHost;
+  std::unique_ptr<ReceiverSession> session;
+
   TicSerialPortThread ticPorts[TicPortCount];
   bool gpsPortStartArgument = false;
 
@@ -495,38 +492,9 @@ private:
   QVersionNumber version;
   MessageBoxes *messageBoxes;
 
-  // --- Command layer (MainWindow_Commands.cpp) ---
-  // Wait steps until the plan's reply comes, its time-out passes or the
-  // window closes; whether it came.
-  bool AwaitReply(const CommandWaitPlan &plan);
-  void ChangeReceiverBusy(int delta);
-  // Holds the receiver's bytes back during a pause of the command layer;
-  // what came meanwhile is framed in the next event loop that is no pause.
-  void HoldReceiverLine(bool hold);
-  void ReadHeldReceiverBytes();
-  CommandTiming commandTiming;
-  int lineHoldDepth = 0;
-  bool lineHeld = false;
-  int receiverBusyDepth = 0;
-  // The actions disabled while busy, with their states before.
+  // The actions disabled while the receiver is busy, with their states
+  // before.
   QList<QPair<QAction *, bool>> actionsHeldWhileBusy;
-
-  // --- Receiver set-up (MainWindow_Setup.cpp) ---
-  // The 1PPS rate and length bytes as last sent; a u-blox configuration
-  // sends the time pulse only when they change.
-  quint8 lastPpsRateSent = 0;
-  quint8 lastPpsDurationSent = 0;
-
-  // --- Receiver search and initialisation (MainWindow_Detection.cpp) ---
-  struct InitializationRun;
-  // Stores the rate and reopens the port at it (not while closing).
-  void SetGpsPortRate(int rate);
-  bool InitializeMotorolaReceiver(InitializationRun &run);
-  bool InitializeUbloxReceiver(InitializationRun &run);
-  void HandOverToMotorolaNmea(int rateBefore, int startRate);
-  // The end of every initialisation but a failed u-blox port set-up.
-  bool FinishInitialization(InitializationRun &run, bool result);
-  // --- end search and initialisation ---
 
   // --- Receiver message dispatch and status indicators
   //     (MainWindow_Dispatch.cpp, MainWindow_Indicators.cpp) ---
@@ -562,12 +530,6 @@ public:
 
 private:
   friend class MainWindowDecoderHost;
-  struct ReceiverDecoders;
-  struct ReceiverDecodersDeleter {
-    void operator()(ReceiverDecoders *decoders) const;
-  };
-  ReceiverDecoders &Decoders();
-  std::unique_ptr<ReceiverDecoders, ReceiverDecodersDeleter> receiverDecoders;
   // --- end dispatch and indicators ---
 
   // --- Menu actions (MainWindow_Menus.cpp) ---

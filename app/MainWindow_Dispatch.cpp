@@ -14,54 +14,29 @@
 #include "receiver/decode/OncoreDecoder.h"
 #include "receiver/decode/UbxDecoder.h"
 
-// The decoders and the window as they see it; made on first use.
-struct MainWindow::ReceiverDecoders {
-  explicit ReceiverDecoders(MainWindow &window)
-      : host(window), oncore(window.state, host), nmea(window.state, host), ubx(window.state, host)
-  {
-  }
-
-  MainWindowDecoderHost host;
-  OncoreDecoder oncore;
-  NmeaDecoder nmea;
-  UbxDecoder ubx;
-};
-
-void MainWindow::ReceiverDecodersDeleter::operator()(ReceiverDecoders *decoders) const
-{
-  delete decoders;
-}
-
-MainWindow::ReceiverDecoders &MainWindow::Decoders()
-{
-  if (!receiverDecoders)
-    receiverDecoders.reset(new ReceiverDecoders(*this));
-  return *receiverDecoders;
-}
-
 DecoderHost &MainWindow::ReceiverDecoderHost()
 {
-  return Decoders().host;
+  return *decoderHost;
 }
 
 QString MainWindow::DecodeMotorolaBinaryMessage(QByteArray message)
 {
-  return Decoders().oncore.Decode(message);
+  return session->Decoders().oncore.Decode(message);
 }
 
 bool MainWindow::DecodeNmeaSentence(const QByteArray &sentence)
 {
-  return Decoders().nmea.Decode(sentence);
+  return session->Decoders().nmea.Decode(sentence);
 }
 
 QString MainWindow::DecodeUbxMessage(const QByteArray &frame)
 {
-  return Decoders().ubx.Decode(frame);
+  return session->Decoders().ubx.Decode(frame);
 }
 
 void MainWindow::UpdateVisibleCount()
 {
-  Decoders().nmea.UpdateVisibleCount();
+  session->Decoders().nmea.UpdateVisibleCount();
 }
 
 void MainWindow::OnNewGpsText(QByteArray message)
@@ -76,10 +51,7 @@ void MainWindow::OnNewGpsText(QByteArray message)
     return;
 
   const bool rawWindowShown = gpsRawDataDialog && gpsRawDataDialog->isVisible();
-  ReceiverDecoders &decoders = Decoders();
-  const RoutedMessage routed =
-      RouteReceiverMessage(CurrentGpsMode, message, {decoders.oncore, decoders.nmea, decoders.ubx},
-                           state, rawWindowShown);
+  const RoutedMessage routed = session->Route(message, rawWindowShown);
   if (routed.toLog)
     appendPlainText_to_RawDataDialog_and_Log(routed.line);
   else if (rawWindowShown && !routed.line.isEmpty())

@@ -440,10 +440,10 @@ bool MainWindow::SwitchReceiverRate(int mode, int rate, bool samePort, bool rate
   }
   if (mode == GpsModeMotorolaBinary) {
     const bool answered = SendGpsCmdAndWait(ReceiverRateCommand(mode, rate));
-    commandTiming.Pause(AfterBinaryRateCommandMs);
+    Timing().Pause(AfterBinaryRateCommandMs);
     if (answered && LastGpsBaud != 0 && rateChanged) {
-      RateChangeNewBaud = rate;
-      RateChangeOldBaud = LastGpsBaud;
+      session->RateChangeNewBaud = rate;
+      session->RateChangeOldBaud = LastGpsBaud;
     }
     return answered && CurrentGpsMode == GpsModeMotorolaBinary && samePort && rateChanged;
   }
@@ -460,10 +460,10 @@ bool MainWindow::SwitchReceiverRate(int mode, int rate, bool samePort, bool rate
 
 bool MainWindow::ProbeReceiverAtNewRate(int mode)
 {
-  commandTiming.Pause(BeforeProbeAtNewRateMs);
+  Timing().Pause(BeforeProbeAtNewRateMs);
   QByteArray probe;
   if (mode == GpsModeMotorolaNmea) {
-    commandTiming.Pause(BeforeNmeaProbeMs);
+    Timing().Pause(BeforeNmeaProbeMs);
     probe = NmeaProbe;
   } else if (mode == GpsModeMotorolaBinary) {
     probe = BinaryProbe;
@@ -481,8 +481,8 @@ void MainWindow::actionSet_GPS_Receiver_Interface_triggered()
       [this](const QString &title, const QString &text) { messageBoxes->Warning(gpsPortDialog, title, text); });
   gpsPortDialog->SetNmeaModeAvailable(receiverIdentity.hasNmeaMode);
   LastGpsBaud = gpsPortDialog->GetBaud();
-  RateChangeNewBaud = 0;
-  RateChangeOldBaud = 0;
+  session->RateChangeNewBaud = 0;
+  session->RateChangeOldBaud = 0;
   const QString portBefore = gpsPortDialog->GetPortName();
 
   if (gpsPortDialog->exec() != QDialog::Accepted || state.closing)
@@ -492,7 +492,7 @@ void MainWindow::actionSet_GPS_Receiver_Interface_triggered()
   if (gpsRxIdDialog)
     gpsRxIdDialog->ClearText();
   ppsSignal = gpsPortDialog->GetPpsInterface();
-  gpsPort.SetPpsSignal(ppsSignal);
+  session->Port().SetPpsSignal(ppsSignal);
 
   const int mode = gpsPortDialog->GetMode();
   const int rate = gpsPortDialog->GetBaud();
@@ -502,12 +502,12 @@ void MainWindow::actionSet_GPS_Receiver_Interface_triggered()
   if (state.closing)
     return;
 
-  CurrentGpsMode = quint32(mode);
+  session->SetMode(quint32(mode));
   emit startGpsSerialPort(gpsPortStartArgument);
 
   if (confirmed && ProbeReceiverAtNewRate(mode)) {
-    RateChangeNewBaud = 0;
-    RateChangeOldBaud = 0;
+    session->RateChangeNewBaud = 0;
+    session->RateChangeOldBaud = 0;
   } else if (!state.closing) {
     DetectGpsReceiver();
   }

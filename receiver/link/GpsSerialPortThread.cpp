@@ -153,8 +153,8 @@ void GpsSerialPortThread::handleReadyRead()
     }
     WatchBacklog();
     m_receivedChunk = m_serialPort.readAll();
-    if (CurrentGpsMode != m_lastSeenMode) {
-      m_lastSeenMode = CurrentGpsMode;
+    if (m_mode != m_lastSeenMode) {
+      m_lastSeenMode = m_mode;
       ResetFramersNow();
     }
     if (m_receivedChunk.isEmpty())
@@ -211,7 +211,7 @@ void GpsSerialPortThread::WatchBacklog()
 
 void GpsSerialPortThread::FrameChunk()
 {
-  switch (CurrentGpsMode) {
+  switch (m_mode) {
   case GpsModeMotorolaBinary:
   case GpsModeMotorolaBinaryRxOnly:
     m_oncoreFramer.Process(m_receivedChunk, *this);

@@ -1,7 +1,7 @@
 #pragma once
 // The one connection to the GPS receiver: opens the serial port from the
 // stored "GpsPortDialog/..." settings, cuts the received bytes into messages
-// with the framer of CurrentGpsMode, watches a modem status line for the
+// with the framer of the protocol mode it is handed, watches a modem status line for the
 // 1PPS pulse and writes the commands the command layer sends.
 //
 // It derives from QThread for historical reasons only: the thread runs an
@@ -47,6 +47,11 @@ public:
   // 2 CTS, 3 DSR).
   void SetPpsSignal(int choice);
   int PpsSignal() const { return m_ppsChoice; }
+
+  // The protocol mode whose framer cuts the bytes (the receiver session
+  // hands it over); a change restarts the framers at the next read.
+  void SetMode(quint32 mode) { m_mode = mode; }
+  quint32 Mode() const { return m_mode; }
 
   // (Re)opens the port with the stored settings.
   void OpenGpsPort();
@@ -108,6 +113,7 @@ private:
   int m_ppsChoice = 0;
   quint32 m_ppsLineMask = 0;
   bool m_ppsMarkPending = false;
+  quint32 m_mode = 11;  // Search: nothing framed
   quint32 m_lastSeenMode = 11;
   QString m_portName;
   QSerialPort m_serialPort;

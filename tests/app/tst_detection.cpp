@@ -534,8 +534,8 @@ void DetectionTest::revertToPreviousRate()
   QVERIFY2(startup.rig->Problem().isEmpty(), qPrintable(startup.rig->Problem()));
   ScriptedReceiver &receiver = startup.Attach(ReceiverFamily::Oncore12, 19200);
   receiver.SetPowered(receiverThere);
-  startup.Window().RateChangeNewBaud = 19200;
-  startup.Window().RateChangeOldBaud = oldRate;
+  startup.Window().Session().RateChangeNewBaud = 19200;
+  startup.Window().Session().RateChangeOldBaud = oldRate;
 
   QCOMPARE(startup.Window().RevertReceiverBaudRate(), returned);
 

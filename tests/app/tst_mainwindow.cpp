@@ -383,8 +383,8 @@ private slots:
     window.SetMessageBoxes(&boxes);
     window.results = Pattern(results);
     window.revertResult = revertResult;
-    window.RateChangeNewBaud = rateChange;
-    window.RateChangeOldBaud = rateChange ? 9600 : 0;
+    window.Session().RateChangeNewBaud = rateChange;
+    window.Session().RateChangeOldBaud = rateChange ? 9600 : 0;
     bool firmwareEnabledDuringSearch = true;
     boxes.onShow = [&](const MessageBoxRequest &) {
       firmwareEnabledDuringSearch = Action(window, "actionSend_new_firmware_to_GPS_Rx")->isEnabled();
@@ -398,8 +398,8 @@ private slots:
     for (int attempt = 2; attempt <= qMin(3, expectedAttempts); ++attempt)
       QCOMPARE(window.statusBeforeAttempt.value(attempt - 1),
                QStringLiteral("GPS receiver not found - retrying (attempt %1 of 3)...").arg(attempt));
-    QCOMPARE(window.RateChangeNewBaud, 0);
-    QCOMPARE(window.RateChangeOldBaud, 0);
+    QCOMPARE(window.Session().RateChangeNewBaud, 0);
+    QCOMPARE(window.Session().RateChangeOldBaud, 0);
     QCOMPARE(boxes.shown.size(), expectBox ? 1 : 0);
     QCOMPARE(Action(window, "actionSend_new_firmware_to_GPS_Rx")->isEnabled(), expectBox);
     if (expectBox) {
@@ -431,7 +431,7 @@ private slots:
     ScriptedDetectionWindow window;
     window.SetMessageBoxes(&boxes);
     window.closeDuringAttempt = closeDuring;
-    window.RateChangeNewBaud = 19200;
+    window.Session().RateChangeNewBaud = 19200;
 
     bool loopRan = false;
     QTimer::singleShot(0, [&loopRan] {

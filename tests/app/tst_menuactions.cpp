@@ -53,7 +53,7 @@ public:
   bool RevertReceiverBaudRate() override
   {
     ++reverts;
-    rateChangeAtRevert << RateChangeNewBaud << RateChangeOldBaud;
+    rateChangeAtRevert << Session().RateChangeNewBaud << Session().RateChangeOldBaud;
     return false;
   }
 };
@@ -335,7 +335,7 @@ void TestMenuActions::eachAction()
   MenuWindow &window = *bench.window;
   bench.boxes.shown.clear();
   bench.simulator.clearReceived();
-  CurrentGpsMode = quint32(row.mode);
+  window.SetGpsMode(quint32(row.mode));
   receiverIdentity.model = row.model;
   receiverIdentity.channels = row.channels;
   bench.boxes.answer = QMessageBox::StandardButton(row.answer);
@@ -380,7 +380,7 @@ void TestMenuActions::selfTestAndSurveyBoxes()
   MenuWindow &window = *bench.window;
   bench.boxes.answer = QMessageBox::Cancel;
   const auto box = [&](const char *action, quint32 mode) {
-    CurrentGpsMode = mode;
+    window.SetGpsMode(mode);
     Action(window, action)->trigger();
     return bench.boxes.shown.last();
   };
@@ -463,7 +463,7 @@ void TestMenuActions::settingsDialogsFollowTheMode()
   Bench bench;
   QVERIFY(bench.Open(QStringLiteral("Generic NMEA"), 4800));
   MenuWindow &window = *bench.window;
-  CurrentGpsMode = quint32(mode);
+  window.SetGpsMode(quint32(mode));
   auto *timing = window.findChild<TimingDialog *>();
   QVERIFY(timing);
   {
@@ -713,8 +713,8 @@ void TestMenuActions::interfaceChange()
   QCOMPARE(window.searches, c.searches);
   QCOMPARE(window.reverts, c.reverts);
   QCOMPARE(window.rateChangeAtRevert, c.rateChangeAtRevert);
-  QCOMPARE(window.RateChangeNewBaud, 0);
-  QCOMPARE(window.RateChangeOldBaud, 0);
+  QCOMPARE(window.Session().RateChangeNewBaud, 0);
+  QCOMPARE(window.Session().RateChangeOldBaud, 0);
   QCOMPARE(LastGpsBaud, c.rateBefore);
   // A receiver not found is reported once.
   QCOMPARE(bench.boxes.shown.size(), c.searches > 0 ? 1 : 0);
@@ -894,8 +894,8 @@ void TestMenuActions::interfaceChangeFindsTheReceiverAgain()
   QCOMPARE(int(CurrentGpsMode), foundMode);
   QCOMPARE(window.ReceiverStatusLabel()->text(), status);
   QVERIFY(bench.rig->Boxes().shown.isEmpty());
-  QCOMPARE(window.RateChangeNewBaud, 0);
-  QCOMPARE(window.RateChangeOldBaud, 0);
+  QCOMPARE(window.Session().RateChangeNewBaud, 0);
+  QCOMPARE(window.Session().RateChangeOldBaud, 0);
 }
 
 // The receiver goes along to 19200 and is then not heard there: after three
@@ -951,8 +951,8 @@ void TestMenuActions::interfaceChangeSendsASilentReceiverBack()
   QCOMPARE(int(CurrentGpsMode), int(GpsModeMotorolaBinary));
   QCOMPARE(window.ReceiverStatusLabel()->text(), QStringLiteral("SSR-M8T++, Bin, 12 ch, V4.25, TRAIM"));
   QVERIFY(bench.rig->Boxes().shown.isEmpty());
-  QCOMPARE(window.RateChangeNewBaud, 0);
-  QCOMPARE(window.RateChangeOldBaud, 0);
+  QCOMPARE(window.Session().RateChangeNewBaud, 0);
+  QCOMPARE(window.Session().RateChangeOldBaud, 0);
 }
 
 RIDUDER_TEST_MAIN(TestMenuActions)

@@ -165,7 +165,7 @@ private slots:
     MainWindow window;
     window.State().setupInProgress = false;
     window.State().rawDataWindowOpened = true;
-    CurrentGpsMode = GpsModeGenericNmea;
+    window.SetGpsMode(GpsModeGenericNmea);
     QVERIFY(window.OpenGpsLogFile(0));
     TerminationSignals terminations;
     CloseOnTerminationSignals(window, terminations);

@@ -84,7 +84,7 @@ struct SetupRig {
     clockInForce = std::make_unique<ScopedTimeSourceOverride>(&clock);
     window->SetMessageBoxes(&boxes);
     window->Timing().SetScale(scale);
-    CurrentGpsMode = mode;
+    window->SetGpsMode(mode);
     window->State().setupInProgress = false;
     QObject::connect(window.get(), &MainWindow::sendGpsMessage,
                      [this](const QByteArray &message) { emitted << message; });
@@ -502,7 +502,7 @@ private slots:
     CompareLists(rig.Sent(), {"@@Gd 00", "@@Ga " + position, "@@As " + position, "@@Au 00 1B 77 40 00", "@@Gd 02"});
 
     rig.emitted.clear();
-    CurrentGpsMode = GpsModeGenericNmea;
+    rig.window->SetGpsMode(GpsModeGenericNmea);
     rig.window->SendReferencePosition();
     rig.window->SendCurrentDateTime();
     rig.window->ApplyTimingParameters();

@@ -128,7 +128,7 @@ private slots:
   void everySortModeShowsItsRows()
   {
     MainWindow window;
-    CurrentGpsMode = GpsModeMotorolaBinary;
+    window.SetGpsMode(GpsModeMotorolaBinary);
     ReceiverState &state = window.State();
     FillOncoreFixture(state.satellites);
     auto *chart = window.findChild<SatAzElChartDialog *>();
@@ -163,7 +163,7 @@ private slots:
   void moreThanSixteenFillEveryRowThenRowsEmpty()
   {
     MainWindow window;
-    CurrentGpsMode = GpsModeMotorolaBinary;
+    window.SetGpsMode(GpsModeMotorolaBinary);
     ReceiverState &state = window.State();
     for (int id = 1; id <= 20; ++id)
       state.satellites[id] = Sat(id, id, 10 * id, 20 + id, Used, id % 2 ? 1 : -1);
@@ -430,7 +430,7 @@ private slots:
     FakeTimeSource clock(QDateTime(QDate(2024, 3, 10), QTime(12, 0), Qt::UTC));
     ScopedTimeSourceOverride useClock(&clock);
     MainWindow window;
-    CurrentGpsMode = GpsModeGenericNmea;
+    window.SetGpsMode(GpsModeGenericNmea);
     auto *visible = window.findChild<QLabel *>(QStringLiteral("IDC_SATS_VISIBLE"));
     window.UpdateVisibleCount();  // no group yet
     QCOMPARE(visible->text(), QStringLiteral("Visible"));

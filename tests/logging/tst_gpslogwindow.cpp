@@ -106,7 +106,7 @@ void TestGpsLogWindow::newLogFromTheDialog()
   answer.logEveryIndex = 11;
   AnswerFileDialog(window, answer);
   // The column row follows the receiver in use.
-  CurrentGpsMode = GpsModeMotorolaBinary;
+  window.SetGpsMode(GpsModeMotorolaBinary);
   receiverIdentity.channels = 8;
   Action(window, "actionNew_GPS_Data_Log")->trigger();
 

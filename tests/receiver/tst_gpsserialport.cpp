@@ -85,7 +85,7 @@ private:
 
   void Start(quint32 mode, int ppsChoice = 0)
   {
-    CurrentGpsMode = mode;
+    port->SetMode(mode);
     port->SetPpsSignal(ppsChoice);
     port->startGpsSerialPort(true);
     QVERIFY(port->IsOpen());
@@ -431,10 +431,10 @@ void GpsSerialPortTest::halfMessageIsDroppedAtModeChangeAndReopen()
 
   sim->write(ea.left(40));
   Settle();
-  CurrentGpsMode = GpsModeGenericNmea;
+  port->SetMode(GpsModeGenericNmea);
   sim->write("x");
   Settle();
-  CurrentGpsMode = GpsModeMotorolaBinary;
+  port->SetMode(GpsModeMotorolaBinary);
   sim->write(ea.mid(40) + gd);
   QTRY_COMPARE(received, QList<QByteArray>{Delivered(gd)});
 
@@ -507,7 +507,7 @@ void GpsSerialPortTest::missingPortIsWorded()
   QFETCH(QString, name);
   StorePort(name);
   QSignalSpy errors(port.get(), &GpsSerialPortThread::showErrorMessageBox);
-  CurrentGpsMode = GpsModeMotorolaBinary;
+  port->SetMode(GpsModeMotorolaBinary);
   port->SetPpsSignal(1);
   port->startGpsSerialPort(true);
   QVERIFY(!port->IsOpen());

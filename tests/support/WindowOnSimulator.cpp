@@ -126,7 +126,7 @@ WindowOnSimulator::~WindowOnSimulator()
 
 void WindowOnSimulator::SetMode(quint32 mode)
 {
-  CurrentGpsMode = mode;
+  window_->SetGpsMode(mode);
 }
 
 void WindowOnSimulator::SetSetupGateOpen(bool open)

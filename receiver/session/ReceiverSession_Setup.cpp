@@ -1,71 +1,21 @@
-// Receiver set-up of the main window: the timing, position and time and
-// receiver configuration commands, and the receiver descriptions of the
-// status bar. What to send is worked out by receiver/ReceiverSetup from the
-// settings dialogs; this file reads the settings, plays the scripts through
-// the command layer and keeps the window's state in step.
+// Receiver set-up: the timing, position and time and receiver
+// configuration commands, and the receiver descriptions of the status bar.
+// What to send is worked out by ReceiverSetup from the settings; this file
+// reads the settings, plays the scripts through the command layer and keeps
+// the shared state in step.
 
-#include "app/MainWindow.h"
+#include "receiver/session/ReceiverSession.h"
 
-#include "app/MessageBoxes.h"
 #include "app/core/GpsMode.h"
 #include "app/core/ReceiverIdentity.h"
+#include "app/core/ReceiverState.h"
 #include "platform/TimeSource.h"
-#include "position/GpsNavDialog.h"
 #include "receiver/session/CommandSender.h"
-#include "receiver/GpsPortDialog.h"
-#include "receiver/GpsRxIdDialog.h"
 #include "receiver/session/IdentificationTexts.h"
 #include "receiver/session/ReceiverMenuCommands.h"
 #include "receiver/session/ReceiverSetup.h"
-#include "receiver/dialogs/GpsRxDialog.h"
-#include "receiver/dialogs/TimingDialog.h"
-
-#include <QApplication>
-#include <QLabel>
 
 namespace {
-
-ReceiverModeSettings ModeSettingsOf(const GpsRxDialog *dialog)
-{
-  ReceiverModeSettings s;
-  if (!dialog)
-    return s;
-  s.gpsNavMode = dialog->gpsNavMode;
-  s.rxOnLocalTime = dialog->rxOnLocalTime;
-  s.emulatePvt6 = dialog->emulatePvt6;
-  s.positionFixMode = dialog->positionFixMode;
-  s.satelliteSelection = dialog->satelliteSelection;
-  s.ionosphericDelay = dialog->ionosphericDelay;
-  s.troposphericDelay = dialog->troposphericDelay;
-  s.geometryButton = dialog->geometryButton;
-  s.dgpsActivate = dialog->dgpsActivate;
-  s.dgpsRate = dialog->dgpsRate;
-  s.alignMessages = dialog->alignMessages;
-  s.elevationMask = dialog->elevationMask;
-  s.applicationType = dialog->applicationType;
-  s.ppsRate = dialog->ppsRate;
-  s.ppsDuration = dialog->ppsDuration;
-  s.satGps = dialog->satGps;
-  s.satGlonass = dialog->satGlonass;
-  s.satGalileo = dialog->satGalileo;
-  s.satBeidou = dialog->satBeidou;
-  s.satQzss = dialog->satQzss;
-  s.satSbas = dialog->satSbas;
-  s.satelliteUseMask = dialog->satelliteUseMask;
-  return s;
-}
-
-TimingSettings TimingSettingsOf(const TimingDialog *dialog)
-{
-  TimingSettings t;
-  if (!dialog)
-    return t;
-  t.totalPpsOffsetPositive = dialog->totalPpsOffsetPositive;
-  t.totalDelay = dialog->totalDelay;
-  t.traimLimit = dialog->traimLimit;
-  t.traimConditionedPps = dialog->traimConditionedPps;
-  return t;
-}
 
 const char ApplyingSettingsText[] = "Applying receiver settings...";
 const char NoNmeaModeIdText[] = "Receiver does not support NMEA mode - staying in Motorola Bin";
@@ -77,7 +27,7 @@ const char NoNmeaModeText[] =
 
 }  // namespace
 
-void MainWindow::PlaySetupScript(const SetupScript &script)
+void ReceiverSession::PlaySetupScript(const SetupScript &script)
 {
   for (const SetupStep &step : script.Steps()) {
     switch (step.kind) {
@@ -88,13 +38,13 @@ void MainWindow::PlaySetupScript(const SetupScript &script)
       SendGpsCmdAndWait(step.command);
       break;
     case SetupStep::Kind::Pause:
-      commandTiming.Pause(step.pauseMs);
+      timing.Pause(step.pauseMs);
       break;
     }
   }
 }
 
-QByteArray MainWindow::MakeTraimCommand(int channels) const
+QByteArray ReceiverSession::MakeTraimCommand(int channels) const
 {
   return ::MakeTraimCommand(channels, state.traimSetup);
 }
@@ -102,21 +52,20 @@ QByteArray MainWindow::MakeTraimCommand(int channels) const
 // ---------------------------------------------------------------------------
 // Timing
 
-void MainWindow::ApplyTimingParameters()
+void ReceiverSession::ApplyTimingParameters()
 {
   if (CurrentGpsMode != GpsModeMotorolaBinary && !IsUbloxMode(CurrentGpsMode))
     return;
-  ReceiverBusyScope busy(*this);
+  BusyScope busy(*this);
   TimingSetupInput input;
   input.mode = CurrentGpsMode;
   input.model = receiverIdentity.model;
   input.channels = receiverIdentity.channels;
   input.hasTraim = receiverIdentity.hasTraim;
-  input.timing = TimingSettingsOf(timingDialog);
-  if (gpsRxDialog) {
-    input.ppsRate = gpsRxDialog->ppsRate;
-    input.ppsDuration = gpsRxDialog->ppsDuration;
-  }
+  input.timing = host.TimingParameters();
+  const ReceiverModeSettings settings = host.ModeSettings();
+  input.ppsRate = settings.ppsRate;
+  input.ppsDuration = settings.ppsDuration;
   input.traim = state.traimSetup;
   const TimingSetupPlan plan = BuildTimingSetup(input);
 
@@ -138,27 +87,23 @@ void MainWindow::ApplyTimingParameters()
 // ---------------------------------------------------------------------------
 // Position and time
 
-void MainWindow::SendReferencePosition()
+void ReceiverSession::SendReferencePosition()
 {
-  ReferencePosition position;
-  double mslAltitude = 0.0;
-  if (gpsNavDialog)
-    gpsNavDialog->GetReferenceLocation(&position.latitude, &position.longitude, &position.gpsAltitude,
-                                       &mslAltitude);
-  const qint32 navMode = gpsRxDialog ? gpsRxDialog->gpsNavMode : 0;
-  ReceiverBusyScope busy(*this);
+  const ReferencePosition position = host.StoredReferencePosition();
+  const qint32 navMode = host.ModeSettings().gpsNavMode;
+  BusyScope busy(*this);
   PlaySetupScript(BuildReferencePosition(CurrentGpsMode, position, navMode, receiverIdentity.model,
                                          receiverIdentity.channels));
 }
 
-void MainWindow::SendCurrentDateTime()
+void ReceiverSession::SendCurrentDateTime()
 {
   const TimeSource &clock = TimeSource::Current();
   DateTimeSetupInput input;
   input.mode = CurrentGpsMode;
   input.nowUtc = clock.NowUtc();
   input.model = receiverIdentity.model;
-  input.rxOnLocalTime = gpsRxDialog && gpsRxDialog->rxOnLocalTime;
+  input.rxOnLocalTime = host.ModeSettings().rxOnLocalTime;
   // The PC's offset at this moment: a change to or from summer time reaches
   // the receiver at its next set-up.
   input.localOffsetMinutes = clock.NowLocal().offsetFromUtc() / 60;
@@ -166,37 +111,36 @@ void MainWindow::SendCurrentDateTime()
 
   if (CurrentGpsMode == GpsModeMotorolaBinary) {
     const QString suffix = QLatin1String(LocalTimeModeSuffix);
-    const QString text = receiverStatusLabel->text();
-    receiverStatusLabel->setText(input.rxOnLocalTime ? WithSuffixOnce(text, suffix)
-                                                     : WithoutSuffix(text, suffix));
+    const QString text = host.ReceiverStatusText();
+    host.ShowReceiverStatusText(input.rxOnLocalTime ? WithSuffixOnce(text, suffix)
+                                                    : WithoutSuffix(text, suffix));
   }
-  ReceiverBusyScope busy(*this);
+  BusyScope busy(*this);
   PlaySetupScript(BuildCurrentDateTime(input));
 }
 
 // ---------------------------------------------------------------------------
 // Receiver configuration
 
-void MainWindow::ApplyReceiverParameters(bool withUbxClosingFrames)
+void ReceiverSession::ApplyReceiverParameters(bool withUbxClosingFrames)
 {
-  ReceiverBusyScope busy(*this);
+  BusyScope busy(*this);
   // Stored or reported, a set with no satellite system would switch the
   // receiver's tracking off (and a u-blox one saves it to flash).
-  if (gpsRxDialog)
-    gpsRxDialog->ApplyConstellationRule();
+  host.RepairConstellations();
   if (CurrentGpsMode == GpsModeMotorolaBinary) {
-    const bool emulatePvt6 = gpsRxDialog && gpsRxDialog->emulatePvt6;
+    const bool emulatePvt6 = host.ModeSettings().emulatePvt6;
     const QString suffix = QLatin1String(Pvt6ModeSuffix);
     if (emulatePvt6 && receiverIdentity.channels != 6) {
       receiverIdentity.channels = 6;
-      receiverStatusLabel->setText(WithSuffixOnce(receiverStatusLabel->text(), suffix));
+      host.ShowReceiverStatusText(WithSuffixOnce(host.ReceiverStatusText(), suffix));
     } else if (!emulatePvt6 && receiverIdentity.channels != receiverIdentity.nativeChannels) {
       receiverIdentity.channels = receiverIdentity.nativeChannels;
-      receiverStatusLabel->setText(WithoutSuffix(receiverStatusLabel->text(), suffix));
+      host.ShowReceiverStatusText(WithoutSuffix(host.ReceiverStatusText(), suffix));
     }
 
     SendCurrentDateTime();
-    const ReceiverModeSettings settings = ModeSettingsOf(gpsRxDialog);
+    const ReceiverModeSettings settings = host.ModeSettings();
     lastPpsRateSent = quint8(settings.ppsRate & 0xFF);
     lastPpsDurationSent = quint8(settings.ppsDuration & 0xFF);
     PlaySetupScript(BuildOncoreConfiguration(settings, receiverIdentity.model, receiverIdentity.channels));
@@ -213,11 +157,12 @@ void MainWindow::ApplyReceiverParameters(bool withUbxClosingFrames)
   // Only u-blox receivers get UBX frames.
   if (!IsUbloxMode(CurrentGpsMode))
     return;
-  SendGpsRxCommand(UbxNavigationFrame(ModeSettingsOf(gpsRxDialog)));
+  SendGpsRxCommand(UbxNavigationFrame(host.ModeSettings()));
   SendCurrentDateTime();
-  if (gpsRxDialog) {
-    const quint8 rate = quint8(gpsRxDialog->ppsRate & 0xFF);
-    const quint8 duration = quint8(gpsRxDialog->ppsDuration & 0xFF);
+  {
+    const ReceiverModeSettings settings = host.ModeSettings();
+    const quint8 rate = quint8(settings.ppsRate & 0xFF);
+    const quint8 duration = quint8(settings.ppsDuration & 0xFF);
     if (rate != lastPpsRateSent || duration != lastPpsDurationSent) {
       lastPpsRateSent = rate;
       lastPpsDurationSent = duration;
@@ -225,18 +170,11 @@ void MainWindow::ApplyReceiverParameters(bool withUbxClosingFrames)
     }
     // A finished survey leaves the receiver holding its position; any other
     // status stays as the receiver last reported it.
-    if (gpsRxDialog->navStatus == 2) {
-      gpsRxDialog->SaveGpsMode(2);
-      SetNavStatus(1);
-    }
+    host.HoldPositionAfterSurvey();
   }
 
-  ReferencePosition position;
-  double mslAltitude = 0.0;
-  if (gpsNavDialog)
-    gpsNavDialog->GetReferenceLocation(&position.latitude, &position.longitude, &position.gpsAltitude,
-                                       &mslAltitude);
-  const ReceiverModeSettings settings = ModeSettingsOf(gpsRxDialog);
+  const ReferencePosition position = host.StoredReferencePosition();
+  const ReceiverModeSettings settings = host.ModeSettings();
   for (const QByteArray &frame : UbxTimeModeFrames(settings.gpsNavMode, position))
     SendGpsRxCommand(frame);
   SendGpsRxCommand(UbxGnssFrame(settings));
@@ -246,25 +184,25 @@ void MainWindow::ApplyReceiverParameters(bool withUbxClosingFrames)
   }
 }
 
-void MainWindow::ApplyReceiverParametersInNmeaMode()
+void ReceiverSession::ApplyReceiverParametersInNmeaMode()
 {
-  ReceiverBusyScope busy(*this);
-  const QString keptStatus = receiverStatusLabel->text();
-  QApplication::setOverrideCursor(Qt::WaitCursor);
+  BusyScope busy(*this);
+  const QString keptStatus = host.ReceiverStatusText();
+  host.SetWaitCursor(true);
   const bool setupWas = state.setupInProgress;
   state.setupInProgress = true;
-  receiverStatusLabel->setText(tr(ApplyingSettingsText));
+  host.ShowReceiverStatusText(tr(ApplyingSettingsText));
 
   SendGpsCmdAndWait(QByteArrayLiteral("$PMOTG,FOR,0"));
-  CurrentGpsMode = GpsModeMotorolaBinary;
+  SetMode(GpsModeMotorolaBinary);
   ApplyReceiverParameters();
   // The probe above resets T-RAIM; the user's limit goes back in.
   ApplyTimingParameters();
-  CurrentGpsMode = GpsModeMotorolaNmea;
+  SetMode(GpsModeMotorolaNmea);
 
   for (int attempt = 0; attempt < 2; ++attempt) {
     SendGpsRxCommand(QByteArray("@@Ci") + char(0x01));
-    commandTiming.Pause(CommandDelays::BeforeFormatReply);
+    timing.Pause(CommandDelays::BeforeFormatReply);
     if (SendGpsCmdAndWait(QByteArrayLiteral("$PMOTG,ZDA,0001")))
       break;
   }
@@ -273,67 +211,59 @@ void MainWindow::ApplyReceiverParametersInNmeaMode()
     SendGpsRxCommand(QByteArray(sentence));
 
   state.setupInProgress = setupWas;
-  receiverStatusLabel->setText(keptStatus);
-  QApplication::restoreOverrideCursor();
+  host.ShowReceiverStatusText(keptStatus);
+  host.SetWaitCursor(false);
 }
 
-void MainWindow::ReportNoNmeaMode()
+void ReceiverSession::ReportNoNmeaMode()
 {
-  CurrentGpsMode = GpsModeMotorolaBinary;
-  if (gpsRxIdDialog)
-    gpsRxIdDialog->AppendText(QLatin1String(NoNmeaModeIdText));
-  receiverStatusLabel->setText(QLatin1String(NoNmeaModeStatusText));
-  if (gpsPortDialog)
-    gpsPortDialog->SetMode(GpsModeMotorolaBinary);
+  SetMode(GpsModeMotorolaBinary);
+  host.AppendReceiverIdText(QLatin1String(NoNmeaModeIdText));
+  host.ShowReceiverStatusText(QLatin1String(NoNmeaModeStatusText));
+  host.StorePortMode(GpsModeMotorolaBinary);
 
-  MessageBoxRequest box;
-  box.parent = this;
-  box.icon = QMessageBox::Information;
-  box.title = QLatin1String(NoNmeaModeTitle);
   const QString version = receiverIdentity.firmwareVersionText.isEmpty()
                               ? QStringLiteral("(unknown)")
                               : receiverIdentity.firmwareVersionText;
-  box.text = QString::fromLatin1(NoNmeaModeText).arg(version);
-  box.buttons = QMessageBox::Ok;
-  messageBoxes->Show(box);
+  host.ShowInformation(QLatin1String(NoNmeaModeTitle), QString::fromLatin1(NoNmeaModeText).arg(version));
 
-  ReceiverBusyScope busy(*this);
+  BusyScope busy(*this);
   SendGpsRxCommand(QByteArrayLiteral("$PMOTG,FOR,0"));
-  commandTiming.Pause(CommandDelays::AfterModeSwitch);
+  timing.Pause(CommandDelays::AfterModeSwitch);
   SendGpsRxCommand(QByteArray("@@Bb") + char(0x01));
   const qint64 now = TimeSource::Current().NowMSecsSinceEpoch();
   state.lastBbAnswerMs = now;
   state.lastBbPollMs = now;
 }
 
-void MainWindow::ApplyReceiverModeSettings()
+bool ReceiverSession::ApplyReceiverModeSettings()
 {
   switch (ReceiverParametersFollowUp(CurrentGpsMode)) {
   case SettingsFollowUp::Apply: {
-    ReceiverBusyScope busy(*this);
+    BusyScope busy(*this);
     ApplyReceiverParameters();
     // In Oncore binary the T-RAIM probe resets the receiver's T-RAIM; the
     // user's limit goes back in.
     if (CurrentGpsMode == GpsModeMotorolaBinary)
       ApplyTimingParameters();
-    break;
+    return false;
   }
   case SettingsFollowUp::ApplyInNmeaMode:
     ApplyReceiverParametersInNmeaMode();
-    break;
+    return false;
   case SettingsFollowUp::Initialize:
-    InitializeGpsReceiver();
-    break;
+    return true;
   case SettingsFollowUp::Nothing:
     break;
   }
+  return false;
 }
 
-void MainWindow::ApplyUbxSettingsAndSave(bool sendReferencePosition)
+void ReceiverSession::ApplyUbxSettingsAndSave(bool sendReferencePosition)
 {
   if (!IsUbloxMode(CurrentGpsMode))
     return;
-  ReceiverBusyScope busy(*this);
+  BusyScope busy(*this);
   ApplyReceiverParameters(false);
   if (sendReferencePosition)
     SendReferencePosition();
@@ -346,15 +276,15 @@ void MainWindow::ApplyUbxSettingsAndSave(bool sendReferencePosition)
 // ---------------------------------------------------------------------------
 // Identification texts
 
-void MainWindow::ShowBinaryIdentificationText(quint32 mode)
+void ReceiverSession::ShowBinaryIdentificationText(quint32 mode)
 {
-  const bool emulatePvt6 = gpsRxDialog && gpsRxDialog->emulatePvt6;
-  const bool localTime = gpsRxDialog && gpsRxDialog->rxOnLocalTime;
-  receiverStatusLabel->setText(BinaryIdentificationText(receiverIdentity, mode, emulatePvt6, localTime));
-  heartbeatLabel->setPixmap(heartbeatOffIcon);
+  const ReceiverModeSettings settings = host.ModeSettings();
+  host.ShowReceiverStatusText(
+      BinaryIdentificationText(receiverIdentity, mode, settings.emulatePvt6, settings.rxOnLocalTime));
+  host.ShowHeartbeatOff();
 }
 
-void MainWindow::ShowNmeaIdentificationText()
+void ReceiverSession::ShowNmeaIdentificationText()
 {
-  receiverStatusLabel->setText(NmeaIdentificationText(receiverIdentity));
+  host.ShowReceiverStatusText(NmeaIdentificationText(receiverIdentity));
 }

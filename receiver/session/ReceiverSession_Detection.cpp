@@ -3,27 +3,20 @@
 // of a receiver to its previous rate, and the initialisation of every
 // receiver family (Motorola binary, Motorola NMEA, LORAN, generic NMEA,
 // receive-only, u-blox). The order of the search and the commands of each
-// family are in receiver/ReceiverSearch; this file walks them through the
-// command layer and keeps the window's state in step.
+// family are in ReceiverSearch; this file walks them through the command
+// layer and keeps the shared state in step.
 
-#include "app/MainWindow.h"
-
-#include "ui_MainWindow.h"
+#include "receiver/session/ReceiverSession.h"
 
 #include "app/core/GpsMode.h"
 #include "app/core/ReceiverIdentity.h"
+#include "app/core/ReceiverState.h"
 #include "platform/TimeSource.h"
-#include "position/GpsNavDialog.h"
-#include "receiver/session/CommandSender.h"
-#include "receiver/GpsPortDialog.h"
-#include "receiver/GpsRxIdDialog.h"
 #include "receiver/decode/GpsRxModel.h"
+#include "receiver/session/CommandSender.h"
 #include "receiver/session/ReceiverSearch.h"
-#include "receiver/dialogs/GpsRxDialog.h"
 
-#include <QApplication>
 #include <QCoreApplication>
-#include <QLabel>
 #include <QSettings>
 
 namespace {
@@ -60,21 +53,10 @@ QByteArray Oncore(const char *identifier, int parameter)
   return message;
 }
 
-// The reference position goes to the receiver at set-up when the user wants
-// it there and has stored one: the default site shown on a fresh install is
-// no place for a receiver to hold.
-bool SendsReferencePositionAtSetUp(const GpsNavDialog *navigation)
-{
-  return navigation && navigation->Averages().ReferenceLocationOnStart() &&
-         navigation->Averages().ReferenceLocationStored();
-}
-
 }  // namespace
 
 // What one initialisation remembers from its start and learns on the way.
-struct MainWindow::InitializationRun {
-  bool soundWas = false;
-  bool soundOutOfLockWas = false;
+struct ReceiverSession::InitializationRun {
   quint32 modeAtStart = GpsModeSearch;  // CurrentGpsMode on entry
   int storedModeAtStart = GpsModeSearch;
   int startRate = 0;                    // S: the port's rate on entry
@@ -85,23 +67,23 @@ struct MainWindow::InitializationRun {
   bool writeMode = true;           // "MainWindow/Mode" is written at the end
 };
 
-QByteArray MainWindow::MakeBaudRateCommand(int rate)
+QByteArray ReceiverSession::MakeBaudRateCommand(int rate)
 {
   return OncoreBaudRateCommand(rate);
 }
 
-void MainWindow::SetGpsPortRate(int rate)
+void ReceiverSession::SetGpsPortRate(int rate)
 {
-  gpsPortDialog->SetBaud(rate);
+  host.StorePortDataRate(rate);
   // A closing window has stopped its port; it stays closed.
   if (!state.closing)
-    emit startGpsSerialPort(gpsPortStartArgument);
+    StartPort();
 }
 
 // ---------------------------------------------------------------------------
 // Probe and search
 
-bool MainWindow::ProbeGpsReceiver(int mode)
+bool ReceiverSession::ProbeGpsReceiver(int mode)
 {
   const ProbeKind kind = mode < 0 ? ProbeKind::NoReceiver : ProbeKindOf(quint32(mode));
   if (kind != ProbeKind::Asks)
@@ -111,34 +93,34 @@ bool MainWindow::ProbeGpsReceiver(int mode)
   const bool setupWas = state.setupInProgress;
   state.setupInProgress = true;
   // The port frames and the decoders decode by the mode under test.
-  CurrentGpsMode = quint32(mode);
+  SetMode(quint32(mode));
   const QByteArray probe = ProbeCommand(quint32(mode));
   bool answered = SendGpsCmdAndWait(probe);
   if (!answered && mode == GpsModeMotorolaBinary && !state.closing)
     answered = SendGpsCmdAndWait(probe);
-  CurrentGpsMode = modeWas;
+  SetMode(modeWas);
   state.setupInProgress = setupWas;
   return answered;
 }
 
-bool MainWindow::SearchGpsReceiver(int *found)
+bool ReceiverSession::SearchGpsReceiver(int *found)
 {
   int ignored = 0;
   if (!found)
     found = &ignored;
   *found = GpsModeSearch;
   const quint32 modeWas = CurrentGpsMode;
-  const int presentRate = gpsPortDialog->GetBaud();
-  if (gpsPortDialog->IsDoNotInitialize())
+  const int presentRate = host.PortSettings().dataRate;
+  if (host.PortSettings().doNotInitialize)
     return false;
 
-  ReceiverBusyScope busy(*this);
+  BusyScope busy(*this);
   state.setupInProgress = true;
   for (const SearchTry &attempt : ReceiverSearchOrder(presentRate, LastGpsBaud)) {
     if (state.closing)
       break;
     SetGpsPortRate(attempt.rate);
-    CurrentGpsMode = attempt.mode;
+    SetMode(attempt.mode);
     if (attempt.mode == GpsModeMotorolaNmea) {
       for (const QByteArray &sentence : MotorolaNmeaQuietCommands())
         SendGpsRxCommand(sentence);
@@ -148,59 +130,56 @@ bool MainWindow::SearchGpsReceiver(int *found)
       break;
     }
   }
-  CurrentGpsMode = modeWas;
+  SetMode(modeWas);
   if (*found == GpsModeSearch)
     SetGpsPortRate(presentRate);
   return *found != GpsModeSearch;
 }
 
-bool MainWindow::RevertReceiverBaudRate()
+bool ReceiverSession::RevertReceiverBaudRate()
 {
   const QByteArray rateCommand = MakeBaudRateCommand(RateChangeOldBaud);
   if (rateCommand.isEmpty() || RateChangeNewBaud == 0 || RateChangeOldBaud == 0)
     return false;
-  ReceiverBusyScope busy(*this);
-  receiverStatusLabel->setText(tr(DetectionTexts::Reverting));
+  BusyScope busy(*this);
+  host.ShowReceiverStatusText(tr(DetectionTexts::Reverting));
 
   const quint32 modeWas = CurrentGpsMode;
-  CurrentGpsMode = GpsModeMotorolaBinary;
+  SetMode(GpsModeMotorolaBinary);
   SetGpsPortRate(RateChangeNewBaud);
-  commandTiming.Pause(BeforeRateProbeMs);
+  timing.Pause(BeforeRateProbeMs);
   if (!SendGpsCmdAndWait(rateCommand)) {
-    CurrentGpsMode = modeWas;
+    SetMode(modeWas);
     SetGpsPortRate(RateChangeNewBaud);
     return false;
   }
-  commandTiming.Pause(AfterRateChangeMs);
+  timing.Pause(AfterRateChangeMs);
   SetGpsPortRate(RateChangeOldBaud);
-  commandTiming.Pause(BeforeOldRateProbeMs);
+  timing.Pause(BeforeOldRateProbeMs);
   const bool answered = SendGpsCmdAndWait("@@Cj") || SendGpsCmdAndWait("@@Cj");
-  CurrentGpsMode = modeWas;
+  SetMode(modeWas);
   if (!answered) {
     SetGpsPortRate(RateChangeNewBaud);
     return false;
   }
-  receiverStatusLabel->setText(tr(ReturnedText));
+  host.ShowReceiverStatusText(tr(ReturnedText));
   return true;
 }
 
 // ---------------------------------------------------------------------------
 // Initialisation
 
-bool MainWindow::InitializeGpsReceiver()
+bool ReceiverSession::InitializeGpsReceiver()
 {
   if (state.closing)
     return false;
-  ReceiverBusyScope busy(*this);
+  BusyScope busy(*this);
   InitializationRun run;
 
   // Preparation: nothing plays and nothing is decoded outside the reply
   // waits; what the last receiver left on the displays goes.
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  run.soundWas = soundOn;
-  run.soundOutOfLockWas = soundOutOfLockOn;
-  soundOn = false;
-  soundOutOfLockOn = false;
+  host.SetWaitCursor(true);
+  host.MuteSounds(true);
   state.utcOffsetSeconds = 0;
   state.leapSecondPending = -1;
   state.dgpsInputState = 0;
@@ -209,34 +188,31 @@ bool MainWindow::InitializeGpsReceiver()
     state.satellites[i] = state.blankRecord;
     state.displaySatellites[i] = state.blankRecord;
   }
-  if (gpsRxIdDialog) {
-    gpsRxIdDialog->SetIdText(QString());
-    gpsRxIdDialog->ClearText();
-  }
-  SetAntennaStatus(-1);
-  SetNavStatus(-1);
-  ui->IDC_SATS_STATUS_MESSAGE->clear();
-  ui->IDC_SATS_DOPS_MESSAGE->clear();
-  ui->IDC_SATS_DGPS_MESSAGE->clear();
-  if (CurrentGpsMode != GpsModeMotorolaBinary && gpsRxDialog) {
-    gpsRxDialog->rxOnLocalTime = false;
-    gpsRxDialog->emulatePvt6 = false;
+  host.ClearReceiverIdWindow();
+  host.SetAntennaStatus(-1);
+  host.SetNavStatus(-1);
+  host.ClearSatelliteTexts();
+  if (CurrentGpsMode != GpsModeMotorolaBinary) {
+    ReceiverModeSettings settings = host.ModeSettings();
+    settings.rxOnLocalTime = false;
+    settings.emulatePvt6 = false;
+    host.KeepModeSettings(settings);
   }
   run.modeAtStart = CurrentGpsMode;
-  run.storedModeAtStart = gpsPortDialog->GetMode();
-  run.startRate = gpsPortDialog->GetBaud();
+  run.storedModeAtStart = host.PortSettings().Mode();
+  run.startRate = host.PortSettings().dataRate;
   run.mode = GpsModeMotorolaBinary;
 
   // Locate.
   switch (CurrentGpsMode) {
   case GpsModeSearch: {
-    receiverStatusLabel->setText(tr(SearchingText));
+    host.ShowReceiverStatusText(tr(SearchingText));
     int found = GpsModeSearch;
     if (SearchGpsReceiver(&found)) {
       run.mode = found;
       run.located = true;
-      CurrentGpsMode = quint32(found);
-      gpsPortDialog->SetMode(found);
+      SetMode(quint32(found));
+      host.StorePortMode(found);
       break;
     }
     if (state.closing)
@@ -244,7 +220,7 @@ bool MainWindow::InitializeGpsReceiver()
     // No Motorola protocol answered: a u-blox receiver at its factory rate?
     state.setupInProgress = true;
     SetGpsPortRate(UbloxFallbackDataRate);
-    CurrentGpsMode = GpsModeUbloxUbx;
+    SetMode(GpsModeUbloxUbx);
     if (ProbeGpsReceiver(GpsModeUbloxUbx)) {
       run.mode = GpsModeUbloxUbx;
       run.located = true;
@@ -253,8 +229,8 @@ bool MainWindow::InitializeGpsReceiver()
       run.mode = GpsModeMotorolaBinary;
       run.searchFailed = true;
     }
-    CurrentGpsMode = quint32(run.mode);
-    gpsPortDialog->SetMode(run.mode);
+    SetMode(quint32(run.mode));
+    host.StorePortMode(run.mode);
     break;
   }
   case GpsModeMotorolaBinary:
@@ -265,7 +241,7 @@ bool MainWindow::InitializeGpsReceiver()
   case GpsModeMotorolaLoran:
   case GpsModeMotorolaNmea:
     if (ProbeGpsReceiver(int(CurrentGpsMode))) {
-      receiverStatusLabel->clear();
+      host.ShowReceiverStatusText(QString());
       run.mode = int(CurrentGpsMode);
       run.located = true;
       break;
@@ -286,8 +262,8 @@ bool MainWindow::InitializeGpsReceiver()
     run.mode = int(CurrentGpsMode);
     break;
   }
-  SetAntennaStatus(-1);
-  SetNavStatus(-1);
+  host.SetAntennaStatus(-1);
+  host.SetNavStatus(-1);
 
   // Closed during the search: nothing more goes to the receiver.
   if (state.closing) {
@@ -297,7 +273,7 @@ bool MainWindow::InitializeGpsReceiver()
 
   switch (run.mode) {
   case GpsModeGenericNmea:
-    receiverStatusLabel->setText(tr(GenericNmeaText));
+    host.ShowReceiverStatusText(tr(GenericNmeaText));
     receiverIdentity.model = GpsRxModel::GenericNmea;
     receiverIdentity.firmwareVersion = 0.0;
     receiverIdentity.firmwareVersionText.clear();
@@ -307,7 +283,7 @@ bool MainWindow::InitializeGpsReceiver()
     receiverIdentity.hasTraim = false;
     receiverIdentity.plusFirmware = false;
     receiverIdentity.plusPlusFirmware = false;
-    CurrentGpsMode = GpsModeGenericNmea;
+    SetMode(GpsModeGenericNmea);
     SetGpsPortRate(run.startRate);
     // Taken into use as it talks: there is nothing to ask it.
     return FinishInitialization(run, true);
@@ -317,8 +293,8 @@ bool MainWindow::InitializeGpsReceiver()
     return InitializeUbloxReceiver(run);
 
   case GpsModeMotorolaBinaryRxOnly:
-    gpsPortDialog->GetReceiverIdentity(receiverIdentity);
-    CurrentGpsMode = GpsModeMotorolaBinaryRxOnly;
+    host.FillIdentityFromPortSettings(receiverIdentity);
+    SetMode(GpsModeMotorolaBinaryRxOnly);
     SetGpsPortRate(run.startRate);
     ShowBinaryIdentificationText(CurrentGpsMode);
     // Only listened to: it counts as found without a question.
@@ -329,17 +305,16 @@ bool MainWindow::InitializeGpsReceiver()
   }
 }
 
-bool MainWindow::InitializeMotorolaReceiver(InitializationRun &run)
+bool ReceiverSession::InitializeMotorolaReceiver(InitializationRun &run)
 {
-  receiverStatusLabel->setText(tr(SettingUpText));
+  host.ShowReceiverStatusText(tr(SettingUpText));
   receiverIdentity.model = GpsRxModel::M12M;
   receiverIdentity.hasDgps = false;
   receiverIdentity.hasTraim = false;
   receiverIdentity.plusFirmware = false;
   receiverIdentity.plusPlusFirmware = false;
-  if (gpsNavDialog)
-    gpsNavDialog->SetTimingErrorInputs(10.0, 100.0);
-  const int rate = gpsPortDialog->GetBaud();
+  host.SetTimingErrorInputs(10.0, 100.0);
+  const int rate = host.PortSettings().dataRate;
   const quint32 target = CurrentGpsMode;
 
   // Into Oncore binary, whatever it talks now.
@@ -349,30 +324,30 @@ bool MainWindow::InitializeMotorolaReceiver(InitializationRun &run)
     SendGpsRxCommand("BIN");
   } else if (!run.located) {
     SendGpsRxCommand("$PMOTG,FOR,0");
-    commandTiming.Pause(CommandDelays::AfterModeSwitch);
+    timing.Pause(CommandDelays::AfterModeSwitch);
   }
 
-  CurrentGpsMode = GpsModeMotorolaBinary;
+  SetMode(GpsModeMotorolaBinary);
   receiverIdentity.firmwareVersion = 0.0;
   receiverIdentity.firmwareVersionText.clear();
   if (!SendGpsCmdAndWait("@@Cj")) {
     if (run.searchFailed) {
       // Nothing answered anywhere: the user's mode and rate stay as they
       // were, so the next attempt searches again.
-      CurrentGpsMode = run.modeAtStart;
-      gpsPortDialog->SetMode(run.storedModeAtStart);
+      SetMode(run.modeAtStart);
+      host.StorePortMode(run.storedModeAtStart);
       SetGpsPortRate(run.startRate);
       run.writeMode = false;
     } else {
-      CurrentGpsMode = target;
+      SetMode(target);
       SetGpsPortRate(rate);
     }
-    receiverStatusLabel->setText(tr(MotorolaNotFoundText));
+    host.ShowReceiverStatusText(tr(MotorolaNotFoundText));
     return FinishInitialization(run, false);
   }
   const qint32 model = receiverIdentity.model;
 
-  if (!gpsPortDialog->IsDoNotInitialize()) {
+  if (!host.PortSettings().doNotInitialize) {
     SendGpsRxCommand(Oncore("@@Cg", 0x01));
     SendGpsRxCommand(Oncore("@@Ba", 0x00));
     SendGpsRxCommand(Oncore("@@Ea", 0x00));
@@ -394,7 +369,7 @@ bool MainWindow::InitializeMotorolaReceiver(InitializationRun &run)
   }
 
   PlaySetupScript(OncoreStatusQueries(model));
-  if (SendsReferencePositionAtSetUp(gpsNavDialog))
+  if (host.SendsReferencePositionAtSetUp())
     SendReferencePosition();
   ApplyReceiverParameters();
 
@@ -402,16 +377,15 @@ bool MainWindow::InitializeMotorolaReceiver(InitializationRun &run)
   if (values.known) {
     receiverIdentity.nativeChannels = values.channels;
     // The 6-channel emulation keeps the 6-channel commands.
-    receiverIdentity.channels = gpsRxDialog && gpsRxDialog->emulatePvt6 ? 6 : values.channels;
+    receiverIdentity.channels = host.ModeSettings().emulatePvt6 ? 6 : values.channels;
   }
-  if (gpsNavDialog)
-    gpsNavDialog->SetTimingErrorInputs(10.0, values.timingErrorB);
+  host.SetTimingErrorInputs(10.0, values.timingErrorB);
   ApplyTimingParameters();
 
   switch (target) {
   case GpsModeMotorolaBinary: {
-    gpsPortDialog->SetBaud(rate);
-    CurrentGpsMode = GpsModeMotorolaBinary;
+    host.StorePortDataRate(rate);
+    SetMode(GpsModeMotorolaBinary);
     SendGpsRxCommand(Oncore("@@Bb", 0x01));
     const qint64 now = TimeSource::Current().NowMSecsSinceEpoch();
     state.lastBbAnswerMs = now;
@@ -429,14 +403,14 @@ bool MainWindow::InitializeMotorolaReceiver(InitializationRun &run)
     }
     break;
   case GpsModeMotorolaLoran:
-    commandTiming.Pause(BeforeLoranSwitchMs);
+    timing.Pause(BeforeLoranSwitchMs);
     SendGpsRxCommand(Oncore("@@Ci", 0x02));
     SetGpsPortRate(rate);
-    CurrentGpsMode = GpsModeMotorolaLoran;
+    SetMode(GpsModeMotorolaLoran);
     // The LORAN start command goes out bare, at once.
     emit sendGpsMessage("T1");
     QCoreApplication::processEvents();
-    receiverStatusLabel->setText(tr(LoranReadyText));
+    host.ShowReceiverStatusText(tr(LoranReadyText));
     break;
   default:
     break;
@@ -447,7 +421,7 @@ bool MainWindow::InitializeMotorolaReceiver(InitializationRun &run)
   return FinishInitialization(run, true);
 }
 
-void MainWindow::HandOverToMotorolaNmea(int rateBefore, int startRate)
+void ReceiverSession::HandOverToMotorolaNmea(int rateBefore, int startRate)
 {
   int nmeaRate = rateBefore;
   const auto identified = [this] { return SendGpsCmdAndWait("@@Cj") || SendGpsCmdAndWait("@@Cj"); };
@@ -455,21 +429,21 @@ void MainWindow::HandOverToMotorolaNmea(int rateBefore, int startRate)
   // A Synergy receiver found at another rate goes back to the rate the user
   // chose before it leaves binary.
   const QByteArray rateCommand = MakeBaudRateCommand(startRate);
-  if (ReceiverModelGroups::IsSynergy(receiverIdentity.model) && gpsPortDialog->GetBaud() != startRate &&
+  if (ReceiverModelGroups::IsSynergy(receiverIdentity.model) && host.PortSettings().dataRate != startRate &&
       !rateCommand.isEmpty()) {
     SendGpsCmdAndWait(rateCommand);
-    const int previousRate = gpsPortDialog->GetBaud();
+    const int previousRate = host.PortSettings().dataRate;
     SetGpsPortRate(startRate);
-    commandTiming.Pause(AfterSynergyRateChangeMs);
+    timing.Pause(AfterSynergyRateChangeMs);
     if (identified()) {
       RateChangeNewBaud = startRate;
       RateChangeOldBaud = previousRate;
       nmeaRate = startRate;
     } else {
       SetGpsPortRate(previousRate);
-      commandTiming.Pause(BeforeRateProbeMs);
+      timing.Pause(BeforeRateProbeMs);
       if (identified()) {
-        receiverStatusLabel->setText(tr(RateRefusedText));
+        host.ShowReceiverStatusText(tr(RateRefusedText));
         nmeaRate = previousRate;
       } else {
         RateChangeNewBaud = startRate;
@@ -481,12 +455,12 @@ void MainWindow::HandOverToMotorolaNmea(int rateBefore, int startRate)
   }
 
   SendGpsRxCommand(Oncore("@@Ci", 0x01));
-  commandTiming.Pause(AfterNmeaSwitchMs);
+  timing.Pause(AfterNmeaSwitchMs);
   SetGpsPortRate(nmeaRate);
-  CurrentGpsMode = GpsModeMotorolaNmea;
+  SetMode(GpsModeMotorolaNmea);
   if (!SendGpsCmdAndWait(ProbeCommand(GpsModeMotorolaNmea))) {
     SendGpsRxCommand(Oncore("@@Ci", 0x01));
-    commandTiming.Pause(AfterNmeaRetrySwitchMs);
+    timing.Pause(AfterNmeaRetrySwitchMs);
     SendGpsCmdAndWait(ProbeCommand(GpsModeMotorolaNmea));
   }
   for (const QByteArray &sentence : MotorolaNmeaOutputCommands())
@@ -494,10 +468,10 @@ void MainWindow::HandOverToMotorolaNmea(int rateBefore, int startRate)
   ShowNmeaIdentificationText();
 }
 
-bool MainWindow::InitializeUbloxReceiver(InitializationRun &run)
+bool ReceiverSession::InitializeUbloxReceiver(InitializationRun &run)
 {
-  receiverStatusLabel->setText(tr(UbloxSettingUpText));
-  gpsPortDialog->GetReceiverIdentity(receiverIdentity);
+  host.ShowReceiverStatusText(tr(UbloxSettingUpText));
+  host.FillIdentityFromPortSettings(receiverIdentity);
   receiverIdentity.model = GpsRxModel::Ublox;
   receiverIdentity.firmwareVersion = 0.0;
   receiverIdentity.firmwareVersionText.clear();
@@ -507,17 +481,16 @@ bool MainWindow::InitializeUbloxReceiver(InitializationRun &run)
   receiverIdentity.hasTraim = false;
   receiverIdentity.plusFirmware = false;
   receiverIdentity.plusPlusFirmware = false;
-  if (gpsNavDialog)
-    gpsNavDialog->SetTimingErrorInputs(10.0, 100.0);
-  CurrentGpsMode = quint32(run.mode);
-  const bool minimal = gpsPortDialog->IsDoNotInitialize();
+  host.SetTimingErrorInputs(10.0, 100.0);
+  SetMode(quint32(run.mode));
+  const bool minimal = host.PortSettings().doNotInitialize;
 
   if (run.ubloxByFallback) {
     // It answered at 9600: it is told the user's rate there, then the port
     // follows it. Left alone, it stays at 9600, and so does the port.
     if (!minimal && run.startRate != UbloxFallbackDataRate) {
       SendGpsRxCommand(UbxPortFrame(run.startRate));
-      commandTiming.Pause(UbloxPortSettleMs);
+      timing.Pause(UbloxPortSettleMs);
       SetGpsPortRate(run.startRate);
     }
   } else {
@@ -528,17 +501,16 @@ bool MainWindow::InitializeUbloxReceiver(InitializationRun &run)
   if (minimal)
     return FinishInitialization(run, true);
 
-  SendGpsRxCommand(UbxPortFrame(gpsPortDialog->GetBaud()));
-  commandTiming.Pause(UbloxPortSettleMs);
+  SendGpsRxCommand(UbxPortFrame(host.PortSettings().dataRate));
+  timing.Pause(UbloxPortSettleMs);
   bool answered = false;
   for (int poll = 0; poll < UbloxMonVerPolls && !answered && !state.closing; ++poll)
     answered = SendGpsCmdAndWait(UbxMonVerPoll());
   if (!answered) {
     state.setupInProgress = false;
-    receiverStatusLabel->setText(tr(UbloxPortFailureText));
-    QApplication::restoreOverrideCursor();
-    soundOn = run.soundWas;
-    soundOutOfLockOn = run.soundOutOfLockWas;
+    host.ShowReceiverStatusText(tr(UbloxPortFailureText));
+    host.SetWaitCursor(false);
+    host.MuteSounds(false);
     return false;
   }
 
@@ -547,23 +519,21 @@ bool MainWindow::InitializeUbloxReceiver(InitializationRun &run)
   SendGpsRxCommand(UbxAntennaFrame());
   for (const QByteArray &frame : UbxMessagesOnFrames(CurrentGpsMode))
     SendGpsRxCommand(frame);
-  receiverStatusLabel->setText(CurrentGpsMode == GpsModeUbloxUbx ? tr(UbloxUbxText) : tr(UbloxNmeaText));
-  SetNavStatus(0);
-  ApplyUbxSettingsAndSave(SendsReferencePositionAtSetUp(gpsNavDialog));
+  host.ShowReceiverStatusText(CurrentGpsMode == GpsModeUbloxUbx ? tr(UbloxUbxText) : tr(UbloxNmeaText));
+  host.SetNavStatus(0);
+  ApplyUbxSettingsAndSave(host.SendsReferencePositionAtSetUp());
   return FinishInitialization(run, true);
 }
 
-bool MainWindow::FinishInitialization(InitializationRun &run, bool result)
+bool ReceiverSession::FinishInitialization(InitializationRun &run, bool result)
 {
   if (run.writeMode && !state.closing) {
     QSettings settings;
     settings.setValue(QLatin1String(MainWindowModeKey), run.mode);
   }
-  if (gpsNavDialog)
-    gpsNavDialog->ReloadSettings();
+  host.InitializationFinished();
   state.setupInProgress = false;
-  QApplication::restoreOverrideCursor();
-  soundOn = run.soundWas;
-  soundOutOfLockOn = run.soundOutOfLockWas;
+  host.SetWaitCursor(false);
+  host.MuteSounds(false);
   return result;
 }
