@@ -41,15 +41,6 @@ void MainWindow::UpdateVisibleCount()
 
 void MainWindow::OnNewGpsText(QByteArray message)
 {
-  // The 1PPS marker passes every gate: it shows the seconds also while the
-  // receiver is being set up.
-  if (message == QByteArray(PpsMarker)) {
-    appendPlainText_to_RawDataDialog_and_Log(QString::fromUtf8(message));
-    return;
-  }
-  if (state.closing || state.setupInProgress)
-    return;
-
   const bool rawWindowShown = gpsRawDataDialog && gpsRawDataDialog->isVisible();
   const RoutedMessage routed = session->Route(message, rawWindowShown);
   if (routed.toLog)

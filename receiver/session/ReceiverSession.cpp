@@ -38,6 +38,16 @@ void ReceiverSession::SetMode(quint32 mode)
 
 RoutedMessage ReceiverSession::Route(const QByteArray &message, bool rawWindowShown)
 {
+  // The 1PPS marker passes every gate: it shows the seconds also while the
+  // receiver is being set up.
+  if (message == QByteArray(PpsMarker)) {
+    RoutedMessage marker;
+    marker.line = QString::fromUtf8(message);
+    marker.toLog = true;
+    return marker;
+  }
+  if (state.closing || state.setupInProgress)
+    return {};
   return RouteReceiverMessage(CurrentGpsMode, message, {oncore, nmea, ubx}, state, rawWindowShown);
 }
 

@@ -54,7 +54,10 @@ public:
 
   // --- Messages from the port ---
   ReceiverDecoderSet Decoders() { return {oncore, nmea, ubx}; }
-  // A framed message through the decoder of the mode in force.
+  // A framed message (or the 1PPS marker) through the decoder of the mode
+  // in force: the raw-data window's line and whether the log takes it.
+  // Nothing while the set-up gate is closed or the session is closing; the
+  // marker always passes.
   RoutedMessage Route(const QByteArray &message, bool rawWindowShown);
 
   // --- Command layer ---

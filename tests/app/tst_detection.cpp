@@ -1,6 +1,7 @@
 #include "TestMain.h"
 
 #include "ScriptedReceivers.h"
+#include "SessionOnSimulator.h"
 #include "WindowOnSimulator.h"
 #include "app/MainWindow.h"
 #include "app/core/GpsMode.h"
@@ -65,6 +66,33 @@ struct Startup {
   std::unique_ptr<ScriptedReceiver> receiver;
 };
 
+// The receiver session alone on a simulated line, with the same stored
+// settings as Startup: no window takes part.
+struct SessionStartup {
+  SessionStartup(quint32 storedMode, int storedRate, int lastRate = 0, bool minimal = false)
+  {
+    QSettings().remove(QStringLiteral("MainWindow/Mode"));
+    rig = std::make_unique<SessionOnSimulator>(storedMode, storedRate, Scale, minimal);
+    // A site the user stored: the set-up hands it to the receiver.
+    rig->Host().sendsReferencePosition = true;
+    rig->Host().referencePosition = {10.0, 10.0, 10.0};
+    LastGpsBaud = lastRate;
+  }
+
+  ScriptedReceiver &Attach(ReceiverFamily family, int rate)
+  {
+    receiver = std::make_unique<ScriptedReceiver>(rig->Simulator(), family, rate);
+    return *receiver;
+  }
+
+  ReceiverSession &Session() { return rig->Session(); }
+  QString Status() { return rig->Host().statusText; }
+  int LineRate() { return rig->Simulator().lineRate(); }
+
+  std::unique_ptr<SessionOnSimulator> rig;
+  std::unique_ptr<ScriptedReceiver> receiver;
+};
+
 QStringList Names(const char *spaced)
 {
   return QString::fromLatin1(spaced).split(QLatin1Char(' '), Qt::SkipEmptyParts);
@@ -111,19 +139,29 @@ class DetectionTest : public QObject {
 private slots:
   void foundBySearchAtAnotherRate_data();
   void foundBySearchAtAnotherRate();
+  void foundBySearchThroughTheSessionAlone_data() { foundBySearchAtAnotherRate_data(); }
+  void foundBySearchThroughTheSessionAlone();
   void takenIntoUseAtStoredRate_data();
   void takenIntoUseAtStoredRate();
+  void takenIntoUseThroughTheSessionAlone_data() { takenIntoUseAtStoredRate_data(); }
+  void takenIntoUseThroughTheSessionAlone();
   void liveMessagesAfterStartUp_data();
   void liveMessagesAfterStartUp();
   void synergyHandOverToNmea_data();
   void synergyHandOverToNmea();
+  void synergyHandOverThroughTheSessionAlone_data() { synergyHandOverToNmea_data(); }
+  void synergyHandOverThroughTheSessionAlone();
   void silentPortWarnsAfterThreeAttempts();
   void receiverAnsweringTheSecondAttempt();
   void closingDuringTheSearchEndsItAtOnce();
   void failedSearchLeavesModeAndRate_data();
   void failedSearchLeavesModeAndRate();
+  void failedSearchThroughTheSessionAlone_data() { failedSearchLeavesModeAndRate_data(); }
+  void failedSearchThroughTheSessionAlone();
   void revertToPreviousRate_data();
   void revertToPreviousRate();
+  void revertThroughTheSessionAlone_data() { revertToPreviousRate_data(); }
+  void revertThroughTheSessionAlone();
 };
 
 void DetectionTest::foundBySearchAtAnotherRate_data()
@@ -543,6 +581,178 @@ void DetectionTest::revertToPreviousRate()
   QCOMPARE(Startup::StoredRate(), finalRate);
   QCOMPARE(startup.LineRate(), finalRate);
   QCOMPARE(CurrentGpsMode, quint32(GpsModeMotorolaBinary));
+  if (returned)
+    QCOMPARE(startup.Status(), QStringLiteral("GPS receiver returned to its previous rate"));
+}
+
+// ---------------------------------------------------------------------------
+// The same receivers found and set up by the receiver session alone: one
+// initialisation, no window.
+
+void DetectionTest::foundBySearchThroughTheSessionAlone()
+{
+  QFETCH(ReceiverFamily, family);
+  QFETCH(int, receiverRate);
+  QFETCH(int, storedRate);
+  QFETCH(int, lastRate);
+  QFETCH(QString, head);
+  QFETCH(QString, tail);
+  QFETCH(quint32, mode);
+  QFETCH(QString, storedMode);
+  QFETCH(int, finalRate);
+  QFETCH(ReceiverProtocol, talks);
+  QFETCH(QString, status);
+
+  SessionStartup startup(GpsModeSearch, storedRate, lastRate);
+  QVERIFY2(startup.rig->Problem().isEmpty(), qPrintable(startup.rig->Problem()));
+  ScriptedReceiver &receiver = startup.Attach(family, receiverRate);
+
+  QVERIFY(startup.Session().InitializeGpsReceiver());
+
+  QCOMPARE(startup.Status(), status);
+  QVERIFY(startup.rig->Host().informationTexts.isEmpty());
+  const QString mismatch = Mismatch(receiver.HeardNames(), head.split(' '), tail.split(' '));
+  QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
+  QCOMPARE(startup.Session().Mode(), mode);
+  QCOMPARE(Startup::StoredMode(), storedMode);
+  QCOMPARE(Startup::StoredRate(), finalRate);
+  QCOMPARE(startup.LineRate(), finalRate);
+  QCOMPARE(receiver.Rate(), finalRate);
+  QCOMPARE(receiver.Protocol(), talks);
+  QCOMPARE(Startup::MainWindowMode().toInt(), int(mode));
+  QVERIFY(!startup.rig->State().setupInProgress);
+  // Silent, with the wait cursor, while it ran; both given back.
+  QCOMPARE(startup.rig->Host().waitCursorDepth, 0);
+  QVERIFY(!startup.rig->Host().muted);
+  QCOMPARE(startup.rig->Host().initializationsFinished, 1);
+  QCOMPARE(startup.rig->Host().busyChanges, (QList<bool>{true, false}));
+  QVERIFY(!startup.Session().Busy());
+}
+
+void DetectionTest::takenIntoUseThroughTheSessionAlone()
+{
+  QFETCH(quint32, storedMode);
+  QFETCH(int, rate);
+  QFETCH(bool, minimal);
+  QFETCH(bool, withReceiver);
+  QFETCH(QString, head);
+  QFETCH(QString, status);
+
+  SessionStartup startup(storedMode, rate, 0, minimal);
+  QVERIFY2(startup.rig->Problem().isEmpty(), qPrintable(startup.rig->Problem()));
+  const ReceiverFamily family =
+      storedMode == GpsModeGenericNmea ? ReceiverFamily::GenericNmea : ReceiverFamily::Ublox;
+  if (withReceiver)
+    startup.Attach(family, rate);
+
+  QVERIFY(startup.Session().InitializeGpsReceiver());
+
+  QCOMPARE(startup.Status(), status);
+  QCOMPARE(startup.Session().Mode(), storedMode);
+  QCOMPARE(Startup::StoredMode(), GpsModeName(storedMode));
+  QCOMPARE(Startup::StoredRate(), rate);
+  QCOMPARE(startup.LineRate(), rate);
+  QCOMPARE(Startup::MainWindowMode().toInt(), int(storedMode));
+  QCOMPARE(startup.rig->Host().waitCursorDepth, 0);
+  if (head.isEmpty()) {
+    QVERIFY2(startup.rig->Simulator().received().isEmpty(), "nothing is sent to this receiver");
+    return;
+  }
+  const QStringList heard = startup.receiver->HeardNames();
+  QCOMPARE(heard.mid(0, head.count(' ') + 1), head.split(' '));
+  if (storedMode == GpsModeUbloxNmea) {
+    const QList<QByteArray> frames = startup.receiver->Heard().mid(27, 5);
+    for (const QByteArray &frame : frames)
+      QCOMPARE(quint8(frame.at(6)), quint8(0xF0));
+  }
+}
+
+void DetectionTest::synergyHandOverThroughTheSessionAlone()
+{
+  QFETCH(bool, accepts);
+  QFETCH(int, finalRate);
+  QFETCH(QString, tail);
+  QFETCH(QString, statusAtSwitch);
+
+  SessionStartup startup(GpsModeMotorolaNmea, 9600);
+  QVERIFY2(startup.rig->Problem().isEmpty(), qPrintable(startup.rig->Problem()));
+  ScriptedReceiver &receiver = startup.Attach(ReceiverFamily::Synergy, 4800);
+  receiver.SetAcceptsRateChange(accepts);
+  QString statusWhenSwitched;
+  bool mutedAtSwitch = false;
+  int cursorAtSwitch = 0;
+  receiver.onHeard = [&](const QByteArray &message) {
+    if (!message.startsWith("@@Ci"))
+      return;
+    statusWhenSwitched = startup.Status();
+    mutedAtSwitch = startup.rig->Host().muted;
+    cursorAtSwitch = startup.rig->Host().waitCursorDepth;
+  };
+
+  QVERIFY(startup.Session().InitializeGpsReceiver());
+
+  QCOMPARE(statusWhenSwitched, statusAtSwitch);
+  QVERIFY(mutedAtSwitch);
+  QCOMPARE(cursorAtSwitch, 1);
+  QVERIFY(!startup.rig->Host().muted);
+  QCOMPARE(startup.rig->Host().waitCursorDepth, 0);
+  QCOMPARE(startup.Status(), QStringLiteral("SSR-M8T, NMEA Mode, 12 ch, V4.25, TRAIM"));
+  const QStringList heard = receiver.HeardNames();
+  const QStringList expectedTail = tail.split(' ');
+  QCOMPARE(heard.mid(heard.size() - expectedTail.size()), expectedTail);
+  const int wb = heard.lastIndexOf(QStringLiteral("@@Wb"));
+  QCOMPARE(receiver.Heard().at(wb).mid(4, 2), QByteArray::fromHex("0000"));
+  QCOMPARE(startup.Session().Mode(), quint32(GpsModeMotorolaNmea));
+  QCOMPARE(Startup::StoredMode(), QStringLiteral("Motorola NMEA"));
+  QCOMPARE(Startup::StoredRate(), finalRate);
+  QCOMPARE(startup.LineRate(), finalRate);
+  QCOMPARE(receiver.Rate(), finalRate);
+  QCOMPARE(receiver.Protocol(), ReceiverProtocol::MotorolaNmea);
+  QCOMPARE(startup.Session().RateChangeNewBaud, accepts ? 9600 : 0);
+}
+
+void DetectionTest::failedSearchThroughTheSessionAlone()
+{
+  QFETCH(quint32, storedMode);
+  QFETCH(int, rate);
+
+  SessionStartup startup(storedMode, rate, 38400);
+  QVERIFY2(startup.rig->Problem().isEmpty(), qPrintable(startup.rig->Problem()));
+  ScriptedReceiver &receiver = startup.Attach(ReceiverFamily::Oncore12, 57600);
+
+  QVERIFY(!startup.Session().InitializeGpsReceiver());
+
+  QVERIFY(receiver.Heard().isEmpty());
+  QCOMPARE(startup.Status(), QStringLiteral("ERROR: Motorola GPS Receiver Not Found"));
+  QCOMPARE(startup.Session().Mode(), storedMode);
+  QCOMPARE(Startup::StoredMode(), GpsModeName(storedMode));
+  QCOMPARE(Startup::StoredRate(), rate);
+  QCOMPARE(startup.LineRate(), rate);
+  QVERIFY(!startup.rig->State().setupInProgress);
+  QCOMPARE(startup.rig->Host().waitCursorDepth, 0);
+}
+
+void DetectionTest::revertThroughTheSessionAlone()
+{
+  QFETCH(int, oldRate);
+  QFETCH(bool, receiverThere);
+  QFETCH(bool, returned);
+  QFETCH(int, finalRate);
+  QFETCH(QString, heard);
+
+  SessionStartup startup(GpsModeMotorolaBinary, 38400);
+  QVERIFY2(startup.rig->Problem().isEmpty(), qPrintable(startup.rig->Problem()));
+  ScriptedReceiver &receiver = startup.Attach(ReceiverFamily::Oncore12, 19200);
+  receiver.SetPowered(receiverThere);
+  startup.Session().RateChangeNewBaud = 19200;
+  startup.Session().RateChangeOldBaud = oldRate;
+
+  QCOMPARE(startup.Session().RevertReceiverBaudRate(), returned);
+
+  QCOMPARE(receiver.HeardNames(), Names(qPrintable(heard)));
+  QCOMPARE(Startup::StoredRate(), finalRate);
+  QCOMPARE(startup.LineRate(), finalRate);
+  QCOMPARE(startup.Session().Mode(), quint32(GpsModeMotorolaBinary));
   if (returned)
     QCOMPARE(startup.Status(), QStringLiteral("GPS receiver returned to its previous rate"));
 }

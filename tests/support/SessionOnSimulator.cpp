@@ -1,0 +1,55 @@
+#include "SessionOnSimulator.h"
+
+#include "receiver/link/GpsPortSettings.h"
+
+#include <QSettings>
+
+namespace riduder::test {
+
+SessionOnSimulator::SessionOnSimulator(quint32 mode, int rate, double commandTimeScale, bool doNotInitialize)
+    : decoderHost_(&state_)
+{
+  if (!simulator_.open(&problem_) && problem_.isEmpty())
+    problem_ = QStringLiteral("the simulator's pseudo-terminal did not open");
+  {
+    QSettings settings;
+    settings.setValue(GpsPortKeys::PortName, simulator_.slavePath());
+    settings.setValue(GpsPortKeys::Mode, GpsModeName(mode));
+    settings.setValue(GpsPortKeys::DataRate, rate);
+    settings.setValue(GpsPortKeys::PpsInterface, 0);
+    settings.setValue(GpsPortKeys::DoNotInitialize, doNotInitialize);
+  }
+  host_.portSettings.Load();
+  // The state starts with its set-up gate open, as after a set-up.
+  state_.setupInProgress = false;
+  session_ = std::make_unique<ReceiverSession>(state_, decoderHost_, host_);
+  session_->Timing().SetScale(commandTimeScale);
+  session_->SetMode(mode);
+  QObject::connect(&session_->Port(), &GpsSerialPortThread::newGpsText, session_.get(),
+                   [this](QByteArray message) { session_->Route(message, false); });
+  // As in the window's harness: a pseudo-terminal number still locked by
+  // another test program gets a new one.
+  session_->StartPort();
+  for (int retry = 0; retry < 3 && problem_.isEmpty() && !session_->Port().IsOpen(); ++retry) {
+    if (!simulator_.open(&problem_))
+      break;
+    QSettings().setValue(GpsPortKeys::PortName, simulator_.slavePath());
+    host_.portSettings.Load();
+    session_->StartPort();
+  }
+  if (problem_.isEmpty() && !session_->Port().IsOpen())
+    problem_ = QStringLiteral("the receiver port did not open %1").arg(simulator_.slavePath());
+}
+
+SessionOnSimulator::~SessionOnSimulator()
+{
+  if (session_) {
+    state_.closing = true;
+    session_->Cancel();
+    session_->Port().stopGpsSerialPort();
+    session_.reset();
+  }
+  simulator_.close();
+}
+
+}  // namespace riduder::test
