@@ -3,6 +3,7 @@
 #include "CaughtWarnings.h"
 #include "FrameBuilders.h"
 #include "OncoreMessageBuilder.h"
+#include "SessionOnSimulator.h"
 #include "WindowOnSimulator.h"
 #include "app/GpsRawDataDialog.h"
 #include "app/MainWindow.h"
@@ -84,12 +85,46 @@ struct CommandRig {
   QAction *Action(const char *name) { return Window().findChild<QAction *>(QLatin1String(name)); }
 };
 
+// The receiver session alone on a simulated receiver, no window: the same
+// clock and gate as CommandRig; the host records the raw-data and
+// identification lines the session shows.
+struct SessionRig {
+  std::unique_ptr<SessionOnSimulator> road;
+  QList<QByteArray> emitted;  // what the session handed to its port
+
+  bool Open(quint32 mode, double scale = 0.08)
+  {
+    road = std::make_unique<SessionOnSimulator>(mode, 9600, scale);
+    if (!road->Problem().isEmpty()) {
+      qWarning("%s", qPrintable(road->Problem()));
+      return false;
+    }
+    road->State().setupInProgress = true;
+    QObject::connect(&Session(), &ReceiverSession::sendGpsMessage,
+                     [this](const QByteArray &message) { emitted << message; });
+    return true;
+  }
+
+  ReceiverSession &Session() { return road->Session(); }
+  ReceiverState &State() { return road->State(); }
+  ReceiverSimulator &Sim() { return road->Simulator(); }
+  QStringList RawLines() const { return road->Host().rawLines; }
+  // As the identification window shows them: each line trimmed.
+  QString IdMessages() const
+  {
+    QStringList lines;
+    for (const QString &line : road->Host().idLines)
+      lines << line.trimmed();
+    return lines.join(QLatin1Char('\n'));
+  }
+};
+
 }  // namespace
 
 class CommandLayerTest : public QObject {
   Q_OBJECT
 
-  std::unique_ptr<CommandRig> plainRig;
+  std::unique_ptr<SessionRig> plainRig;
 
 private slots:
   void cleanupTestCase() { plainRig.reset(); }
@@ -138,21 +173,21 @@ private slots:
     QFETCH(QString, echo);
     // One window serves every row: a plain command leaves no state behind.
     if (!plainRig) {
-      plainRig = std::make_unique<CommandRig>();
+      plainRig = std::make_unique<SessionRig>();
       QVERIFY(plainRig->Open(GpsModeMotorolaBinary));
     }
-    CommandRig &rig = *plainRig;
+    SessionRig &rig = *plainRig;
     rig.Sim().clearReceived();
     int linesAtSending = -1;
     const QMetaObject::Connection watch = connect(
-        &rig.Window(), &MainWindow::sendGpsMessage, this, [&] { linesAtSending = rig.RawLines().size(); });
+        &rig.Session(), &ReceiverSession::sendGpsMessage, this, [&] { linesAtSending = rig.RawLines().size(); });
     const auto unwatch = qScopeGuard([&] { disconnect(watch); });
     const int linesBefore = rig.RawLines().size();
-    const qint64 before = rig.Window().Timing().NowMs();
+    const qint64 before = rig.Session().Timing().NowMs();
 
-    rig.Window().SendGpsRxCommand(command);
+    rig.Session().SendGpsRxCommand(command);
 
-    QCOMPARE(rig.Window().Timing().NowMs() - before, qint64(100));
+    QCOMPARE(rig.Session().Timing().NowMs() - before, qint64(100));
     QCOMPARE(linesAtSending, linesBefore);  // nothing echoed before it left
     QTRY_COMPARE_WITH_TIMEOUT(rig.Sim().received().toHex(' '), wire.toHex(' '), 3000);
     const QStringList lines = rig.RawLines();
@@ -261,16 +296,16 @@ private slots:
     QFETCH(QString, idLine);
     QFETCH(QString, warning);
 
-    CommandRig rig;
+    SessionRig rig;
     // Program time is exact at any scale; a reply needs real time to come.
     QVERIFY(rig.Open(quint32(mode), result && !reply.isEmpty() ? 0.05 : 0.01));
     if (!reply.isEmpty() && !command.isEmpty())
       rig.Sim().addRule(MatchKind::Prefix, command.left(4), reply);
-    const qint64 before = rig.Window().Timing().NowMs();
+    const qint64 before = rig.Session().Timing().NowMs();
 
-    QCOMPARE(rig.Window().SendGpsCmdAndWait(command), result);
+    QCOMPARE(rig.Session().SendGpsCmdAndWait(command), result);
 
-    QCOMPARE(rig.Window().Timing().NowMs() - before, qint64(programMs));
+    QCOMPARE(rig.Session().Timing().NowMs() - before, qint64(programMs));
     QTRY_COMPARE_WITH_TIMEOUT(rig.Sim().receivedMessages().size(), sent, 3000);
     QCOMPARE(rig.emitted.size(), sent);
     // The probes' own lines (the decoders add their echoes besides).
@@ -285,7 +320,7 @@ private slots:
     else
       QVERIFY2(CaughtWarnings().contains(warning), qPrintable(CaughtWarnings().join(QLatin1Char('|'))));
     // Nothing is left awaited.
-    QVERIFY(!PlanCommandWait(command).Answered(rig.Window().State().replyFlags));
+    QVERIFY(!PlanCommandWait(command).Answered(rig.State().replyFlags));
     QVERIFY(ExpectedOncoreReplyTag.isEmpty());
     QVERIFY(ExpectedNmeaReplyTag.isEmpty());
   }
@@ -293,26 +328,26 @@ private slots:
   // The echo, the retry line and what the probes record.
   void probesRecordWhatTheyLearn()
   {
-    CommandRig rig;
+    SessionRig rig;
     QVERIFY(rig.Open(GpsModeMotorolaBinary));
     receiverIdentity.hasDgps = true;
     receiverIdentity.hasTraim = true;
     rig.Sim().addRule(MatchKind::Prefix, "@@Ha", OncoreReply("Ha", 151));
-    QVERIFY(rig.Window().SendGpsCmdAndWait(QByteArray("@@Ha\x00", 5)));
-    rig.Window().Timing().SetScale(0.01);  // only silent probes follow
+    QVERIFY(rig.Session().SendGpsCmdAndWait(QByteArray("@@Ha\x00", 5)));
+    rig.Session().Timing().SetScale(0.01);  // only silent probes follow
     QCOMPARE(receiverIdentity.channels, 12);
     QCOMPARE(receiverIdentity.nativeChannels, 12);
     QVERIFY(rig.RawLines().contains(QStringLiteral("<- @@Ha<00><29>")));
 
-    QVERIFY(!rig.Window().SendGpsCmdAndWait(QByteArray("@@Ea\x00", 5)));
+    QVERIFY(!rig.Session().SendGpsCmdAndWait(QByteArray("@@Ea\x00", 5)));
     QCOMPARE(receiverIdentity.channels, 12);  // unanswered: left as it was
-    QVERIFY(!rig.Window().SendGpsCmdAndWait(QByteArray("@@Bh\x01", 5)));
+    QVERIFY(!rig.Session().SendGpsCmdAndWait(QByteArray("@@Bh\x01", 5)));
     QVERIFY(!receiverIdentity.hasDgps);
-    QVERIFY(!rig.Window().SendGpsCmdAndWait(QByteArray("@@Bn\x00", 5)));
+    QVERIFY(!rig.Session().SendGpsCmdAndWait(QByteArray("@@Bn\x00", 5)));
     QVERIFY(!receiverIdentity.hasTraim);
 
     rig.Sim().clearReceived();
-    QVERIFY(!rig.Window().SendGpsCmdAndWait("@@Cj"));
+    QVERIFY(!rig.Session().SendGpsCmdAndWait("@@Cj"));
     const QStringList lines = rig.RawLines();
     QCOMPARE(lines.mid(lines.size() - 2),
              (QStringList{"<- @@Cj<29>", "<- @@Cj (retry)"}));
@@ -395,18 +430,18 @@ private slots:
   // closed set-up gate: it is decoded in the next wait step.
   void replyDuringAPauseWaitsForTheStep()
   {
-    CommandRig rig;
+    SessionRig rig;
     QVERIFY(rig.Open(GpsModeMotorolaBinary, 1.0));
-    MainWindow &window = rig.Window();
+    ReceiverSession &session = rig.Session();
     rig.Sim().addRule(MatchKind::Prefix, "@@Ha", OncoreReply("Ha", 151));
     QSignalSpy answered(&rig.Sim(), &ReceiverSimulator::answered);
-    window.SendGpsRxCommand(QByteArray("@@Ha\x00", 5));  // a real 100 ms pause
+    session.SendGpsRxCommand(QByteArray("@@Ha\x00", 5));  // a real 100 ms pause
     QCOMPARE(answered.size(), 1);  // the reply left during the pause
-    QVERIFY(!window.State().replyFlags.gotHa);
-    window.Timing().SetScale(0.08);
-    QVERIFY(window.WaitForResponse());
-    QVERIFY(window.State().replyFlags.gotHa);
-    QVERIFY(window.State().setupInProgress);
+    QVERIFY(!rig.State().replyFlags.gotHa);
+    session.Timing().SetScale(0.08);
+    QVERIFY(session.WaitForResponse());
+    QVERIFY(rig.State().replyFlags.gotHa);
+    QVERIFY(rig.State().setupInProgress);
   }
 
   // Closing the window ends a wait at once, sends no retry, and later
