@@ -18,6 +18,9 @@
 
 using namespace riduder::test;
 
+Q_DECLARE_METATYPE(ReceiverFamily)
+Q_DECLARE_METATYPE(ReceiverProtocol)
+
 namespace {
 
 // Real milliseconds per program millisecond: a 2.5 s reply-wait step takes
@@ -128,10 +131,105 @@ QString Repeat(const char *name, int count)
   return names.join(' ');
 }
 
+// What each kind of start-up leaves, the same whether the window or the
+// session alone ran it: the checks read the row's columns themselves.
+// `shown` is the receiver description shown, `inForce` the protocol mode in
+// force after, `lineRate` the simulated line's rate.
+void CompareFoundBySearch(const QString &shown, ScriptedReceiver &receiver, quint32 inForce, int lineRate)
+{
+  QFETCH(QString, head);
+  QFETCH(QString, tail);
+  QFETCH(quint32, mode);
+  QFETCH(QString, storedMode);
+  QFETCH(int, finalRate);
+  QFETCH(ReceiverProtocol, talks);
+  QFETCH(QString, status);
+  QCOMPARE(shown, status);
+  const QString mismatch = Mismatch(receiver.HeardNames(), head.split(' '), tail.split(' '));
+  QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
+  QCOMPARE(inForce, mode);
+  QCOMPARE(Startup::StoredMode(), storedMode);
+  QCOMPARE(Startup::StoredRate(), finalRate);
+  QCOMPARE(lineRate, finalRate);
+  QCOMPARE(receiver.Rate(), finalRate);
+  QCOMPARE(receiver.Protocol(), talks);
+}
+
+void CompareTakenIntoUse(const QString &shown, ScriptedReceiver *receiver, const QByteArray &lineHeard,
+                         quint32 inForce, int lineRate)
+{
+  QFETCH(quint32, storedMode);
+  QFETCH(int, rate);
+  QFETCH(QString, head);
+  QFETCH(QString, status);
+  QCOMPARE(shown, status);
+  QCOMPARE(inForce, storedMode);
+  QCOMPARE(Startup::StoredMode(), GpsModeName(storedMode));
+  QCOMPARE(Startup::StoredRate(), rate);
+  QCOMPARE(lineRate, rate);
+  QCOMPARE(Startup::MainWindowMode().toInt(), int(storedMode));
+  if (head.isEmpty()) {
+    QVERIFY2(lineHeard.isEmpty(), "nothing is sent to this receiver");
+    return;
+  }
+  const QStringList heard = receiver->HeardNames();
+  QCOMPARE(heard.mid(0, head.count(' ') + 1), head.split(' '));
+  // The NMEA mode switches on NMEA sentences only (class F0).
+  if (storedMode == GpsModeUbloxNmea) {
+    const QList<QByteArray> frames = receiver->Heard().mid(27, 5);
+    for (const QByteArray &frame : frames)
+      QCOMPARE(quint8(frame.at(6)), quint8(0xF0));
+  }
+}
+
+void CompareHandedOverToNmea(const QString &shown, ScriptedReceiver &receiver, quint32 inForce, int lineRate)
+{
+  QFETCH(int, finalRate);
+  QFETCH(QString, tail);
+  QCOMPARE(shown, QStringLiteral("SSR-M8T, NMEA Mode, 12 ch, V4.25, TRAIM"));
+  const QStringList heard = receiver.HeardNames();
+  const QStringList expectedTail = tail.split(' ');
+  QCOMPARE(heard.mid(heard.size() - expectedTail.size()), expectedTail);
+  // "@@Wb" carries the user's 9600.
+  const int wb = heard.lastIndexOf(QStringLiteral("@@Wb"));
+  QCOMPARE(receiver.Heard().at(wb).mid(4, 2), QByteArray::fromHex("0000"));
+  QCOMPARE(inForce, quint32(GpsModeMotorolaNmea));
+  QCOMPARE(Startup::StoredMode(), QStringLiteral("Motorola NMEA"));
+  QCOMPARE(Startup::StoredRate(), finalRate);
+  QCOMPARE(lineRate, finalRate);
+  QCOMPARE(receiver.Rate(), finalRate);
+  QCOMPARE(receiver.Protocol(), ReceiverProtocol::MotorolaNmea);
+}
+
+void CompareFailedSearch(const QString &shown, ScriptedReceiver &receiver, quint32 inForce, int lineRate,
+                         const ReceiverState &state)
+{
+  QFETCH(quint32, storedMode);
+  QFETCH(int, rate);
+  QVERIFY(receiver.Heard().isEmpty());
+  QCOMPARE(shown, QStringLiteral("ERROR: Motorola GPS Receiver Not Found"));
+  QCOMPARE(inForce, storedMode);
+  QCOMPARE(Startup::StoredMode(), GpsModeName(storedMode));
+  QCOMPARE(Startup::StoredRate(), rate);
+  QCOMPARE(lineRate, rate);
+  QVERIFY(!state.setupInProgress);
+}
+
+void CompareReverted(const QString &shown, ScriptedReceiver &receiver, quint32 inForce, int lineRate)
+{
+  QFETCH(bool, returned);
+  QFETCH(int, finalRate);
+  QFETCH(QString, heard);
+  QCOMPARE(receiver.HeardNames(), Names(qPrintable(heard)));
+  QCOMPARE(Startup::StoredRate(), finalRate);
+  QCOMPARE(lineRate, finalRate);
+  QCOMPARE(inForce, quint32(GpsModeMotorolaBinary));
+  if (returned)
+    QCOMPARE(shown, QStringLiteral("GPS receiver returned to its previous rate"));
+}
+
 }  // namespace
 
-Q_DECLARE_METATYPE(ReceiverFamily)
-Q_DECLARE_METATYPE(ReceiverProtocol)
 
 class DetectionTest : public QObject {
   Q_OBJECT
@@ -229,13 +327,6 @@ void DetectionTest::foundBySearchAtAnotherRate()
   QFETCH(int, receiverRate);
   QFETCH(int, storedRate);
   QFETCH(int, lastRate);
-  QFETCH(QString, head);
-  QFETCH(QString, tail);
-  QFETCH(quint32, mode);
-  QFETCH(QString, storedMode);
-  QFETCH(int, finalRate);
-  QFETCH(ReceiverProtocol, talks);
-  QFETCH(QString, status);
 
   Startup startup(GpsModeSearch, storedRate, lastRate);
   QVERIFY2(startup.rig->Problem().isEmpty(), qPrintable(startup.rig->Problem()));
@@ -243,16 +334,10 @@ void DetectionTest::foundBySearchAtAnotherRate()
 
   startup.Window().DetectGpsReceiver();
 
-  QCOMPARE(startup.Status(), status);
+  CompareFoundBySearch(startup.Status(), receiver, CurrentGpsMode, startup.LineRate());
+  if (QTest::currentTestFailed())
+    return;
   QVERIFY(startup.rig->Boxes().shown.isEmpty());
-  const QString mismatch = Mismatch(receiver.HeardNames(), head.split(' '), tail.split(' '));
-  QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
-  QCOMPARE(CurrentGpsMode, mode);
-  QCOMPARE(Startup::StoredMode(), storedMode);
-  QCOMPARE(Startup::StoredRate(), finalRate);
-  QCOMPARE(startup.LineRate(), finalRate);
-  QCOMPARE(receiver.Rate(), finalRate);
-  QCOMPARE(receiver.Protocol(), talks);
   QVERIFY(!startup.Window().State().setupInProgress);
   QCOMPARE(QApplication::overrideCursor(), nullptr);
   // Found at the first attempt: the firmware action stays off.
@@ -290,8 +375,6 @@ void DetectionTest::takenIntoUseAtStoredRate()
   QFETCH(int, rate);
   QFETCH(bool, minimal);
   QFETCH(bool, withReceiver);
-  QFETCH(QString, head);
-  QFETCH(QString, status);
 
   Startup startup(storedMode, rate, 0, minimal);
   QVERIFY2(startup.rig->Problem().isEmpty(), qPrintable(startup.rig->Problem()));
@@ -302,27 +385,11 @@ void DetectionTest::takenIntoUseAtStoredRate()
 
   startup.Window().DetectGpsReceiver();
 
-  QCOMPARE(startup.Status(), status);
   // Counted as found at once: no retry, no warning.
   QVERIFY(startup.rig->Boxes().shown.isEmpty());
-  QCOMPARE(CurrentGpsMode, storedMode);
-  QCOMPARE(Startup::StoredMode(), GpsModeName(storedMode));
-  QCOMPARE(Startup::StoredRate(), rate);
-  QCOMPARE(startup.LineRate(), rate);
-  QCOMPARE(Startup::MainWindowMode().toInt(), int(storedMode));
   QCOMPARE(QApplication::overrideCursor(), nullptr);
-  if (head.isEmpty()) {
-    QVERIFY2(startup.rig->Simulator().received().isEmpty(), "nothing is sent to this receiver");
-    return;
-  }
-  const QStringList heard = startup.receiver->HeardNames();
-  QCOMPARE(heard.mid(0, head.count(' ') + 1), head.split(' '));
-  // The NMEA mode switches on NMEA sentences only (class F0).
-  if (storedMode == GpsModeUbloxNmea) {
-    const QList<QByteArray> frames = startup.receiver->Heard().mid(27, 5);
-    for (const QByteArray &frame : frames)
-      QCOMPARE(quint8(frame.at(6)), quint8(0xF0));
-  }
+  CompareTakenIntoUse(startup.Status(), startup.receiver.get(), startup.rig->Simulator().received(),
+                      CurrentGpsMode, startup.LineRate());
 }
 
 void DetectionTest::liveMessagesAfterStartUp_data()
@@ -388,8 +455,6 @@ void DetectionTest::synergyHandOverToNmea_data()
 void DetectionTest::synergyHandOverToNmea()
 {
   QFETCH(bool, accepts);
-  QFETCH(int, finalRate);
-  QFETCH(QString, tail);
   QFETCH(QString, statusAtSwitch);
 
   // The user wants Motorola NMEA at 9600; the receiver talks binary at 4800.
@@ -421,19 +486,7 @@ void DetectionTest::synergyHandOverToNmea()
   QCOMPARE(startup.Window().SoundOn(), soundBefore);
   QCOMPARE(startup.Window().SoundOutOfLockOn(), soundOutOfLockBefore);
   QCOMPARE(QApplication::overrideCursor(), nullptr);
-  QCOMPARE(startup.Status(), QStringLiteral("SSR-M8T, NMEA Mode, 12 ch, V4.25, TRAIM"));
-  const QStringList heard = receiver.HeardNames();
-  const QStringList expectedTail = tail.split(' ');
-  QCOMPARE(heard.mid(heard.size() - expectedTail.size()), expectedTail);
-  // "@@Wb" carries the user's 9600.
-  const int wb = heard.lastIndexOf(QStringLiteral("@@Wb"));
-  QCOMPARE(receiver.Heard().at(wb).mid(4, 2), QByteArray::fromHex("0000"));
-  QCOMPARE(CurrentGpsMode, quint32(GpsModeMotorolaNmea));
-  QCOMPARE(Startup::StoredMode(), QStringLiteral("Motorola NMEA"));
-  QCOMPARE(Startup::StoredRate(), finalRate);
-  QCOMPARE(startup.LineRate(), finalRate);
-  QCOMPARE(receiver.Rate(), finalRate);
-  QCOMPARE(receiver.Protocol(), ReceiverProtocol::MotorolaNmea);
+  CompareHandedOverToNmea(startup.Status(), receiver, CurrentGpsMode, startup.LineRate());
 }
 
 void DetectionTest::silentPortWarnsAfterThreeAttempts()
@@ -536,13 +589,7 @@ void DetectionTest::failedSearchLeavesModeAndRate()
 
   QVERIFY(!startup.Window().InitializeGpsReceiver());
 
-  QVERIFY(receiver.Heard().isEmpty());
-  QCOMPARE(startup.Status(), QStringLiteral("ERROR: Motorola GPS Receiver Not Found"));
-  QCOMPARE(CurrentGpsMode, storedMode);
-  QCOMPARE(Startup::StoredMode(), GpsModeName(storedMode));
-  QCOMPARE(Startup::StoredRate(), rate);
-  QCOMPARE(startup.LineRate(), rate);
-  QVERIFY(!startup.Window().State().setupInProgress);
+  CompareFailedSearch(startup.Status(), receiver, CurrentGpsMode, startup.LineRate(), startup.Window().State());
   QCOMPARE(QApplication::overrideCursor(), nullptr);
 }
 
@@ -564,8 +611,6 @@ void DetectionTest::revertToPreviousRate()
   QFETCH(int, oldRate);
   QFETCH(bool, receiverThere);
   QFETCH(bool, returned);
-  QFETCH(int, finalRate);
-  QFETCH(QString, heard);
 
   // The user moved the port to 19200 and the receiver went along.
   Startup startup(GpsModeMotorolaBinary, 38400);
@@ -577,12 +622,7 @@ void DetectionTest::revertToPreviousRate()
 
   QCOMPARE(startup.Window().RevertReceiverBaudRate(), returned);
 
-  QCOMPARE(receiver.HeardNames(), Names(qPrintable(heard)));
-  QCOMPARE(Startup::StoredRate(), finalRate);
-  QCOMPARE(startup.LineRate(), finalRate);
-  QCOMPARE(CurrentGpsMode, quint32(GpsModeMotorolaBinary));
-  if (returned)
-    QCOMPARE(startup.Status(), QStringLiteral("GPS receiver returned to its previous rate"));
+  CompareReverted(startup.Status(), receiver, CurrentGpsMode, startup.LineRate());
 }
 
 // ---------------------------------------------------------------------------
@@ -595,13 +635,7 @@ void DetectionTest::foundBySearchThroughTheSessionAlone()
   QFETCH(int, receiverRate);
   QFETCH(int, storedRate);
   QFETCH(int, lastRate);
-  QFETCH(QString, head);
-  QFETCH(QString, tail);
   QFETCH(quint32, mode);
-  QFETCH(QString, storedMode);
-  QFETCH(int, finalRate);
-  QFETCH(ReceiverProtocol, talks);
-  QFETCH(QString, status);
 
   SessionStartup startup(GpsModeSearch, storedRate, lastRate);
   QVERIFY2(startup.rig->Problem().isEmpty(), qPrintable(startup.rig->Problem()));
@@ -609,16 +643,10 @@ void DetectionTest::foundBySearchThroughTheSessionAlone()
 
   QVERIFY(startup.Session().InitializeGpsReceiver());
 
-  QCOMPARE(startup.Status(), status);
+  CompareFoundBySearch(startup.Status(), receiver, startup.Session().Mode(), startup.LineRate());
+  if (QTest::currentTestFailed())
+    return;
   QVERIFY(startup.rig->Host().informationTexts.isEmpty());
-  const QString mismatch = Mismatch(receiver.HeardNames(), head.split(' '), tail.split(' '));
-  QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
-  QCOMPARE(startup.Session().Mode(), mode);
-  QCOMPARE(Startup::StoredMode(), storedMode);
-  QCOMPARE(Startup::StoredRate(), finalRate);
-  QCOMPARE(startup.LineRate(), finalRate);
-  QCOMPARE(receiver.Rate(), finalRate);
-  QCOMPARE(receiver.Protocol(), talks);
   QCOMPARE(Startup::MainWindowMode().toInt(), int(mode));
   QVERIFY(!startup.rig->State().setupInProgress);
   // Silent, with the wait cursor, while it ran; both given back.
@@ -635,8 +663,6 @@ void DetectionTest::takenIntoUseThroughTheSessionAlone()
   QFETCH(int, rate);
   QFETCH(bool, minimal);
   QFETCH(bool, withReceiver);
-  QFETCH(QString, head);
-  QFETCH(QString, status);
 
   SessionStartup startup(storedMode, rate, 0, minimal);
   QVERIFY2(startup.rig->Problem().isEmpty(), qPrintable(startup.rig->Problem()));
@@ -647,31 +673,14 @@ void DetectionTest::takenIntoUseThroughTheSessionAlone()
 
   QVERIFY(startup.Session().InitializeGpsReceiver());
 
-  QCOMPARE(startup.Status(), status);
-  QCOMPARE(startup.Session().Mode(), storedMode);
-  QCOMPARE(Startup::StoredMode(), GpsModeName(storedMode));
-  QCOMPARE(Startup::StoredRate(), rate);
-  QCOMPARE(startup.LineRate(), rate);
-  QCOMPARE(Startup::MainWindowMode().toInt(), int(storedMode));
   QCOMPARE(startup.rig->Host().waitCursorDepth, 0);
-  if (head.isEmpty()) {
-    QVERIFY2(startup.rig->Simulator().received().isEmpty(), "nothing is sent to this receiver");
-    return;
-  }
-  const QStringList heard = startup.receiver->HeardNames();
-  QCOMPARE(heard.mid(0, head.count(' ') + 1), head.split(' '));
-  if (storedMode == GpsModeUbloxNmea) {
-    const QList<QByteArray> frames = startup.receiver->Heard().mid(27, 5);
-    for (const QByteArray &frame : frames)
-      QCOMPARE(quint8(frame.at(6)), quint8(0xF0));
-  }
+  CompareTakenIntoUse(startup.Status(), startup.receiver.get(), startup.rig->Simulator().received(),
+                      startup.Session().Mode(), startup.LineRate());
 }
 
 void DetectionTest::synergyHandOverThroughTheSessionAlone()
 {
   QFETCH(bool, accepts);
-  QFETCH(int, finalRate);
-  QFETCH(QString, tail);
   QFETCH(QString, statusAtSwitch);
 
   SessionStartup startup(GpsModeMotorolaNmea, 9600);
@@ -696,19 +705,8 @@ void DetectionTest::synergyHandOverThroughTheSessionAlone()
   QCOMPARE(cursorAtSwitch, 1);
   QVERIFY(!startup.rig->Host().muted);
   QCOMPARE(startup.rig->Host().waitCursorDepth, 0);
-  QCOMPARE(startup.Status(), QStringLiteral("SSR-M8T, NMEA Mode, 12 ch, V4.25, TRAIM"));
-  const QStringList heard = receiver.HeardNames();
-  const QStringList expectedTail = tail.split(' ');
-  QCOMPARE(heard.mid(heard.size() - expectedTail.size()), expectedTail);
-  const int wb = heard.lastIndexOf(QStringLiteral("@@Wb"));
-  QCOMPARE(receiver.Heard().at(wb).mid(4, 2), QByteArray::fromHex("0000"));
-  QCOMPARE(startup.Session().Mode(), quint32(GpsModeMotorolaNmea));
-  QCOMPARE(Startup::StoredMode(), QStringLiteral("Motorola NMEA"));
-  QCOMPARE(Startup::StoredRate(), finalRate);
-  QCOMPARE(startup.LineRate(), finalRate);
-  QCOMPARE(receiver.Rate(), finalRate);
-  QCOMPARE(receiver.Protocol(), ReceiverProtocol::MotorolaNmea);
   QCOMPARE(startup.Session().RateChangeNewBaud, accepts ? 9600 : 0);
+  CompareHandedOverToNmea(startup.Status(), receiver, startup.Session().Mode(), startup.LineRate());
 }
 
 void DetectionTest::failedSearchThroughTheSessionAlone()
@@ -722,13 +720,8 @@ void DetectionTest::failedSearchThroughTheSessionAlone()
 
   QVERIFY(!startup.Session().InitializeGpsReceiver());
 
-  QVERIFY(receiver.Heard().isEmpty());
-  QCOMPARE(startup.Status(), QStringLiteral("ERROR: Motorola GPS Receiver Not Found"));
-  QCOMPARE(startup.Session().Mode(), storedMode);
-  QCOMPARE(Startup::StoredMode(), GpsModeName(storedMode));
-  QCOMPARE(Startup::StoredRate(), rate);
-  QCOMPARE(startup.LineRate(), rate);
-  QVERIFY(!startup.rig->State().setupInProgress);
+  CompareFailedSearch(startup.Status(), receiver, startup.Session().Mode(), startup.LineRate(),
+                      startup.rig->State());
   QCOMPARE(startup.rig->Host().waitCursorDepth, 0);
 }
 
@@ -737,8 +730,6 @@ void DetectionTest::revertThroughTheSessionAlone()
   QFETCH(int, oldRate);
   QFETCH(bool, receiverThere);
   QFETCH(bool, returned);
-  QFETCH(int, finalRate);
-  QFETCH(QString, heard);
 
   SessionStartup startup(GpsModeMotorolaBinary, 38400);
   QVERIFY2(startup.rig->Problem().isEmpty(), qPrintable(startup.rig->Problem()));
@@ -749,12 +740,7 @@ void DetectionTest::revertThroughTheSessionAlone()
 
   QCOMPARE(startup.Session().RevertReceiverBaudRate(), returned);
 
-  QCOMPARE(receiver.HeardNames(), Names(qPrintable(heard)));
-  QCOMPARE(Startup::StoredRate(), finalRate);
-  QCOMPARE(startup.LineRate(), finalRate);
-  QCOMPARE(startup.Session().Mode(), quint32(GpsModeMotorolaBinary));
-  if (returned)
-    QCOMPARE(startup.Status(), QStringLiteral("GPS receiver returned to its previous rate"));
+  CompareReverted(startup.Status(), receiver, startup.Session().Mode(), startup.LineRate());
 }
 
 RIDUDER_TEST_MAIN(DetectionTest)

@@ -79,13 +79,13 @@ public:
   GpsPortSettings PortSettings() const override { return portSettings; }
   void FillIdentityFromPortSettings(ReceiverIdentity &identity) const override
   {
-    identity.model = portIdentity.model;
-    identity.firmwareVersion = portIdentity.firmwareVersion;
-    identity.firmwareVersionText = portIdentity.firmwareVersionText;
-    identity.channels = portIdentity.channels;
-    identity.nativeChannels = portIdentity.nativeChannels;
-    identity.hasDgps = portIdentity.hasDgps;
-    identity.hasTraim = portIdentity.hasTraim;
+    // What the port's choice does not say stays as it was.
+    ReceiverIdentity chosen = portIdentity;
+    chosen.plusFirmware = identity.plusFirmware;
+    chosen.plusPlusFirmware = identity.plusPlusFirmware;
+    chosen.hasNmeaMode = identity.hasNmeaMode;
+    chosen.galileoCapable = identity.galileoCapable;
+    identity = chosen;
   }
   void StorePortDataRate(int rate) override { portSettings.SetBaud(rate); }
   void StorePortMode(int mode) override { portSettings.SetMode(mode); }
