@@ -25,8 +25,6 @@ constexpr int MaxShownElevation = 90;
 constexpr int MaxShownAzimuth = 359;
 constexpr int MaxShownCno = 63;  // for a used satellite
 
-bool IsUblox(quint32 gpsMode) { return gpsMode == GpsModeUbloxUbx || gpsMode == GpsModeUbloxNmea; }
-
 bool SameRecord(const SatelliteRecord &a, const SatelliteRecord &b)
 {
   return a.identifier == b.identifier && a.elevation == b.elevation && a.azimuth == b.azimuth &&
@@ -218,7 +216,7 @@ QString SbasSatelliteName(int identifier)
 QString SystemAndHealthText(const SatelliteRecord &r, quint32 gpsMode)
 {
   QString text;
-  if (IsUblox(gpsMode)) {
+  if (IsUbloxMode(gpsMode)) {
     if (r.identifier >= 120 && r.identifier <= 138)
       text += SbasSatelliteName(r.identifier);
     text += SatelliteSystemText(r.identifier);

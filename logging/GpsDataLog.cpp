@@ -244,7 +244,7 @@ QString GpsDataLog::ColumnRow(quint32 protocolMode, int channels)
   static const char satelliteColumns12[] = "svid_%1,ch_mode_%1,sig_str_%1,iode_%1,ch_stat_%1,";
   static const char satelliteColumns8[] = "svid_%1,ch_mode_%1,sig_str_%1,ch_stat_%1";
 
-  if (protocolMode == GpsModeMotorolaBinary || protocolMode == GpsModeMotorolaBinaryRxOnly) {
+  if (IsOncoreBinaryMode(protocolMode)) {
     if (channels == 12) {
       QString row = QStringLiteral(
           "Date,Time,lat(mas),long(mas),height,height_msl,velocity_3D,velocity_2D,heading,dop_type,"

@@ -28,6 +28,12 @@ inline bool IsUbloxMode(quint32 mode)
   return mode == GpsModeUbloxUbx || mode == GpsModeUbloxNmea;
 }
 
+// The Oncore binary protocol, answered or only listened to.
+inline bool IsOncoreBinaryMode(quint32 mode)
+{
+  return mode == GpsModeMotorolaBinary || mode == GpsModeMotorolaBinaryRxOnly;
+}
+
 // The stored name of a mode; empty for a code without a name.
 QString GpsModeName(quint32 mode);
 

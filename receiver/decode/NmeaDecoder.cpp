@@ -110,7 +110,7 @@ QByteArray FillEmptyFields(QByteArray text)
 
 bool UbloxMode()
 {
-  return CurrentGpsMode == GpsModeUbloxUbx || CurrentGpsMode == GpsModeUbloxNmea;
+  return IsUbloxMode(CurrentGpsMode);
 }
 
 // Heights from the GGA altitude (above sea level) and geoid separation. Some

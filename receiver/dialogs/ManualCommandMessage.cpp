@@ -39,7 +39,7 @@ ManualCommandKind ClassifyManualCommand(quint32 mode, const QString &prefix)
 {
   if (mode == GpsModeMotorolaBinary || (mode == GpsModeMotorolaNmea && prefix.startsWith(QLatin1String("@@"))))
     return ManualCommandKind::OncoreBinary;
-  if (mode == GpsModeUbloxUbx || mode == GpsModeUbloxNmea)
+  if (IsUbloxMode(mode))
     return ManualCommandKind::Ubx;
   return ManualCommandKind::Text;
 }

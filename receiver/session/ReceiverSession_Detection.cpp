@@ -416,7 +416,7 @@ bool ReceiverSession::InitializeMotorolaReceiver(InitializationRun &run)
     break;
   }
 
-  if (CurrentGpsMode == GpsModeMotorolaBinary || CurrentGpsMode == GpsModeMotorolaBinaryRxOnly)
+  if (IsOncoreBinaryMode(CurrentGpsMode))
     ShowBinaryIdentificationText(CurrentGpsMode);
   return FinishInitialization(run, true);
 }
