@@ -33,15 +33,7 @@
 
 namespace {
 
-// Pauses of the interface change, on the command clock.
-constexpr int AfterBinaryRateCommandMs = 1500;
-constexpr int BeforeProbeAtNewRateMs = 1200;
-constexpr int BeforeNmeaProbeMs = 300;
-
 constexpr int NoAveragedFixMessageMs = 10000;
-
-const char *const NmeaProbe = "$PMOTG,ZDA,0001";
-const char *const BinaryProbe = "@@Cj";
 
 const char *const SelfTestTitle = "<b>GPS Receiver Self Test</b>";
 const char *const SelfTestNotice =
@@ -432,45 +424,12 @@ void MainWindow::actionInitiate_GPS_Receiver_Self_Survey_triggered()
 
 bool MainWindow::SwitchReceiverRate(int mode, int rate, bool samePort, bool rateChanged)
 {
-  if (IsUbloxMode(quint32(mode))) {
-    // A Synergy receiver in Oncore binary moves to u-blox; the search below
-    // finds it whether it answered or not.
-    SendGpsCmdAndWait(ReceiverRateCommand(mode, rate));
-    return false;
-  }
-  if (mode == GpsModeMotorolaBinary) {
-    const bool answered = SendGpsCmdAndWait(ReceiverRateCommand(mode, rate));
-    Timing().Pause(AfterBinaryRateCommandMs);
-    if (answered && LastGpsBaud != 0 && rateChanged) {
-      session->RateChangeNewBaud = rate;
-      session->RateChangeOldBaud = LastGpsBaud;
-    }
-    return answered && CurrentGpsMode == GpsModeMotorolaBinary && samePort && rateChanged;
-  }
-  if (mode == GpsModeMotorolaNmea && CurrentGpsMode == GpsModeMotorolaNmea && samePort && rateChanged &&
-      ReceiverModelGroups::IsSynergy(receiverIdentity.model)) {
-    const QByteArray command = ReceiverRateCommand(mode, rate);
-    if (command.isEmpty() || !SendGpsCmdAndWait(NmeaProbe))
-      return false;
-    SendGpsRxCommand(command);
-    return true;
-  }
-  return false;
+  return session->SwitchReceiverRate(mode, rate, samePort, rateChanged);
 }
 
 bool MainWindow::ProbeReceiverAtNewRate(int mode)
 {
-  Timing().Pause(BeforeProbeAtNewRateMs);
-  QByteArray probe;
-  if (mode == GpsModeMotorolaNmea) {
-    Timing().Pause(BeforeNmeaProbeMs);
-    probe = NmeaProbe;
-  } else if (mode == GpsModeMotorolaBinary) {
-    probe = BinaryProbe;
-  } else {
-    return false;
-  }
-  return SendGpsCmdAndWait(probe) || (!state.closing && SendGpsCmdAndWait(probe));
+  return session->ProbeReceiverAtNewRate(mode);
 }
 
 void MainWindow::actionSet_GPS_Receiver_Interface_triggered()

@@ -99,6 +99,13 @@ public:
   bool InitializeGpsReceiver();
   // "@@Wb" with the rate's bytes, or empty for a rate the receiver lacks.
   static QByteArray MakeBaudRateCommand(int rate);
+  // The interface change: sends the rate command of the new mode and rate;
+  // true when the receiver has confirmed it moved, so that a probe at the
+  // new rate can stand in for the search.
+  bool SwitchReceiverRate(int mode, int rate, bool samePort, bool rateChanged);
+  // After a confirmed rate change: whether the receiver answers at the new
+  // rate (one repeat).
+  bool ProbeReceiverAtNewRate(int mode);
   // Stores the rate and reopens the port at it (not while closing).
   void SetGpsPortRate(int rate);
   // (Re)opens the port with the stored settings.

@@ -14,6 +14,7 @@
 #include "platform/TimeSource.h"
 #include "receiver/decode/GpsRxModel.h"
 #include "receiver/session/CommandSender.h"
+#include "receiver/session/ReceiverMenuCommands.h"
 #include "receiver/session/ReceiverSearch.h"
 
 #include <QCoreApplication>
@@ -45,6 +46,10 @@ constexpr int AfterNmeaRetrySwitchMs = 2500;
 constexpr int BeforeLoranSwitchMs = 1000;
 constexpr int UbloxPortSettleMs = 100;
 constexpr int UbloxMonVerPolls = 3;
+// Pauses of the interface change.
+constexpr int AfterBinaryRateCommandMs = 1500;
+constexpr int BeforeProbeAtNewRateMs = 1200;
+constexpr int BeforeNmeaProbeMs = 300;
 
 QByteArray Oncore(const char *identifier, int parameter)
 {
@@ -164,6 +169,48 @@ bool ReceiverSession::RevertReceiverBaudRate()
   }
   host.ShowReceiverStatusText(tr(ReturnedText));
   return true;
+}
+
+// ---------------------------------------------------------------------------
+// The interface change
+
+bool ReceiverSession::SwitchReceiverRate(int mode, int rate, bool samePort, bool rateChanged)
+{
+  if (IsUbloxMode(quint32(mode))) {
+    // A Synergy receiver in Oncore binary moves to u-blox; the search below
+    // finds it whether it answered or not.
+    SendGpsCmdAndWait(ReceiverRateCommand(mode, rate));
+    return false;
+  }
+  if (mode == GpsModeMotorolaBinary) {
+    const bool answered = SendGpsCmdAndWait(ReceiverRateCommand(mode, rate));
+    timing.Pause(AfterBinaryRateCommandMs);
+    if (answered && LastGpsBaud != 0 && rateChanged) {
+      RateChangeNewBaud = rate;
+      RateChangeOldBaud = LastGpsBaud;
+    }
+    return answered && CurrentGpsMode == GpsModeMotorolaBinary && samePort && rateChanged;
+  }
+  if (mode == GpsModeMotorolaNmea && CurrentGpsMode == GpsModeMotorolaNmea && samePort && rateChanged &&
+      ReceiverModelGroups::IsSynergy(receiverIdentity.model)) {
+    const QByteArray command = ReceiverRateCommand(mode, rate);
+    if (command.isEmpty() || !SendGpsCmdAndWait(ProbeCommand(GpsModeMotorolaNmea)))
+      return false;
+    SendGpsRxCommand(command);
+    return true;
+  }
+  return false;
+}
+
+bool ReceiverSession::ProbeReceiverAtNewRate(int mode)
+{
+  timing.Pause(BeforeProbeAtNewRateMs);
+  if (mode == GpsModeMotorolaNmea)
+    timing.Pause(BeforeNmeaProbeMs);
+  else if (mode != GpsModeMotorolaBinary)
+    return false;
+  const QByteArray probe = ProbeCommand(quint32(mode));
+  return SendGpsCmdAndWait(probe) || (!state.closing && SendGpsCmdAndWait(probe));
 }
 
 // ---------------------------------------------------------------------------
