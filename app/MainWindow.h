@@ -49,7 +49,6 @@ class QPushButton;
 class ReferenceLocationDialog;
 class SatAzElChartDialog;
 class SatelliteSelect;
-struct CommandWaitPlan;
 class SetupScript;
 class SetPcClockDialog;
 class TelnetLink;

@@ -62,7 +62,7 @@ QByteArray Oncore(const char *identifier, int parameter)
 
 // What one initialisation remembers from its start and learns on the way.
 struct ReceiverSession::InitializationRun {
-  quint32 modeAtStart = GpsModeSearch;  // CurrentGpsMode on entry
+  quint32 modeAtStart = GpsModeSearch;  // the mode in force on entry
   int storedModeAtStart = GpsModeSearch;
   int startRate = 0;                    // S: the port's rate on entry
   int mode = GpsModeMotorolaBinary;     // the mode located
