@@ -3,6 +3,7 @@
 #include "app/core/GpsMode.h"
 
 #include "receiver/decode/GpsRxModel.h"
+#include "receiver/link/ProtocolBytes.h"
 #include "receiver/session/ReceiverSearch.h"
 
 namespace {
@@ -41,23 +42,6 @@ const RateCode BinaryRates[] = {
     {14400, 0x41, 0x44}, {19200, 0x41, 0x92}, {38400, 0x43, 0x84}, {57600, 0x45, 0x76},
     {115000, 0x51, 0x50},
 };
-
-QByteArray Ubx(quint8 cls, quint8 id, const QByteArray &payload)
-{
-  QByteArray frame("\xB5\x62", 2);
-  frame.append(char(cls));
-  frame.append(char(id));
-  frame.append(char(payload.size() & 0xFF));
-  frame.append(char(payload.size() >> 8));
-  frame.append(payload);
-  return frame;
-}
-
-void AppendU32(QByteArray &bytes, quint32 value)
-{
-  for (int shift = 0; shift < 32; shift += 8)
-    bytes.append(char((value >> shift) & 0xFF));
-}
 
 }  // namespace
 
@@ -109,10 +93,11 @@ QList<QByteArray> UbloxSelfSurveyFrames()
 {
   QByteArray tmode(1, char(0x01));  // survey-in
   tmode.append(QByteArray(15, '\0'));
-  AppendU32(tmode, 4000);
-  AppendU32(tmode, 5008);
-  AppendU32(tmode, 2000);
-  return {Ubx(0x06, 0x01, QByteArray("\x0D\x04\x01", 3)), Ubx(0x06, 0x1D, tmode), Ubx(0x06, 0x3D, tmode)};
+  AppendLittleEndian(tmode, 4000, 4);
+  AppendLittleEndian(tmode, 5008, 4);
+  AppendLittleEndian(tmode, 2000, 4);
+  return {UbxFrame(0x06, 0x01, QByteArray("\x0D\x04\x01", 3)), UbxFrame(0x06, 0x1D, tmode),
+          UbxFrame(0x06, 0x3D, tmode)};
 }
 
 SettingsFollowUp ReceiverParametersFollowUp(quint32 mode)

@@ -2,15 +2,9 @@
 
 #include "app/core/GpsMode.h"
 #include "receiver/decode/GpsRxModel.h"
+#include "receiver/link/ProtocolBytes.h"
 
 namespace {
-
-QByteArray Oncore(const char *identifier, int parameter)
-{
-  QByteArray message(identifier);
-  message.append(char(parameter));
-  return message;
-}
 
 QByteArray CfgMsg(quint8 messageClass, quint8 messageId, quint8 rate)
 {
@@ -18,7 +12,7 @@ QByteArray CfgMsg(quint8 messageClass, quint8 messageId, quint8 rate)
   payload.append(char(messageClass));
   payload.append(char(messageId));
   payload.append(char(rate));
-  return BareUbxFrame(0x06, 0x01, payload);
+  return UbxFrame(0x06, 0x01, payload);
 }
 
 struct UbxMessageRate {
@@ -26,12 +20,6 @@ struct UbxMessageRate {
   quint8 messageId;
   quint8 rate;
 };
-
-void AppendLittleEndian(QByteArray &bytes, quint32 value, int width)
-{
-  for (int i = 0; i < width; ++i)
-    bytes.append(char((value >> (8 * i)) & 0xFF));
-}
 
 }  // namespace
 
@@ -151,21 +139,23 @@ SetupScript OncoreStatusQueries(qint32 model)
 {
   const bool gCommands = ReceiverModelGroups::IsGCommand(model);
   SetupScript script;
-  script.SendAndWait(Oncore("@@Hb", 0x00));
-  script.Send(Oncore("@@Bb", 0x00)).Send(Oncore("@@Bk", 0x00)).Send(Oncore("@@Ek", 0x00));
-  script.Send(Oncore("@@Bl", 0x00));
-  script.SendAndWait(Oncore("@@Bh", 0x00));
-  script.Send(Oncore("@@Bg", 0x00)).Send(Oncore("@@Eg", 0x00)).Send(Oncore("@@Bi", 0x00));
+  script.SendAndWait(OncoreCommand("Hb", 0x00));
+  script.Send(OncoreCommand("Bb", 0x00)).Send(OncoreCommand("Bk", 0x00));
+  script.Send(OncoreCommand("Ek", 0x00));
+  script.Send(OncoreCommand("Bl", 0x00));
+  script.SendAndWait(OncoreCommand("Bh", 0x00));
+  script.Send(OncoreCommand("Bg", 0x00)).Send(OncoreCommand("Eg", 0x00));
+  script.Send(OncoreCommand("Bi", 0x00));
   script.Send(gCommands ? QByteArrayLiteral("@@Gj") : QByteArrayLiteral("@@Bj"));
-  script.Send(Oncore("@@Bo", 0x01));
+  script.Send(OncoreCommand("Bo", 0x01));
   if (gCommands)
-    script.Send(Oncore("@@AQ", 0x01));
+    script.Send(OncoreCommand("AQ", 0x01));
   return script;
 }
 
 QList<QByteArray> OncoreChannelProbes()
 {
-  return {Oncore("@@Ha", 0x00), Oncore("@@Ea", 0x00), Oncore("@@Ba", 0x00)};
+  return {OncoreCommand("Ha", 0x00), OncoreCommand("Ea", 0x00), OncoreCommand("Ba", 0x00)};
 }
 
 QByteArray UbxPortFrame(int rate)
@@ -180,12 +170,12 @@ QByteArray UbxPortFrame(int rate)
   AppendLittleEndian(payload, 0x0003, 2);  // out: UBX and NMEA
   AppendLittleEndian(payload, 0x0000, 2);  // flags
   AppendLittleEndian(payload, 0x0000, 2);  // reserved
-  return BareUbxFrame(0x06, 0x00, payload);
+  return UbxFrame(0x06, 0x00, payload);
 }
 
 QByteArray UbxMonVerPoll()
 {
-  return BareUbxFrame(0x0A, 0x04, QByteArray());
+  return UbxFrame(0x0A, 0x04);
 }
 
 QList<QByteArray> UbxMessagesOffFrames()
@@ -228,5 +218,5 @@ QByteArray UbxAntennaFrame()
   QByteArray payload;
   AppendLittleEndian(payload, 0x0017, 2);
   AppendLittleEndian(payload, 0x0000, 2);
-  return BareUbxFrame(0x06, 0x13, payload);
+  return UbxFrame(0x06, 0x13, payload);
 }

@@ -2,6 +2,7 @@
 
 #include "app/core/GpsMode.h"
 #include "receiver/decode/GpsRxModel.h"
+#include "receiver/link/ProtocolBytes.h"
 
 #include <QtMath>
 
@@ -105,39 +106,17 @@ QString WithoutSuffix(QString text, const QString &suffix)
 
 namespace {
 
-void PutBigEndian(QByteArray &out, quint32 value, int bytes)
-{
-  for (int shift = (bytes - 1) * 8; shift >= 0; shift -= 8)
-    out.append(char((value >> shift) & 0xFF));
-}
-
-void PutLittleEndian(QByteArray &out, quint32 value, int bytes)
-{
-  for (int i = 0; i < bytes; ++i)
-    out.append(char((value >> (8 * i)) & 0xFF));
-}
-
-QByteArray Oncore(const char *identifier, const QByteArray &parameters = QByteArray())
-{
-  return QByteArray("@@") + identifier + parameters;
-}
-
-QByteArray OncoreByte(const char *identifier, int value)
-{
-  return Oncore(identifier, QByteArray(1, char(value & 0xFF)));
-}
-
 QByteArray BigEndian32(quint32 value)
 {
   QByteArray bytes;
-  PutBigEndian(bytes, value, 4);
+  AppendBigEndian(bytes, value, 4);
   return bytes;
 }
 
 QByteArray BigEndian16(quint16 value)
 {
   QByteArray bytes;
-  PutBigEndian(bytes, value, 2);
+  AppendBigEndian(bytes, value, 2);
   return bytes;
 }
 
@@ -188,24 +167,12 @@ QByteArray OncoreGmtCorrection(int offsetMinutes)
   return bytes;
 }
 
-QByteArray BareUbxFrame(quint8 messageClass, quint8 messageId, const QByteArray &payload)
-{
-  QByteArray frame;
-  frame.append(char(0xB5));
-  frame.append(char(0x62));
-  frame.append(char(messageClass));
-  frame.append(char(messageId));
-  PutLittleEndian(frame, quint32(payload.size()), 2);
-  frame.append(payload);
-  return frame;
-}
-
 // --- T-RAIM and timing --------------------------------------------------------------------
 
 QByteArray MakeTraimCommand(int channels, const TraimSetup &traim)
 {
   if (channels > 8)
-    return OncoreByte("Hn", traim.outputRate);
+    return OncoreCommand("Hn", traim.outputRate);
   QByteArray parameters;
   parameters.append(char(traim.outputRate));
   parameters.append(char(traim.algorithmOn));
@@ -213,7 +180,7 @@ QByteArray MakeTraimCommand(int channels, const TraimSetup &traim)
   parameters.append(char(traim.ppsControl));
   parameters.append(QByteArray::fromHex("000001"));
   parameters.append(QByteArray(7, '\0'));
-  return Oncore(channels == 8 ? "En" : "Bn", parameters);
+  return OncoreCommand(channels == 8 ? "En" : "Bn", parameters);
 }
 
 namespace {
@@ -249,16 +216,16 @@ QByteArray UbxTimePulseFrame(const TimingSettings &timing, qint32 ppsRate, qint3
   QByteArray payload;
   payload.append(char(1));  // tpIdx
   payload.append(char(1));  // version
-  PutLittleEndian(payload, 0, 2);
-  PutLittleEndian(payload, 0, 2);  // antCableDelay
-  PutLittleEndian(payload, 0, 2);  // rfGroupDelay
-  PutLittleEndian(payload, frequency, 4);
-  PutLittleEndian(payload, frequency, 4);
-  PutLittleEndian(payload, pulseRatio, 4);
-  PutLittleEndian(payload, pulseRatio, 4);
-  PutLittleEndian(payload, userDelay, 4);
-  PutLittleEndian(payload, 0x000008EFu, 4);
-  return BareUbxFrame(UbxClassCfg, 0x31, payload);
+  AppendLittleEndian(payload, 0, 2);
+  AppendLittleEndian(payload, 0, 2);  // antCableDelay
+  AppendLittleEndian(payload, 0, 2);  // rfGroupDelay
+  AppendLittleEndian(payload, frequency, 4);
+  AppendLittleEndian(payload, frequency, 4);
+  AppendLittleEndian(payload, pulseRatio, 4);
+  AppendLittleEndian(payload, pulseRatio, 4);
+  AppendLittleEndian(payload, userDelay, 4);
+  AppendLittleEndian(payload, 0x000008EFu, 4);
+  return UbxFrame(UbxClassCfg, 0x31, payload);
 }
 
 TimingSetupPlan BuildTimingSetup(const TimingSetupInput &input)
@@ -275,8 +242,8 @@ TimingSetupPlan BuildTimingSetup(const TimingSetupInput &input)
 
   if (ReceiverModelGroups::IsOffsetGroup(input.model)) {
     const quint32 ppsOffset = quint32(offsetNs) % 1000000000u;
-    plan.script.Send(Oncore("Ay", BigEndian32(ppsOffset)));
-    plan.script.Send(Oncore("Az", BigEndian32(quint32(cable))));
+    plan.script.Send(OncoreCommand("Ay", BigEndian32(ppsOffset)));
+    plan.script.Send(OncoreCommand("Az", BigEndian32(quint32(cable))));
     plan.setsOffsets = true;
     plan.epochOffsetMs = 0;
     plan.ppsOffsetNs = ppsOffset;
@@ -286,9 +253,9 @@ TimingSetupPlan BuildTimingSetup(const TimingSetupInput &input)
     const qint64 ms = qint64(totalUs / 1000.0);
     const int epochMs = int(ms % 1000);
     const qint64 ns = qint64((totalUs - double(ms) * 1000.0) * 1000.0 + 0.5);
-    plan.script.Send(Oncore("Ax", BigEndian16(quint16(epochMs))));
-    plan.script.Send(Oncore("Ay", BigEndian32(quint32(ns))));
-    plan.script.SendAndWait(Oncore("Az", BigEndian32(quint32(cable))));
+    plan.script.Send(OncoreCommand("Ax", BigEndian16(quint16(epochMs))));
+    plan.script.Send(OncoreCommand("Ay", BigEndian32(quint32(ns))));
+    plan.script.SendAndWait(OncoreCommand("Az", BigEndian32(quint32(cable))));
     plan.setsOffsets = true;
     plan.epochOffsetMs = epochMs;
     plan.ppsOffsetNs = ns;
@@ -317,13 +284,14 @@ TimingSetupPlan BuildTimingSetup(const TimingSetupInput &input)
     plan.script.Send(MakeTraimCommand(input.channels, traim));
     plan.traimSent = true;
     if (gCommand) {
-      plan.script.Send(OncoreByte("Gc", traim.ppsControl));
-      plan.script.Send(OncoreByte("Ge", traim.algorithmOn));
+      plan.script.Send(OncoreCommand("Gc", traim.ppsControl));
+      plan.script.Send(OncoreCommand("Ge", traim.algorithmOn));
       traim.alarmLimit = qBound<quint16>(3, traim.alarmLimit, 10000);
-      plan.script.Send(Oncore("Gf", BigEndian16(traim.alarmLimit)));
+      plan.script.Send(OncoreCommand("Gf", BigEndian16(traim.alarmLimit)));
     }
   } else if (gCommand) {
-    plan.script.Send(OncoreByte("Gc", (shortPulse ? 4 : 0) + (timing.traimConditionedPps ? 2 : 1)));
+    plan.script.Send(
+        OncoreCommand("Gc", (shortPulse ? 4 : 0) + (timing.traimConditionedPps ? 2 : 1)));
   }
   return plan;
 }
@@ -336,13 +304,13 @@ SetupScript BuildReferencePosition(quint32 mode, const ReferencePosition &positi
   SetupScript script;
   if (IsUbloxMode(mode)) {
     QByteArray payload;
-    PutLittleEndian(payload, quint32(TruncatedInt32(position.latitude * 1e7)), 4);
-    PutLittleEndian(payload, quint32(TruncatedInt32(position.longitude * 1e7)), 4);
-    PutLittleEndian(payload, quint32(TruncatedInt32(position.gpsAltitude * 100.0)), 4);
+    AppendLittleEndian(payload, quint32(TruncatedInt32(position.latitude * 1e7)), 4);
+    AppendLittleEndian(payload, quint32(TruncatedInt32(position.longitude * 1e7)), 4);
+    AppendLittleEndian(payload, quint32(TruncatedInt32(position.gpsAltitude * 100.0)), 4);
     payload.append(QByteArray(32, '\0'));
     // Position valid, given as latitude, longitude and altitude.
-    PutLittleEndian(payload, 0x00000021u, 4);
-    script.Send(BareUbxFrame(UbxClassAid, 0x01, payload));
+    AppendLittleEndian(payload, 0x00000021u, 4);
+    script.Send(UbxFrame(UbxClassAid, 0x01, payload));
     return script;
   }
   if (mode != GpsModeMotorolaBinary)
@@ -354,18 +322,18 @@ SetupScript BuildReferencePosition(quint32 mode, const ReferencePosition &positi
   // A 12-channel receiver takes the new position in normal 3-D navigation.
   const bool holdsFixMode = gpsNavMode > 0 && channels >= 12;
   if (holdsFixMode)
-    script.Send(OncoreByte("Gd", 0));
+    script.Send(OncoreCommand("Gd", 0));
   if (ReceiverModelGroups::IsGCommand(model)) {
-    script.Send(Oncore("Ga", latitude + longitude + height));
+    script.Send(OncoreCommand("Ga", latitude + longitude + height));
   } else {
-    script.Send(Oncore("Ad", latitude));
-    script.Send(Oncore("Ae", longitude));
-    script.Send(Oncore("Af", height));
+    script.Send(OncoreCommand("Ad", latitude));
+    script.Send(OncoreCommand("Ae", longitude));
+    script.Send(OncoreCommand("Af", height));
   }
-  script.Send(Oncore("As", latitude + longitude + height));
-  script.Send(Oncore("Au", height));
+  script.Send(OncoreCommand("As", latitude + longitude + height));
+  script.Send(OncoreCommand("Au", height));
   if (holdsFixMode)
-    script.Send(OncoreByte("Gd", OncoreFixModeByte(gpsNavMode)));
+    script.Send(OncoreCommand("Gd", OncoreFixModeByte(gpsNavMode)));
   return script;
 }
 
@@ -379,15 +347,15 @@ QByteArray UbxTimeAidFrame(const QDateTime &nowUtc, int leapSeconds)
   const quint32 towMs = quint32((seconds * 1000) % 604800000);
 
   QByteArray payload(18, '\0');  // position, its accuracy, time configuration
-  PutLittleEndian(payload, week, 2);
-  PutLittleEndian(payload, towMs, 4);
-  PutLittleEndian(payload, 0, 4);     // towNs
-  PutLittleEndian(payload, 1000, 4);  // tAccMs
-  PutLittleEndian(payload, 0, 4);     // tAccNs
-  PutLittleEndian(payload, 0, 4);     // clock drift
-  PutLittleEndian(payload, 0, 4);     // its accuracy
-  PutLittleEndian(payload, 0x00000002u, 4);  // time valid
-  return BareUbxFrame(UbxClassAid, 0x01, payload);
+  AppendLittleEndian(payload, week, 2);
+  AppendLittleEndian(payload, towMs, 4);
+  AppendLittleEndian(payload, 0, 4);     // towNs
+  AppendLittleEndian(payload, 1000, 4);  // tAccMs
+  AppendLittleEndian(payload, 0, 4);     // tAccNs
+  AppendLittleEndian(payload, 0, 4);     // clock drift
+  AppendLittleEndian(payload, 0, 4);     // its accuracy
+  AppendLittleEndian(payload, 0x00000002u, 4);  // time valid
+  return UbxFrame(UbxClassAid, 0x01, payload);
 }
 
 SetupScript BuildCurrentDateTime(const DateTimeSetupInput &input)
@@ -413,13 +381,13 @@ SetupScript BuildCurrentDateTime(const DateTimeSetupInput &input)
   dateBytes.append(BigEndian16(quint16(date.year())));
   const QByteArray gmt = OncoreGmtCorrection(input.rxOnLocalTime ? input.localOffsetMinutes : 0);
 
-  script.Send(OncoreByte("Aw", 1));
+  script.Send(OncoreCommand("Aw", 1));
   if (ReceiverModelGroups::IsGCommand(input.model)) {
-    script.Send(Oncore("Gb", dateBytes + timeBytes + gmt));
+    script.Send(OncoreCommand("Gb", dateBytes + timeBytes + gmt));
   } else {
-    script.Send(Oncore("Aa", timeBytes));
-    script.Send(Oncore("Ab", gmt));
-    script.Send(Oncore("Ac", dateBytes));
+    script.Send(OncoreCommand("Aa", timeBytes));
+    script.Send(OncoreCommand("Ab", gmt));
+    script.Send(OncoreCommand("Ac", dateBytes));
   }
   return script;
 }
@@ -444,37 +412,38 @@ SetupScript BuildOncoreConfiguration(const ReceiverModeSettings &s, qint32 model
   const bool twelveChannel = channels >= 12;
   const bool multiGnss = ReceiverModelGroups::IsMultiGnss(model);
 
-  script.Send(OncoreByte("AP", s.ppsRate == 1 ? 1 : 0));
-  script.Send(OncoreByte("Gc", s.ppsDuration != 0 ? 5 : 1));
-  script.Send(OncoreByte("Ag", s.elevationMask));
+  script.Send(OncoreCommand("AP", s.ppsRate == 1 ? 1 : 0));
+  script.Send(OncoreCommand("Gc", s.ppsDuration != 0 ? 5 : 1));
+  script.Send(OncoreCommand("Ag", s.elevationMask));
   if (twelveChannel) {
-    script.Send(OncoreByte("Gd", OncoreFixModeByte(s.gpsNavMode)));
+    script.Send(OncoreCommand("Gd", OncoreFixModeByte(s.gpsNavMode)));
   } else {
-    script.Send(OncoreByte("At", s.gpsNavMode == 2 ? 1 : 0));
-    script.Send(OncoreByte("Av", s.gpsNavMode == 1 ? 1 : 0));
+    script.Send(OncoreCommand("At", s.gpsNavMode == 2 ? 1 : 0));
+    script.Send(OncoreCommand("Av", s.gpsNavMode == 1 ? 1 : 0));
   }
-  script.Send(OncoreByte("Aq", (s.ionosphericDelay == 0 ? 1 : 0) + (s.troposphericDelay == 0 ? 2 : 0)));
+  script.Send(
+      OncoreCommand("Aq", (s.ionosphericDelay == 0 ? 1 : 0) + (s.troposphericDelay == 0 ? 2 : 0)));
   if (!twelveChannel || multiGnss) {
-    script.Send(OncoreByte("Ar", s.positionFixMode == 0 ? 1 : 0));
-    script.Send(OncoreByte("Ah", s.satelliteSelection != 0 ? 2 : 0));
-    script.Send(OncoreByte("Aj", s.geometryButton));
-    script.Send(OncoreByte("AB", s.applicationType));
-    script.Send(OncoreByte("AE", s.alignMessages ? 1 : 0));
+    script.Send(OncoreCommand("Ar", s.positionFixMode == 0 ? 1 : 0));
+    script.Send(OncoreCommand("Ah", s.satelliteSelection != 0 ? 2 : 0));
+    script.Send(OncoreCommand("Aj", s.geometryButton));
+    script.Send(OncoreCommand("AB", s.applicationType));
+    script.Send(OncoreCommand("AE", s.alignMessages ? 1 : 0));
   }
-  script.Send(OncoreByte("Bh", s.dgpsActivate ? s.dgpsRate : 0));
-  script.Send(Oncore("Am", QByteArray(1, '\0') + BigEndian32(~s.satelliteUseMask)));
-  script.Send(OncoreByte("Hb", 0));
+  script.Send(OncoreCommand("Bh", s.dgpsActivate ? s.dgpsRate : 0));
+  script.Send(OncoreCommand("Am", QByteArray(1, '\0') + BigEndian32(~s.satelliteUseMask)));
+  script.Send(OncoreCommand("Hb", 0));
   if (channels <= 7) {
-    script.Send(OncoreByte("Ba", 1));
-    script.Send(OncoreByte("Bk", 1));
+    script.Send(OncoreCommand("Ba", 1));
+    script.Send(OncoreCommand("Bk", 1));
   } else if (channels == 8) {
-    script.SendAndWait(OncoreByte("Ea", 1));
-    script.Send(OncoreByte("Ek", 1));
+    script.SendAndWait(OncoreCommand("Ea", 1));
+    script.Send(OncoreCommand("Ek", 1));
   } else if (twelveChannel) {
-    script.Send(OncoreByte("Ha", 1));
+    script.Send(OncoreCommand("Ha", 1));
   }
   if (multiGnss)
-    script.Send(OncoreByte("Sc", OncoreConstellationByte(s)));
+    script.Send(OncoreCommand("Sc", OncoreConstellationByte(s)));
   return script;
 }
 
@@ -504,14 +473,14 @@ quint8 UbxDynamicModel(qint32 applicationType)
 QByteArray UbxNavigationFrame(const ReceiverModeSettings &s)
 {
   QByteArray payload;
-  PutLittleEndian(payload, 0x0007, 2);  // dynamic model, minimum elevation, fix mode
+  AppendLittleEndian(payload, 0x0007, 2);  // dynamic model, minimum elevation, fix mode
   payload.append(char(UbxDynamicModel(s.applicationType)));
   payload.append(char(3));              // auto 2-D/3-D
-  PutLittleEndian(payload, 0, 4);       // fixedAlt
-  PutLittleEndian(payload, 0, 4);       // fixedAltVar
+  AppendLittleEndian(payload, 0, 4);       // fixedAlt
+  AppendLittleEndian(payload, 0, 4);       // fixedAltVar
   payload.append(char(s.elevationMask > 0 ? s.elevationMask : 0));
   payload.append(QByteArray(23, '\0'));
-  return BareUbxFrame(UbxClassCfg, 0x24, payload);
+  return UbxFrame(UbxClassCfg, 0x24, payload);
 }
 
 EcefCentimetres ToEcefCentimetres(const ReferencePosition &position)
@@ -536,31 +505,31 @@ QList<QByteArray> UbxTimeModeFrames(qint32 gpsNavMode, const ReferencePosition &
 {
   if (gpsNavMode == 0 || gpsNavMode == 1) {
     // Time mode disabled in both message generations.
-    return {BareUbxFrame(UbxClassCfg, 0x1D, QByteArray(28, '\0')),
-            BareUbxFrame(UbxClassCfg, 0x3D, QByteArray(28, '\0'))};
+    return {UbxFrame(UbxClassCfg, 0x1D, QByteArray(28, '\0')),
+            UbxFrame(UbxClassCfg, 0x3D, QByteArray(28, '\0'))};
   }
   if (gpsNavMode != 2)
     return {};
   const EcefCentimetres ecef = ToEcefCentimetres(position);
   QByteArray tmode;
-  PutLittleEndian(tmode, 2, 4);  // fixed
-  PutLittleEndian(tmode, quint32(ecef.x), 4);
-  PutLittleEndian(tmode, quint32(ecef.y), 4);
-  PutLittleEndian(tmode, quint32(ecef.z), 4);
-  PutLittleEndian(tmode, 2, 4);  // fixed-position variance
-  PutLittleEndian(tmode, 0, 4);
-  PutLittleEndian(tmode, 0, 4);
+  AppendLittleEndian(tmode, 2, 4);  // fixed
+  AppendLittleEndian(tmode, quint32(ecef.x), 4);
+  AppendLittleEndian(tmode, quint32(ecef.y), 4);
+  AppendLittleEndian(tmode, quint32(ecef.z), 4);
+  AppendLittleEndian(tmode, 2, 4);  // fixed-position variance
+  AppendLittleEndian(tmode, 0, 4);
+  AppendLittleEndian(tmode, 0, 4);
   QByteArray tmode2;
   tmode2.append(char(2));        // fixed
   tmode2.append(char(0));
-  PutLittleEndian(tmode2, 0, 2); // ECEF
-  PutLittleEndian(tmode2, quint32(ecef.x), 4);
-  PutLittleEndian(tmode2, quint32(ecef.y), 4);
-  PutLittleEndian(tmode2, quint32(ecef.z), 4);
-  PutLittleEndian(tmode2, 2, 4); // fixed-position accuracy
-  PutLittleEndian(tmode2, 0, 4);
-  PutLittleEndian(tmode2, 0, 4);
-  return {BareUbxFrame(UbxClassCfg, 0x1D, tmode), BareUbxFrame(UbxClassCfg, 0x3D, tmode2)};
+  AppendLittleEndian(tmode2, 0, 2); // ECEF
+  AppendLittleEndian(tmode2, quint32(ecef.x), 4);
+  AppendLittleEndian(tmode2, quint32(ecef.y), 4);
+  AppendLittleEndian(tmode2, quint32(ecef.z), 4);
+  AppendLittleEndian(tmode2, 2, 4); // fixed-position accuracy
+  AppendLittleEndian(tmode2, 0, 4);
+  AppendLittleEndian(tmode2, 0, 4);
+  return {UbxFrame(UbxClassCfg, 0x1D, tmode), UbxFrame(UbxClassCfg, 0x3D, tmode2)};
 }
 
 QByteArray UbxGnssFrame(const ReceiverModeSettings &s)
@@ -589,24 +558,24 @@ QByteArray UbxGnssFrame(const ReceiverModeSettings &s)
     payload.append(char(1));
     payload.append(char(1));
   }
-  return BareUbxFrame(UbxClassCfg, 0x3E, payload);
+  return UbxFrame(UbxClassCfg, 0x3E, payload);
 }
 
 QByteArray UbxSaveSetupFrame()
 {
   QByteArray payload;
-  PutLittleEndian(payload, 0, 4);
-  PutLittleEndian(payload, 0x0000040Bu, 4);
-  PutLittleEndian(payload, 0, 4);
-  return BareUbxFrame(UbxClassCfg, 0x09, payload);
+  AppendLittleEndian(payload, 0, 4);
+  AppendLittleEndian(payload, 0x0000040Bu, 4);
+  AppendLittleEndian(payload, 0, 4);
+  return UbxFrame(UbxClassCfg, 0x09, payload);
 }
 
 QList<QByteArray> UbxClosingFrames()
 {
   QByteArray save;
-  PutLittleEndian(save, 0, 4);
-  PutLittleEndian(save, 0x0000FFFFu, 4);
-  PutLittleEndian(save, 0, 4);
+  AppendLittleEndian(save, 0, 4);
+  AppendLittleEndian(save, 0x0000FFFFu, 4);
+  AppendLittleEndian(save, 0, 4);
   save.append(char(0x03));  // battery-backed RAM and flash
-  return {BareUbxFrame(UbxClassCfg, 0x09, save), BareUbxFrame(UbxClassCfg, 0x04, QByteArray(4, '\0'))};
+  return {UbxFrame(UbxClassCfg, 0x09, save), UbxFrame(UbxClassCfg, 0x04, QByteArray(4, '\0'))};
 }

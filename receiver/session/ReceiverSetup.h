@@ -138,9 +138,6 @@ QByteArray OncoreHeight(double gpsAltitude);
 // of the offset local - UTC.
 QByteArray OncoreGmtCorrection(int offsetMinutes);
 
-// A bare UBX frame: sync bytes, class, id, little-endian length, payload.
-QByteArray BareUbxFrame(quint8 messageClass, quint8 messageId, const QByteArray &payload);
-
 // --- T-RAIM and timing -------------------------------------------------------------
 
 // The T-RAIM set-up command for a channel count: "@@Hn" with the output
