@@ -10,11 +10,6 @@ bool IsUbx(QByteArrayView message)
          static_cast<quint8>(message.at(1)) == 0x62;
 }
 
-bool IsMonVerPoll(QByteArrayView message)
-{
-  return IsUbx(message) && message.size() >= 4 && message.at(2) == 0x0A && message.at(3) == 0x04;
-}
-
 // "@@Tk" carries text: its bytes 4 to 58 are echoed as characters.
 constexpr qsizetype TkTextEnd = 59;
 
@@ -109,145 +104,147 @@ void CommandWaitPlan::ClearFlags(ReceiverReplyFlags &replyFlags) const
     OncoreReplySeen = false;
 }
 
+namespace {
+
+// How a command goes to the port.
+enum class Sending {
+  None,       // not at all
+  AsIs,       // LORAN commands: no checksum, no echo
+  Completed,  // with its checksum, echoed in the raw-data window
+};
+
+using ReplyFlag = bool ReceiverReplyFlags::*;
+
+// One row of the wait plans. The first row whose prefix the command starts
+// with (or, for a whole-command row, that it equals) decides. In the texts,
+// "%1" stands for the command.
+struct WaitRule {
+  const char *prefix;
+  bool whole;
+  CommandWaitRow row;
+  Sending sending;
+  int pauseMs;
+  int timeoutMs;
+  ReplyFlag flags[3];  // any of them answers
+  int channels;
+  const char *answeredIdText = nullptr;
+  const char *timeoutIdText = nullptr;
+  const char *timeoutWarning = nullptr;
+};
+
+using Row = CommandWaitRow;
+using F = ReceiverReplyFlags;
+constexpr bool Prefix = false;
+constexpr bool Whole = true;
+constexpr Sending Completed = Sending::Completed;
+constexpr Sending AsIs = Sending::AsIs;
+constexpr int Settle = CommandDelays::AfterModeSwitch;
+
+// prefix, whole or prefix, row, sending, pause, time-out, awaited flags, channels; then the
+// identification-window texts (answered, unanswered) and the diagnostic text (unanswered).
+const WaitRule waitRules[] = {
+    {"$PMOTG", Prefix, Row::MotorolaNmea, Completed, 0, 3000, {&F::gotMotorolaNmea}, 0,
+     nullptr, nullptr, "Timeout: no response to Motorola Cmd %1\n"},
+    {"$PGRM", Prefix, Row::Garmin, Completed, 0, 3000, {&F::gotGarmin, &F::gotAlmanac}, 0,
+     nullptr, nullptr, "Timeout: no response to Garmin Cmd %1\n"},
+    {"$GPALM", Prefix, Row::Garmin, Completed, 0, 3000, {&F::gotGarmin, &F::gotAlmanac}, 0,
+     nullptr, nullptr, "Timeout: no response to Garmin Cmd %1\n"},
+    {"@@Ci", Prefix, Row::OncoreNoWait, Completed, Settle, 0, {}, 0},
+    {"@@Cj", Prefix, Row::OncoreId, Completed, 0, 5000, {&F::gotCj}, 0,
+     nullptr, "@@Cj Timeout - no valid version number!"},
+    {"@@Ba", Prefix, Row::OncoreChannels, Completed, 0, 3000, {&F::gotBa}, 6,
+     "@@Ba OK - must be a 6-channel Rcvr", "@@Ba Timeout - not a 6-channel Rcvr"},
+    {"@@Ea", Prefix, Row::OncoreChannels, Completed, 0, 3000, {&F::gotEa}, 8,
+     "@@Ea OK - must be a 8-channel Rcvr", "@@Ea Timeout - not a 8-channel Rcvr"},
+    {"@@Ha", Prefix, Row::OncoreChannels, Completed, 0, 3000, {&F::gotHa}, 12,
+     "@@Ha OK - must be a 12-channel Rcvr", "@@Ha Timeout - not a 12-channel Rcvr"},
+    {"@@Bh", Prefix, Row::OncoreDgps, Completed, 0, 5000, {&F::gotCe}, 0,
+     "@@Bh OK - must be a DGPS Rcvr", "@@Bh Timeout - must be a non-DGPS Rcvr"},
+    {"@@Bn", Prefix, Row::OncoreTraim, Completed, 0, 5000, {&F::gotBn, &F::gotEn, &F::gotHn}, 0,
+     "@@Bn OK - must have T-RAIM", "@@Bn Timeout - must not have T-RAIM"},
+    {"@@En", Prefix, Row::OncoreTraim, Completed, 0, 5000, {&F::gotBn, &F::gotEn, &F::gotHn}, 0,
+     "@@En OK - must have T-RAIM", "@@En Timeout - must not have T-RAIM"},
+    {"@@Hn", Prefix, Row::OncoreTraim, Completed, 0, 5000, {&F::gotBn, &F::gotEn, &F::gotHn}, 0,
+     "@@Hn OK - must have T-RAIM", "@@Hn Timeout - must not have T-RAIM"},
+    {"@@Wb", Prefix, Row::OncoreRate, Completed, 0, 5000, {&F::gotWb}, 0},
+    {"@@", Prefix, Row::OncoreByName, Completed, 0, 3000, {}, 0},
+    {"Z", Whole, Row::Loran, AsIs, 0, 5000, {&F::gotLoran}, 0,
+     nullptr, "Timeout: no response to Motorola Loran Cmd %1\n"},
+    {"T", Prefix, Row::Loran, AsIs, 0, 5000, {&F::gotLoran}, 0,
+     nullptr, "Timeout: no response to Motorola Loran Cmd %1\n"},
+    {"BIN", Whole, Row::LoranNoWait, AsIs, Settle, 0, {&F::gotLoran}, 0},
+    {"NMEA", Whole, Row::LoranNoWait, AsIs, Settle, 0, {&F::gotLoran}, 0},
+    {"\xB5\x62\x0A\x04", Prefix, Row::MonVer, Completed, 0, 5000, {&F::gotMonVer}, 0,
+     nullptr, " Timeout - no response to MON-VER request"},
+    {"\xB5\x62", Prefix, Row::OtherUbx, Sending::None, 0, 0, {}, 0},
+};
+
+const WaitRule *FindWaitRule(const QByteArray &command)
+{
+  for (const WaitRule &rule : waitRules)
+    if (rule.whole ? command == rule.prefix : command.startsWith(rule.prefix))
+      return &rule;
+  return nullptr;
+}
+
+QString WithCommand(const char *text, const QString &command)
+{
+  return text ? QString::fromLatin1(text).replace(QStringLiteral("%1"), command) : QString();
+}
+
+}  // namespace
+
 CommandWaitPlan PlanCommandWait(const QByteArray &command)
 {
   CommandWaitPlan plan;
-  const QString commandText = QString::fromLatin1(command);
-
   if (command.isEmpty()) {
     plan.row = CommandWaitRow::Empty;
     return plan;
   }
+  const WaitRule *rule = FindWaitRule(command);
+  if (!rule) {
+    plan.row = CommandWaitRow::NotSent;
+    return plan;
+  }
 
-  if (command.startsWith("$PMOTG")) {
-    plan.row = CommandWaitRow::MotorolaNmea;
-    plan.sends = plan.completes = plan.echoes = true;
-    plan.flags = {&ReceiverReplyFlags::gotMotorolaNmea};
-    plan.timeoutMs = 3000;
+  const QString commandText = QString::fromLatin1(command);
+  plan.row = rule->row;
+  plan.sends = rule->sending != Sending::None;
+  plan.completes = plan.echoes = rule->sending == Sending::Completed;
+  plan.pauseMs = rule->pauseMs;
+  plan.timeoutMs = rule->timeoutMs;
+  for (ReplyFlag flag : rule->flags)
+    if (flag)
+      plan.flags.append(flag);
+  plan.channels = rule->channels;
+  plan.answeredIdText = WithCommand(rule->answeredIdText, commandText);
+  plan.timeoutIdText = WithCommand(rule->timeoutIdText, commandText);
+  plan.timeoutWarning = WithCommand(rule->timeoutWarning, commandText);
+
+  switch (plan.row) {
+  case CommandWaitRow::MotorolaNmea:
     plan.setsNmeaTag = true;
     plan.nmeaTag = command.mid(7, 3);
     // The format switch needs the receiver to settle before it answers.
     if (plan.nmeaTag == "FOR")
       plan.pauseMs = CommandDelays::BeforeFormatReply;
-    plan.timeoutWarning = QStringLiteral("Timeout: no response to Motorola Cmd ") + commandText +
-                          QLatin1Char('\n');
-    return plan;
-  }
-
-  if (command.startsWith("$PGRM") || command.startsWith("$GPALM")) {
-    plan.row = CommandWaitRow::Garmin;
-    plan.sends = plan.completes = plan.echoes = true;
-    plan.flags = {&ReceiverReplyFlags::gotGarmin, &ReceiverReplyFlags::gotAlmanac};
-    plan.timeoutMs = 3000;
-    plan.timeoutWarning = QStringLiteral("Timeout: no response to Garmin Cmd ") + commandText +
-                          QLatin1Char('\n');
-    return plan;
-  }
-
-  if (command.startsWith("@@")) {
-    plan.sends = plan.completes = plan.echoes = true;
-    const QByteArray name = command.left(4);
-    const QString nameText = QString::fromLatin1(name);
-
-    struct ChannelProbe {
-      const char *name;
-      bool ReceiverReplyFlags::*flag;
-      int channels;
-    };
-    static const ChannelProbe channelProbes[] = {
-        {"@@Ba", &ReceiverReplyFlags::gotBa, 6},
-        {"@@Ea", &ReceiverReplyFlags::gotEa, 8},
-        {"@@Ha", &ReceiverReplyFlags::gotHa, 12},
-    };
-
-    if (name == "@@Ci") {
-      plan.row = CommandWaitRow::OncoreNoWait;
-      plan.pauseMs = CommandDelays::AfterModeSwitch;
-      return plan;
-    }
-    if (name == "@@Cj") {
-      plan.row = CommandWaitRow::OncoreId;
-      plan.flags = {&ReceiverReplyFlags::gotCj};
-      plan.timeoutMs = 5000;
-      plan.retryOnce = true;
-      plan.retryEcho = QStringLiteral("<- @@Cj (retry)");
-      plan.timeoutIdText = QStringLiteral("@@Cj Timeout - no valid version number!");
-      return plan;
-    }
-    for (const ChannelProbe &probe : channelProbes) {
-      if (name != probe.name)
-        continue;
-      plan.row = CommandWaitRow::OncoreChannels;
-      plan.flags = {probe.flag};
-      plan.timeoutMs = 3000;
-      plan.channels = probe.channels;
-      plan.answeredIdText =
-          QStringLiteral("%1 OK - must be a %2-channel Rcvr").arg(nameText).arg(probe.channels);
-      plan.timeoutIdText =
-          QStringLiteral("%1 Timeout - not a %2-channel Rcvr").arg(nameText).arg(probe.channels);
-      return plan;
-    }
-    if (name == "@@Bh") {
-      plan.row = CommandWaitRow::OncoreDgps;
-      plan.flags = {&ReceiverReplyFlags::gotCe};
-      plan.timeoutMs = 5000;
-      plan.setsDgps = true;
-      plan.answeredIdText = QStringLiteral("@@Bh OK - must be a DGPS Rcvr");
-      plan.timeoutIdText = QStringLiteral("@@Bh Timeout - must be a non-DGPS Rcvr");
-      return plan;
-    }
-    if (name == "@@Bn" || name == "@@En" || name == "@@Hn") {
-      plan.row = CommandWaitRow::OncoreTraim;
-      plan.flags = {&ReceiverReplyFlags::gotBn, &ReceiverReplyFlags::gotEn,
-                    &ReceiverReplyFlags::gotHn};
-      plan.timeoutMs = 5000;
-      plan.setsTraim = true;
-      plan.answeredIdText = nameText + QStringLiteral(" OK - must have T-RAIM");
-      plan.timeoutIdText = nameText + QStringLiteral(" Timeout - must not have T-RAIM");
-      return plan;
-    }
-    if (name == "@@Wb") {
-      plan.row = CommandWaitRow::OncoreRate;
-      plan.flags = {&ReceiverReplyFlags::gotWb};
-      plan.timeoutMs = 5000;
-      return plan;
-    }
-    plan.row = CommandWaitRow::OncoreByName;
+    break;
+  case CommandWaitRow::OncoreId:
+    plan.retryOnce = true;
+    plan.retryEcho = QStringLiteral("<- @@Cj (retry)");
+    break;
+  case CommandWaitRow::OncoreDgps:
+    plan.setsDgps = true;
+    break;
+  case CommandWaitRow::OncoreTraim:
+    plan.setsTraim = true;
+    break;
+  case CommandWaitRow::OncoreByName:
     plan.byOncoreName = true;
-    plan.oncoreTag = name;
-    plan.timeoutMs = 3000;
-    return plan;
+    plan.oncoreTag = command.left(4);
+    break;
+  default:
+    break;
   }
-
-  if (command == "Z" || command.startsWith('T') || command == "BIN" || command == "NMEA") {
-    plan.sends = true;
-    plan.flags = {&ReceiverReplyFlags::gotLoran};
-    if (command == "BIN" || command == "NMEA") {
-      plan.row = CommandWaitRow::LoranNoWait;
-      plan.pauseMs = CommandDelays::AfterModeSwitch;
-      return plan;
-    }
-    plan.row = CommandWaitRow::Loran;
-    plan.timeoutMs = 5000;
-    plan.timeoutIdText = QStringLiteral("Timeout: no response to Motorola Loran Cmd ") +
-                         commandText + QLatin1Char('\n');
-    return plan;
-  }
-
-  if (IsMonVerPoll(command)) {
-    plan.row = CommandWaitRow::MonVer;
-    plan.sends = plan.completes = plan.echoes = true;
-    plan.flags = {&ReceiverReplyFlags::gotMonVer};
-    plan.timeoutMs = 5000;
-    plan.timeoutIdText = QStringLiteral(" Timeout - no response to MON-VER request");
-    return plan;
-  }
-
-  if (IsUbx(command)) {
-    plan.row = CommandWaitRow::OtherUbx;
-    return plan;
-  }
-
-  plan.row = CommandWaitRow::NotSent;
   return plan;
 }
