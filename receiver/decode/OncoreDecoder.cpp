@@ -22,18 +22,25 @@ constexpr double MilliarcsecondsPerDegree = 3600000.0;
 // Oncore speed unit (cm/s) to knots.
 constexpr double SpeedToKnots = 0.019425;
 
-bool ModelIn(std::initializer_list<qint32> models)
+// A set of models as bits by model index.
+constexpr quint32 Models(std::initializer_list<qint32> models)
 {
+  quint32 bits = 0;
   for (qint32 m : models)
-    if (receiverIdentity.model == m)
-      return true;
-  return false;
+    bits |= 1u << m;
+  return bits;
+}
+
+bool ModelIn(quint32 models)
+{
+  const qint32 model = receiverIdentity.model;
+  return model >= 0 && model < 32 && ((models >> model) & 1u);
 }
 
 // Models that report a signal level rather than C/No.
 bool ReportsSignalLevel()
 {
-  return ModelIn({GpsRxModel::PVT6, GpsRxModel::VP, GpsRxModel::XT, GpsRxModel::VP6});
+  return ModelIn(Models({GpsRxModel::PVT6, GpsRxModel::VP, GpsRxModel::XT, GpsRxModel::VP6}));
 }
 
 // Seconds of an Oncore time field: i8 whole seconds at 10, i32 ns at 11.
@@ -309,69 +316,203 @@ int OncoreDecoder::ChannelCNo(int signalLevel)
   return int(20.0 * std::log10(double(signalLevel)) + 4.6 + 0.5);
 }
 
-void OncoreDecoder::DecodeEa(Work &work) { DecodePositionStatus(work, PositionFamily::Ea); }
-void OncoreDecoder::DecodeBa(Work &work) { DecodePositionStatus(work, PositionFamily::Ba); }
-void OncoreDecoder::DecodeHa(Work &work) { DecodePositionStatus(work, PositionFamily::Ha); }
+// Where the fields of the three position messages lie (byte offsets from the
+// first "@") and what else tells them apart. The date-time (4 to 14),
+// latitude, longitude and both heights (15 to 30) lie alike in all three.
+struct OncorePositionLayout {
+  enum Family { Ea, Ba, Ha } family;
+  bool roundSeconds;      // the time's seconds are rounded, not cut
+  bool advanceOneSecond;  // one second is added to the time it carries
+  int speed;
+  int heading;
+  int dop;
+  int dopType;            // -1: none
+  bool antennaInDopType;  // antenna status in the DOP type's top two bits
+  int visible;
+  int tracked;
+  int channels;
+  int channelStart;
+  int channelSize;
+  int status;             // "@@Ha": the fix type, then the flags
+  quint32 geoidModels;    // models that leave the height above sea level at 0
+  int ReceiverState::*holdCountdown;
+  qint64 ReceiverState::*holdSetMs;
+  bool ReceiverReplyFlags::*replyFlag;
+};
 
-void OncoreDecoder::DecodePositionStatus(Work &work, PositionFamily family)
+namespace {
+
+using namespace GpsRxModel;
+
+// In rank order: while its time hold lasts, a message outranks those below.
+// family, rounded, advanced, speed, heading, DOP, DOP type, antenna in it, visible, tracked,
+// channels, first channel, channel size, status; geoid models; hold and reply flag.
+const OncorePositionLayout positionLayouts[] = {
+    {OncorePositionLayout::Ha, true, true, 47, 51, 53, -1, false, 55, 56, 12, 57, 6, 129,
+     Models({M12, M12Plus, M12M, Signav}),
+     &ReceiverState::haIgnoreCountdown, &ReceiverState::haIgnoreSetMs, &ReceiverReplyFlags::gotHa},
+    {OncorePositionLayout::Ea, false, true, 31, 33, 35, 37, true, 38, 39, 8, 40, 4, 72,
+     Models({GT, GTPlus, SL, UT, UTPlus, CnxtNvmn}),
+     &ReceiverState::eaIgnoreCountdown, &ReceiverState::eaIgnoreSetMs, &ReceiverReplyFlags::gotEa},
+    {OncorePositionLayout::Ba, true, false, 31, 33, 35, 37, false, 38, 39, 6, 40, 4, 64,
+     Models({GT, GTPlus, M12, M12Plus, M12M, SL, UT, UTPlus, CnxtNvmn, Signav}),
+     &ReceiverState::baIgnoreCountdown, &ReceiverState::baIgnoreSetMs, &ReceiverReplyFlags::gotBa},
+};
+
+const OncorePositionLayout &PositionLayoutOf(OncorePositionLayout::Family family)
+{
+  for (const OncorePositionLayout &layout : positionLayouts)
+    if (layout.family == family)
+      return layout;
+  Q_UNREACHABLE();
+}
+
+bool HoldActive(const ReceiverState &state, const OncorePositionLayout &layout, qint64 now)
+{
+  return ReceiverState::TimeHoldActive(state.*layout.holdCountdown, state.*layout.holdSetMs, now);
+}
+
+// The channel's status byte; "@@Ha" spreads it over two bytes.
+quint8 ChannelStatus(const QByteArray &m, const OncorePositionLayout &layout, int at)
+{
+  if (layout.family != OncorePositionLayout::Ha)
+    return GetU8(m, at + 3);
+  const quint8 high = GetU8(m, at + 4);
+  const quint8 low = GetU8(m, at + 5);
+  return quint8((low & 0xF0) | (high & 0x01) | ((low & 0x0F) >= 7 ? 0x08 : 0));
+}
+
+// The PVT log row of "@@Ha".
+QString HaRow(const QByteArray &m)
+{
+  const double dop = GetBigEndianU16(m, 53) / 10.0;
+  QString row = QString::asprintf(
+      "%.2u/%.2u/%.4d, %.2u:%.2u:%012.9f, %#10.8e, %#10.8e, %04.2f, %04.2f, %4.2f, %4.2f, "
+      "%3.1f, %s,%4.1f, %u, %u, 0x%04X, ",
+      unsigned(GetU8(m, 4)), unsigned(GetU8(m, 5)), GetBigEndianU16(m, 6), unsigned(GetU8(m, 8)),
+      unsigned(GetU8(m, 9)), MessageSeconds(m), GetBigEndianI32AsDouble(m, 31),
+      GetBigEndianI32AsDouble(m, 35), GetBigEndianI32(m, 39) / 100.0,
+      GetBigEndianI32(m, 43) / 100.0, GetBigEndianU16(m, 47) / 100.0,
+      GetBigEndianU16(m, 49) / 100.0, GetBigEndianU16(m, 51) / 10.0,
+      GetU8(m, 129) >= 0xE0 ? "PDOP" : "HDOP", dop, unsigned(GetU8(m, 55)),
+      unsigned(GetU8(m, 56)), unsigned(GetBigEndianU16(m, 129)));
+  row += QLatin1Char('"') + TagCharacters(m, 145) + QStringLiteral("\", ");
+  QStringList groups;
+  for (int k = 0; k < 12; ++k) {
+    const int at = 57 + 6 * k;
+    groups << QString::asprintf("%u, %u, %u, %u, 0x%04x", unsigned(GetU8(m, at)),
+                                unsigned(GetU8(m, at + 1)), unsigned(GetU8(m, at + 2)),
+                                unsigned(GetU8(m, at + 3)), unsigned(GetBigEndianU16(m, at + 4)));
+  }
+  row += groups.join(QStringLiteral(", "));
+  row += QString::asprintf(", %u, %u, %i, %d, %3.1f, 0x%02x, 0x%06x", unsigned(GetU8(m, 131)),
+                           unsigned(GetU8(m, 132)), GetBigEndianU16(m, 133),
+                           GetBigEndianI32(m, 135), GetBigEndianU16(m, 139) * 0.5,
+                           unsigned(GetU8(m, 141)), unsigned(GetBigEndianU24(m, 142)));
+  return row;
+}
+
+// The PVT log row of "@@Ea" or "@@Ba".
+QString EaBaRow(const QByteArray &m, const OncorePositionLayout &layout)
+{
+  const bool ea = layout.family == OncorePositionLayout::Ea;
+  // "@@Ba" prints its heights in centimetres as received.
+  const double heightScale = ea ? 100.0 : 1.0;
+  const quint8 dopType = GetU8(m, layout.dopType);
+  QString row = QString::asprintf(
+      ea ? "%.2u/%.2u/%.4u, %.2u:%.2u:%012.9f, %#10.8e, %#10.8e, %4.2f, %4.2f, %4.2f, %3.1f, "
+           "%s, %3.1f, %u, %u, 0x%02x, "
+         : "%.2u/%.2u/%.4d, %.2u:%.2u:%012.9f, %#10.8e, %#10.8e, %4.2f, %4.2f, %4.2f, %3.1f, "
+           "%s, %3.1f, %u, %u, 0x%02x, ",
+      unsigned(GetU8(m, 4)), unsigned(GetU8(m, 5)), GetBigEndianU16(m, 6), unsigned(GetU8(m, 8)),
+      unsigned(GetU8(m, 9)), MessageSeconds(m), GetBigEndianI32AsDouble(m, 15),
+      GetBigEndianI32AsDouble(m, 19), GetBigEndianI32(m, 23) / heightScale,
+      GetBigEndianI32(m, 27) / heightScale, GetBigEndianU16(m, layout.speed) / 100.0,
+      GetBigEndianU16(m, layout.heading) / 10.0, dopType == 0 ? "PDOP" : "HDOP",
+      GetBigEndianU16(m, layout.dop) / 10.0, unsigned(GetU8(m, layout.visible)),
+      unsigned(GetU8(m, layout.tracked)), unsigned(GetU8(m, layout.status)));
+  QStringList groups;
+  for (int k = 0; k < layout.channels; ++k) {
+    const int at = layout.channelStart + layout.channelSize * k;
+    groups << QString::asprintf("%u, %u, %u, 0x%02x", unsigned(GetU8(m, at)),
+                                unsigned(GetU8(m, at + 1)), unsigned(GetU8(m, at + 2)),
+                                unsigned(GetU8(m, at + 3)));
+  }
+  row += groups.join(QStringLiteral(", "));
+  return row;
+}
+
+}  // namespace
+
+void OncoreDecoder::DecodeEa(Work &work)
+{
+  DecodePositionStatus(work, PositionLayoutOf(OncorePositionLayout::Ea));
+}
+
+void OncoreDecoder::DecodeBa(Work &work)
+{
+  DecodePositionStatus(work, PositionLayoutOf(OncorePositionLayout::Ba));
+}
+
+void OncoreDecoder::DecodeHa(Work &work)
+{
+  DecodePositionStatus(work, PositionLayoutOf(OncorePositionLayout::Ha));
+}
+
+void OncoreDecoder::DecodePositionStatus(Work &work, const OncorePositionLayout &layout)
 {
   const QByteArray &m = work.message;
-  const bool ea = family == PositionFamily::Ea;
-  const bool ba = family == PositionFamily::Ba;
-  const bool ha = family == PositionFamily::Ha;
   const qint64 now = TimeSource::Current().MonotonicMs();
-
   // "@@Ha" outranks "@@Ea", which outranks "@@Ba", while their holds last.
-  if (ea && state_.HaHoldActive(now))
-    return;
-  if (ba && (state_.HaHoldActive(now) || state_.EaHoldActive(now)))
-    return;
+  for (const OncorePositionLayout *higher = positionLayouts; higher != &layout; ++higher)
+    if (HoldActive(state_, *higher, now))
+      return;
 
-  StoreReceiverTime(m, !ea, !ba);
-
-  const int speed = GetBigEndianU16(m, ha ? 47 : 31);
-  const int heading = GetBigEndianU16(m, ha ? 51 : 33);
-  host_.SetSpeed(speed * SpeedToKnots);
-  host_.SetHeading(heading * 0.1);
+  StoreReceiverTime(m, layout.roundSeconds, layout.advanceOneSecond);
+  host_.SetSpeed(GetBigEndianU16(m, layout.speed) * SpeedToKnots);
+  host_.SetHeading(GetBigEndianU16(m, layout.heading) * 0.1);
 
   const double latitude = GetBigEndianI32(m, 15) / MilliarcsecondsPerDegree;
   const double longitude = GetBigEndianI32(m, 19) / MilliarcsecondsPerDegree;
   const double height = GetBigEndianI32(m, 23) / 100.0;
   double mslHeight = GetBigEndianI32(m, 27) / 100.0;
-  // Some models leave the height above sea level at 0: derive it.
-  bool geoidModel = false;
-  if (ea)
-    geoidModel = ModelIn({GpsRxModel::GT, GpsRxModel::GTPlus, GpsRxModel::SL, GpsRxModel::UT,
-                          GpsRxModel::UTPlus, GpsRxModel::CnxtNvmn});
-  else if (ba)
-    geoidModel = ModelIn({GpsRxModel::GT, GpsRxModel::GTPlus, GpsRxModel::M12,
-                          GpsRxModel::M12Plus, GpsRxModel::M12M, GpsRxModel::SL, GpsRxModel::UT,
-                          GpsRxModel::UTPlus, GpsRxModel::CnxtNvmn, GpsRxModel::Signav});
-  else
-    geoidModel = ModelIn({GpsRxModel::M12, GpsRxModel::M12Plus, GpsRxModel::M12M,
-                          GpsRxModel::Signav});
-  if (geoidModel && mslHeight == 0.0)
+  if (ModelIn(layout.geoidModels) && mslHeight == 0.0)
     mslHeight = height - host_.GeoidSeparation(latitude, longitude);
-
-  const quint8 dopTypeByte = GetU8(m, 37);  // "@@Ea"/"@@Ba" only
-  if (ea) {
-    state_.antennaStatus = dopTypeByte >> 6;
+  if (layout.antennaInDopType) {
+    state_.antennaStatus = GetU8(m, layout.dopType) >> 6;
     host_.SetAntennaStatus(state_.antennaStatus);
   }
-
   host_.ShowPosition(latitude, longitude, height, mslHeight);
 
-  const int visible = GetU8(m, ha ? 55 : 38);
-  const int tracked = GetU8(m, ha ? 56 : 39);
+  const int visible = GetU8(m, layout.visible);
+  const int tracked = GetU8(m, layout.tracked);
   host_.SetSatsTracked(tracked);
   host_.ShowSatsVisible(QString::asprintf("%1.1d Visible", visible));
   host_.ShowSatsTracked(QString::asprintf("%1.1d Tracked", tracked));
 
-  // Channels: the satellite array is listed anew; elevation, azimuth and
-  // trend come from "@@Bb" and stay.
-  const int channels = ea ? 8 : ba ? 6 : 12;
-  const int channelStart = ha ? 57 : 40;
-  const int channelSize = ha ? 6 : 4;
+  StorePositionChannels(m, layout);
+  if (layout.family == OncorePositionLayout::Ha)
+    ShowHaStatus(m, layout);
+  else
+    ShowEaBaStatus(m, layout);
+
+  if (TextGateOpen()) {
+    const QString row =
+        layout.family == OncorePositionLayout::Ha ? HaRow(m) : EaBaRow(m, layout);
+    work.pvtRow = row;
+    work.line = QString::fromLatin1(m.constData(), 4) + QStringLiteral(", ") + row;
+  }
+
+  host_.UpdateSatelliteTable();
+  state_.*layout.holdCountdown = 5;
+  state_.*layout.holdSetMs = now;
+  state_.replyFlags.*layout.replyFlag = true;
+}
+
+void OncoreDecoder::StorePositionChannels(const QByteArray &m, const OncorePositionLayout &layout)
+{
+  // The satellite array is listed anew; elevation, azimuth and trend come
+  // from "@@Bb" and stay.
   for (SatelliteRecord &record : state_.satellites) {
     record.identifier = 0;
     record.cno = 0;
@@ -379,17 +520,10 @@ void OncoreDecoder::DecodePositionStatus(Work &work, PositionFamily family)
     record.inChannel = 0;
     record.channelMode = 9;
   }
-  for (int k = 0; k < channels; ++k) {
-    const int at = channelStart + k * channelSize;
+  for (int k = 0; k < layout.channels; ++k) {
+    const int at = layout.channelStart + k * layout.channelSize;
     const quint8 satellite = GetU8(m, at);
-    quint8 status;
-    if (ha) {
-      const quint8 high = GetU8(m, at + 4);
-      const quint8 low = GetU8(m, at + 5);
-      status = quint8((low & 0xF0) | (high & 0x01) | ((low & 0x0F) >= 7 ? 0x08 : 0));
-    } else {
-      status = GetU8(m, at + 3);
-    }
+    const quint8 status = ChannelStatus(m, layout, at);
     SatelliteRecord &record = state_.satellites[satellite];
     record.identifier = satellite;
     record.channelMode = GetU8(m, at + 1);
@@ -397,113 +531,49 @@ void OncoreDecoder::DecodePositionStatus(Work &work, PositionFamily family)
     record.cno = ChannelCNo(GetU8(m, at + 2));
     record.inChannel = 1;
   }
+}
 
-  // Status text, navigation status and fix status.
-  QString statusText;
+void OncoreDecoder::ShowHaStatus(const QByteArray &m, const OncorePositionLayout &layout)
+{
+  const double dop = GetBigEndianU16(m, layout.dop) / 10.0;
+  const quint8 fixByte = GetU8(m, layout.status);
+  const quint8 flags = GetU8(m, layout.status + 1);
+  state_.antennaStatus = (flags >> 1) & 3;
+  host_.SetAntennaStatus(state_.antennaStatus);
+  const StatusResult status = HaStatus(fixByte, flags, &host_);
+  host_.SetNavStatus(status.navCandidate);
+  host_.SetFixStatus(HaFixStatus(fixByte, flags));
   QString dopText;
-  const double dop = GetBigEndianU16(m, ha ? 53 : 35) / 10.0;
-  if (ha) {
-    const quint8 fixByte = GetU8(m, 129);
-    const quint8 flags = GetU8(m, 130);
-    state_.antennaStatus = (flags >> 1) & 3;
-    host_.SetAntennaStatus(state_.antennaStatus);
-    const StatusResult status = HaStatus(fixByte, flags, &host_);
-    host_.SetNavStatus(status.navCandidate);
-    statusText = RemoveTrailingSeparator(status.text);
-    host_.SetFixStatus(HaFixStatus(fixByte, flags));
-    if (dop > 0.0) {
-      const int navMode = host_.GetNavMode();
-      if (navMode == 3)
-        dopText = QString::asprintf("PDOP = %4.1f", dop);
-      else if (navMode == 2)
-        dopText = QString::asprintf("HDOP = %4.1f", dop);
-    }
-  } else {
-    const quint8 statusByte = GetU8(m, ea ? 72 : 64);
-    const StatusResult status = EaStatus(statusByte, host_);
-    host_.SetNavStatus((dopTypeByte & 0x20) ? 2 : status.navCandidate);
-    statusText = RemoveTrailingSeparator(status.text);
-    host_.SetFixStatus(EaFixStatus(statusByte));
-    if (ba || ReportsSignalLevel()) {
-      if (!(statusByte & 0x10))
-        dopText = host_.DopsText();
-    } else if (dop > 0.0 && (dopTypeByte == 0 || dopTypeByte == 1)) {
-      const QString text =
-          QString::asprintf(dopTypeByte == 0 ? "PDOP = %4.1f" : "HDOP = %4.1f", dop);
-      statusText = statusText.isEmpty() ? text : statusText + QStringLiteral(": ") + text;
-    }
+  if (dop > 0.0) {
+    const int navMode = host_.GetNavMode();
+    if (navMode == 3)
+      dopText = QString::asprintf("PDOP = %4.1f", dop);
+    else if (navMode == 2)
+      dopText = QString::asprintf("HDOP = %4.1f", dop);
+  }
+  host_.ShowSatsStatusMessage(RemoveTrailingSeparator(status.text));
+  host_.ShowSatsDopsMessage(dopText);
+}
+
+void OncoreDecoder::ShowEaBaStatus(const QByteArray &m, const OncorePositionLayout &layout)
+{
+  const double dop = GetBigEndianU16(m, layout.dop) / 10.0;
+  const quint8 dopType = GetU8(m, layout.dopType);
+  const quint8 statusByte = GetU8(m, layout.status);
+  const StatusResult status = EaStatus(statusByte, host_);
+  host_.SetNavStatus((dopType & 0x20) ? 2 : status.navCandidate);
+  QString statusText = RemoveTrailingSeparator(status.text);
+  host_.SetFixStatus(EaFixStatus(statusByte));
+  QString dopText;
+  if (layout.family == OncorePositionLayout::Ba || ReportsSignalLevel()) {
+    if (!(statusByte & 0x10))
+      dopText = host_.DopsText();
+  } else if (dop > 0.0 && (dopType == 0 || dopType == 1)) {
+    const QString text = QString::asprintf(dopType == 0 ? "PDOP = %4.1f" : "HDOP = %4.1f", dop);
+    statusText = statusText.isEmpty() ? text : statusText + QStringLiteral(": ") + text;
   }
   host_.ShowSatsStatusMessage(statusText);
   host_.ShowSatsDopsMessage(dopText);
-
-  if (TextGateOpen()) {
-    QString row;
-    if (ha) {
-      row = QString::asprintf(
-          "%.2u/%.2u/%.4d, %.2u:%.2u:%012.9f, %#10.8e, %#10.8e, %04.2f, %04.2f, %4.2f, %4.2f, "
-          "%3.1f, %s,%4.1f, %u, %u, 0x%04X, ",
-          unsigned(GetU8(m, 4)), unsigned(GetU8(m, 5)), GetBigEndianU16(m, 6),
-          unsigned(GetU8(m, 8)), unsigned(GetU8(m, 9)), MessageSeconds(m),
-          GetBigEndianI32AsDouble(m, 31), GetBigEndianI32AsDouble(m, 35),
-          GetBigEndianI32(m, 39) / 100.0, GetBigEndianI32(m, 43) / 100.0,
-          GetBigEndianU16(m, 47) / 100.0, GetBigEndianU16(m, 49) / 100.0, heading / 10.0,
-          GetU8(m, 129) >= 0xE0 ? "PDOP" : "HDOP", dop, unsigned(visible), unsigned(tracked),
-          unsigned(GetBigEndianU16(m, 129)));
-      row += QLatin1Char('"') + TagCharacters(m, 145) + QStringLiteral("\", ");
-      QStringList groups;
-      for (int k = 0; k < 12; ++k) {
-        const int at = 57 + 6 * k;
-        groups << QString::asprintf("%u, %u, %u, %u, 0x%04x", unsigned(GetU8(m, at)),
-                                    unsigned(GetU8(m, at + 1)), unsigned(GetU8(m, at + 2)),
-                                    unsigned(GetU8(m, at + 3)),
-                                    unsigned(GetBigEndianU16(m, at + 4)));
-      }
-      row += groups.join(QStringLiteral(", "));
-      row += QString::asprintf(", %u, %u, %i, %d, %3.1f, 0x%02x, 0x%06x", unsigned(GetU8(m, 131)),
-                               unsigned(GetU8(m, 132)), GetBigEndianU16(m, 133),
-                               GetBigEndianI32(m, 135), GetBigEndianU16(m, 139) * 0.5,
-                               unsigned(GetU8(m, 141)), unsigned(GetBigEndianU24(m, 142)));
-    } else {
-      // "@@Ba" prints its heights in centimetres as received.
-      const double heightScale = ea ? 100.0 : 1.0;
-      row = QString::asprintf(
-          ea ? "%.2u/%.2u/%.4u, %.2u:%.2u:%012.9f, %#10.8e, %#10.8e, %4.2f, %4.2f, %4.2f, %3.1f, "
-               "%s, %3.1f, %u, %u, 0x%02x, "
-             : "%.2u/%.2u/%.4d, %.2u:%.2u:%012.9f, %#10.8e, %#10.8e, %4.2f, %4.2f, %4.2f, %3.1f, "
-               "%s, %3.1f, %u, %u, 0x%02x, ",
-          unsigned(GetU8(m, 4)), unsigned(GetU8(m, 5)), GetBigEndianU16(m, 6),
-          unsigned(GetU8(m, 8)), unsigned(GetU8(m, 9)), MessageSeconds(m),
-          GetBigEndianI32AsDouble(m, 15), GetBigEndianI32AsDouble(m, 19),
-          GetBigEndianI32(m, 23) / heightScale, GetBigEndianI32(m, 27) / heightScale,
-          speed / 100.0, heading / 10.0, dopTypeByte == 0 ? "PDOP" : "HDOP", dop,
-          unsigned(visible), unsigned(tracked), unsigned(GetU8(m, ea ? 72 : 64)));
-      QStringList groups;
-      for (int k = 0; k < channels; ++k) {
-        const int at = 40 + 4 * k;
-        groups << QString::asprintf("%u, %u, %u, 0x%02x", unsigned(GetU8(m, at)),
-                                    unsigned(GetU8(m, at + 1)), unsigned(GetU8(m, at + 2)),
-                                    unsigned(GetU8(m, at + 3)));
-      }
-      row += groups.join(QStringLiteral(", "));
-    }
-    work.pvtRow = row;
-    work.line = QString::fromLatin1(m.constData(), 4) + QStringLiteral(", ") + row;
-  }
-
-  host_.UpdateSatelliteTable();
-  if (ea) {
-    state_.eaIgnoreCountdown = 5;
-    state_.eaIgnoreSetMs = now;
-    state_.replyFlags.gotEa = true;
-  } else if (ba) {
-    state_.baIgnoreCountdown = 5;
-    state_.baIgnoreSetMs = now;
-    state_.replyFlags.gotBa = true;
-  } else {
-    state_.haIgnoreCountdown = 5;
-    state_.haIgnoreSetMs = now;
-    state_.replyFlags.gotHa = true;
-  }
 }
 
 void OncoreDecoder::DecodeHb(Work &work)

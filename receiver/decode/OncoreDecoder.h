@@ -14,6 +14,7 @@
 
 class DecoderHost;
 struct OncoreEcho;
+struct OncorePositionLayout;
 struct ReceiverState;
 
 class OncoreDecoder {
@@ -42,12 +43,15 @@ private:
   static const HandlerEntry *FindHandler(char first, char second);
   static const HandlerEntry handlerTable[];
 
-  enum class PositionFamily { Ea, Ba, Ha };
-
+  // Position, channels and status: "@@Ea", "@@Ba" and "@@Ha" through one
+  // table of their layouts.
   void DecodeEa(Work &work);
   void DecodeBa(Work &work);
   void DecodeHa(Work &work);
-  void DecodePositionStatus(Work &work, PositionFamily family);
+  void DecodePositionStatus(Work &work, const OncorePositionLayout &layout);
+  void StorePositionChannels(const QByteArray &m, const OncorePositionLayout &layout);
+  void ShowHaStatus(const QByteArray &m, const OncorePositionLayout &layout);
+  void ShowEaBaStatus(const QByteArray &m, const OncorePositionLayout &layout);
   void DecodeHb(Work &work);
   void DecodeHr(Work &work);
   void DecodeEq(Work &work);
