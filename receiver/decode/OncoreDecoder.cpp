@@ -14,7 +14,9 @@
 #include <QRegularExpression>
 #include <QStringList>
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace {
 
@@ -721,6 +723,162 @@ void OncoreDecoder::DecodeChannelTimes(Work &work, bool eg)
   work.line = QString::fromLatin1(m.constData(), 4) + QStringLiteral(", ") + row;
 }
 
+namespace {
+
+// How the "+" and "++" firmware of a model is told.
+enum class FirmwareVariants {
+  None,
+  BySuffix,        // "+" or "++" after the model's name in the answer
+  AlwaysPlusPlus,
+};
+
+// A model as the "@@Cj" answer of a known maker names it: the model number
+// begins with `text` (and has `sixth` as its sixth character, where given),
+// or, for the Synergy names, `text` stands anywhere from byte 161 on.
+struct ModelClue {
+  bool byName;
+  const char *text;
+  char sixth;
+  qint32 model;
+  FirmwareVariants variants;
+};
+
+constexpr bool ByNumber = false;
+constexpr bool ByName = true;
+
+// The first clue that fits decides; none: M12M.
+const ModelClue modelClues[] = {
+    {ByNumber, "A1", 0, XT, FirmwareVariants::None},
+    {ByNumber, "B1", 0, VP6, FirmwareVariants::None},
+    {ByNumber, "B2", 0, VP6, FirmwareVariants::None},
+    {ByNumber, "B3", 0, VP, FirmwareVariants::None},
+    {ByNumber, "B4", 0, VP, FirmwareVariants::None},
+    {ByNumber, "B8", 0, VP, FirmwareVariants::None},
+    {ByNumber, "NS", 0, VP, FirmwareVariants::None},
+    {ByNumber, "PVT", 0, PVT6, FirmwareVariants::None},
+    {ByNumber, "P", 'T', M12, FirmwareVariants::None},
+    {ByNumber, "P1", 0, M12, FirmwareVariants::None},
+    {ByNumber, "P2", 0, M12Plus, FirmwareVariants::None},
+    {ByNumber, "P3", 0, M12M, FirmwareVariants::None},
+    {ByNumber, "R1", 'N', GT, FirmwareVariants::None},
+    {ByNumber, "R1", 0, UT, FirmwareVariants::None},
+    {ByNumber, "R3", 0, GTPlus, FirmwareVariants::None},
+    {ByNumber, "R4", 0, GTPlus, FirmwareVariants::None},
+    {ByNumber, "R5", 0, UTPlus, FirmwareVariants::None},
+    {ByNumber, "R6", 0, SL, FirmwareVariants::None},
+    {ByNumber, "T8", 0, VP, FirmwareVariants::None},
+    {ByNumber, "IL", 0, M12M, FirmwareVariants::None},
+    {ByName, "SSR-6Tf", 0, Ssr6Tf, FirmwareVariants::BySuffix},
+    {ByName, "SSR-6Tr", 0, Ssr6Tr, FirmwareVariants::BySuffix},
+    {ByName, "SSR-M8F", 0, SsrM8F, FirmwareVariants::AlwaysPlusPlus},
+    {ByName, "SSR-M8T", 0, SsrM8T, FirmwareVariants::AlwaysPlusPlus},
+};
+
+// Where the Synergy names are looked for.
+constexpr int ModelNameFrom = 161;
+
+bool ClueFits(const ModelClue &clue, const QByteArray &m, const QByteArray &modelNumber)
+{
+  if (clue.byName)
+    return OccursFrom(m, clue.text, ModelNameFrom);
+  if (!modelNumber.startsWith(clue.text))
+    return false;
+  return clue.sixth == 0 || (modelNumber.size() > 5 && modelNumber.at(5) == clue.sixth);
+}
+
+// Model, firmware variant, version and NMEA mode from an answer of a known
+// maker whose model number starts at `modelNumberAt`.
+void IdentifyByModelNumber(const QByteArray &m, int modelNumberAt)
+{
+  const QByteArray modelNumber = m.mid(modelNumberAt, 18).trimmed();
+  const ModelClue *clue =
+      std::find_if(std::begin(modelClues), std::end(modelClues),
+                   [&](const ModelClue &c) { return ClueFits(c, m, modelNumber); });
+  const bool found = clue != std::end(modelClues);
+  receiverIdentity.model = found ? clue->model : M12M;
+  if (found && clue->variants == FirmwareVariants::BySuffix) {
+    const QByteArray name(clue->text);
+    if (OccursFrom(m, name + "++", ModelNameFrom))
+      receiverIdentity.plusPlusFirmware = true;
+    else if (OccursFrom(m, name + "+", ModelNameFrom))
+      receiverIdentity.plusFirmware = true;
+  } else if (found && clue->variants == FirmwareVariants::AlwaysPlusPlus) {
+    receiverIdentity.plusPlusFirmware = true;
+  }
+
+  const QString versionText = QString::fromUtf8(m.mid(84, 11).trimmed()) + QLatin1Char('.') +
+                              QString::fromUtf8(m.mid(112, 11).trimmed());
+  receiverIdentity.firmwareVersionText = versionText;
+  receiverIdentity.firmwareVersion = 0.0;
+  // The last number in the text counts.
+  static const QRegularExpression number(QStringLiteral("[-+]?[0-9]+\\.?[0-9]*"));
+  auto matches = number.globalMatch(versionText);
+  while (matches.hasNext()) {
+    bool ok = false;
+    const float value = matches.next().captured(0).toFloat(&ok);
+    receiverIdentity.firmwareVersion = ok ? value : 0.0;
+  }
+  const qint32 model = receiverIdentity.model;
+  const bool synergy = model >= Ssr6Tf && model <= SsrM8T;
+  receiverIdentity.hasNmeaMode = !synergy || receiverIdentity.firmwareVersion >= 4.21;
+}
+
+// Answers of other makers: a name at a fixed place gives the model.
+void IdentifyByFixedLayout(const QByteArray &m)
+{
+  struct FixedLayout {
+    int offset;
+    const char *text;
+    qint32 model;
+    int versionAt;
+  };
+  static const FixedLayout layouts[] = {
+      {15, "SiRF", M12M, 84},
+      {26, "i-LOTUS", TxOncore, 83},
+      {26, "CONEXANT", CnxtNvmn, 84},
+      {26, "SIGNAV  ", Signav, 84},
+  };
+  for (const FixedLayout &layout : layouts) {
+    const QByteArray text(layout.text);
+    if (m.mid(layout.offset, text.size()) != text)
+      continue;
+    receiverIdentity.model = layout.model;
+    const QString versionText = QString::fromUtf8(m.mid(layout.versionAt, 11).trimmed()) +
+                                QLatin1Char('.') + QString::fromUtf8(m.mid(112, 11).trimmed());
+    receiverIdentity.firmwareVersionText = versionText;
+    bool ok = false;
+    const float value = versionText.toFloat(&ok);
+    receiverIdentity.firmwareVersion = ok ? value : 0.0;
+    return;
+  }
+}
+
+// The text after "SOFTWARE DATE" up to the line end; empty without one.
+QString SoftwareDate(const QByteArray &m)
+{
+  const int datePos = m.indexOf("SOFTWARE DATE");
+  if (datePos < 0)
+    return QString();
+  const int start = datePos + 13;
+  int end = m.indexOf('\r', start);
+  if (end < 0)
+    end = m.indexOf('\n', start);
+  if (end < 0)
+    end = m.size();
+  return QString::fromUtf8(m.mid(start, end - start)).trimmed();
+}
+
+// Older GNSS modules (firmware "FW 1..." or "FW 2..." without "CORE ")
+// cannot track Galileo.
+bool GalileoCapable(const QByteArray &m)
+{
+  const int fw = m.indexOf("FW ");
+  return m.contains("CORE ") || fw < 0 || fw + 3 >= m.size() ||
+         (m.at(fw + 3) != '1' && m.at(fw + 3) != '2');
+}
+
+}  // namespace
+
 void OncoreDecoder::DecodeCj(Work &work)
 {
   const QByteArray &m = work.message;
@@ -730,138 +888,20 @@ void OncoreDecoder::DecodeCj(Work &work)
       host_.AppendIdLines(text);
     work.line = text;
     work.configText = text;
-
-    state_.receiverSoftwareDate.clear();
-    const int datePos = m.indexOf("SOFTWARE DATE");
-    if (datePos >= 0) {
-      const int start = datePos + 13;
-      int end = m.indexOf('\r', start);
-      if (end < 0)
-        end = m.indexOf('\n', start);
-      if (end < 0)
-        end = m.size();
-      state_.receiverSoftwareDate = QString::fromUtf8(m.mid(start, end - start)).trimmed();
-    }
+    state_.receiverSoftwareDate = SoftwareDate(m);
 
     receiverIdentity.plusFirmware = false;
     receiverIdentity.plusPlusFirmware = false;
     host_.DisableFirmwareUpload();
 
-    const int modelPos = m.indexOf("MODEL # ");
-    const int s = modelPos + 8;
+    const int modelNumberAt = m.indexOf("MODEL # ") + 8;
     const bool knownMaker =
         m.contains("MOTOROLA") || m.contains("Synergy") || m.contains("SYNERGY");
-    if (s <= 180 && knownMaker) {
-      const QByteArray field = m.mid(s, 18).trimmed();
-      auto at = [&field](int i) { return i < field.size() ? field.at(i) : '\0'; };
-      const QByteArray two = field.left(2);
-      auto two_is = [&two](std::initializer_list<const char *> codes) {
-        for (const char *code : codes)
-          if (two == code)
-            return true;
-        return false;
-      };
-      qint32 model;
-      int synergyRule = 0;  // 22 or 23: the variants "+" and "++" apply
-      if (two_is({"A1"}))
-        model = GpsRxModel::XT;
-      else if (two_is({"B1", "B2"}))
-        model = GpsRxModel::VP6;
-      else if (two_is({"B3", "B4", "B8", "NS"}))
-        model = GpsRxModel::VP;
-      else if (field.startsWith("PVT"))
-        model = GpsRxModel::PVT6;
-      else if ((at(0) == 'P' && at(5) == 'T') || two_is({"P1"}))
-        model = GpsRxModel::M12;
-      else if (two_is({"P2"}))
-        model = GpsRxModel::M12Plus;
-      else if (two_is({"P3"}))
-        model = GpsRxModel::M12M;
-      else if (two_is({"R1"}) && at(5) == 'N')
-        model = GpsRxModel::GT;
-      else if (two_is({"R1"}))
-        model = GpsRxModel::UT;
-      else if (two_is({"R3", "R4"}))
-        model = GpsRxModel::GTPlus;
-      else if (two_is({"R5"}))
-        model = GpsRxModel::UTPlus;
-      else if (two_is({"R6"}))
-        model = GpsRxModel::SL;
-      else if (two_is({"T8"}))
-        model = GpsRxModel::VP;
-      else if (two_is({"IL"}))
-        model = GpsRxModel::M12M;
-      else if (OccursFrom(m, "SSR-6Tf", 161))
-        model = synergyRule = GpsRxModel::Ssr6Tf;
-      else if (OccursFrom(m, "SSR-6Tr", 161))
-        model = synergyRule = GpsRxModel::Ssr6Tr;
-      else if (OccursFrom(m, "SSR-M8F", 161))
-        model = GpsRxModel::SsrM8F;
-      else if (OccursFrom(m, "SSR-M8T", 161))
-        model = GpsRxModel::SsrM8T;
-      else
-        model = GpsRxModel::M12M;
-      receiverIdentity.model = model;
-
-      if (synergyRule != 0) {
-        const char *name = synergyRule == GpsRxModel::Ssr6Tf ? "SSR-6Tf" : "SSR-6Tr";
-        if (OccursFrom(m, QByteArray(name) + "++", 161))
-          receiverIdentity.plusPlusFirmware = true;
-        else if (OccursFrom(m, QByteArray(name) + "+", 161))
-          receiverIdentity.plusFirmware = true;
-      } else if (model == GpsRxModel::SsrM8F || model == GpsRxModel::SsrM8T) {
-        receiverIdentity.plusPlusFirmware = true;
-      }
-
-      const QString versionText = QString::fromUtf8(m.mid(84, 11).trimmed()) +
-                                  QLatin1Char('.') + QString::fromUtf8(m.mid(112, 11).trimmed());
-      receiverIdentity.firmwareVersionText = versionText;
-      receiverIdentity.firmwareVersion = 0.0;
-      static const QRegularExpression number(QStringLiteral("[-+]?[0-9]+\\.?[0-9]*"));
-      auto matches = number.globalMatch(versionText);
-      while (matches.hasNext()) {
-        bool ok = false;
-        const float value = matches.next().captured(0).toFloat(&ok);
-        receiverIdentity.firmwareVersion = ok ? value : 0.0;
-      }
-      const bool synergy = model >= GpsRxModel::Ssr6Tf && model <= GpsRxModel::SsrM8T;
-      receiverIdentity.hasNmeaMode = !synergy || receiverIdentity.firmwareVersion >= 4.21;
-    } else {
-      struct FixedLayout {
-        int offset;
-        const char *text;
-        qint32 model;
-        int versionAt;
-      };
-      static const FixedLayout layouts[] = {
-          {15, "SiRF", GpsRxModel::M12M, 84},
-          {26, "i-LOTUS", GpsRxModel::TxOncore, 83},
-          {26, "CONEXANT", GpsRxModel::CnxtNvmn, 84},
-          {26, "SIGNAV  ", GpsRxModel::Signav, 84},
-      };
-      for (const FixedLayout &layout : layouts) {
-        const QByteArray text(layout.text);
-        if (m.mid(layout.offset, text.size()) != text)
-          continue;
-        receiverIdentity.model = layout.model;
-        const QString versionText = QString::fromUtf8(m.mid(layout.versionAt, 11).trimmed()) +
-                                    QLatin1Char('.') +
-                                    QString::fromUtf8(m.mid(112, 11).trimmed());
-        receiverIdentity.firmwareVersionText = versionText;
-        bool ok = false;
-        const float value = versionText.toFloat(&ok);
-        receiverIdentity.firmwareVersion = ok ? value : 0.0;
-        break;
-      }
-    }
-
-    // Older GNSS modules (firmware "FW 1..." or "FW 2..." without "CORE ")
-    // cannot track Galileo.
-    receiverIdentity.galileoCapable = true;
-    const int fw = m.indexOf("FW ");
-    if (!m.contains("CORE ") && fw >= 0 && fw + 3 < m.size() &&
-        (m.at(fw + 3) == '1' || m.at(fw + 3) == '2'))
-      receiverIdentity.galileoCapable = false;
+    if (modelNumberAt <= 180 && knownMaker)
+      IdentifyByModelNumber(m, modelNumberAt);
+    else
+      IdentifyByFixedLayout(m);
+    receiverIdentity.galileoCapable = GalileoCapable(m);
   }
   state_.replyFlags.gotCj = true;
 }
