@@ -511,24 +511,24 @@ QList<QByteArray> UbxTimeModeFrames(qint32 gpsNavMode, const ReferencePosition &
   if (gpsNavMode != 2)
     return {};
   const EcefCentimetres ecef = ToEcefCentimetres(position);
+  // Both generations end alike: the position, its variance (accuracy in
+  // the newer one) and the survey-in fields, unused here.
+  auto appendFixedPosition = [&ecef](QByteArray &payload) {
+    AppendLittleEndian(payload, quint32(ecef.x), 4);
+    AppendLittleEndian(payload, quint32(ecef.y), 4);
+    AppendLittleEndian(payload, quint32(ecef.z), 4);
+    AppendLittleEndian(payload, 2, 4);
+    AppendLittleEndian(payload, 0, 4);
+    AppendLittleEndian(payload, 0, 4);
+  };
   QByteArray tmode;
   AppendLittleEndian(tmode, 2, 4);  // fixed
-  AppendLittleEndian(tmode, quint32(ecef.x), 4);
-  AppendLittleEndian(tmode, quint32(ecef.y), 4);
-  AppendLittleEndian(tmode, quint32(ecef.z), 4);
-  AppendLittleEndian(tmode, 2, 4);  // fixed-position variance
-  AppendLittleEndian(tmode, 0, 4);
-  AppendLittleEndian(tmode, 0, 4);
+  appendFixedPosition(tmode);
   QByteArray tmode2;
-  tmode2.append(char(2));        // fixed
+  tmode2.append(char(2));            // fixed
   tmode2.append(char(0));
-  AppendLittleEndian(tmode2, 0, 2); // ECEF
-  AppendLittleEndian(tmode2, quint32(ecef.x), 4);
-  AppendLittleEndian(tmode2, quint32(ecef.y), 4);
-  AppendLittleEndian(tmode2, quint32(ecef.z), 4);
-  AppendLittleEndian(tmode2, 2, 4); // fixed-position accuracy
-  AppendLittleEndian(tmode2, 0, 4);
-  AppendLittleEndian(tmode2, 0, 4);
+  AppendLittleEndian(tmode2, 0, 2);  // ECEF
+  appendFixedPosition(tmode2);
   return {UbxFrame(UbxClassCfg, 0x1D, tmode), UbxFrame(UbxClassCfg, 0x3D, tmode2)};
 }
 
