@@ -6,6 +6,7 @@
 #include "receiver/decode/ElevationTrend.h"
 #include "receiver/decode/FieldReaders.h"
 #include "receiver/decode/ReceiverDateTime.h"
+#include "receiver/link/ProtocolBytes.h"
 
 #include <QDate>
 #include <QDebug>
@@ -120,7 +121,7 @@ UbxDecoder::UbxDecoder(ReceiverState &state, DecoderHost &host) : state_(state),
 QByteArray UbxDecoder::StopSurveyInOutputCommand()
 {
   // CFG-MSG: class 0x0D, identifier 0x04 (TIM-SVIN), rate 0.
-  return QByteArray("\xB5\x62\x06\x01\x03\x00\x0D\x04\x00", 9);
+  return UbxFrame(0x06, 0x01, QByteArray("\x0D\x04\x00", 3));
 }
 
 bool UbxDecoder::TextGateOpen() const { return state_.rawDataWindowOpened || state_.logRecordGate; }
