@@ -1,6 +1,7 @@
 #include "app/ClockTick.h"
 
 #include "app/core/GpsMode.h"
+#include "receiver/link/ProtocolBytes.h"
 
 void CountCounterTicks(bool *stale, int *tickCount, int ports)
 {
@@ -45,7 +46,7 @@ QByteArray TimedReceiverPoll(quint32 gpsMode, int second, int receiverModel)
     if (second == 21)
       return QByteArrayLiteral("@@Bo\x01");
   } else if (gpsMode == GpsModeUbloxUbx && second == 11) {
-    return QByteArrayLiteral("\xB5\x62\x0B\x02\x00\x00");
+    return UbxFrame(0x0B, 0x02);  // AID-HUI poll
   }
   return QByteArray();
 }

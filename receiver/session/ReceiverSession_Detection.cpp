@@ -13,6 +13,7 @@
 #include "app/core/ReceiverState.h"
 #include "platform/TimeSource.h"
 #include "receiver/decode/GpsRxModel.h"
+#include "receiver/link/ProtocolBytes.h"
 #include "receiver/session/CommandSender.h"
 #include "receiver/session/ReceiverMenuCommands.h"
 #include "receiver/session/ReceiverSearch.h"
@@ -50,13 +51,6 @@ constexpr int UbloxMonVerPolls = 3;
 constexpr int AfterBinaryRateCommandMs = 1500;
 constexpr int BeforeProbeAtNewRateMs = 1200;
 constexpr int BeforeNmeaProbeMs = 300;
-
-QByteArray Oncore(const char *identifier, int parameter)
-{
-  QByteArray message(identifier);
-  message.append(char(parameter));
-  return message;
-}
 
 }  // namespace
 
@@ -395,9 +389,9 @@ bool ReceiverSession::InitializeMotorolaReceiver(InitializationRun &run)
   const qint32 model = receiverIdentity.model;
 
   if (!host.PortSettings().doNotInitialize) {
-    SendGpsRxCommand(Oncore("@@Cg", 0x01));
-    SendGpsRxCommand(Oncore("@@Ba", 0x00));
-    SendGpsRxCommand(Oncore("@@Ea", 0x00));
+    SendGpsRxCommand(OncoreCommand("Cg", 0x01));
+    SendGpsRxCommand(OncoreCommand("Ba", 0x00));
+    SendGpsRxCommand(OncoreCommand("Ea", 0x00));
     if (ReceiverModelGroups::IsSynergy(model)) {
       receiverIdentity.channels = 12;
       receiverIdentity.nativeChannels = 12;
@@ -433,12 +427,12 @@ bool ReceiverSession::InitializeMotorolaReceiver(InitializationRun &run)
   case GpsModeMotorolaBinary: {
     host.StorePortDataRate(rate);
     SetMode(GpsModeMotorolaBinary);
-    SendGpsRxCommand(Oncore("@@Bb", 0x01));
+    SendGpsRxCommand(OncoreCommand("Bb", 0x01));
     const qint64 now = TimeSource::Current().NowMSecsSinceEpoch();
     state.lastBbAnswerMs = now;
     state.lastBbPollMs = now;
     if (ReceiverModelGroups::IsGCommand(model))
-      SendGpsRxCommand(QByteArray("@@Gk") + QByteArray(6, char(0x2A)));
+      SendGpsRxCommand(OncoreCommand("Gk", QByteArray(6, char(0x2A))));
     break;
   }
   case GpsModeMotorolaNmea:
@@ -451,7 +445,7 @@ bool ReceiverSession::InitializeMotorolaReceiver(InitializationRun &run)
     break;
   case GpsModeMotorolaLoran:
     timing.Pause(BeforeLoranSwitchMs);
-    SendGpsRxCommand(Oncore("@@Ci", 0x02));
+    SendGpsRxCommand(OncoreCommand("Ci", 0x02));
     SetGpsPortRate(rate);
     SetMode(GpsModeMotorolaLoran);
     // The LORAN start command goes out bare, at once.
@@ -501,12 +495,12 @@ void ReceiverSession::HandOverToMotorolaNmea(int rateBefore, int startRate)
     }
   }
 
-  SendGpsRxCommand(Oncore("@@Ci", 0x01));
+  SendGpsRxCommand(OncoreCommand("Ci", 0x01));
   timing.Pause(AfterNmeaSwitchMs);
   SetGpsPortRate(nmeaRate);
   SetMode(GpsModeMotorolaNmea);
   if (!SendGpsCmdAndWait(ProbeCommand(GpsModeMotorolaNmea))) {
-    SendGpsRxCommand(Oncore("@@Ci", 0x01));
+    SendGpsRxCommand(OncoreCommand("Ci", 0x01));
     timing.Pause(AfterNmeaRetrySwitchMs);
     SendGpsCmdAndWait(ProbeCommand(GpsModeMotorolaNmea));
   }

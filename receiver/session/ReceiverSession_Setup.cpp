@@ -10,6 +10,7 @@
 #include "app/core/ReceiverIdentity.h"
 #include "app/core/ReceiverState.h"
 #include "platform/TimeSource.h"
+#include "receiver/link/ProtocolBytes.h"
 #include "receiver/session/CommandSender.h"
 #include "receiver/session/IdentificationTexts.h"
 #include "receiver/session/ReceiverMenuCommands.h"
@@ -201,7 +202,7 @@ void ReceiverSession::ApplyReceiverParametersInNmeaMode()
   SetMode(GpsModeMotorolaNmea);
 
   for (int attempt = 0; attempt < 2; ++attempt) {
-    SendGpsRxCommand(QByteArray("@@Ci") + char(0x01));
+    SendGpsRxCommand(OncoreCommand("Ci", 0x01));
     timing.Pause(CommandDelays::BeforeFormatReply);
     if (SendGpsCmdAndWait(QByteArrayLiteral("$PMOTG,ZDA,0001")))
       break;
@@ -230,7 +231,7 @@ void ReceiverSession::ReportNoNmeaMode()
   BusyScope busy(*this);
   SendGpsRxCommand(QByteArrayLiteral("$PMOTG,FOR,0"));
   timing.Pause(CommandDelays::AfterModeSwitch);
-  SendGpsRxCommand(QByteArray("@@Bb") + char(0x01));
+  SendGpsRxCommand(OncoreCommand("Bb", 0x01));
   const qint64 now = TimeSource::Current().NowMSecsSinceEpoch();
   state.lastBbAnswerMs = now;
   state.lastBbPollMs = now;
