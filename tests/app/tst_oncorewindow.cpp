@@ -256,12 +256,45 @@ private slots:
              qPrintable(QString::number(current[3])));
     QVERIFY(window.State().replyFlags.gotEa || window.State().replyFlags.gotHa);
 
-    // The window's field helpers work on the state the decoders filled.
+    // The window's field helpers work on the state the decoders filled:
+    // from the elevation "@@Bb" last stored, 2 degrees up reads rising and
+    // back down again reads setting.
+    int carriedOn = 0;
+    int unseen = 0;
     for (int prn = 1; prn < 256; ++prn) {
-      const SatelliteRecord &record = window.State().satellites[prn];
-      if (record.identifier == prn && record.elevation > 0)
-        QCOMPARE(window.ElevationTrend(prn, record.elevation), window.State().elevationTrend[prn]);
+      const int stored = window.State().previousElevation[prn];
+      if (stored < 0 && unseen == 0)
+        unseen = prn;
+      if (stored < 1 || stored > 88)
+        continue;
+      QCOMPARE(window.ElevationTrend(prn, stored + 2), 1);
+      QCOMPARE(window.ElevationTrend(prn, stored), -1);
+      ++carriedOn;
     }
+    QVERIFY(carriedOn > 0);
+    // A satellite the capture never showed, through a culmination: moves
+    // below 2 degrees add up against the last elevation that counted.
+    QVERIFY(unseen > 0);
+    const QList<QPair<int, int>> culmination = {
+        {10, 0},   // first elevation: no trend yet
+        {11, 0},   // 1 degree: not yet
+        {12, 1},   // 10 -> 12 reaches 2 degrees
+        {13, 1},   // 1 degree from 12: ignored
+        {14, 1},   // 12 -> 14
+        {13, 1},   // 1 degree down: ignored
+        {12, -1},  // 14 -> 12: setting
+        {0, -1},   // below 1 degree: the stored trend, nothing changes
+        {91, -1},  // above 90: the same
+        {11, -1},  // 1 degree from 12: ignored
+        {40, 1},   // 12 -> 40
+    };
+    for (const auto &[elevation, trend] : culmination) {
+      QCOMPARE(window.ElevationTrend(unseen, elevation), trend);
+      QCOMPARE(window.State().elevationTrend[unseen], trend);
+    }
+    QCOMPARE(window.State().previousElevation[unseen], 40);
+    QCOMPARE(window.ElevationTrend(0, 30), 0);    // no satellite 0
+    QCOMPARE(window.ElevationTrend(256, 30), 0);  // nor past 255
     QByteArray fields(" 12 ,,x");
     QCOMPARE(MainWindow::NextField(fields, "-"), QByteArray("12"));
     QCOMPARE(MainWindow::NextField(fields, "-"), QByteArray("-"));
