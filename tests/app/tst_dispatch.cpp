@@ -8,6 +8,7 @@
 #include "logging/GpsLogTypeDialog.h"
 #include "position/GpsNavDialog.h"
 #include "platform/TimeSource.h"
+#include "receiver/decode/DecoderHost.h"
 #include "receiver/link/GpsSerialPortThread.h"
 #include "receiver/dialogs/GpsRxDialog.h"
 

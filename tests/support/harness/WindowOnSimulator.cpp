@@ -8,6 +8,7 @@
 #include "receiver/link/OncoreFramer.h"
 #include "receiver/link/UbxNmeaFramer.h"
 #include "platform/TimeSource.h"
+#include "FrameBuilders.h"
 #include "FramerRecorder.h"
 
 #include <QDateTime>
@@ -62,6 +63,154 @@ bool StartsEntry(const QString &paragraph)
   return paragraph.startsWith(QLatin1String("->")) || paragraph.startsWith(QLatin1String("<-")) ||
          paragraph.startsWith(QLatin1String("?  ")) || paragraph == QLatin1String("?") ||
          paragraph == QLatin1String(PpsMarker);
+}
+
+// What the raw-data window shows for a receiver message, worked out
+// beforehand mode by mode: it is no copy of the program's dispatch and asks
+// none of its decoders.
+
+// The kinds of message the window tells apart.
+enum class MessageKind {
+  Any,               // in a row: whatever the message is
+  KnownSentence,     // "$" and a sentence name the NMEA decoder reads
+  NamedUbxFrame,     // a UBX frame the UBX decoder gives a name
+  LettersAndDigits,  // a LORAN reply: letters and digits only, not empty
+  Other,
+};
+
+// The text after the prefix.
+enum class LineText {
+  Message,           // the message itself
+  OncoreIdentifier,  // starts with "@@" and the identifier; the decoder's words follow
+  UbxName,           // starts with the UBX message's name
+};
+
+struct RawDataRow {
+  quint32 mode;
+  MessageKind kind;
+  const char *prefix;
+  LineText text;
+};
+
+// The first row of the mode whose kind fits gives the line. Search and the
+// codes without a name (5, 7, 8) have no row: they show nothing.
+const RawDataRow RawDataRows[] = {
+    {GpsModeMotorolaLoran, MessageKind::LettersAndDigits, "->  ", LineText::Message},
+    {GpsModeMotorolaLoran, MessageKind::Any, "?  ", LineText::Message},
+    {GpsModeMotorolaNmea, MessageKind::KnownSentence, "-> ", LineText::Message},
+    {GpsModeMotorolaNmea, MessageKind::Any, "?  ", LineText::Message},
+    {GpsModeUnnamed4, MessageKind::KnownSentence, "-> ", LineText::Message},
+    {GpsModeUnnamed4, MessageKind::Any, "?  ", LineText::Message},
+    {GpsModeGenericNmea, MessageKind::KnownSentence, "-> ", LineText::Message},
+    {GpsModeGenericNmea, MessageKind::Any, "?  ", LineText::Message},
+    {GpsModeMotorolaBinary, MessageKind::Any, "-> ", LineText::OncoreIdentifier},
+    {GpsModeMotorolaBinaryRxOnly, MessageKind::Any, "-> ", LineText::OncoreIdentifier},
+    {GpsModeUbloxUbx, MessageKind::KnownSentence, "->  ", LineText::Message},
+    {GpsModeUbloxUbx, MessageKind::NamedUbxFrame, "->  ", LineText::UbxName},
+    {GpsModeUbloxUbx, MessageKind::Any, "?  ", LineText::Message},
+    {GpsModeUbloxNmea, MessageKind::KnownSentence, "->  ", LineText::Message},
+    {GpsModeUbloxNmea, MessageKind::NamedUbxFrame, "->  ", LineText::UbxName},
+    {GpsModeUbloxNmea, MessageKind::Any, "?  ", LineText::Message},
+};
+
+// The sentences the NMEA decoder reads: the standard ones from the talker
+// "GP" only (the text sentence from "GN" too), and the proprietary ones. A
+// sentence of these whose fields do not convert (a ZDA with month 13) is
+// rejected all the same; the captures these rows serve hold none.
+bool IsKnownSentence(const QByteArray &message)
+{
+  static const char *const names[] = {"$GPTXT", "$GNTXT", "$GPZDA", "$GPGGA", "$GPGSA",
+                                      "$GPGSV", "$GPGLL", "$GPRMC", "$GPVTG", "$PGRMT",
+                                      "$PGRMI", "$PGRMC", "$PGRMO", "$PMOTG", "$GPALM"};
+  for (const char *name : names)
+    if (message.startsWith(name))
+      return true;
+  return message.startsWith("$PSYN,VEL");
+}
+
+struct UbxIdentity {
+  bool frame = false;  // B5 and at least the 8 bytes of an empty frame
+  quint8 messageClass = 0, identifier = 0;
+  int length = 0;  // the payload length the frame gives
+  bool Is(quint8 c, quint8 i, int l) const { return frame && messageClass == c && identifier == i && length == l; }
+};
+
+UbxIdentity UbxIdentityOf(const QByteArray &message)
+{
+  UbxIdentity ubx;
+  if (message.size() < 8 || quint8(message.at(0)) != 0xB5)
+    return ubx;
+  ubx.frame = true;
+  ubx.messageClass = quint8(message.at(2));
+  ubx.identifier = quint8(message.at(3));
+  ubx.length = quint8(message.at(4)) | quint8(message.at(5)) << 8;
+  return ubx;
+}
+
+// How the UBX decoder's line starts: the class name, and the message's name
+// where class, identifier and payload length fit a message it decodes.
+// Nothing for what it leaves unnamed (no frame, an unknown UPD identifier).
+std::optional<QString> UbxLineStart(const QByteArray &message)
+{
+  const UbxIdentity ubx = UbxIdentityOf(message);
+  if (!ubx.frame)
+    return std::nullopt;
+  if (ubx.messageClass == 0x09) {  // UPD: the identifier's name alone
+    static const QMap<int, const char *> upd = {
+        {1, "DOWNL"}, {2, "UPLOAD"}, {6, "IDEN"},  {7, "SAFE"},  {8, "FLDET"},  {9, "QSIZE"},
+        {11, "ERASE"}, {12, "FLWRI"}, {13, "CRC"}, {14, "RBOOT"}, {15, "SETQ"}, {20, "SOS"}};
+    if (!upd.contains(ubx.identifier))
+      return std::nullopt;
+    return QStringLiteral("UBX-UPD-") + QLatin1String(upd.value(ubx.identifier));
+  }
+  static const QMap<int, const char *> classes = {{0x01, "UBX-NAV"}, {0x02, "UBX-RXM"}, {0x04, "UBX-INF"},
+                                                  {0x05, "UBX-ACK"}, {0x06, "UBX-CFG"}, {0x0A, "UBX-MON"},
+                                                  {0x0B, "UBX-AID"}, {0x0D, "UBX-TIM"}};
+  if (!classes.contains(ubx.messageClass))
+    return QStringLiteral("UBX-%1 ??" "?-Unknown Message Class-???")
+        .arg(QString::number(ubx.messageClass, 16).toUpper());
+  const QString className = QLatin1String(classes.value(ubx.messageClass));
+  if (ubx.messageClass == 0x05)
+    return className + (ubx.identifier == 1   ? QStringLiteral(" ACK")
+                        : ubx.identifier == 0 ? QStringLiteral(" NAK")
+                                              : QStringLiteral(" Unknown ID ???"));
+  struct Decoded {
+    quint8 messageClass, identifier;
+    int length;  // -1: any
+    bool orMore;
+    const char *name;
+  };
+  static const Decoded decoded[] = {
+      {0x01, 0x01, 20, false, "POSECEF"}, {0x01, 0x02, 28, false, "POSLLH"},
+      {0x01, 0x03, 16, false, "STATUS"},  {0x01, 0x04, 18, false, "DOP"},
+      {0x01, 0x12, 36, false, "VELNED"},  {0x01, 0x20, 16, false, "TIMEGPS"},
+      {0x01, 0x21, 20, false, "TIMEUTC"}, {0x01, 0x30, 20, true, "SVINFO"},
+      {0x0A, 0x04, 40, true, "VER"},      {0x0A, 0x09, 60, true, "HW"},
+      {0x0B, 0x02, -1, false, "HUI"},     {0x06, 0x00, 20, false, "PRT"},
+      {0x06, 0x07, 20, false, "TP"},      {0x06, 0x31, 32, false, "TP5"},
+      {0x06, 0x1D, 28, false, "TMODE"},   {0x06, 0x3D, 28, false, "TMODE2"},
+      {0x06, 0x24, 36, false, "NAV5"},    {0x0D, 0x01, 16, false, "TP"},
+      {0x0D, 0x04, 28, false, "SVIN"},    {0x0D, 0x11, 8, false, "DOSC"},
+  };
+  for (const Decoded &d : decoded) {
+    const bool lengthFits = d.length < 0 || ubx.length == d.length || (d.orMore && ubx.length > d.length);
+    if (d.messageClass == ubx.messageClass && d.identifier == ubx.identifier && lengthFits)
+      return className + QLatin1Char('-') + QLatin1String(d.name) + QLatin1Char(' ');
+  }
+  // RXM, INF and what the class does not decode: two blanks, then "...".
+  return className + QStringLiteral("  ");
+}
+
+MessageKind KindOf(const QByteArray &message)
+{
+  if (IsKnownSentence(message))
+    return MessageKind::KnownSentence;
+  if (UbxLineStart(message))
+    return MessageKind::NamedUbxFrame;
+  bool lettersAndDigits = !message.isEmpty();
+  for (const char c : message)
+    lettersAndDigits = lettersAndDigits && ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'));
+  return lettersAndDigits ? MessageKind::LettersAndDigits : MessageKind::Other;
 }
 
 }  // namespace
@@ -300,10 +449,8 @@ QList<QByteArray> CutAfterMessages(const QByteArray &stream, const QList<QByteAr
 
 // ---------------------------------------------------------------------------
 
-RawDataReference::RawDataReference() : host_(&state_), nmea_(state_, host_), ubx_(state_, host_)
+RawDataReference::RawDataReference()
 {
-  state_.setupInProgress = false;
-  state_.rawDataWindowOpened = true;
   scratch_.setMaximumBlockCount(0);
 }
 
@@ -354,69 +501,63 @@ QString RawDataReference::Mismatch(const QStringList &lines, const QList<Entry> 
 
 QList<RawDataReference::Entry> RawDataReference::Expect(quint32 mode, const QByteArray &message)
 {
+  // Every mode shows the 1PPS marker.
   if (message == QByteArray(PpsMarker))
     return {Entry{QString::fromLatin1(PpsMarker), true}};
-  const QString text = QString::fromUtf8(message);
-  const qsizetype commandsBefore = host_.commands.size();
-  std::optional<Entry> line;
-  switch (mode) {
-  case GpsModeMotorolaBinary:
-  case GpsModeMotorolaBinaryRxOnly:
-    // The decoder's words depend on the window's position object and
-    // dialogs; its line starts with the identifier.
-    line = Entry{QStringLiteral("-> ") + QString::fromLatin1(message.left(4)), false};
-    break;
-  case GpsModeMotorolaNmea:
-  case 4:
-  case GpsModeGenericNmea: {
-    const bool recognised = message.startsWith('$') && nmea_.Decode(message);
-    line = Entry{AsShown((recognised ? QStringLiteral("-> ") : QStringLiteral("?  ")) + text), true};
-    break;
-  }
-  case GpsModeUbloxUbx:
-  case GpsModeUbloxNmea: {
-    if (message.startsWith('$') && nmea_.Decode(message)) {
-      line = Entry{AsShown(QStringLiteral("->  ") + text), true};
+  const MessageKind kind = KindOf(message);
+  const RawDataRow *row = nullptr;
+  for (const RawDataRow &candidate : RawDataRows) {
+    if (candidate.mode == mode && (candidate.kind == MessageKind::Any || candidate.kind == kind)) {
+      row = &candidate;
       break;
     }
-    // The fields of a UBX line depend on the window's dialogs; the line
-    // starts with the message's name.
-    const QString decoded = ubx_.Decode(message);
-    if (decoded.isEmpty())
-      line = Entry{AsShown(QStringLiteral("?  ") + text), true};
-    else
-      line = Entry{QStringLiteral("->  ") + decoded.section(QLatin1Char(' '), 0, 0).trimmed(), false};
-    break;
   }
-  case GpsModeMotorolaLoran: {
-    bool reply = !message.isEmpty();
-    for (const char c : message)
-      reply = reply && ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'));
-    line = Entry{AsShown((reply ? QStringLiteral("->  ") : QStringLiteral("?  ")) + text), true};
-    break;
-  }
-  default:
+  if (!row)
     return {};
-  }
 
-  // A command a decoder sends is echoed before the decoder's own line; its
-  // checksum follows the bytes it was given.
   QList<Entry> entries;
-  for (qsizetype i = commandsBefore; i < host_.commands.size(); ++i) {
-    const QByteArray command = QByteArray::fromHex(host_.commands.at(i).toLatin1());
-    if (!throttle_.Allow(command, TimeSource::Current().MonotonicMs()))
-      continue;
-    QString echo = QStringLiteral("<- ");
-    if (command.startsWith("\xB5\x62")) {
-      for (const char byte : command)
-        echo += QStringLiteral("<%1>").arg(uint(uchar(byte)), 2, 16, QLatin1Char('0')).toUpper();
-    } else {
-      echo += QString::fromLatin1(command);
-    }
-    entries << Entry{echo, false};
+  if (IsUbloxMode(mode)) {
+    // A command the message makes the program send shows before its line.
+    if (const std::optional<Entry> echo = StopSurveyEcho(message))
+      entries << *echo;
   }
-  entries << *line;
+  const QString prefix = QString::fromLatin1(row->prefix);
+  switch (row->text) {
+  case LineText::Message:
+    entries << Entry{AsShown(prefix + QString::fromUtf8(message)), true};
+    break;
+  case LineText::OncoreIdentifier:
+    entries << Entry{prefix + QString::fromLatin1(message.left(4)), false};
+    break;
+  case LineText::UbxName:
+    entries << Entry{prefix + *UbxLineStart(message), false};
+    break;
+  }
   return entries;
+}
+
+std::optional<RawDataReference::Entry> RawDataReference::StopSurveyEcho(const QByteArray &frame)
+{
+  const UbxIdentity ubx = UbxIdentityOf(frame);
+  bool asked = false;
+  if (ubx.Is(0x01, 0x03, 16)) {  // NAV-STATUS
+    const int fix = quint8(frame.at(6 + 4));
+    // On reaching a time-only fix, and again when survey reports still come in one.
+    asked = fix == 5 && (lastUbxFix_ != 5 || surveySeenInTimeOnlyFix_);
+    if (asked)
+      surveySeenInTimeOnlyFix_ = false;
+    lastUbxFix_ = fix;
+  } else if (ubx.Is(0x0D, 0x04, 28) && lastUbxFix_ == 5) {  // TIM-SVIN
+    surveySeenInTimeOnlyFix_ = true;
+  }
+  // CFG-MSG: no more TIM-SVIN (class 0D, identifier 04, rate 0).
+  const QByteArray stopSurvey = QByteArray("\xB5\x62\x06\x01\x03\x00\x0D\x04\x00", 9);
+  if (!asked || !throttle_.Allow(stopSurvey, TimeSource::Current().MonotonicMs()))
+    return std::nullopt;
+  QString echo = QStringLiteral("<- ");
+  for (const char byte : BuildUbxFrame(0x06, 0x01, stopSurvey.mid(6)))
+    echo += QStringLiteral("<%1>").arg(uint(uchar(byte)), 2, 16, QLatin1Char('0')).toUpper();
+  return Entry{echo, true};
 }
 
 QMap<int, QStringList> SatelliteTableRows(MainWindow &window)

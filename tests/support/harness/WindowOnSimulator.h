@@ -6,18 +6,15 @@
 // the window shows: the raw-data window's lines and the labels.
 //
 // RawDataReference says what the raw-data window should show for each
-// message; where the prefix depends on a decoder's answer it asks decoders
-// of its own, fed the same messages in the same order.
+// message, from a table of rows per mode worked out beforehand: it asks no
+// decoder of the program.
 
-#include "RecordingDecoderHost.h"
 #include "RecordingMessageBoxes.h"
 #include "app/core/GpsMode.h"
 #include "app/core/ReceiverState.h"
 #include "platform/ModemLineReader.h"
 #include "platform/TickSounds.h"
 #include "receiver/decode/DecoderCommandThrottle.h"
-#include "receiver/decode/NmeaDecoder.h"
-#include "receiver/decode/UbxDecoder.h"
 #include "tools/simulator/ReceiverSimulator.h"
 
 #include <QByteArray>
@@ -28,6 +25,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 
 class MainWindow;
 class QLabel;
@@ -134,9 +132,9 @@ public:
 
   RawDataReference();
 
-  // The entries the window shows for a message in a mode: the echoes of
-  // the commands its decoder sent, then its own line. None in the modes
-  // that show nothing.
+  // The entries the window shows for a message in a mode: the echo of a
+  // command the message makes the program send, then the message's own
+  // line. None in the modes that show nothing.
   QList<Entry> Expect(quint32 mode, const QByteArray &message);
   // A line as the raw-data window stores it (ends trimmed, line breaks as
   // "\n").
@@ -149,17 +147,17 @@ public:
   // those after it that start no entry.
   static QString Mismatch(const QStringList &lines, const QList<Entry> &expected);
 
-  ReceiverState &State() { return state_; }
-
 private:
-  // The decoders whose answer picks the prefix.
-  ReceiverState state_;
-  RecordingDecoderHost host_;
+  std::optional<Entry> StopSurveyEcho(const QByteArray &frame);
+
   // The window sends a decoder's own command again only after a pause; the
   // same rule, on the same clock, says which sends it echoes.
   DecoderCommandThrottle throttle_;
-  NmeaDecoder nmea_;
-  UbxDecoder ubx_;
+  // The u-blox receiver's last fix type, and whether it reported a survey
+  // since it reached a time-only fix: what makes the program ask it to stop
+  // the survey reports.
+  int lastUbxFix_ = -1;
+  bool surveySeenInTimeOnlyFix_ = false;
   QPlainTextEdit scratch_;
 };
 
