@@ -6,8 +6,8 @@
 #include "app/MainWindowDecoderHost.h"
 #include "app/MessageBoxes.h"
 #include "app/core/GpsMode.h"
+#include "app/core/ProgramState.h"
 #include "app/core/ReceiverIdentity.h"
-#include "app/core/ReceiverReplyFlags.h"
 #include "clock/SetPcClockDialog.h"
 #include "help/AboutBox.h"
 #include "help/HelpWindow.h"
@@ -175,12 +175,8 @@ MainWindow::MainWindow(QWidget *parent)
   auto *helpShortcut = new QShortcut(QKeySequence(QStringLiteral("F1")), this);
   connect(helpShortcut, &QShortcut::activated, this, &MainWindow::actionHelp_Topics_triggered);
 
+  ResetProgramWideState();
   session->SetMode(static_cast<quint32>(gpsPortDialog->GetMode()));
-  receiverIdentity = ReceiverIdentity();
-  LastGpsBaud = 0;
-  ExpectedOncoreReplyTag.clear();
-  ExpectedNmeaReplyTag.clear();
-  OncoreReplySeen = false;
 
   // The port dialog loaded its settings when it was made.
   ppsSignal = gpsPortDialog->GetPpsInterface();

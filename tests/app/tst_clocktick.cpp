@@ -61,7 +61,7 @@ public:
       qWarning("%s", qPrintable(road->Problem()));
       return false;
     }
-    receiverIdentity = ReceiverIdentity();
+    // The window's construction reset the program-wide values.
     Nav()->SetSatsTracked(6);  // locked
     return true;
   }

@@ -8,6 +8,7 @@
 #include "app/GpsRawDataDialog.h"
 #include "app/MainWindow.h"
 #include "app/core/GpsMode.h"
+#include "app/core/ProgramState.h"
 #include "app/core/ReceiverIdentity.h"
 #include "position/GpsNavDialog.h"
 #include "receiver/session/CommandSender.h"
@@ -138,10 +139,7 @@ private slots:
   {
     QSettings().clear();
     CaughtWarnings().clear();
-    receiverIdentity = ReceiverIdentity();
-    ExpectedOncoreReplyTag.clear();
-    ExpectedNmeaReplyTag.clear();
-    OncoreReplySeen = false;
+    ResetProgramWideState();
   }
 
   // What each plain command looks like on the line and in the raw-data

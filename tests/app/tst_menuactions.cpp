@@ -6,6 +6,7 @@
 #include "WindowOnSimulator.h"
 #include "app/MainWindow.h"
 #include "app/core/GpsMode.h"
+#include "app/core/ProgramState.h"
 #include "app/core/ReceiverIdentity.h"
 #include "position/GpsNavDialog.h"
 #include "receiver/link/Checksums.h"
@@ -206,7 +207,7 @@ private slots:
   void init()
   {
     QSettings().clear();
-    receiverIdentity = ReceiverIdentity();
+    ResetProgramWideState();
   }
 
   void eachAction_data();

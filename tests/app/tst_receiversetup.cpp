@@ -7,6 +7,7 @@
 #include "SetupScriptText.h"
 #include "app/MainWindow.h"
 #include "app/core/GpsMode.h"
+#include "app/core/ProgramState.h"
 #include "app/core/ReceiverIdentity.h"
 #include "platform/TimeSource.h"
 #include "position/GpsNavDialog.h"
@@ -206,10 +207,7 @@ private slots:
   {
     QSettings().clear();
     CaughtWarnings().clear();
-    receiverIdentity = ReceiverIdentity();
-    ExpectedOncoreReplyTag.clear();
-    ExpectedNmeaReplyTag.clear();
-    OncoreReplySeen = false;
+    ResetProgramWideState();
     SetTimeZone("UTC");
   }
 

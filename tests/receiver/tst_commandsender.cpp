@@ -1,5 +1,6 @@
 #include "TestMain.h"
 
+#include "app/core/ProgramState.h"
 #include "receiver/session/CommandSender.h"
 #include "receiver/session/CommandTiming.h"
 
@@ -41,12 +42,7 @@ class CommandSenderTest : public QObject {
   Q_OBJECT
 
 private slots:
-  void cleanup()
-  {
-    ExpectedOncoreReplyTag.clear();
-    ExpectedNmeaReplyTag.clear();
-    OncoreReplySeen = false;
-  }
+  void cleanup() { ResetProgramWideState(); }
 
   // Each kind is completed with its own checksum and echoed in its own form.
   void completionAndEcho_data()

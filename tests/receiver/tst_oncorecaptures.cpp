@@ -3,6 +3,7 @@
 #include "Gpsdecode.h"
 #include "RecordingDecoderHost.h"
 
+#include "app/core/ProgramState.h"
 #include "app/core/ReceiverIdentity.h"
 #include "app/core/ReceiverState.h"
 #include "platform/TimeSource.h"
@@ -34,7 +35,7 @@ struct Replay : FramerSink {
       : state(std::make_unique<ReceiverState>()), host(state.get()), decoder(*state, host),
         clockOverride(&clock)
   {
-    receiverIdentity = ReceiverIdentity();
+    ResetProgramWideState();
     receiverIdentity.model = model;
     state->rawDataWindowOpened = true;
   }

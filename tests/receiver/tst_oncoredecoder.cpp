@@ -3,6 +3,7 @@
 #include "OncoreMessageBuilder.h"
 #include "RecordingDecoderHost.h"
 
+#include "app/core/ProgramState.h"
 #include "app/core/ReceiverIdentity.h"
 #include "app/core/ReceiverReplyFlags.h"
 #include "app/core/ReceiverState.h"
@@ -164,12 +165,7 @@ class TestOncoreDecoder : public QObject {
   Q_OBJECT
 
 private slots:
-  void init()
-  {
-    receiverIdentity = ReceiverIdentity();
-    ExpectedOncoreReplyTag.clear();
-    OncoreReplySeen = false;
-  }
+  void init() { ResetProgramWideState(); }
 
   // ---- frame ---------------------------------------------------------------
 

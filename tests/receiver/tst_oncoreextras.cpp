@@ -6,6 +6,7 @@
 
 #include "app/ClockDisplayText.h"
 #include "app/core/GpsMode.h"
+#include "app/core/ProgramState.h"
 #include "app/core/ReceiverIdentity.h"
 #include "app/core/ReceiverReplyFlags.h"
 #include "app/core/ReceiverState.h"
@@ -609,12 +610,7 @@ class TestOncoreExtras : public QObject {
   Q_OBJECT
 
 private slots:
-  void init()
-  {
-    receiverIdentity = ReceiverIdentity();
-    ExpectedOncoreReplyTag.clear();
-    OncoreReplySeen = false;
-  }
+  void init() { ResetProgramWideState(); }
 
   // Message bytes in, the line out, and exactly the listed state changes.
   void messages_data()

@@ -2,6 +2,7 @@
 
 #include "RecordingDecoderHost.h"
 
+#include "app/core/ProgramState.h"
 #include "app/core/ReceiverIdentity.h"
 #include "app/core/ReceiverState.h"
 #include "receiver/decode/GpsRxModel.h"
@@ -68,7 +69,7 @@ class TestOncoreIdentity : public QObject {
   Q_OBJECT
 
 private slots:
-  void init() { receiverIdentity = ReceiverIdentity(); }
+  void init() { ResetProgramWideState(); }
 
   void families_data()
   {

@@ -1,6 +1,7 @@
 #include "TestMain.h"
 
 #include "app/core/GpsMode.h"
+#include "app/core/ProgramState.h"
 #include "app/core/ReceiverIdentity.h"
 #include "receiver/decode/GpsRxModel.h"
 #include "receiver/dialogs/GpsRxDialog.h"
@@ -26,8 +27,8 @@ const QStringList AllKeys = {
 
 void SetReceiver(quint32 mode, qint32 model, double firmware = 0.0, bool dgps = false, bool galileo = true)
 {
+  ResetProgramWideState();
   CurrentGpsMode = mode;
-  receiverIdentity = ReceiverIdentity();
   receiverIdentity.model = model;
   receiverIdentity.firmwareVersion = firmware;
   receiverIdentity.hasDgps = dgps;

@@ -6,6 +6,7 @@
 #include "RecordingDecoderHost.h"
 
 #include "app/core/GpsMode.h"
+#include "app/core/ProgramState.h"
 #include "app/core/ReceiverIdentity.h"
 #include "app/core/ReceiverReplyFlags.h"
 #include "app/core/ReceiverState.h"
@@ -21,9 +22,8 @@ struct NmeaDecoderFixture {
       : state(std::make_unique<ReceiverState>()), host(state.get()), decoder(*state, host),
         clockOverride(&clock)
   {
-    receiverIdentity = ReceiverIdentity();
+    ResetProgramWideState();
     CurrentGpsMode = mode;
-    ExpectedNmeaReplyTag.clear();
     state->receiverTime.SetDateTime(start);
   }
 
