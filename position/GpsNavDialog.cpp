@@ -1,5 +1,7 @@
 #include "position/GpsNavDialog.h"
 
+#include "app/core/GpsMode.h"
+#include "app/core/ReceiverIdentity.h"
 #include "fields/NumericFieldCheck.h"
 #include "position/ReferenceLocationDialog.h"
 #include "ui_GpsNavDialog.h"
@@ -50,6 +52,7 @@ GpsNavDialog::GpsNavDialog(QWidget *parent) : QDialog(parent), ui(new Ui::GpsNav
   for (int row = 1; row < 7; ++row)
     table->item(row, 0)->setText(QString::fromLatin1(rows[row - 1]));
 
+  HandReceiverToAverages();
   averages_.Initialize();
 
   connect(ui->OK, &QPushButton::clicked, this, &GpsNavDialog::OnOkClicked);
@@ -94,6 +97,7 @@ int GpsNavDialog::exec()
 {
   RestoreGeometry();
   // The options only: the averages gathered since the last OK stay.
+  HandReceiverToAverages();
   averages_.LoadSettings();
   ShowOptions();
   UpdateErrorTable();
@@ -322,16 +326,39 @@ void GpsNavDialog::SetReferenceLocationDialog(ReferenceLocationDialog *dialog) {
 QString GpsNavDialog::UpdateAverages(double latitude, double longitude, double gpsAltitude, double mslAltitude,
                                      int gpsModeSetting)
 {
+  HandReceiverToAverages();
   const QString locator = averages_.UpdateAverages(latitude, longitude, gpsAltitude, mslAltitude, gpsModeSetting);
   if (isVisible())
     UpdateErrorTable();
   return locator;
 }
 
-void GpsNavDialog::Average(int gpsModeSetting) { averages_.Average(gpsModeSetting); }
+void GpsNavDialog::Average(int gpsModeSetting)
+{
+  HandReceiverToAverages();
+  averages_.Average(gpsModeSetting);
+}
+
 QString GpsNavDialog::MaidenheadLocator() const { return averages_.MaidenheadLocator(); }
-void GpsNavDialog::ResetAverages() { averages_.ResetAverages(); }
-void GpsNavDialog::ReloadSettings() { averages_.ReloadSettings(); }
+
+void GpsNavDialog::ResetAverages()
+{
+  HandReceiverToAverages();
+  averages_.ResetAverages();
+}
+
+void GpsNavDialog::ReloadSettings()
+{
+  HandReceiverToAverages();
+  averages_.ReloadSettings();
+}
+
+void GpsNavDialog::HandReceiverToAverages()
+{
+  // The mode and the receiver's identity are program-wide; the averages
+  // take them as values at the moments they weigh them.
+  averages_.SetReceiver(CurrentGpsMode, receiverIdentity.model);
+}
 void GpsNavDialog::SetTimingErrorInputs(double a, double b) { averages_.SetTimingErrorInputs(a, b); }
 
 int GpsNavDialog::LockStatusText(unsigned gpsModeSetting, const GpsDateTime &receiverTime)

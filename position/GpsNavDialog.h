@@ -128,6 +128,8 @@ protected:
   void closeEvent(QCloseEvent *event) override;
 
 private:
+  // Hands the averages the receiver in use before they act on it.
+  void HandReceiverToAverages();
   // The field checks of the six numeric fields: limits 1 to 999999, DOP
   // weights above 0 up to 99.0. The value is written only when accepted.
   bool CheckIntegerField(QLineEdit *field, double *value, bool showMessages);

@@ -2,7 +2,6 @@
 
 #include "app/core/GpsDateTime.h"
 #include "app/core/GpsMode.h"
-#include "app/core/ReceiverIdentity.h"
 #include "receiver/decode/GpsRxModel.h"  // the model constants only
 
 #include <QDebug>
@@ -295,14 +294,20 @@ void PositionAverages::ResetAverages()
 void PositionAverages::ApplyProtocolRestrictions()
 {
   // The Oncore binary receivers other than the VP report no DOPs to weight by.
-  const bool oncoreBinary = CurrentGpsMode == GpsModeMotorolaBinary || CurrentGpsMode == GpsModeMotorolaBinaryRxOnly;
-  if (oncoreBinary && receiverIdentity.model != GpsRxModel::VP) {
+  const bool oncoreBinary = receiverMode_ == GpsModeMotorolaBinary || receiverMode_ == GpsModeMotorolaBinaryRxOnly;
+  if (oncoreBinary && receiverModel_ != GpsRxModel::VP) {
     useDopWeighting_ = false;
     dopWeightingBlocked_ = true;
   }
 }
 
 void PositionAverages::ReloadSettings() { LoadSettings(); }
+
+void PositionAverages::SetReceiver(quint32 gpsMode, qint32 model)
+{
+  receiverMode_ = gpsMode;
+  receiverModel_ = model;
+}
 
 void PositionAverages::SetTimingErrorInputs(double a, double b)
 {

@@ -4,6 +4,7 @@
 // their RMS values, the lock state and the timing accuracy estimate (Tsigma).
 // Plain code; GpsNavDialog holds one and shows its texts.
 
+#include "app/core/GpsMode.h"
 #include "position/CoordinateText.h"
 
 #include <QString>
@@ -91,6 +92,9 @@ public:
   // gathered so far stay.
   void ReloadSettings();
   void SetTimingErrorInputs(double a, double b);
+  // The receiver in use: its protocol mode and model (a GpsRxModel index).
+  // Taken into account when the averages restart and when the settings load.
+  void SetReceiver(quint32 gpsMode, qint32 model);
 
   // Decides lock from the GPS mode setting (0 3-D, 1 2-D, 2 timing) and the
   // satellites tracked; on a change updates the locked-since text or the
@@ -207,6 +211,8 @@ private:
   void UpdateTsigma(int gpsModeSetting, double timingWeight);
   void SetMetresPerDegree();
 
+  quint32 receiverMode_ = GpsModeSearch;
+  qint32 receiverModel_ = -1;  // not known
   bool useDopWeighting_ = false;
   bool dopWeightingBlocked_ = false;
   double vdopWeight_ = DefaultVdopWeight;

@@ -64,6 +64,7 @@ private slots:
   void resetAverages();
   void oncoreBinaryTurnsDopWeightingOff_data();
   void oncoreBinaryTurnsDopWeightingOff();
+  void receiverTakesEffectWhenTheAveragesRestart();
   void dopsText_data();
   void dopsText();
   void settersIgnoreInvalidValues();
@@ -470,15 +471,33 @@ void TestAveraging::oncoreBinaryTurnsDopWeightingOff()
   QFETCH(quint32, mode);
   QFETCH(int, model);
   QFETCH(bool, weighting);
-  CurrentGpsMode = mode;
-  receiverIdentity.model = model;
   PositionAverages engine;
+  engine.SetReceiver(mode, model);
   engine.Initialize();  // stored default: weighting on
   QCOMPARE(engine.UseDopWeighting(), weighting);
   QCOMPARE(engine.DopWeightingBlocked(), !weighting);
   engine.SetUseDopWeighting(true);
   engine.ResetAverages();
   QCOMPARE(engine.UseDopWeighting(), weighting);
+}
+
+// A receiver handed over while the averages run changes nothing until they
+// restart (or the settings load again).
+void TestAveraging::receiverTakesEffectWhenTheAveragesRestart()
+{
+  PositionAverages engine;
+  engine.Initialize();
+  QVERIFY(engine.UseDopWeighting());
+  engine.SetReceiver(GpsModeMotorolaBinary, GpsRxModel::M12);
+  QVERIFY(engine.UseDopWeighting());
+  QVERIFY(!engine.DopWeightingBlocked());
+  engine.ResetAverages();
+  QVERIFY(!engine.UseDopWeighting());
+  QVERIFY(engine.DopWeightingBlocked());
+  // Blocked for the rest of the run, whatever receiver comes next.
+  engine.SetReceiver(GpsModeUbloxUbx, GpsRxModel::Ublox);
+  engine.ReloadSettings();
+  QVERIFY(engine.DopWeightingBlocked());
 }
 
 void TestAveraging::dopsText_data()
