@@ -27,23 +27,6 @@ bool LinuxCodeSignature::Verify(const QString &path, const QString &expectedSign
   return false;
 }
 
-bool FakeCodeSignature::Verify(const QString &path, const QString &expectedSigner, QString *error)
-{
-  checked_.append(path);
-  QString failure;
-  if (untrusted_)
-    failure = Tr(CodeSignatureTexts::Untrusted).arg(QStringLiteral("800B0100"));
-  else if (signer_.isEmpty())
-    failure = Tr(CodeSignatureTexts::SignerUnreadable);
-  else if (!signer_.contains(expectedSigner, Qt::CaseInsensitive))
-    failure = Tr(CodeSignatureTexts::WrongSigner).arg(signer_, expectedSigner);
-  if (failure.isEmpty())
-    return true;
-  if (error)
-    *error = failure;
-  return false;
-}
-
 ScopedCodeSignatureOverride::ScopedCodeSignatureOverride(CodeSignature *check)
     : previous_(overrideCheck)
 {

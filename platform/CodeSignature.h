@@ -1,10 +1,9 @@
 #pragma once
 // Checking who signed a downloaded installer. The update check asks
 // CodeSignature::Current(), which is the machine's check unless a test has
-// put a FakeCodeSignature in its place.
+// put a check of its own in its place.
 
 #include <QString>
-#include <QStringList>
 
 class CodeSignature {
 public:
@@ -31,24 +30,6 @@ protected:
 class LinuxCodeSignature : public CodeSignature {
 public:
   bool Verify(const QString &path, const QString &expectedSigner, QString *error = nullptr) override;
-};
-
-// A check for tests: answers as told and records every file it was asked
-// about.
-class FakeCodeSignature : public CodeSignature {
-public:
-  bool Verify(const QString &path, const QString &expectedSigner, QString *error = nullptr) override;
-
-  // The signer name every file has; empty: the signer cannot be read.
-  void SetSigner(const QString &signer) { signer_ = signer; }
-  // Makes every file untrusted.
-  void SetUntrusted(bool untrusted) { untrusted_ = untrusted; }
-  const QStringList &CheckedPaths() const { return checked_; }
-
-private:
-  QString signer_ = QStringLiteral("ZIV Systems");
-  bool untrusted_ = false;
-  QStringList checked_;
 };
 
 // Puts a check in force for the life of this object, then restores the

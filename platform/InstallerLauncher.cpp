@@ -37,14 +37,6 @@ bool LinuxInstallerLauncher::Start(const QString &path, QString *error)
   return true;
 }
 
-bool FakeInstallerLauncher::Start(const QString &path, QString *error)
-{
-  started_.append(path);
-  if (fails_ && error)
-    *error = QStringLiteral("The fake launcher was told to fail.");
-  return !fails_;
-}
-
 ScopedInstallerLauncherOverride::ScopedInstallerLauncherOverride(InstallerLauncher *launcher)
     : previous_(overrideLauncher)
 {

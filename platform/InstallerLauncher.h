@@ -1,10 +1,9 @@
 #pragma once
 // Starting a downloaded installer. The update dialog asks
 // InstallerLauncher::Current(), which starts real processes unless a test
-// has put a FakeInstallerLauncher in its place.
+// has put a launcher of its own in its place.
 
 #include <QString>
-#include <QStringList>
 
 class InstallerLauncher {
 public:
@@ -30,20 +29,6 @@ protected:
 class LinuxInstallerLauncher : public InstallerLauncher {
 public:
   bool Start(const QString &path, QString *error = nullptr) override;
-};
-
-// A launcher for tests: records the paths it was asked to start, starts
-// nothing, and can be told to fail.
-class FakeInstallerLauncher : public InstallerLauncher {
-public:
-  bool Start(const QString &path, QString *error = nullptr) override;
-
-  void SetFails(bool fails) { fails_ = fails; }
-  const QStringList &StartedPaths() const { return started_; }
-
-private:
-  bool fails_ = false;
-  QStringList started_;
 };
 
 // Puts a launcher in force for the life of this object, then restores the

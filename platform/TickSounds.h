@@ -3,7 +3,6 @@
 // the out-of-lock warning tick. The per-second work plays them through this
 // interface, so a test can see which one played without an audio device.
 
-#include <QList>
 #include <QSoundEffect>
 #include <QString>
 
@@ -43,16 +42,4 @@ private:
   QSoundEffect minute_;
   QSoundEffect second_;
   QSoundEffect warning_;
-};
-
-// Records what played, in order.
-class FakeTickSounds : public TickSounds {
-public:
-  void Play(Tick tick) override { played_.append(tick); }
-  const QList<Tick> &Played() const { return played_; }
-  int Count(Tick tick) const { return static_cast<int>(played_.count(tick)); }
-  void Clear() { played_.clear(); }
-
-private:
-  QList<Tick> played_;
 };

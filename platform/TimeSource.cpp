@@ -30,14 +30,6 @@ qint64 SystemTimeSource::NowMSecsSinceEpoch() const { return QDateTime::currentM
 
 qint64 SystemTimeSource::MonotonicMs() const { return monotonic_.elapsed(); }
 
-FakeTimeSource::FakeTimeSource(const QDateTime &utc) : msecsSinceEpoch_(utc.toMSecsSinceEpoch()) {}
-
-void FakeTimeSource::Advance(qint64 ms)
-{
-  msecsSinceEpoch_ += ms;
-  monotonicMs_ += ms;
-}
-
 ScopedTimeSourceOverride::ScopedTimeSourceOverride(TimeSource *source)
     : previous_(overrideSource)
 {

@@ -1,7 +1,7 @@
 #pragma once
 // Where the program reads "now": the PC's UTC and local time and a monotonic
 // millisecond counter. Code that depends on the PC time asks
-// TimeSource::Current(), so a test can put a FakeTimeSource in its place
+// TimeSource::Current(), so a test can put a clock of its own in its place
 // and get the same result on every run.
 
 #include <QDateTime>
@@ -40,25 +40,6 @@ public:
 
 private:
   QElapsedTimer monotonic_;
-};
-
-// A clock that only moves when told. Advance() moves both readings; Set...
-// moves one of them.
-class FakeTimeSource : public TimeSource {
-public:
-  explicit FakeTimeSource(const QDateTime &utc = QDateTime(QDate(2024, 1, 1), QTime(0, 0), Qt::UTC));
-
-  qint64 NowMSecsSinceEpoch() const override { return msecsSinceEpoch_; }
-  qint64 MonotonicMs() const override { return monotonicMs_; }
-
-  void SetUtc(const QDateTime &utc) { msecsSinceEpoch_ = utc.toMSecsSinceEpoch(); }
-  void SetMSecsSinceEpoch(qint64 ms) { msecsSinceEpoch_ = ms; }
-  void SetMonotonicMs(qint64 ms) { monotonicMs_ = ms; }
-  void Advance(qint64 ms);
-
-private:
-  qint64 msecsSinceEpoch_;
-  qint64 monotonicMs_ = 0;
 };
 
 // Puts a source in force for the life of this object, then restores the

@@ -18,6 +18,9 @@
 #include "platform/TickSounds.h"
 #include "platform/TimeSource.h"
 #include "position/GpsNavDialog.h"
+#include "tests/support/fakes/FakeSystemClock.h"
+#include "tests/support/fakes/FakeTickSounds.h"
+#include "tests/support/fakes/FakeTimeSource.h"
 
 #include <QApplication>
 #include <QPlainTextEdit>

@@ -13,6 +13,7 @@
 #include "platform/TimeSource.h"
 #include "receiver/decode/NmeaDecoder.h"
 #include "receiver/link/UbxNmeaFramer.h"
+#include "tests/support/fakes/FakeTimeSource.h"
 #include "tools/fuzz_decoder_support.h"
 #include "tools/fuzz_support.h"
 

@@ -15,6 +15,7 @@
 #include "receiver/decode/GpsRxModel.h"
 #include "receiver/decode/OncoreDecoder.h"
 #include "receiver/link/OncoreFramer.h"
+#include "tests/support/fakes/FakeTimeSource.h"
 #include "tools/fuzz_decoder_support.h"
 #include "tools/fuzz_support.h"
 

@@ -1,6 +1,7 @@
 #include "TestMain.h"
 
 #include "FakePcClocks.h"
+#include "FakeTimeSource.h"
 #include "app/ClockDisplayText.h"
 #include "app/MainWindow.h"
 #include "app/core/MonthNames.h"

@@ -1,6 +1,8 @@
 #include "TestMain.h"
 
 #include "WindowOnSimulator.h"
+#include "FakeTickSounds.h"
+#include "FakeTimeSource.h"
 #include "app/ClockTick.h"
 #include "app/MainWindow.h"
 #include "app/core/GpsMode.h"

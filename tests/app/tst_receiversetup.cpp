@@ -5,6 +5,7 @@
 #include "OncoreMessageBuilder.h"
 #include "RecordingMessageBoxes.h"
 #include "SetupScriptText.h"
+#include "FakeTimeSource.h"
 #include "app/MainWindow.h"
 #include "app/core/GpsMode.h"
 #include "app/core/ProgramState.h"

@@ -1,6 +1,7 @@
 #include "TestMain.h"
 
 #include "FrameBuilders.h"
+#include "FakeTimeSource.h"
 #include "app/MainWindow.h"
 #include "app/SatelliteTable.h"
 #include "app/core/GpsMode.h"

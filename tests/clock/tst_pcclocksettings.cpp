@@ -1,4 +1,5 @@
 #include "TestMain.h"
+#include "FakeSystemClock.h"
 
 #include "clock/PcClockSettings.h"
 #include "platform/SystemClock.h"

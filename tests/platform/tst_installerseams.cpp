@@ -1,4 +1,6 @@
 #include "TestMain.h"
+#include "FakeCodeSignature.h"
+#include "FakeInstallerLauncher.h"
 
 #include "platform/CodeSignature.h"
 #include "platform/InstallerLauncher.h"

@@ -1,4 +1,5 @@
 #include "TestMain.h"
+#include "FakeModemLineReader.h"
 
 #include "platform/ModemLineReader.h"
 

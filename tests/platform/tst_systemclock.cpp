@@ -1,4 +1,6 @@
 #include "TestMain.h"
+#include "FakeSystemClock.h"
+#include "FakeTimeSource.h"
 
 #include "platform/SystemClock.h"
 #include "platform/TimeSource.h"

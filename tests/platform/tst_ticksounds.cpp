@@ -1,4 +1,5 @@
 #include "TestMain.h"
+#include "FakeTickSounds.h"
 
 #include "platform/TickSounds.h"
 

@@ -1,4 +1,5 @@
 #include "TestMain.h"
+#include "FakeTimeSource.h"
 
 #include "platform/TimeSource.h"
 

@@ -2,6 +2,7 @@
 
 #include "UbxMessageBuilder.h"
 #include "WindowOnSimulator.h"
+#include "FakeTimeSource.h"
 #include "app/MainWindow.h"
 #include "platform/TimeSource.h"
 #include "receiver/decode/DecoderCommandThrottle.h"

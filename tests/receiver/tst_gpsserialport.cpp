@@ -1,6 +1,7 @@
 #include "TestMain.h"
 
 #include "FrameBuilders.h"
+#include "FakeModemLineReader.h"
 #include "app/core/GpsMode.h"
 #include "platform/ModemLineReader.h"
 #include "receiver/link/GpsPortSettings.h"

@@ -2,6 +2,7 @@
 
 #include "Gpsdecode.h"
 #include "RecordingDecoderHost.h"
+#include "FakeTimeSource.h"
 
 #include "app/core/ProgramState.h"
 #include "app/core/ReceiverIdentity.h"

@@ -3,6 +3,7 @@
 #include "FramerRecorder.h"
 #include "OncoreMessageBuilder.h"
 #include "RecordingDecoderHost.h"
+#include "FakeTimeSource.h"
 
 #include "app/ClockDisplayText.h"
 #include "app/core/GpsMode.h"

@@ -1,6 +1,8 @@
 #include "TestMain.h"
 
 #include "ScriptedHttpServer.h"
+#include "FakeCodeSignature.h"
+#include "FakeTimeSource.h"
 #include "platform/CodeSignature.h"
 #include "platform/TimeSource.h"
 #include "update/UpdateCheck.h"

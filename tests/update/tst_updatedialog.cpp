@@ -3,6 +3,8 @@
 #include "ModalDialogs.h"
 #include "RecordingMessageBoxes.h"
 #include "ScriptedHttpServer.h"
+#include "FakeCodeSignature.h"
+#include "FakeInstallerLauncher.h"
 #include "app/MainWindow.h"
 #include "platform/CodeSignature.h"
 #include "platform/InstallerLauncher.h"

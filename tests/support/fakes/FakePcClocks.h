@@ -3,8 +3,8 @@
 // the life of the object: a test reads and sets the PC's time without
 // touching the machine's.
 
-#include "platform/SystemClock.h"
-#include "platform/TimeSource.h"
+#include "FakeSystemClock.h"
+#include "FakeTimeSource.h"
 
 #include <QDateTime>
 

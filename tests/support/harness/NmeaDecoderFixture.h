@@ -4,6 +4,7 @@
 
 #include "FrameBuilders.h"
 #include "RecordingDecoderHost.h"
+#include "FakeTimeSource.h"
 
 #include "app/core/GpsMode.h"
 #include "app/core/ProgramState.h"

@@ -10,6 +10,8 @@
 // decoder of the program.
 
 #include "RecordingMessageBoxes.h"
+#include "FakeModemLineReader.h"
+#include "FakeTickSounds.h"
 #include "app/core/GpsMode.h"
 #include "app/core/ReceiverState.h"
 #include "platform/ModemLineReader.h"
