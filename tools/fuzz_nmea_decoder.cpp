@@ -7,19 +7,11 @@
 // input may give it. The burst and ZDA windows run on a fake monotonic
 // clock that moves by varying steps between sentences.
 
-#include "app/core/ReceiverIdentity.h"
 #include "app/core/ReceiverReplyFlags.h"
-#include "app/core/ReceiverState.h"
-#include "platform/TimeSource.h"
 #include "receiver/decode/NmeaDecoder.h"
 #include "receiver/link/UbxNmeaFramer.h"
 #include "tests/support/fakes/FakeTimeSource.h"
-#include "tools/fuzz_decoder_support.h"
 #include "tools/fuzz_support.h"
-
-#include <QtGlobal>
-
-#include <memory>
 
 namespace {
 
@@ -34,26 +26,18 @@ void Decode(NmeaDecoder &decoder, FakeTimeSource &clock, const QByteArray &sente
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-  qInstallMessageHandler(fuzz::DropDebugOutput);
-  return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-  const QByteArrayView input(reinterpret_cast<const char *>(data), qsizetype(size));
+  const QByteArrayView input = fuzz::Input(data, size);
   FakeTimeSource clock;
   ScopedTimeSourceOverride clockOverride(&clock);
-  receiverIdentity = ReceiverIdentity();
+  ResetProgramWideState();
   ExpectedNmeaReplyTag = QByteArrayLiteral("GGA");
-  UbxNmeaFramer framer;
-  fuzz::Recorder recorder;
-  framer.Process(input, true, recorder);
+  const QList<QByteArray> sentences = fuzz::Frame<UbxNmeaFramer>({input}, true);
   static Decoding decoding;
   for (bool open : {false, true}) {
     NmeaDecoder &decoder = decoding.Reset(open);
-    for (const QByteArray &sentence : recorder.messages)
+    for (const QByteArray &sentence : sentences)
       Decode(decoder, clock, sentence);
   }
 

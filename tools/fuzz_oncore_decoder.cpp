@@ -10,18 +10,10 @@
 
 #include "app/core/ReceiverIdentity.h"
 #include "app/core/ReceiverReplyFlags.h"
-#include "app/core/ReceiverState.h"
-#include "platform/TimeSource.h"
-#include "receiver/decode/GpsRxModel.h"
 #include "receiver/decode/OncoreDecoder.h"
 #include "receiver/link/OncoreFramer.h"
 #include "tests/support/fakes/FakeTimeSource.h"
-#include "tools/fuzz_decoder_support.h"
 #include "tools/fuzz_support.h"
-
-#include <QtGlobal>
-
-#include <memory>
 
 namespace {
 
@@ -39,31 +31,22 @@ void Decode(OncoreDecoder &decoder, FakeTimeSource &clock, const QByteArray &mes
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-  qInstallMessageHandler(fuzz::DropDebugOutput);
-  return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-  const QByteArrayView input(reinterpret_cast<const char *>(data), qsizetype(size));
+  const QByteArrayView input = fuzz::Input(data, size);
   FakeTimeSource clock;
   ScopedTimeSourceOverride clockOverride(&clock);
-  receiverIdentity = ReceiverIdentity();
+  ResetProgramWideState();
   ExpectedOncoreReplyTag = QByteArrayLiteral("@@Ea");
-  OncoreReplySeen = false;
   receiverIdentity.model = qint32((size > 0 ? data[0] : 0) % 26);
 
   static Decoding decoding;
   Decode(decoding.Reset(true), clock, input.toByteArray());
 
-  OncoreFramer framer;
-  fuzz::Recorder recorder;
-  framer.Process(input, recorder);
+  const QList<QByteArray> messages = fuzz::Frame<OncoreFramer>({input});
   for (bool open : {false, true}) {
     OncoreDecoder &decoder = decoding.Reset(open);
-    for (const QByteArray &message : recorder.messages)
+    for (const QByteArray &message : messages)
       Decode(decoder, clock, message);
   }
 

@@ -7,18 +7,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-  const QByteArrayView input(reinterpret_cast<const char *>(data), qsizetype(size));
-
-  auto frame = [&](const QList<QByteArrayView> &chunks) {
-    OncoreFramer framer;
-    fuzz::Recorder recorder;
-    for (QByteArrayView chunk : chunks)
-      framer.Process(chunk, recorder);
-    return recorder.messages;
-  };
-
-  const QList<QByteArray> whole = frame({input});
-  FUZZ_CHECK(frame(fuzz::Chunks(input)) == whole);
+  const QList<QByteArray> whole = fuzz::FrameInAnySplit<OncoreFramer>(fuzz::Input(data, size));
   for (const QByteArray &m : whole) {
     FUZZ_CHECK(m.size() >= 4 && m.startsWith("@@"));
     const int length = MotorolaBinaryMessageLength(m);

@@ -5,7 +5,6 @@
 
 #include "receiver/decode/UbxDecoder.h"
 #include "receiver/link/UbxNmeaFramer.h"
-#include "tools/fuzz_decoder_support.h"
 #include "tools/fuzz_support.h"
 
 namespace {
@@ -31,19 +30,16 @@ void CheckLine(const QString &line)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-  const QByteArrayView input(reinterpret_cast<const char *>(data), qsizetype(size));
+  const QByteArrayView input = fuzz::Input(data, size);
 
   // The bytes as one message, exactly as long as the input.
   static Decoding exactDecoding;
   static Decoding movedDecoding;
   CheckLine(Fresh(exactDecoding).Decode(input.toByteArray()));
 
-  UbxNmeaFramer framer;
-  fuzz::Recorder recorder;
-  framer.Process(input, false, recorder);
   UbxDecoder &exact = Fresh(exactDecoding);
   UbxDecoder &moved = Fresh(movedDecoding);
-  for (const QByteArray &frame : recorder.messages) {
+  for (const QByteArray &frame : fuzz::Frame<UbxNmeaFramer>({input}, false)) {
     const QString line = exact.Decode(frame);
     CheckLine(line);
     if (frame.startsWith('$')) {
