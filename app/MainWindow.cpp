@@ -210,14 +210,7 @@ MainWindow::MainWindow(QWidget *parent)
   QTimer::singleShot(20000, Qt::CoarseTimer, this, [this] { AutoCheckForUpdates(); });
 
   emit startGpsSerialPort(gpsPortStartArgument);
-  emit startTicSerialPort1(1);
-  emit startTicSerialPort2(2);
-  emit startTicSerialPort3(3);
-  emit startTicSerialPort4(4);
-  emit startTicSerialPort5(5);
-  emit startTicSerialPort6(6);
-  emit startTicSerialPort7(7);
-  emit startTicSerialPort8(8);
+  StartTicPorts();
 
   lastPcClockSet = QDateTime();
   PcClockOffsetMs = 0;
@@ -665,6 +658,18 @@ void MainWindow::WriteSettings()
   QSettings settings;
   settings.setValue(MainWindowKeys::Geometry, saveGeometry());
   settings.setValue(MainWindowKeys::WindowState, saveState(0));
+}
+
+void MainWindow::StartTicPorts()
+{
+  emit startTicSerialPort1(1);
+  emit startTicSerialPort2(2);
+  emit startTicSerialPort3(3);
+  emit startTicSerialPort4(4);
+  emit startTicSerialPort5(5);
+  emit startTicSerialPort6(6);
+  emit startTicSerialPort7(7);
+  emit startTicSerialPort8(8);
 }
 
 void MainWindow::StopPorts()

@@ -362,6 +362,8 @@ private:
   void BuildStatusBar();
   void PrepareTables();
   void ConnectActions();
+  // (Re)opens the eight counter ports with their stored settings.
+  void StartTicPorts();
   void StopPorts();
   QLabel *MakeStatusLabel(const QString &text, const QString &style);
   void SetClockDisplayMode(int mode);

@@ -242,14 +242,7 @@ void MainWindow::actionSet_TIC_Interface_triggered()
       [this](const QString &title, const QString &text) { messageBoxes->Warning(ticPortDialog, title, text); });
   if (ticPortDialog->exec() != QDialog::Accepted)
     return;
-  emit startTicSerialPort1(1);
-  emit startTicSerialPort2(2);
-  emit startTicSerialPort3(3);
-  emit startTicSerialPort4(4);
-  emit startTicSerialPort5(5);
-  emit startTicSerialPort6(6);
-  emit startTicSerialPort7(7);
-  emit startTicSerialPort8(8);
+  StartTicPorts();
 }
 
 // ---------------------------------------------------------------------------
