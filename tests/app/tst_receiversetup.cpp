@@ -4,6 +4,7 @@
 #include "FrameBuilders.h"
 #include "OncoreMessageBuilder.h"
 #include "RecordingMessageBoxes.h"
+#include "SessionOnSimulator.h"
 #include "SetupScriptText.h"
 #include "FakeTimeSource.h"
 #include "app/MainWindow.h"
@@ -27,9 +28,12 @@
 #include <ctime>
 #include <memory>
 
-// The set-up routines of the main window, played through its command
+// The set-up routines of the receiver session, played through its command
 // layer: what leaves for the receiver (in order, with checksums), what is
-// awaited, and what the window keeps (labels, offsets, T-RAIM, 1PPS bytes).
+// awaited, and what is kept (texts, offsets, T-RAIM, 1PPS bytes). Most run
+// on the session alone; the ones that show the window's part (the
+// navigation label, the message box, the port dialog, the heartbeat, the
+// re-initialisation) run through the main window.
 // The receiver is a simulator on a pseudo-terminal; the command clock runs
 // shrunk, and what it counted tells which commands waited and how long.
 
@@ -58,13 +62,53 @@ public:
   int initializations = 0;
 };
 
-struct SetupRig {
+// What both rigs share: the simulated line, the fixed clock, and the
+// commands handed to the port.
+struct LineRig {
   ReceiverSimulator sim;
-  RecordingMessageBoxes boxes;
   FakeTimeSource clock{Now};
   std::unique_ptr<ScopedTimeSourceOverride> clockInForce;
-  std::unique_ptr<CountingWindow> window;
   QList<QByteArray> emitted;
+
+  // The commands sent so far as texts; each must carry its right checksum.
+  QStringList Sent() const
+  {
+    QStringList texts;
+    for (const QByteArray &message : emitted) {
+      const QByteArray bare = BareCommand(message);
+      texts << (bare.isEmpty() ? QStringLiteral("bad checksum: ") + QString::fromLatin1(message.toHex(' '))
+                               : CommandText(bare));
+    }
+    return texts;
+  }
+
+  // Every emitted command reached the receiver, in order, with CR LF.
+  bool WireMatches(int timeoutMs = 5000)
+  {
+    QList<QByteArray> expected;
+    for (const QByteArray &message : emitted)
+      expected << message + "\r\n";
+    return QTest::qWaitFor([&] { return sim.receivedMessages() == expected; }, timeoutMs);
+  }
+
+  // Motorola NMEA answers set their reply flag as the NMEA decoder does,
+  // while the gate is open.
+  void StandInForNmeaReplies(GpsSerialPortThread &port, ReceiverState &state)
+  {
+    QObject::connect(&port, &GpsSerialPortThread::newGpsText, &port, [&state](const QByteArray &m) {
+      if (state.setupInProgress || state.closing || !m.startsWith('$'))
+        return;
+      if (m.startsWith("$PMOTG") ||
+          (!ExpectedNmeaReplyTag.isEmpty() && m.mid(3, 4) == ExpectedNmeaReplyTag + ','))
+        state.replyFlags.gotMotorolaNmea = true;
+    });
+  }
+};
+
+// The window on the simulated line, its receiver search counted.
+struct SetupRig : LineRig {
+  RecordingMessageBoxes boxes;
+  std::unique_ptr<CountingWindow> window;
 
   // scale: real ms per program ms of the command clock; 0 when nothing
   // answers (every wait is then one pass of the event loop).
@@ -90,7 +134,7 @@ struct SetupRig {
     window->State().setupInProgress = false;
     QObject::connect(window.get(), &MainWindow::sendGpsMessage,
                      [this](const QByteArray &message) { emitted << message; });
-    StandInForNmeaReplies();
+    StandInForNmeaReplies(window->ReceiverPort(), window->State());
     return window->ReceiverPort().IsOpen();
   }
 
@@ -102,46 +146,54 @@ struct SetupRig {
     sim.close();
   }
 
-  // Motorola NMEA answers set their reply flag as the NMEA decoder does,
-  // while the window decodes.
-  void StandInForNmeaReplies()
-  {
-    MainWindow *w = window.get();
-    QObject::connect(&w->ReceiverPort(), &GpsSerialPortThread::newGpsText, w, [w](const QByteArray &m) {
-      ReceiverState &state = w->State();
-      if (state.setupInProgress || state.closing || !m.startsWith('$'))
-        return;
-      if (m.startsWith("$PMOTG") ||
-          (!ExpectedNmeaReplyTag.isEmpty() && m.mid(3, 4) == ExpectedNmeaReplyTag + ','))
-        state.replyFlags.gotMotorolaNmea = true;
-    });
-  }
-
   GpsRxDialog &Mode() const { return *window->findChild<GpsRxDialog *>(); }
   TimingDialog &Timing() const { return *window->findChild<TimingDialog *>(); }
   GpsNavDialog &Nav() const { return *window->findChild<GpsNavDialog *>(); }
   QString Status() const { return window->ReceiverStatusLabel()->text(); }
   QString IdMessages() const { return window->RxIdDialog()->MessageText(); }
+};
 
-  // The commands sent so far as texts; each must carry its right checksum.
-  QStringList Sent() const
+// The receiver session alone on the simulated line: the settings are the
+// host's values, what it shows is recorded.
+struct SessionSetupRig : LineRig {
+  std::unique_ptr<SessionOnSimulator> road;
+  ReceiverSession *session = nullptr;
+
+  bool Open(quint32 mode, double scale)
   {
-    QStringList texts;
-    for (const QByteArray &message : emitted) {
-      const QByteArray bare = BareCommand(message);
-      texts << (bare.isEmpty() ? QStringLiteral("bad checksum: ") + QString::fromLatin1(message.toHex(' '))
-                               : CommandText(bare));
+    clockInForce = std::make_unique<ScopedTimeSourceOverride>(&clock);
+    road = std::make_unique<SessionOnSimulator>(GpsModeMotorolaBinary, 9600, scale, false, &sim);
+    if (!road->Problem().isEmpty()) {
+      qWarning("%s", qPrintable(road->Problem()));
+      return false;
     }
-    return texts;
+    session = &road->Session();
+    session->SetMode(mode);
+    QObject::connect(session, &ReceiverSession::sendGpsMessage,
+                     [this](const QByteArray &message) { emitted << message; });
+    StandInForNmeaReplies(session->Port(), road->State());
+    return true;
   }
 
-  // Every emitted command reached the receiver, in order, with CR LF.
-  bool WireMatches(int timeoutMs = 5000)
+  ReceiverModeSettings &Mode() { return road->Host().modeSettings; }
+  TimingSettings &Timing() { return road->Host().timingSettings; }
+  RecordingSessionHost &Host() { return road->Host(); }
+  ReceiverState &State() { return road->State(); }
+  QString Status() const { return road->Host().statusText; }
+  // As the identification window shows them: each line trimmed.
+  QString IdMessages() const
   {
-    QList<QByteArray> expected;
-    for (const QByteArray &message : emitted)
-      expected << message + "\r\n";
-    return QTest::qWaitFor([&] { return sim.receivedMessages() == expected; }, timeoutMs);
+    QStringList lines;
+    for (const QString &line : road->Host().idLines)
+      lines << line.trimmed();
+    return lines.join(QLatin1Char('\n'));
+  }
+  // The line the simulator wrote to is the session's; its settings are
+  // stored, so the simulator closes after the session.
+  ~SessionSetupRig()
+  {
+    road.reset();
+    sim.close();
   }
 };
 
@@ -154,8 +206,8 @@ void SetIdentity(int model, int channels, int nativeChannels = -2)
   receiverIdentity.firmwareVersionText = QStringLiteral("1.0");
 }
 
-void SetTimingTotals(TimingDialog &timing, double offsetUs, double delayNs, double traimLimit,
-                     bool killPps = false)
+template <typename Timing>
+void SetTimingTotals(Timing &timing, double offsetUs, double delayNs, double traimLimit, bool killPps = false)
 {
   timing.totalPpsOffsetPositive = offsetUs;
   timing.totalDelay = delayNs;
@@ -217,16 +269,16 @@ private slots:
   // then the user's timing with T-RAIM back on.
   void oncoreTwelveChannelReceiverGetsTheWholeSetUp()
   {
-    SetupRig rig;
+    SessionSetupRig rig;
     QVERIFY(rig.Open(GpsModeMotorolaBinary, 0.08));
     rig.sim.addRule(MatchKind::Prefix, "@@Hn", OncoreReply("Hn", 75));
     SetIdentity(GpsRxModel::M12, 12);
     rig.Mode().gpsNavMode = 2;
     SetTimingTotals(rig.Timing(), 1000000.0, 55.0, 250.0);
-    rig.window->ReceiverStatusLabel()->setText(QStringLiteral("Motorola M12, Bin, 12 ch, V1.0"));
-    const qint64 before = rig.window->Timing().NowMs();
+    rig.Host().statusText = QStringLiteral("Motorola M12, Bin, 12 ch, V1.0");
+    const qint64 before = rig.session->Timing().NowMs();
 
-    rig.window->ApplyReceiverModeSettings();
+    rig.session->ApplyReceiverModeSettings();
 
     const QStringList sent = rig.Sent();
     QStringList expected{"@@Aw 01", "@@Gb 01 05 07 EA 17 3B 3B 00 00 00"};
@@ -235,16 +287,16 @@ private slots:
     CompareLists(sent, expected);
     QVERIFY(rig.WireMatches());
     // 100 ms after every plain command and one 2.5 s step for the probe.
-    QCOMPARE(rig.window->Timing().NowMs() - before, qint64(100 * (sent.size() - 1) + 2500));
+    QCOMPARE(rig.session->Timing().NowMs() - before, qint64(100 * (sent.size() - 1) + 2500));
     QVERIFY(receiverIdentity.hasTraim);
     QVERIFY(rig.IdMessages().contains(QLatin1String("@@Hn OK - must have T-RAIM")));
-    const TraimSetup traim = rig.window->State().traimSetup;
+    const TraimSetup traim = rig.State().traimSetup;
     QCOMPARE(int(traim.outputRate), 1);
     QCOMPARE(int(traim.algorithmOn), 1);
     QCOMPARE(int(traim.alarmLimit), 3);
-    QVERIFY(rig.window->State().echoNextTraimToRxId);
-    QCOMPARE(rig.window->State().receiverTime.GetPpsOffset(), qint64(0));
-    QCOMPARE(rig.window->State().receiverTime.GetCableDelay(), qint64(55));
+    QVERIFY(rig.State().echoNextTraimToRxId);
+    QCOMPARE(rig.State().receiverTime.GetPpsOffset(), qint64(0));
+    QCOMPARE(rig.State().receiverTime.GetCableDelay(), qint64(55));
     QCOMPARE(rig.Status(), QStringLiteral("Motorola M12, Bin, 12 ch, V1.0"));
   }
 
@@ -252,13 +304,13 @@ private slots:
   // its own text, and nothing else waits.
   void oncoreEightChannelTimeOuts()
   {
-    SetupRig rig;
+    SessionSetupRig rig;
     QVERIFY(rig.Open(GpsModeMotorolaBinary, 0.02));
     SetIdentity(GpsRxModel::VP, 8);
     SetTimingTotals(rig.Timing(), 1234.5678, 55.0, 250.0);
-    const qint64 before = rig.window->Timing().NowMs();
+    const qint64 before = rig.session->Timing().NowMs();
 
-    rig.window->ApplyReceiverModeSettings();
+    rig.session->ApplyReceiverModeSettings();
 
     const QStringList sent = rig.Sent();
     QStringList expected{"@@Aw 01", "@@Aa 17 3B 3B", "@@Ab 00 00 00", "@@Ac 01 05 07 EA",
@@ -271,37 +323,37 @@ private slots:
     QVERIFY(rig.WireMatches());
     // "@@Ea" and "@@Az" give up after 3000 ms, the T-RAIM probe after
     // 5000 ms: two 2.5 s steps each.
-    QCOMPARE(rig.window->Timing().NowMs() - before, qint64(100 * (sent.size() - 3) + 3 * 5000));
+    QCOMPARE(rig.session->Timing().NowMs() - before, qint64(100 * (sent.size() - 3) + 3 * 5000));
     const QString id = rig.IdMessages();
     QVERIFY2(id.contains(QLatin1String("@@Ea Timeout - not a 8-channel Rcvr")), qPrintable(id));
     QVERIFY2(id.contains(QLatin1String("@@En Timeout - must not have T-RAIM")), qPrintable(id));
     QVERIFY(!receiverIdentity.hasTraim);
     QCOMPARE(receiverIdentity.channels, 8);
-    QCOMPARE(rig.window->State().receiverTime.GetEpochOffset(), 1);
-    QCOMPARE(rig.window->State().receiverTime.GetPpsOffset(), qint64(234568));
-    QCOMPARE(rig.window->State().receiverTime.GetCableDelay(), qint64(55));
+    QCOMPARE(rig.State().receiverTime.GetEpochOffset(), 1);
+    QCOMPARE(rig.State().receiverTime.GetPpsOffset(), qint64(234568));
+    QCOMPARE(rig.State().receiverTime.GetCableDelay(), qint64(55));
   }
 
   // Motorola NMEA: to binary, the configuration and timing, back to NMEA
   // (again once when the receiver stays silent) and its sentences on.
   void motorolaNmeaReceiverIsConfiguredInBinary()
   {
-    SetupRig rig;
+    SessionSetupRig rig;
     QVERIFY(rig.Open(GpsModeMotorolaNmea, 0.04));
     rig.sim.addRule(MatchKind::Prefix, "$PMOTG,FOR", "$PMOTG,FOR,0*2A\r\n");
     rig.sim.addRule(MatchKind::Prefix, "@@Hn", OncoreReply("Hn", 75));
     SetIdentity(GpsRxModel::M12Plus, 12);
     SetTimingTotals(rig.Timing(), 1000000.0, 0.0, 0.0);
-    rig.window->ReceiverStatusLabel()->setText(QStringLiteral("Motorola M12+, NMEA Mode"));
+    rig.Host().statusText = QStringLiteral("Motorola M12+, NMEA Mode");
     QString statusDuring;
     bool gateDuring = false;
-    connect(rig.window.get(), &MainWindow::sendGpsMessage, this, [&] {
+    connect(rig.session, &ReceiverSession::sendGpsMessage, this, [&] {
       statusDuring = rig.Status();
-      gateDuring = rig.window->State().setupInProgress || gateDuring;
+      gateDuring = rig.State().setupInProgress || gateDuring;
     });
-    const qint64 before = rig.window->Timing().NowMs();
+    const qint64 before = rig.session->Timing().NowMs();
 
-    rig.window->ApplyReceiverModeSettings();
+    rig.session->ApplyReceiverModeSettings();
 
     const QStringList sent = rig.Sent();
     QStringList expected{"$PMOTG,FOR,0", "@@Aw 01", "@@Gb 01 05 07 EA 17 3B 3B 00 00 00",
@@ -317,16 +369,16 @@ private slots:
     // Awaited: the format switch (2.5 s pause, answered in one step), the
     // T-RAIM probe (one step), two silent ZDA requests (2.5 s pause before
     // each, two steps each).
-    QCOMPARE(rig.window->Timing().NowMs() - before,
+    QCOMPARE(rig.session->Timing().NowMs() - before,
              qint64(100 * (sent.size() - 4) + 2500 + 2500 + 2500 + 2 * (2500 + 5000)));
     QCOMPARE(CaughtWarnings().filter(QLatin1String("Timeout: no response to Motorola Cmd $PMOTG,ZDA,0001")).size(), 2);
     QVERIFY(CaughtWarnings().filter(QLatin1String("$PMOTG,FOR")).isEmpty());
     QCOMPARE(statusDuring, QStringLiteral("Applying receiver settings..."));
     QVERIFY(gateDuring);
     QCOMPARE(rig.Status(), QStringLiteral("Motorola M12+, NMEA Mode"));
-    QVERIFY(!rig.window->State().setupInProgress);
-    QCOMPARE(CurrentGpsMode, quint32(GpsModeMotorolaNmea));
-    QVERIFY(!QApplication::overrideCursor());
+    QVERIFY(!rig.State().setupInProgress);
+    QCOMPARE(rig.session->Mode(), quint32(GpsModeMotorolaNmea));
+    QCOMPARE(rig.Host().waitCursorDepth, 0);
   }
 
   // The u-blox initialisation's end on a receiver that acknowledges every
@@ -417,14 +469,14 @@ private slots:
   // own count comes back.
   void pvt6Emulation()
   {
-    SetupRig rig;
+    SessionSetupRig rig;
     QVERIFY(rig.Open(GpsModeMotorolaBinary, 0));
     SetIdentity(GpsRxModel::UT, 8);
     rig.Mode().emulatePvt6 = true;
-    rig.window->ReceiverStatusLabel()->setText(QStringLiteral("Motorola UT, Bin, 8 ch, V1.0"));
+    rig.Host().statusText = QStringLiteral("Motorola UT, Bin, 8 ch, V1.0");
 
-    rig.window->ApplyReceiverParameters();
-    rig.window->ApplyReceiverParameters();
+    rig.session->ApplyReceiverParameters();
+    rig.session->ApplyReceiverParameters();
     QStringList sent = rig.Sent();
     QVERIFY(sent.contains(QLatin1String("@@Ba 01")));
     QVERIFY(sent.contains(QLatin1String("@@Bk 01")));
@@ -436,7 +488,7 @@ private slots:
 
     rig.emitted.clear();
     rig.Mode().emulatePvt6 = false;
-    rig.window->ApplyReceiverParameters();
+    rig.session->ApplyReceiverParameters();
     sent = rig.Sent();
     QVERIFY(sent.contains(QLatin1String("@@Ea 01")));
     QVERIFY(!sent.contains(QLatin1String("@@Ba 01")));
@@ -466,15 +518,15 @@ private slots:
     QFETCH(QDateTime, now);
     QFETCH(QString, correction);
     SetTimeZone(zone);
-    SetupRig rig;
+    SessionSetupRig rig;
     QVERIFY(rig.Open(GpsModeMotorolaBinary, 0));
     rig.clock.SetUtc(now);
     SetIdentity(GpsRxModel::M12M, 12);
     rig.Mode().rxOnLocalTime = true;
-    rig.window->ReceiverStatusLabel()->setText(QStringLiteral("i-Lotus M12M"));
+    rig.Host().statusText = QStringLiteral("i-Lotus M12M");
 
-    rig.window->SendCurrentDateTime();
-    rig.window->SendCurrentDateTime();
+    rig.session->SendCurrentDateTime();
+    rig.session->SendCurrentDateTime();
     const QString date = now.date().month() == 1 ? "01 05 07 EA" : "07 05 07 EA";
     const QString gb = "@@Gb " + date + " 17 3B 3B " + correction;
     CompareLists(rig.Sent(), {"@@Aw 01", gb, "@@Aw 01", gb});
@@ -482,7 +534,7 @@ private slots:
 
     rig.emitted.clear();
     rig.Mode().rxOnLocalTime = false;
-    rig.window->SendCurrentDateTime();
+    rig.session->SendCurrentDateTime();
     CompareLists(rig.Sent(), {"@@Aw 01", "@@Gb " + date + " 17 3B 3B 00 00 00"});
     QCOMPARE(rig.Status(), QStringLiteral("i-Lotus M12M"));
   }
@@ -491,21 +543,21 @@ private slots:
   // receiver mode setting.
   void referencePosition()
   {
-    SetupRig rig;
+    SessionSetupRig rig;
     QVERIFY(rig.Open(GpsModeMotorolaBinary, 0));
     SetIdentity(GpsRxModel::M12, 12);
     rig.Mode().gpsNavMode = 1;
-    rig.Nav().SetReferenceLocation(-33.5, 151.25, 20000.0, 19980.0);
-    rig.window->SendReferencePosition();
+    rig.Host().referencePosition = {-33.5, 151.25, 20000.0};
+    rig.session->SendReferencePosition();
     const QString position = "F8 CF CA 40 20 74 69 20 00 1B 77 40 00";
     CompareLists(rig.Sent(), {"@@Gd 00", "@@Ga " + position, "@@As " + position, "@@Au 00 1B 77 40 00", "@@Gd 02"});
 
     rig.emitted.clear();
-    rig.window->SetGpsMode(GpsModeGenericNmea);
-    rig.window->SendReferencePosition();
-    rig.window->SendCurrentDateTime();
-    rig.window->ApplyTimingParameters();
-    rig.window->ApplyReceiverParameters();
+    rig.session->SetMode(GpsModeGenericNmea);
+    rig.session->SendReferencePosition();
+    rig.session->SendCurrentDateTime();
+    rig.session->ApplyTimingParameters();
+    rig.session->ApplyReceiverParameters();
     QVERIFY(rig.Sent().isEmpty());
   }
 

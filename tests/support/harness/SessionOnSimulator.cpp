@@ -6,8 +6,9 @@
 
 namespace riduder::test {
 
-SessionOnSimulator::SessionOnSimulator(quint32 mode, int rate, double commandTimeScale, bool doNotInitialize)
-    : decoderHost_(&state_)
+SessionOnSimulator::SessionOnSimulator(quint32 mode, int rate, double commandTimeScale, bool doNotInitialize,
+                                       sim::ReceiverSimulator *line)
+    : simulator_(line ? *line : ownSimulator_), decoderHost_(&state_)
 {
   if (!simulator_.open(&problem_) && problem_.isEmpty())
     problem_ = QStringLiteral("the simulator's pseudo-terminal did not open");

@@ -21,7 +21,10 @@ class SessionOnSimulator {
 public:
   // Stores the port settings (the simulator's line, `mode`, `rate`, the
   // "do not initialise" box) and opens the session's port.
-  SessionOnSimulator(quint32 mode, int rate, double commandTimeScale, bool doNotInitialize = false);
+  // The simulated line is the harness's own, or `line` (not owned; opened
+  // here) when a test keeps one of its own.
+  SessionOnSimulator(quint32 mode, int rate, double commandTimeScale, bool doNotInitialize = false,
+                     sim::ReceiverSimulator *line = nullptr);
   ~SessionOnSimulator();
   SessionOnSimulator(const SessionOnSimulator &) = delete;
   SessionOnSimulator &operator=(const SessionOnSimulator &) = delete;
@@ -37,7 +40,8 @@ public:
 
 private:
   QString problem_;
-  sim::ReceiverSimulator simulator_;
+  sim::ReceiverSimulator ownSimulator_;
+  sim::ReceiverSimulator &simulator_;
   ReceiverState state_;
   RecordingDecoderHost decoderHost_;
   RecordingSessionHost host_;
