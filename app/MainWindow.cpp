@@ -143,6 +143,7 @@ MainWindow::MainWindow(QWidget *parent)
   gpsNavDialog = new GpsNavDialog(this);
   timingDialog = new TimingDialog(this);
   gpsRxDialog = new GpsRxDialog(this);
+  receiverMode = LoadReceiverModeSettings();
   setPcClockDialog = new SetPcClockDialog(this);
   satAzElChartDialog = new SatAzElChartDialog(this);
   referenceLocationDialog = new ReferenceLocationDialog(this);

@@ -140,6 +140,14 @@ public:
   static bool AppendNmeaChecksum(QByteArray &sentence);
   static bool AppendUbxChecksum(QByteArray &frame);
 
+  // The receiver mode settings in force: loaded at start, replaced by the
+  // mode dialog after it closes, and read by the set-up and the decoders.
+  const ReceiverModeSettings &ReceiverMode() const { return receiverMode; }
+  void SetReceiverMode(const ReceiverModeSettings &settings) { receiverMode = settings; }
+  // The navigation status last shown: -1 none, 0 navigating, 1 position
+  // hold, 2 surveying.
+  int NavStatus() const { return navStatus; }
+
   // The clock of every pause and reply wait of the command layer and the
   // set-up routines; tests scale it down.
   CommandTiming &Timing() { return session->Timing(); }
@@ -430,6 +438,8 @@ private:
   GpsPortDialog *gpsPortDialog = nullptr;
   GpsNavDialog *gpsNavDialog = nullptr;
   GpsRxDialog *gpsRxDialog = nullptr;
+  ReceiverModeSettings receiverMode;
+  int navStatus = -1;
   TimingDialog *timingDialog = nullptr;
   SetPcClockDialog *setPcClockDialog = nullptr;
   SatAzElChartDialog *satAzElChartDialog = nullptr;

@@ -8,7 +8,6 @@
 #include "position/GeoidModel.h"
 #include "position/GpsNavDialog.h"
 #include "receiver/GpsRxIdDialog.h"
-#include "receiver/dialogs/GpsRxDialog.h"
 
 #include <QLabel>
 
@@ -19,7 +18,7 @@ int MainWindowDecoderHost::GpsLogType() const
 
 bool MainWindowDecoderHost::RxOnLocalTime() const
 {
-  return window_.gpsRxDialog && window_.gpsRxDialog->rxOnLocalTime;
+  return window_.receiverMode.rxOnLocalTime;
 }
 
 bool MainWindowDecoderHost::ConfigTextToTicLog() const
@@ -169,21 +168,18 @@ void MainWindowDecoderHost::AppendIdLines(const QString &text)
 void MainWindowDecoderHost::SetConstellations(bool gps, bool glonass, bool galileo, bool beidou,
                                               bool qzss, bool sbas)
 {
-  GpsRxDialog *dialog = window_.gpsRxDialog;
-  if (!dialog)
-    return;
-  dialog->satGps = gps;
-  dialog->satGlonass = glonass;
-  dialog->satGalileo = galileo;
-  dialog->satBeidou = beidou;
-  dialog->satQzss = qzss;
-  dialog->satSbas = sbas;
+  ReceiverModeSettings &mode = window_.receiverMode;
+  mode.satGps = gps;
+  mode.satGlonass = glonass;
+  mode.satGalileo = galileo;
+  mode.satBeidou = beidou;
+  mode.satQzss = qzss;
+  mode.satSbas = sbas;
 }
 
 void MainWindowDecoderHost::SaveConstellationSettings()
 {
-  if (window_.gpsRxDialog)
-    window_.gpsRxDialog->SaveConstellationSettings();
+  ::SaveConstellationSettings(window_.receiverMode);
 }
 
 void MainWindowDecoderHost::ShowConstellationLabel(const QString &text)

@@ -12,7 +12,6 @@
 #include "position/GpsNavDialog.h"
 #include "position/SatAzElChartDialog.h"
 #include "tic/TicLineProcessor.h"
-#include "receiver/dialogs/GpsRxDialog.h"
 #include "ui_MainWindow.h"
 
 #include <QLabel>
@@ -82,7 +81,7 @@ void MainWindow::UpdateClockDisplay()
         SetCellText(ui->GpsNavDataTableWidget, row, column, pieces.at(column - 1));
       }
     }
-    const int fixDimension = gpsRxDialog ? gpsRxDialog->gpsNavMode : 0;
+    const int fixDimension = receiverMode.gpsNavMode;
     state.outOfLock = !gpsNavDialog->LockStatusText(static_cast<unsigned>(fixDimension), shown);
   }
 }

@@ -6,7 +6,6 @@
 #include "ui_MainWindow.h"
 
 #include "position/GpsNavDialog.h"
-#include "receiver/dialogs/GpsRxDialog.h"
 
 #include <QLabel>
 
@@ -61,9 +60,8 @@ void MainWindow::SetAntennaStatus(int status)
 
 void MainWindow::SetNavStatus(int status)
 {
-  // The receiver-mode settings read the last status back.
-  if (gpsRxDialog)
-    gpsRxDialog->navStatus = status;
+  // The set-up reads the last status back.
+  navStatus = status;
   Show(navStatusLabel, LookOf(NavLooks, NavUnknown, status));
 }
 
@@ -94,7 +92,7 @@ void MainWindow::ResetHeartbeat()
 
 void MainWindow::ShowPosition(double latitude, double longitude, double height, double mslHeight)
 {
-  const int fixDimension = gpsRxDialog ? gpsRxDialog->gpsNavMode : 0;
+  const int fixDimension = receiverMode.gpsNavMode;
   const QString locator =
       gpsNavDialog->UpdateAverages(latitude, longitude, height, mslHeight, fixDimension);
   ui->IDC_GRIDSQUARE->setText(locator);

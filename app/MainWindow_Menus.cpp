@@ -339,7 +339,13 @@ void MainWindow::actionSet_GPS_Receiver_Parameters_triggered()
 {
   if (!gpsRxDialog)
     gpsRxDialog = new GpsRxDialog(this);
-  if (gpsRxDialog->exec() != QDialog::Accepted)
+  const int result = gpsRxDialog->exec();
+  // A cancelled dialog has put the stored values back; either way they are
+  // the ones in force now. The satellite use mask is the window's own.
+  const quint32 useMask = receiverMode.satelliteUseMask;
+  receiverMode = gpsRxDialog->Settings();
+  receiverMode.satelliteUseMask = useMask;
+  if (result != QDialog::Accepted)
     return;
   ApplyReceiverModeSettings();
 }

@@ -12,7 +12,6 @@
 #include "position/GpsNavDialog.h"
 #include "receiver/GpsPortDialog.h"
 #include "receiver/GpsRxIdDialog.h"
-#include "receiver/dialogs/GpsRxDialog.h"
 #include "receiver/dialogs/TimingDialog.h"
 #include "receiver/link/Checksums.h"
 
@@ -20,36 +19,6 @@
 #include <QLabel>
 
 namespace {
-
-ReceiverModeSettings ModeSettingsOf(const GpsRxDialog *dialog)
-{
-  ReceiverModeSettings s;
-  if (!dialog)
-    return s;
-  s.gpsNavMode = dialog->gpsNavMode;
-  s.rxOnLocalTime = dialog->rxOnLocalTime;
-  s.emulatePvt6 = dialog->emulatePvt6;
-  s.positionFixMode = dialog->positionFixMode;
-  s.satelliteSelection = dialog->satelliteSelection;
-  s.ionosphericDelay = dialog->ionosphericDelay;
-  s.troposphericDelay = dialog->troposphericDelay;
-  s.geometryButton = dialog->geometryButton;
-  s.dgpsActivate = dialog->dgpsActivate;
-  s.dgpsRate = dialog->dgpsRate;
-  s.alignMessages = dialog->alignMessages;
-  s.elevationMask = dialog->elevationMask;
-  s.applicationType = dialog->applicationType;
-  s.ppsRate = dialog->ppsRate;
-  s.ppsDuration = dialog->ppsDuration;
-  s.satGps = dialog->satGps;
-  s.satGlonass = dialog->satGlonass;
-  s.satGalileo = dialog->satGalileo;
-  s.satBeidou = dialog->satBeidou;
-  s.satQzss = dialog->satQzss;
-  s.satSbas = dialog->satSbas;
-  s.satelliteUseMask = dialog->satelliteUseMask;
-  return s;
-}
 
 TimingSettings TimingSettingsOf(const TimingDialog *dialog)
 {
@@ -165,23 +134,23 @@ public:
       w.gpsPortDialog->SetMode(mode);
   }
 
-  ReceiverModeSettings ModeSettings() const override { return ModeSettingsOf(w.gpsRxDialog); }
+  ReceiverModeSettings ModeSettings() const override { return w.receiverMode; }
   void KeepModeSettings(const ReceiverModeSettings &settings) override
   {
-    if (!w.gpsRxDialog)
-      return;
-    w.gpsRxDialog->rxOnLocalTime = settings.rxOnLocalTime;
-    w.gpsRxDialog->emulatePvt6 = settings.emulatePvt6;
+    // In force until the mode dialog next opens; the store keeps the user's choice.
+    w.receiverMode.rxOnLocalTime = settings.rxOnLocalTime;
+    w.receiverMode.emulatePvt6 = settings.emulatePvt6;
   }
   void RepairConstellations() override
   {
-    if (w.gpsRxDialog)
-      w.gpsRxDialog->ApplyConstellationRule();
+    if (ApplyConstellationRule(w.receiverMode))
+      SaveConstellationSettings(w.receiverMode);
   }
   void HoldPositionAfterSurvey() override
   {
-    if (w.gpsRxDialog && w.gpsRxDialog->navStatus == 2) {
-      w.gpsRxDialog->SaveGpsMode(2);
+    if (w.navStatus == 2) {
+      w.receiverMode.gpsNavMode = 2;
+      SaveGpsNavMode(2);
       w.SetNavStatus(1);
     }
   }

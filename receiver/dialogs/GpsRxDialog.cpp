@@ -15,27 +15,6 @@
 namespace {
 
 const char *const GeometryKey = "GpsRxDialog/Geometry";
-const char *const GpsModeKey = "GpsRxDialog/Gps Mode";
-const char *const LocalTimeKey = "GpsRxDialog/Gps Rx On Local Time";
-const char *const EmulatePvt6Key = "GpsRxDialog/Emulate Pvt6";
-const char *const PositionFixKey = "GpsRxDialog/Position Fix Mode";
-const char *const SatSelectionKey = "GpsRxDialog/Satellite Selection";
-const char *const IonoKey = "GpsRxDialog/Ionospheric Delay";
-const char *const TropoKey = "GpsRxDialog/Tropospheric Delay";
-const char *const GeometryButtonKey = "GpsRxDialog/GeometryButton";
-const char *const DgpsActivateKey = "GpsRxDialog/DGPS Activate";
-const char *const AlignKey = "GpsRxDialog/Align Messages";
-const char *const DgpsRateKey = "GpsRxDialog/DGPS Rate";
-const char *const ElevationMaskKey = "GpsRxDialog/Elevation Mask";
-const char *const AppTypeKey = "GpsRxDialog/Application Type";
-const char *const PpsRateKey = "GpsRxDialog/Pps Rate";
-const char *const PpsDurationKey = "GpsRxDialog/Pps Duration";
-const char *const SatGpsKey = "GpsRxDialog/Sat Gps";
-const char *const SatGlonassKey = "GpsRxDialog/Sat Glonass";
-const char *const SatGalileoKey = "GpsRxDialog/Sat Galileo";
-const char *const SatBeidouKey = "GpsRxDialog/Sat Beidou";
-const char *const SatQzssKey = "GpsRxDialog/Sat Qzss";
-const char *const SatSbasKey = "GpsRxDialog/Sat Sbas";
 
 const char *const GlonassBeidouTip = "This receiver cannot track GLONASS and Beidou at the same time";
 const char *const QzssTip = "QZSS is only available together with GPS";
@@ -77,28 +56,6 @@ bool IsSsrM8()
   return ModelIn({GpsRxModel::SsrM8F, GpsRxModel::SsrM8T});
 }
 
-// Reads a radio-button setting: a value outside 0..maxValue (a missing key
-// included) becomes 0 and is written back.
-int ReadChoice(QSettings &settings, const char *key, int maxValue)
-{
-  int value = settings.value(key, -1).toInt();
-  if (value < 0 || value > maxValue) {
-    value = 0;
-    settings.setValue(key, value);
-  }
-  return value;
-}
-
-// Reads a plain bool; a missing key is written with the value read.
-bool ReadFlag(QSettings &settings, const char *key, bool defaultValue = false)
-{
-  const bool exists = settings.contains(key);
-  const bool value = settings.value(key, defaultValue).toBool();
-  if (!exists)
-    settings.setValue(key, value);
-  return value;
-}
-
 // A whole decimal number in minValue..maxValue from a field's text.
 bool ParseField(const QString &text, int minValue, int maxValue, qint32 *value)
 {
@@ -117,10 +74,8 @@ GpsRxDialog::GpsRxDialog(QWidget *parent) : QDialog(parent), form(new Ui::GpsRxD
   form->setupUi(this);
   setFixedSize(size());
   LoadSettings();
-  satelliteUseMask = 0xFFFFFFFFu;
   form->IDC_GPS_MODE_DGPS_RATE->setValidator(new QIntValidator(0, 255, this));
   form->IDC_GPS_MODE_EL_MASK->setValidator(new QIntValidator(0, 90, this));
-  navStatus = -1;
 
   connect(form->OK, &QPushButton::clicked, this, &GpsRxDialog::OnOkClicked);
   connect(form->CANCEL, &QPushButton::clicked, this, &GpsRxDialog::OnCancelClicked);
@@ -184,122 +139,42 @@ GpsRxDialog::~GpsRxDialog()
 
 void GpsRxDialog::LoadSettings()
 {
-  QSettings settings;
-  restoreGeometry(settings.value(GeometryKey).toByteArray());
-
-  gpsNavMode = ReadChoice(settings, GpsModeKey, 2);
+  restoreGeometry(QSettings().value(GeometryKey).toByteArray());
+  values = LoadReceiverModeSettings();
   ShowNavMode();
-
-  rxOnLocalTime = ReadFlag(settings, LocalTimeKey);
-  form->IDC_GPS_MODE_LOCAL_TIME->setChecked(rxOnLocalTime);
-  emulatePvt6 = ReadFlag(settings, EmulatePvt6Key);
-  form->IDC_GPS_MODE_EMULATE_PVT6->setChecked(emulatePvt6);
-
-  positionFixMode = ReadChoice(settings, PositionFixKey, 1);
+  form->IDC_GPS_MODE_LOCAL_TIME->setChecked(values.rxOnLocalTime);
+  form->IDC_GPS_MODE_EMULATE_PVT6->setChecked(values.emulatePvt6);
   ShowPositionFixMode();
-  satelliteSelection = ReadChoice(settings, SatSelectionKey, 1);
   ShowSatelliteSelection();
-  ionosphericDelay = ReadChoice(settings, IonoKey, 1);
-  troposphericDelay = ReadChoice(settings, TropoKey, 1);
   ShowCorrections();
-  // Range-checked before narrowing, so a stored 260 is not taken as 4.
-  geometryButton = static_cast<qint8>(ReadChoice(settings, GeometryButtonKey, 4));
   ShowGeometryButton();
-
-  if (settings.contains(DgpsActivateKey)) {
-    dgpsActivate = settings.value(DgpsActivateKey, false).toBool();
-  } else {
-    dgpsActivate = false;
-    settings.setValue(DgpsActivateKey, false);
-  }
   ShowDgpsActivate();
-  if (settings.contains(AlignKey)) {
-    alignMessages = settings.value(AlignKey, false).toBool();
-  } else {
-    alignMessages = false;
-    settings.setValue(AlignKey, false);
-  }
-  form->IDC_GPS_MODE_ALIGN_MSGS->setChecked(alignMessages);
-
-  const bool rateExists = settings.contains(DgpsRateKey);
-  dgpsRate = settings.value(DgpsRateKey, 30).toInt();
-  if (rateExists && dgpsRate >= 0 && dgpsRate <= 255) {
-    if (dgpsRate == 0) {
-      dgpsActivate = false;
-      ShowDgpsActivate();
-      settings.setValue(DgpsActivateKey, false);
-    }
-  } else {
-    dgpsRate = 30;
-    settings.setValue(DgpsRateKey, dgpsRate);
-  }
-  form->IDC_GPS_MODE_DGPS_RATE->setText(QString::number(dgpsRate));
-
-  elevationMask = settings.value(ElevationMaskKey, 5).toInt();
-  if (elevationMask < 0 || elevationMask > 90) {
-    elevationMask = 5;
-    settings.setValue(ElevationMaskKey, elevationMask);
-  }
-  form->IDC_GPS_MODE_EL_MASK->setText(QString::number(elevationMask));
-
-  applicationType = static_cast<qint8>(ReadChoice(settings, AppTypeKey, 4));
+  form->IDC_GPS_MODE_ALIGN_MSGS->setChecked(values.alignMessages);
+  form->IDC_GPS_MODE_DGPS_RATE->setText(QString::number(values.dgpsRate));
+  form->IDC_GPS_MODE_EL_MASK->setText(QString::number(values.elevationMask));
   ShowApplicationType();
-  ppsRate = ReadChoice(settings, PpsRateKey, 1);
   ShowPpsRate();
-  ppsDuration = ReadChoice(settings, PpsDurationKey, 1);
   ShowPpsDuration();
-
-  // A fresh install tracks GPS: no satellite system at all is no choice.
-  satGps = ReadFlag(settings, SatGpsKey, true);
-  satGlonass = ReadFlag(settings, SatGlonassKey);
-  satGalileo = ReadFlag(settings, SatGalileoKey);
-  satBeidou = ReadFlag(settings, SatBeidouKey);
-  satQzss = ReadFlag(settings, SatQzssKey);
-  satSbas = ReadFlag(settings, SatSbasKey);
   ShowConstellations();
 }
 
 void GpsRxDialog::SaveSettings()
 {
-  {
-    QSettings settings;
-    settings.setValue(GpsModeKey, gpsNavMode);
-    settings.setValue(LocalTimeKey, rxOnLocalTime);
-    settings.setValue(EmulatePvt6Key, emulatePvt6);
-    settings.setValue(PositionFixKey, positionFixMode);
-    settings.setValue(SatSelectionKey, satelliteSelection);
-    settings.setValue(IonoKey, ionosphericDelay);
-    settings.setValue(TropoKey, troposphericDelay);
-    settings.setValue(GeometryButtonKey, int(geometryButton));
-    settings.setValue(DgpsActivateKey, dgpsActivate);
-    settings.setValue(AlignKey, alignMessages);
-    settings.setValue(DgpsRateKey, dgpsRate);
-    // The mask field may still hold the focus, so take its text first.
-    IDC_GPS_MODE_EL_MASK_editingFinished();
-    settings.setValue(ElevationMaskKey, elevationMask);
-    settings.setValue(AppTypeKey, int(applicationType));
-    settings.setValue(PpsRateKey, ppsRate);
-    settings.setValue(PpsDurationKey, ppsDuration);
-  }
-  SaveConstellationSettings();
+  // The mask field may still hold the focus, so take its text first.
+  IDC_GPS_MODE_EL_MASK_editingFinished();
+  SaveReceiverModeSettings(values);
   SaveGeometry();
 }
 
 void GpsRxDialog::SaveConstellationSettings()
 {
-  QSettings settings;
-  settings.setValue(SatGpsKey, satGps);
-  settings.setValue(SatGlonassKey, satGlonass);
-  settings.setValue(SatGalileoKey, satGalileo);
-  settings.setValue(SatBeidouKey, satBeidou);
-  settings.setValue(SatQzssKey, satQzss);
-  settings.setValue(SatSbasKey, satSbas);
+  ::SaveConstellationSettings(values);
 }
 
 void GpsRxDialog::SaveGpsMode(int mode)
 {
-  gpsNavMode = mode;
-  QSettings().setValue(GpsModeKey, mode);
+  values.gpsNavMode = mode;
+  SaveGpsNavMode(mode);
 }
 
 void GpsRxDialog::SaveGeometry()
@@ -309,24 +184,12 @@ void GpsRxDialog::SaveGeometry()
 
 quint8 GpsRxDialog::ConstellationMask() const
 {
-  quint8 mask = 0;
-  if (satGps) mask |= ConstellationGps;
-  if (satGlonass) mask |= ConstellationGlonass;
-  if (satGalileo) mask |= ConstellationGalileo;
-  if (satBeidou) mask |= ConstellationBeidou;
-  if (satQzss) mask |= ConstellationQzss;
-  if (satSbas) mask |= ConstellationSbas;
-  return mask;
+  return ConstellationMaskOf(values);
 }
 
 void GpsRxDialog::SetConstellationsFromMask(quint8 mask)
 {
-  satGps = mask & ConstellationGps;
-  satGlonass = mask & ConstellationGlonass;
-  satGalileo = mask & ConstellationGalileo;
-  satBeidou = mask & ConstellationBeidou;
-  satQzss = mask & ConstellationQzss;
-  satSbas = mask & ConstellationSbas;
+  ::SetConstellationsFromMask(values, mask);
 }
 
 bool GpsRxDialog::IsIonoOffByDefault()
@@ -416,25 +279,10 @@ void GpsRxDialog::OnCancelClicked()
   reject();
 }
 
-quint8 GpsRxDialog::ConstellationsByRule(quint8 mask, int clickedBit)
-{
-  const bool gpsBefore = mask & ConstellationGps;
-  if ((mask & ConstellationGlonass) && (mask & ConstellationBeidou))
-    mask &= clickedBit == ConstellationBeidou ? ~ConstellationGlonass : ~ConstellationBeidou;
-  if (!(mask & (ConstellationGps | ConstellationGlonass | ConstellationGalileo | ConstellationBeidou)))
-    mask |= ConstellationGps;
-  if (!gpsBefore)
-    mask &= ~ConstellationQzss;
-  return mask;
-}
-
 bool GpsRxDialog::ApplyConstellationRule()
 {
-  const quint8 mask = ConstellationMask();
-  const quint8 ruled = ConstellationsByRule(mask, 0);
-  if (ruled == mask)
+  if (!::ApplyConstellationRule(values))
     return false;
-  SetConstellationsFromMask(ruled);
   ShowConstellations();
   SaveConstellationSettings();
   return true;
@@ -453,16 +301,16 @@ void GpsRxDialog::CheckConstellations(int clickedBit)
   ShowConstellations();
 
   if (satGlonassSelectable) {
-    form->IDC_GPS_MODE_GLONASS->setEnabled(!satBeidou);
-    form->IDC_GPS_MODE_GLONASS->setToolTip(satBeidou ? tr(GlonassBeidouTip) : QString());
+    form->IDC_GPS_MODE_GLONASS->setEnabled(!values.satBeidou);
+    form->IDC_GPS_MODE_GLONASS->setToolTip(values.satBeidou ? tr(GlonassBeidouTip) : QString());
   }
   if (satBeidouSelectable) {
-    form->IDC_GPS_MODE_BEIDOU->setEnabled(!satGlonass);
-    form->IDC_GPS_MODE_BEIDOU->setToolTip(satGlonass ? tr(GlonassBeidouTip) : QString());
+    form->IDC_GPS_MODE_BEIDOU->setEnabled(!values.satGlonass);
+    form->IDC_GPS_MODE_BEIDOU->setToolTip(values.satGlonass ? tr(GlonassBeidouTip) : QString());
   }
   if (satQzssSelectable) {
-    form->IDC_GPS_MODE_QZSS->setEnabled(satGps);
-    form->IDC_GPS_MODE_QZSS->setToolTip(satGps ? QString() : tr(QzssTip));
+    form->IDC_GPS_MODE_QZSS->setEnabled(values.satGps);
+    form->IDC_GPS_MODE_QZSS->setToolTip(values.satGps ? QString() : tr(QzssTip));
   }
 }
 
@@ -471,32 +319,32 @@ void GpsRxDialog::CheckConstellations(int clickedBit)
 void GpsRxDialog::ShowNavMode()
 {
   QRadioButton *buttons[] = {form->IDC_GPS_MODE_3D_RADIO, form->IDC_GPS_MODE_2D_RADIO, form->IDC_GPS_MODE_0D_RADIO};
-  if (gpsNavMode >= 0 && gpsNavMode <= 2)
-    buttons[gpsNavMode]->setChecked(true);
+  if (values.gpsNavMode >= 0 && values.gpsNavMode <= 2)
+    buttons[values.gpsNavMode]->setChecked(true);
 }
 
 void GpsRxDialog::ShowPositionFixMode()
 {
-  (positionFixMode == 1 ? form->IDC_GPS_MODE_BEST4_RADIO : form->IDC_GPS_MODE_AIV_RADIO)->setChecked(true);
+  (values.positionFixMode == 1 ? form->IDC_GPS_MODE_BEST4_RADIO : form->IDC_GPS_MODE_AIV_RADIO)->setChecked(true);
 }
 
 void GpsRxDialog::ShowSatelliteSelection()
 {
-  (satelliteSelection == 1 ? form->IDC_GPS_MODE_HIGHEST_RADIO : form->IDC_GPS_MODE_BEST_RADIO)->setChecked(true);
+  (values.satelliteSelection == 1 ? form->IDC_GPS_MODE_HIGHEST_RADIO : form->IDC_GPS_MODE_BEST_RADIO)->setChecked(true);
 }
 
 void GpsRxDialog::ShowCorrections()
 {
-  (ionosphericDelay == 1 ? form->IDC_GPS_MODE_ION_OFF_RADIO : form->IDC_GPS_MODE_ION_ON_RADIO)->setChecked(true);
-  (troposphericDelay == 1 ? form->IDC_GPS_MODE_TRO_OFF_RADIO : form->IDC_GPS_MODE_TRO_ON_RADIO)->setChecked(true);
+  (values.ionosphericDelay == 1 ? form->IDC_GPS_MODE_ION_OFF_RADIO : form->IDC_GPS_MODE_ION_ON_RADIO)->setChecked(true);
+  (values.troposphericDelay == 1 ? form->IDC_GPS_MODE_TRO_OFF_RADIO : form->IDC_GPS_MODE_TRO_ON_RADIO)->setChecked(true);
 }
 
 void GpsRxDialog::ShowGeometryButton()
 {
   QRadioButton *buttons[] = {form->IDC_GPS_MODE_GDOP_RADIO, form->IDC_GPS_MODE_PDOP_RADIO, form->IDC_GPS_MODE_HDOP_RADIO,
                              form->IDC_GPS_MODE_VDOP_RADIO, form->IDC_GPS_MODE_TDOP_RADIO};
-  if (geometryButton >= 0 && geometryButton <= 4)
-    buttons[int(geometryButton)]->setChecked(true);
+  if (values.geometryButton >= 0 && values.geometryButton <= 4)
+    buttons[int(values.geometryButton)]->setChecked(true);
 }
 
 void GpsRxDialog::ShowApplicationType()
@@ -504,79 +352,79 @@ void GpsRxDialog::ShowApplicationType()
   QRadioButton *buttons[] = {form->IDC_GPS_MODE_AP_AIR_RADIO, form->IDC_GPS_MODE_AP_HH_RADIO,
                              form->IDC_GPS_MODE_AP_LAND_RADIO, form->IDC_GPS_MODE_AP_MAR_RADIO,
                              form->IDC_GPS_MODE_AP_STATIC_RADIO};
-  if (applicationType >= 0 && applicationType <= 4)
-    buttons[int(applicationType)]->setChecked(true);
+  if (values.applicationType >= 0 && values.applicationType <= 4)
+    buttons[int(values.applicationType)]->setChecked(true);
 }
 
 void GpsRxDialog::ShowPpsRate()
 {
-  (ppsRate == 1 ? form->IDC_GPS_MODE_100PPS : form->IDC_GPS_MODE_PPS_RATE)->setChecked(true);
+  (values.ppsRate == 1 ? form->IDC_GPS_MODE_100PPS : form->IDC_GPS_MODE_PPS_RATE)->setChecked(true);
 }
 
 void GpsRxDialog::ShowPpsDuration()
 {
-  (ppsDuration == 1 ? form->IDC_GPS_MODE_PPS_SHORT : form->IDC_GPS_MODE_PPS_LONG)->setChecked(true);
+  (values.ppsDuration == 1 ? form->IDC_GPS_MODE_PPS_SHORT : form->IDC_GPS_MODE_PPS_LONG)->setChecked(true);
 }
 
 void GpsRxDialog::ShowDgpsActivate()
 {
-  form->IDC_GPS_MODE_DGPS_ON->setChecked(dgpsActivate);
-  form->IDC_GPS_MODE_DGPS_RATE->setEnabled(dgpsActivate);
+  form->IDC_GPS_MODE_DGPS_ON->setChecked(values.dgpsActivate);
+  form->IDC_GPS_MODE_DGPS_RATE->setEnabled(values.dgpsActivate);
 }
 
 void GpsRxDialog::ShowConstellations()
 {
-  form->IDC_GPS_MODE_GPS->setChecked(satGps);
-  form->IDC_GPS_MODE_GLONASS->setChecked(satGlonass);
-  form->IDC_GPS_MODE_GALILEO->setChecked(satGalileo);
-  form->IDC_GPS_MODE_BEIDOU->setChecked(satBeidou);
-  form->IDC_GPS_MODE_QZSS->setChecked(satQzss);
-  form->IDC_GPS_MODE_SBAS->setChecked(satSbas);
+  form->IDC_GPS_MODE_GPS->setChecked(values.satGps);
+  form->IDC_GPS_MODE_GLONASS->setChecked(values.satGlonass);
+  form->IDC_GPS_MODE_GALILEO->setChecked(values.satGalileo);
+  form->IDC_GPS_MODE_BEIDOU->setChecked(values.satBeidou);
+  form->IDC_GPS_MODE_QZSS->setChecked(values.satQzss);
+  form->IDC_GPS_MODE_SBAS->setChecked(values.satSbas);
 }
 
 // ---- slots ---------------------------------------------------------------
 
-void GpsRxDialog::IDC_GPS_MODE_3D_RADIO_clicked() { gpsNavMode = 0; }
-void GpsRxDialog::IDC_GPS_MODE_2D_RADIO_clicked() { gpsNavMode = 1; }
-void GpsRxDialog::IDC_GPS_MODE_0D_RADIO_clicked() { gpsNavMode = 2; }
-void GpsRxDialog::IDC_GPS_MODE_AIV_RADIO_clicked() { positionFixMode = 0; }
-void GpsRxDialog::IDC_GPS_MODE_BEST4_RADIO_clicked() { positionFixMode = 1; }
-void GpsRxDialog::IDC_GPS_MODE_BEST_RADIO_clicked() { satelliteSelection = 0; }
-void GpsRxDialog::IDC_GPS_MODE_HIGHEST_RADIO_clicked() { satelliteSelection = 1; }
-void GpsRxDialog::IDC_GPS_MODE_ION_ON_RADIO_clicked() { ionosphericDelay = 0; }
-void GpsRxDialog::IDC_GPS_MODE_ION_OFF_RADIO_clicked() { ionosphericDelay = 1; }
-void GpsRxDialog::IDC_GPS_MODE_TRO_ON_RADIO_clicked() { troposphericDelay = 0; }
-void GpsRxDialog::IDC_GPS_MODE_TRO_OFF_RADIO_clicked() { troposphericDelay = 1; }
-void GpsRxDialog::IDC_GPS_MODE_GDOP_RADIO_clicked() { geometryButton = 0; }
-void GpsRxDialog::IDC_GPS_MODE_PDOP_RADIO_clicked() { geometryButton = 1; }
-void GpsRxDialog::IDC_GPS_MODE_HDOP_RADIO_clicked() { geometryButton = 2; }
-void GpsRxDialog::IDC_GPS_MODE_VDOP_RADIO_clicked() { geometryButton = 3; }
-void GpsRxDialog::IDC_GPS_MODE_TDOP_RADIO_clicked() { geometryButton = 4; }
-void GpsRxDialog::IDC_GPS_MODE_AP_AIR_RADIO_clicked() { applicationType = 0; }
-void GpsRxDialog::IDC_GPS_MODE_AP_HH_RADIO_clicked() { applicationType = 1; }
-void GpsRxDialog::IDC_GPS_MODE_AP_LAND_RADIO_clicked() { applicationType = 2; }
-void GpsRxDialog::IDC_GPS_MODE_AP_MAR_RADIO_clicked() { applicationType = 3; }
-void GpsRxDialog::IDC_GPS_MODE_AP_STATIC_RADIO_clicked() { applicationType = 4; }
-void GpsRxDialog::IDC_GPS_MODE_PPS_RATE_clicked() { ppsRate = 0; }
-void GpsRxDialog::IDC_GPS_MODE_100PPS_clicked() { ppsRate = 1; }
-void GpsRxDialog::IDC_GPS_MODE_PPS_LONG_clicked() { ppsDuration = 0; }
-void GpsRxDialog::IDC_GPS_MODE_PPS_SHORT_clicked() { ppsDuration = 1; }
-void GpsRxDialog::IDC_GPS_MODE_LOCAL_TIME_clicked(bool checked) { rxOnLocalTime = checked; }
-void GpsRxDialog::IDC_GPS_MODE_EMULATE_PVT6_clicked(bool checked) { emulatePvt6 = checked; }
-void GpsRxDialog::IDC_GPS_MODE_ALIGN_MSGS_clicked(bool checked) { alignMessages = checked; }
+void GpsRxDialog::IDC_GPS_MODE_3D_RADIO_clicked() { values.gpsNavMode = 0; }
+void GpsRxDialog::IDC_GPS_MODE_2D_RADIO_clicked() { values.gpsNavMode = 1; }
+void GpsRxDialog::IDC_GPS_MODE_0D_RADIO_clicked() { values.gpsNavMode = 2; }
+void GpsRxDialog::IDC_GPS_MODE_AIV_RADIO_clicked() { values.positionFixMode = 0; }
+void GpsRxDialog::IDC_GPS_MODE_BEST4_RADIO_clicked() { values.positionFixMode = 1; }
+void GpsRxDialog::IDC_GPS_MODE_BEST_RADIO_clicked() { values.satelliteSelection = 0; }
+void GpsRxDialog::IDC_GPS_MODE_HIGHEST_RADIO_clicked() { values.satelliteSelection = 1; }
+void GpsRxDialog::IDC_GPS_MODE_ION_ON_RADIO_clicked() { values.ionosphericDelay = 0; }
+void GpsRxDialog::IDC_GPS_MODE_ION_OFF_RADIO_clicked() { values.ionosphericDelay = 1; }
+void GpsRxDialog::IDC_GPS_MODE_TRO_ON_RADIO_clicked() { values.troposphericDelay = 0; }
+void GpsRxDialog::IDC_GPS_MODE_TRO_OFF_RADIO_clicked() { values.troposphericDelay = 1; }
+void GpsRxDialog::IDC_GPS_MODE_GDOP_RADIO_clicked() { values.geometryButton = 0; }
+void GpsRxDialog::IDC_GPS_MODE_PDOP_RADIO_clicked() { values.geometryButton = 1; }
+void GpsRxDialog::IDC_GPS_MODE_HDOP_RADIO_clicked() { values.geometryButton = 2; }
+void GpsRxDialog::IDC_GPS_MODE_VDOP_RADIO_clicked() { values.geometryButton = 3; }
+void GpsRxDialog::IDC_GPS_MODE_TDOP_RADIO_clicked() { values.geometryButton = 4; }
+void GpsRxDialog::IDC_GPS_MODE_AP_AIR_RADIO_clicked() { values.applicationType = 0; }
+void GpsRxDialog::IDC_GPS_MODE_AP_HH_RADIO_clicked() { values.applicationType = 1; }
+void GpsRxDialog::IDC_GPS_MODE_AP_LAND_RADIO_clicked() { values.applicationType = 2; }
+void GpsRxDialog::IDC_GPS_MODE_AP_MAR_RADIO_clicked() { values.applicationType = 3; }
+void GpsRxDialog::IDC_GPS_MODE_AP_STATIC_RADIO_clicked() { values.applicationType = 4; }
+void GpsRxDialog::IDC_GPS_MODE_PPS_RATE_clicked() { values.ppsRate = 0; }
+void GpsRxDialog::IDC_GPS_MODE_100PPS_clicked() { values.ppsRate = 1; }
+void GpsRxDialog::IDC_GPS_MODE_PPS_LONG_clicked() { values.ppsDuration = 0; }
+void GpsRxDialog::IDC_GPS_MODE_PPS_SHORT_clicked() { values.ppsDuration = 1; }
+void GpsRxDialog::IDC_GPS_MODE_LOCAL_TIME_clicked(bool checked) { values.rxOnLocalTime = checked; }
+void GpsRxDialog::IDC_GPS_MODE_EMULATE_PVT6_clicked(bool checked) { values.emulatePvt6 = checked; }
+void GpsRxDialog::IDC_GPS_MODE_ALIGN_MSGS_clicked(bool checked) { values.alignMessages = checked; }
 
 void GpsRxDialog::IDC_GPS_MODE_DGPS_ON_clicked(bool checked)
 {
-  dgpsActivate = checked;
+  values.dgpsActivate = checked;
   form->IDC_GPS_MODE_DGPS_RATE->setEnabled(checked);
 }
 
 void GpsRxDialog::IDC_GPS_MODE_DGPS_RATE_editingFinished()
 {
-  if (!ParseField(form->IDC_GPS_MODE_DGPS_RATE->text(), 0, 255, &dgpsRate))
-    form->IDC_GPS_MODE_DGPS_RATE->setText(QString::number(dgpsRate));
-  if (dgpsRate < 1) {
-    dgpsActivate = false;
+  if (!ParseField(form->IDC_GPS_MODE_DGPS_RATE->text(), 0, 255, &values.dgpsRate))
+    form->IDC_GPS_MODE_DGPS_RATE->setText(QString::number(values.dgpsRate));
+  if (values.dgpsRate < 1) {
+    values.dgpsActivate = false;
     form->IDC_GPS_MODE_DGPS_ON->setChecked(false);
   }
 }
@@ -585,8 +433,8 @@ void GpsRxDialog::IDC_GPS_MODE_EL_MASK_editingFinished()
 {
   // The validator lets a partial entry such as "95" stand in the field;
   // only a value in range becomes the mask.
-  if (!ParseField(form->IDC_GPS_MODE_EL_MASK->text(), 0, 90, &elevationMask))
-    form->IDC_GPS_MODE_EL_MASK->setText(QString::number(elevationMask));
+  if (!ParseField(form->IDC_GPS_MODE_EL_MASK->text(), 0, 90, &values.elevationMask))
+    form->IDC_GPS_MODE_EL_MASK->setText(QString::number(values.elevationMask));
 }
 
 // One constellation box clicked: its flag, then the rules.
@@ -596,33 +444,33 @@ void GpsRxDialog::ConstellationClicked(bool &flag, bool checked, int bit)
   CheckConstellations(checked ? bit : 0);
 }
 
-void GpsRxDialog::IDC_GPS_MODE_GPS_clicked(bool checked) { ConstellationClicked(satGps, checked, ConstellationGps); }
-void GpsRxDialog::IDC_GPS_MODE_GLONASS_clicked(bool checked) { ConstellationClicked(satGlonass, checked, ConstellationGlonass); }
-void GpsRxDialog::IDC_GPS_MODE_GALILEO_clicked(bool checked) { ConstellationClicked(satGalileo, checked, ConstellationGalileo); }
-void GpsRxDialog::IDC_GPS_MODE_BEIDOU_clicked(bool checked) { ConstellationClicked(satBeidou, checked, ConstellationBeidou); }
-void GpsRxDialog::IDC_GPS_MODE_QZSS_clicked(bool checked) { ConstellationClicked(satQzss, checked, ConstellationQzss); }
-void GpsRxDialog::IDC_GPS_MODE_SBAS_clicked(bool checked) { ConstellationClicked(satSbas, checked, ConstellationSbas); }
+void GpsRxDialog::IDC_GPS_MODE_GPS_clicked(bool checked) { ConstellationClicked(values.satGps, checked, ConstellationGps); }
+void GpsRxDialog::IDC_GPS_MODE_GLONASS_clicked(bool checked) { ConstellationClicked(values.satGlonass, checked, ConstellationGlonass); }
+void GpsRxDialog::IDC_GPS_MODE_GALILEO_clicked(bool checked) { ConstellationClicked(values.satGalileo, checked, ConstellationGalileo); }
+void GpsRxDialog::IDC_GPS_MODE_BEIDOU_clicked(bool checked) { ConstellationClicked(values.satBeidou, checked, ConstellationBeidou); }
+void GpsRxDialog::IDC_GPS_MODE_QZSS_clicked(bool checked) { ConstellationClicked(values.satQzss, checked, ConstellationQzss); }
+void GpsRxDialog::IDC_GPS_MODE_SBAS_clicked(bool checked) { ConstellationClicked(values.satSbas, checked, ConstellationSbas); }
 
 // ---- defaults ------------------------------------------------------------
 
 void GpsRxDialog::SetDefaultCorrections()
 {
-  ionosphericDelay = IsIonoOffByDefault() ? 1 : 0;
-  troposphericDelay = IsTropoOffByDefault() ? 1 : 0;
+  values.ionosphericDelay = IsIonoOffByDefault() ? 1 : 0;
+  values.troposphericDelay = IsTropoOffByDefault() ? 1 : 0;
   ShowCorrections();
 }
 
 void GpsRxDialog::SetRestOfDefaults(int selection, int geometry, int application, bool dgps)
 {
-  positionFixMode = 0;
+  values.positionFixMode = 0;
   ShowPositionFixMode();
-  satelliteSelection = selection;
+  values.satelliteSelection = selection;
   ShowSatelliteSelection();
-  geometryButton = static_cast<qint8>(geometry);
+  values.geometryButton = static_cast<qint8>(geometry);
   ShowGeometryButton();
-  applicationType = static_cast<qint8>(application);
+  values.applicationType = static_cast<qint8>(application);
   ShowApplicationType();
-  dgpsActivate = dgps;
+  values.dgpsActivate = dgps;
   ShowDgpsActivate();
 }
 
@@ -630,11 +478,11 @@ void GpsRxDialog::IDC_GPS_MODE_N_DEFAULTS_clicked()
 {
   const double firmware = receiverIdentity.firmwareVersion;
   auto setMask = [this](qint32 mask) {
-    elevationMask = mask;
+    values.elevationMask = mask;
     form->IDC_GPS_MODE_EL_MASK->setText(QString::number(mask));
   };
   SetDefaultCorrections();
-  gpsNavMode = 0;
+  values.gpsNavMode = 0;
   if (CurrentGpsMode == GpsModeGenericNmea) {
     // fix dimension only
   } else if (IsEarlyOncore() || IsUtClass()) {
@@ -659,35 +507,35 @@ void GpsRxDialog::IDC_GPS_MODE_T_DEFAULTS_clicked()
 {
   const double firmware = receiverIdentity.firmwareVersion;
   auto setMask = [this](qint32 mask) {
-    elevationMask = mask;
+    values.elevationMask = mask;
     form->IDC_GPS_MODE_EL_MASK->setText(QString::number(mask));
   };
   SetDefaultCorrections();
   if (CurrentGpsMode == GpsModeGenericNmea) {
-    gpsNavMode = 1;
+    values.gpsNavMode = 1;
   } else if (IsM12Class()) {
-    gpsNavMode = 2;
+    values.gpsNavMode = 2;
     setMask(5);
     SetRestOfDefaults(1, 4, 2, false);
   } else if (IsEarlyOncore()) {
-    gpsNavMode = firmware >= 2.0 ? 1 : 0;
+    values.gpsNavMode = firmware >= 2.0 ? 1 : 0;
     setMask(10);
   } else if (IsUtClass()) {
-    gpsNavMode = 2;
+    values.gpsNavMode = 2;
     setMask(10);
   } else if (IsSsr6()) {
-    gpsNavMode = 2;
+    values.gpsNavMode = 2;
     setMask(5);
     SetRestOfDefaults(1, 4, 4, false);
   } else if (IsUbloxMode(CurrentGpsMode) || IsSsrM8()) {
-    gpsNavMode = 2;
+    values.gpsNavMode = 2;
     setMask(5);
     SetRestOfDefaults(1, 4, 4, false);
     SetConstellationsFromMask(ConstellationGps);
     ShowConstellations();
     CheckConstellations(0);
   } else {
-    gpsNavMode = 2;
+    values.gpsNavMode = 2;
     setMask(10);
     SetRestOfDefaults(1, 4, 2, false);
   }
@@ -698,26 +546,26 @@ void GpsRxDialog::IDC_GPS_MODE_D_DEFAULTS_clicked()
 {
   const double firmware = receiverIdentity.firmwareVersion;
   auto setMask = [this](qint32 mask) {
-    elevationMask = mask;
+    values.elevationMask = mask;
     form->IDC_GPS_MODE_EL_MASK->setText(QString::number(mask));
   };
-  ionosphericDelay = 1;
-  troposphericDelay = 1;
+  values.ionosphericDelay = 1;
+  values.troposphericDelay = 1;
   ShowCorrections();
   if (CurrentGpsMode == GpsModeGenericNmea) {
-    gpsNavMode = 1;
+    values.gpsNavMode = 1;
   } else if (IsM12Class() || IsSsr6() || IsSsrM8()) {
-    gpsNavMode = 2;
+    values.gpsNavMode = 2;
     setMask(5);
     SetRestOfDefaults(0, 0, 2, true);
   } else if (IsEarlyOncore()) {
-    gpsNavMode = firmware >= 2.0 ? 1 : 0;
+    values.gpsNavMode = firmware >= 2.0 ? 1 : 0;
     setMask(firmware < 2.0 ? 10 : 5);
   } else if (IsUtClass()) {
-    gpsNavMode = 2;
+    values.gpsNavMode = 2;
     setMask(firmware < 2.0 ? 10 : 5);
   } else {
-    gpsNavMode = 2;
+    values.gpsNavMode = 2;
     setMask(10);
     SetRestOfDefaults(0, 0, 2, true);
   }

@@ -1,25 +1,16 @@
 #pragma once
-// The receiver mode settings: at once the modal dialog "GPS Receiver Mode
-// Selections" and the program's one store of those settings. The set-up
-// routines and the decoders read (and in a few cases write) the public
-// members directly through the main window's one object.
+// The modal dialog "GPS Receiver Mode Selections": it edits a copy of the
+// receiver mode settings, shows the stored values each time it opens and
+// stores them on OK. The main window keeps the settings in force.
 
 #include <QDialog>
 #include <QtGlobal>
 
+#include "receiver/session/ReceiverModeSettings.h"
+
 namespace Ui {
 class GpsRxDialog;
 }
-
-// Bits of the receiver's constellation mask.
-enum ConstellationBit {
-  ConstellationGps = 1,
-  ConstellationGlonass = 2,
-  ConstellationGalileo = 4,
-  ConstellationBeidou = 8,
-  ConstellationQzss = 16,
-  ConstellationSbas = 128,
-};
 
 class GpsRxDialog : public QDialog {
   Q_OBJECT
@@ -36,6 +27,9 @@ public:
   void SaveGpsMode(int mode);
   void SaveGeometry();
 
+  // The settings as shown and, after OK, as stored.
+  const ReceiverModeSettings &Settings() const { return values; }
+
   // Whether the defaults buttons switch the corrections off for the receiver
   // in use (protocol mode, model and firmware).
   static bool IsIonoOffByDefault();
@@ -44,10 +38,6 @@ public:
   // Applies the constellation rules; clickedBit is the ConstellationBit of
   // the box just checked, or 0.
   void CheckConstellations(int clickedBit);
-  // The rules on a constellation mask: GLONASS and Beidou not both (the one
-  // just checked stays), GPS when none of GPS, GLONASS, Galileo and Beidou,
-  // QZSS only where GPS was chosen already.
-  static quint8 ConstellationsByRule(quint8 mask, int clickedBit);
   // The rules on the members, as opening and confirming the dialog would
   // apply them; a changed set is stored. True when it changed.
   bool ApplyConstellationRule();
@@ -59,6 +49,7 @@ public:
 
 private:
   Ui::GpsRxDialog *form;
+  ReceiverModeSettings values;
 
   // Whether each constellation box was enabled when exec last opened.
   bool satGpsSelectable = true;
@@ -67,31 +58,6 @@ private:
   bool satBeidouSelectable = true;
   bool satQzssSelectable = true;
   bool satSbasSelectable = true;
-
-public:
-  qint32 gpsNavMode = 0;          // 0 3-D, 1 2-D, 2 0-D (position hold)
-  bool rxOnLocalTime = false;     // the receiver reports local time
-  bool emulatePvt6 = false;       // 6-channel mode
-  qint32 positionFixMode = 0;     // 0 all in view, 1 best 4
-  qint32 satelliteSelection = 0;  // 0 best geometry, 1 highest in the sky
-  qint32 ionosphericDelay = 0;    // 0 corrections on, 1 off
-  qint32 troposphericDelay = 0;   // 0 corrections on, 1 off
-  qint8 geometryButton = 0;       // 0 GDOP, 1 PDOP, 2 HDOP, 3 VDOP, 4 TDOP
-  bool dgpsActivate = false;
-  bool alignMessages = false;
-  qint32 dgpsRate = 30;           // seconds per DGPS message, 0..255
-  qint32 elevationMask = 5;       // degrees, 0..90
-  qint8 applicationType = 0;      // 0 Air, 1 Handheld, 2 Land, 3 Marine, 4 Static
-  qint32 ppsRate = 0;             // 0 1 PPS, 1 100 PPS
-  qint32 ppsDuration = 0;         // 0 200 ms, 1 30 us
-  bool satGps = false;
-  bool satGlonass = false;
-  bool satGalileo = false;
-  bool satBeidou = false;
-  bool satQzss = false;
-  bool satSbas = false;
-  quint32 satelliteUseMask = 0xFFFFFFFFu;  // one bit per usable satellite
-  qint32 navStatus = -1;  // last shown: -1 none, 0 navigating, 1 hold, 2 surveying
 
 protected:
   void closeEvent(QCloseEvent *event) override;

@@ -11,6 +11,7 @@
 // NMEA. The command layer appends the checksums.
 
 #include "app/core/TraimSetup.h"
+#include "receiver/session/ReceiverModeSettings.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -55,33 +56,6 @@ private:
 };
 
 // --- Inputs ----------------------------------------------------------------
-
-// The receiver mode settings the set-up reads (the receiver mode dialog's
-// members of the same names).
-struct ReceiverModeSettings {
-  qint32 gpsNavMode = 0;          // 0 3-D, 1 2-D, 2 0-D (position hold)
-  bool rxOnLocalTime = false;
-  bool emulatePvt6 = false;
-  qint32 positionFixMode = 0;     // 0 all in view, 1 best 4
-  qint32 satelliteSelection = 0;  // 0 best geometry, 1 highest
-  qint32 ionosphericDelay = 0;    // 0 correction on, 1 off
-  qint32 troposphericDelay = 0;   // 0 correction on, 1 off
-  qint32 geometryButton = 0;      // 0 GDOP .. 4 TDOP
-  bool dgpsActivate = false;
-  qint32 dgpsRate = 30;
-  bool alignMessages = false;
-  qint32 elevationMask = 5;
-  qint32 applicationType = 0;     // 0 Air, 1 Handheld, 2 Land, 3 Marine, 4 Static
-  qint32 ppsRate = 0;             // 0 1 PPS, 1 100 PPS
-  qint32 ppsDuration = 0;         // 0 200 ms, 1 30 us
-  bool satGps = false;
-  bool satGlonass = false;
-  bool satGalileo = false;
-  bool satBeidou = false;
-  bool satQzss = false;
-  bool satSbas = false;
-  quint32 satelliteUseMask = 0xFFFFFFFFu;
-};
 
 // The timing settings the set-up reads (the timing dialog's totals).
 struct TimingSettings {

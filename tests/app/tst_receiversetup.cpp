@@ -146,7 +146,15 @@ struct SetupRig : LineRig {
     sim.close();
   }
 
-  GpsRxDialog &Mode() const { return *window->findChild<GpsRxDialog *>(); }
+  // The mode settings in force, as the window hands them to the session.
+  const ReceiverModeSettings &Mode() const { return window->ReceiverMode(); }
+  template <class Edit>
+  void EditMode(Edit edit)
+  {
+    ReceiverModeSettings mode = window->ReceiverMode();
+    edit(mode);
+    window->SetReceiverMode(mode);
+  }
   TimingDialog &Timing() const { return *window->findChild<TimingDialog *>(); }
   GpsNavDialog &Nav() const { return *window->findChild<GpsNavDialog *>(); }
   QString Status() const { return window->ReceiverStatusLabel()->text(); }
@@ -176,6 +184,11 @@ struct SessionSetupRig : LineRig {
   }
 
   ReceiverModeSettings &Mode() { return road->Host().modeSettings; }
+  template <class Edit>
+  void EditMode(Edit edit)
+  {
+    edit(Mode());
+  }
   TimingSettings &Timing() { return road->Host().timingSettings; }
   RecordingSessionHost &Host() { return road->Host(); }
   ReceiverState &State() { return road->State(); }
@@ -273,7 +286,7 @@ private slots:
     QVERIFY(rig.Open(GpsModeMotorolaBinary, 0.08));
     rig.sim.addRule(MatchKind::Prefix, "@@Hn", OncoreReply("Hn", 75));
     SetIdentity(GpsRxModel::M12, 12);
-    rig.Mode().gpsNavMode = 2;
+    rig.EditMode([](ReceiverModeSettings &m) { m.gpsNavMode = 2; });
     SetTimingTotals(rig.Timing(), 1000000.0, 55.0, 250.0);
     rig.Host().statusText = QStringLiteral("Motorola M12, Bin, 12 ch, V1.0");
     const qint64 before = rig.session->Timing().NowMs();
@@ -391,9 +404,11 @@ private slots:
     rig.sim.addRule(MatchKind::Prefix, QByteArray::fromHex("B56206"),
                     BuildUbxFrame(0x05, 0x01, QByteArray::fromHex("0624")));
     SetIdentity(GpsRxModel::Ublox, 16);
-    rig.Mode().gpsNavMode = 2;
-    rig.Mode().ppsRate = 1;
-    rig.Mode().satGps = true;
+    rig.EditMode([](ReceiverModeSettings &m) {
+      m.gpsNavMode = 2;
+      m.ppsRate = 1;
+      m.satGps = true;
+    });
     rig.Nav().SetReferenceLocation(0.0, 0.0, 0.0, 0.0);
     SetTimingTotals(rig.Timing(), 1000000.0, 55.0, 0.0);
     rig.window->SetNavStatus(0);
@@ -426,7 +441,7 @@ private slots:
     QCOMPARE(rig.window->Timing().NowMs() - before, qint64(100 * expected.size() + 2 * 20));
     // Not surveying: the receiver's own status stays.
     QCOMPARE(rig.window->NavStatusLabel()->text(), QStringLiteral("Navigating"));
-    QCOMPARE(rig.Mode().navStatus, 0);
+    QCOMPARE(rig.window->NavStatus(), 0);
   }
 
   // OK in the receiver mode dialog with a u-blox receiver: the time pulse
@@ -437,8 +452,8 @@ private slots:
     SetupRig rig;
     QVERIFY(rig.Open(GpsModeUbloxNmea, 0));
     SetIdentity(GpsRxModel::Ublox, 16);
-    rig.Mode().ppsDuration = 1;
-    rig.Mode().navStatus = 2;  // surveying
+    rig.EditMode([](ReceiverModeSettings &m) { m.ppsDuration = 1; });
+    rig.window->SetNavStatus(2);  // surveying
     rig.Nav().SetReferenceLocation(-33.5, 151.25, 40.0, 20.0);
 
     rig.window->ApplyReceiverModeSettings();
@@ -449,7 +464,7 @@ private slots:
                          "B5 62 06 09", "B5 62 06 04"});
     QCOMPARE(rig.Mode().gpsNavMode, 2);
     QCOMPARE(QSettings().value(QStringLiteral("GpsRxDialog/Gps Mode")).toInt(), 2);
-    QCOMPARE(rig.Mode().navStatus, 1);
+    QCOMPARE(rig.window->NavStatus(), 1);
     QCOMPARE(rig.window->NavStatusLabel()->text(), QStringLiteral("Position Hold"));
     // Held at the reference: X of 33.5 S 151.25 E 40 m is -466778349 cm.
     QVERIFY2(rig.Sent().at(3).startsWith(QLatin1String("B5 62 06 1D 1C 00 02 00 00 00 13 87 2D E4")),
@@ -472,7 +487,7 @@ private slots:
     SessionSetupRig rig;
     QVERIFY(rig.Open(GpsModeMotorolaBinary, 0));
     SetIdentity(GpsRxModel::UT, 8);
-    rig.Mode().emulatePvt6 = true;
+    rig.EditMode([](ReceiverModeSettings &m) { m.emulatePvt6 = true; });
     rig.Host().statusText = QStringLiteral("Motorola UT, Bin, 8 ch, V1.0");
 
     rig.session->ApplyReceiverParameters();
@@ -487,7 +502,7 @@ private slots:
     QCOMPARE(rig.Status(), QStringLiteral("Motorola UT, Bin, 8 ch, V1.0, PVT6 Mode"));
 
     rig.emitted.clear();
-    rig.Mode().emulatePvt6 = false;
+    rig.EditMode([](ReceiverModeSettings &m) { m.emulatePvt6 = false; });
     rig.session->ApplyReceiverParameters();
     sent = rig.Sent();
     QVERIFY(sent.contains(QLatin1String("@@Ea 01")));
@@ -522,7 +537,7 @@ private slots:
     QVERIFY(rig.Open(GpsModeMotorolaBinary, 0));
     rig.clock.SetUtc(now);
     SetIdentity(GpsRxModel::M12M, 12);
-    rig.Mode().rxOnLocalTime = true;
+    rig.EditMode([](ReceiverModeSettings &m) { m.rxOnLocalTime = true; });
     rig.Host().statusText = QStringLiteral("i-Lotus M12M");
 
     rig.session->SendCurrentDateTime();
@@ -533,7 +548,7 @@ private slots:
     QCOMPARE(rig.Status(), QStringLiteral("i-Lotus M12M, Local Time Mode"));
 
     rig.emitted.clear();
-    rig.Mode().rxOnLocalTime = false;
+    rig.EditMode([](ReceiverModeSettings &m) { m.rxOnLocalTime = false; });
     rig.session->SendCurrentDateTime();
     CompareLists(rig.Sent(), {"@@Aw 01", "@@Gb " + date + " 17 3B 3B 00 00 00"});
     QCOMPARE(rig.Status(), QStringLiteral("i-Lotus M12M"));
@@ -546,7 +561,7 @@ private slots:
     SessionSetupRig rig;
     QVERIFY(rig.Open(GpsModeMotorolaBinary, 0));
     SetIdentity(GpsRxModel::M12, 12);
-    rig.Mode().gpsNavMode = 1;
+    rig.EditMode([](ReceiverModeSettings &m) { m.gpsNavMode = 1; });
     rig.Host().referencePosition = {-33.5, 151.25, 20000.0};
     rig.session->SendReferencePosition();
     const QString position = "F8 CF CA 40 20 74 69 20 00 1B 77 40 00";
@@ -625,7 +640,7 @@ private slots:
     SetIdentity(GpsRxModel::UTPlus, 8);
     receiverIdentity.firmwareVersionText = QStringLiteral("1.1");
     receiverIdentity.hasTraim = true;
-    rig.Mode().rxOnLocalTime = true;
+    rig.EditMode([](ReceiverModeSettings &m) { m.rxOnLocalTime = true; });
     QLabel *heartbeat = rig.window->HeartbeatLabel();
     heartbeat->clear();
 

@@ -61,11 +61,10 @@ private slots:
   void constellationReport()
   {
     MainWindow window;
-    auto *rxDialog = window.findChild<GpsRxDialog *>();
-    QVERIFY(rxDialog);
+    const ReceiverModeSettings &mode = window.ReceiverMode();
     window.DecodeMotorolaBinaryMessage(OncoreMessageBuilder("Sc", 5).U8(4, 0x83).Framed());
-    QCOMPARE((QList<bool>{rxDialog->satGps, rxDialog->satGlonass, rxDialog->satGalileo,
-                          rxDialog->satBeidou, rxDialog->satQzss, rxDialog->satSbas}),
+    QCOMPARE((QList<bool>{mode.satGps, mode.satGlonass, mode.satGalileo, mode.satBeidou, mode.satQzss,
+                          mode.satSbas}),
              (QList<bool>{true, true, false, false, false, true}));
     QSettings settings;
     QCOMPARE(settings.value("GpsRxDialog/Sat Gps").toBool(), true);

@@ -62,23 +62,22 @@ private slots:
   void emptyStoreLoad()
   {
     GpsRxDialog d;
-    QCOMPARE(d.gpsNavMode, 0);
-    QCOMPARE(d.positionFixMode, 0);
-    QCOMPARE(d.satelliteSelection, 0);
-    QCOMPARE(d.ionosphericDelay, 0);
-    QCOMPARE(d.troposphericDelay, 0);
-    QCOMPARE(int(d.geometryButton), 0);
-    QCOMPARE(int(d.applicationType), 0);
-    QCOMPARE(d.ppsRate, 0);
-    QCOMPARE(d.ppsDuration, 0);
-    QVERIFY(!d.rxOnLocalTime && !d.emulatePvt6 && !d.dgpsActivate && !d.alignMessages);
+    QCOMPARE(d.Settings().gpsNavMode, 0);
+    QCOMPARE(d.Settings().positionFixMode, 0);
+    QCOMPARE(d.Settings().satelliteSelection, 0);
+    QCOMPARE(d.Settings().ionosphericDelay, 0);
+    QCOMPARE(d.Settings().troposphericDelay, 0);
+    QCOMPARE(int(d.Settings().geometryButton), 0);
+    QCOMPARE(int(d.Settings().applicationType), 0);
+    QCOMPARE(d.Settings().ppsRate, 0);
+    QCOMPARE(d.Settings().ppsDuration, 0);
+    QVERIFY(!d.Settings().rxOnLocalTime && !d.Settings().emulatePvt6 && !d.Settings().dgpsActivate && !d.Settings().alignMessages);
     // GPS is on from the start; the other systems are the user's choice.
     QCOMPARE(int(d.ConstellationMask()), int(ConstellationGps));
     QCOMPARE(QSettings().value("GpsRxDialog/Sat Gps").toBool(), true);
-    QCOMPARE(d.dgpsRate, 30);
-    QCOMPARE(d.elevationMask, 5);
-    QCOMPARE(d.navStatus, -1);
-    QCOMPARE(d.satelliteUseMask, 0xFFFFFFFFu);
+    QCOMPARE(d.Settings().dgpsRate, 30);
+    QCOMPARE(d.Settings().elevationMask, 5);
+    QCOMPARE(d.Settings().satelliteUseMask, 0xFFFFFFFFu);
     QStringList expected = AllKeys;
     expected.removeOne("GpsRxDialog/Elevation Mask");
     QStringList written = QSettings().allKeys();
@@ -120,13 +119,13 @@ private slots:
     QFETCH(QVariant, afterLoad);
     QSettings().setValue("GpsRxDialog/" + key, storedValue);
     GpsRxDialog d;
-    const QMap<QString, int> members{{"Gps Mode", d.gpsNavMode},
-                                     {"Position Fix Mode", d.positionFixMode},
-                                     {"GeometryButton", d.geometryButton},
-                                     {"Application Type", d.applicationType},
-                                     {"DGPS Rate", d.dgpsRate},
-                                     {"Elevation Mask", d.elevationMask},
-                                     {"Pps Duration", d.ppsDuration}};
+    const QMap<QString, int> members{{"Gps Mode", d.Settings().gpsNavMode},
+                                     {"Position Fix Mode", d.Settings().positionFixMode},
+                                     {"GeometryButton", d.Settings().geometryButton},
+                                     {"Application Type", d.Settings().applicationType},
+                                     {"DGPS Rate", d.Settings().dgpsRate},
+                                     {"Elevation Mask", d.Settings().elevationMask},
+                                     {"Pps Duration", d.Settings().ppsDuration}};
     QCOMPARE(members.value(key), member);
     QCOMPARE(QSettings().value("GpsRxDialog/" + key).toInt(), afterLoad.toInt());
   }
@@ -139,8 +138,8 @@ private slots:
       s.setValue("GpsRxDialog/DGPS Activate", true);
     }
     GpsRxDialog d;
-    QCOMPARE(d.dgpsRate, 0);
-    QVERIFY(!d.dgpsActivate);
+    QCOMPARE(d.Settings().dgpsRate, 0);
+    QVERIFY(!d.Settings().dgpsActivate);
     QVERIFY(!Box(d, "DGPS_ON")->isChecked());
     QCOMPARE(QSettings().value("GpsRxDialog/DGPS Activate").toBool(), false);
   }
@@ -149,7 +148,7 @@ private slots:
   {
     GpsRxDialog d;
     d.SaveGpsMode(2);
-    QCOMPARE(d.gpsNavMode, 2);
+    QCOMPARE(d.Settings().gpsNavMode, 2);
     QCOMPARE(QSettings().value("GpsRxDialog/Gps Mode").toInt(), 2);
     ExecWith(d, [&] {
       QVERIFY(W<QRadioButton>(d, "IDC_GPS_MODE_0D_RADIO")->isChecked());
@@ -163,8 +162,8 @@ private slots:
     GpsRxDialog d;
     d.SetConstellationsFromMask(ConstellationGps | ConstellationGlonass);
     d.SaveConstellationSettings();
-    QVERIFY(d.satGps && d.satGlonass);
-    QVERIFY(!d.satGalileo && !d.satBeidou && !d.satQzss && !d.satSbas);
+    QVERIFY(d.Settings().satGps && d.Settings().satGlonass);
+    QVERIFY(!d.Settings().satGalileo && !d.Settings().satBeidou && !d.Settings().satQzss && !d.Settings().satSbas);
     QSettings s;
     QCOMPARE(s.value("GpsRxDialog/Sat Gps").toBool(), true);
     QCOMPARE(s.value("GpsRxDialog/Sat Glonass").toBool(), true);
@@ -268,14 +267,14 @@ private slots:
     GpsRxDialog d;
     ExecWith(d, [&] {
       Box(d, "GLONASS")->click();
-      QVERIFY(d.satGlonass);
+      QVERIFY(d.Settings().satGlonass);
       QVERIFY(!Box(d, "BEIDOU")->isEnabled());
       QCOMPARE(Box(d, "BEIDOU")->toolTip(), QString("This receiver cannot track GLONASS and Beidou at the same time"));
       Box(d, "GLONASS")->click();
       QVERIFY(Box(d, "BEIDOU")->isEnabled());
       QVERIFY(Box(d, "BEIDOU")->toolTip().isEmpty());
       Box(d, "BEIDOU")->click();
-      QVERIFY(d.satBeidou);
+      QVERIFY(d.Settings().satBeidou);
       QVERIFY(!Box(d, "GLONASS")->isEnabled());
       Click(d, "CANCEL");
     });
@@ -293,7 +292,7 @@ private slots:
     ExecWith(d, [&] {
       QVERIFY(Box(d, "GLONASS")->isChecked());
       QVERIFY(!Box(d, "BEIDOU")->isChecked());
-      QVERIFY(d.satGlonass && !d.satBeidou && !d.satGps);
+      QVERIFY(d.Settings().satGlonass && !d.Settings().satBeidou && !d.Settings().satGps);
       Click(d, "CANCEL");
     });
   }
@@ -304,18 +303,18 @@ private slots:
     GpsRxDialog d;
     ExecWith(d, [&] {
       // No system stored: GPS is switched on at opening (not stored).
-      QVERIFY(d.satGps && Box(d, "GPS")->isChecked());
+      QVERIFY(d.Settings().satGps && Box(d, "GPS")->isChecked());
       QCOMPARE(QSettings().value("GpsRxDialog/Sat Gps").toBool(), false);
       // GPS alone cannot be unchecked.
       Box(d, "GPS")->click();
       QVERIFY(Box(d, "GPS")->isChecked());
-      QVERIFY(d.satGps);
+      QVERIFY(d.Settings().satGps);
       // With Galileo on it can; QZSS goes with it.
       Box(d, "QZSS")->click();
       Box(d, "GALILEO")->click();
-      QVERIFY(d.satQzss);
+      QVERIFY(d.Settings().satQzss);
       Box(d, "GPS")->click();
-      QVERIFY(!d.satGps && !d.satQzss && d.satGalileo);
+      QVERIFY(!d.Settings().satGps && !d.Settings().satQzss && d.Settings().satGalileo);
       QVERIFY(!Box(d, "QZSS")->isChecked());
       QVERIFY(!Box(d, "QZSS")->isEnabled());
       QCOMPARE(Box(d, "QZSS")->toolTip(), QString("QZSS is only available together with GPS"));
@@ -391,28 +390,28 @@ private slots:
     SetReceiver(mode, model, firmware, true);
     GpsRxDialog d;
     ExecWith(d, [&] {
-      const QList<int> before{d.gpsNavMode, d.elevationMask, d.positionFixMode, d.satelliteSelection,
-                              d.geometryButton, d.applicationType, d.dgpsActivate, d.ionosphericDelay,
-                              d.troposphericDelay, d.ConstellationMask()};
+      const QList<int> before{d.Settings().gpsNavMode, d.Settings().elevationMask, d.Settings().positionFixMode, d.Settings().satelliteSelection,
+                              d.Settings().geometryButton, d.Settings().applicationType, d.Settings().dgpsActivate, d.Settings().ionosphericDelay,
+                              d.Settings().troposphericDelay, d.ConstellationMask()};
       if (button == "D" && !W<QPushButton>(d, "IDC_GPS_MODE_D_DEFAULTS")->isEnabled())
         W<QPushButton>(d, "IDC_GPS_MODE_D_DEFAULTS")->setEnabled(true);
       Click(d, "IDC_GPS_MODE_" + button + "_DEFAULTS");
-      const QList<int> actual{d.gpsNavMode, d.elevationMask, d.positionFixMode, d.satelliteSelection,
-                              d.geometryButton, d.applicationType, d.dgpsActivate, d.ionosphericDelay,
-                              d.troposphericDelay, d.ConstellationMask()};
+      const QList<int> actual{d.Settings().gpsNavMode, d.Settings().elevationMask, d.Settings().positionFixMode, d.Settings().satelliteSelection,
+                              d.Settings().geometryButton, d.Settings().applicationType, d.Settings().dgpsActivate, d.Settings().ionosphericDelay,
+                              d.Settings().troposphericDelay, d.ConstellationMask()};
       for (int i = 0; i < expected.size(); ++i)
         QCOMPARE(actual.at(i), expected.at(i) == keep ? before.at(i) : expected.at(i));
       // The widgets show the members.
       const char *nav[] = {"3D", "2D", "0D"};
-      QVERIFY(W<QRadioButton>(d, QString("IDC_GPS_MODE_%1_RADIO").arg(nav[d.gpsNavMode]))->isChecked());
-      QCOMPARE(W<QLineEdit>(d, "IDC_GPS_MODE_EL_MASK")->text(), QString::number(d.elevationMask));
-      QCOMPARE(W<QRadioButton>(d, "IDC_GPS_MODE_ION_OFF_RADIO")->isChecked(), d.ionosphericDelay == 1);
-      QCOMPARE(W<QRadioButton>(d, "IDC_GPS_MODE_TRO_OFF_RADIO")->isChecked(), d.troposphericDelay == 1);
-      QCOMPARE(W<QRadioButton>(d, "IDC_GPS_MODE_HIGHEST_RADIO")->isChecked(), d.satelliteSelection == 1);
-      QCOMPARE(W<QRadioButton>(d, "IDC_GPS_MODE_TDOP_RADIO")->isChecked(), d.geometryButton == 4);
-      QCOMPARE(Box(d, "DGPS_ON")->isChecked(), d.dgpsActivate);
+      QVERIFY(W<QRadioButton>(d, QString("IDC_GPS_MODE_%1_RADIO").arg(nav[d.Settings().gpsNavMode]))->isChecked());
+      QCOMPARE(W<QLineEdit>(d, "IDC_GPS_MODE_EL_MASK")->text(), QString::number(d.Settings().elevationMask));
+      QCOMPARE(W<QRadioButton>(d, "IDC_GPS_MODE_ION_OFF_RADIO")->isChecked(), d.Settings().ionosphericDelay == 1);
+      QCOMPARE(W<QRadioButton>(d, "IDC_GPS_MODE_TRO_OFF_RADIO")->isChecked(), d.Settings().troposphericDelay == 1);
+      QCOMPARE(W<QRadioButton>(d, "IDC_GPS_MODE_HIGHEST_RADIO")->isChecked(), d.Settings().satelliteSelection == 1);
+      QCOMPARE(W<QRadioButton>(d, "IDC_GPS_MODE_TDOP_RADIO")->isChecked(), d.Settings().geometryButton == 4);
+      QCOMPARE(Box(d, "DGPS_ON")->isChecked(), d.Settings().dgpsActivate);
       QLineEdit *rate = W<QLineEdit>(d, "IDC_GPS_MODE_DGPS_RATE");
-      QCOMPARE(rate->isEnabledTo(rate->parentWidget()), d.dgpsActivate);
+      QCOMPARE(rate->isEnabledTo(rate->parentWidget()), d.Settings().dgpsActivate);
       Click(d, "CANCEL");
     });
     // Nothing is stored until OK.
@@ -437,8 +436,8 @@ private slots:
       Click(d, "IDC_GPS_MODE_LOCAL_TIME");
       Click(d, "IDC_GPS_MODE_AP_STATIC_RADIO");
       Click(d, "IDC_GPS_MODE_T_DEFAULTS");
-      QVERIFY(d.rxOnLocalTime);
-      QCOMPARE(d.gpsNavMode, 2);
+      QVERIFY(d.Settings().rxOnLocalTime);
+      QCOMPARE(d.Settings().gpsNavMode, 2);
       if (how == 0)
         Click(d, "CANCEL");
       else if (how == 1)
@@ -447,9 +446,9 @@ private slots:
         d.close();
     });
     QCOMPARE(result, 0);
-    QCOMPARE(d.gpsNavMode, 0);
-    QVERIFY(!d.rxOnLocalTime);
-    QCOMPARE(int(d.applicationType), 0);
+    QCOMPARE(d.Settings().gpsNavMode, 0);
+    QVERIFY(!d.Settings().rxOnLocalTime);
+    QCOMPARE(int(d.Settings().applicationType), 0);
     QVERIFY(W<QRadioButton>(d, "IDC_GPS_MODE_3D_RADIO")->isChecked());
     QVERIFY(!Box(d, "LOCAL_TIME")->isChecked());
     QCOMPARE(QSettings().value("GpsRxDialog/Gps Mode").toInt(), 0);
@@ -474,7 +473,7 @@ private slots:
         QLineEdit *rate = W<QLineEdit>(d, "IDC_GPS_MODE_DGPS_RATE");
         TypeInto(rate, "0");
         Leave(rate);
-        QVERIFY(!d.dgpsActivate);
+        QVERIFY(!d.Settings().dgpsActivate);
         QVERIFY(!Box(d, "DGPS_ON")->isChecked());
         QVERIFY(rate->isEnabled());
         QLineEdit *mask = W<QLineEdit>(d, "IDC_GPS_MODE_EL_MASK");
@@ -482,17 +481,17 @@ private slots:
         Click(d, "OK");
       });
       QCOMPARE(result, 1);
-      QCOMPARE(d.elevationMask, 12);
+      QCOMPARE(d.Settings().elevationMask, 12);
     }
     GpsRxDialog restarted;
-    QCOMPARE(restarted.gpsNavMode, 1);
-    QCOMPARE(restarted.ppsRate, 1);
-    QCOMPARE(restarted.ppsDuration, 1);
-    QVERIFY(restarted.emulatePvt6);
-    QCOMPARE(int(restarted.geometryButton), 3);
-    QCOMPARE(restarted.elevationMask, 12);
-    QCOMPARE(restarted.dgpsRate, 0);
-    QVERIFY(!restarted.dgpsActivate);
+    QCOMPARE(restarted.Settings().gpsNavMode, 1);
+    QCOMPARE(restarted.Settings().ppsRate, 1);
+    QCOMPARE(restarted.Settings().ppsDuration, 1);
+    QVERIFY(restarted.Settings().emulatePvt6);
+    QCOMPARE(int(restarted.Settings().geometryButton), 3);
+    QCOMPARE(restarted.Settings().elevationMask, 12);
+    QCOMPARE(restarted.Settings().dgpsRate, 0);
+    QVERIFY(!restarted.Settings().dgpsActivate);
     QCOMPARE(int(restarted.ConstellationMask()), 1 + 128);
   }
 
@@ -506,7 +505,7 @@ private slots:
       mask->setText("95");
       Click(d, "OK");
     });
-    QCOMPARE(d.elevationMask, 5);
+    QCOMPARE(d.Settings().elevationMask, 5);
     QCOMPARE(QSettings().value("GpsRxDialog/Elevation Mask").toInt(), 5);
   }
 };
