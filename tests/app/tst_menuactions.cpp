@@ -215,6 +215,8 @@ private slots:
   void selfTestAndSurveyBoxes();
   void settingsDialogsFollowTheMode_data();
   void settingsDialogsFollowTheMode();
+  void receiverModeDialogSetsTheModeInForce_data();
+  void receiverModeDialogSetsTheModeInForce();
   void referenceLocationFromAverageAndCurrent();
   void manualCommandWindowIsMadeOnceAndSends();
   void interfaceChange_data();
@@ -483,6 +485,41 @@ void TestMenuActions::settingsDialogsFollowTheMode()
     QCOMPARE(timing->sawtoothChanged, !accept);  // taken over by the counters
   for (int port = 1; port <= MainWindow::TicPortCount; ++port)
     QVERIFY(window.TicStale(port));
+  QVERIFY(window.close());
+}
+
+void TestMenuActions::receiverModeDialogSetsTheModeInForce_data()
+{
+  QTest::addColumn<bool>("accept");
+  QTest::newRow("OK") << true;
+  QTest::newRow("Cancel") << false;
+}
+
+// The mode dialog edits a copy; what it leaves when it closes is the mode in
+// force, and a change made for the session alone (local time, here) gives
+// way to the stored choice.
+void TestMenuActions::receiverModeDialogSetsTheModeInForce()
+{
+  QFETCH(bool, accept);
+  Bench bench;
+  QVERIFY(bench.Open(QStringLiteral("Generic NMEA"), 4800));
+  MenuWindow &window = *bench.window;
+  ReceiverModeSettings inForce = window.ReceiverMode();
+  QCOMPARE(inForce.gpsNavMode, 0);
+  inForce.rxOnLocalTime = true;
+  window.SetReceiverMode(inForce);
+  {
+    ModalWatcher modals([&](QDialog *dialog) {
+      dialog->findChild<QRadioButton *>(QStringLiteral("IDC_GPS_MODE_2D_RADIO"))->click();
+      QVERIFY(!dialog->findChild<QAbstractButton *>(QStringLiteral("IDC_GPS_MODE_LOCAL_TIME"))->isChecked());
+      dialog->findChild<QPushButton *>(QLatin1String(accept ? "OK" : "CANCEL"))->click();
+    });
+    Action(window, QStringLiteral("actionSet_GPS_Receiver_Parameters"))->trigger();
+    QCOMPARE(modals.seen.size(), 1);
+  }
+  QCOMPARE(window.ReceiverMode().gpsNavMode, accept ? 1 : 0);
+  QCOMPARE(QSettings().value(QStringLiteral("GpsRxDialog/Gps Mode")).toInt(), accept ? 1 : 0);
+  QVERIFY(!window.ReceiverMode().rxOnLocalTime);
   QVERIFY(window.close());
 }
 
