@@ -7,6 +7,7 @@
 #include "clock/PcClockSettings.h"
 #include "clock/SetPcClockDialog.h"
 #include "logging/GpsLogTypeDialog.h"
+#include "position/GpsNavDialog.h"
 #include "ui_MainWindow.h"
 
 #include <QLabel>
@@ -37,7 +38,8 @@ void MainWindow::SyncPcClock()
     in.logIntervalSeconds = gpsLogTypeDialog->GpsLogInterval;
     in.logUseGpsSeconds = gpsLogTypeDialog->UseGpsSecondNumber;
   }
-  in.navigation = gpsNavDialog;
+  if (gpsNavDialog && in.logOpen)
+    in.position = gpsNavDialog->CurrentFixFields();
 
   const PcClockPassResult r = pcClockSync.Step(state.receiverTime, in);
   PcClockOffsetMs = r.offsetMs;

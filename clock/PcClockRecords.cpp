@@ -1,25 +1,5 @@
 #include "clock/PcClockRecords.h"
 
-#include "position/GpsNavDialog.h"
-
-namespace {
-
-// The NMEA-style position notation of the position texts.
-constexpr int NmeaPositionFormat = 3;
-
-}  // namespace
-
-TimePositionFields TimePositionFields::From(const GpsNavDialog &navigation)
-{
-  TimePositionFields f;
-  f.positionText = navigation.CurrentPositionText(NmeaPositionFormat);
-  f.speedKnots = navigation.GetSpeed();
-  f.headingDegrees = navigation.GetHeading();
-  f.satsTracked = navigation.GetSatsTracked();
-  f.fixStatus = navigation.GetFixStatus();
-  return f;
-}
-
 QString ClockSetRecord(const QDateTime &clockSetTime, qint64 pcClockOffsetMs)
 {
   return QStringLiteral("$PZQKT,") + clockSetTime.toString(QStringLiteral("yyyyMMddhhmmss.zzz")) +

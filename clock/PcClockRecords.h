@@ -1,23 +1,11 @@
 #pragma once
 // The two clock lines of the NMEA-style GPS data log, without line ends.
 
+#include "position/TimePositionFields.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QtGlobal>
-
-class GpsNavDialog;
-
-// What a time-position line says about the position.
-struct TimePositionFields {
-  QString positionText;   // "ddmm.mmmm,N,dddmm.mmmm,E"
-  double speedKnots = -1.0;
-  double headingDegrees = -1.0;
-  int satsTracked = -1;
-  int fixStatus = -1;     // negative: unknown
-
-  // The current fix and status values of the position store.
-  static TimePositionFields From(const GpsNavDialog &navigation);
-};
 
 // "$PZQKT,yyyyMMddhhmmss.zzz,<offset ms>": the time the PC clock was set to
 // (its fields, as UTC) and the offset measured before the set.

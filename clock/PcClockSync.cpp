@@ -129,8 +129,8 @@ PcClockPassResult PcClockSync::Step(const GpsDateTime &receiverTime, const PcClo
                                in.logIntervalSeconds);
 
   // 9. The time-position line of a logging second.
-  if (r.logGateOpen && in.logType == GpsLogTypeNmea && in.navigation)
+  if (r.logGateOpen && in.logType == GpsLogTypeNmea && in.position)
     r.logLines.append(TimePositionRecord(QDateTime::fromMSecsSinceEpoch(receiverMs, Qt::UTC),
-                                         TimePositionFields::From(*in.navigation)));
+                                         *in.position));
   return r;
 }

@@ -7,14 +7,16 @@
 // SystemClock::Current(), so tests run it against fakes.
 
 #include "clock/PcClockSettings.h"
+#include "position/TimePositionFields.h"
 
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
 
+#include <optional>
+
 class GpsDateTime;
-class GpsNavDialog;
 
 // What one pass needs besides the receiver time.
 struct PcClockPassInputs {
@@ -33,8 +35,8 @@ struct PcClockPassInputs {
   int logIntervalSeconds = 1;
   bool logUseGpsSeconds = false;
 
-  // Source of the time-position line; no line without it.
-  const GpsNavDialog *navigation = nullptr;
+  // The position of the time-position line; no line without it.
+  std::optional<TimePositionFields> position;
 };
 
 // What one pass did, for the main window to show and log.

@@ -486,3 +486,16 @@ bool GpsNavDialog::ParseAltitude(QString text, double *value)
 QString GpsNavDialog::LockedSinceText() const { return averages_.LockedSinceText(); }
 QString GpsNavDialog::UnlockCounterText() const { return QString::asprintf("%i", averages_.UnlockCounter()); }
 QString GpsNavDialog::TimeAccuracyText() const { return averages_.TimeAccuracyText(); }
+
+TimePositionFields GpsNavDialog::CurrentFixFields() const
+{
+  // The NMEA-style notation of the position texts.
+  constexpr int NmeaPositionFormat = 3;
+  TimePositionFields f;
+  f.positionText = CurrentPositionText(NmeaPositionFormat);
+  f.speedKnots = GetSpeed();
+  f.headingDegrees = GetHeading();
+  f.satsTracked = GetSatsTracked();
+  f.fixStatus = GetFixStatus();
+  return f;
+}

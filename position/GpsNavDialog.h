@@ -5,6 +5,7 @@
 // as a window it edits the averaging options and shows the error terms.
 
 #include "position/PositionAverages.h"
+#include "position/TimePositionFields.h"
 
 #include <QDialog>
 #include <QString>
@@ -81,6 +82,8 @@ public:
   QString CurrentPositionText(int format) const;
   QString AveragePositionText(int format) const;
   QString ReferencePositionText(int format) const;
+  // The current fix and status values, as the time-position line shows them.
+  TimePositionFields CurrentFixFields() const;
 
   // Typed coordinates, through the reference-location dialog's parsers with
   // their messages. The value changes only when the text is accepted.

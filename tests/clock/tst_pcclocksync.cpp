@@ -439,14 +439,14 @@ private slots:
     navigation.UpdateAverages(-33.5, -70.25, 500.0, 480.0, 0);
 
     const QDateTime receiver = Utc(2024, 12, 31, 23, 59, 59);
-    QCOMPARE(TimePositionRecord(receiver, TimePositionFields::From(navigation)),
+    QCOMPARE(TimePositionRecord(receiver, navigation.CurrentFixFields()),
              QStringLiteral("$PZQKA,20241231,190000.000,3330.0000,S,07015.0000,W,,N,,,"));
 
     navigation.SetSpeed(12.3);
     navigation.SetHeading(5.0);
     navigation.SetSatsTracked(7);
     navigation.SetFixStatus(2);
-    QCOMPARE(TimePositionRecord(receiver, TimePositionFields::From(navigation)),
+    QCOMPARE(TimePositionRecord(receiver, navigation.CurrentFixFields()),
              QStringLiteral("$PZQKA,20241231,190000.000,3330.0000,S,07015.0000,W,012.3,N,005.0,07,2"));
 
     // Through the pass: a set writes its line first, then the logging
@@ -457,7 +457,7 @@ private slots:
     in.logOpen = true;
     in.logType = PcClockSync::GpsLogTypeNmea;
     in.logIntervalSeconds = 1;
-    in.navigation = &navigation;
+    in.position = navigation.CurrentFixFields();
     const PcClockPassResult r = Pass(sync, receiver.addMSecs(400), -12, in);
     QCOMPARE(r.logLines,
              (QStringList{QStringLiteral("$PZQKT,20241231235959.000,-12"),
