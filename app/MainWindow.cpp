@@ -8,6 +8,7 @@
 #include "app/core/GpsMode.h"
 #include "app/core/ProgramState.h"
 #include "app/core/ReceiverIdentity.h"
+#include "app/core/StoredSetting.h"
 #include "clock/SetPcClockDialog.h"
 #include "help/AboutBox.h"
 #include "help/HelpWindow.h"
@@ -83,32 +84,6 @@ const char *const CnoBarStyle =
     "QProgressBar {text-align: center;background-color: transparent; border-color: "
     "transparent;color: darkblue;}QProgressBar::chunk {background-color: lightblue; "
     "border-style: outset;border-width: 1px;border-color: white;}";
-
-// Reads an int key; a missing key or one outside [min, max] becomes the
-// default, which is written back.
-int ReadIntSetting(QSettings &settings, const char *key, int fallback, int min, int max)
-{
-  if (!settings.contains(key)) {
-    settings.setValue(key, fallback);
-    return fallback;
-  }
-  const int value = settings.value(key).toInt();
-  if (value < min || value > max) {
-    settings.setValue(key, fallback);
-    return fallback;
-  }
-  return value;
-}
-
-// Reads a bool key; a missing key becomes the default, written back.
-bool ReadBoolSetting(QSettings &settings, const char *key, bool fallback)
-{
-  if (!settings.contains(key)) {
-    settings.setValue(key, fallback);
-    return fallback;
-  }
-  return settings.value(key).toBool();
-}
 
 }  // namespace
 
@@ -615,12 +590,12 @@ void MainWindow::ReadSettings()
   if (settings.contains(MainWindowKeys::WindowState))
     restoreState(settings.value(MainWindowKeys::WindowState).toByteArray(), 0);
 
-  ClockDisplayMode = ReadIntSetting(settings, MainWindowKeys::ClockDisplay, 0, 0, 7);
+  ClockDisplayMode = ReadStoredInt(settings, MainWindowKeys::ClockDisplay, 0, 0, 7);
   QAction *const clockActions[] = {ui->actionUTC, ui->actionPC, ui->actionLMST, ui->actionGMST,
                                    ui->actionMJD, ui->actionPC_U, ui->actionTIC, ui->actionTIC_Raw};
   clockActions[ClockDisplayMode]->setChecked(true);
 
-  navDataFormat = ReadIntSetting(settings, MainWindowKeys::NavigationDataFormat, 0, 0, 2);
+  navDataFormat = ReadStoredInt(settings, MainWindowKeys::NavigationDataFormat, 0, 0, 2);
   QAction *const formatActions[] = {ui->actiondegrees_dd_ddd, ui->actiondegrees_minutes_dd_mm_mmm,
                                     ui->actiondegrees_minutes_seconds_dd_mm_ss_sss};
   formatActions[navDataFormat]->setChecked(true);
@@ -636,14 +611,14 @@ void MainWindow::ReadSettings()
   // The counter rows use the TIC options before any log is opened.
   LoadTicLogOptions();
 
-  const bool toolbarVisible = ReadBoolSetting(settings, MainWindowKeys::ToolbarVisible, true);
+  const bool toolbarVisible = ReadStoredFlag(settings, MainWindowKeys::ToolbarVisible, true);
   ui->actionToolbar->setChecked(toolbarVisible);
   ui->toolBar->setVisible(toolbarVisible);
 
-  SatelliteSortMode = ReadIntSetting(settings, MainWindowKeys::SatelliteSortMode, 4, 0, 4);
+  SatelliteSortMode = ReadStoredInt(settings, MainWindowKeys::SatelliteSortMode, 4, 0, 4);
 
-  soundOn = ReadBoolSetting(settings, MainWindowKeys::Sound, true);
-  soundOutOfLockOn = ReadBoolSetting(settings, MainWindowKeys::SoundOutOfLock, true);
+  soundOn = ReadStoredFlag(settings, MainWindowKeys::Sound, true);
+  soundOutOfLockOn = ReadStoredFlag(settings, MainWindowKeys::SoundOutOfLock, true);
   if (soundOn && soundOutOfLockOn)
     ui->actionSoundAll->setChecked(true);
   else if (soundOn)

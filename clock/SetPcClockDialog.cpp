@@ -1,5 +1,6 @@
 #include "clock/SetPcClockDialog.h"
 
+#include "app/core/StoredSetting.h"
 #include "clock/PcClockSettings.h"
 #include "ui_SetPcClockDialog.h"
 
@@ -48,11 +49,7 @@ void SetPcClockDialog::LoadSettings()
 {
   QSettings settings;
 
-  mode = settings.value(PcClockKeys::Mode, 0).toInt();
-  if (mode < SyncDisable || mode > SyncEveryDay) {
-    mode = SyncDisable;
-    settings.setValue(PcClockKeys::Mode, mode);
-  }
+  mode = ReadStoredInt(settings, PcClockKeys::Mode, SyncDisable, SyncDisable, SyncEveryDay, MissingKey::Leave);
   CheckModeButton();
 
   deltaOn = settings.value(PcClockKeys::DeltaOn, false).toBool();

@@ -1,5 +1,6 @@
 #include "logging/TicFileDialog.h"
 
+#include "app/core/StoredSetting.h"
 #include "logging/TicLogOptions.h"
 #include "ui_TicFileDialog.h"
 
@@ -11,10 +12,7 @@ namespace {
 // A stored 0/1 choice; anything else becomes 0, written back.
 bool ReadSwitch(QSettings &settings, const char *key)
 {
-  const int value = settings.value(key, 0).toInt();
-  if (value != 0 && value != 1)
-    settings.setValue(key, 0);
-  return value == 1;
+  return ReadStoredInt(settings, key, 0, 0, 1, MissingKey::Leave) == 1;
 }
 
 // A period as the panel shows and stores it: unsigned decimal, else 0.

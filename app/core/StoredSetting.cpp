@@ -8,10 +8,10 @@ int ReadStoredInt(QSettings &settings, const QString &key, int defaultValue, int
       settings.setValue(key, defaultValue);
     return defaultValue;
   }
-  bool ok = false;
-  const QVariant stored = settings.value(key);
-  const int value = stored.toInt(&ok);
-  if (ok && value >= minValue && value <= maxValue)
+  // Text that is no number reads as 0, as it always has; it stays as stored
+  // when 0 is allowed.
+  const int value = settings.value(key).toInt();
+  if (value >= minValue && value <= maxValue)
     return value;
   settings.setValue(key, defaultValue);
   return defaultValue;

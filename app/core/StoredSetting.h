@@ -1,7 +1,7 @@
 #pragma once
 // Reading a stored setting with its default and its allowed range. A value
-// that is missing, not a number or out of range is taken as the default and
-// the repaired value is written back, so the store and the program agree.
+// that is missing or out of range is taken as the default and the repaired
+// value is written back, so the store and the program agree.
 
 #include <QSettings>
 #include <QString>
