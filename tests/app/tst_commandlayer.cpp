@@ -110,14 +110,7 @@ struct SessionRig {
   ReceiverState &State() { return road->State(); }
   ReceiverSimulator &Sim() { return road->Simulator(); }
   QStringList RawLines() const { return road->Host().rawLines; }
-  // As the identification window shows them: each line trimmed.
-  QString IdMessages() const
-  {
-    QStringList lines;
-    for (const QString &line : road->Host().idLines)
-      lines << line.trimmed();
-    return lines.join(QLatin1Char('\n'));
-  }
+  QString IdMessages() const { return road->Host().IdMessages(); }
 };
 
 }  // namespace

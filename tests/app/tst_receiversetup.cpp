@@ -193,14 +193,7 @@ struct SessionSetupRig : LineRig {
   RecordingSessionHost &Host() { return road->Host(); }
   ReceiverState &State() { return road->State(); }
   QString Status() const { return road->Host().statusText; }
-  // As the identification window shows them: each line trimmed.
-  QString IdMessages() const
-  {
-    QStringList lines;
-    for (const QString &line : road->Host().idLines)
-      lines << line.trimmed();
-    return lines.join(QLatin1Char('\n'));
-  }
+  QString IdMessages() const { return road->Host().IdMessages(); }
   // The line the simulator wrote to is the session's; its settings are
   // stored, so the simulator closes after the session.
   ~SessionSetupRig()

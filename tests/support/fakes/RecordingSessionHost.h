@@ -27,6 +27,15 @@ public:
   QString statusText;
   QStringList statusTexts;  // every text shown, in order
   QStringList rawLines, idLines;
+  // The identification lines as the identification window shows them: each
+  // line trimmed.
+  QString IdMessages() const
+  {
+    QStringList lines;
+    for (const QString &line : idLines)
+      lines << line.trimmed();
+    return lines.join(QLatin1Char('\n'));
+  }
   int idWindowClears = 0;
   int antennaStatus = -100, navStatus = -100;
   int satelliteTextClears = 0;
