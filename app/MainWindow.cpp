@@ -156,6 +156,10 @@ MainWindow::MainWindow(QWidget *parent)
   ticProcessedDataDialog = new TicProcessedDataDialog(this);
   gpsLogTypeDialog = new GpsLogTypeDialog(this);
   ticFileDialog = new TicFileDialog(this);
+  {
+    QSettings settings;
+    timingValues = LoadTimingSettings(settings);
+  }
 
   clockText.clear();
   gpsDateText.clear();

@@ -10,6 +10,7 @@
 #include "logging/GpsDataLog.h"
 #include "logging/TicDataLog.h"
 #include "receiver/session/ReceiverSession.h"
+#include "receiver/session/TimingSettings.h"
 #include "platform/TickSounds.h"
 #include "tic/TicSerialPortThread.h"
 
@@ -441,6 +442,15 @@ private:
   TelnetLink *telnetLink = nullptr;
   TicPortDialog *ticPortDialog = nullptr;
   TicFileDialog *ticFileDialog = nullptr;
+
+public:
+  // The timing settings in force: loaded at start-up, taken from their
+  // dialog after an edit. Everyone reads these, never the dialog.
+  const TimingSettings &TimingValues() const { return timingValues; }
+  void SetTimingValues(const TimingSettings &values) { timingValues = values; }
+
+private:
+  TimingSettings timingValues;
 
   QDateTime startTime;
   // PC-clock bookkeeping, owned by the clock step.

@@ -13,7 +13,6 @@
 #include "receiver/GpsPortDialog.h"
 #include "receiver/GpsRxIdDialog.h"
 #include "receiver/dialogs/GpsRxDialog.h"
-#include "receiver/dialogs/TimingDialog.h"
 #include "receiver/link/Checksums.h"
 
 #include <QApplication>
@@ -49,18 +48,6 @@ ReceiverModeSettings ModeSettingsOf(const GpsRxDialog *dialog)
   s.satSbas = dialog->satSbas;
   s.satelliteUseMask = dialog->satelliteUseMask;
   return s;
-}
-
-TimingSettings TimingSettingsOf(const TimingDialog *dialog)
-{
-  TimingSettings t;
-  if (!dialog)
-    return t;
-  t.totalPpsOffsetPositive = dialog->totalPpsOffsetPositive;
-  t.totalDelay = dialog->totalDelay;
-  t.traimLimit = dialog->traimLimit;
-  t.traimConditionedPps = dialog->traimConditionedPps;
-  return t;
 }
 
 }  // namespace
@@ -185,7 +172,7 @@ public:
       w.SetNavStatus(1);
     }
   }
-  TimingSettings TimingParameters() const override { return TimingSettingsOf(w.timingDialog); }
+  TimingSettings TimingParameters() const override { return w.TimingValues(); }
   ReferencePosition StoredReferencePosition() const override
   {
     ReferencePosition position;

@@ -215,6 +215,7 @@ private slots:
   void selfTestAndSurveyBoxes();
   void settingsDialogsFollowTheMode_data();
   void settingsDialogsFollowTheMode();
+  void timingValuesFollowTheDialog();
   void referenceLocationFromAverageAndCurrent();
   void manualCommandWindowIsMadeOnceAndSends();
   void interfaceChange_data();
@@ -483,6 +484,40 @@ void TestMenuActions::settingsDialogsFollowTheMode()
     QCOMPARE(timing->sawtoothChanged, !accept);  // taken over by the counters
   for (int port = 1; port <= MainWindow::TicPortCount; ++port)
     QVERIFY(window.TicStale(port));
+  QVERIFY(window.close());
+}
+
+// The window's timing values follow the dialog however it closes: OK hands
+// over the edit, Cancel the stored values it puts back.
+void TestMenuActions::timingValuesFollowTheDialog()
+{
+  Bench bench;
+  QVERIFY(bench.Open(QStringLiteral("Generic NMEA"), 4800));
+  MenuWindow &window = *bench.window;
+  QCOMPARE(window.TimingValues().traimLimit, 500.0);
+  {
+    ModalWatcher modals([](QDialog *dialog) {
+      dialog->findChild<QLineEdit *>("IDC_TIMING_RAIM")->setText("300");
+      dialog->findChild<QLineEdit *>("IDC_TIMING_RCVR_DELAY")->setText("60");
+      dialog->findChild<QPushButton *>("OK")->click();
+    });
+    Action(window, "actionSet_Timing_Parameters")->trigger();
+    QCOMPARE(modals.seen, QStringList{"TimingDialog"});
+  }
+  QCOMPARE(window.TimingValues().traimLimit, 300.0);
+  QCOMPARE(window.TimingValues().totalDelay, 60.0);
+
+  QSettings().setValue("TimingDialog/T-Raim", 750.0);  // changed behind the window's back
+  {
+    ModalWatcher modals([](QDialog *dialog) {
+      dialog->findChild<QLineEdit *>("IDC_TIMING_RAIM")->setText("250");
+      dialog->findChild<QPushButton *>("CANCEL")->click();
+    });
+    Action(window, "actionSet_Timing_Parameters")->trigger();
+    QCOMPARE(modals.seen, QStringList{"TimingDialog"});
+  }
+  QCOMPARE(window.TimingValues().traimLimit, 750.0);
+  QCOMPARE(window.TimingValues().totalDelay, 60.0);
   QVERIFY(window.close());
 }
 
