@@ -159,6 +159,7 @@ MainWindow::MainWindow(QWidget *parent)
   {
     QSettings settings;
     timingValues = LoadTimingSettings(settings);
+    gpsLogValues = LoadGpsLogSettings(settings);
   }
 
   clockText.clear();
