@@ -132,6 +132,11 @@ MainWindow::MainWindow(QWidget *parent)
   ticProcessedDataDialog = new TicProcessedDataDialog(this);
   gpsLogTypeDialog = new GpsLogTypeDialog(this);
   ticFileDialog = new TicFileDialog(this);
+  {
+    QSettings settings;
+    timingValues = LoadTimingSettings(settings);
+    gpsLogValues = LoadGpsLogSettings(settings);
+  }
 
   clockText.clear();
   gpsDateText.clear();

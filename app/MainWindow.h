@@ -8,8 +8,10 @@
 #include "app/core/SatelliteRecord.h"
 #include "clock/PcClockSync.h"
 #include "logging/GpsDataLog.h"
+#include "logging/GpsLogSettings.h"
 #include "logging/TicDataLog.h"
 #include "receiver/session/ReceiverSession.h"
+#include "receiver/session/TimingSettings.h"
 #include "platform/TickSounds.h"
 #include "tic/TicSerialPortThread.h"
 
@@ -451,6 +453,18 @@ private:
   TelnetLink *telnetLink = nullptr;
   TicPortDialog *ticPortDialog = nullptr;
   TicFileDialog *ticFileDialog = nullptr;
+
+public:
+  // The timing and GPS log settings in force: loaded at start-up, taken
+  // from their dialogs after an edit. Everyone reads these, never a dialog.
+  const TimingSettings &TimingValues() const { return timingValues; }
+  void SetTimingValues(const TimingSettings &values) { timingValues = values; }
+  const GpsLogSettings &GpsLogValues() const { return gpsLogValues; }
+  void SetGpsLogValues(const GpsLogSettings &values) { gpsLogValues = values; }
+
+private:
+  TimingSettings timingValues;
+  GpsLogSettings gpsLogValues;
 
   QDateTime startTime;
   // PC-clock bookkeeping, owned by the clock step.

@@ -3,7 +3,6 @@
 #include "ui_MainWindow.h"
 
 #include "app/MainWindow.h"
-#include "logging/GpsLogTypeDialog.h"
 #include "platform/TimeSource.h"
 #include "position/GeoidModel.h"
 #include "position/GpsNavDialog.h"
@@ -13,7 +12,7 @@
 
 int MainWindowDecoderHost::GpsLogType() const
 {
-  return window_.gpsLogTypeDialog ? window_.gpsLogTypeDialog->GpsLogType : 0;
+  return window_.GpsLogValues().type;
 }
 
 bool MainWindowDecoderHost::RxOnLocalTime() const

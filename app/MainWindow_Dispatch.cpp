@@ -8,7 +8,6 @@
 #include "app/MainWindowDecoderHost.h"
 #include "app/MessageBoxes.h"
 #include "app/core/GpsMode.h"
-#include "logging/GpsLogTypeDialog.h"
 #include "receiver/decode/MessageRouting.h"
 #include "receiver/decode/NmeaDecoder.h"
 #include "receiver/decode/OncoreDecoder.h"
@@ -53,7 +52,7 @@ void MainWindow::appendPlainText_to_RawDataDialog_and_Log(QString text)
 {
   if (gpsRawDataDialog)
     gpsRawDataDialog->AppendText(text);
-  if (gpsLogTypeDialog && gpsLogTypeDialog->GpsLogType == 0)
+  if (gpsLogValues.type == 0)
     WriteGpsLog(text);
 }
 

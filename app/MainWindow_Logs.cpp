@@ -1,5 +1,5 @@
 // The main window's side of the GPS data log: it gives the log what it
-// needs (displayed time, log-type fields, header texts, the boxes that ask,
+// needs (displayed time, the log options, header texts, the boxes that ask,
 // the places that report) and runs the New/Open dialog with the log-type
 // panel embedded below the file dialog.
 
@@ -25,8 +25,8 @@ public:
   }
 
   GpsDateTime DisplayedTime() const override { return window_.State().displayCopy; }
-  int LogType() const override { return Panel() ? Panel()->GpsLogType : 0; }
-  int LogInterval() const override { return Panel() ? Panel()->GpsLogInterval : 1; }
+  int LogType() const override { return window_.GpsLogValues().type; }
+  int LogInterval() const override { return window_.GpsLogValues().intervalSeconds; }
   bool RecordGateOpen() const override { return window_.State().logRecordGate; }
   QString ProgramVersion() const override { return window_.Version().toString(); }
   QString ReceiverStatusText() const override
@@ -60,7 +60,6 @@ public:
   }
 
 private:
-  GpsLogTypeDialog *Panel() const { return window_.LogTypeDialog(); }
   // Shown while the open log cannot be written.
   QString StatusText() const
   {
@@ -124,6 +123,7 @@ void MainWindow::GpsDataLogFileDialog(bool newLog)
                                    QStringList{QString::fromLatin1(GpsLogTexts::NameFilter)});
   if (window->Run(logFileDialogRunner)) {
     gpsLogTypeDialog->SaveSettings();
+    gpsLogValues = gpsLogTypeDialog->Settings();
     if (!OpenGpsLogFile(newLog ? GpsDataLog::CreateAskReplace : GpsDataLog::AppendExisting)) {
       CloseGpsLogFile(true);
       QSettings().setValue(GpsLogKeys::LogOpen, false);

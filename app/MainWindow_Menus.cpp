@@ -313,7 +313,10 @@ void MainWindow::actionSet_Timing_Parameters_triggered()
 {
   if (!timingDialog)
     timingDialog = new TimingDialog(this);
-  if (timingDialog->exec() != QDialog::Accepted)
+  const int result = timingDialog->exec();
+  // Cancel puts the stored values back into the dialog: take them either way.
+  timingValues = timingDialog->Settings();
+  if (result != QDialog::Accepted)
     return;
   if (timingDialog->sawtoothChanged) {
     // Counter readings taken with the old correction are not to be averaged

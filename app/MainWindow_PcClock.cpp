@@ -6,7 +6,6 @@
 #include "app/MessageBoxes.h"
 #include "clock/PcClockSettings.h"
 #include "clock/SetPcClockDialog.h"
-#include "logging/GpsLogTypeDialog.h"
 #include "position/GpsNavDialog.h"
 #include "ui_MainWindow.h"
 
@@ -33,11 +32,9 @@ void MainWindow::SyncPcClock()
   }
   in.gpsUtcOffsetSeconds = state.utcOffsetSeconds;
   in.logOpen = GpsLog().IsOpen();
-  if (gpsLogTypeDialog) {
-    in.logType = gpsLogTypeDialog->GpsLogType;
-    in.logIntervalSeconds = gpsLogTypeDialog->GpsLogInterval;
-    in.logUseGpsSeconds = gpsLogTypeDialog->UseGpsSecondNumber;
-  }
+  in.logType = gpsLogValues.type;
+  in.logIntervalSeconds = gpsLogValues.intervalSeconds;
+  in.logUseGpsSeconds = gpsLogValues.useGpsSecondNumber;
   if (gpsNavDialog && in.logOpen)
     in.position = gpsNavDialog->CurrentFixFields();
 

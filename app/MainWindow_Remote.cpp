@@ -4,7 +4,6 @@
 // data sentences.
 
 #include "app/MainWindow.h"
-#include "logging/GpsLogTypeDialog.h"
 #include "position/GpsNavDialog.h"
 #include "remote/RemoteCommandInterpreter.h"
 #include "remote/TelnetLink.h"
@@ -55,12 +54,9 @@ public:
     return kind == TicDataKind::Time ? processor.LastTimeLine() : processor.LastAverageLine();
   }
 
-  int GpsLogType() const override { return window.gpsLogTypeDialog ? window.gpsLogTypeDialog->GpsLogType : 0; }
-  void SetGpsLogType(int type) override
-  {
-    if (window.gpsLogTypeDialog)
-      window.gpsLogTypeDialog->GpsLogType = type;
-  }
+  int GpsLogType() const override { return window.gpsLogValues.type; }
+  // For this run only: the stored type stays as the log panel saved it.
+  void SetGpsLogType(int type) override { window.gpsLogValues.type = type; }
   bool GpsLogOpen() const override { return window.GpsLog().IsOpen(); }
   QString GpsLogFileName() const override { return window.GpsLog().FileName(); }
   bool OpenGpsLogFile(int mode) override { return window.OpenGpsLogFile(mode); }

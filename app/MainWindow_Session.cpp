@@ -12,27 +12,10 @@
 #include "position/GpsNavDialog.h"
 #include "receiver/GpsPortDialog.h"
 #include "receiver/GpsRxIdDialog.h"
-#include "receiver/dialogs/TimingDialog.h"
 #include "receiver/link/Checksums.h"
 
 #include <QApplication>
 #include <QLabel>
-
-namespace {
-
-TimingSettings TimingSettingsOf(const TimingDialog *dialog)
-{
-  TimingSettings t;
-  if (!dialog)
-    return t;
-  t.totalPpsOffsetPositive = dialog->totalPpsOffsetPositive;
-  t.totalDelay = dialog->totalDelay;
-  t.traimLimit = dialog->traimLimit;
-  t.traimConditionedPps = dialog->traimConditionedPps;
-  return t;
-}
-
-}  // namespace
 
 // The window as the receiver session sees it.
 class MainWindowSessionHost : public ReceiverSessionHost {
@@ -154,7 +137,7 @@ public:
       w.SetNavStatus(1);
     }
   }
-  TimingSettings TimingParameters() const override { return TimingSettingsOf(w.timingDialog); }
+  TimingSettings TimingParameters() const override { return w.TimingValues(); }
   ReferencePosition StoredReferencePosition() const override
   {
     ReferencePosition position;

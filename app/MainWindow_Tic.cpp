@@ -4,7 +4,6 @@
 
 #include "app/MainWindow.h"
 #include "logging/TicDataLog.h"
-#include "receiver/dialogs/TimingDialog.h"
 #include "remote/TelnetTcpServer.h"
 #include "tic/TicLineProcessor.h"
 #include "tic/TicProcessedDataDialog.h"
@@ -22,12 +21,11 @@ public:
   TicCorrectionSettings CorrectionSettings() const override
   {
     TicCorrectionSettings settings;
-    if (const TimingDialog *timing = window.timingDialog) {
-      settings.mode = timing->sawtoothCorrection;
-      settings.ticAutoCorrect = timing->ticAutoCorrect;
-      settings.delayTotals[0] = timing->totalPpsOffsetNegative;
-      settings.delayTotals[1] = timing->totalPpsOffsetPositive;
-    }
+    const TimingSettings &timing = window.TimingValues();
+    settings.mode = timing.sawtoothCorrection;
+    settings.ticAutoCorrect = timing.ticAutoCorrect;
+    settings.delayTotals[0] = timing.totalPpsOffsetNegative;
+    settings.delayTotals[1] = timing.totalPpsOffsetPositive;
     return settings;
   }
 

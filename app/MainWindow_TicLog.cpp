@@ -1,5 +1,5 @@
 // The main window's side of the TIC log set: it gives the set what it needs
-// (displayed time, the timing dialog's sawtooth choice, the boxes that ask,
+// (displayed time, the timing settings' sawtooth choice, the boxes that ask,
 // the places that report) and runs the New/Open window with the TIC file
 // panel embedded below the file dialog.
 
@@ -7,7 +7,6 @@
 #include "app/MainWindow.h"
 #include "app/MessageBoxes.h"
 #include "logging/TicFileDialog.h"
-#include "receiver/dialogs/TimingDialog.h"
 #include "ui_MainWindow.h"
 
 #include <QFileDialog>
@@ -17,13 +16,13 @@ namespace {
 
 class MainWindowTicLogHost : public TicDataLogHost {
 public:
-  MainWindowTicLogHost(MainWindow &window, TimingDialog *timing, GpsRawDataDialog *rawData, Ui::MainWindow *ui)
-      : window_(window), timing_(timing), ui_(ui), problems_(rawData, ui->statusBar, QStringLiteral("TicLogStatus"))
+  MainWindowTicLogHost(MainWindow &window, GpsRawDataDialog *rawData, Ui::MainWindow *ui)
+      : window_(window), ui_(ui), problems_(rawData, ui->statusBar, QStringLiteral("TicLogStatus"))
   {
   }
 
   GpsDateTime DisplayedTime() const override { return window_.State().displayCopy; }
-  bool SawtoothCorrectionOff() const override { return timing_ && timing_->sawtoothCorrection == SawtoothOff; }
+  bool SawtoothCorrectionOff() const override { return window_.TimingValues().sawtoothCorrection == SawtoothOff; }
 
   bool ConfirmReplace(const QString &fileName) override
   {
@@ -49,7 +48,6 @@ public:
 
 private:
   MainWindow &window_;
-  TimingDialog *timing_;
   Ui::MainWindow *ui_;
   LogProblemDisplay problems_;
 };
@@ -59,7 +57,7 @@ private:
 TicDataLog &MainWindow::TicLog()
 {
   if (!ticDataLog) {
-    ticLogHost = std::make_unique<MainWindowTicLogHost>(*this, timingDialog, gpsRawDataDialog, ui);
+    ticLogHost = std::make_unique<MainWindowTicLogHost>(*this, gpsRawDataDialog, ui);
     ticDataLog = std::make_unique<TicDataLog>(*ticLogHost);
   }
   return *ticDataLog;

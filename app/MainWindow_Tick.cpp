@@ -4,7 +4,6 @@
 #include "app/MainWindow.h"
 #include "app/core/GpsMode.h"
 #include "app/core/ReceiverIdentity.h"
-#include "logging/GpsLogTypeDialog.h"
 #include "platform/TimeSource.h"
 
 #include <QLabel>
@@ -41,7 +40,7 @@ void MainWindow::OnClockTick()
 
   // No time message since the last tick: the tick stands in for it.
   if (state.tickPending) {
-    state.logRecordGate = gpsLogTypeDialog && gpsLogTypeDialog->GpsLogInterval == 1;
+    state.logRecordGate = gpsLogValues.intervalSeconds == 1;
     ShowHeartbeat();
     if (soundOn)
       tickSounds->PlayMinute();

@@ -52,7 +52,7 @@ public:
 
   // The displayed time: it names the day's file and dates header and trailer.
   virtual GpsDateTime DisplayedTime() const = 0;
-  // The log-type dialog's fields, read at each use.
+  // The log options in force, read at each use.
   virtual int LogType() const = 0;
   virtual int LogInterval() const = 0;
   // Whether this receiver second is a logging second (binary records).

@@ -8,9 +8,6 @@
 
 namespace {
 
-constexpr int LogEverySeconds[] = {1, 2, 3, 4, 5, 6, 10, 12, 15, 20, 30, 60};
-constexpr int LogEveryCount = int(sizeof LogEverySeconds / sizeof LogEverySeconds[0]);
-
 QAbstractButton *TypeButton(Ui::GpsLogTypeDialog *ui, int type)
 {
   QAbstractButton *const buttons[] = {ui->GpsLogRaw, ui->GpsLogBinary, ui->GpsLogPVT, ui->GpsLogNMEA,
@@ -32,14 +29,9 @@ GpsLogTypeDialog::~GpsLogTypeDialog()
   delete ui;
 }
 
-int GpsLogTypeDialog::LogIntervalOfIndex(int index)
-{
-  return index >= 0 && index < LogEveryCount ? LogEverySeconds[index] : 1;
-}
-
 int GpsLogTypeDialog::GetLogInterval() const
 {
-  return LogIntervalOfIndex(ui->GpsLogEvery->currentIndex());
+  return GpsLogIntervalOfIndex(ui->GpsLogEvery->currentIndex());
 }
 
 void GpsLogTypeDialog::SaveGeometry()
@@ -51,19 +43,12 @@ void GpsLogTypeDialog::LoadSettings()
 {
   QSettings settings;
   restoreGeometry(settings.value(GpsLogKeys::TypeDialogGeometry).toByteArray());
+  settings_ = LoadGpsLogSettings(settings);
 
-  int every = settings.value(GpsLogKeys::LogEvery, 0).toInt();
-  if (every < 0 || every >= LogEveryCount)
-    every = 0;
-  ui->GpsLogEvery->setCurrentIndex(every);
-  GpsLogInterval = LogIntervalOfIndex(every);
-
-  UseGpsSecondNumber = settings.value(GpsLogKeys::UseGpsSecondNumber, 0).toInt() == 1;
-  ui->UseGpsSecondNumber->setChecked(UseGpsSecondNumber);
-
-  // A stored type outside 0 to 4 checks no button and stays as it is.
-  GpsLogType = settings.value(GpsLogKeys::DataType, 0).toInt();
-  if (QAbstractButton *button = TypeButton(ui, GpsLogType)) {
+  ui->GpsLogEvery->setCurrentIndex(settings_.logEveryIndex);
+  ui->UseGpsSecondNumber->setChecked(settings_.useGpsSecondNumber);
+  // A stored type outside 0 to 4 checks no button.
+  if (QAbstractButton *button = TypeButton(ui, settings_.type)) {
     button->setChecked(true);
   } else {
     ui->GpsLogDataTypeButtonGroup->setExclusive(false);
@@ -71,37 +56,27 @@ void GpsLogTypeDialog::LoadSettings()
       each->setChecked(false);
     ui->GpsLogDataTypeButtonGroup->setExclusive(true);
   }
-
-  // Anything but 0 or 1 becomes the default, restart on, and shows so.
-  int autorestart = settings.value(GpsLogKeys::Autorestart, 1).toInt();
-  if (autorestart != 0 && autorestart != 1) {
-    autorestart = 1;
-    settings.setValue(GpsLogKeys::Autorestart, autorestart);
-  }
-  ui->GpsLogAutorestart->setChecked(autorestart == 1);
+  ui->GpsLogAutorestart->setChecked(settings_.autorestart);
 }
 
 void GpsLogTypeDialog::SaveSettings()
 {
   SaveGeometry();
-  QSettings settings;
 
-  GpsLogInterval = GetLogInterval();
-  settings.setValue(GpsLogKeys::LogEvery, ui->GpsLogEvery->currentIndex());
-
-  GpsLogType = 0;
+  settings_.logEveryIndex = ui->GpsLogEvery->currentIndex();
+  settings_.intervalSeconds = GetLogInterval();
+  settings_.type = 0;
   for (int type = 0; type < 5; ++type) {
     if (TypeButton(ui, type)->isChecked()) {
-      GpsLogType = type;
+      settings_.type = type;
       break;
     }
   }
-  settings.setValue(GpsLogKeys::DataType, GpsLogType);
+  settings_.autorestart = ui->GpsLogAutorestart->isChecked();
+  settings_.useGpsSecondNumber = ui->UseGpsSecondNumber->isChecked();
 
-  settings.setValue(GpsLogKeys::Autorestart, ui->GpsLogAutorestart->isChecked() ? 1 : 0);
-
-  UseGpsSecondNumber = ui->UseGpsSecondNumber->isChecked();
-  settings.setValue(GpsLogKeys::UseGpsSecondNumber, UseGpsSecondNumber ? 1 : 0);
+  QSettings settings;
+  SaveGpsLogSettings(settings, settings_);
 }
 
 int GpsLogTypeDialog::exec()

@@ -1,8 +1,10 @@
 #pragma once
 // The options of the GPS data log: its type, how often it records, whether
 // the recording seconds count in GPS time, and whether the log restarts at
-// a new day. It is shown inside the New/Open GPS log dialog; other parts
-// read its fields directly.
+// a new day. It is shown inside the New/Open GPS log dialog and edits a
+// copy of the options; the window takes Settings() once they are saved.
+
+#include "logging/GpsLogSettings.h"
 
 #include <QDialog>
 
@@ -19,20 +21,16 @@ public:
   explicit GpsLogTypeDialog(QWidget *parent = nullptr);
   ~GpsLogTypeDialog() override;
 
-  // Settings into the form and the fields.
+  // Settings into the copy and the form.
   void LoadSettings();
-  // Geometry, then the form into the fields and the settings.
+  // Geometry, then the form into the copy and the settings.
   void SaveSettings();
   // Seconds of the combo box's current index (1 for an unknown index).
   int GetLogInterval() const;
   void SaveGeometry();
 
-  // Seconds of a "Log Every" index; 1 outside 0 to 11.
-  static int LogIntervalOfIndex(int index);
-
-  int GpsLogType = 0;               // 0 raw text, 1 binary, 2 PVT (.csv), 3 NMEA, 4 RINEX
-  int GpsLogInterval = 1;           // seconds between data records
-  bool UseGpsSecondNumber = false;  // count the recording seconds in GPS time
+  // The copy: as loaded (at construction, exec and close) or last saved.
+  const GpsLogSettings &Settings() const { return settings_; }
 
 public slots:
   int exec() override;
@@ -42,4 +40,5 @@ protected:
 
 private:
   Ui::GpsLogTypeDialog *ui;
+  GpsLogSettings settings_;
 };

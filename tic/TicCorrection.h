@@ -25,7 +25,7 @@ inline constexpr int Off = 3;
 struct TicCorrectionSettings {
   int mode = TicSawtoothModes::Off;  // any value outside 0..3 counts as Off
   bool ticAutoCorrect = false;       // subtract the smaller delay total
-  // The timing dialog's two 1PPS offset totals (us), in its order: the
+  // The timing settings' two 1PPS offset totals (us), in their order: the
   // negative one, then the positive one.
   double delayTotals[2] = {0.0, 0.0};
   // The total of smaller magnitude; the second when both are as large.

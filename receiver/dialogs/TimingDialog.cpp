@@ -12,28 +12,12 @@
 namespace {
 
 const char *const GeometryKey = "TimingDialog/geometry";
-const char *const EpochKey = "TimingDialog/Epoch";
-const char *const PpsDelayKey = "TimingDialog/1pps Delay";
-const char *const AntennaCableKey = "TimingDialog/Antenna Cable Delay";
-const char *const MeasurementCableKey = "TimingDialog/Measurement Cable Delay";
-const char *const RxDelayKey = "TimingDialog/Rx Delay";
-const char *const ExtraDelayKey = "TimingDialog/Extra Delay";
-const char *const TraimKey = "TimingDialog/T-Raim";
-const char *const TraimKillKey = "TimingDialog/T-Raim Conditioned 1pps";
-const char *const TicAutoCorrectKey = "TimingDialog/TIC Auto Correct";
-const char *const SawtoothKey = "TimingDialog/Sawtooth Auto Correct";
-
-// Half away from zero, to 0.001.
-double Round3(double x)
-{
-  return (x < 0 ? std::ceil(x * 1000.0 - 0.5) : std::floor(x * 1000.0 + 0.5)) / 1000.0;
-}
 
 // Whole values as plain integers ("1000", "-999000"), others with up to
 // three decimals.
 QString TotalText(double value)
 {
-  QString text = QString::number(Round3(value), 'f', 3);
+  QString text = QString::number(RoundToThousandths(value), 'f', 3);
   while (text.endsWith(QLatin1Char('0')))
     text.chop(1);
   if (text.endsWith(QLatin1Char('.')))
@@ -56,21 +40,6 @@ QString DecimalText(double value)
 }
 
 }  // namespace
-
-TimingTotals ComputeTimingTotals(double antennaCableNs, double measurementCableNs, double rxDelayNs,
-                                 qint64 epochMs, double ppsDelayUs, double extraDelayUs)
-{
-  TimingTotals totals;
-  totals.totalDelay = Round3(antennaCableNs + measurementCableNs + rxDelayNs);
-  const double r = Round3(double(epochMs) * 1000.0 + ppsDelayUs - extraDelayUs);
-  double w = r + 1000000.0;
-  if (w > 1000000.0)
-    w -= 2000000.0;
-  w = Round3(w);
-  totals.totalPpsOffsetNegative = r > 0 ? w : r;
-  totals.totalPpsOffsetPositive = r > 0 ? r : w;
-  return totals;
-}
 
 TimingDialog::TimingDialog(QWidget *parent) : QDialog(parent), form(new Ui::TimingDialog)
 {
@@ -101,8 +70,6 @@ TimingDialog::TimingDialog(QWidget *parent) : QDialog(parent), form(new Ui::Timi
   connect(form->IDC_TIMING_ED_RESET, &QPushButton::clicked, this, &TimingDialog::IDC_TIMING_ED_RESET_clicked);
   connect(form->IDC_TIMING_DEFAULTS, &QPushButton::clicked, this, &TimingDialog::IDC_TIMING_DEFAULTS_clicked);
 
-  // The receiver set-up and the TIC processing read the members from
-  // start-up on, long before anyone opens the dialog.
   LoadSettings();
 }
 
@@ -151,44 +118,24 @@ void TimingDialog::OnCancelClicked()
 void TimingDialog::ReadStoredValues()
 {
   QSettings settings;
-  bool ok = false;
-  epochOffset = settings.value(EpochKey, "0").toInt(&ok);
-  if (!ok)
-    epochOffset = 0;
-  ppsDelay = settings.value(PpsDelayKey, "0.000").toDouble();
-  antennaCableDelay = settings.value(AntennaCableKey, "0.0").toDouble();
-  measurementCableDelay = settings.value(MeasurementCableKey, "0.0").toDouble();
-  rxDelay = settings.value(RxDelayKey, "55.0").toDouble();
-  extraDelay = settings.value(ExtraDelayKey, "0.000").toDouble();
-  traimLimit = settings.value(TraimKey, "500.0").toDouble();
-  traimConditionedPps = settings.value(TraimKillKey, "0").toBool();
-  ticAutoCorrect = settings.value(TicAutoCorrectKey, "true").toBool();
-  sawtoothCorrection = settings.value(SawtoothKey, "0").toInt();
-  if (sawtoothCorrection < SawtoothAutomatic || sawtoothCorrection > SawtoothOff)
-    sawtoothCorrection = SawtoothOff;
-
-  const TimingTotals totals = ComputeTimingTotals(antennaCableDelay, measurementCableDelay, rxDelay,
-                                                  epochOffset, ppsDelay, extraDelay);
-  totalDelay = totals.totalDelay;
-  totalPpsOffsetNegative = totals.totalPpsOffsetNegative;
-  totalPpsOffsetPositive = totals.totalPpsOffsetPositive;
+  settings_ = LoadTimingSettings(settings);
 }
 
 void TimingDialog::ShowValues()
 {
-  form->IDC_TIMING_EPOCH->setText(QString::number(epochOffset));
-  form->IDC_TIMING_OFFSET->setText(DecimalText(ppsDelay));
-  form->IDC_TIMING_RAIM->setText(WholeText(traimLimit));
-  form->IDC_TIMING_ANT_CABLE->setText(WholeText(antennaCableDelay));
-  form->IDC_TIMING_MES_CABLE->setText(WholeText(measurementCableDelay));
-  form->IDC_TIMING_RCVR_DELAY->setText(WholeText(rxDelay));
-  form->IDC_TIMING_EXTRA_DELAY->setText(DecimalText(extraDelay));
-  form->IDC_TIMING_RAIM_KILL_1PPS->setChecked(traimConditionedPps);
-  form->IDC_TIMING_TIC_AUTO_CORRECT->setChecked(ticAutoCorrect);
+  form->IDC_TIMING_EPOCH->setText(QString::number(settings_.epochOffset));
+  form->IDC_TIMING_OFFSET->setText(DecimalText(settings_.ppsDelay));
+  form->IDC_TIMING_RAIM->setText(WholeText(settings_.traimLimit));
+  form->IDC_TIMING_ANT_CABLE->setText(WholeText(settings_.antennaCableDelay));
+  form->IDC_TIMING_MES_CABLE->setText(WholeText(settings_.measurementCableDelay));
+  form->IDC_TIMING_RCVR_DELAY->setText(WholeText(settings_.rxDelay));
+  form->IDC_TIMING_EXTRA_DELAY->setText(DecimalText(settings_.extraDelay));
+  form->IDC_TIMING_RAIM_KILL_1PPS->setChecked(settings_.traimConditionedPps);
+  form->IDC_TIMING_TIC_AUTO_CORRECT->setChecked(settings_.ticAutoCorrect);
   QRadioButton *radios[] = {form->IDC_SAWTOOTH_AUTO, form->IDC_SAWTOOTH_ADD, form->IDC_SAWTOOTH_SUB,
                             form->IDC_SAWTOOTH_OFF};
-  if (sawtoothCorrection >= SawtoothAutomatic && sawtoothCorrection <= SawtoothOff)
-    radios[sawtoothCorrection]->setChecked(true);
+  if (settings_.sawtoothCorrection >= SawtoothAutomatic && settings_.sawtoothCorrection <= SawtoothOff)
+    radios[settings_.sawtoothCorrection]->setChecked(true);
   UpdateTotals();
   UpdateOkButton();
 }
@@ -210,48 +157,37 @@ void TimingDialog::SaveSettings()
   OnRcvrDelayEditingFinished();
   OnExtraDelayEditingFinished();
 
-  antennaCableDelay = form->IDC_TIMING_ANT_CABLE->text().toDouble();
-  extraDelay = form->IDC_TIMING_EXTRA_DELAY->text().toDouble();
-  measurementCableDelay = form->IDC_TIMING_MES_CABLE->text().toDouble();
-  rxDelay = form->IDC_TIMING_RCVR_DELAY->text().toDouble();
-  ppsDelay = form->IDC_TIMING_OFFSET->text().toDouble();
-  traimLimit = form->IDC_TIMING_RAIM->text().toDouble();
+  TimingSettings &t = settings_;
+  t.antennaCableDelay = form->IDC_TIMING_ANT_CABLE->text().toDouble();
+  t.extraDelay = form->IDC_TIMING_EXTRA_DELAY->text().toDouble();
+  t.measurementCableDelay = form->IDC_TIMING_MES_CABLE->text().toDouble();
+  t.rxDelay = form->IDC_TIMING_RCVR_DELAY->text().toDouble();
+  t.ppsDelay = form->IDC_TIMING_OFFSET->text().toDouble();
+  t.traimLimit = form->IDC_TIMING_RAIM->text().toDouble();
   bool ok = false;
-  epochOffset = form->IDC_TIMING_EPOCH->text().toInt(&ok, 10);
+  t.epochOffset = form->IDC_TIMING_EPOCH->text().toInt(&ok, 10);
   if (!ok)
-    epochOffset = 0;
-  const TimingTotals totals = ComputeTimingTotals(antennaCableDelay, measurementCableDelay, rxDelay,
-                                                  epochOffset, ppsDelay, extraDelay);
-  totalDelay = totals.totalDelay;
-  totalPpsOffsetNegative = totals.totalPpsOffsetNegative;
-  totalPpsOffsetPositive = totals.totalPpsOffsetPositive;
-  traimConditionedPps = form->IDC_TIMING_RAIM_KILL_1PPS->isChecked();
-  ticAutoCorrect = form->IDC_TIMING_TIC_AUTO_CORRECT->isChecked();
+    t.epochOffset = 0;
+  UpdateTimingTotals(t);
+  t.traimConditionedPps = form->IDC_TIMING_RAIM_KILL_1PPS->isChecked();
+  t.ticAutoCorrect = form->IDC_TIMING_TIC_AUTO_CORRECT->isChecked();
   if (form->IDC_SAWTOOTH_AUTO->isChecked())
-    sawtoothCorrection = SawtoothAutomatic;
+    t.sawtoothCorrection = SawtoothAutomatic;
   else if (form->IDC_SAWTOOTH_ADD->isChecked())
-    sawtoothCorrection = SawtoothAdd;
+    t.sawtoothCorrection = SawtoothAdd;
   else if (form->IDC_SAWTOOTH_SUB->isChecked())
-    sawtoothCorrection = SawtoothSubtract;
+    t.sawtoothCorrection = SawtoothSubtract;
   else if (form->IDC_SAWTOOTH_OFF->isChecked())
-    sawtoothCorrection = SawtoothOff;
+    t.sawtoothCorrection = SawtoothOff;
   else
-    sawtoothCorrection = -1;
+    t.sawtoothCorrection = -1;
 
+  // Against the stored value as it is, unrepaired.
   QSettings settings;
-  if (settings.value(SawtoothKey, "0").toInt() != sawtoothCorrection)
+  if (settings.value(TimingKeys::Sawtooth, "0").toInt() != t.sawtoothCorrection)
     sawtoothChanged = true;
   SaveGeometry();
-  settings.setValue(EpochKey, epochOffset);
-  settings.setValue(PpsDelayKey, ppsDelay);
-  settings.setValue(AntennaCableKey, antennaCableDelay);
-  settings.setValue(MeasurementCableKey, measurementCableDelay);
-  settings.setValue(RxDelayKey, rxDelay);
-  settings.setValue(ExtraDelayKey, extraDelay);
-  settings.setValue(TraimKey, traimLimit);
-  settings.setValue(TraimKillKey, traimConditionedPps);
-  settings.setValue(TicAutoCorrectKey, ticAutoCorrect);
-  settings.setValue(SawtoothKey, sawtoothCorrection);
+  SaveTimingSettings(settings, t);
 }
 
 void TimingDialog::SaveGeometry()
@@ -372,11 +308,11 @@ void TimingDialog::IDC_TIMING_DEFAULTS_clicked()
 {
   IDC_TIMING_EP_RESET_clicked();
   IDC_TIMING_ED_RESET_clicked();
-  traimLimit = 500.0;
+  settings_.traimLimit = 500.0;
   form->IDC_TIMING_RAIM->setText(QStringLiteral("500"));
-  traimConditionedPps = false;
+  settings_.traimConditionedPps = false;
   form->IDC_TIMING_RAIM_KILL_1PPS->setChecked(false);
-  sawtoothCorrection = SawtoothAutomatic;
+  settings_.sawtoothCorrection = SawtoothAutomatic;
   form->IDC_SAWTOOTH_AUTO->setChecked(true);
   UpdateOkButton();
 }

@@ -1,7 +1,10 @@
 #pragma once
-// The timing settings: the modal dialog "Timing Setup" and the store of the
-// 1PPS epoch and fine offsets, cable and receiver delays, T-RAIM limit and
-// the TIC sawtooth settings. Other parts read the public members directly.
+// The modal dialog "Timing Setup": it edits a copy of the timing settings
+// (1PPS epoch and fine offsets, cable and receiver delays, T-RAIM limit, the
+// TIC sawtooth settings) and stores it on OK. Others keep their own copy,
+// taken from Settings() after the dialog ran.
+
+#include "receiver/session/TimingSettings.h"
 
 #include <QDialog>
 #include <QtGlobal>
@@ -11,27 +14,6 @@ class TimingDialog;
 }
 class CoaxDialog;
 class QLineEdit;
-
-// The TIC sawtooth correction chosen here; -1 stands for no radio checked.
-enum SawtoothCorrectionMode {
-  SawtoothAutomatic = 0,
-  SawtoothAdd = 1,
-  SawtoothSubtract = 2,
-  SawtoothOff = 3,
-};
-
-// The derived totals of a set of timing values.
-struct TimingTotals {
-  double totalDelay = 0.0;              // ns: antenna + measurement + receiver
-  double totalPpsOffsetNegative = 0.0;  // us, in (-1000000, 0]
-  double totalPpsOffsetPositive = 0.0;  // us, in (0, 1000000]
-};
-
-// epochMs * 1000 + ppsDelayUs - extraDelayUs, rounded half away from zero to
-// 0.001 us, in both forms.
-TimingTotals ComputeTimingTotals(double antennaCableNs, double measurementCableNs,
-                                 double rxDelayNs, qint64 epochMs, double ppsDelayUs,
-                                 double extraDelayUs);
 
 class TimingDialog : public QDialog {
   Q_OBJECT
@@ -50,25 +32,16 @@ public:
   bool ValidateIntField(const QString &text, int min, int max, bool showMessages);
   bool ValidateDoubleField(const QString &text, double min, double max, bool showMessages);
 
+  // The dialog's copy: loaded when it is made, opened or cancelled, stored
+  // by OK.
+  const TimingSettings &Settings() const { return settings_; }
+
+  bool sawtoothChanged = false;  // an OK changed the sawtooth mode; cleared by whoever acts on it
+  CoaxDialog *coaxDialog = nullptr;
+
 private:
   Ui::TimingDialog *form;
-
-public:
-  double antennaCableDelay = 0.0;       // ns
-  qint32 epochOffset = 0;               // ms, sets the 1PPS late
-  double extraDelay = 0.0;              // us, sets the 1PPS early
-  double measurementCableDelay = 0.0;   // ns
-  double rxDelay = 55.0;                // ns
-  double totalPpsOffsetNegative = 0.0;  // us, not stored
-  double totalPpsOffsetPositive = 0.0;  // us, not stored
-  double ppsDelay = 0.0;                // us, sets the 1PPS late
-  double traimLimit = 0.0;              // ns; 0 means T-RAIM off
-  bool traimConditionedPps = false;     // kill the 1PPS when T-RAIM fails
-  double totalDelay = 0.0;              // ns, not stored
-  bool ticAutoCorrect = true;
-  qint32 sawtoothCorrection = -1;       // SawtoothCorrectionMode
-  bool sawtoothChanged = false;         // the last OK changed the sawtooth mode
-  CoaxDialog *coaxDialog = nullptr;
+  TimingSettings settings_;
 
 protected:
   void closeEvent(QCloseEvent *event) override;

@@ -12,6 +12,7 @@
 
 #include "app/core/TraimSetup.h"
 #include "receiver/session/ReceiverModeSettings.h"
+#include "receiver/session/TimingSettings.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -56,14 +57,6 @@ private:
 };
 
 // --- Inputs ----------------------------------------------------------------
-
-// The timing settings the set-up reads (the timing dialog's totals).
-struct TimingSettings {
-  double totalPpsOffsetPositive = 0.0;  // us, in (0, 1000000]
-  double totalDelay = 0.0;              // ns, cables and receiver
-  double traimLimit = 0.0;              // ns; 0 or below: T-RAIM off
-  bool traimConditionedPps = false;     // kill the 1PPS when T-RAIM fails
-};
 
 // A site: degrees north and east, GPS (WGS84) altitude in metres.
 struct ReferencePosition {

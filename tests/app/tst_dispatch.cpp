@@ -5,7 +5,7 @@
 #include "app/GpsRawDataDialog.h"
 #include "app/MainWindow.h"
 #include "logging/GpsDataLog.h"
-#include "logging/GpsLogTypeDialog.h"
+#include "logging/GpsLogSettings.h"
 #include "position/GpsNavDialog.h"
 #include "platform/TimeSource.h"
 #include "receiver/decode/DecoderHost.h"
@@ -61,7 +61,9 @@ public:
   explicit RawTextLog(MainWindow &window, int logType = 0) : window_(window)
   {
     QSettings().setValue(GpsLogKeys::FileDirectory, dir_.path());
-    window.LogTypeDialog()->GpsLogType = logType;
+    GpsLogSettings log = window.GpsLogValues();
+    log.type = logType;
+    window.SetGpsLogValues(log);
     opened_ = window.OpenGpsLogFile(GpsDataLog::CreateReplace);
     path_ = window.GpsLog().FileName();
   }

@@ -217,6 +217,7 @@ private slots:
   void settingsDialogsFollowTheMode();
   void receiverModeDialogSetsTheModeInForce_data();
   void receiverModeDialogSetsTheModeInForce();
+  void timingValuesFollowTheDialog();
   void referenceLocationFromAverageAndCurrent();
   void manualCommandWindowIsMadeOnceAndSends();
   void interfaceChange_data();
@@ -520,6 +521,40 @@ void TestMenuActions::receiverModeDialogSetsTheModeInForce()
   QCOMPARE(window.ReceiverMode().gpsNavMode, accept ? 1 : 0);
   QCOMPARE(QSettings().value(QStringLiteral("GpsRxDialog/Gps Mode")).toInt(), accept ? 1 : 0);
   QVERIFY(!window.ReceiverMode().rxOnLocalTime);
+  QVERIFY(window.close());
+}
+
+// The window's timing values follow the dialog however it closes: OK hands
+// over the edit, Cancel the stored values it puts back.
+void TestMenuActions::timingValuesFollowTheDialog()
+{
+  Bench bench;
+  QVERIFY(bench.Open(QStringLiteral("Generic NMEA"), 4800));
+  MenuWindow &window = *bench.window;
+  QCOMPARE(window.TimingValues().traimLimit, 500.0);
+  {
+    ModalWatcher modals([](QDialog *dialog) {
+      dialog->findChild<QLineEdit *>("IDC_TIMING_RAIM")->setText("300");
+      dialog->findChild<QLineEdit *>("IDC_TIMING_RCVR_DELAY")->setText("60");
+      dialog->findChild<QPushButton *>("OK")->click();
+    });
+    Action(window, "actionSet_Timing_Parameters")->trigger();
+    QCOMPARE(modals.seen, QStringList{"TimingDialog"});
+  }
+  QCOMPARE(window.TimingValues().traimLimit, 300.0);
+  QCOMPARE(window.TimingValues().totalDelay, 60.0);
+
+  QSettings().setValue("TimingDialog/T-Raim", 750.0);  // changed behind the window's back
+  {
+    ModalWatcher modals([](QDialog *dialog) {
+      dialog->findChild<QLineEdit *>("IDC_TIMING_RAIM")->setText("250");
+      dialog->findChild<QPushButton *>("CANCEL")->click();
+    });
+    Action(window, "actionSet_Timing_Parameters")->trigger();
+    QCOMPARE(modals.seen, QStringList{"TimingDialog"});
+  }
+  QCOMPARE(window.TimingValues().traimLimit, 750.0);
+  QCOMPARE(window.TimingValues().totalDelay, 60.0);
   QVERIFY(window.close());
 }
 

@@ -18,7 +18,6 @@
 #include "receiver/GpsRxIdDialog.h"
 #include "receiver/decode/GpsRxModel.h"
 #include "receiver/dialogs/GpsRxDialog.h"
-#include "receiver/dialogs/TimingDialog.h"
 #include "tools/simulator/ReceiverSimulator.h"
 
 #include <QApplication>
@@ -155,7 +154,14 @@ struct SetupRig : LineRig {
     edit(mode);
     window->SetReceiverMode(mode);
   }
-  TimingDialog &Timing() const { return *window->findChild<TimingDialog *>(); }
+  // The window's timing settings, changed on a copy.
+  template <typename Edit>
+  void EditTiming(Edit edit)
+  {
+    TimingSettings timing = window->TimingValues();
+    edit(timing);
+    window->SetTimingValues(timing);
+  }
   GpsNavDialog &Nav() const { return *window->findChild<GpsNavDialog *>(); }
   QString Status() const { return window->ReceiverStatusLabel()->text(); }
   QString IdMessages() const { return window->RxIdDialog()->MessageText(); }
@@ -212,8 +218,7 @@ void SetIdentity(int model, int channels, int nativeChannels = -2)
   receiverIdentity.firmwareVersionText = QStringLiteral("1.0");
 }
 
-template <typename Timing>
-void SetTimingTotals(Timing &timing, double offsetUs, double delayNs, double traimLimit, bool killPps = false)
+void SetTimingTotals(TimingSettings &timing, double offsetUs, double delayNs, double traimLimit, bool killPps = false)
 {
   timing.totalPpsOffsetPositive = offsetUs;
   timing.totalDelay = delayNs;
@@ -403,7 +408,7 @@ private slots:
       m.satGps = true;
     });
     rig.Nav().SetReferenceLocation(0.0, 0.0, 0.0, 0.0);
-    SetTimingTotals(rig.Timing(), 1000000.0, 55.0, 0.0);
+    rig.EditTiming([](TimingSettings &timing) { SetTimingTotals(timing, 1000000.0, 55.0, 0.0); });
     rig.window->SetNavStatus(0);
     const qint64 before = rig.window->Timing().NowMs();
 

@@ -8,7 +8,7 @@
 #include "clock/PcClockSettings.h"
 #include "clock/SetPcClockDialog.h"
 #include "logging/GpsDataLog.h"
-#include "logging/GpsLogTypeDialog.h"
+#include "logging/GpsLogSettings.h"
 #include "platform/SystemClock.h"
 #include "platform/TimeSource.h"
 
@@ -155,8 +155,10 @@ private slots:
     settings.setValue(PcClockKeys::Mode, 3);
     settings.setValue(GpsLogKeys::FileDirectory, folder.path());
     auto window = Window();
-    window->LogTypeDialog()->GpsLogType = 3;
-    window->LogTypeDialog()->GpsLogInterval = 30;
+    GpsLogSettings log = window->GpsLogValues();
+    log.type = 3;
+    log.intervalSeconds = 30;
+    window->SetGpsLogValues(log);
     QVERIFY(window->OpenGpsLogFile(GpsDataLog::CreateNew));
     const QString fileName = window->GpsLog().FileName();
 

@@ -8,7 +8,7 @@
 #include "app/MainWindow.h"
 #include "app/core/ReceiverIdentity.h"
 #include "logging/GpsDataLog.h"
-#include "logging/GpsLogTypeDialog.h"
+#include "logging/GpsLogSettings.h"
 #include "receiver/link/GpsPortSettings.h"
 #include "receiver/link/OncoreFramer.h"
 #include "tools/simulator/ReceiverSimulator.h"
@@ -84,9 +84,11 @@ bool Replay(const ReplayOptions &options, const QString &folder, ReplayResult &r
   window.SetMessageBoxes(&boxes);
   window.State().setupInProgress = false;  // no receiver search: the capture talks alone
   receiverIdentity.channels = options.channels;
-  window.LogTypeDialog()->GpsLogType = options.logType;
-  window.LogTypeDialog()->GpsLogInterval = options.interval;
-  window.LogTypeDialog()->UseGpsSecondNumber = options.gpsSeconds;
+  GpsLogSettings log = window.GpsLogValues();
+  log.type = options.logType;
+  log.intervalSeconds = options.interval;
+  log.useGpsSecondNumber = options.gpsSeconds;
+  window.SetGpsLogValues(log);
   window.findChild<QAction *>("actionGps_Raw_Data")->trigger();
   window.RawDataDialog()->ShowDialog();
   if (!window.OpenGpsLogFile(0)) {
@@ -126,8 +128,10 @@ bool ReplayInMode(quint32 mode, const QByteArray &capture, int logType, const QS
   }
   QSettings().setValue(GpsLogKeys::FileDirectory, folder);
   MainWindow &window = receiver.Window();
-  window.LogTypeDialog()->GpsLogType = logType;
-  window.LogTypeDialog()->GpsLogInterval = 1;
+  GpsLogSettings log = window.GpsLogValues();
+  log.type = logType;
+  log.intervalSeconds = 1;
+  window.SetGpsLogValues(log);
   if (!window.OpenGpsLogFile(0)) {
     qWarning("replay: log not opened");
     return false;

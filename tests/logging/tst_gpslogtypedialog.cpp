@@ -97,9 +97,9 @@ void TestGpsLogTypeDialog::formAndDefaults()
 
   // Nothing stored: raw, every second, UTC seconds, restart on.
   QVERIFY(ui->GpsLogRaw->isChecked());
-  QCOMPARE(dialog.GpsLogType, 0);
-  QCOMPARE(dialog.GpsLogInterval, 1);
-  QVERIFY(!dialog.UseGpsSecondNumber);
+  QCOMPARE(dialog.Settings().type, 0);
+  QCOMPARE(dialog.Settings().intervalSeconds, 1);
+  QVERIFY(!dialog.Settings().useGpsSecondNumber);
   QVERIFY(ui->GpsLogAutorestart->isChecked());
   QVERIFY(!QSettings().contains(GpsLogKeys::Autorestart));
 }
@@ -126,36 +126,36 @@ void TestGpsLogTypeDialog::intervalsByIndex()
   Form(dialog)->GpsLogEvery->setCurrentIndex(index);
   QCOMPARE(Form(dialog)->GpsLogEvery->currentText(), text);
   QCOMPARE(dialog.GetLogInterval(), seconds);
-  QCOMPARE(GpsLogTypeDialog::LogIntervalOfIndex(index), seconds);
-  QCOMPARE(GpsLogTypeDialog::LogIntervalOfIndex(12), 1);
-  QCOMPARE(GpsLogTypeDialog::LogIntervalOfIndex(-1), 1);
+  QCOMPARE(GpsLogIntervalOfIndex(index), seconds);
+  QCOMPARE(GpsLogIntervalOfIndex(12), 1);
+  QCOMPARE(GpsLogIntervalOfIndex(-1), 1);
 }
 
+// What the form shows of a stored value; the loaded values and what stays
+// in the store: tst_gpslogsettings.
 void TestGpsLogTypeDialog::loadsStoredValues_data()
 {
   QTest::addColumn<QString>("key");
   QTest::addColumn<int>("stored");
-  QTest::addColumn<int>("shownIndex");    // combo index, checked type button, or check box 0/1
-  QTest::addColumn<int>("field");         // the matching field
-  QTest::addColumn<int>("storedAfter");   // the key after loading
+  QTest::addColumn<int>("shownIndex");  // combo index, checked type button, or check box 0/1
 
   const QString every = GpsLogKeys::LogEvery;
   const QString type = GpsLogKeys::DataType;
   const QString gps = GpsLogKeys::UseGpsSecondNumber;
   const QString restart = GpsLogKeys::Autorestart;
-  QTest::newRow("every 11") << every << 11 << 11 << 60 << 11;
-  QTest::newRow("every 6") << every << 6 << 6 << 10 << 6;
-  QTest::newRow("every 12") << every << 12 << 0 << 1 << 12;
-  QTest::newRow("every -1") << every << -1 << 0 << 1 << -1;
-  QTest::newRow("type 3") << type << 3 << 3 << 3 << 3;
-  QTest::newRow("type 4") << type << 4 << 4 << 4 << 4;
-  QTest::newRow("type 9") << type << 9 << -1 << 9 << 9;
-  QTest::newRow("gps seconds 1") << gps << 1 << 1 << 1 << 1;
-  QTest::newRow("gps seconds 2") << gps << 2 << 0 << 0 << 2;
-  QTest::newRow("restart 0") << restart << 0 << 0 << 0 << 0;
-  QTest::newRow("restart 1") << restart << 1 << 1 << 1 << 1;
-  QTest::newRow("restart 5") << restart << 5 << 1 << 1 << 1;
-  QTest::newRow("restart -1") << restart << -1 << 1 << 1 << 1;
+  QTest::newRow("every 11") << every << 11 << 11;
+  QTest::newRow("every 6") << every << 6 << 6;
+  QTest::newRow("every 12") << every << 12 << 0;
+  QTest::newRow("every -1") << every << -1 << 0;
+  QTest::newRow("type 3") << type << 3 << 3;
+  QTest::newRow("type 4") << type << 4 << 4;
+  QTest::newRow("type 9") << type << 9 << -1;
+  QTest::newRow("gps seconds 1") << gps << 1 << 1;
+  QTest::newRow("gps seconds 2") << gps << 2 << 0;
+  QTest::newRow("restart 0") << restart << 0 << 0;
+  QTest::newRow("restart 1") << restart << 1 << 1;
+  QTest::newRow("restart 5") << restart << 5 << 1;
+  QTest::newRow("restart -1") << restart << -1 << 1;
 }
 
 void TestGpsLogTypeDialog::loadsStoredValues()
@@ -163,28 +163,22 @@ void TestGpsLogTypeDialog::loadsStoredValues()
   QFETCH(QString, key);
   QFETCH(int, stored);
   QFETCH(int, shownIndex);
-  QFETCH(int, field);
-  QFETCH(int, storedAfter);
 
   QSettings().setValue(key, stored);
   GpsLogTypeDialog dialog;
   Form ui(dialog);
   if (key == GpsLogKeys::LogEvery) {
     QCOMPARE(ui->GpsLogEvery->currentIndex(), shownIndex);
-    QCOMPARE(dialog.GpsLogInterval, field);
   } else if (key == GpsLogKeys::DataType) {
     const QList<QAbstractButton *> buttons{ui->GpsLogRaw, ui->GpsLogBinary, ui->GpsLogPVT, ui->GpsLogNMEA,
                                            ui->GpsLogRINEX};
     for (int i = 0; i < buttons.size(); ++i)
       QCOMPARE(buttons[i]->isChecked(), i == shownIndex);
-    QCOMPARE(dialog.GpsLogType, field);
   } else if (key == GpsLogKeys::UseGpsSecondNumber) {
     QCOMPARE(ui->UseGpsSecondNumber->isChecked(), shownIndex == 1);
-    QCOMPARE(int(dialog.UseGpsSecondNumber), field);
   } else {
     QCOMPARE(ui->GpsLogAutorestart->isChecked(), shownIndex == 1);
   }
-  QCOMPARE(QSettings().value(key).toInt(), storedAfter);
 }
 
 void TestGpsLogTypeDialog::savesFormIntoFieldsAndKeys()
@@ -196,12 +190,14 @@ void TestGpsLogTypeDialog::savesFormIntoFieldsAndKeys()
   ui->UseGpsSecondNumber->setChecked(true);
   ui->GpsLogAutorestart->setChecked(false);
   // The fields follow the form only when saved.
-  QCOMPARE(dialog.GpsLogType, 0);
+  QCOMPARE(dialog.Settings().type, 0);
 
   dialog.SaveSettings();
-  QCOMPARE(dialog.GpsLogType, 2);
-  QCOMPARE(dialog.GpsLogInterval, 10);
-  QVERIFY(dialog.UseGpsSecondNumber);
+  QCOMPARE(dialog.Settings().type, 2);
+  QCOMPARE(dialog.Settings().intervalSeconds, 10);
+  QVERIFY(dialog.Settings().useGpsSecondNumber);
+  QCOMPARE(dialog.Settings().logEveryIndex, 6);
+  QVERIFY(!dialog.Settings().autorestart);
   QSettings settings;
   QCOMPARE(settings.value(GpsLogKeys::DataType), QVariant(2));
   QCOMPARE(settings.value(GpsLogKeys::LogEvery), QVariant(6));
@@ -221,9 +217,9 @@ void TestGpsLogTypeDialog::unknownTypeSavesAsRaw()
 {
   QSettings().setValue(GpsLogKeys::DataType, 9);
   GpsLogTypeDialog dialog;
-  QCOMPARE(dialog.GpsLogType, 9);
+  QCOMPARE(dialog.Settings().type, 9);
   dialog.SaveSettings();
-  QCOMPARE(dialog.GpsLogType, 0);
+  QCOMPARE(dialog.Settings().type, 0);
   QCOMPARE(QSettings().value(GpsLogKeys::DataType), QVariant(0));
 }
 
@@ -234,7 +230,7 @@ void TestGpsLogTypeDialog::execAndCloseReloadTheSettings()
   QSettings().setValue(GpsLogKeys::LogEvery, 11);
   bool seenBinary = false;
   riduder::test::AnswerNextModalDialog([&](QDialog *shown) {
-    seenBinary = Form(dialog)->GpsLogBinary->isChecked() && dialog.GpsLogInterval == 60;
+    seenBinary = Form(dialog)->GpsLogBinary->isChecked() && dialog.Settings().intervalSeconds == 60;
     shown->reject();
   });
   dialog.exec();
@@ -245,7 +241,7 @@ void TestGpsLogTypeDialog::execAndCloseReloadTheSettings()
   Form(dialog)->GpsLogRINEX->setChecked(true);
   dialog.close();
   QVERIFY(Form(dialog)->GpsLogBinary->isChecked());
-  QCOMPARE(dialog.GpsLogType, 1);
+  QCOMPARE(dialog.Settings().type, 1);
 }
 
 RIDUDER_TEST_MAIN(TestGpsLogTypeDialog)

@@ -256,7 +256,7 @@ void TestGpsLogWindow::rejectedDialogChangesNothing()
   QVERIFY(!settings.contains("LogFiles/GpsFileNamePrefix"));
   QVERIFY(!settings.contains("LogFiles/GpsLogDataType"));
   QVERIFY(!settings.contains("LogFiles/GpsFileDialogGeometry"));
-  QCOMPARE(window.LogTypeDialog()->GpsLogType, 0);
+  QCOMPARE(window.GpsLogValues().type, 0);
   QCOMPARE(window.LogTypeDialog()->parentWidget(), static_cast<QWidget *>(&window));
   QVERIFY(!window.LogTypeDialog()->isVisible());
 }

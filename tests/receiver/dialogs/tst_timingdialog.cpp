@@ -26,21 +26,13 @@ private slots:
     RecordBoxes();
   }
 
-  // An empty store gives the defaults at construction, shows them on
+  // An empty store (its defaults: tst_timingsettings) shows the defaults on
   // opening, and writes nothing but the geometry when cancelled.
   void emptyStoreDefaults()
   {
     TimingDialog d;
-    QCOMPARE(d.epochOffset, 0);
-    QCOMPARE(d.ppsDelay, 0.0);
-    QCOMPARE(d.traimLimit, 500.0);
-    QCOMPARE(d.rxDelay, 55.0);
-    QCOMPARE(d.traimConditionedPps, false);
-    QCOMPARE(d.ticAutoCorrect, true);
-    QCOMPARE(d.sawtoothCorrection, int(SawtoothAutomatic));
-    QCOMPARE(d.totalDelay, 55.0);
-    QCOMPARE(d.totalPpsOffsetNegative, 0.0);
-    QCOMPARE(d.totalPpsOffsetPositive, 1000000.0);
+    QCOMPARE(d.Settings().traimLimit, 500.0);
+    QCOMPARE(d.Settings().totalPpsOffsetPositive, 1000000.0);
     QVERIFY(QSettings().allKeys().isEmpty());
 
     const int result = ExecWith(d, [&] {
@@ -64,8 +56,8 @@ private slots:
     QCOMPARE(QSettings().allKeys(), QStringList{"TimingDialog/geometry"});
   }
 
-  // Stored values reach the members at construction (the start-up set-up
-  // sends them before anyone opens the dialog), negative cable delays signed.
+  // Stored values reach the dialog's copy and its form at construction,
+  // negative cable delays signed (the load rules: tst_timingsettings).
   void storedValuesLoadedAtConstruction()
   {
     {
@@ -78,12 +70,9 @@ private slots:
       s.setValue("TimingDialog/Sawtooth Auto Correct", 7);
     }
     TimingDialog d;
-    QCOMPARE(d.antennaCableDelay, -10.0);
-    QCOMPARE(d.totalDelay, 65.0);
-    QCOMPARE(d.traimLimit, 750.0);
-    QCOMPARE(d.totalPpsOffsetPositive, 1234.568);
-    QCOMPARE(d.totalPpsOffsetNegative, -998765.432);
-    QCOMPARE(d.sawtoothCorrection, int(SawtoothOff));
+    QCOMPARE(d.Settings().antennaCableDelay, -10.0);
+    QCOMPARE(d.Settings().totalDelay, 65.0);
+    QVERIFY(d.findChild<QRadioButton *>("IDC_SAWTOOTH_OFF")->isChecked());
     // The fine offset keeps its decimals; the bad cable value is flagged.
     QCOMPARE(Field(d, "IDC_TIMING_OFFSET")->text(), QString("234.5678"));
     QVERIFY(IsRed(Field(d, "IDC_TIMING_ANT_CABLE")));
@@ -119,8 +108,8 @@ private slots:
     QCOMPARE(Label(d, "IDC_TIMING_TOTAL_EDELAY2"), positive);
   }
 
-  // 100 + 20 + 55 and a fractional fine offset: the members hold the
-  // values, not the labels' text, after OK, and survive a restart.
+  // 100 + 20 + 55 and a fractional fine offset: the dialog's copy holds
+  // the values, not the labels' text, after OK, and they survive a restart.
   void okStoresValuesAndTotals()
   {
     {
@@ -137,19 +126,19 @@ private slots:
       });
       QCOMPARE(result, 1);
       QVERIFY(Boxes().isEmpty());
-      QCOMPARE(d.totalDelay, 175.0);
-      QCOMPARE(d.totalPpsOffsetPositive, 1234.568);
-      QCOMPARE(d.traimLimit, 0.0);
+      QCOMPARE(d.Settings().totalDelay, 175.0);
+      QCOMPARE(d.Settings().totalPpsOffsetPositive, 1234.568);
+      QCOMPARE(d.Settings().traimLimit, 0.0);
     }
     TimingDialog restarted;
-    QCOMPARE(restarted.antennaCableDelay, 100.0);
-    QCOMPARE(restarted.measurementCableDelay, 20.0);
-    QCOMPARE(restarted.epochOffset, 1);
-    QCOMPARE(restarted.ppsDelay, 234.5678);
-    QCOMPARE(restarted.traimLimit, 0.0);
-    QCOMPARE(restarted.traimConditionedPps, true);
-    QCOMPARE(restarted.totalDelay, 175.0);
-    QCOMPARE(restarted.totalPpsOffsetPositive, 1234.568);
+    QCOMPARE(restarted.Settings().antennaCableDelay, 100.0);
+    QCOMPARE(restarted.Settings().measurementCableDelay, 20.0);
+    QCOMPARE(restarted.Settings().epochOffset, 1);
+    QCOMPARE(restarted.Settings().ppsDelay, 234.5678);
+    QCOMPARE(restarted.Settings().traimLimit, 0.0);
+    QCOMPARE(restarted.Settings().traimConditionedPps, true);
+    QCOMPARE(restarted.Settings().totalDelay, 175.0);
+    QCOMPARE(restarted.Settings().totalPpsOffsetPositive, 1234.568);
   }
 
   // One table of typed texts: colour while typing, the box on leaving, and
@@ -250,8 +239,8 @@ private slots:
     QVERIFY(Button(d, "OK")->isEnabled());
   }
 
-  // Editing the limit recomputes no total; typed totals are not members
-  // until OK.
+  // Editing the limit recomputes no total; typed totals are not in the
+  // dialog's copy until OK.
   void raimEditLeavesTotals()
   {
     TimingDialog d;
@@ -261,11 +250,11 @@ private slots:
     Field(d, "IDC_TIMING_RCVR_DELAY")->setText("70");  // programmatic: no edit signal
     TypeInto(Field(d, "IDC_TIMING_RAIM"), "300");
     QCOMPARE(Label(d, "IDC_TIMING_TOTAL_UDELAY"), QString("60"));
-    QCOMPARE(d.totalDelay, 55.0);
+    QCOMPARE(d.Settings().totalDelay, 55.0);
   }
 
   // Defaults then Cancel (or Escape) changes nothing, in the store or in
-  // the members.
+  // the dialog's copy.
   void defaultsThenCancelOrEscapeRevert_data()
   {
     QTest::addColumn<bool>("escape");
@@ -286,8 +275,8 @@ private slots:
     TimingDialog d;
     const int result = ExecWith(d, [&] {
       Button(d, "IDC_TIMING_DEFAULTS")->click();
-      QCOMPARE(d.traimLimit, 500.0);
-      QCOMPARE(d.sawtoothCorrection, 0);
+      QCOMPARE(d.Settings().traimLimit, 500.0);
+      QCOMPARE(d.Settings().sawtoothCorrection, 0);
       QCOMPARE(Field(d, "IDC_TIMING_RCVR_DELAY")->text(), QString("55"));
       if (escape)
         QTest::keyClick(&d, Qt::Key_Escape);
@@ -295,10 +284,10 @@ private slots:
         Button(d, "CANCEL")->click();
     });
     QCOMPARE(result, 0);
-    QCOMPARE(d.traimLimit, 750.0);
-    QCOMPARE(d.traimConditionedPps, true);
-    QCOMPARE(d.sawtoothCorrection, 2);
-    QCOMPARE(d.rxDelay, 40.0);
+    QCOMPARE(d.Settings().traimLimit, 750.0);
+    QCOMPARE(d.Settings().traimConditionedPps, true);
+    QCOMPARE(d.Settings().sawtoothCorrection, 2);
+    QCOMPARE(d.Settings().rxDelay, 40.0);
     QCOMPARE(Field(d, "IDC_TIMING_RCVR_DELAY")->text(), QString("40"));
     QSettings s;
     QCOMPARE(s.value("TimingDialog/T-Raim").toDouble(), 750.0);
@@ -315,7 +304,7 @@ private slots:
       Button(d, "OK")->click();
     });
     QVERIFY(d.sawtoothChanged);
-    QCOMPARE(d.sawtoothCorrection, int(SawtoothSubtract));
+    QCOMPARE(d.Settings().sawtoothCorrection, int(SawtoothSubtract));
     ExecWith(d, [&] { Button(d, "OK")->click(); });
     QVERIFY(d.sawtoothChanged);
     d.sawtoothChanged = false;
