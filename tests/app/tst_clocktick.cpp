@@ -8,7 +8,6 @@
 #include "app/core/GpsMode.h"
 #include "app/core/ReceiverIdentity.h"
 #include "logging/GpsDataLog.h"
-#include "logging/GpsLogTypeDialog.h"
 #include "logging/TicDataLog.h"
 #include "platform/TimeSource.h"
 #include "position/GpsNavDialog.h"

@@ -5,19 +5,6 @@
 
 #include <QSettings>
 
-namespace {
-
-QVariantMap StoreContents()
-{
-  QSettings settings;
-  QVariantMap contents;
-  for (const QString &key : settings.allKeys())
-    contents.insert(key, settings.value(key));
-  return contents;
-}
-
-}  // namespace
-
 class TestGpsLogSettings : public QObject {
   Q_OBJECT
 
@@ -89,7 +76,7 @@ private slots:
     QCOMPARE(log.useGpsSecondNumber, useGpsSecondNumber);
     QCOMPARE(log.autorestart, autorestart);
     settings.sync();
-    QCOMPARE(StoreContents(), storedAfter);
+    QCOMPARE(riduder::test::StoredSettings(), storedAfter);
   }
 
   // The four keys as whole numbers, loaded back as they were.
@@ -107,7 +94,7 @@ private slots:
                                {GpsLogKeys::DataType, 4},
                                {GpsLogKeys::Autorestart, 0},
                                {GpsLogKeys::UseGpsSecondNumber, 1}};
-    const QVariantMap contents = StoreContents();
+    const QVariantMap contents = riduder::test::StoredSettings();
     QCOMPARE(contents, expected);
     for (auto it = expected.cbegin(); it != expected.cend(); ++it)
       QCOMPARE(contents.value(it.key()).typeId(), it.value().typeId());

@@ -45,14 +45,6 @@ void CompareTiming(const TimingSettings &actual, const TimingSettings &expected)
   QCOMPARE(actual.totalPpsOffsetPositive, expected.totalPpsOffsetPositive);
 }
 
-QVariantMap StoreContents()
-{
-  QSettings settings;
-  QVariantMap contents;
-  for (const QString &key : settings.allKeys())
-    contents.insert(key, settings.value(key));
-  return contents;
-}
 
 }  // namespace
 
@@ -144,7 +136,7 @@ private slots:
     QSettings settings;
     CompareTiming(LoadTimingSettings(settings), expected);
     settings.sync();
-    QCOMPARE(StoreContents(), stored);
+    QCOMPARE(riduder::test::StoredSettings(), stored);
   }
 
   // The ten stored values under their keys and value types, no totals; and
@@ -181,7 +173,7 @@ private slots:
         {TimingKeys::TicAutoCorrect, false},
         {TimingKeys::Sawtooth, int(SawtoothAdd)},
     };
-    const QVariantMap contents = StoreContents();
+    const QVariantMap contents = riduder::test::StoredSettings();
     QCOMPARE(contents, expected);
     for (auto it = expected.cbegin(); it != expected.cend(); ++it)
       QCOMPARE(contents.value(it.key()).typeId(), it.value().typeId());

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSettings>
 #include <QTemporaryDir>
 
 #include <ctime>
@@ -65,6 +66,15 @@ QByteArray ReadCapture(const QString &relativePath, bool *ok)
   if (ok)
     *ok = true;
   return bytes;
+}
+
+QVariantMap StoredSettings()
+{
+  QSettings settings;
+  QVariantMap contents;
+  for (const QString &key : settings.allKeys())
+    contents.insert(key, settings.value(key));
+  return contents;
 }
 
 }  // namespace riduder::test

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QTest>
+#include <QVariantMap>
 
 namespace riduder::test {
 
@@ -22,6 +23,10 @@ QString CaptureDir();
 // Receiver bytes of a capture file: everything after its leading block of
 // "#" comment lines (only that block; "#" inside binary frames stays).
 QByteArray ReadCapture(const QString &relativePath, bool *ok = nullptr);
+
+// Every key of the test's settings store with its value, to compare what a
+// load or a save left there.
+QVariantMap StoredSettings();
 
 }  // namespace riduder::test
 
