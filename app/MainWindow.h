@@ -422,11 +422,8 @@ private:
   friend class MainWindowSessionHost;
   void MakeReceiverSession();
   void OnReceiverBusyChanged(bool busy);
-  struct MainWindowSessionHostDeleter {
-    void operator()(MainWindowSessionHost *host) const;
-  };
   std::unique_ptr<MainWindowDecoderHost> decoderHost;
-  std::unique_ptr<MainWindowSessionHost, MainWindowSessionHostDeleter> sessionHost;
+  std::unique_ptr<ReceiverSessionHost> sessionHost;
   std::unique_ptr<ReceiverSession> session;
 
   TicSerialPortThread ticPorts[TicPortCount];

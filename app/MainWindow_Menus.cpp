@@ -344,10 +344,8 @@ void MainWindow::actionSet_GPS_Receiver_Parameters_triggered()
     gpsRxDialog = new GpsRxDialog(this);
   const int result = gpsRxDialog->exec();
   // A cancelled dialog has put the stored values back; either way they are
-  // the ones in force now. The satellite use mask is the window's own.
-  const quint32 useMask = receiverMode.satelliteUseMask;
+  // the ones in force now.
   receiverMode = gpsRxDialog->Settings();
-  receiverMode.satelliteUseMask = useMask;
   if (result != QDialog::Accepted)
     return;
   ApplyReceiverModeSettings();

@@ -164,16 +164,11 @@ private:
 void MainWindow::MakeReceiverSession()
 {
   decoderHost = std::make_unique<MainWindowDecoderHost>(*this);
-  sessionHost.reset(new MainWindowSessionHost(*this));
+  sessionHost = std::make_unique<MainWindowSessionHost>(*this);
   session = std::make_unique<ReceiverSession>(state, *decoderHost, *sessionHost);
   // Every command the session sends is the window's too (observers hear
   // it after the port has it).
   connect(session.get(), &ReceiverSession::sendGpsMessage, this, &MainWindow::sendGpsMessage);
-}
-
-void MainWindow::MainWindowSessionHostDeleter::operator()(MainWindowSessionHost *host) const
-{
-  delete host;
 }
 
 // ---------------------------------------------------------------------------

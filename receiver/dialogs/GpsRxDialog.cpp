@@ -166,30 +166,9 @@ void GpsRxDialog::SaveSettings()
   SaveGeometry();
 }
 
-void GpsRxDialog::SaveConstellationSettings()
-{
-  ::SaveConstellationSettings(values);
-}
-
-void GpsRxDialog::SaveGpsMode(int mode)
-{
-  values.gpsNavMode = mode;
-  SaveGpsNavMode(mode);
-}
-
 void GpsRxDialog::SaveGeometry()
 {
   QSettings().setValue(GeometryKey, saveGeometry());
-}
-
-quint8 GpsRxDialog::ConstellationMask() const
-{
-  return ConstellationMaskOf(values);
-}
-
-void GpsRxDialog::SetConstellationsFromMask(quint8 mask)
-{
-  ::SetConstellationsFromMask(values, mask);
 }
 
 bool GpsRxDialog::IsIonoOffByDefault()
@@ -235,7 +214,7 @@ int GpsRxDialog::exec()
   form->IDC_GPS_MODE_GALILEO->setToolTip(galileo ? QString() : tr(GalileoTip));
 
   if (IsSsr6()) {
-    SetConstellationsFromMask(ConstellationGps);
+    SetConstellationsFromMask(values, ConstellationGps);
     ShowConstellations();
   }
   const bool others = !IsSsr6();
@@ -279,15 +258,6 @@ void GpsRxDialog::OnCancelClicked()
   reject();
 }
 
-bool GpsRxDialog::ApplyConstellationRule()
-{
-  if (!::ApplyConstellationRule(values))
-    return false;
-  ShowConstellations();
-  SaveConstellationSettings();
-  return true;
-}
-
 void GpsRxDialog::CheckConstellations(int clickedBit)
 {
   quint8 boxes = 0;
@@ -297,7 +267,7 @@ void GpsRxDialog::CheckConstellations(int clickedBit)
       {form->IDC_GPS_MODE_QZSS, ConstellationQzss},       {form->IDC_GPS_MODE_SBAS, ConstellationSbas}};
   for (const auto &[box, bit] : boxBits)
     boxes |= box->isChecked() ? bit : 0;
-  SetConstellationsFromMask(ConstellationsByRule(boxes, clickedBit));
+  SetConstellationsFromMask(values, ConstellationsByRule(boxes, clickedBit));
   ShowConstellations();
 
   if (satGlonassSelectable) {
@@ -493,7 +463,7 @@ void GpsRxDialog::IDC_GPS_MODE_N_DEFAULTS_clicked()
   } else if (IsUbloxMode(CurrentGpsMode) || IsSsrM8()) {
     setMask(5);
     SetRestOfDefaults(0, 0, 2, false);
-    SetConstellationsFromMask(ConstellationGps | ConstellationSbas);
+    SetConstellationsFromMask(values, ConstellationGps | ConstellationSbas);
     ShowConstellations();
     CheckConstellations(0);
   } else {
@@ -531,7 +501,7 @@ void GpsRxDialog::IDC_GPS_MODE_T_DEFAULTS_clicked()
     values.gpsNavMode = 2;
     setMask(5);
     SetRestOfDefaults(1, 4, 4, false);
-    SetConstellationsFromMask(ConstellationGps);
+    SetConstellationsFromMask(values, ConstellationGps);
     ShowConstellations();
     CheckConstellations(0);
   } else {

@@ -23,8 +23,6 @@ public:
 
   void LoadSettings();
   void SaveSettings();
-  void SaveConstellationSettings();
-  void SaveGpsMode(int mode);
   void SaveGeometry();
 
   // The settings as shown and, after OK, as stored.
@@ -38,14 +36,6 @@ public:
   // Applies the constellation rules; clickedBit is the ConstellationBit of
   // the box just checked, or 0.
   void CheckConstellations(int clickedBit);
-  // The rules on the members, as opening and confirming the dialog would
-  // apply them; a changed set is stored. True when it changed.
-  bool ApplyConstellationRule();
-
-  // The six constellations as one mask of ConstellationBit values, and the
-  // reverse (a clear bit clears its member). Neither stores anything.
-  quint8 ConstellationMask() const;
-  void SetConstellationsFromMask(quint8 mask);
 
 private:
   Ui::GpsRxDialog *form;

@@ -396,13 +396,8 @@ SetupScript BuildCurrentDateTime(const DateTimeSetupInput &input)
 
 quint8 OncoreConstellationByte(const ReceiverModeSettings &s)
 {
-  quint8 mask = 0;
-  if (s.satGps) mask |= 0x01;
-  if (s.satGlonass) mask |= 0x02;
-  if (s.satGalileo) mask |= 0x04;
-  if (s.satBeidou) mask |= 0x08;
-  if (s.satQzss) mask |= 0x10;
-  if (s.satSbas) mask |= 0x80;
+  // The receiver's bits are the mask's own; GPS alone, or nothing, is GPS.
+  const quint8 mask = ConstellationMaskOf(s);
   return mask < 2 ? 0x01 : mask;
 }
 

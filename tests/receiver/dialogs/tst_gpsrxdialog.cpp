@@ -73,7 +73,7 @@ private slots:
     QCOMPARE(d.Settings().ppsDuration, 0);
     QVERIFY(!d.Settings().rxOnLocalTime && !d.Settings().emulatePvt6 && !d.Settings().dgpsActivate && !d.Settings().alignMessages);
     // GPS is on from the start; the other systems are the user's choice.
-    QCOMPARE(int(d.ConstellationMask()), int(ConstellationGps));
+    QCOMPARE(int(ConstellationMaskOf(d.Settings())), int(ConstellationGps));
     QCOMPARE(QSettings().value("GpsRxDialog/Sat Gps").toBool(), true);
     QCOMPARE(d.Settings().dgpsRate, 30);
     QCOMPARE(d.Settings().elevationMask, 5);
@@ -144,13 +144,15 @@ private slots:
     QCOMPARE(QSettings().value("GpsRxDialog/DGPS Activate").toBool(), false);
   }
 
+  // The fix dimension the set-up stores after a survey shows at the next
+  // opening.
   void saveGpsModeShowsAtNextOpening()
   {
     GpsRxDialog d;
-    d.SaveGpsMode(2);
-    QCOMPARE(d.Settings().gpsNavMode, 2);
+    SaveGpsNavMode(2);
     QCOMPARE(QSettings().value("GpsRxDialog/Gps Mode").toInt(), 2);
     ExecWith(d, [&] {
+      QCOMPARE(d.Settings().gpsNavMode, 2);
       QVERIFY(W<QRadioButton>(d, "IDC_GPS_MODE_0D_RADIO")->isChecked());
       Click(d, "CANCEL");
     });
@@ -159,17 +161,18 @@ private slots:
   // The receiver's constellation report, as the Oncore decoder stores it.
   void constellationReportStored()
   {
-    GpsRxDialog d;
-    d.SetConstellationsFromMask(ConstellationGps | ConstellationGlonass);
-    d.SaveConstellationSettings();
-    QVERIFY(d.Settings().satGps && d.Settings().satGlonass);
-    QVERIFY(!d.Settings().satGalileo && !d.Settings().satBeidou && !d.Settings().satQzss && !d.Settings().satSbas);
+    ReceiverModeSettings mode;
+    SetConstellationsFromMask(mode, ConstellationGps | ConstellationGlonass);
+    SaveConstellationSettings(mode);
+    QVERIFY(mode.satGps && mode.satGlonass);
+    QVERIFY(!mode.satGalileo && !mode.satBeidou && !mode.satQzss && !mode.satSbas);
     QSettings s;
     QCOMPARE(s.value("GpsRxDialog/Sat Gps").toBool(), true);
     QCOMPARE(s.value("GpsRxDialog/Sat Glonass").toBool(), true);
     for (const char *key : {"Sat Galileo", "Sat Beidou", "Sat Qzss", "Sat Sbas"})
       QCOMPARE(s.value(QString("GpsRxDialog/") + key).toBool(), false);
-    QCOMPARE(int(d.ConstellationMask()), 3);
+    QCOMPARE(int(ConstellationMaskOf(mode)), 3);
+    QCOMPARE(int(ConstellationMaskOf(LoadReceiverModeSettings())), 3);
   }
 
   void predicates_data()
@@ -254,7 +257,7 @@ private slots:
       QCOMPARE(Box(d, "GALILEO")->toolTip().isEmpty(), galileoBox);
       for (const char *name : {"GPS", "GLONASS", "BEIDOU", "QZSS", "SBAS"})
         QCOMPARE(Box(d, name)->isEnabled(), otherBoxes);
-      QCOMPARE(int(d.ConstellationMask()), forcedMask < 0 ? 1 + 4 + 128 : forcedMask);
+      QCOMPARE(int(ConstellationMaskOf(d.Settings())), forcedMask < 0 ? 1 + 4 + 128 : forcedMask);
       Click(d, "CANCEL");
     });
     // The controls that depend on nothing stay on.
@@ -392,13 +395,13 @@ private slots:
     ExecWith(d, [&] {
       const QList<int> before{d.Settings().gpsNavMode, d.Settings().elevationMask, d.Settings().positionFixMode, d.Settings().satelliteSelection,
                               d.Settings().geometryButton, d.Settings().applicationType, d.Settings().dgpsActivate, d.Settings().ionosphericDelay,
-                              d.Settings().troposphericDelay, d.ConstellationMask()};
+                              d.Settings().troposphericDelay, ConstellationMaskOf(d.Settings())};
       if (button == "D" && !W<QPushButton>(d, "IDC_GPS_MODE_D_DEFAULTS")->isEnabled())
         W<QPushButton>(d, "IDC_GPS_MODE_D_DEFAULTS")->setEnabled(true);
       Click(d, "IDC_GPS_MODE_" + button + "_DEFAULTS");
       const QList<int> actual{d.Settings().gpsNavMode, d.Settings().elevationMask, d.Settings().positionFixMode, d.Settings().satelliteSelection,
                               d.Settings().geometryButton, d.Settings().applicationType, d.Settings().dgpsActivate, d.Settings().ionosphericDelay,
-                              d.Settings().troposphericDelay, d.ConstellationMask()};
+                              d.Settings().troposphericDelay, ConstellationMaskOf(d.Settings())};
       for (int i = 0; i < expected.size(); ++i)
         QCOMPARE(actual.at(i), expected.at(i) == keep ? before.at(i) : expected.at(i));
       // The widgets show the members.
@@ -492,7 +495,7 @@ private slots:
     QCOMPARE(restarted.Settings().elevationMask, 12);
     QCOMPARE(restarted.Settings().dgpsRate, 0);
     QVERIFY(!restarted.Settings().dgpsActivate);
-    QCOMPARE(int(restarted.ConstellationMask()), 1 + 128);
+    QCOMPARE(int(ConstellationMaskOf(restarted.Settings())), 1 + 128);
   }
 
   // A partial entry the validator lets stand ("95" on the way to "9") is
