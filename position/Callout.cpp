@@ -9,6 +9,9 @@
 Callout::Callout(QChart *chart)
     : QGraphicsItem(chart), m_font(QStringLiteral("Veranda"), 8), m_chart(chart)
 {
+  // Shown once it has a text and a point: an empty balloon would point from
+  // the chart's corner to its centre.
+  hide();
 }
 
 Callout::~Callout() = default;

@@ -13,7 +13,8 @@ class QChart;
 
 class Callout : public QGraphicsItem {
 public:
-  // The chart becomes the parent item: the balloon goes with it.
+  // The chart becomes the parent item: the balloon goes with it. Hidden
+  // until shown.
   explicit Callout(QChart *chart);
   ~Callout() override;
 

@@ -318,11 +318,8 @@ void SatAzElChartDialog::KeepCallout()
   hover_ = new Callout(chart_);
 }
 
-void SatAzElChartDialog::toggleCallout(QPointF)
+void SatAzElChartDialog::toggleCallout(QPointF anchor)
 {
-  if (!hover_)
-    hover_ = new Callout(chart_);
-  const QPointF anchor = hover_->anchor();
   for (int i = 0; i < pinned_.size(); ++i) {
     const QPointF other = pinned_[i]->anchor();
     if (FuzzyEqual(other.x(), anchor.x()) && FuzzyEqual(other.y(), anchor.y())) {
@@ -333,6 +330,8 @@ void SatAzElChartDialog::toggleCallout(QPointF)
       return;
     }
   }
+  // The balloon of the point clicked, whatever the hover last showed.
+  tooltip(anchor, true);
   KeepCallout();
 }
 

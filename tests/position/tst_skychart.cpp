@@ -292,6 +292,8 @@ void TestSkyChart::hoverShowsSatellite()
 {
   SatAzElChartDialog dialog;
   Show(dialog);
+  // No empty balloon before the mouse is over a satellite.
+  QVERIFY(!dialog.HoverCallout()->isVisible());
   const Records records = Array({Sat(12, 30, 45), Sat(17, 60, 100)});
   dialog.UpdateSatellites(records.data());
 
@@ -304,6 +306,14 @@ void TestSkyChart::hoverShowsSatellite()
   QCOMPARE(dialog.HoverCallout()->anchor(), QPointF(45, 60));
   dialog.tooltip(QPointF(45, 60), false);
   QVERIFY(!dialog.HoverCallout()->isVisible());
+
+  // A click pins the satellite clicked, whatever the hover showed last.
+  dialog.UpdateSatellites(records.data());
+  dialog.toggleCallout(QPointF(100, 30));
+  QVERIFY(dialog.IsPinned(17));
+  QCOMPARE(dialog.PinnedCallouts().size(), 1);
+  QCOMPARE(dialog.PinnedCallouts().first()->anchor(), QPointF(100, 30));
+  QVERIFY(dialog.PinnedCallouts().first()->isVisible());
 }
 
 void TestSkyChart::pinsFollowUpdatesAndReopenForgetsThem()
@@ -318,11 +328,14 @@ void TestSkyChart::pinsFollowUpdatesAndReopenForgetsThem()
   QVERIFY(dialog.IsPinned(12));
   QCOMPARE(dialog.PinnedCallouts().size(), 1);
 
-  // The satellite moves: its balloon follows.
+  // The satellite moves: its balloon follows; no empty hover balloon comes
+  // with it.
   records[0].azimuth = 47;
   dialog.UpdateSatellites(records.data());
   QCOMPARE(dialog.PinnedCallouts().size(), 1);
   QCOMPARE(dialog.PinnedCallouts().first()->anchor(), QPointF(47, 60));
+  QVERIFY(dialog.PinnedCallouts().first()->isVisible());
+  QVERIFY(!dialog.HoverCallout()->isVisible());
 
   // A second click on it unpins it.
   dialog.tooltip(QPointF(47, 60), true);
@@ -365,6 +378,7 @@ void TestSkyChart::spaceThenHoverUpdateAndClose()
   QVERIFY(dialog->IsPinned(12));
   QVERIFY(dialog->HoverCallout());
   QCOMPARE(dialog->HoverCallout()->parentItem(), after);
+  QVERIFY(!dialog->HoverCallout()->isVisible());
 
   dialog->tooltip(QPointF(100, 30), true);
   QVERIFY(dialog->HoverCallout()->isVisible());
