@@ -1,5 +1,6 @@
 #include "position/ReferenceLocationDialog.h"
 
+#include "fields/NumericFieldCheck.h"
 #include "position/CoordinateText.h"
 #include "position/GeoidModel.h"
 #include "position/RefLocationDB.h"
@@ -22,11 +23,6 @@ double RoundToCentimetre(double a)
 }
 
 QString AltitudeText(double metres) { return QString::asprintf("%04.2f", metres); }
-
-void MarkValid(QWidget *field, bool valid)
-{
-  field->setStyleSheet(valid ? QStringLiteral("color:black") : QStringLiteral("color:red"));
-}
 
 }  // namespace
 
@@ -137,8 +133,6 @@ int ReferenceLocationDialog::exec()
   if (settings.contains(kGeometryKey))
     restoreGeometry(settings.value(kGeometryKey).toByteArray());
   storedDifference_ = RoundToCentimetre(gpsAltitude_ - mslAltitude_);
-  // Each opening starts unmarked: only this opening's edits count.
-  wgs84Changed_ = mslChanged_ = false;
   LoadFields();
   EnableAccept(true);
   return QDialog::exec();
@@ -156,7 +150,7 @@ void ReferenceLocationDialog::LoadFields()
   ui->IDC_REFDLG_GEDIFF_CURRENT->setText(AltitudeText(storedDifference_));
   for (QLineEdit *field : {ui->IDC_REFDLG_LATITUDE, ui->IDC_REFDLG_LONGITUDE, ui->IDC_REFDLG_ALT_WGS84,
                            ui->IDC_REFDLG_ALT_MSL})
-    MarkValid(field, true);
+    MarkFieldValid(field, true);
   ui->IDC_REFDLG_LOC_ON_START->setChecked(locationOnStart_);
 }
 
@@ -172,6 +166,21 @@ void ReferenceLocationDialog::EnableAccept(bool enable)
   ui->IDC_REFDLG_SAVE_NAME->setEnabled(enable);
 }
 
+void ReferenceLocationDialog::EnableAcceptByFields()
+{
+  double value = 0.0;
+  bool valid = true;
+  for (int axis : {0, 1}) {
+    QString text = (axis == 0 ? ui->IDC_REFDLG_LATITUDE : ui->IDC_REFDLG_LONGITUDE)->text();
+    valid = valid && ParseLatLon(text, &value, false, axis);
+  }
+  for (QLineEdit *field : {ui->IDC_REFDLG_ALT_WGS84, ui->IDC_REFDLG_ALT_MSL}) {
+    QString text = field->text();
+    valid = valid && ParseAltitude(text, &value, false);
+  }
+  EnableAccept(valid);
+}
+
 // --- latitude and longitude -------------------------------------------------
 
 void ReferenceLocationDialog::LatLonTextEdited(int axis, const QString &text)
@@ -184,8 +193,8 @@ void ReferenceLocationDialog::LatLonTextEdited(int axis, const QString &text)
     (axis == 0 ? latitude_ : longitude_) = value;
     UpdateSeparation();
   }
-  MarkValid(field, valid);
-  EnableAccept(valid);
+  MarkFieldValid(field, valid);
+  EnableAcceptByFields();
 }
 
 bool ReferenceLocationDialog::OnLatLonEditingFinished(int axis, bool showMessages)
@@ -195,14 +204,14 @@ bool ReferenceLocationDialog::OnLatLonEditingFinished(int axis, bool showMessage
   double value = 0.0;
   if (!ParseLatLon(copy, &value, showMessages, axis)) {
     field->setFocus(Qt::OtherFocusReason);
-    MarkValid(field, false);
+    MarkFieldValid(field, false);
     return false;
   }
   double &member = axis == 0 ? latitude_ : longitude_;
   member = value;
   field->setText(FormatLatLon(member));
   UpdateSeparation();
-  MarkValid(field, true);
+  MarkFieldValid(field, true);
   return true;
 }
 
@@ -230,10 +239,10 @@ void ReferenceLocationDialog::AltitudeTextEdited(bool wgs84, const QString &text
   QString copy = text;
   double value = 0.0;
   if (!ParseAltitude(copy, &value, false)) {
-    MarkValid(edited, false);
+    MarkFieldValid(edited, false);
     other->setText(QStringLiteral("???"));
-    MarkValid(other, false);
-    EnableAccept(false);
+    MarkFieldValid(other, false);
+    EnableAcceptByFields();
     return;
   }
   if (wgs84) {
@@ -245,20 +254,20 @@ void ReferenceLocationDialog::AltitudeTextEdited(bool wgs84, const QString &text
     gpsAltitude_ = mslAltitude_ + separation_;
     other->setText(AltitudeText(gpsAltitude_));
   }
-  // Each accepted edit has just set both altitudes.
-  wgs84Changed_ = mslChanged_ = true;
-  MarkValid(edited, true);
-  MarkValid(other, true);
-  EnableAccept(true);
+  MarkFieldValid(edited, true);
+  MarkFieldValid(other, true);
+  EnableAcceptByFields();
 }
 
-void ReferenceLocationDialog::AltitudeEditingFinished(bool wgs84)
+bool ReferenceLocationDialog::AltitudeEditingFinished(bool wgs84)
 {
   QLineEdit *field = wgs84 ? ui->IDC_REFDLG_ALT_WGS84 : ui->IDC_REFDLG_ALT_MSL;
   QString copy = field->text();
   double value = 0.0;
-  if (!ParseAltitude(copy, &value, true))
-    field->setFocus(Qt::OtherFocusReason);
+  if (ParseAltitude(copy, &value, true))
+    return true;
+  field->setFocus(Qt::OtherFocusReason);
+  return false;
 }
 
 void ReferenceLocationDialog::IDC_REFDLG_ALT_WGS84_editingFinished() { AltitudeEditingFinished(true); }
@@ -355,7 +364,6 @@ void ReferenceLocationDialog::IDC_REFDLG_NAME_currentIndexChanged(int index)
   if (gpsRead || mslRead) {
     texts[2] = AltitudeText(gpsAltitude_);
     texts[3] = AltitudeText(mslAltitude_);
-    wgs84Changed_ = mslChanged_ = true;
   }
 
   ui->IDC_REFDLG_LATITUDE->setText(texts[0]);
@@ -363,13 +371,14 @@ void ReferenceLocationDialog::IDC_REFDLG_NAME_currentIndexChanged(int index)
   for (int axis = 0; axis < 2; ++axis) {
     QString copy = texts[axis];
     double v = 0.0;
-    MarkValid(axis == 0 ? ui->IDC_REFDLG_LATITUDE : ui->IDC_REFDLG_LONGITUDE, ParseLatLon(copy, &v, false, axis));
+    MarkFieldValid(axis == 0 ? ui->IDC_REFDLG_LATITUDE : ui->IDC_REFDLG_LONGITUDE, ParseLatLon(copy, &v, false, axis));
   }
   ui->IDC_REFDLG_ALT_WGS84->setText(texts[2]);
   ui->IDC_REFDLG_ALT_MSL->setText(texts[3]);
-  MarkValid(ui->IDC_REFDLG_ALT_WGS84, true);
-  MarkValid(ui->IDC_REFDLG_ALT_MSL, true);
+  MarkFieldValid(ui->IDC_REFDLG_ALT_WGS84, true);
+  MarkFieldValid(ui->IDC_REFDLG_ALT_MSL, true);
   UpdateSeparation();
+  EnableAcceptByFields();
 }
 
 bool ReferenceLocationDialog::SaveLocationRecord()
@@ -415,21 +424,13 @@ void ReferenceLocationDialog::OnOk()
     return;
   if (!OnLongitudeEditingFinished(true))
     return;
-  if (wgs84Changed_ && !mslChanged_) {
-    Warn(tr("Altitude(WGS84) changed."), tr("Altitude(MSL) must be changed to match."));
+  // A refused altitude is no place to store: the values behind it are only
+  // the last text that read.
+  if (!AltitudeEditingFinished(true) || !AltitudeEditingFinished(false))
     return;
-  }
-  if (mslChanged_ && !wgs84Changed_) {
-    Warn(tr("Altitude(MSL) changed."), tr("Altitude(WGS84) must be changed to match."));
-    return;
-  }
   // A refused name keeps the dialog open, so the user sees it was not stored.
   if (!SaveLocationRecord())
     return;
-  OnLatitudeEditingFinished(true);
-  OnLongitudeEditingFinished(true);
-  AltitudeEditingFinished(true);
-  AltitudeEditingFinished(false);
   SaveGeometry();
   done(1);
 }

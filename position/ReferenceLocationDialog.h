@@ -81,9 +81,12 @@ private:
   bool OnLatLonEditingFinished(int axis, bool showMessages);
   void LatLonTextEdited(int axis, const QString &text);
   void AltitudeTextEdited(bool wgs84, const QString &text);
-  void AltitudeEditingFinished(bool wgs84);
+  // False (with a message) when the altitude field's text is refused.
+  bool AltitudeEditingFinished(bool wgs84);
   void UpdateSeparation();
   void EnableAccept(bool enable);
+  // OK and Save only while all four fields read.
+  void EnableAcceptByFields();
 
   Ui::ReferenceLocationDialog *ui;
   WarningHandler m_warn;
@@ -95,6 +98,4 @@ private:
   bool locationOnStart_ = false;
   double separation_ = 0.0;        // geoid N at the typed latitude and longitude
   double storedDifference_ = 0.0;  // WGS84 minus MSL as the dialog opened
-  bool wgs84Changed_ = false;
-  bool mslChanged_ = false;
 };

@@ -79,6 +79,7 @@ private slots:
   void typedInEachNotation();
   void altitudesCoupledThroughGeoid();
   void invalidLatitude();
+  void refusedAltitudeIsNeverAccepted();
   void savedAndSelectedByName();
   void selectedRecordKeepsBothAltitudes();
   void selectedRecordFillsMissingAltitude();
@@ -223,6 +224,31 @@ void TestRefLocation::invalidLatitude()
     QCOMPARE(d.Latitude()->text(), QString("91"));
     d.Button("CANCEL")->click();
   });
+}
+
+// OK is on only while every field reads, whichever was typed last, and OK
+// itself checks the altitudes once more before anything is kept.
+void TestRefLocation::refusedAltitudeIsNeverAccepted()
+{
+  Dialog d;
+  d.dialog.SetLocation(12.5, -3.25, 40.0, 20.0, true);
+  const int result = ExecWith(d.dialog, [&] {
+    TypeInto(d.Wgs84(), "12x3abc");
+    QVERIFY(!d.Button("OK")->isEnabled());
+    TypeInto(d.Latitude(), "12.5");
+    QVERIFY(!d.Button("OK")->isEnabled());
+    QVERIFY(!d.Button("IDC_REFDLG_SAVE_NAME")->isEnabled());
+
+    TypeInto(d.Msl(), "130");
+    QVERIFY(d.Button("OK")->isEnabled());
+    d.Wgs84()->setText(QStringLiteral("12x"));  // not through typing
+    d.warnings.clear();
+    d.Button("OK")->click();
+    QVERIFY(d.dialog.isVisible());
+    QVERIFY(!d.warnings.isEmpty());
+    d.Button("CANCEL")->click();
+  });
+  QCOMPARE(result, 0);
 }
 
 void TestRefLocation::savedAndSelectedByName()
