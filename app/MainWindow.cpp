@@ -220,7 +220,6 @@ MainWindow::~MainWindow()
   StopPorts();
 
   if (telnetServer) {
-    disconnect(telnetServer, &TelnetTcpServer::sendTelnetCommand, this, &MainWindow::OnTelnetCommand);
     delete telnetServer;
     telnetServer = nullptr;
   }

@@ -88,15 +88,19 @@ void MainWindow::TelnetLinkInterface()
   if (!telnetLink->exec())
     return;
   if (telnetLink->telnetActivate) {
-    if (!telnetServer)
+    if (!telnetServer) {
       telnetServer = new TelnetTcpServer(nullptr);
-    // Each confirmation restarts serving on the chosen port; the command
-    // signal stays connected once.
-    disconnect(telnetServer, &TelnetTcpServer::sendTelnetCommand, this, &MainWindow::OnTelnetCommand);
+      connect(telnetServer, &TelnetTcpServer::sendTelnetCommand, this, &MainWindow::OnTelnetCommand);
+      // Counter sentences go to the client that asked for them, not to the
+      // next one.
+      connect(telnetServer, &TelnetTcpServer::clientConnected, this, [this] {
+        ticProcessor->SetRemoteTimeCount(0);
+        ticProcessor->SetRemoteAverageCount(0);
+      });
+    }
+    // Each confirmation restarts serving on the chosen port.
     telnetServer->StartServer(quint16(telnetLink->telnetServerPort));
-    connect(telnetServer, &TelnetTcpServer::sendTelnetCommand, this, &MainWindow::OnTelnetCommand);
   } else if (telnetServer) {
-    disconnect(telnetServer, &TelnetTcpServer::sendTelnetCommand, this, &MainWindow::OnTelnetCommand);
     delete telnetServer;
     telnetServer = nullptr;
   }

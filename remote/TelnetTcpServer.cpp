@@ -123,6 +123,7 @@ void TelnetTcpServer::newConnection()
     afterCr = false;
     connect(next, &QAbstractSocket::stateChanged, this, &TelnetTcpServer::onSocketStateChanged);
     connect(next, &QIODevice::readyRead, this, &TelnetTcpServer::onReadyRead);
+    emit clientConnected();
     next->write(RemoteControlProtocol::Greeting);
     next->flush();
     qDebug() << "Telnet client connected. Server listening for commands.";

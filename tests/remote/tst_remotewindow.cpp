@@ -38,6 +38,17 @@ class TestRemoteWindow : public QObject {
 
   QTemporaryDir folder;
 
+  // The counters make a time row of every reading.
+  static void RowEveryReading(MainWindow &window)
+  {
+    QSettings settings;
+    settings.setValue(TicLogKeys::AveragingLogPeriod, QStringLiteral("0"));
+    settings.setValue(TicLogKeys::TimeIntervalLogButtonGroup, 0);
+    settings.setValue(TicLogKeys::TimeLogEvery, 0);
+    settings.setValue(TicLogKeys::LogStyle, 1);
+    window.LoadTicLogOptions();
+  }
+
   // Switches serving on through the link dialog; the client is connected.
   bool Serve(MainWindow &window, RemoteClient &client)
   {
@@ -120,12 +131,7 @@ private slots:
     riduder::test::RecordingMessageBoxes boxes;
     MainWindow window;
     window.SetMessageBoxes(&boxes);
-    QSettings settings;
-    settings.setValue(TicLogKeys::AveragingLogPeriod, QStringLiteral("0"));
-    settings.setValue(TicLogKeys::TimeIntervalLogButtonGroup, 0);
-    settings.setValue(TicLogKeys::TimeLogEvery, 0);
-    settings.setValue(TicLogKeys::LogStyle, 1);
-    window.LoadTicLogOptions();
+    RowEveryReading(window);
     RemoteClient client;
     QVERIFY(Serve(window, client));
 
@@ -154,6 +160,30 @@ private slots:
     window.OnNewTicText("3 N: 60");
     QCOMPARE(client.ReadLine(300), QByteArray());
     QVERIFY(window.TicProcessor().LastTimeLine().contains(",13.5,"));
+  }
+
+  // What one client asked for ends with it: the next one gets no counter
+  // rows it did not ask for.
+  void ticDataStreamEndsWithItsClient()
+  {
+    riduder::test::RecordingMessageBoxes boxes;
+    MainWindow window;
+    window.SetMessageBoxes(&boxes);
+    RowEveryReading(window);
+    RemoteClient first;
+    QVERIFY(Serve(window, first));
+    first.Send("$DAREZ,TICDATA,TIME,ALWAYS\r");
+    QCOMPARE(first.ReadLine(), QByteArray("$DAREZ,TICDATA,TIME,"));
+    first.Send("EXIT\r");
+    QCOMPARE(first.ReadLine(), QByteArray("DISCONNECTED"));
+    QVERIFY(first.WaitGone());
+    QVERIFY(QTest::qWaitFor([&] { return window.RemoteServer()->IsListening(); }, 3000));
+
+    RemoteClient second;
+    QVERIFY(second.Connect(window.RemoteServer()->Port()));
+    window.OnNewTicText("4 12.5 us");
+    QCOMPARE(second.ReadLine(300), QByteArray());
+    QVERIFY(window.TicProcessor().LastTimeLine().contains(",12.5,"));
   }
 
   // The whole road: a simulated 53230A on loopback, set up and polled by the
