@@ -35,7 +35,8 @@ void MainWindow::SyncPcClock()
   in.logType = gpsLogValues.type;
   in.logIntervalSeconds = gpsLogValues.intervalSeconds;
   in.logUseGpsSeconds = gpsLogValues.useGpsSecondNumber;
-  if (gpsNavDialog && in.logOpen)
+  // Only the NMEA-style log carries the time-position line.
+  if (gpsNavDialog && in.logOpen && in.logType == PcClockSync::GpsLogTypeNmea)
     in.position = gpsNavDialog->CurrentFixFields();
 
   const PcClockPassResult r = pcClockSync.Step(state.receiverTime, in);

@@ -21,8 +21,7 @@ bool RemoteControlProtocol::CheckLine(QByteArray &line)
   const qsizetype size = line.size();
   if (size >= 4 && line.at(size - 3) == '*') {
     // The first byte (normally "$") is not summed.
-    const quint8 sum = NmeaChecksum(QByteArrayView(line).sliced(1, size - 4));
-    const bool ok = line.endsWith(NmeaChecksumHex(sum));
+    const bool ok = NmeaStarChecksumMatches(line);
     line.chop(3);
     return ok;
   }

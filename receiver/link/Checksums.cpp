@@ -67,3 +67,12 @@ bool AppendOncoreChecksum(QByteArray &message)
   message.append(static_cast<char>(OncoreChecksum(QByteArrayView(message).sliced(2))));
   return true;
 }
+
+bool NmeaStarChecksumMatches(QByteArrayView sentence)
+{
+  const qsizetype n = sentence.size();
+  if (n < 3 || sentence[n - 3] != '*')
+    return false;
+  const quint8 sum = n < 5 ? 0 : NmeaChecksum(sentence.sliced(1, n - 4));
+  return sentence.sliced(n - 2) == QByteArrayView(NmeaChecksumHex(sum));
+}

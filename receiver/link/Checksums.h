@@ -12,6 +12,10 @@ quint8 NmeaChecksum(QByteArrayView bytes);
 // The NMEA sum as its two upper-case hexadecimal digits ("%2.2X").
 QByteArray NmeaChecksumHex(quint8 sum);
 
+// A sentence ending "*hh": whether hh is the NMEA sum of the bytes after
+// the first one up to the "*". False for any other sentence.
+bool NmeaStarChecksumMatches(QByteArrayView sentence);
+
 // XOR of the given bytes: the Oncore sum of the identifier and parameters.
 quint8 OncoreChecksum(QByteArrayView bytes);
 

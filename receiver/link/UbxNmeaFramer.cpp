@@ -90,10 +90,8 @@ bool NmeaChecksumOk(QByteArrayView sentence)
   const qsizetype n = sentence.size();
   if (n < 3)
     return false;
-  if (sentence[n - 3] == '*') {
-    const quint8 sum = n < 5 ? 0 : NmeaChecksum(sentence.sliced(1, n - 4));
-    return sentence.sliced(n - 2) == QByteArrayView(NmeaChecksumHex(sum));
-  }
+  if (sentence[n - 3] == '*')
+    return NmeaStarChecksumMatches(sentence);
   if (sentence.contains('*'))
     return false;
   return (sentence.startsWith("$GP") || sentence.startsWith("$P")) && sentence.contains(',');
