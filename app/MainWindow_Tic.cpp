@@ -32,7 +32,6 @@ public:
   qint64 PcClockOffsetMs() const override { return window.PcClockOffsetMs; }
   int ClockDisplayMode() const override { return window.ClockDisplayMode; }
 
-  bool TicLogOpen() const override { return window.TicLog().IsOpen(); }
   void WriteTicTimeRow(int port, const QByteArray &row) override { window.TicLog().WriteTimeRow(port, row); }
   void WriteTicAverageRow(int port, const QByteArray &row) override { window.TicLog().WriteAverageRow(port, row); }
 

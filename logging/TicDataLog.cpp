@@ -346,7 +346,7 @@ void TicDataLog::WriteLines(const QString &tag, const QString &text)
 
 bool TicDataLog::WriteTimeRow(int port, const QByteArray &row)
 {
-  return port >= 1 && port <= PortCount && WriteRow(timeFiles_[port - 1], row);
+  return port >= 1 && port <= PortCount && IsOpen() && WriteRow(timeFiles_[port - 1], row);
 }
 
 bool TicDataLog::WriteAverageRow(int port, const QByteArray &row)

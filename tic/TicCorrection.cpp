@@ -11,11 +11,6 @@ namespace {
 // favour it.
 constexpr int VotesToLock = 10;
 
-qint64 WholeSeconds(qint64 ms)
-{
-  return ms >= 0 ? ms / 1000 : -((-ms + 999) / 1000);
-}
-
 }  // namespace
 
 double TicCorrectionSettings::SmallerDelayTotal() const

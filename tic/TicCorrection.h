@@ -22,6 +22,13 @@ inline constexpr int Off = 3;
 }  // namespace TicSawtoothModes
 
 // What the timing settings say about the correction.
+// The whole second a time in milliseconds since the epoch falls in,
+// counted down for times before it.
+inline qint64 WholeSeconds(qint64 ms)
+{
+  return ms >= 0 ? ms / 1000 : -((-ms + 999) / 1000);
+}
+
 struct TicCorrectionSettings {
   int mode = TicSawtoothModes::Off;  // any value outside 0..3 counts as Off
   bool ticAutoCorrect = false;       // subtract the smaller delay total

@@ -4,16 +4,6 @@
 #include "tic/TicReading.h"
 #include "logging/TicTimeTag.h"
 
-namespace {
-
-qint64 ShownSecond(const GpsDateTime &shown)
-{
-  const qint64 ms = shown.MSecsSinceEpoch();
-  return ms >= 0 ? ms / 1000 : -((-ms + 999) / 1000);
-}
-
-}  // namespace
-
 TicLineProcessor::TicLineProcessor(ReceiverState &receiverState, TicProcessingHost &processingHost)
     : state(receiverState), host(processingHost), correction(receiverState)
 {
@@ -77,10 +67,9 @@ void TicLineProcessor::ProcessTicLine(QByteArray line)
 
   host.ShowTicProcessedLine(QString::number(port) + QLatin1Char(' ') + QString::fromLatin1(row));
 
-  if (options.timeLogInterval < 1 || ShownSecond(state.displayCopy) % options.timeLogInterval != 0)
+  if (options.timeLogInterval < 1 || WholeSeconds(state.displayCopy.MSecsSinceEpoch()) % options.timeLogInterval != 0)
     return;
-  if (host.TicLogOpen() && !row.isEmpty())
-    host.WriteTicTimeRow(port, row);
+  host.WriteTicTimeRow(port, row);
   SendTicData(remoteTimeCount, "TIME", row);
   lastTimeLine = row;
 }
@@ -109,8 +98,7 @@ void TicLineProcessor::AccumulateTicAverage(double value, int portIndex, const T
           + TicPrintf("%d %09.6f %09.6f %09.6f %09.6f\n", average->count, average->sigma,
                                  average->mean, average->maximum, average->minimum),
       options.logStyle);
-  if (host.TicLogOpen())
-    host.WriteTicAverageRow(portIndex + 1, row);
+  host.WriteTicAverageRow(portIndex + 1, row);
   SendTicData(remoteAverageCount, "AVERAGE", row);
   lastAverageLine = row;
 }
@@ -136,8 +124,7 @@ void TicLineProcessor::ProcessStatisticsLine(int port, const QByteArray &text,
     return;
 
   const QByteArray row = TicFieldSeparator(buffer, options.logStyle);
-  if (host.TicLogOpen() && !row.isEmpty())
-    host.WriteTicAverageRow(port, row);
+  host.WriteTicAverageRow(port, row);
   SendTicData(remoteAverageCount, "AVERAGE", row);
   lastAverageLine = row;
   host.ShowTicProcessedLine(QString::number(port) + QLatin1Char(' ') + QString::fromLatin1(row));

@@ -23,9 +23,8 @@ public:
   virtual qint64 PcClockOffsetMs() const = 0;
   virtual int ClockDisplayMode() const = 0;
 
-  // The TIC log set counts as open while its configuration log is.
-  virtual bool TicLogOpen() const = 0;
-  // One row to port 1..8's time or average file, when that file is open.
+  // One row to port 1..8's time or average file; the log keeps none while
+  // it is closed, nor an empty one.
   virtual void WriteTicTimeRow(int port, const QByteArray &row) = 0;
   virtual void WriteTicAverageRow(int port, const QByteArray &row) = 0;
   // One "$DAREZ,TICDATA,..." sentence to the remote client, when a server

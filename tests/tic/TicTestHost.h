@@ -35,9 +35,17 @@ struct TicTestHost : TicProcessingHost {
   TicCorrectionSettings CorrectionSettings() const override { return correction; }
   qint64 PcClockOffsetMs() const override { return pcClockOffsetMs; }
   int ClockDisplayMode() const override { return clockDisplayMode; }
-  bool TicLogOpen() const override { return logOpen; }
-  void WriteTicTimeRow(int port, const QByteArray &row) override { timeRows.append({port, row}); }
-  void WriteTicAverageRow(int port, const QByteArray &row) override { averageRows.append({port, row}); }
+  // As the log keeps them: only while open, and no empty row.
+  void WriteTicTimeRow(int port, const QByteArray &row) override
+  {
+    if (logOpen && !row.isEmpty())
+      timeRows.append({port, row});
+  }
+  void WriteTicAverageRow(int port, const QByteArray &row) override
+  {
+    if (logOpen && !row.isEmpty())
+      averageRows.append({port, row});
+  }
   void SendRemoteSentence(const QByteArray &sentence) override
   {
     sentences.append(sentence);
