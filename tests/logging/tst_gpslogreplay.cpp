@@ -101,8 +101,8 @@ bool Replay(const ReplayOptions &options, const QString &folder, ReplayResult &r
                    [&result](const QByteArray &message) { result.received << message; });
   const int expected = OncoreMessagesOf(capture).size();
   simulator.startReplay(capture, 0);
-  for (int waited = 0; result.received.size() < expected && waited < 5000; waited += 10)
-    QTest::qWait(10);
+  // A ceiling, not a pace: a loaded machine may take its time with the line.
+  QTest::qWaitFor([&] { return result.received.size() >= expected; }, 20000);
   if (result.received.size() != expected) {
     qWarning("replay: %d of %d messages arrived", int(result.received.size()), expected);
     return false;
