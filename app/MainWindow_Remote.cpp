@@ -22,8 +22,9 @@ public:
 
   void RestartServer() override
   {
-    if (window.telnetServer && window.telnetLink)
-      window.telnetServer->StartServer(quint16(window.telnetLink->telnetServerPort));
+    // Serving again on the port it served on.
+    if (window.telnetServer)
+      window.telnetServer->StartServer(window.telnetServer->Port());
   }
 
   QString VersionText() const override { return window.Version().toString(); }
@@ -87,7 +88,8 @@ void MainWindow::TelnetLinkInterface()
     telnetLink = new TelnetLink(this);
   if (!telnetLink->exec())
     return;
-  if (telnetLink->telnetActivate) {
+  const TelnetLinkSettings link = telnetLink->Settings();
+  if (link.activate) {
     if (!telnetServer) {
       telnetServer = new TelnetTcpServer(nullptr);
       connect(telnetServer, &TelnetTcpServer::sendTelnetCommand, this, &MainWindow::OnTelnetCommand);
@@ -99,7 +101,7 @@ void MainWindow::TelnetLinkInterface()
       });
     }
     // Each confirmation restarts serving on the chosen port.
-    telnetServer->StartServer(quint16(telnetLink->telnetServerPort));
+    telnetServer->StartServer(quint16(link.port));
   } else if (telnetServer) {
     delete telnetServer;
     telnetServer = nullptr;

@@ -11,7 +11,7 @@ TelnetLinkSettings TelnetLinkSettings::Load()
   TelnetLinkSettings stored;
   stored.activate = settings.value(TelnetLinkKeys::Activate, false).toBool();
   // A stored text that is no number reads as 0, which OK then refuses.
-  stored.port = settings.value(TelnetLinkKeys::ServerPort, 32325).toInt();
+  stored.port = settings.value(TelnetLinkKeys::ServerPort, RemoteControlProtocol::DefaultPort).toInt();
   return stored;
 }
 
@@ -44,12 +44,21 @@ int TelnetLink::exec()
 void TelnetLink::LoadSettings()
 {
   restoreGeometry(QSettings().value(TelnetLinkKeys::Geometry).toByteArray());
-  const TelnetLinkSettings stored = TelnetLinkSettings::Load();
-  telnetActivate = stored.activate;
-  telnetServerPort = stored.port;
-  ui->IDC_TELNET_LINK_ACTIVATE->setChecked(telnetActivate);
+  settings_ = TelnetLinkSettings::Load();
+  ShowSettings();
+}
+
+void TelnetLink::SetSettings(const TelnetLinkSettings &settings)
+{
+  settings_ = settings;
+  ShowSettings();
+}
+
+void TelnetLink::ShowSettings()
+{
+  ui->IDC_TELNET_LINK_ACTIVATE->setChecked(settings_.activate);
   ui->IDC_TELNET_LINK_PORT->setStyleSheet(QString::fromLatin1(PortFieldStyle));
-  ui->IDC_TELNET_LINK_PORT->setText(QString::number(telnetServerPort));
+  ui->IDC_TELNET_LINK_PORT->setText(QString::number(settings_.port));
 }
 
 void TelnetLink::SaveGeometry()
@@ -60,7 +69,7 @@ void TelnetLink::SaveGeometry()
 void TelnetLink::SaveSettings()
 {
   SaveGeometry();
-  TelnetLinkSettings{telnetActivate, telnetServerPort}.Save();
+  settings_.Save();
 }
 
 void TelnetLink::OnOK()
@@ -68,8 +77,8 @@ void TelnetLink::OnOK()
   bool ok = false;
   const int port = ui->IDC_TELNET_LINK_PORT->text().toInt(&ok, 10);
   if (ok && port >= MinPort && port <= MaxPort) {
-    telnetServerPort = port;
-    telnetActivate = ui->IDC_TELNET_LINK_ACTIVATE->isChecked();
+    settings_.port = port;
+    settings_.activate = ui->IDC_TELNET_LINK_ACTIVATE->isChecked();
     SaveSettings();
     done(QDialog::Accepted);
     return;
@@ -78,7 +87,7 @@ void TelnetLink::OnOK()
   ui->IDC_TELNET_LINK_PORT->setStyleSheet(QString::fromLatin1(BadPortFieldStyle));
   ui->IDC_TELNET_LINK_PORT->setFocus();
   if (ui->IDC_TELNET_LINK_PORT->text().isEmpty())
-    ui->IDC_TELNET_LINK_PORT->setText(QStringLiteral("32325"));
+    ui->IDC_TELNET_LINK_PORT->setText(QString::number(RemoteControlProtocol::DefaultPort));
 }
 
 void TelnetLink::OnCancel()

@@ -3,6 +3,8 @@
 // The stored on/off choice only pre-sets the check box: the server runs
 // only after the user has confirmed the dialog with serving on.
 
+#include "remote/TelnetTcpServer.h"
+
 #include <QDialog>
 
 class QCloseEvent;
@@ -21,7 +23,7 @@ inline constexpr char Geometry[] = "TelnetLink/geometry";
 // The stored choice, as the dialog shows it (the port is not checked here).
 struct TelnetLinkSettings {
   bool activate = false;
-  int port = 32325;
+  int port = RemoteControlProtocol::DefaultPort;
 
   static TelnetLinkSettings Load();
   void Save() const;
@@ -45,8 +47,9 @@ public:
 
   // What the main window reads after OK: the accepted choice of the last
   // successful OK, or the stored one of the last opening.
-  bool telnetActivate = false;
-  int telnetServerPort = 32325;
+  const TelnetLinkSettings &Settings() const { return settings_; }
+  // Shows a choice in the form, as if typed (tests stand in for the user).
+  void SetSettings(const TelnetLinkSettings &settings);
 
 public slots:
   int exec() override;
@@ -57,5 +60,8 @@ protected:
   void closeEvent(QCloseEvent *event) override;
 
 private:
+  void ShowSettings();
+
   Ui::TelnetLink *ui;
+  TelnetLinkSettings settings_;
 };

@@ -666,8 +666,7 @@ private slots:
       riduder::test::AnswerNextModalDialog([serving, port](QDialog *dialog) {
         auto *link = qobject_cast<TelnetLink *>(dialog);
         QVERIFY(link);
-        link->telnetActivate = serving;
-        link->telnetServerPort = port;
+        link->SetSettings({serving, port});
         dialog->accept();
       });
     };

@@ -53,10 +53,9 @@ class TestRemoteWindow : public QObject {
   bool Serve(MainWindow &window, RemoteClient &client)
   {
     const quint16 port = FreeLinkPort();
-    QSettings().setValue(TelnetLinkKeys::ServerPort, int(port));
-    riduder::test::AnswerNextModalDialog([](QDialog *dialog) {
+    riduder::test::AnswerNextModalDialog([port](QDialog *dialog) {
       auto *link = qobject_cast<TelnetLink *>(dialog);
-      link->telnetActivate = true;
+      link->SetSettings({true, port});
       link->accept();
     });
     window.TelnetLinkInterface();

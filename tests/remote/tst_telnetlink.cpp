@@ -114,8 +114,8 @@ private slots:
     QCOMPARE(stayedOpen, !accepted);
     QSettings settings;
     if (accepted) {
-      QCOMPARE(link.telnetServerPort, typed.toInt());
-      QVERIFY(link.telnetActivate);
+      QCOMPARE(link.Settings().port, typed.toInt());
+      QVERIFY(link.Settings().activate);
       QCOMPARE(settings.value(TelnetLinkKeys::ServerPort).toInt(), typed.toInt());
       QCOMPARE(settings.value(TelnetLinkKeys::Activate).toBool(), true);
       // The next opening shows the accepted port.
@@ -130,8 +130,8 @@ private slots:
       QCOMPARE(styleAfter, QStringLiteral("border: 2px solid red"));
       QCOMPARE(textAfter, typed.isEmpty() ? QStringLiteral("32325") : typed);
       QVERIFY(!settings.contains(TelnetLinkKeys::ServerPort));
-      QVERIFY(!link.telnetActivate);
-      QCOMPARE(link.telnetServerPort, 32325);
+      QVERIFY(!link.Settings().activate);
+      QCOMPARE(link.Settings().port, 32325);
     }
   }
 
@@ -148,7 +148,7 @@ private slots:
       form.ok->click();
     });
     QCOMPARE(link.exec(), 1);
-    QCOMPARE(link.telnetServerPort, 32325);
+    QCOMPARE(link.Settings().port, 32325);
     AnswerNextModalDialog([&](QDialog *dialog) {
       styleNextOpening = LinkForm(dialog).port->styleSheet();
       dialog->close();
@@ -170,8 +170,8 @@ private slots:
     QCOMPARE(link.exec(), 0);
     QCOMPARE(QSettings().value(TelnetLinkKeys::ServerPort).toInt(), 5000);
     QVERIFY(!QSettings().contains(TelnetLinkKeys::Activate));
-    QVERIFY(!link.telnetActivate);
-    QCOMPARE(link.telnetServerPort, 5000);
+    QVERIFY(!link.Settings().activate);
+    QCOMPARE(link.Settings().port, 5000);
   }
 
   void aStoredPortOutOfRangeIsShownAndRefusedOnOk()

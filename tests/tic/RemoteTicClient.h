@@ -25,8 +25,7 @@ inline bool ConnectRemoteClient(MainWindow &window, QTcpSocket &client)
     auto *link = qobject_cast<TelnetLink *>(dialog);
     if (!link)
       return dialog->reject();
-    link->telnetActivate = true;
-    link->telnetServerPort = port;
+    link->SetSettings({true, port});
     dialog->accept();
   });
   window.TelnetLinkInterface();
