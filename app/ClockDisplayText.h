@@ -4,8 +4,8 @@
 // the pieces of a position text. Plain functions of their inputs, so the
 // main window only puts them on its labels.
 
-#include "app/core/ClockModes.h"
-#include "app/core/GpsDateTime.h"
+#include "core/ClockModes.h"
+#include "core/GpsDateTime.h"
 
 #include <QDateTime>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "app/ClockTick.h"
 
-#include "app/core/GpsMode.h"
+#include "core/GpsMode.h"
 #include "receiver/link/ProtocolBytes.h"
 
 void CountCounterTicks(bool *stale, int *tickCount, int ports)

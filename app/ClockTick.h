@@ -4,8 +4,8 @@
 // tick sound of a second and the day/hour/minute changes. The main window's
 // OnClockTick runs them in order and does what they say.
 
-#include "app/core/GpsDateTime.h"
-#include "app/core/ReceiverState.h"
+#include "core/GpsDateTime.h"
+#include "core/ReceiverState.h"
 #include "platform/TickSounds.h"
 
 #include <QByteArray>

@@ -3,9 +3,9 @@
 // the log files and the shared receiver state, wires them together and
 // delegates. Protocol work lives in the parts it owns.
 
-#include "app/core/GpsDateTime.h"
-#include "app/core/ReceiverState.h"
-#include "app/core/SatelliteRecord.h"
+#include "core/GpsDateTime.h"
+#include "core/ReceiverState.h"
+#include "core/SatelliteRecord.h"
 #include "clock/PcClockSync.h"
 #include "logging/GpsDataLog.h"
 #include "logging/GpsLogSettings.h"

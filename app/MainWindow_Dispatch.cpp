@@ -7,7 +7,7 @@
 #include "app/GpsRawDataDialog.h"
 #include "app/MainWindowDecoderHost.h"
 #include "app/MessageBoxes.h"
-#include "app/core/GpsMode.h"
+#include "core/GpsMode.h"
 #include "receiver/decode/MessageRouting.h"
 #include "receiver/decode/NmeaDecoder.h"
 #include "receiver/decode/OncoreDecoder.h"

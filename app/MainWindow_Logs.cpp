@@ -7,8 +7,8 @@
 #include "app/LogFileWindow.h"
 #include "app/MainWindow.h"
 #include "app/MessageBoxes.h"
-#include "app/core/GpsMode.h"
-#include "app/core/ReceiverIdentity.h"
+#include "core/GpsMode.h"
+#include "core/ReceiverIdentity.h"
 #include "logging/GpsLogTypeDialog.h"
 #include "ui_MainWindow.h"
 

@@ -9,8 +9,8 @@
 
 #include "app/GpsRawDataDialog.h"
 #include "app/MessageBoxes.h"
-#include "app/core/GpsMode.h"
-#include "app/core/ReceiverIdentity.h"
+#include "core/GpsMode.h"
+#include "core/ReceiverIdentity.h"
 #include "position/GpsNavDialog.h"
 #include "position/ReferenceLocationDialog.h"
 #include "position/SatAzElChartDialog.h"

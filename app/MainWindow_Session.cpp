@@ -8,7 +8,7 @@
 
 #include "app/MainWindowDecoderHost.h"
 #include "app/MessageBoxes.h"
-#include "app/core/ReceiverIdentity.h"
+#include "core/ReceiverIdentity.h"
 #include "position/GpsNavDialog.h"
 #include "receiver/GpsPortDialog.h"
 #include "receiver/GpsRxIdDialog.h"

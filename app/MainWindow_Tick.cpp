@@ -2,8 +2,8 @@
 
 #include "app/ClockTick.h"
 #include "app/MainWindow.h"
-#include "app/core/GpsMode.h"
-#include "app/core/ReceiverIdentity.h"
+#include "core/GpsMode.h"
+#include "core/ReceiverIdentity.h"
 #include "platform/TimeSource.h"
 
 #include <QLabel>

@@ -1,6 +1,6 @@
 #include "app/SatelliteTable.h"
 
-#include "app/core/GpsMode.h"
+#include "core/GpsMode.h"
 
 #include <algorithm>
 

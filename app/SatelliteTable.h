@@ -4,7 +4,7 @@
 // which cells of rows 1..16 change against what each row shows now (the row
 // cache). The main window only applies the writes to its widgets.
 
-#include "app/core/SatelliteRecord.h"
+#include "core/SatelliteRecord.h"
 
 #include <QString>
 #include <QtGlobal>

@@ -1,6 +1,6 @@
 #include "clock/PcClockSync.h"
 
-#include "app/core/GpsDateTime.h"
+#include "core/GpsDateTime.h"
 #include "clock/PcClockRecords.h"
 #include "platform/SystemClock.h"
 #include "platform/TimeSource.h"

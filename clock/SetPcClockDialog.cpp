@@ -1,6 +1,6 @@
 #include "clock/SetPcClockDialog.h"
 
-#include "app/core/StoredSetting.h"
+#include "core/StoredSetting.h"
 #include "clock/PcClockSettings.h"
 #include "ui_SetPcClockDialog.h"
 

@@ -1,6 +1,6 @@
 #include "logging/GpsDataLog.h"
 
-#include "app/core/GpsMode.h"
+#include "core/GpsMode.h"
 #include "logging/LogFileNames.h"
 
 #include <QDebug>

@@ -7,7 +7,7 @@
 // day's file. Everything it needs of the program comes through
 // GpsDataLogHost, so a test drives it without a window.
 
-#include "app/core/GpsDateTime.h"
+#include "core/GpsDateTime.h"
 #include "logging/LogFileWriter.h"
 
 #include <QByteArray>

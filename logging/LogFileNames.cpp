@@ -1,6 +1,6 @@
 #include "logging/LogFileNames.h"
 
-#include "app/core/Paths.h"
+#include "core/Paths.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -8,7 +8,7 @@
 // to the next day's set. Everything it needs of the program comes through
 // TicDataLogHost, so a test drives it without a window.
 
-#include "app/core/GpsDateTime.h"
+#include "core/GpsDateTime.h"
 #include "logging/GpsDataLog.h"
 #include "logging/LogFileWriter.h"
 #include "logging/TicLogOptions.h"

@@ -1,6 +1,6 @@
 #include "logging/TicFileDialog.h"
 
-#include "app/core/StoredSetting.h"
+#include "core/StoredSetting.h"
 #include "logging/TicLogOptions.h"
 #include "ui_TicFileDialog.h"
 

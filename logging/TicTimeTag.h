@@ -1,7 +1,7 @@
 #pragma once
 // The time tag that starts every TIC log row.
 
-#include "app/core/GpsDateTime.h"
+#include "core/GpsDateTime.h"
 
 #include <QString>
 

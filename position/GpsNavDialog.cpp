@@ -1,7 +1,7 @@
 #include "position/GpsNavDialog.h"
 
-#include "app/core/GpsMode.h"
-#include "app/core/ReceiverIdentity.h"
+#include "core/GpsMode.h"
+#include "core/ReceiverIdentity.h"
 #include "fields/NumericFieldCheck.h"
 #include "position/ReferenceLocationDialog.h"
 #include "ui_GpsNavDialog.h"

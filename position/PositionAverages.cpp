@@ -1,7 +1,7 @@
 #include "position/PositionAverages.h"
 
-#include "app/core/GpsDateTime.h"
-#include "app/core/GpsMode.h"
+#include "core/GpsDateTime.h"
+#include "core/GpsMode.h"
 #include "receiver/decode/GpsRxModel.h"  // the model constants only
 
 #include <QDebug>

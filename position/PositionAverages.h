@@ -4,7 +4,7 @@
 // their RMS values, the lock state and the timing accuracy estimate (Tsigma).
 // Plain code; GpsNavDialog holds one and shows its texts.
 
-#include "app/core/GpsMode.h"
+#include "core/GpsMode.h"
 #include "position/CoordinateText.h"
 
 #include <QString>

@@ -4,7 +4,7 @@
 // antenna has shown so far. Hovering a satellite shows a balloon; clicking
 // pins or unpins it, and pinned balloons follow their satellites.
 
-#include "app/core/SatelliteRecord.h"
+#include "core/SatelliteRecord.h"
 #include "position/SkyLines.h"
 
 #include <QDialog>

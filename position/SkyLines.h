@@ -5,7 +5,7 @@
 // angles (90 - elevation) in degrees, -1 where nothing has been seen yet.
 // Plain code; the sky chart window draws it and keeps it in the settings.
 
-#include "app/core/SatelliteRecord.h"
+#include "core/SatelliteRecord.h"
 
 #include <QList>
 #include <QPointF>

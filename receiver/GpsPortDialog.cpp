@@ -1,7 +1,7 @@
 #include "receiver/GpsPortDialog.h"
 
-#include "app/core/GpsMode.h"
-#include "app/core/ReceiverIdentity.h"
+#include "core/GpsMode.h"
+#include "core/ReceiverIdentity.h"
 #include "receiver/GpsRxType.h"
 #include "ui_GpsPortDialog.h"
 

@@ -7,7 +7,7 @@
 // in the automatic mode the sign is chosen by which of the two gives the
 // steadier readings.
 
-#include "app/core/ReceiverState.h"
+#include "core/ReceiverState.h"
 
 #include <QtGlobal>
 

@@ -1,6 +1,6 @@
 #include "tic/TicLineProcessor.h"
 
-#include "app/core/ClockModes.h"
+#include "core/ClockModes.h"
 #include "tic/TicReading.h"
 #include "logging/TicTimeTag.h"
 

@@ -5,7 +5,7 @@
 // statistics lines gathered into one average row. The processor reports
 // through TicProcessingHost, so a test drives it without a window.
 
-#include "app/core/ReceiverState.h"
+#include "core/ReceiverState.h"
 #include "logging/TicLogOptions.h"
 #include "tic/TicCorrection.h"
 

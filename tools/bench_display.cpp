@@ -13,7 +13,7 @@
 
 #include "app/GpsRawDataDialog.h"
 #include "app/MainWindow.h"
-#include "app/core/GpsMode.h"
+#include "core/GpsMode.h"
 #include "platform/SystemClock.h"
 #include "platform/TickSounds.h"
 #include "platform/TimeSource.h"

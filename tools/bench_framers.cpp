@@ -13,8 +13,8 @@
 // once, as the port would hand them on in 4096-byte reads, window closed,
 // and prints MB/s and the messages.
 
-#include "app/core/GpsMode.h"
-#include "app/core/ReceiverState.h"
+#include "core/GpsMode.h"
+#include "core/ReceiverState.h"
 #include "receiver/decode/DecoderHost.h"
 #include "receiver/link/FramerSink.h"
 #include "receiver/decode/MessageRouting.h"

@@ -7,7 +7,7 @@
 // input may give it. The burst and ZDA windows run on a fake monotonic
 // clock that moves by varying steps between sentences.
 
-#include "app/core/ReceiverReplyFlags.h"
+#include "core/ReceiverReplyFlags.h"
 #include "receiver/decode/NmeaDecoder.h"
 #include "receiver/link/UbxNmeaFramer.h"
 #include "tests/support/fakes/FakeTimeSource.h"

@@ -8,8 +8,8 @@
 // input may give it. Under AddressSanitizer any read past a message stops
 // the run.
 
-#include "app/core/ReceiverIdentity.h"
-#include "app/core/ReceiverReplyFlags.h"
+#include "core/ReceiverIdentity.h"
+#include "core/ReceiverReplyFlags.h"
 #include "receiver/decode/OncoreDecoder.h"
 #include "receiver/link/OncoreFramer.h"
 #include "tests/support/fakes/FakeTimeSource.h"

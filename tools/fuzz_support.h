@@ -5,8 +5,8 @@
 // paths, a decoder on its receiver state made once per process and reset
 // for each input, and the program-wide values set for each input.
 
-#include "app/core/ProgramState.h"
-#include "app/core/ReceiverState.h"
+#include "core/ProgramState.h"
+#include "core/ReceiverState.h"
 #include "receiver/decode/DecoderHost.h"
 #include "receiver/link/FramerSink.h"
 

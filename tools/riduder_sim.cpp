@@ -4,7 +4,7 @@
 // and/or answers requests from a reply script until it is stopped. With
 // --counter it is a time-interval counter on loopback TCP instead.
 
-#include "app/core/GpsMode.h"
+#include "core/GpsMode.h"
 #include "tools/simulator/CaptureFile.h"
 #include "tools/simulator/CounterSimulator.h"
 #include "tools/simulator/DemoSettings.h"

@@ -1,6 +1,6 @@
 #include "receiver/decode/ElevationTrend.h"
 
-#include "app/core/ReceiverState.h"
+#include "core/ReceiverState.h"
 
 #include <cstdlib>
 

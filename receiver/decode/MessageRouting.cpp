@@ -1,7 +1,7 @@
 #include "receiver/decode/MessageRouting.h"
 
-#include "app/core/GpsMode.h"
-#include "app/core/ReceiverState.h"
+#include "core/GpsMode.h"
+#include "core/ReceiverState.h"
 #include "receiver/decode/NmeaDecoder.h"
 #include "receiver/decode/OncoreDecoder.h"
 #include "receiver/decode/UbxDecoder.h"

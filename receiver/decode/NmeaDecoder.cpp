@@ -1,9 +1,9 @@
 #include "receiver/decode/NmeaDecoder.h"
 
-#include "app/core/GpsMode.h"
-#include "app/core/ReceiverIdentity.h"
-#include "app/core/ReceiverReplyFlags.h"
-#include "app/core/ReceiverState.h"
+#include "core/GpsMode.h"
+#include "core/ReceiverIdentity.h"
+#include "core/ReceiverReplyFlags.h"
+#include "core/ReceiverState.h"
 #include "platform/TimeSource.h"
 #include "receiver/decode/DecoderHost.h"
 #include "receiver/decode/ElevationTrend.h"

@@ -13,7 +13,7 @@
 // Time windows (the GSA and GSV bursts, "no ZDA lately") are measured on the
 // monotonic clock of TimeSource, which the PC clock step cannot move.
 
-#include "app/core/SatelliteRecord.h"
+#include "core/SatelliteRecord.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,8 +1,8 @@
 #include "receiver/decode/OncoreDecoder.h"
 
-#include "app/core/ReceiverIdentity.h"
-#include "app/core/ReceiverReplyFlags.h"
-#include "app/core/ReceiverState.h"
+#include "core/ReceiverIdentity.h"
+#include "core/ReceiverReplyFlags.h"
+#include "core/ReceiverState.h"
 #include "receiver/decode/DecoderHost.h"
 #include "receiver/decode/ElevationTrend.h"
 #include "receiver/decode/FieldReaders.h"

@@ -4,9 +4,9 @@
 
 #include "receiver/decode/OncoreDecoder.h"
 
-#include "app/core/GpsMode.h"
-#include "app/core/ReceiverIdentity.h"
-#include "app/core/ReceiverState.h"
+#include "core/GpsMode.h"
+#include "core/ReceiverIdentity.h"
+#include "core/ReceiverState.h"
 #include "receiver/decode/DecoderHost.h"
 #include "receiver/decode/FieldReaders.h"
 #include "receiver/decode/GpsRxModel.h"

@@ -4,7 +4,7 @@
 
 #include "receiver/decode/OncoreDecoder.h"
 
-#include "app/core/ReceiverState.h"
+#include "core/ReceiverState.h"
 #include "receiver/decode/DecoderHost.h"
 #include "receiver/decode/FieldReaders.h"
 #include "receiver/decode/OncoreEchoes.h"

@@ -1,6 +1,6 @@
 #include "receiver/decode/OncoreEchoes.h"
 
-#include "app/core/MonthNames.h"
+#include "core/MonthNames.h"
 #include "receiver/decode/FieldReaders.h"
 
 #include <QStringList>

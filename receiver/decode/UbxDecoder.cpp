@@ -1,7 +1,7 @@
 #include "receiver/decode/UbxDecoder.h"
 
-#include "app/core/ReceiverReplyFlags.h"
-#include "app/core/ReceiverState.h"
+#include "core/ReceiverReplyFlags.h"
+#include "core/ReceiverState.h"
 #include "receiver/decode/DecoderHost.h"
 #include "receiver/decode/ElevationTrend.h"
 #include "receiver/decode/FieldReaders.h"

@@ -1,8 +1,8 @@
 #include "receiver/dialogs/GpsRxDialog.h"
 #include "ui_GpsRxDialog.h"
 
-#include "app/core/GpsMode.h"
-#include "app/core/ReceiverIdentity.h"
+#include "core/GpsMode.h"
+#include "core/ReceiverIdentity.h"
 #include "receiver/decode/GpsRxModel.h"
 
 #include <QCloseEvent>

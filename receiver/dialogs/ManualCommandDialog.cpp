@@ -1,7 +1,7 @@
 #include "receiver/dialogs/ManualCommandDialog.h"
 
-#include "app/core/GpsMode.h"
-#include "app/core/ReceiverIdentity.h"
+#include "core/GpsMode.h"
+#include "core/ReceiverIdentity.h"
 #include "receiver/dialogs/ManualCommandMessage.h"
 #include "fields/NumericFieldCheck.h"
 #include "ui_ManualCommandDialog.h"

@@ -1,6 +1,6 @@
 #include "receiver/dialogs/ManualCommandMessage.h"
 
-#include "app/core/GpsMode.h"
+#include "core/GpsMode.h"
 #include "receiver/link/Checksums.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "receiver/dialogs/ManualCommandTable.h"
 
-#include "app/core/GpsMode.h"
+#include "core/GpsMode.h"
 
 #include <iterator>
 

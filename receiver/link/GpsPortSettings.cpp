@@ -1,6 +1,6 @@
 #include "receiver/link/GpsPortSettings.h"
 
-#include "app/core/GpsMode.h"
+#include "core/GpsMode.h"
 
 #include <QSettings>
 #include <QtDebug>

@@ -1,6 +1,6 @@
 #include "receiver/link/GpsSerialPortThread.h"
 
-#include "app/core/GpsMode.h"
+#include "core/GpsMode.h"
 #include "platform/ModemLineReader.h"
 #include "platform/SerialPortErrors.h"
 #include "receiver/link/GpsPortSettings.h"

@@ -6,7 +6,7 @@
 // MainWindow::SendGpsRxCommand and MainWindow::SendGpsCmdAndWait carry them
 // out.
 
-#include "app/core/ReceiverReplyFlags.h"
+#include "core/ReceiverReplyFlags.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

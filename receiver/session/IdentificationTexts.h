@@ -3,7 +3,7 @@
 // known of the receiver once an Oncore initialisation ends: the binary form
 // ("Motorola UT+, Bin, 8 ch, V1.1, TRAIM") and the Motorola NMEA form.
 
-#include "app/core/ReceiverIdentity.h"
+#include "core/ReceiverIdentity.h"
 
 #include <QString>
 #include <QtGlobal>

@@ -1,6 +1,6 @@
 #include "receiver/session/ReceiverModeSettings.h"
 
-#include "app/core/StoredSetting.h"
+#include "core/StoredSetting.h"
 
 #include <QSettings>
 

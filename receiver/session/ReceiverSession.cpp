@@ -5,8 +5,8 @@
 
 #include "receiver/session/ReceiverSession.h"
 
-#include "app/core/ReceiverIdentity.h"
-#include "app/core/ReceiverState.h"
+#include "core/ReceiverIdentity.h"
+#include "core/ReceiverState.h"
 #include "receiver/session/CommandSender.h"
 
 #include <QCoreApplication>

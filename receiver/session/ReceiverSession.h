@@ -9,7 +9,7 @@
 // and the decoders through DecoderHost, so a test drives it on a simulated
 // receiver without a window.
 
-#include "app/core/GpsMode.h"
+#include "core/GpsMode.h"
 #include "receiver/decode/MessageRouting.h"
 #include "receiver/decode/NmeaDecoder.h"
 #include "receiver/decode/OncoreDecoder.h"

@@ -6,9 +6,9 @@
 
 #include "receiver/session/ReceiverSession.h"
 
-#include "app/core/GpsMode.h"
-#include "app/core/ReceiverIdentity.h"
-#include "app/core/ReceiverState.h"
+#include "core/GpsMode.h"
+#include "core/ReceiverIdentity.h"
+#include "core/ReceiverState.h"
 #include "platform/TimeSource.h"
 #include "receiver/link/ProtocolBytes.h"
 #include "receiver/session/CommandSender.h"

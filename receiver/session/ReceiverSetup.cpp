@@ -1,6 +1,6 @@
 #include "receiver/session/ReceiverSetup.h"
 
-#include "app/core/GpsMode.h"
+#include "core/GpsMode.h"
 #include "receiver/decode/GpsRxModel.h"
 #include "receiver/link/ProtocolBytes.h"
 

@@ -10,7 +10,7 @@
 // Oncore, B5 62 class id length payload (little-endian) for UBX, "$..." for
 // NMEA. The command layer appends the checksums.
 
-#include "app/core/TraimSetup.h"
+#include "core/TraimSetup.h"
 #include "receiver/session/ReceiverModeSettings.h"
 #include "receiver/session/TimingSettings.h"
 

@@ -1,6 +1,6 @@
 #include "receiver/session/TimingSettings.h"
 
-#include "app/core/StoredSetting.h"
+#include "core/StoredSetting.h"
 
 #include <QSettings>
 

@@ -4,7 +4,7 @@
 #include "FakeTimeSource.h"
 #include "app/ClockDisplayText.h"
 #include "app/MainWindow.h"
-#include "app/core/MonthNames.h"
+#include "core/MonthNames.h"
 #include "clock/PcClockSettings.h"
 #include "clock/SetPcClockDialog.h"
 #include "platform/TimeSource.h"

@@ -4,7 +4,7 @@
 #include "SessionOnSimulator.h"
 #include "WindowOnSimulator.h"
 #include "app/MainWindow.h"
-#include "app/core/GpsMode.h"
+#include "core/GpsMode.h"
 #include "receiver/link/GpsPortSettings.h"
 
 #include <QAction>

@@ -5,7 +5,7 @@
 #include "UbxMessageBuilder.h"
 #include "WindowOnSimulator.h"
 #include "app/MainWindow.h"
-#include "app/core/GpsMode.h"
+#include "core/GpsMode.h"
 #include "position/GpsNavDialog.h"
 #include "receiver/link/GpsPortSettings.h"
 

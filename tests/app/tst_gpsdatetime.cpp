@@ -1,6 +1,6 @@
 #include "TestMain.h"
 
-#include "app/core/GpsDateTime.h"
+#include "core/GpsDateTime.h"
 
 #include <QRegularExpression>
 #include <cmath>

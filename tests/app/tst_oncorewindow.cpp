@@ -4,7 +4,7 @@
 #include "WindowOnSimulator.h"
 
 #include "app/MainWindow.h"
-#include "app/core/ReceiverIdentity.h"
+#include "core/ReceiverIdentity.h"
 #include "receiver/decode/GpsRxModel.h"
 
 #include <QJsonArray>

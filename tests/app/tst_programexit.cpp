@@ -3,7 +3,7 @@
 #include "FrameBuilders.h"
 #include "app/MainWindow.h"
 #include "app/ProgramStart.h"
-#include "app/core/GpsMode.h"
+#include "core/GpsMode.h"
 #include "logging/GpsDataLog.h"
 #include "platform/TerminationSignals.h"
 #include "tools/simulator/DemoSettings.h"

@@ -5,7 +5,7 @@
 #include "ScriptedReceivers.h"
 #include "WindowOnSimulator.h"
 #include "app/MainWindow.h"
-#include "app/core/GpsMode.h"
+#include "core/GpsMode.h"
 #include "receiver/link/GpsSerialPortThread.h"
 
 #include <QAction>

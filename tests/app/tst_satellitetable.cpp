@@ -4,7 +4,7 @@
 #include "FakeTimeSource.h"
 #include "app/MainWindow.h"
 #include "app/SatelliteTable.h"
-#include "app/core/GpsMode.h"
+#include "core/GpsMode.h"
 #include "platform/TimeSource.h"
 #include "position/SatAzElChartDialog.h"
 

@@ -4,7 +4,7 @@
 #include "ScriptedReceivers.h"
 #include "WindowOnSimulator.h"
 #include "app/MainWindow.h"
-#include "app/core/GpsMode.h"
+#include "core/GpsMode.h"
 #include "help/AboutBox.h"
 #include "help/HelpWindow.h"
 #include "logging/TicFileDialog.h"

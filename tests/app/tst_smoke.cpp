@@ -1,5 +1,5 @@
 #include "TestMain.h"
-#include "app/core/GpsMode.h"
+#include "core/GpsMode.h"
 
 class TestSmoke : public QObject {
   Q_OBJECT

@@ -3,7 +3,7 @@
 #include "ScriptedReceivers.h"
 #include "WindowOnSimulator.h"
 #include "app/MainWindow.h"
-#include "app/core/GpsMode.h"
+#include "core/GpsMode.h"
 #include "receiver/link/GpsPortSettings.h"
 
 #include <QElapsedTimer>

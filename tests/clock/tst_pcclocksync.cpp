@@ -1,7 +1,7 @@
 #include "TestMain.h"
 
 #include "FakePcClocks.h"
-#include "app/core/GpsDateTime.h"
+#include "core/GpsDateTime.h"
 #include "clock/PcClockRecords.h"
 #include "clock/PcClockSync.h"
 #include "platform/SystemClock.h"

@@ -2,7 +2,7 @@
 
 #include "FakePcClocks.h"
 #include "ModalDialogs.h"
-#include "app/core/GpsDateTime.h"
+#include "core/GpsDateTime.h"
 #include "clock/PcClockSettings.h"
 #include "clock/PcClockSync.h"
 #include "clock/SetPcClockDialog.h"

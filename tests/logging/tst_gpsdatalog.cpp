@@ -1,7 +1,7 @@
 #include "TestMain.h"
 
 #include "GpsLogTestHost.h"
-#include "app/core/Paths.h"
+#include "core/Paths.h"
 #include "logging/GpsDataLog.h"
 #include "logging/LogFileNames.h"
 

@@ -6,7 +6,7 @@
 #include "WindowOnSimulator.h"
 #include "app/GpsRawDataDialog.h"
 #include "app/MainWindow.h"
-#include "app/core/ReceiverIdentity.h"
+#include "core/ReceiverIdentity.h"
 #include "logging/GpsDataLog.h"
 #include "logging/GpsLogSettings.h"
 #include "receiver/link/GpsPortSettings.h"

@@ -2,7 +2,7 @@
 
 #include "GpsLogTestHost.h"
 #include "TicLogTestHost.h"
-#include "app/core/Paths.h"
+#include "core/Paths.h"
 #include "logging/LogFileNames.h"
 #include "logging/TicDataLog.h"
 

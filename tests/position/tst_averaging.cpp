@@ -1,8 +1,8 @@
 #include "TestMain.h"
 
-#include "app/core/GpsDateTime.h"
-#include "app/core/GpsMode.h"
-#include "app/core/ReceiverIdentity.h"
+#include "core/GpsDateTime.h"
+#include "core/GpsMode.h"
+#include "core/ReceiverIdentity.h"
 #include "position/GpsNavDialog.h"
 #include "position/PositionAverages.h"
 #include "position/ReferenceLocationDialog.h"

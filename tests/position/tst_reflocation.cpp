@@ -4,7 +4,7 @@
 #include "ScriptedReceivers.h"
 #include "WindowOnSimulator.h"
 #include "app/MainWindow.h"
-#include "app/core/GpsDateTime.h"
+#include "core/GpsDateTime.h"
 #include "position/GeoidModel.h"
 #include "position/GpsNavDialog.h"
 #include "position/RefLocationDB.h"

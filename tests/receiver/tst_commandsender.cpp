@@ -1,6 +1,6 @@
 #include "TestMain.h"
 
-#include "app/core/ProgramState.h"
+#include "core/ProgramState.h"
 #include "receiver/session/CommandSender.h"
 #include "receiver/session/CommandTiming.h"
 

@@ -1,7 +1,7 @@
 #include "TestMain.h"
 
-#include "app/core/GpsMode.h"
-#include "app/core/ReceiverIdentity.h"
+#include "core/GpsMode.h"
+#include "core/ReceiverIdentity.h"
 #include "ModalDialogs.h"
 #include "receiver/GpsPortDialog.h"
 #include "receiver/GpsRxType.h"

@@ -2,7 +2,7 @@
 
 #include "FrameBuilders.h"
 #include "FakeModemLineReader.h"
-#include "app/core/GpsMode.h"
+#include "core/GpsMode.h"
 #include "platform/ModemLineReader.h"
 #include "receiver/link/GpsPortSettings.h"
 #include "receiver/link/GpsSerialPortThread.h"

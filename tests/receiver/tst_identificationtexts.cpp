@@ -1,6 +1,6 @@
 #include "TestMain.h"
 
-#include "app/core/GpsMode.h"
+#include "core/GpsMode.h"
 #include "receiver/decode/GpsRxModel.h"
 #include "receiver/session/IdentificationTexts.h"
 

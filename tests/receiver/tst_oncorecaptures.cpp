@@ -4,9 +4,9 @@
 #include "RecordingDecoderHost.h"
 #include "FakeTimeSource.h"
 
-#include "app/core/ProgramState.h"
-#include "app/core/ReceiverIdentity.h"
-#include "app/core/ReceiverState.h"
+#include "core/ProgramState.h"
+#include "core/ReceiverIdentity.h"
+#include "core/ReceiverState.h"
 #include "platform/TimeSource.h"
 #include "receiver/decode/GpsRxModel.h"
 #include "receiver/decode/OncoreDecoder.h"

@@ -1,6 +1,6 @@
 #include "TestMain.h"
 
-#include "app/core/ReceiverState.h"
+#include "core/ReceiverState.h"
 #include "receiver/decode/ElevationTrend.h"
 #include "receiver/decode/FieldReaders.h"
 #include "receiver/decode/GpsRxModel.h"

@@ -2,9 +2,9 @@
 
 #include "RecordingDecoderHost.h"
 
-#include "app/core/ProgramState.h"
-#include "app/core/ReceiverIdentity.h"
-#include "app/core/ReceiverState.h"
+#include "core/ProgramState.h"
+#include "core/ReceiverIdentity.h"
+#include "core/ReceiverState.h"
 #include "receiver/decode/GpsRxModel.h"
 #include "receiver/decode/OncoreDecoder.h"
 

@@ -2,7 +2,7 @@
 
 #include "SetupScriptText.h"
 
-#include "app/core/GpsMode.h"
+#include "core/GpsMode.h"
 #include "receiver/session/CommandSender.h"
 #include "receiver/decode/GpsRxModel.h"
 #include "receiver/session/ReceiverSetup.h"

@@ -4,7 +4,7 @@
 #include "Gpsdecode.h"
 #include "RecordingDecoderHost.h"
 
-#include "app/core/ReceiverState.h"
+#include "core/ReceiverState.h"
 #include "receiver/decode/FieldReaders.h"
 #include "receiver/decode/UbxDecoder.h"
 #include "receiver/link/UbxNmeaFramer.h"

@@ -3,8 +3,8 @@
 #include "RecordingDecoderHost.h"
 #include "UbxMessageBuilder.h"
 
-#include "app/core/ReceiverReplyFlags.h"
-#include "app/core/ReceiverState.h"
+#include "core/ReceiverReplyFlags.h"
+#include "core/ReceiverState.h"
 #include "receiver/decode/UbxDecoder.h"
 
 #include <memory>

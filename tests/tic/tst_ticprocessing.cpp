@@ -1,8 +1,8 @@
 #include "TestMain.h"
 
 #include "TicTestHost.h"
-#include "app/core/ClockModes.h"
-#include "app/core/ReceiverState.h"
+#include "core/ClockModes.h"
+#include "core/ReceiverState.h"
 #include "platform/TimeSource.h"
 #include "tic/TicLineProcessor.h"
 #include "logging/TicTimeTag.h"

@@ -1,7 +1,7 @@
 #include "TestMain.h"
 #include "FakeTimeSource.h"
 
-#include "app/core/GpsDateTime.h"
+#include "core/GpsDateTime.h"
 #include "platform/TimeSource.h"
 #include "tic/TicReading.h"
 #include "logging/TicTimeTag.h"

@@ -2,7 +2,7 @@
 
 #include "RemoteTicClient.h"
 #include "app/MainWindow.h"
-#include "app/core/ClockModes.h"
+#include "core/ClockModes.h"
 #include "logging/TicDataLog.h"
 #include "tic/TicLineProcessor.h"
 #include "tic/TicProcessedDataDialog.h"

@@ -1,6 +1,6 @@
 #include "tools/simulator/CaptureFile.h"
 
-#include "app/core/GpsMode.h"
+#include "core/GpsMode.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 #include "TestMain.h"
 
-#include "app/core/GpsMode.h"
-#include "app/core/ProgramState.h"
-#include "app/core/ReceiverIdentity.h"
+#include "core/GpsMode.h"
+#include "core/ProgramState.h"
+#include "core/ReceiverIdentity.h"
 #include "receiver/decode/GpsRxModel.h"
 #include "receiver/dialogs/GpsRxDialog.h"
 #include "tests/receiver/dialogs/DialogTestHelpers.h"

@@ -1,6 +1,6 @@
 #include "TestMain.h"
 
-#include "app/core/GpsMode.h"
+#include "core/GpsMode.h"
 #include "receiver/dialogs/ManualCommandMessage.h"
 #include "receiver/dialogs/ManualCommandTable.h"
 

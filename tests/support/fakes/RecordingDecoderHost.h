@@ -3,7 +3,7 @@
 // by kind, and answers the few questions a decoder asks from settable
 // members.
 
-#include "app/core/ReceiverState.h"
+#include "core/ReceiverState.h"
 #include "receiver/decode/DecoderHost.h"
 
 #include <QDateTime>

@@ -4,7 +4,7 @@
 // stored and are stored again as the session changes them, as the port
 // dialog does.
 
-#include "app/core/ReceiverIdentity.h"
+#include "core/ReceiverIdentity.h"
 #include "receiver/session/ReceiverSessionHost.h"
 
 #include <QList>

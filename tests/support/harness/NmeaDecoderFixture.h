@@ -6,11 +6,11 @@
 #include "RecordingDecoderHost.h"
 #include "FakeTimeSource.h"
 
-#include "app/core/GpsMode.h"
-#include "app/core/ProgramState.h"
-#include "app/core/ReceiverIdentity.h"
-#include "app/core/ReceiverReplyFlags.h"
-#include "app/core/ReceiverState.h"
+#include "core/GpsMode.h"
+#include "core/ProgramState.h"
+#include "core/ReceiverIdentity.h"
+#include "core/ReceiverReplyFlags.h"
+#include "core/ReceiverState.h"
 #include "platform/TimeSource.h"
 #include "receiver/decode/NmeaDecoder.h"
 

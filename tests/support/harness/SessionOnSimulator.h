@@ -7,7 +7,7 @@
 
 #include "RecordingDecoderHost.h"
 #include "RecordingSessionHost.h"
-#include "app/core/ReceiverState.h"
+#include "core/ReceiverState.h"
 #include "receiver/session/ReceiverSession.h"
 #include "tools/simulator/ReceiverSimulator.h"
 

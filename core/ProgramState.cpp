@@ -1,8 +1,8 @@
-#include "app/core/ProgramState.h"
+#include "core/ProgramState.h"
 
-#include "app/core/GpsMode.h"
-#include "app/core/ReceiverIdentity.h"
-#include "app/core/ReceiverReplyFlags.h"
+#include "core/GpsMode.h"
+#include "core/ReceiverIdentity.h"
+#include "core/ReceiverReplyFlags.h"
 
 void ResetProgramWideState()
 {

@@ -23,10 +23,10 @@
 //   RateChangeNewBaud / RateChangeOldBaud = the data rates after / before
 //     the last port change (MainWindow members)
 
-#include "app/core/GpsDateTime.h"
-#include "app/core/ReceiverReplyFlags.h"
-#include "app/core/SatelliteRecord.h"
-#include "app/core/TraimSetup.h"
+#include "core/GpsDateTime.h"
+#include "core/ReceiverReplyFlags.h"
+#include "core/SatelliteRecord.h"
+#include "core/TraimSetup.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "app/core/MonthNames.h"
+#include "core/MonthNames.h"
 
 #include <QStringList>
 

@@ -1,4 +1,4 @@
-#include "app/core/GpsDateTime.h"
+#include "core/GpsDateTime.h"
 
 #include <cmath>
 

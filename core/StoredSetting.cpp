@@ -1,4 +1,4 @@
-#include "app/core/StoredSetting.h"
+#include "core/StoredSetting.h"
 
 int ReadStoredInt(QSettings &settings, const QString &key, int defaultValue, int minValue, int maxValue,
                   MissingKey missing)
