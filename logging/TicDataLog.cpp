@@ -49,6 +49,9 @@ TicDataLogHost::~TicDataLogHost() = default;
 TicDataLog::TicDataLog(TicDataLogHost &host)
     : host_(host), writerFactory_([] { return std::make_unique<FileLogWriter>(); })
 {
+  pendingAgeTimer_.setSingleShot(true);
+  pendingAgeTimer_.setInterval(MaxPendingAgeMs);
+  QObject::connect(&pendingAgeTimer_, &QTimer::timeout, [this] { WriteOutWaiting(); });
 }
 
 TicDataLog::~TicDataLog()
@@ -271,6 +274,7 @@ bool TicDataLog::CloseTicLogFiles(bool withoutAsking)
     host_.ReportProblem(QStringLiteral("The TIC log set %1 was closed with %2 bytes that could not be written.")
                             .arg(SetDescription(configFile_.name))
                             .arg(unwritten));
+  pendingAgeTimer_.stop();
   writeFailed_ = false;
   failureText_.clear();
   host_.OpenStateChanged(false);
@@ -288,6 +292,24 @@ bool TicDataLog::FlushLogFiles()
   });
   NoteFlushResult(!failed, failed);
   return true;
+}
+
+bool TicDataLog::AnyPending() const
+{
+  for (int i = 0; i < PortCount; ++i)
+    if (!averageFiles_[i].pending.isEmpty() || !timeFiles_[i].pending.isEmpty())
+      return true;
+  return !configFile_.pending.isEmpty();
+}
+
+void TicDataLog::WriteOutWaiting()
+{
+  if (!FlushLogFiles())
+    return;
+  // A failed write-out is tried again even when no further row comes (a
+  // counter that stopped), so the rows reach the disk once space returns.
+  if (AnyPending())
+    pendingAgeTimer_.start();
 }
 
 bool TicDataLog::RollOverToNewDay()
@@ -372,6 +394,8 @@ void TicDataLog::Append(File &file, const QByteArray &bytes)
   // While writing fails, the data waits for the next flush.
   if (!writeFailed_ && file.pending.size() >= WriteChunkBytes && !WriteOut(file))
     NoteFlushResult(false, &file);
+  if (!file.pending.isEmpty() && !pendingAgeTimer_.isActive())
+    pendingAgeTimer_.start();
 }
 
 bool TicDataLog::WriteOut(File &file)

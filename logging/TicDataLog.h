@@ -5,7 +5,9 @@
 // closed). It names the seventeen files, opens them together in one of four
 // modes, takes the counters' rows, checks every flush for write errors,
 // closes the set (deleting the empty files of ports 2 to 8) and rolls over
-// to the next day's set. Everything it needs of the program comes through
+// to the next day's set. Rows are written out within a second of arriving,
+// whatever drives the clock, and a failed write-out is tried again every
+// second until it succeeds. Everything it needs of the program comes through
 // TicDataLogHost, so a test drives it without a window.
 
 #include "core/GpsDateTime.h"
@@ -16,6 +18,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
 #include <array>
 #include <memory>
@@ -78,6 +81,10 @@ public:
   // While writing fails, each file keeps up to this much; more is dropped
   // (and counted) so memory stays bounded.
   static constexpr int MaxPendingBytes = 4 * 1024 * 1024;
+  // Waiting rows are written out at this age at the latest, with or
+  // without a 1PPS tick; while writing fails, that write-out is tried again
+  // this often.
+  static constexpr int MaxPendingAgeMs = 1000;
 
   explicit TicDataLog(TicDataLogHost &host);
   ~TicDataLog();
@@ -179,6 +186,10 @@ private:
   void CloseFile(File &file);
   void WriteLines(const QString &tag, const QString &text);
   void NoteFlushResult(bool ok, const File *failed);
+  bool AnyPending() const;
+  // The timer's write-out: everything waiting, and again a second later
+  // while some of it could not be written.
+  void WriteOutWaiting();
 
   TicDataLogHost &host_;
   LogFileWriterFactory writerFactory_;
@@ -190,6 +201,8 @@ private:
   // the configuration log without extension.
   QStringList replacedStems_;
   QString configBuffer_;
+  // Runs from the first byte that waits to MaxPendingAgeMs.
+  QTimer pendingAgeTimer_;
   bool writeFailed_ = false;
   QString failureText_;
   QString rollOverProblem_;

@@ -7,11 +7,13 @@
 #include "logging/TicDataLog.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <QTemporaryDir>
 
+using riduder::test::FillingDiskWriter;
 using riduder::test::ReadFileBytes;
 using riduder::test::ReadFileLines;
 using riduder::test::SwitchableWriter;
@@ -24,6 +26,14 @@ void WriteFile(const QString &path, const QByteArray &bytes)
   QFile file(path);
   QVERIFY(file.open(QIODevice::WriteOnly));
   file.write(bytes);
+}
+
+// The whole rows of a file (a row still being written is left out).
+QList<QByteArray> RowsOnDisk(const QString &path)
+{
+  QList<QByteArray> rows = ReadFileBytes(path).split('\n');
+  rows.removeLast();
+  return rows;
 }
 
 const QString Created45 = QStringLiteral("Wed Feb 14 12:34:56 2024");
@@ -60,6 +70,9 @@ private slots:
   void closeAsks();
   void writeFailureIsReportedOnce();
   void rollOverReopenFailureIsReportedOnce();
+
+  void waitingRowsReachTheDiskWithinASecond();
+  void failedWriteOutIsRetriedUntilSpaceReturns();
 
 private:
   QString Stem(const QString &kindAndPort) const
@@ -587,6 +600,95 @@ void TestTicDataLog::rollOverReopenFailureIsReportedOnce()
   // A set that opens again clears the status.
   QVERIFY(log.OpenTicLogFiles(TicDataLog::CreateNew));
   QVERIFY(log.StatusText().isEmpty());
+  QVERIFY(log.CloseTicLogFiles(true));
+}
+
+// ---------------------------------------------------------------------------
+// Without a 1PPS tick nothing calls FlushLogFiles: the set's own timer
+// writes the rows out.
+
+void TestTicDataLog::waitingRowsReachTheDiskWithinASecond()
+{
+  TicLogTestHost host;
+  TicDataLog log(host);
+  QVERIFY(log.OpenTicLogFiles(TicDataLog::CreateNew));
+  QList<QByteArray> timeRows;
+  QList<QByteArray> averageRows;
+  for (int n = 0; n < 3; ++n) {
+    timeRows << "60354.41678," + QByteArray::number(n) + ".000000";
+    averageRows << "60354.41678,300," + QByteArray::number(n) + ".5";
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(log.WriteTimeRow(1, timeRows.last()));
+    QVERIFY(log.WriteAverageRow(4, averageRows.last()));
+    QTRY_VERIFY_WITH_TIMEOUT(RowsOnDisk(Stem("T_PORT_01.csv")).endsWith(timeRows.last()) &&
+                                 RowsOnDisk(Stem("A_PORT_04.csv")).endsWith(averageRows.last()),
+                             2000);
+    QVERIFY2(clock.elapsed() <= 2000, qPrintable(QString::number(clock.elapsed())));
+  }
+  QCOMPARE(RowsOnDisk(Stem("T_PORT_01.csv")), timeRows);
+  QCOMPARE(RowsOnDisk(Stem("A_PORT_04.csv")), averageRows);
+  QVERIFY(host.problems.isEmpty());
+  QVERIFY(log.CloseTicLogFiles(true));
+}
+
+// The disk fills up in the middle of a row and frees again later; rows
+// keep coming (one every 250 ms) except for a while after space returns,
+// when only the retry can write them.
+void TestTicDataLog::failedWriteOutIsRetriedUntilSpaceReturns()
+{
+  TicLogTestHost host;
+  TicDataLog log(host);
+  auto disk = std::make_shared<FillingDiskWriter::Disk>();
+  log.SetWriterFactory([disk] { return std::make_unique<FillingDiskWriter>(disk); });
+  QVERIFY(log.OpenTicLogFiles(TicDataLog::CreateNew));
+
+  QList<QByteArray> timeRows;
+  QList<QByteArray> averageRows;
+  auto write = [&](int first, int last) {
+    for (int n = first; n <= last; ++n) {
+      timeRows << "60354.41678," + QByteArray::number(n) + ".000000";
+      QVERIFY(log.WriteTimeRow(2, timeRows.last()));
+      if (n % 2 == 0) {
+        averageRows << "60354.41678,2," + QByteArray::number(n) + ".5";
+        QVERIFY(log.WriteAverageRow(2, averageRows.last()));
+      }
+      QTest::qWait(250);
+    }
+  };
+  auto allOnDisk = [&] {
+    return RowsOnDisk(Stem("T_PORT_02.csv")) == timeRows && RowsOnDisk(Stem("A_PORT_02.csv")) == averageRows;
+  };
+
+  write(0, 3);
+  QTRY_VERIFY_WITH_TIMEOUT(allOnDisk(), 2000);
+  QVERIFY(host.problems.isEmpty());
+
+  // Room for half a row.
+  disk->free = 12;
+  write(4, 11);
+  QTRY_COMPARE_WITH_TIMEOUT(host.problems.size(), 1, 2000);
+  QVERIFY2(host.problems.first().contains("No space left on device"), qPrintable(host.problems.first()));
+  QVERIFY(!allOnDisk());
+  QVERIFY(log.HasWriteError());
+
+  // Space returns; no row comes for a while.
+  disk->free = -1;
+  QTRY_VERIFY_WITH_TIMEOUT(allOnDisk(), 2500);
+  QCOMPARE(host.problems.size(), 2);
+  QVERIFY2(host.problems.last().contains("works again"), qPrintable(host.problems.last()));
+  QVERIFY(!log.HasWriteError());
+
+  write(12, 15);
+  QTRY_VERIFY_WITH_TIMEOUT(allOnDisk(), 2000);
+  // Every row once and in order, while the set is still open; the recovery
+  // was reported once.
+  QCOMPARE(RowsOnDisk(Stem("T_PORT_02.csv")), timeRows);
+  QCOMPARE(RowsOnDisk(Stem("A_PORT_02.csv")), averageRows);
+  QCOMPARE(timeRows.size(), 16);
+  QCOMPARE(host.problems.size(), 2);
+  QCOMPARE(log.DroppedBytes(), qint64(0));
+  QVERIFY(log.IsOpen());
   QVERIFY(log.CloseTicLogFiles(true));
 }
 
