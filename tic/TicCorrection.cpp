@@ -131,9 +131,10 @@ std::optional<TicAverage> TicAverages::Add(int portIndex, double value, qint64 s
     stats.maximum = value;
   if (value < stats.minimum)
     stats.minimum = value;
+  const double meanBefore = stats.count > 0 ? stats.sum / stats.count : value;
   stats.sum += value;
-  stats.sumSquares += value * value;
   ++stats.count;
+  stats.squaredDeviations += (value - meanBefore) * (value - stats.sum / stats.count);
 
   if (stats.count < 2 || periodSeconds < 1)
     return std::nullopt;
@@ -146,7 +147,7 @@ std::optional<TicAverage> TicAverages::Add(int portIndex, double value, qint64 s
   TicAverage average;
   average.count = stats.count;
   average.mean = stats.sum / stats.count;
-  const double variance = stats.sumSquares / stats.count - average.mean * average.mean;
+  const double variance = stats.squaredDeviations / stats.count;
   average.sigma = variance >= 0.0 ? std::sqrt(variance) : 0.0;
   average.maximum = stats.maximum;
   average.minimum = stats.minimum;

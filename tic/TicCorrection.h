@@ -80,7 +80,10 @@ struct TicAverage {
 
 struct TicAverageStats {
   double sum = 0.0;
-  double sumSquares = 0.0;
+  // The sum of the squared deviations from the period's mean, kept as the
+  // readings come (Welford): a sum of squares less the squared mean loses
+  // nanoseconds of scatter on readings of hundreds of milliseconds.
+  double squaredDeviations = 0.0;
   double maximum = 0.0;
   double minimum = 0.0;
   int count = 0;
