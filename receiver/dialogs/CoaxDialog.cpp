@@ -120,8 +120,11 @@ void CoaxDialog::LoadSettings()
   QSettings settings;
   restoreGeometry(settings.value(SettingsGroup + "/geometry").toByteArray());
   // A length the field would refuse (nan and inf among them) shows as 0.
-  form->IDC_DC_LENGTH1->setText(WholeText(ReadStoredNumber(settings, SettingsGroup + "/dLength_1", 0.0, 0.0, MaxLength)));
-  form->IDC_DC_LENGTH2->setText(WholeText(ReadStoredNumber(settings, SettingsGroup + "/dLength_2", 0.0, 0.0, MaxLength)));
+  const auto length = [&](const char *key) {
+    return WholeText(ReadStoredNumber(settings, SettingsGroup + QLatin1String(key), 0.0, 0.0, MaxLength));
+  };
+  form->IDC_DC_LENGTH1->setText(length("/dLength_1"));
+  form->IDC_DC_LENGTH2->setText(length("/dLength_2"));
   dimension1 = settings.value(SettingsGroup + "/Dimension_1", "Feet").toString();
   dimension2 = settings.value(SettingsGroup + "/Dimension_2", "Feet").toString();
   velocityFactor1 = settings.value(SettingsGroup + "/VelocityFactor_1", "LMR-240").toString();
