@@ -18,7 +18,7 @@ void NoteUnusableStoredSetting(const QString &key, const QVariant &stored)
     text = QString::fromLatin1(stored.typeName() ? stored.typeName() : "?");
   if (text.size() > ShownStoredChars)
     text = text.left(ShownStoredChars) + QStringLiteral("... (%1 characters)").arg(text.size());
-  qDebug().noquote() << QStringLiteral("Stored setting \"%1\" holds \"%2\", out of range: its default is used")
+  qDebug().noquote() << QStringLiteral("Stored setting \"%1\" = \"%2\" is out of range and not used")
                             .arg(key, text);
 }
 
@@ -48,13 +48,11 @@ std::optional<double> CheckedStoredNumber(QSettings &settings, const QString &ke
   if (!settings.contains(key))
     return defaultValue;
   const QVariant stored = settings.value(key);
-  // Through the text, so a number stored as text and one stored as a number
-  // read alike; toDouble() takes "nan" and "inf" too, which the check refuses.
+  // toDouble() takes "nan" and "inf" too, and reads a number too large for
+  // a double as inf; the check refuses all three.
   bool ok = false;
   double value = stored.toDouble(&ok);
-  if (!ok)
-    value = stored.toString().trimmed().toDouble(&ok);
-  if (!ok)
+  if (!ok && std::isfinite(value))
     value = 0.0;
   if (std::isfinite(value) && value >= minValue && value <= maxValue)
     return value;
