@@ -1,9 +1,9 @@
 #pragma once
 // Reading a stored setting with its default and its allowed range. A value
 // that is missing or unusable is taken as the default; each unusable value
-// gives one debug line naming its key. Whole numbers and flags write their
-// repair back, so the store and the program agree; other numbers leave the
-// store as it is.
+// gives one debug line naming its key. A whole number writes its repair back
+// unless told not to, so the store and the program agree; other numbers
+// leave the store as it is.
 
 #include <QSettings>
 #include <QString>
