@@ -1,5 +1,6 @@
 #include "clock/PcClockSettings.h"
 
+#include "core/StoredSetting.h"
 #include "platform/SystemClock.h"
 
 #include <QCoreApplication>
@@ -24,6 +25,27 @@ qint64 PcClockSettings::MaxCorrectionSeconds(bool on, int quantity, int units)
   }
 }
 
+void PcClockSettings::ReadThreshold(QSettings &settings, bool *on, int *ms)
+{
+  *on = settings.value(PcClockKeys::DeltaOn, false).toBool();
+  const QVariant stored = settings.value(PcClockKeys::DeltaMs, PcClockDeltaMsMin);
+  bool ok = false;
+  *ms = stored.toInt(&ok);
+  if (!ok || *ms < PcClockDeltaMsMin || *ms > PcClockDeltaMsMax) {
+    // As the dialog's field does with such a threshold: a rule of 0 ms, or
+    // a negative one, would set the clock on every pass.
+    NoteUnusableStoredSetting(QString::fromLatin1(PcClockKeys::DeltaMs), stored);
+    *ms = PcClockDeltaMsMin;
+    *on = false;
+  }
+}
+
+int PcClockSettings::ReadMaxQuantity(QSettings &settings)
+{
+  return ReadStoredInt(settings, QString::fromLatin1(PcClockKeys::MaxQuantity), PcClockMaxQuantityDefault, 0,
+                       PcClockMaxQuantityMax, MissingKey::Leave, BadValue::Leave);
+}
+
 PcClockSettings PcClockSettings::Read(QSettings &settings)
 {
   PcClockSettings s;
@@ -31,17 +53,9 @@ PcClockSettings PcClockSettings::Read(QSettings &settings)
   if (s.mode < SyncOnce || s.mode > SyncEveryDay)
     s.mode = SyncDisable;
 
-  s.deltaOn = settings.value(PcClockKeys::DeltaOn, false).toBool();
-  bool ok = false;
-  s.deltaMs = settings.value(PcClockKeys::DeltaMs, 1).toInt(&ok);
-  if (!ok || s.deltaMs < PcClockDeltaMsMin || s.deltaMs > PcClockDeltaMsMax) {
-    s.deltaMs = PcClockDeltaMsMin;
-    s.deltaOn = false;
-    settings.setValue(PcClockKeys::DeltaMs, s.deltaMs);
-    settings.setValue(PcClockKeys::DeltaOn, s.deltaOn);
-  }
+  ReadThreshold(settings, &s.deltaOn, &s.deltaMs);
 
-  const int quantity = settings.value(PcClockKeys::MaxQuantity, 2).toInt();
+  const int quantity = ReadMaxQuantity(settings);
   const int units = settings.value(PcClockKeys::MaxUnits, 0).toInt();
   const bool maxOn = settings.value(PcClockKeys::MaxOn, false).toBool();
   s.maxSeconds = MaxCorrectionSeconds(maxOn, quantity, units);

@@ -38,6 +38,9 @@ enum PcClockMaxUnits { MaxUnitHours = 0, MaxUnitMinutes = 1, MaxUnitSeconds = 2 
 // The threshold field accepts 1 to 999 ms.
 inline constexpr int PcClockDeltaMsMin = 1;
 inline constexpr int PcClockDeltaMsMax = 999;
+// The maximum correction's spin box: 0 to 999, 2 at first.
+inline constexpr int PcClockMaxQuantityMax = 999;
+inline constexpr int PcClockMaxQuantityDefault = 2;
 
 struct PcClockSettings {
   int mode = SyncDisable;      // TimeSyncMode
@@ -49,10 +52,15 @@ struct PcClockSettings {
   // (no limit) when off or for an unknown unit.
   static qint64 MaxCorrectionSeconds(bool on, int quantity, int units);
 
+  // The stored threshold rule, read alike by the dialog and the clock step:
+  // a threshold outside 1..999 (or no number) is 1 with the rule off. The
+  // store is left as it is.
+  static void ReadThreshold(QSettings &settings, bool *on, int *ms);
+  // The stored maximum-correction quantity; outside 0..999 it is 2.
+  static int ReadMaxQuantity(QSettings &settings);
+
   // The stored settings as the clock step uses them. A mode outside 1..5 is
-  // Disable; a threshold outside 1..999 becomes 1 with the threshold rule
-  // off, and both are written back so a bad store never sets the clock on
-  // every pass.
+  // Disable; the threshold and quantity as above. Nothing is written.
   static PcClockSettings Read(QSettings &settings);
 
   // Read(), then, for any mode but Disable, makes sure the PC clock may be

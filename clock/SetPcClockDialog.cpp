@@ -52,19 +52,17 @@ void SetPcClockDialog::LoadSettings()
   mode = ReadStoredInt(settings, PcClockKeys::Mode, SyncDisable, SyncDisable, SyncEveryDay, MissingKey::Leave);
   CheckModeButton();
 
-  deltaOn = settings.value(PcClockKeys::DeltaOn, false).toBool();
+  // The threshold and quantity as the clock step reads them, so the dialog
+  // shows what is in force.
+  PcClockSettings::ReadThreshold(settings, &deltaOn, &deltaMs);
   ui->IDC_CLOCK_SYNC_DELTA->setChecked(deltaOn);
   ui->IDC_CLOCK_SYNC_DELTA_MS->setEnabled(deltaOn);
-
-  deltaMs = settings.value(PcClockKeys::DeltaMs, 1).toInt();
-  if (deltaMs >= 1000 || deltaMs < 0)
-    deltaMs = 0;
   ui->IDC_CLOCK_SYNC_DELTA_MS->setText(QString::number(deltaMs));
 
-  // The fields keep the stored values even where a widget can't show them.
+  // The units keep the stored value even where the combo box can't show it.
   maxOn = settings.value(PcClockKeys::MaxOn, false).toBool();
   ui->IDC_AMC_ON->setChecked(maxOn);
-  maxQuantity = settings.value(PcClockKeys::MaxQuantity, 2).toInt();
+  maxQuantity = PcClockSettings::ReadMaxQuantity(settings);
   maxUnits = settings.value(PcClockKeys::MaxUnits, 0).toInt();
   {
     const QSignalBlocker quantityBlocker(ui->IDC_AMC_QTY);

@@ -2,6 +2,7 @@
 
 #include "core/GpsDateTime.h"
 #include "core/GpsMode.h"
+#include "core/StoredSetting.h"
 #include "receiver/decode/GpsRxModel.h"  // the model constants only
 
 #include <QDebug>
@@ -39,15 +40,14 @@ constexpr double kMaxMeanSquare = 1e10;
 
 QString Coordinate(double v) { return QString::asprintf("%018.16f", v); }
 
-// A stored number: the default text when the key is missing; a value the
-// check refuses is replaced by the fallback, which is written back.
-template <typename Accept>
-double ReadNumber(QSettings &settings, const QString &key, const QString &defaultText, Accept accept,
+// A stored number in minValue..maxValue, the default when the key is
+// missing; a value outside, nan or inf is replaced by the fallback, which is
+// written back in the key's format.
+double ReadNumber(QSettings &settings, const QString &key, double defaultValue, double minValue, double maxValue,
                   double fallback, const char *format)
 {
-  const double v = settings.value(key, defaultText).toString().toDouble();
-  if (std::isfinite(v) && accept(v))
-    return v;
+  if (const std::optional<double> v = CheckedStoredNumber(settings, key, defaultValue, minValue, maxValue))
+    return *v;
   settings.setValue(key, QString::asprintf(format, fallback));
   return fallback;
 }
@@ -97,8 +97,11 @@ double ClampedCounter(double counter, double limit)
   return std::max(1.0, std::min(counter, limit));
 }
 
-// Altitudes a site can have, in metres; also refuses NaN.
-bool IsAltitude(double v) { return v >= -1000.0 && v <= 100000.0; }
+// Altitudes a site can have, in metres.
+constexpr double MinAltitude = -1000.0;
+constexpr double MaxAltitude = 100000.0;
+// Also refuses NaN.
+bool IsAltitude(double v) { return v >= MinAltitude && v <= MaxAltitude; }
 
 bool IsFinite(const GeoPosition &p)
 {
@@ -453,32 +456,33 @@ void PositionAverages::LoadSettings()
 {
   QSettings settings;
   const GeoPosition home = DefaultReferenceLocation();
-  reference_.latitude = ReadNumber(settings, kRefLatitude, Coordinate(home.latitude),
-                                   [](double v) { return v >= -90.0 && v <= 90.0; }, 0.0, "%018.16f");
-  reference_.longitude = ReadNumber(settings, kRefLongitude, Coordinate(home.longitude),
-                                    [](double v) { return v > -180.0 && v <= 180.0; }, 0.0, "%018.16f");
-  reference_.gpsAltitude = ReadNumber(settings, kRefGpsAltitude, Coordinate(home.gpsAltitude), IsAltitude, 0.0,
-                                      "%018.16f");
-  reference_.mslAltitude = ReadNumber(settings, kRefMslAltitude, Coordinate(home.mslAltitude), IsAltitude, 0.0,
-                                      "%018.16f");
+  // A missing key reads as the default site's value as its stored text gives it.
+  const auto site = [](double v) { return Coordinate(v).toDouble(); };
+  reference_.latitude = ReadNumber(settings, kRefLatitude, site(home.latitude), -90.0, 90.0, 0.0, "%018.16f");
+  reference_.longitude = ReadNumber(settings, kRefLongitude, site(home.longitude), std::nextafter(-180.0, 0.0),
+                                    180.0, 0.0, "%018.16f");
+  reference_.gpsAltitude = ReadNumber(settings, kRefGpsAltitude, site(home.gpsAltitude), MinAltitude, MaxAltitude,
+                                      0.0, "%018.16f");
+  reference_.mslAltitude = ReadNumber(settings, kRefMslAltitude, site(home.mslAltitude), MinAltitude, MaxAltitude,
+                                      0.0, "%018.16f");
   // The longitude distances need the scale of the reference latitude from
   // the first fix on, not only after the reference is next set.
   SetMetresPerDegree();
   refLocOnStart_ = settings.value(kRefLocOnStart, true).toBool();
 
-  const auto limit = [](double v) { return v >= 1.0 && v <= CounterCeiling; };
-  positionLimit_ = ReadNumber(settings, kPositionLimit, QStringLiteral("28800.0"), limit,
+  positionLimit_ = ReadNumber(settings, kPositionLimit, DefaultPositionWeightLimit, 1.0, CounterCeiling,
                               DefaultPositionWeightLimit, "%08.1f");
-  rmsLimit_ = ReadNumber(settings, kRmsLimit, QStringLiteral("86400.0"), limit, DefaultRmsWeightLimit, "%08.1f");
-  timingLimit_ = ReadNumber(settings, kTimingLimit, QStringLiteral("28800.0"), limit, DefaultTimingWeightLimit,
-                            "%08.1f");
+  rmsLimit_ = ReadNumber(settings, kRmsLimit, DefaultRmsWeightLimit, 1.0, CounterCeiling, DefaultRmsWeightLimit,
+                         "%08.1f");
+  timingLimit_ = ReadNumber(settings, kTimingLimit, DefaultTimingWeightLimit, 1.0, CounterCeiling,
+                            DefaultTimingWeightLimit, "%08.1f");
 
   useDopWeighting_ = settings.value(kUseDopWeighting, true).toBool() && !dopWeightingBlocked_;
   // A weight of 0 would freeze the averages.
-  const auto dopWeight = [](double v) { return v > 0.0 && v <= 99.0; };
-  hdopWeight_ = ReadNumber(settings, kHdopWeight, QStringLiteral("1.5"), dopWeight, DefaultHdopWeight, "%04.1f");
-  vdopWeight_ = ReadNumber(settings, kVdopWeight, QStringLiteral("2.0"), dopWeight, DefaultVdopWeight, "%04.1f");
-  tdopWeight_ = ReadNumber(settings, kTdopWeight, QStringLiteral("1.5"), dopWeight, DefaultTdopWeight, "%04.1f");
+  const double minWeight = std::nextafter(0.0, 1.0);
+  hdopWeight_ = ReadNumber(settings, kHdopWeight, DefaultHdopWeight, minWeight, 99.0, DefaultHdopWeight, "%04.1f");
+  vdopWeight_ = ReadNumber(settings, kVdopWeight, DefaultVdopWeight, minWeight, 99.0, DefaultVdopWeight, "%04.1f");
+  tdopWeight_ = ReadNumber(settings, kTdopWeight, DefaultTdopWeight, minWeight, 99.0, DefaultTdopWeight, "%04.1f");
 
   restartOnUnlock_ = settings.value(kRestartOnUnlock, true).toBool();
   continueOnRestart_ = settings.value(kRestartOnStartup, false).toBool();

@@ -1,6 +1,7 @@
 #include "receiver/dialogs/CoaxDialog.h"
 #include "ui_CoaxDialog.h"
 
+#include "core/StoredSetting.h"
 #include "fields/NumericFieldCheck.h"
 
 #include <QCloseEvent>
@@ -118,8 +119,12 @@ void CoaxDialog::LoadSettings()
 {
   QSettings settings;
   restoreGeometry(settings.value(SettingsGroup + "/geometry").toByteArray());
-  form->IDC_DC_LENGTH1->setText(WholeText(settings.value(SettingsGroup + "/dLength_1", "0").toDouble()));
-  form->IDC_DC_LENGTH2->setText(WholeText(settings.value(SettingsGroup + "/dLength_2", "0").toDouble()));
+  // A length the field would refuse (nan and inf among them) shows as 0.
+  const auto length = [&](const char *key) {
+    return WholeText(ReadStoredNumber(settings, SettingsGroup + QLatin1String(key), 0.0, 0.0, MaxLength));
+  };
+  form->IDC_DC_LENGTH1->setText(length("/dLength_1"));
+  form->IDC_DC_LENGTH2->setText(length("/dLength_2"));
   dimension1 = settings.value(SettingsGroup + "/Dimension_1", "Feet").toString();
   dimension2 = settings.value(SettingsGroup + "/Dimension_2", "Feet").toString();
   velocityFactor1 = settings.value(SettingsGroup + "/VelocityFactor_1", "LMR-240").toString();

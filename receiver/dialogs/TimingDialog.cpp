@@ -226,18 +226,18 @@ bool TimingDialog::CheckField(QLineEdit *field, bool showMessages)
 {
   const QString text = field->text();
   if (field == form->IDC_TIMING_EPOCH)
-    return ValidateIntField(text, 0, 999, showMessages);
+    return ValidateIntField(text, 0, TimingEpochMaxMs, showMessages);
   if (field == form->IDC_TIMING_OFFSET || field == form->IDC_TIMING_EXTRA_DELAY)
-    return ValidateDoubleField(text, 0.0, 999.999, showMessages);
+    return ValidateDoubleField(text, 0.0, TimingFineOffsetMaxUs, showMessages);
   if (field == form->IDC_TIMING_RAIM) {
     // 0 switches T-RAIM off; otherwise the limit lies in 250..1000.
     if (CheckIntegerField(text, 0, 0).ok())
       return true;
-    return ValidateIntField(text, 250, 1000, showMessages);
+    return ValidateIntField(text, int(TimingTraimMinNs), int(TimingTraimMaxNs), showMessages);
   }
   if (field == form->IDC_TIMING_RCVR_DELAY)
-    return ValidateIntField(text, 0, 1000, showMessages);
-  return ValidateIntField(text, 0, 20000, showMessages);  // the two cables
+    return ValidateIntField(text, 0, int(TimingRxDelayMaxNs), showMessages);
+  return ValidateIntField(text, 0, int(TimingCableDelayMaxNs), showMessages);  // the two cables
 }
 
 void TimingDialog::UpdateOkButton()

@@ -38,17 +38,26 @@ void UpdateTimingTotals(TimingSettings &timing)
 
 TimingSettings LoadTimingSettings(QSettings &settings)
 {
+  // The ranges the timing dialog accepts; a value outside one, nan or inf
+  // would reach every corrected counter reading and the receiver's commands.
+  const auto number = [&settings](const char *key, double defaultValue, double minValue, double maxValue) {
+    return ReadStoredNumber(settings, QString::fromLatin1(key), defaultValue, minValue, maxValue);
+  };
   TimingSettings timing;
-  bool ok = false;
-  timing.epochOffset = settings.value(TimingKeys::Epoch, "0").toInt(&ok);
-  if (!ok)
-    timing.epochOffset = 0;
-  timing.ppsDelay = settings.value(TimingKeys::PpsDelay, "0.000").toDouble();
-  timing.antennaCableDelay = settings.value(TimingKeys::AntennaCable, "0.0").toDouble();
-  timing.measurementCableDelay = settings.value(TimingKeys::MeasurementCable, "0.0").toDouble();
-  timing.rxDelay = settings.value(TimingKeys::RxDelay, "55.0").toDouble();
-  timing.extraDelay = settings.value(TimingKeys::ExtraDelay, "0.000").toDouble();
-  timing.traimLimit = settings.value(TimingKeys::Traim, "500.0").toDouble();
+  timing.epochOffset = ReadStoredInt(settings, QString::fromLatin1(TimingKeys::Epoch), 0, 0, TimingEpochMaxMs,
+                                     MissingKey::Leave, BadValue::Leave);
+  timing.ppsDelay = number(TimingKeys::PpsDelay, 0.0, 0.0, TimingFineOffsetMaxUs);
+  timing.antennaCableDelay = number(TimingKeys::AntennaCable, 0.0, 0.0, TimingCableDelayMaxNs);
+  timing.measurementCableDelay = number(TimingKeys::MeasurementCable, 0.0, 0.0, TimingCableDelayMaxNs);
+  timing.rxDelay = number(TimingKeys::RxDelay, 55.0, 0.0, TimingRxDelayMaxNs);
+  timing.extraDelay = number(TimingKeys::ExtraDelay, 0.0, 0.0, TimingFineOffsetMaxUs);
+  // 0 switches T-RAIM off; any other limit lies in 250..1000.
+  const QString traimKey = QString::fromLatin1(TimingKeys::Traim);
+  timing.traimLimit = ReadStoredNumber(settings, traimKey, TimingTraimDefaultNs, 0.0, TimingTraimMaxNs);
+  if (timing.traimLimit > 0.0 && timing.traimLimit < TimingTraimMinNs) {
+    NoteUnusableStoredSetting(traimKey, settings.value(traimKey));
+    timing.traimLimit = TimingTraimDefaultNs;
+  }
   timing.traimConditionedPps =
       ReadStoredFlag(settings, QString::fromLatin1(TimingKeys::TraimKill), false, MissingKey::Leave);
   timing.ticAutoCorrect =

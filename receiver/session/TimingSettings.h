@@ -23,6 +23,15 @@ inline constexpr char TicAutoCorrect[] = "TimingDialog/TIC Auto Correct";
 inline constexpr char Sawtooth[] = "TimingDialog/Sawtooth Auto Correct";
 }  // namespace TimingKeys
 
+// What the timing dialog's fields accept, and so what a stored value may be.
+inline constexpr int TimingEpochMaxMs = 999;
+inline constexpr double TimingFineOffsetMaxUs = 999.999;  // the 1PPS and extra offsets
+inline constexpr double TimingCableDelayMaxNs = 20000.0;
+inline constexpr double TimingRxDelayMaxNs = 1000.0;
+inline constexpr double TimingTraimMinNs = 250.0;  // or 0: T-RAIM off
+inline constexpr double TimingTraimMaxNs = 1000.0;
+inline constexpr double TimingTraimDefaultNs = 500.0;
+
 // The TIC sawtooth correction; -1 stands for no choice made.
 enum SawtoothCorrectionMode {
   SawtoothAutomatic = 0,
@@ -70,7 +79,8 @@ void UpdateTimingTotals(TimingSettings &timing);
 
 // The stored values with their totals. A missing value takes its default
 // (sawtooth: Automatic); an epoch that is no whole number reads as 0 and a
-// sawtooth outside 0..3 as Off. Nothing is written back.
+// sawtooth outside 0..3 as Off. A number outside what the dialog accepts,
+// nan or inf, takes its default. Nothing is written back.
 TimingSettings LoadTimingSettings(QSettings &settings);
 
 // Every stored value of `timing` (the totals are not stored).

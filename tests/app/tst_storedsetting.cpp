@@ -4,6 +4,8 @@
 
 #include <QSettings>
 
+#include <cmath>
+
 // What a stored whole number or flag reads as, and what is left in the store.
 class TestStoredSetting : public QObject {
   Q_OBJECT
@@ -43,6 +45,71 @@ private slots:
     QCOMPARE(settings.contains("Group/Key"), left.isValid());
     if (left.isValid())
       QCOMPARE(settings.value("Group/Key").toString(), left.toString());
+  }
+
+  // A stored number (double): its default when missing, not finite, out of
+  // range or no number outside the range; one debug line naming the key for
+  // each value refused; the store is left as it is.
+  void numbers_data()
+  {
+    QTest::addColumn<QVariant>("stored");  // invalid: no key
+    QTest::addColumn<double>("read");
+    QTest::addColumn<bool>("noted");
+    QTest::newRow("missing") << QVariant() << 55.0 << false;
+    QTest::newRow("in range") << QVariant(12.5) << 12.5 << false;
+    QTest::newRow("text of a number") << QVariant(QStringLiteral(" 999.999 ")) << 999.999 << false;
+    QTest::newRow("lowest") << QVariant(QStringLiteral("0")) << 0.0 << false;
+    QTest::newRow("nan") << QVariant(QStringLiteral("nan")) << 55.0 << true;
+    QTest::newRow("nan as a number") << QVariant(qQNaN()) << 55.0 << true;
+    QTest::newRow("inf") << QVariant(QStringLiteral("inf")) << 55.0 << true;
+    QTest::newRow("-inf as a number") << QVariant(-qInf()) << 55.0 << true;
+    QTest::newRow("1e308") << QVariant(QStringLiteral("1e308")) << 55.0 << true;
+    QTest::newRow("below") << QVariant(-1) << 55.0 << true;
+    QTest::newRow("above") << QVariant(1000.0001) << 55.0 << true;
+    // Text that is no number reads as 0, allowed here.
+    QTest::newRow("not a number") << QVariant(QString(100000, QLatin1Char('x'))) << 0.0 << false;
+    QTest::newRow("huge number text") << QVariant(QString(1000, QLatin1Char('9'))) << 55.0 << true;
+  }
+
+  void numbers()
+  {
+    QFETCH(QVariant, stored);
+    QFETCH(double, read);
+    QFETCH(bool, noted);
+    QSettings settings;
+    if (stored.isValid())
+      settings.setValue("Group/Number", stored);
+    const QVariant before = settings.value("Group/Number");
+
+    static QStringList lines;
+    lines.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext &, const QString &text) {
+          if (type == QtDebugMsg)
+            lines << text;
+        });
+    const double value = ReadStoredNumber(settings, "Group/Number", 55.0, 0.0, 1000.0);
+    qInstallMessageHandler(previous);
+
+    QCOMPARE(value, read);
+    QCOMPARE(lines.size(), noted ? 1 : 0);
+    if (noted) {
+      QVERIFY2(lines.first().contains(QLatin1String("\"Group/Number\"")), qPrintable(lines.first()));
+      QVERIFY(lines.first().size() < 200);  // a huge text stays out of the log
+    }
+    QCOMPARE(settings.contains("Group/Number"), stored.isValid());
+    if (stored.isValid())
+      QVERIFY(settings.value("Group/Number") == before || (std::isnan(before.toDouble()) &&
+                                                             std::isnan(settings.value("Group/Number").toDouble())));
+  }
+
+  // A whole number whose repair is not to be written stays in the store.
+  void wholeNumberLeftAsStored()
+  {
+    QSettings settings;
+    settings.setValue("Group/Whole", 5000);
+    QCOMPARE(ReadStoredInt(settings, "Group/Whole", 2, 0, 999, MissingKey::Leave, BadValue::Leave), 2);
+    QCOMPARE(settings.value("Group/Whole").toInt(), 5000);
   }
 
   void flags()

@@ -48,7 +48,10 @@ private slots:
     QTest::newRow("0 seconds: no limit") << true << 0 << 2 << qint64(0);
     QTest::newRow("off: no limit") << false << 9 << 0 << qint64(0);
     QTest::newRow("unknown unit: no limit") << true << 2 << 7 << qint64(0);
-    QTest::newRow("huge quantity does not wrap") << true << 1000000 << 0 << qint64(3600000000LL);
+    QTest::newRow("999 hours") << true << 999 << 0 << qint64(3596400);
+    // Beyond what the spin box takes: the default quantity, 2.
+    QTest::newRow("huge quantity") << true << 1000000 << 0 << qint64(7200);
+    QTest::newRow("negative quantity") << true << -5 << 1 << qint64(120);
   }
 
   void maximumCorrection()
@@ -71,16 +74,16 @@ private slots:
     QTest::addColumn<int>("mode");
     QTest::addColumn<bool>("deltaOn");
     QTest::addColumn<int>("deltaMs");
-    QTest::addColumn<bool>("rewritten");
-    QTest::newRow("good") << QVariant(3) << QVariant(250) << 3 << true << 250 << false;
-    QTest::newRow("threshold 1") << QVariant(5) << QVariant(1) << 5 << true << 1 << false;
-    QTest::newRow("threshold 999") << QVariant(1) << QVariant(999) << 1 << true << 999 << false;
-    QTest::newRow("threshold 0") << QVariant(2) << QVariant(0) << 2 << false << 1 << true;
-    QTest::newRow("threshold 1000") << QVariant(2) << QVariant(1000) << 2 << false << 1 << true;
-    QTest::newRow("threshold -4") << QVariant(2) << QVariant(-4) << 2 << false << 1 << true;
-    QTest::newRow("threshold text") << QVariant(2) << QVariant("fast") << 2 << false << 1 << true;
-    QTest::newRow("mode 7") << QVariant(7) << QVariant(20) << 0 << true << 20 << false;
-    QTest::newRow("mode -1") << QVariant(-1) << QVariant(20) << 0 << true << 20 << false;
+    QTest::newRow("good") << QVariant(3) << QVariant(250) << 3 << true << 250;
+    QTest::newRow("threshold 1") << QVariant(5) << QVariant(1) << 5 << true << 1;
+    QTest::newRow("threshold 999") << QVariant(1) << QVariant(999) << 1 << true << 999;
+    QTest::newRow("threshold 0") << QVariant(2) << QVariant(0) << 2 << false << 1;
+    QTest::newRow("threshold 1000") << QVariant(2) << QVariant(1000) << 2 << false << 1;
+    QTest::newRow("threshold -4") << QVariant(2) << QVariant(-4) << 2 << false << 1;
+    QTest::newRow("threshold text") << QVariant(2) << QVariant("fast") << 2 << false << 1;
+    QTest::newRow("threshold nan") << QVariant(2) << QVariant("nan") << 2 << false << 1;
+    QTest::newRow("mode 7") << QVariant(7) << QVariant(20) << 0 << true << 20;
+    QTest::newRow("mode -1") << QVariant(-1) << QVariant(20) << 0 << true << 20;
   }
 
   void storedModeAndThreshold()
@@ -90,7 +93,6 @@ private slots:
     QFETCH(int, mode);
     QFETCH(bool, deltaOn);
     QFETCH(int, deltaMs);
-    QFETCH(bool, rewritten);
     QSettings settings;
     settings.setValue(PcClockKeys::Mode, storedMode);
     settings.setValue(PcClockKeys::DeltaOn, true);
@@ -100,14 +102,15 @@ private slots:
     QCOMPARE(s.mode, mode);
     QCOMPARE(s.deltaOn, deltaOn);
     QCOMPARE(s.deltaMs, deltaMs);
-    if (rewritten) {
-      QCOMPARE(settings.value(PcClockKeys::DeltaMs).toInt(), 1);
-      QCOMPARE(settings.value(PcClockKeys::DeltaOn).toBool(), false);
-    } else {
-      QCOMPARE(settings.value(PcClockKeys::DeltaMs), storedDeltaMs);
-      QCOMPARE(settings.value(PcClockKeys::DeltaOn).toBool(), true);
-    }
-    QCOMPARE(settings.value(PcClockKeys::Mode), storedMode);  // the loader doesn't rewrite the mode
+    // The loader writes nothing back; the dialog reads the same rule.
+    QCOMPARE(settings.value(PcClockKeys::DeltaMs), storedDeltaMs);
+    QCOMPARE(settings.value(PcClockKeys::DeltaOn).toBool(), true);
+    QCOMPARE(settings.value(PcClockKeys::Mode), storedMode);
+    bool dialogOn = true;
+    int dialogMs = 0;
+    PcClockSettings::ReadThreshold(settings, &dialogOn, &dialogMs);
+    QCOMPARE(dialogOn, deltaOn);
+    QCOMPARE(dialogMs, deltaMs);
   }
 
   void disabledModeAsksForNoPrivilege_data()

@@ -143,20 +143,28 @@ private slots:
     }
 
     // A mode out of range shows Disable and is written back; a threshold out
-    // of range shows 0 and is left in the store.
+    // of range shows 1 with the rule off, as the clock step takes it, and is
+    // left in the store; so is a quantity the spin box can't hold.
     settings.setValue(PcClockKeys::Mode, 7);
     settings.setValue(PcClockKeys::DeltaMs, 1000);
+    settings.setValue(PcClockKeys::MaxQuantity, 5000);
     {
       SetPcClockDialog dialog;
       QVERIFY(Find<QRadioButton>(&dialog, "IDC_CLOCK_SYNC_DISABLE")->isChecked());
       QCOMPARE(dialog.Mode(), 0);
       QCOMPARE(settings.value(PcClockKeys::Mode).toInt(), 0);
-      QCOMPARE(Find<QLineEdit>(&dialog, "IDC_CLOCK_SYNC_DELTA_MS")->text(), QStringLiteral("0"));
+      QCOMPARE(Find<QLineEdit>(&dialog, "IDC_CLOCK_SYNC_DELTA_MS")->text(), QStringLiteral("1"));
+      QVERIFY(!Find<QCheckBox>(&dialog, "IDC_CLOCK_SYNC_DELTA")->isChecked());
+      QVERIFY(!dialog.DeltaOn());
       QCOMPARE(settings.value(PcClockKeys::DeltaMs).toInt(), 1000);
+      QCOMPARE(dialog.MaxQuantity(), 2);
+      QCOMPARE(settings.value(PcClockKeys::MaxQuantity).toInt(), 5000);
     }
     settings.setValue(PcClockKeys::DeltaMs, -3);
     SetPcClockDialog dialog;
-    QCOMPARE(Find<QLineEdit>(&dialog, "IDC_CLOCK_SYNC_DELTA_MS")->text(), QStringLiteral("0"));
+    QCOMPARE(Find<QLineEdit>(&dialog, "IDC_CLOCK_SYNC_DELTA_MS")->text(), QStringLiteral("1"));
+    QCOMPARE(dialog.DeltaMs(), PcClockSettings::Read(settings).deltaMs);
+    QCOMPARE(dialog.DeltaOn(), PcClockSettings::Read(settings).deltaOn);
   }
 
   void thresholdField_data()

@@ -216,6 +216,32 @@ private slots:
     QCOMPARE(s.value("Measurement Coax Calculator/dLength_2").toDouble(), 7.0);
     QCOMPARE(s.value("Measurement Coax Calculator/dLength_1").toDouble(), 0.0);
   }
+
+  // A stored length the field would refuse shows as 0, with a delay of 0,
+  // and stays in the store.
+  void damagedStoredLength_data()
+  {
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("nan") << "nan";
+    QTest::newRow("inf") << "inf";
+    QTest::newRow("1e308") << "1e308";
+    QTest::newRow("negative") << "-1";
+    QTest::newRow("above 9999") << "10000";
+  }
+
+  void damagedStoredLength()
+  {
+    QFETCH(QString, stored);
+    QSettings().setValue("Antenna Coax Calculator/dLength_1", stored);
+    CoaxDialog d;
+    d.SettingsGroup = "Antenna Coax Calculator";
+    ExecWith(d, [&] {
+      QCOMPARE(Edit(d, "IDC_DC_LENGTH1")->text(), QString("0"));
+      QCOMPARE(Edit(d, "IDC_DC_DELAY1")->text(), QString("0"));
+      Button(d, "CANCEL")->click();
+    });
+    QCOMPARE(QSettings().value("Antenna Coax Calculator/dLength_1").toString(), stored);
+  }
 };
 
 RIDUDER_TEST_MAIN(CoaxDialogTest)

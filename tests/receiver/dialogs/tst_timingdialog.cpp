@@ -70,13 +70,16 @@ private slots:
       s.setValue("TimingDialog/Sawtooth Auto Correct", 7);
     }
     TimingDialog d;
-    QCOMPARE(d.Settings().antennaCableDelay, -10.0);
-    QCOMPARE(d.Settings().totalDelay, 65.0);
+    // A cable delay the field would refuse shows the default the program
+    // works with.
+    QCOMPARE(d.Settings().antennaCableDelay, 0.0);
+    QCOMPARE(d.Settings().totalDelay, 75.0);
     QVERIFY(d.findChild<QRadioButton *>("IDC_SAWTOOTH_OFF")->isChecked());
-    // The fine offset keeps its decimals; the bad cable value is flagged.
+    // The fine offset keeps its decimals.
     QCOMPARE(Field(d, "IDC_TIMING_OFFSET")->text(), QString("234.5678"));
-    QVERIFY(IsRed(Field(d, "IDC_TIMING_ANT_CABLE")));
-    QVERIFY(!Button(d, "OK")->isEnabled());
+    QCOMPARE(Field(d, "IDC_TIMING_ANT_CABLE")->text(), QString("0"));
+    QVERIFY(!IsRed(Field(d, "IDC_TIMING_ANT_CABLE")));
+    QVERIFY(Button(d, "OK")->isEnabled());
   }
 
   void totals_data()

@@ -64,17 +64,17 @@ private slots:
     QTest::newRow("empty store") << QVariantMap() << Defaults();
 
     {
+      // A negative cable is outside what the dialog takes: its default.
       TimingSettings t = Defaults();
-      t.antennaCableDelay = -10.0;
       t.measurementCableDelay = 20.0;
       t.epochOffset = 1;
       t.ppsDelay = 234.5678;
       t.traimLimit = 750.0;
       t.sawtoothCorrection = SawtoothOff;
-      t.totalDelay = 65.0;
+      t.totalDelay = 75.0;
       t.totalPpsOffsetPositive = 1234.568;
       t.totalPpsOffsetNegative = -998765.432;
-      QTest::newRow("values, signed cable, sawtooth 7 is Off")
+      QTest::newRow("values, negative cable, sawtooth 7 is Off")
           << QVariantMap{{TimingKeys::AntennaCable, -10.0}, {TimingKeys::MeasurementCable, 20.0},
                          {TimingKeys::Epoch, 1},         {TimingKeys::PpsDelay, 234.5678},
                          {TimingKeys::Traim, 750.0},     {TimingKeys::Sawtooth, 7}}
@@ -92,10 +92,15 @@ private slots:
     }
     {
       TimingSettings t = Defaults();
-      t.epochOffset = 1000;
-      t.totalPpsOffsetNegative = 0.0;
-      t.totalPpsOffsetPositive = 1000000.0;
-      QTest::newRow("a whole second of epoch") << QVariantMap{{TimingKeys::Epoch, 1000}} << t;
+      t.epochOffset = 999;
+      t.totalPpsOffsetNegative = -1000.0;
+      t.totalPpsOffsetPositive = 999000.0;
+      QTest::newRow("the largest epoch") << QVariantMap{{TimingKeys::Epoch, 999}} << t;
+      QTest::newRow("a whole second of epoch is its default") << QVariantMap{{TimingKeys::Epoch, 1000}} << Defaults();
+      QTest::newRow("T-RAIM between 0 and 250 is its default") << QVariantMap{{TimingKeys::Traim, 100}} << Defaults();
+      t = Defaults();
+      t.traimLimit = 0.0;
+      QTest::newRow("T-RAIM 0 is off") << QVariantMap{{TimingKeys::Traim, "0"}} << t;
     }
     QTest::newRow("epoch not a whole number") << QVariantMap{{TimingKeys::Epoch, "12.5"}} << Defaults();
     QTest::newRow("epoch text") << QVariantMap{{TimingKeys::Epoch, "abc"}} << Defaults();
