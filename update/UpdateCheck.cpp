@@ -521,6 +521,11 @@ bool UpdateCheck::requireSignature()
   return settings.value(QLatin1String(RequireSignatureKey), true).toBool();
 }
 
+QString UpdateCheck::checkStatusTip()
+{
+  return Tr("Check %1 for a newer version").arg(QUrl(manifestUrl()).host());
+}
+
 QString UpdateCheck::currentVersion() { return QCoreApplication::applicationVersion(); }
 
 void UpdateCheck::ForbidRemoteHosts() { remoteHostsForbidden.store(true); }

@@ -98,6 +98,10 @@ public:
   static void setLastCheckNow();
   static bool requireSignature();
 
+  // The menu item's status tip: "Check " + the manifest's host + " for a
+  // newer version".
+  static QString checkStatusTip();
+
   static QString currentVersion();
   static QString productName() { return QStringLiteral("Riduder"); }
 

@@ -11,6 +11,7 @@
 #include "update/UpdateCheck.h"
 #include "update/UpdateDialog.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QCryptographicHash>
 #include <QElapsedTimer>
@@ -382,6 +383,18 @@ private slots:
     if (interactive)  // the manifest address and the server's words, as they are
       QCOMPARE(boxes.shown.last().textFormat, Qt::PlainText);
     QCOMPARE(QSettings().contains("Updates/LastCheck"), lastCheckSet);
+  }
+
+  // The menu item names the host it asks, from the manifest address.
+  void theMenuItemNamesTheUpdateServer()
+  {
+    QSettings().setValue("Updates/ManifestUrl", server->Url("/manifest.json"));
+    MainWindow window;
+    QAction *action = window.findChild<QAction *>("actionCheck_for_Updates");
+    QVERIFY(action);
+    QCOMPARE(action->statusTip(), QStringLiteral("Check 127.0.0.1 for a newer version"));
+    QSettings().remove("Updates/ManifestUrl");
+    QCOMPARE(UpdateCheck::checkStatusTip(), QStringLiteral("Check updates.riduder.invalid for a newer version"));
   }
 
   void theDismissedVersionIsOfferedOnlyWhenAsked()
