@@ -95,10 +95,10 @@ void UpdateCheck::cancel()
       FailReply(reply, Tr(UpdateTexts::Cancelled));
 }
 
-void UpdateCheck::setTimeouts(int idleMs, int checksumLimitMs_)
+void UpdateCheck::setTimeouts(int idleMs, int wholeChecksumMs)
 {
   idleTimeoutMs = idleMs;
-  checksumLimitMs = checksumLimitMs_;
+  checksumLimitMs = wholeChecksumMs;
 }
 
 // ---------------------------------------------------------------------------

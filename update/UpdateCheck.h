@@ -70,7 +70,7 @@ public:
   // download was cancelled.".
   void cancel();
   // Shorter limits than IdleTimeoutMs and ChecksumLimitMs, for tests.
-  void setTimeouts(int idleMs, int checksumLimitMs);
+  void setTimeouts(int idleMs, int wholeChecksumMs);
   // Starts fetching the manifest; manifestReady follows (never before this
   // call has returned).
   void fetchManifest(const QString &address);
