@@ -151,6 +151,7 @@ MainWindow::MainWindow(QWidget *parent)
   ReadSettings();
 
   BuildStatusBar();
+  ui->actionCheck_for_Updates->setStatusTip(UpdateCheck::checkStatusTip());
   setDefaultStatusTipText(QString());
   connect(ui->statusBar, &QStatusBar::messageChanged, this, &MainWindow::setDefaultStatusTipText);
   auto *helpShortcut = new QShortcut(QKeySequence(QStringLiteral("F1")), this);

@@ -4,14 +4,15 @@
 // raw-data window closed and shown.
 //
 //   riduder-bench-framers [capture files...]
-//   riduder-bench-framers --once FILE
+//   riduder-bench-framers --once [--window] FILE
 //
 // Without arguments it takes every capture of the shared test data. The
 // protocol comes from the capture's folder (oncore/, ubx/, nmea/): Oncore
 // captures decode in the mode "Motorola Binary", ubx/ in "u-blox UBX" and
 // nmea/ in "Generic NMEA". "--once" frames and decodes the file's bytes
-// once, as the port would hand them on in 4096-byte reads, window closed,
-// and prints MB/s and the messages.
+// once, as the port would hand them on in 4096-byte reads, window closed
+// (with "--window": open, each message's raw-data text built), and prints
+// MB/s and the messages.
 
 #include "core/GpsMode.h"
 #include "core/ReceiverState.h"
@@ -24,6 +25,7 @@
 #include "receiver/decode/UbxDecoder.h"
 #include "receiver/link/UbxNmeaFramer.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
@@ -161,8 +163,9 @@ Result Run(Protocol protocol, const QByteArray &stream, int chunkSize, Work work
 
 }  // namespace
 
-// The file's receiver bytes framed and decoded once, window closed.
-int RunOnce(const QString &path)
+// The file's receiver bytes framed and decoded once, the raw-data window
+// closed or shown.
+int RunOnce(const QString &path, bool windowShown)
 {
   QTextStream out(stdout);
   const QByteArray capture = ReadCaptureBytes(path);
@@ -171,10 +174,11 @@ int RunOnce(const QString &path)
     return 1;
   }
   const Protocol protocol = ProtocolOf(path);
-  const Result r = Run(protocol, capture, 4096, Work::DecodeTextOff);
-  out << QString("%1: %2, %3 bytes, %4 messages, %5 s, %6 MB/s\n")
+  const Result r = Run(protocol, capture, 4096, windowShown ? Work::DecodeTextOn : Work::DecodeTextOff);
+  out << QString("%1: %2, window %3, %4 bytes, %5 messages, %6 s, %7 MB/s\n")
              .arg(QFileInfo(path).fileName())
              .arg(GpsModeName(ModeOf(protocol)))
+             .arg(windowShown ? "shown" : "closed")
              .arg(r.bytes)
              .arg(r.messages)
              .arg(r.seconds, 0, 'f', 6)
@@ -185,13 +189,32 @@ int RunOnce(const QString &path)
 int main(int argc, char *argv[])
 {
   QCoreApplication app(argc, argv);
-  QStringList files = app.arguments().mid(1);
-  if (!files.isEmpty() && files.first() == QLatin1String("--once")) {
-    if (files.size() != 2) {
-      QTextStream(stderr) << "usage: riduder-bench-framers --once FILE\n";
+  QCommandLineParser parser;
+  parser.setApplicationDescription(
+      "Frames the receiver captures many times over and prints the framers' speed, alone and with each\n"
+      "message decoded and its raw-data text built (window closed and shown). Without files it takes\n"
+      "every capture of the shared test data; the protocol comes from each file's folder (oncore/, ubx/,\n"
+      "nmea/).");
+  parser.addHelpOption();
+  const QCommandLineOption once("once",
+                                "Frame and decode FILE once, in 4096-byte reads as the port hands them on, and "
+                                "print its MB/s and messages.");
+  const QCommandLineOption window("window", "With --once: build each message's raw-data text, as with the "
+                                            "raw-data window open.");
+  parser.addOptions({once, window});
+  parser.addPositionalArgument("files", "Capture files (with --once: exactly one).", "[FILE...]");
+  parser.process(app);
+  QStringList files = parser.positionalArguments();
+  if (parser.isSet(once)) {
+    if (files.size() != 1) {
+      QTextStream(stderr) << "usage: riduder-bench-framers --once [--window] FILE\n";
       return 2;
     }
-    return RunOnce(files.at(1));
+    return RunOnce(files.first(), parser.isSet(window));
+  }
+  if (parser.isSet(window)) {
+    QTextStream(stderr) << "riduder-bench-framers: --window goes with --once (the full run measures both)\n";
+    return 2;
   }
   if (files.isEmpty()) {
     QDirIterator it(QStringLiteral(RIDUDER_CAPTURE_DIR), {QStringLiteral("*.log")}, QDir::Files,

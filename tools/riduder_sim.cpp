@@ -60,6 +60,12 @@ int main(int argc, char *argv[])
   const QCommandLineOption rate("rate", "Serial data rate for pacing, bit/s (default 9600).", "N", "9600");
   const QCommandLineOption fast("fast", "Replay as fast as the reader takes the bytes.");
   const QCommandLineOption loop("loop", "Start the replay again at its end.");
+  const QCommandLineOption pace(
+      "pace",
+      "How the replay is paced: \"bytes\" (default), every byte at the data rate; \"epochs\", one epoch of the "
+      "capture a second (an epoch: the messages between two changes of the capture's own time), its bytes at "
+      "the data rate.",
+      "HOW", "bytes");
   const QCommandLineOption script("script", "Answer requests by the rules in FILE (see tools/simulator/SimulatorScript.h).",
                                   "FILE");
   const QCommandLineOption monVer("answer-mon-ver", "Answer the UBX MON-VER poll with a u-blox 8 identification.");
@@ -74,7 +80,7 @@ int main(int argc, char *argv[])
       "Instead of a receiver, a time-interval counter on loopback TCP: MODEL is 53230A, BNC1105, unknown or "
       "silent. Prints the address to give the counter port.",
       "MODEL");
-  parser.addOptions({replay, rate, fast, loop, script, monVer, settings, verbose, counter});
+  parser.addOptions({replay, rate, fast, loop, pace, script, monVer, settings, verbose, counter});
   parser.process(app);
 
   if (parser.isSet(counter)) {
@@ -107,6 +113,12 @@ int main(int argc, char *argv[])
   const int dataRate = parser.value(rate).toInt(&rateOk);
   if (!rateOk || dataRate <= 0) {
     fprintf(stderr, "riduder-sim: --rate needs a positive number\n");
+    return 2;
+  }
+
+  const QString paceBy = parser.value(pace);
+  if (paceBy != QLatin1String("bytes") && paceBy != QLatin1String("epochs")) {
+    fprintf(stderr, "riduder-sim: --pace is \"bytes\" or \"epochs\"\n");
     return 2;
   }
 
@@ -177,7 +189,11 @@ int main(int argc, char *argv[])
   printf("%s\n", qPrintable(sim.slavePath()));
   fflush(stdout);
 
-  if (!replayBytes.isEmpty())
-    sim.startReplay(replayBytes, parser.isSet(fast) ? 0 : dataRate, parser.isSet(loop));
+  if (!replayBytes.isEmpty()) {
+    if (paceBy == QLatin1String("epochs") && !parser.isSet(fast))
+      sim.startEpochReplay(replayBytes, dataRate, parser.isSet(loop));
+    else
+      sim.startReplay(replayBytes, parser.isSet(fast) ? 0 : dataRate, parser.isSet(loop));
+  }
   return app.exec();
 }

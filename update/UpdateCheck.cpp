@@ -63,7 +63,14 @@ bool IsUnsafeFileName(const QString &name)
 
 }  // namespace
 
-UpdateCheck::UpdateCheck(QObject *parent) : QObject(parent) {}
+UpdateCheck::UpdateCheck(QObject *parent) : QObject(parent)
+{
+  checksumLimit.setSingleShot(true);
+  connect(&checksumLimit, &QTimer::timeout, this, [this] {
+    if (checksumReply)
+      FailReply(checksumReply, Tr(UpdateTexts::TookTooLong));
+  });
+}
 
 UpdateCheck::~UpdateCheck()
 {
@@ -83,10 +90,15 @@ UpdateCheck::~UpdateCheck()
 
 void UpdateCheck::cancel()
 {
-  if (download)
-    download->abort();
-  if (checksumReply)
-    checksumReply->abort();
+  for (QNetworkReply *reply : {download.data(), checksumReply.data()})
+    if (reply)
+      FailReply(reply, Tr(UpdateTexts::Cancelled));
+}
+
+void UpdateCheck::setTimeouts(int idleMs, int wholeChecksumMs)
+{
+  idleTimeoutMs = idleMs;
+  checksumLimitMs = wholeChecksumMs;
 }
 
 // ---------------------------------------------------------------------------
@@ -102,7 +114,7 @@ QNetworkRequest UpdateCheck::makeRequest(const QString &address)
   request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
   request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                        QNetworkRequest::UserVerifiedRedirectPolicy);
-  request.setTransferTimeout(30000);
+  request.setTransferTimeout(IdleTimeoutMs);
   return request;
 }
 
@@ -117,7 +129,9 @@ QNetworkReply *UpdateCheck::get(const QString &address, qint64 limit, QString *e
     *error = Tr(UpdateTexts::Unreachable).arg(Tr(UpdateTexts::RemoteHostsForbidden));
     return nullptr;
   }
-  QNetworkReply *reply = network.get(makeRequest(address));
+  QNetworkRequest request = makeRequest(address);
+  request.setTransferTimeout(idleTimeoutMs);
+  QNetworkReply *reply = network.get(request);
   connect(reply, &QNetworkReply::redirected, this, [reply](const QUrl &target) {
     if (isAllowedUrl(target.toString(QUrl::FullyEncoded)) &&
         !(RemoteHostsForbidden() && !IsLocalHost(target)))
@@ -143,8 +157,10 @@ QString UpdateCheck::replyErrorText(QNetworkReply *reply)
   const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
   if (status != 0 && (status < 200 || status > 299))
     return Tr(UpdateTexts::ServerAnswered).arg(status);
+  // Every abort of the program's own (a cancel included) carries its text:
+  // what is left is Qt's idle timeout, which it reports as a cancel.
   if (reply->error() == QNetworkReply::OperationCanceledError)
-    return Tr(UpdateTexts::Cancelled);
+    return Tr(UpdateTexts::StoppedAnswering);
   if (reply->error() == QNetworkReply::NoError)
     return QString();
   return Tr(UpdateTexts::Unreachable).arg(reply->errorString());
@@ -226,7 +242,7 @@ bool UpdateCheck::isAllowedUrl(const QString &address)
 void UpdateCheck::startDownload(const QString &address, const QString &path)
 {
   if (download)
-    download->abort();
+    FailReply(download, Tr(UpdateTexts::Cancelled));
   downloadFile.close();
   downloadFile.setFileName(path);
   downloadWriteFailed = false;
@@ -306,34 +322,20 @@ void UpdateCheck::finishDownload(const QString &error)
 // ---------------------------------------------------------------------------
 // Verification
 
-bool UpdateCheck::fetchPublishedChecksum(const QString &address, QString *digest, QString *error)
+bool UpdateCheck::parsePublishedChecksum(const QByteArray &bytes, QString *digest, QString *error)
 {
   digest->clear();
-  QNetworkReply *reply = get(address, SmallFileLimit, error);
-  if (!reply)
-    return false;
-  checksumReply = reply;
-  QEventLoop loop;
-  connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-  if (!reply->isFinished())
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
-  checksumReply = nullptr;
-  reply->deleteLater();
-  *error = replyErrorText(reply);
-  if (!error->isEmpty())
-    return false;
-  const QByteArray body = reply->read(SmallFileLimit + 1);
   int at = 0;
-  while (at < body.size() && QByteArrayLiteral("\t\n\r ").contains(body.at(at)))
+  while (at < bytes.size() && QByteArrayLiteral("\t\n\r ").contains(bytes.at(at)))
     ++at;
   const int start = at;
-  while (at < body.size() && std::isxdigit(static_cast<unsigned char>(body.at(at))))
+  while (at < bytes.size() && std::isxdigit(static_cast<unsigned char>(bytes.at(at))))
     ++at;
   if (at - start != 64) {
     *error = Tr(UpdateTexts::NotADigest);
     return false;
   }
-  *digest = QString::fromLatin1(body.mid(start, 64)).toLower();
+  *digest = QString::fromLatin1(bytes.mid(start, 64)).toLower();
   return true;
 }
 
@@ -359,21 +361,54 @@ bool UpdateCheck::verifySignature(const QString &path, const QString &expected, 
   return CodeSignature::Current().Verify(path, expected, error);
 }
 
+void UpdateCheck::startVerification(const QString &path, const QString &address)
+{
+  if (checksumReply) {
+    checksumReply->disconnect(this);
+    checksumReply->abort();
+  }
+  QString error;
+  QNetworkReply *reply = get(checksumUrlFor(address), SmallFileLimit, &error);
+  if (!reply) {
+    QTimer::singleShot(0, this, [this, error] { emit verificationFinished(false, error); });
+    return;
+  }
+  checksumReply = reply;
+  checksumLimit.start(checksumLimitMs);
+  connect(reply, &QNetworkReply::finished, this, [this, reply, path] { onChecksumFinished(reply, path); });
+}
+
+void UpdateCheck::onChecksumFinished(QNetworkReply *reply, const QString &path)
+{
+  checksumLimit.stop();
+  if (checksumReply == reply)
+    checksumReply = nullptr;
+  reply->deleteLater();
+  QString error = replyErrorText(reply);
+  QString published, computed;
+  bool ok = error.isEmpty() && parsePublishedChecksum(reply->read(SmallFileLimit + 1), &published, &error) &&
+            sha256OfFile(path, &computed, &error);
+  if (ok && computed != published) {
+    error = Tr(UpdateTexts::Mismatch).arg(published, computed);
+    ok = false;
+  }
+  if (ok && requireSignature())
+    ok = verifySignature(path, expectedSigner(), &error);
+  emit verificationFinished(ok, ok ? QString() : error);
+}
+
 bool UpdateCheck::verifyDownload(const QString &path, const QString &address, QString *error)
 {
-  QString published;
-  if (!fetchPublishedChecksum(checksumUrlFor(address), &published, error))
-    return false;
-  QString computed;
-  if (!sha256OfFile(path, &computed, error))
-    return false;
-  if (computed != published) {
-    *error = Tr(UpdateTexts::Mismatch).arg(published, computed);
-    return false;
-  }
-  if (!requireSignature())
-    return true;
-  return verifySignature(path, expectedSigner(), error);
+  bool verified = false;
+  QEventLoop loop;
+  connect(this, &UpdateCheck::verificationFinished, &loop, [&](bool ok, const QString &text) {
+    verified = ok;
+    *error = text;
+    loop.quit();
+  });
+  startVerification(path, address);
+  loop.exec();
+  return verified;
 }
 
 // ---------------------------------------------------------------------------
@@ -484,6 +519,11 @@ bool UpdateCheck::requireSignature()
 {
   QSettings settings;
   return settings.value(QLatin1String(RequireSignatureKey), true).toBool();
+}
+
+QString UpdateCheck::checkStatusTip()
+{
+  return Tr("Check %1 for a newer version").arg(QUrl(manifestUrl()).host());
 }
 
 QString UpdateCheck::currentVersion() { return QCoreApplication::applicationVersion(); }

@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
 
 class QNetworkReply;
 class QNetworkRequest;
@@ -24,6 +25,8 @@ struct UpdateManifest {
 namespace UpdateTexts {
 inline constexpr char ServerAnswered[] = "The update server answered %1.";
 inline constexpr char Cancelled[] = "The download was cancelled.";
+inline constexpr char StoppedAnswering[] = "The update server stopped answering.";
+inline constexpr char TookTooLong[] = "The update server took longer than 30 seconds.";
 inline constexpr char Unreachable[] = "Could not reach the update server: %1";
 inline constexpr char AddressRefused[] = "a disallowed address.";
 inline constexpr char RedirectRefused[] = "redirect to a disallowed address.";
@@ -53,15 +56,21 @@ public:
   static constexpr qint64 SmallFileLimit = 262144;
   // The largest installer taken when the server gives no length.
   static constexpr qint64 InstallerLimit = qint64(1) << 30;
+  // How long a request may go without a byte, and how long the checksum
+  // fetch may take in all (a server trickling it would otherwise never end).
+  static constexpr int IdleTimeoutMs = 30000;
+  static constexpr int ChecksumLimitMs = 30000;
   // Who must have signed an installer.
   static QString expectedSigner() { return QStringLiteral("ZIV Systems"); }
 
   explicit UpdateCheck(QObject *parent = nullptr);
   ~UpdateCheck() override;
 
-  // Aborts a running download or checksum request; the download then ends
-  // with "The download was cancelled.".
+  // Aborts a running download or verification, which then ends with "The
+  // download was cancelled.".
   void cancel();
+  // Shorter limits than IdleTimeoutMs and ChecksumLimitMs, for tests.
+  void setTimeouts(int idleMs, int wholeChecksumMs);
   // Starts fetching the manifest; manifestReady follows (never before this
   // call has returned).
   void fetchManifest(const QString &address);
@@ -70,11 +79,13 @@ public:
   // Streams the installer at address into path: downloadProgress, then
   // exactly one downloadFinished. A failed download leaves no file.
   void startDownload(const QString &address, const QString &path);
-  // The published digest, then (when "RequireSignature") the signer.
-  // Waits for the checksum file in a local event loop. Deletes nothing.
+  // Checks the file at path against the digest published beside address,
+  // then (when "RequireSignature") its signer: exactly one
+  // verificationFinished follows (never before this call has returned).
+  // Deletes nothing.
+  void startVerification(const QString &path, const QString &address);
+  // The same, waiting for the answer in a local event loop.
   bool verifyDownload(const QString &path, const QString &address, QString *error);
-  // Fetches and reads the ".sha256" file at address (lower-case digest).
-  bool fetchPublishedChecksum(const QString &address, QString *digest, QString *error);
 
   // The "Updates" settings.
   static QString manifestUrl();
@@ -86,6 +97,10 @@ public:
   static bool isCheckDue();
   static void setLastCheckNow();
   static bool requireSignature();
+
+  // The menu item's status tip: "Check " + the manifest's host + " for a
+  // newer version".
+  static QString checkStatusTip();
 
   static QString currentVersion();
   static QString productName() { return QStringLiteral("Riduder"); }
@@ -102,6 +117,8 @@ public:
   static bool isAllowedUrl(const QString &address);
   static QNetworkRequest makeRequest(const QString &address);
   static bool parseManifest(const QByteArray &bytes, UpdateManifest *manifest, QString *error);
+  // The lower-case digest that a ".sha256" file begins with.
+  static bool parsePublishedChecksum(const QByteArray &bytes, QString *digest, QString *error);
   // The error of a finished reply in the user's words; empty when it
   // succeeded.
   static QString replyErrorText(QNetworkReply *reply);
@@ -117,6 +134,7 @@ signals:
   void manifestReady(bool ok, QString error);
   void downloadProgress(qint64 received, qint64 total);
   void downloadFinished(bool ok, QString error);
+  void verificationFinished(bool ok, QString error);
 
 private:
   // A GET of address that follows only allowed redirects and, with a
@@ -127,11 +145,15 @@ private:
   void onDownloadReadyRead();
   void onDownloadFinished(QNetworkReply *reply);
   void finishDownload(const QString &error);
+  void onChecksumFinished(QNetworkReply *reply, const QString &path);
 
   QNetworkAccessManager network;
   UpdateManifest manifest_;
   QPointer<QNetworkReply> download;
   QPointer<QNetworkReply> checksumReply;
+  QTimer checksumLimit;
+  int idleTimeoutMs = IdleTimeoutMs;
+  int checksumLimitMs = ChecksumLimitMs;
   QFile downloadFile;
   bool downloadWriteFailed = false;
   qint64 downloadReceived = 0;

@@ -39,6 +39,7 @@ UpdateDialog::UpdateDialog(const UpdateManifest &manifest, QWidget *parent)
   connect(ui->checkAuto, &QCheckBox::toggled, this, &UpdateDialog::onAutoToggled);
   connect(&check, &UpdateCheck::downloadProgress, this, &UpdateDialog::onProgress);
   connect(&check, &UpdateCheck::downloadFinished, this, &UpdateDialog::onDownloadFinished);
+  connect(&check, &UpdateCheck::verificationFinished, this, &UpdateDialog::onVerified);
 }
 
 UpdateDialog::~UpdateDialog()
@@ -103,8 +104,13 @@ void UpdateDialog::onDownloadFinished(bool ok, QString error)
   }
   ui->progressBar->setValue(100);
   ui->labelStatus->setText(tr("Verifying the download..."));
-  QString verifyError;
-  const bool verified = check.verifyDownload(path, manifest.downloadUrl, &verifyError);
+  // Waits for the published checksum with the dialog still answering, so
+  // that Cancel works here as it does during the download.
+  check.startVerification(path, manifest.downloadUrl);
+}
+
+void UpdateDialog::onVerified(bool verified, QString verifyError)
+{
   if (cancelling) {
     endCancelled();
     return;
@@ -117,6 +123,8 @@ void UpdateDialog::onDownloadFinished(bool ok, QString error)
   ui->labelStatus->setText(tr("Starting the installer..."));
   QString startError;
   if (!InstallerLauncher::Current().Start(path, &startError)) {
+    // The box names the file: it stays, for the user to run by hand.
+    folder->setAutoRemove(false);
     showFailure(tr("The installer could not be started.\n\n%1").arg(QDir::toNativeSeparators(path)));
     return;
   }

@@ -43,6 +43,7 @@ private slots:
   void onAutoToggled(bool checked);
   void onProgress(qint64 received, qint64 total);
   void onDownloadFinished(bool ok, QString error);
+  void onVerified(bool ok, QString error);
 
 private:
   void showFailure(const QString &text);

@@ -436,6 +436,76 @@ private slots:
     QVERIFY(check.verifyDownload(path, server.Url("/setup.exe"), &text));
   }
 
+  // Qt ends a reply that went idle as if it were cancelled: the user is
+  // told which of the two happened. Limits shortened to 1 s idle and 2.5 s
+  // for the whole checksum fetch.
+  void timeoutsAndCancelsAreToldApart_data()
+  {
+    QTest::addColumn<QString>("stage");
+    QTest::addColumn<HttpResponse>("response");
+    QTest::addColumn<bool>("userCancels");
+    QTest::addColumn<QString>("error");
+    HttpResponse silent;
+    silent.silent = true;
+    HttpResponse stopsAt100k = HttpResponse::Ok(QByteArray(200000, 'x'));
+    stopsAt100k.bytesToSend = 100000;
+    stopsAt100k.stall = true;
+    // A byte every 200 ms keeps the idle timeout from ever firing.
+    HttpResponse trickling = HttpResponse::Ok(QByteArray(64, 'a'));
+    trickling.bytesToSend = 1;
+    trickling.trickleMs = 200;
+    trickling.stall = true;
+    const QString stopped = "The update server stopped answering.";
+    const QString cancelled = "The download was cancelled.";
+    QTest::newRow("manifest never answers") << "manifest" << silent << false << stopped;
+    QTest::newRow("download stops at 100 kB") << "download" << stopsAt100k << false << stopped;
+    QTest::newRow("download cancelled") << "download" << stopsAt100k << true << cancelled;
+    QTest::newRow("checksum never answers") << "checksum" << silent << false << stopped;
+    QTest::newRow("checksum trickles") << "checksum" << trickling << false
+                                       << "The update server took longer than 30 seconds.";
+    QTest::newRow("checksum cancelled") << "checksum" << trickling << true << cancelled;
+  }
+
+  void timeoutsAndCancelsAreToldApart()
+  {
+    QFETCH(QString, stage);
+    QFETCH(HttpResponse, response);
+    QFETCH(bool, userCancels);
+    QFETCH(QString, error);
+    ScriptedHttpServer server;
+    server.Route("/file", response);
+    server.Route("/file.sha256", response);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("setup.exe");
+    QVERIFY(WriteInstaller(path));
+    UpdateCheck check;
+    check.setTimeouts(1000, 2500);
+    QSignalSpy manifest(&check, &UpdateCheck::manifestReady);
+    QSignalSpy download(&check, &UpdateCheck::downloadFinished);
+    QSignalSpy verification(&check, &UpdateCheck::verificationFinished);
+    QElapsedTimer clock;
+    clock.start();
+    if (stage == "manifest")
+      check.fetchManifest(server.Url("/file"));
+    else if (stage == "download")
+      check.startDownload(server.Url("/file"), path);
+    else
+      check.startVerification(path, server.Url("/file.exe"));
+    if (userCancels) {
+      QTRY_COMPARE_WITH_TIMEOUT(server.Requests().size(), 1, 10000);
+      QTest::qWait(300);
+      check.cancel();
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(manifest.size() + download.size() + verification.size(), 1, 10000);
+    const QSignalSpy &finished = stage == "manifest" ? manifest : stage == "download" ? download : verification;
+    QCOMPARE(finished.size(), 1);
+    QCOMPARE(finished[0], (QVariantList{false, error}));
+    if (stage == "download")
+      QVERIFY(!QFile::exists(path));
+    if (error.contains("30 seconds"))  // the overall limit, not the idle one
+      QVERIFY2(clock.elapsed() >= 2400, qPrintable(QString::number(clock.elapsed())));
+  }
+
   void digestOfAMissingFile()
   {
     QString digest, error;

@@ -11,8 +11,10 @@
 #include "update/UpdateCheck.h"
 #include "update/UpdateDialog.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QCryptographicHash>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -215,6 +217,12 @@ private slots:
     QVERIFY(Child<QPushButton>(dialog.get(), "btnInstall")->isEnabled());
     QVERIFY(Child<QPushButton>(dialog.get(), "btnSkip")->isEnabled());
     QCOMPARE(launcher.StartedPaths().size(), launcherFails ? 1 : 0);
+    // An installer that would not start stays for the user, folder and all,
+    // after the dialog has gone.
+    dialog.reset();
+    QCOMPARE(QFile::exists(path), fileStays);
+    if (fileStays)
+      QDir(QFileInfo(path).absolutePath()).removeRecursively();
   }
 
   void cancelDuringTheDownload()
@@ -257,27 +265,42 @@ private slots:
     QVERIFY(failures.isEmpty());
   }
 
+  // The published checksum trickles in a byte at a time (each restarting
+  // the idle timeout): the user's Cancel, clicked or pressed, ends the
+  // verification at once.
+  void cancelDuringVerification_data()
+  {
+    QTest::addColumn<bool>("escape");
+    QTest::newRow("Cancel clicked") << false;
+    QTest::newRow("Escape pressed") << true;
+  }
+
   void cancelDuringVerification()
   {
+    QFETCH(bool, escape);
     RouteGoodUpdate();
-    HttpResponse stalled = HttpResponse::Ok(QByteArray(64, 'a'));
-    stalled.bytesToSend = 0;
-    stalled.stall = true;
-    server->Route("/dl/setup-1.2.11.sha256", stalled);
+    HttpResponse trickling = HttpResponse::Ok(QByteArray(64, 'a'));
+    trickling.bytesToSend = 1;
+    trickling.trickleMs = 200;
+    trickling.stall = true;
+    server->Route("/dl/setup-1.2.11.sha256", trickling);
     auto dialog = MakeDialog();
-    UpdateDialog *shown = dialog.get();
-    QString statusWhenCancelled;
-    connect(server.get(), &ScriptedHttpServer::requestReceived, shown, [&](const QByteArray &path) {
-      if (path.endsWith(".sha256")) {
-        statusWhenCancelled = StatusOf(shown);
-        shown->reject();
-      }
-    });
-    Child<QPushButton>(shown, "btnInstall")->click();
-    QTRY_VERIFY_WITH_TIMEOUT(!shown->isVisible(), 10000);
-    QCOMPARE(statusWhenCancelled, QStringLiteral("Verifying the download..."));
-    QCOMPARE(shown->resultCode(), int(UpdateDialog::Later));
-    QVERIFY(!QFile::exists(shown->localPath()));
+    QTest::mouseClick(Child<QPushButton>(dialog.get(), "btnInstall"), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(server->RequestCount("/dl/setup-1.2.11.sha256"), 1, 10000);
+    QTest::qWait(500);
+    QCOMPARE(StatusOf(dialog.get()), QStringLiteral("Verifying the download..."));
+    const QString path = dialog->localPath();
+    QVERIFY(QFile::exists(path));
+    QElapsedTimer clock;
+    clock.start();
+    if (escape)
+      QTest::keyClick(dialog.get(), Qt::Key_Escape);
+    else
+      QTest::mouseClick(Child<QPushButton>(dialog.get(), "btnLater"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog->isVisible(), 1000);
+    QVERIFY(clock.elapsed() < 1000);
+    QCOMPARE(dialog->resultCode(), int(UpdateDialog::Later));
+    QVERIFY(!QFile::exists(path));
     QVERIFY(failures.isEmpty());
     QVERIFY(signature.CheckedPaths().isEmpty());
     QVERIFY(launcher.StartedPaths().isEmpty());
@@ -360,6 +383,18 @@ private slots:
     if (interactive)  // the manifest address and the server's words, as they are
       QCOMPARE(boxes.shown.last().textFormat, Qt::PlainText);
     QCOMPARE(QSettings().contains("Updates/LastCheck"), lastCheckSet);
+  }
+
+  // The menu item names the host it asks, from the manifest address.
+  void theMenuItemNamesTheUpdateServer()
+  {
+    QSettings().setValue("Updates/ManifestUrl", server->Url("/manifest.json"));
+    MainWindow window;
+    QAction *action = window.findChild<QAction *>("actionCheck_for_Updates");
+    QVERIFY(action);
+    QCOMPARE(action->statusTip(), QStringLiteral("Check 127.0.0.1 for a newer version"));
+    QSettings().remove("Updates/ManifestUrl");
+    QCOMPARE(UpdateCheck::checkStatusTip(), QStringLiteral("Check updates.riduder.invalid for a newer version"));
   }
 
   void theDismissedVersionIsOfferedOnlyWhenAsked()

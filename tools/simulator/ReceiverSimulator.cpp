@@ -1,5 +1,6 @@
 #include "tools/simulator/ReceiverSimulator.h"
 
+#include "tools/simulator/CaptureEpochs.h"
 #include "tools/simulator/LineRate.h"
 
 #include <QSocketNotifier>
@@ -45,6 +46,7 @@ ReceiverSimulator::ReceiverSimulator(QObject *parent) : QObject(parent)
 {
   m_replayTimer.setTimerType(Qt::PreciseTimer);
   m_replayTimer.setInterval(kReplayTickMs);
+  m_monotonic.start();
   connect(&m_replayTimer, &QTimer::timeout, this, &ReceiverSimulator::onReplayTick);
 }
 
@@ -255,10 +257,21 @@ void ReceiverSimulator::startReplay(const QByteArray &bytes, int dataRate, bool 
   m_replayLoop = loop;
   m_replaying = true;
   m_finishPending = false;
-  m_replayClock.start();
+  m_epochStarts.clear();
+  m_replayStartMs = nowMs();
   if (m_replayRate > 0)
     m_replayTimer.start();
   pump();
+}
+
+void ReceiverSimulator::startEpochReplay(const QByteArray &bytes, int dataRate, bool loop)
+{
+  startReplay(bytes, qMax(1, dataRate), loop);
+  if (!m_replaying)
+    return;
+  m_epochStarts = EpochStarts(bytes);
+  m_epoch = 0;
+  m_epochBeganMs = m_replayStartMs;
 }
 
 void ReceiverSimulator::stopReplay()
@@ -316,16 +329,52 @@ void ReceiverSimulator::onReplayTick()
 {
   if (!m_replaying || m_replayRate <= 0)
     return;
-  const qint64 due = m_replayClock.nsecsElapsed() / 1000 * (m_replayRate / 10) / 1000000;
-  const qint64 count = due - m_replaySent;
-  m_replaySent = due;
   // Bytes nobody takes off the line are lost, as on a real serial line;
   // otherwise a reopened port would first read a backlog of stale data.
   int unread = 0;
   if (ioctl(m_slave, FIONREAD, &unread) == 0 && unread > kUnreadLimit)
     tcflush(m_slave, TCIFLUSH);
-  feedReplay(count, receiverHearsLine() && m_out.size() < kUnreadLimit);
+  const bool deliver = receiverHearsLine() && m_out.size() < kUnreadLimit;
+  if (!m_epochStarts.isEmpty()) {
+    feedEpochs(deliver);
+  } else {
+    const qint64 due = (nowMs() - m_replayStartMs) * (m_replayRate / 10) / 1000;
+    const qint64 count = due - m_replaySent;
+    m_replaySent = due;
+    feedReplay(count, deliver);
+  }
   pump();
+}
+
+void ReceiverSimulator::feedEpochs(bool deliver)
+{
+  const qint64 bytesPerSecond = qMax(1, m_replayRate / 10);
+  const qint64 now = nowMs();
+  while (m_replaying) {
+    const qint64 begin = m_epochStarts.at(m_epoch);
+    const bool last = m_epoch + 1 == m_epochStarts.size();
+    const qint64 end = last ? m_replay.size() : m_epochStarts.at(m_epoch + 1);
+    const qint64 due = qMin(end, begin + (now - m_epochBeganMs) * bytesPerSecond / 1000);
+    // Never at the stream's end: feedReplay would start the loop over there.
+    if (m_replayPos < m_replay.size())
+      feedReplay(qMax(qint64(0), due - m_replayPos), deliver);
+    // The next epoch begins a second after this one, or when this one's
+    // bytes are through if they take longer.
+    const qint64 nextMs = qMax(m_epochBeganMs + 1000, m_epochBeganMs + (end - begin) * 1000 / bytesPerSecond);
+    if (due < end || now < nextMs)
+      return;
+    m_epochBeganMs = nextMs;
+    if (last) {
+      m_epoch = 0;
+      if (!m_replayLoop) {
+        feedReplay(0, deliver);  // ends the replay
+        return;
+      }
+      m_replayPos = 0;
+    } else {
+      ++m_epoch;
+    }
+  }
 }
 
 void ReceiverSimulator::onWritable()

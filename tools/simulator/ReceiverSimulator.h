@@ -15,6 +15,8 @@
 #include <QString>
 #include <QTimer>
 
+#include <functional>
+
 class QSocketNotifier;
 
 namespace riduder::sim {
@@ -75,6 +77,12 @@ public:
   // stream starts again at its end. Replies are slipped in between replayed
   // messages, not inside one.
   void startReplay(const QByteArray &bytes, int dataRate, bool loop = false);
+  // Replays `bytes` at the receiver's own pace: one epoch (see
+  // EpochStarts) a second, the bytes within an epoch at dataRate.
+  void startEpochReplay(const QByteArray &bytes, int dataRate, bool loop = false);
+  // The clock that paces a replay, in milliseconds from any origin; tests
+  // set one they advance themselves. By default a monotonic clock.
+  void setClock(std::function<qint64()> nowMs) { m_clock = std::move(nowMs); }
   void stopReplay();
   bool isReplaying() const { return m_replaying; }
   // Where the replay stands in its stream: the bytes handed to the line
@@ -106,6 +114,8 @@ private:
   void onReadable();
   void onWritable();
   void onReplayTick();
+  void feedEpochs(bool deliver);
+  qint64 nowMs() const { return m_clock ? m_clock() : m_monotonic.elapsed(); }
   void handleMessage(const QByteArray &message);
   void sendReply(const Reply &reply);
   void feedReplay(qint64 count, bool deliver);
@@ -135,7 +145,12 @@ private:
   bool m_replayLoop = false;
   bool m_replaying = false;
   bool m_finishPending = false;
-  QElapsedTimer m_replayClock;
+  std::function<qint64()> m_clock;
+  QElapsedTimer m_monotonic;
+  qint64 m_replayStartMs = 0;
+  QList<qint64> m_epochStarts;  // empty: paced by bytes
+  int m_epoch = 0;
+  qint64 m_epochBeganMs = 0;
   QTimer m_replayTimer;
   QList<QByteArray> m_heldReplies;  // waiting for a message boundary
   QElapsedTimer m_heldSince;

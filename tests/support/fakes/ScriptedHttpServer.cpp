@@ -55,6 +55,10 @@ void ScriptedHttpServer::onReadyRead(QTcpSocket *socket)
   requests.append(request);
 
   const HttpResponse response = routes.value(request.path, HttpResponse::Status(404));
+  if (response.silent) {
+    emit requestReceived(request.path);
+    return;
+  }
   QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + " Scripted\r\n";
   for (const auto &header : response.headers)
     head += header.first + ": " + header.second + "\r\n";
@@ -77,6 +81,17 @@ void ScriptedHttpServer::onReadyRead(QTcpSocket *socket)
   writeBody(response.bytesToSend < 0 ? response.body : response.body.left(response.bytesToSend));
   if (!response.later.isEmpty())
     QTimer::singleShot(response.laterMs, socket, [writeBody, later = response.later] { writeBody(later); });
+  if (response.trickleMs > 0 && response.bytesToSend >= 0) {
+    auto *trickle = new QTimer(socket);
+    connect(trickle, &QTimer::timeout, socket,
+            [writeBody, trickle, rest = response.body.mid(response.bytesToSend), at = qsizetype(0)]() mutable {
+              if (at < rest.size())
+                writeBody(rest.mid(at++, 1));
+              else
+                trickle->stop();
+            });
+    trickle->start(response.trickleMs);
+  }
   emit requestReceived(request.path);
   if (!response.stall) {
     if (chunked)

@@ -33,6 +33,11 @@ struct HttpResponse {
   // layer reports progress at most every 100 ms).
   QByteArray later;
   int laterMs = 0;
+  // With trickleMs, the rest of the body after bytesToSend follows one
+  // byte every trickleMs, each restarting the client's idle timeout.
+  int trickleMs = 0;
+  // Nothing at all is answered: not even the status line.
+  bool silent = false;
 
   static HttpResponse Ok(const QByteArray &body) { HttpResponse r; r.body = body; return r; }
   static HttpResponse Status(int status) { HttpResponse r; r.status = status; r.body = "no"; return r; }
