@@ -5,17 +5,21 @@
 #include "WindowOnSimulator.h"
 #include "app/MainWindow.h"
 #include "core/GpsDateTime.h"
+#include "core/ReceiverIdentity.h"
 #include "position/GeoidModel.h"
 #include "position/GpsNavDialog.h"
 #include "position/RefLocationDB.h"
+#include "receiver/decode/GpsRxModel.h"
 #include "position/ReferenceLocationDialog.h"
 #include "tests/receiver/dialogs/DialogTestHelpers.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTableWidget>
 
 using namespace dialogtest;
 
@@ -66,6 +70,17 @@ QByteArray PositionParameters(const QList<QByteArray> &heard, const char *comman
   return {};
 }
 
+// The texts of a row of the main window's position table (1 Cur, 2 Avg,
+// 3 Ref).
+QStringList NavRow(MainWindow &window, int row)
+{
+  auto *table = window.findChild<QTableWidget *>(QStringLiteral("GpsNavDataTableWidget"));
+  QStringList texts;
+  for (int column = 1; column <= 4; ++column)
+    texts << (table->item(row, column) ? table->item(row, column)->text() : QString());
+  return texts;
+}
+
 }  // namespace
 
 class TestRefLocation : public QObject {
@@ -75,6 +90,9 @@ private slots:
   void init();
 
   void fromCurrentAndAverage();
+  void fromCurrentOnSurveyedReceivers_data();
+  void fromCurrentOnSurveyedReceivers();
+  void fromAverageTakesRestoredAverages();
   void typedInEachNotation_data();
   void typedInEachNotation();
   void altitudesCoupledThroughGeoid();
@@ -99,10 +117,12 @@ void TestRefLocation::fromCurrentAndAverage()
   auto *fromAverage = window.findChild<QAction *>(QStringLiteral("actionfrom_Average"));
   const GeoPosition before = nav->Averages().ReferenceLocation();
 
-  // No fix yet: refused, said so, nothing stored.
-  for (QAction *action : {fromCurrent, fromAverage}) {
+  // No position yet: each refused with its own text, nothing stored.
+  const std::pair<QAction *, const char *> refusals[] = {{fromCurrent, NoPositionYetText},
+                                                         {fromAverage, NoAveragesYetText}};
+  for (const auto &[action, text] : refusals) {
     action->trigger();
-    QCOMPARE(window.statusBar()->currentMessage(), QString::fromLatin1(NoAveragedFixText));
+    QCOMPARE(window.statusBar()->currentMessage(), QString::fromLatin1(text));
     QCOMPARE(nav->Averages().ReferenceLocation().latitude, before.latitude);
     QVERIFY(!PositionAverages::ReferenceLocationStored());
   }
@@ -130,6 +150,111 @@ void TestRefLocation::fromCurrentAndAverage()
   QCOMPARE(settings.value(GpsNavKeys::RefLatitude).toString(), QString::asprintf("%018.16f", latitude));
   QCOMPARE(settings.value(GpsNavKeys::RefMslAltitude).toString(), QString::asprintf("%018.16f", msl));
   QVERIFY(PositionAverages::ReferenceLocationStored());
+}
+
+void TestRefLocation::fromCurrentOnSurveyedReceivers_data()
+{
+  QTest::addColumn<QString>("capture");
+  QTest::addColumn<quint32>("mode");
+  QTest::addColumn<int>("model");
+  // "@@Ha" with the fix byte of position hold; NAV-STATUS gpsFix 5 (time
+  // only) beside NAV-POSLLH.
+  QTest::newRow("M12 position hold") << "oncore/oncore-m12.log" << quint32(GpsModeMotorolaBinary)
+                                     << int(GpsRxModel::M12);
+  QTest::newRow("M8T time mode") << "ubx/u-blox-m8t-time.log" << quint32(GpsModeUbloxUbx)
+                                 << ReceiverIdentity().model;
+}
+
+// A timing receiver after its survey reports a held position and no 2-D or
+// 3-D fix: "from Current" takes the position the window shows.
+void TestRefLocation::fromCurrentOnSurveyedReceivers()
+{
+  RIDUDER_REQUIRE_CAPTURES();
+  QFETCH(QString, capture);
+  QFETCH(quint32, mode);
+  QFETCH(int, model);
+  bool read = false;
+  const QByteArray stream = riduder::test::ReadCapture(capture, &read);
+  QVERIFY(read);
+
+  riduder::test::WindowOnSimulator::Options options;
+  options.mode = mode;
+  riduder::test::WindowOnSimulator road(options);
+  QVERIFY2(road.Problem().isEmpty(), qPrintable(road.Problem()));
+  receiverIdentity.model = model;
+  MainWindow &window = road.Window();
+  auto *fromCurrent = window.findChild<QAction *>(QStringLiteral("actionfrom_Current"));
+  auto *nav = window.findChild<GpsNavDialog *>();
+  const GeoPosition before = nav->Averages().ReferenceLocation();
+
+  // Before any position: refused, nothing stored.
+  fromCurrent->trigger();
+  QCOMPARE(window.statusBar()->currentMessage(), QString::fromLatin1(NoPositionYetText));
+  QVERIFY(!PositionAverages::ReferenceLocationStored());
+  QCOMPARE(nav->Averages().ReferenceLocation().latitude, before.latitude);
+
+  QVERIFY(road.Replay(stream));
+  QCOMPARE(road.NavLabel()->text(), QStringLiteral("Position Hold"));
+  window.UpdateClockDisplay();
+  const QStringList shown = NavRow(window, 1);
+  QVERIFY2(!shown.first().isEmpty() && shown != NavRow(window, 3), qPrintable(shown.join(' ')));
+
+  fromCurrent->trigger();
+  QVERIFY(PositionAverages::ReferenceLocationStored());
+  window.UpdateClockDisplay();
+  QCOMPARE(NavRow(window, 3), shown);
+  const GeoPosition current = nav->Averages().CurrentFix();
+  QSettings settings;
+  QCOMPARE(settings.value(GpsNavKeys::RefLatitude).toString(), QString::asprintf("%018.16f", current.latitude));
+  QCOMPARE(settings.value(GpsNavKeys::RefLongitude).toString(), QString::asprintf("%018.16f", current.longitude));
+  QCOMPARE(settings.value(GpsNavKeys::RefGpsAltitude).toString(),
+           QString::asprintf("%018.16f", current.gpsAltitude));
+  QCOMPARE(settings.value(GpsNavKeys::RefMslAltitude).toString(),
+           QString::asprintf("%018.16f", current.mslAltitude));
+  QCOMPARE(window.State().receiverTime.Latitude(), current.latitude);
+}
+
+// Averages restored from the last run are a place to take, before any fix of
+// this one; without them "from Average" refuses and the row stays empty.
+void TestRefLocation::fromAverageTakesRestoredAverages()
+{
+  QSettings().setValue(GpsNavKeys::AveragesPosition,
+                       QStringLiteral("52.5000000000000000 6.2500000000000000 56.0000000000000000 10.0000000000000000"));
+  QSettings().setValue(GpsNavKeys::RestartOnStartup, true);
+  {
+    MainWindow window;
+    auto *nav = window.findChild<GpsNavDialog *>();
+    QVERIFY(nav->Averages().AveragesHeld());
+    window.UpdateClockDisplay();
+    QCOMPARE(NavRow(window, 2).first(), Degrees("52.50000000°"));
+    window.findChild<QAction *>(QStringLiteral("actionfrom_Average"))->trigger();
+    QCOMPARE(QSettings().value(GpsNavKeys::RefLatitude).toString(), QString("52.5000000000000000"));
+    QCOMPARE(QSettings().value(GpsNavKeys::RefMslAltitude).toString(), QString("10.0000000000000000"));
+  }
+
+  ClearSettings();
+  MainWindow window;
+  auto *nav = window.findChild<GpsNavDialog *>();
+  window.UpdateClockDisplay();
+  QCOMPARE(NavRow(window, 2), QStringList({"", "", "", ""}));
+  // A time-only fix is shown but not averaged.
+  GpsDateTime now;
+  now.SetDateTime(QDateTime::fromString(QStringLiteral("2026-01-05T06:07:08Z"), Qt::ISODate));
+  nav->SetSatsTracked(8);
+  nav->SetNavMode(0);
+  nav->LockStatusText(2, now);
+  nav->UpdateAverages(12.5, -3.25, 100.0, 50.5, 2);
+  nav->UpdateAverages(12.5, -3.25, 100.0, 50.5, 2);
+  window.UpdateClockDisplay();
+  QCOMPARE(NavRow(window, 2), QStringList({"", "", "", ""}));
+  window.findChild<QAction *>(QStringLiteral("actionfrom_Average"))->trigger();
+  QCOMPARE(window.statusBar()->currentMessage(), QString::fromLatin1(NoAveragesYetText));
+  QVERIFY(!PositionAverages::ReferenceLocationStored());
+  // The first 3-D fix fills it.
+  nav->SetNavMode(3);
+  nav->UpdateAverages(12.5, -3.25, 100.0, 50.5, 2);
+  window.UpdateClockDisplay();
+  QCOMPARE(NavRow(window, 2).first(), Degrees("12.50000000°"));
 }
 
 void TestRefLocation::typedInEachNotation_data()
