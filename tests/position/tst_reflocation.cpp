@@ -81,6 +81,8 @@ QStringList NavRow(MainWindow &window, int row)
   return texts;
 }
 
+using Records = QMap<QString, QString>;
+
 }  // namespace
 
 class TestRefLocation : public QObject {
@@ -99,6 +101,8 @@ private slots:
   void invalidLatitude();
   void refusedAltitudeIsNeverAccepted();
   void savedAndSelectedByName();
+  void storedRecordsAreWhatWasAsked_data();
+  void storedRecordsAreWhatWasAsked();
   void selectedRecordKeepsBothAltitudes();
   void selectedRecordFillsMissingAltitude();
   void namesWithSlashesRefused();
@@ -374,6 +378,119 @@ void TestRefLocation::refusedAltitudeIsNeverAccepted()
     d.Button("CANCEL")->click();
   });
   QCOMPARE(result, 0);
+}
+
+void TestRefLocation::storedRecordsAreWhatWasAsked_data()
+{
+  // Each opening of Manual Entry is a list of steps: "type NAME" types into
+  // the name box and leaves it, "pick NAME" picks from its list, "position"
+  // types 12.5, -3.25 and 100 m, "start off" clears the start-up box, and
+  // "save", "ok", "cancel" press the buttons.
+  QTest::addColumn<QList<QStringList>>("openings");
+  // The records afterwards: "typed" for the typed position, "as before" for
+  // the record stored before.
+  QTest::addColumn<QMap<QString, QString>>("records");
+  QTest::addColumn<bool>("loadOnStart");
+
+  using Records = QMap<QString, QString>;
+  QTest::newRow("a name that begins another is its own record")
+      << QList<QStringList>{{"position", "type Base", "save", "ok"}}
+      << Records{{"Base", "typed"}, {"Base2", "as before"}, {"Home", "as before"}} << true;
+  QTest::newRow("a name differing only in case is its own record")
+      << QList<QStringList>{{"position", "type home", "save", "cancel"}}
+      << Records{{"Base2", "as before"}, {"Home", "as before"}, {"home", "typed"}} << true;
+  QTest::newRow("an existing name typed exactly takes the typed position")
+      << QList<QStringList>{{"position", "type Home", "ok"}}
+      << Records{{"Base2", "as before"}, {"Home", "typed"}} << true;
+  QTest::newRow("a name picked and cancelled is gone at the next opening")
+      << QList<QStringList>{{"pick Home", "cancel"}, {"position", "ok"}}
+      << Records{{"Base2", "as before"}, {"Home", "as before"}} << true;
+  QTest::newRow("a name picked and changed is stored when asked")
+      << QList<QStringList>{{"pick Home", "position", "ok"}}
+      << Records{{"Base2", "as before"}, {"Home", "typed"}} << true;
+  QTest::newRow("the start-up box is stored by OK")
+      << QList<QStringList>{{"start off", "ok"}}
+      << Records{{"Base2", "as before"}, {"Home", "as before"}} << false;
+  QTest::newRow("the start-up box is not stored by Cancel")
+      << QList<QStringList>{{"start off", "cancel"}}
+      << Records{{"Base2", "as before"}, {"Home", "as before"}} << true;
+}
+
+// What Manual Entry stores, after the openings of a row, is what the user
+// asked for and nothing else.
+void TestRefLocation::storedRecordsAreWhatWasAsked()
+{
+  QFETCH(QList<QStringList>, openings);
+  QFETCH(Records, records);
+  QFETCH(bool, loadOnStart);
+  const QMap<QString, GeoPosition> before{{"Base2", {10.0, 20.0, 30.0, 40.0}}, {"Home", {1.0, 2.0, 3.0, 4.0}}};
+  for (auto it = before.begin(); it != before.end(); ++it)
+    RefLocationDB::Store(it.key(), it.value());
+  const GeoPosition typed{12.5, -3.25, 100.0, 100.0 - Separation(12.5, -3.25)};
+
+  MainWindow window;
+  window.findChild<ReferenceLocationDialog *>()->SetWarningHandler([](const QString &, const QString &) {});
+  auto *manualEntry = window.findChild<QAction *>(QStringLiteral("actionManual_Entry"));
+  for (const QStringList &steps : openings) {
+    QStringList namesShown;
+    riduder::test::AnswerNextModalDialog([&](QDialog *dialog) {
+      auto *names = dialog->findChild<QComboBox *>(QStringLiteral("IDC_REFDLG_NAME"));
+      auto field = [dialog](const char *name) { return dialog->findChild<QLineEdit *>(QLatin1String(name)); };
+      auto button = [dialog](const char *name) { return dialog->findChild<QPushButton *>(QLatin1String(name)); };
+      namesShown << names->currentText();
+      // Typing completes only in the active window.
+      dialog->activateWindow();
+      QVERIFY(QTest::qWaitForWindowActive(dialog));
+      for (const QString &step : steps) {
+        const QString argument = step.section(QLatin1Char(' '), 1);
+        if (step == QLatin1String("position")) {
+          TypeInto(field("IDC_REFDLG_LATITUDE"), "12.5");
+          Leave(field("IDC_REFDLG_LATITUDE"));
+          TypeInto(field("IDC_REFDLG_LONGITUDE"), "-3.25");
+          Leave(field("IDC_REFDLG_LONGITUDE"));
+          TypeInto(field("IDC_REFDLG_ALT_WGS84"), "100");
+          Leave(field("IDC_REFDLG_ALT_WGS84"));
+        } else if (step.startsWith(QLatin1String("type "))) {
+          TypeInto(names->lineEdit(), argument);
+          Leave(names->lineEdit());
+          namesShown << names->currentText();
+        } else if (step.startsWith(QLatin1String("pick "))) {
+          names->setCurrentIndex(names->findText(argument, Qt::MatchExactly | Qt::MatchCaseSensitive));
+        } else if (step == QLatin1String("start off")) {
+          auto *box = dialog->findChild<QCheckBox *>(QStringLiteral("IDC_REFDLG_LOC_ON_START"));
+          if (box->isChecked())
+            box->click();
+        } else if (step == QLatin1String("save")) {
+          button("IDC_REFDLG_SAVE_NAME")->click();
+        } else if (step == QLatin1String("ok")) {
+          button("OK")->click();
+        } else if (step == QLatin1String("cancel")) {
+          button("CANCEL")->click();
+        }
+      }
+    });
+    manualEntry->trigger();
+    // Each opening starts without a name; a typed name stays as typed.
+    QVERIFY(!namesShown.isEmpty());
+    QCOMPARE(namesShown.first(), QString());
+    for (const QString &step : steps)
+      if (step.startsWith(QLatin1String("type ")))
+        QVERIFY(namesShown.contains(step.section(QLatin1Char(' '), 1)));
+  }
+
+  QStringList stored = RefLocationDB::Names();
+  stored.sort();
+  QCOMPARE(stored, records.keys());
+  for (auto it = records.begin(); it != records.end(); ++it) {
+    const GeoPosition expected = it.value() == QLatin1String("typed") ? typed : before.value(it.key());
+    QCOMPARE(RefLocationDB::Record(it.key()), RefLocationDB::RecordText(expected));
+  }
+  // The choice survives what reloads the settings: the averaging window and
+  // each receiver set-up.
+  QCOMPARE(QSettings().value(GpsNavKeys::RefLocOnStart, true).toBool(), loadOnStart);
+  auto *nav = window.findChild<GpsNavDialog *>();
+  nav->ReloadSettings();
+  QCOMPARE(nav->Averages().ReferenceLocationOnStart(), loadOnStart);
 }
 
 void TestRefLocation::savedAndSelectedByName()
