@@ -44,6 +44,16 @@ int TicLogStyleOfFilter(const QString &filter)
   return 1;
 }
 
+QString TicLogNameFilterOfStyle(int style)
+{
+  switch (style) {
+  case 0: return QString::fromLatin1(TicLogTexts::PrnFilter);
+  case 1: return QString::fromLatin1(TicLogTexts::CsvFilter);
+  case 2: return QString::fromLatin1(TicLogTexts::TxtFilter);
+  default: return QString();
+  }
+}
+
 TicDataLogHost::~TicDataLogHost() = default;
 
 TicDataLog::TicDataLog(TicDataLogHost &host)
