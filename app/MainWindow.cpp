@@ -313,7 +313,7 @@ void MainWindow::PrepareTables()
   // Latitude and longitude need room for their longest notation (degrees,
   // minutes and seconds, three-digit and negative), the heights for five
   // digits and a sign, with a margin for wider fonts.
-  const int navColumnWidths[] = {38, 136, 136, 70, 70};
+  const int navColumnWidths[] = {40, 166, 166, 76, 76};
   for (int column = 0; column < 5; ++column)
     nav->setColumnWidth(column, navColumnWidths[column]);
   nav->setRowHeight(0, 18);

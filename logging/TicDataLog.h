@@ -194,5 +194,6 @@ private:
   QString configBuffer_;
   bool writeFailed_ = false;
   QString failureText_;
+  QString failureReason_;  // the writer's error alone
   QString rollOverProblem_;
 };

@@ -1,11 +1,13 @@
 #include "TestMain.h"
 
 #include "RecordingMessageBoxes.h"
+#include "tests/logging/GpsLogTestHost.h"
 #include "ScriptedReceivers.h"
 #include "WindowOnSimulator.h"
 #include "app/MainWindow.h"
 #include "core/GpsMode.h"
 #include "help/AboutBox.h"
+#include "logging/GpsDataLog.h"
 #include "help/HelpWindow.h"
 #include "logging/TicFileDialog.h"
 #include "core/GpsDateTime.h"
@@ -235,20 +237,26 @@ private slots:
   {
     QTest::addColumn<int>("notation");
     QTest::addColumn<QString>("message");
-    QTest::newRow("decimal degrees") << 0 << QString();
-    QTest::newRow("degrees and minutes") << 1 << QString();
-    QTest::newRow("degrees, minutes and seconds") << 2 << QString();
+    QTest::addColumn<bool>("diskFull");
+    QTest::newRow("decimal degrees") << 0 << QString() << false;
+    QTest::newRow("degrees and minutes") << 1 << QString() << false;
+    QTest::newRow("degrees, minutes and seconds") << 2 << QString() << false;
     QStringList messages{QString::fromLatin1(NoPositionYetText), QString::fromLatin1(NoAveragesYetText)};
     std::sort(messages.begin(), messages.end(),
               [](const QString &a, const QString &b) { return a.size() > b.size(); });
-    QTest::newRow("longest status text") << 2 << messages.first();
+    QTest::newRow("longest status text") << 2 << messages.first() << false;
+    // The GPS log's disk is full: its lasting problem beside the rest.
+    QTest::newRow("disk full") << 2 << QString() << true;
   }
 
   void mainWindowTextsFit()
   {
     QFETCH(int, notation);
     QFETCH(QString, message);
+    QFETCH(bool, diskFull);
     riduder::test::RecordingMessageBoxes boxes;
+    QTemporaryDir logs;
+    QSettings().setValue(QStringLiteral("LogFiles/GpsLogFileDirectory"), logs.path());
     MainWindow window;
     window.SetMessageBoxes(&boxes);
     window.show();
@@ -292,8 +300,21 @@ private slots:
     window.AntennaStatusLabel()->setText(QStringLiteral("Ant OK"));
     if (!message.isEmpty())
       window.statusBar()->showMessage(message);
+    if (diskFull) {
+      auto failing = std::make_shared<bool>(false);
+      window.GpsLog().SetWriterFactory(
+          [failing] { return std::make_unique<riduder::test::SwitchableWriter>(failing); });
+      QVERIFY(window.OpenGpsLogFile(0));
+      *failing = true;
+      window.WriteGpsLog(QStringLiteral("lost"));
+      QVERIFY(window.FlushGpsLogFile());
+      QVERIFY(window.GpsLog().HasWriteError());
+    }
     QCoreApplication::processEvents();
-    const QString name = QStringLiteral("MainWindowTexts%1%2").arg(notation).arg(message.isEmpty() ? "" : "Status");
+    const QString name = QStringLiteral("MainWindowTexts%1%2%3")
+                             .arg(notation)
+                             .arg(message.isEmpty() ? "" : "Status")
+                             .arg(diskFull ? "DiskFull" : "");
     Save(&window, name);
 
     CheckTextsFit(window);
@@ -372,6 +393,8 @@ private:
       cut << QStringLiteral("columns %1, table %2").arg(total).arg(table->viewport()->width());
 
     QStatusBar *bar = window.statusBar();
+    if (bar->width() > window.width())
+      cut << QStringLiteral("status bar %1 wide in a window of %2").arg(bar->width()).arg(window.width());
     int messageRight = bar->width() - 12;
     for (QLabel *label : bar->findChildren<QLabel *>()) {
       if (!label->isVisible())
