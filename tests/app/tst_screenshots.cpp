@@ -254,6 +254,8 @@ private slots:
     QFETCH(int, notation);
     QFETCH(QString, message);
     QFETCH(bool, diskFull);
+    // A fresh store: no receiver port left from the tests before.
+    QSettings().clear();
     riduder::test::RecordingMessageBoxes boxes;
     QTemporaryDir logs;
     QSettings().setValue(QStringLiteral("LogFiles/GpsLogFileDirectory"), logs.path());
