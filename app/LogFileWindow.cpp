@@ -14,13 +14,6 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
-namespace {
-
-// How long a log problem stays in the status bar's message area.
-constexpr int ProblemMessageMs = 10000;
-
-}  // namespace
-
 LogFileWindow::LogFileWindow(QWidget *owner, QWidget *panel, const LogFileKeys &keys, const QString &title,
                              const QString &acceptLabel, const QStringList &nameFilters)
     : QWidget(nullptr, Qt::Window), owner_(owner), panel_(panel), keys_(keys)
@@ -105,7 +98,8 @@ void LogProblemDisplay::Report(const QString &text, const QString &status)
   // GPS log, which may be the very log that has the problem.
   if (rawData_)
     rawData_->AppendText(text);
-  statusBar_->showMessage(text, ProblemMessageMs);
+  // The full report names files and is far too long for the status bar:
+  // there the short status shows, in its label.
   ShowStatus(status);
 }
 

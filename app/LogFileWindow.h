@@ -64,14 +64,14 @@ private:
 bool ConfirmLogAction(MessageBoxes &boxes, QWidget *parent, const QString &text, const QString &informativeText,
                       QMessageBox::StandardButton yes);
 
-// Where the problems of one log reach the user: the raw-data window, the
-// status bar for a while, and a red status-bar label that stays while the
-// log has a problem text.
+// Where the problems of one log reach the user: the raw-data window with the
+// full report, and a red status-bar label with the log's short status text
+// while it has one.
 class LogProblemDisplay {
 public:
   LogProblemDisplay(GpsRawDataDialog *rawData, QStatusBar *statusBar, const QString &labelName);
 
-  // Warning output, raw-data window and status bar; the label follows.
+  // Warning output and raw-data window; the label follows.
   void Report(const QString &text, const QString &status);
   // The label shows status; hidden while it is empty (made at the first
   // problem).

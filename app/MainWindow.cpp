@@ -312,8 +312,9 @@ void MainWindow::PrepareTables()
 
   QTableWidget *nav = ui->GpsNavDataTableWidget;
   // Latitude and longitude need room for their longest notation (degrees,
-  // minutes and seconds); the heights are short.
-  const int navColumnWidths[] = {34, 95, 95, 60, 60};
+  // minutes and seconds, three-digit and negative), the heights for five
+  // digits and a sign, with a margin for wider fonts.
+  const int navColumnWidths[] = {40, 166, 166, 76, 76};
   for (int column = 0; column < 5; ++column)
     nav->setColumnWidth(column, navColumnWidths[column]);
   nav->setRowHeight(0, 18);

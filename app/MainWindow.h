@@ -81,9 +81,10 @@ inline constexpr char SoundOutOfLock[] = "MainWindow/Sound OOL";
 }  // namespace MainWindowKeys
 
 
-// The status-bar text of "from Current" and "from Average" before any fix.
-inline constexpr char NoAveragedFixText[] =
-    "No 2-D or 3-D fix has been averaged yet: the reference location is unchanged.";
+// The status-bar texts of "from Current" and "from Average" while they have
+// nothing to take; short, so they fit beside the status indicators.
+inline constexpr char NoPositionYetText[] = "No position from the receiver yet.";
+inline constexpr char NoAveragesYetText[] = "No averaged position yet.";
 
 class MainWindowDecoderHost;
 class MainWindowSessionHost;
@@ -565,9 +566,9 @@ private:
   void ShowReceiverIdWindow();
   void MakeManualCommandDialog();
   GpsNavDialog &NavDialog();
-  // Whether a fix can be taken as the reference; if not, says so in the
-  // status bar.
-  bool HasAveragedFix();
+  // Whether there is a position to take as the reference; if not, says so
+  // with `refusal` in the status bar.
+  bool HasReferenceSource(bool available, const char *refusal);
   // Both times' observer location, for the sidereal times.
   void SetTimesLocation(double latitude, double longitude);
   // Sends the "@@Wb" of the new mode and rate; true when the receiver has

@@ -71,8 +71,11 @@ void MainWindow::UpdateClockDisplay()
   ui->IDC_SIDEREAL_TIME->setText(siderealText);
 
   if (gpsNavDialog) {
+    // Averages that hold no sample would read as a place at 0° 0°.
     const QString positions[3] = {gpsNavDialog->CurrentPositionText(navDataFormat),
-                                  gpsNavDialog->AveragePositionText(navDataFormat),
+                                  gpsNavDialog->Averages().AveragesHeld()
+                                      ? gpsNavDialog->AveragePositionText(navDataFormat)
+                                      : QString(),
                                   gpsNavDialog->ReferencePositionText(navDataFormat)};
     for (int row = 1; row <= 3; ++row) {
       const QStringList pieces = SplitPositionText(positions[row - 1]);

@@ -33,7 +33,7 @@
 
 namespace {
 
-constexpr int NoAveragedFixMessageMs = 10000;
+constexpr int NoReferenceSourceMessageMs = 10000;
 
 const char *const SelfTestTitle = "<b>GPS Receiver Self Test</b>";
 const char *const SelfTestNotice =
@@ -263,17 +263,17 @@ void MainWindow::SetTimesLocation(double latitude, double longitude)
   state.receiverTime.SetLocation(latitude, longitude);
 }
 
-bool MainWindow::HasAveragedFix()
+bool MainWindow::HasReferenceSource(bool available, const char *refusal)
 {
-  if (NavDialog().Averages().FixAveraged())
+  if (available)
     return true;
-  ui->statusBar->showMessage(tr(NoAveragedFixText), NoAveragedFixMessageMs);
+  ui->statusBar->showMessage(tr(refusal), NoReferenceSourceMessageMs);
   return false;
 }
 
 void MainWindow::actionfrom_Average_triggered()
 {
-  if (!HasAveragedFix())
+  if (!HasReferenceSource(NavDialog().Averages().AveragesHeld(), NoAveragesYetText))
     return;
   double latitude = 0.0, longitude = 0.0, gpsHeight = 0.0, mslHeight = 0.0;
   NavDialog().GetAverages(latitude, longitude, gpsHeight, mslHeight);
@@ -283,7 +283,9 @@ void MainWindow::actionfrom_Average_triggered()
 
 void MainWindow::actionfrom_Current_triggered()
 {
-  if (!HasAveragedFix())
+  // Any position the receiver reports counts, a held or surveyed one too:
+  // that is where a timing receiver stays once its survey is done.
+  if (!HasReferenceSource(NavDialog().Averages().PositionReported(), NoPositionYetText))
     return;
   double latitude = 0.0, longitude = 0.0, gpsHeight = 0.0, mslHeight = 0.0;
   NavDialog().GetCurrentFix(latitude, longitude, gpsHeight, mslHeight);

@@ -108,6 +108,12 @@ void MainWindow::TicDataLogFileDialog(bool newLog)
                                    QString::fromLatin1(newLog ? TicLogTexts::NewTitle : TicLogTexts::OpenTitle),
                                    QString::fromLatin1(newLog ? TicLogTexts::NewButton : TicLogTexts::OpenButton),
                                    TicLogNameFilters());
+  // The filter picked sets the style: start on the stored one, so that a
+  // set opened again keeps its files.
+  const QVariant storedStyle = QSettings().value(TicLogKeys::LogStyle);
+  if (const QString filter = TicLogNameFilterOfStyle(storedStyle.isValid() ? storedStyle.toInt() : -1);
+      !filter.isEmpty())
+    window->FileDialog().selectNameFilter(filter);
   if (window->Run(logFileDialogRunner)) {
     ticFileDialog->SaveSettings();
     QSettings settings;

@@ -219,7 +219,8 @@ QString GpsDataLog::StatusText() const
     return QString();
   QString text;
   if (writeFailed_)
-    text = QStringLiteral("Writing the GPS log failed: %1").arg(failureText_);
+    // Short, for the status bar; the full report names the file.
+    text = QStringLiteral("GPS log: %1").arg(failureText_);
   if (droppedBytes_ > 0) {
     if (!text.isEmpty())
       text += QStringLiteral("; ");

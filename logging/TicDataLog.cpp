@@ -44,6 +44,16 @@ int TicLogStyleOfFilter(const QString &filter)
   return 1;
 }
 
+QString TicLogNameFilterOfStyle(int style)
+{
+  switch (style) {
+  case 0: return QString::fromLatin1(TicLogTexts::PrnFilter);
+  case 1: return QString::fromLatin1(TicLogTexts::CsvFilter);
+  case 2: return QString::fromLatin1(TicLogTexts::TxtFilter);
+  default: return QString();
+  }
+}
+
 TicDataLogHost::~TicDataLogHost() = default;
 
 TicDataLog::TicDataLog(TicDataLogHost &host)
@@ -233,6 +243,7 @@ bool TicDataLog::OpenTicLogFiles(int mode)
     return false;
   writeFailed_ = false;
   failureText_.clear();
+  failureReason_.clear();
   rollOverProblem_.clear();
   for (const QString &text : HeaderTexts(mode))
     WriteTicLog(text);
@@ -277,6 +288,7 @@ bool TicDataLog::CloseTicLogFiles(bool withoutAsking)
   pendingAgeTimer_.stop();
   writeFailed_ = false;
   failureText_.clear();
+  failureReason_.clear();
   host_.OpenStateChanged(false);
   return closed;
 }
@@ -426,12 +438,13 @@ void TicDataLog::NoteFlushResult(bool ok, const File *failed)
       return;
     writeFailed_ = false;
     failureText_.clear();
+    failureReason_.clear();
     host_.ReportProblem(QStringLiteral("Writing the TIC log set %1 works again.")
                             .arg(SetDescription(configFile_.name)));
     return;
   }
-  failureText_ = QStringLiteral("%1: %2").arg(Native(failed->name),
-                                             failed->writer ? failed->writer->ErrorString() : QString());
+  failureReason_ = failed->writer ? failed->writer->ErrorString() : QString();
+  failureText_ = QStringLiteral("%1: %2").arg(Native(failed->name), failureReason_);
   if (writeFailed_)
     return;
   writeFailed_ = true;
@@ -442,13 +455,14 @@ void TicDataLog::NoteFlushResult(bool ok, const File *failed)
 
 QString TicDataLog::StatusText() const
 {
+  // Short, for the status bar; the full reports name the files.
   if (!rollOverProblem_.isEmpty())
-    return rollOverProblem_;
+    return QStringLiteral("TIC log: %1 not opened").arg(QFileInfo(configFile_.name).fileName());
   if (!IsOpen())
     return QString();
   QString text;
   if (writeFailed_)
-    text = QStringLiteral("Writing the TIC log set failed: %1").arg(failureText_);
+    text = QStringLiteral("TIC log: %1").arg(failureReason_);
   if (const qint64 dropped = DroppedBytes(); dropped > 0) {
     if (!text.isEmpty())
       text += QStringLiteral("; ");

@@ -46,6 +46,8 @@ inline constexpr char OverflowMarker[] = "*** Configuration buffer overflow befo
 // (an unknown filter: 1, commas).
 QStringList TicLogNameFilters();
 int TicLogStyleOfFilter(const QString &filter);
+// The filter of a log style; empty for a style outside 0 to 2.
+QString TicLogNameFilterOfStyle(int style);
 
 // What the set needs of the program around it.
 class TicDataLogHost {
@@ -205,5 +207,6 @@ private:
   QTimer pendingAgeTimer_;
   bool writeFailed_ = false;
   QString failureText_;
+  QString failureReason_;  // the writer's error alone
   QString rollOverProblem_;
 };

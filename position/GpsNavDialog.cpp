@@ -435,6 +435,9 @@ bool GpsNavDialog::EnterReferenceLocation()
                                 &onStart);
   averages_.SetReferenceLocationOnStart(onStart);
   averages_.SetReferenceLocation(entered);
+  // Stored now: every later load of the settings (this window, each
+  // receiver set-up) reads the choice back from there.
+  QSettings().setValue(QLatin1String(GpsNavKeys::RefLocOnStart), onStart);
   return true;
 }
 

@@ -150,6 +150,9 @@ QString PositionAverages::UpdateAverages(double latitude, double longitude, doub
   if (!IsFinite(fix))
     return QString();
   current_ = fix;
+  // Receivers report zeros until they know where they are.
+  if (fix.latitude != 0.0 || fix.longitude != 0.0)
+    positionReported_ = true;
   Average(gpsModeSetting);
   return MaidenheadLocator();
 }
@@ -254,7 +257,7 @@ void PositionAverages::Average(int gpsModeSetting)
   }
 
   if (fixHasPosition)
-    fixAveraged_ = true;
+    averagesHeld_ = true;
   wasAveraging_ = fixHasPosition;
   if (!wasAveraging_)
     qDebug("Averaging just stopped with one pass after Nav set to 0D\n");
@@ -291,6 +294,7 @@ void PositionAverages::ResetAverages()
   meanSquares_ = ErrorTerms();
   rms_ = ErrorTerms();
   resetPending_ = true;
+  averagesHeld_ = false;
   ApplyProtocolRestrictions();
 }
 
@@ -435,6 +439,7 @@ void PositionAverages::ResetPositionFilter()
 {
   positionCounter_ = altitudeCounter_ = 1.0;
   average_ = current_;
+  averagesHeld_ = false;
 }
 
 void PositionAverages::ResetRmsFilter() { rmsCounter_ = 1.0; }
@@ -526,6 +531,7 @@ void PositionAverages::LoadAverages()
   rms_.twoD = RootsOf(meanSquares_.twoD);
   rms_.mslAltitude = RootsOf(meanSquares_.mslAltitude);
   rms_.gpsAltitude = RootsOf(meanSquares_.gpsAltitude);
+  averagesHeld_ = !resetPending_;
 }
 
 void PositionAverages::SaveSettings()
@@ -546,9 +552,9 @@ void PositionAverages::SaveSettings()
 void PositionAverages::SaveAverages()
 {
   QSettings settings;
-  // Averages still waiting for their first fix are none: stored, they would
-  // pull the next run's averages towards them.
-  settings.setValue(kAvgPosition, resetPending_ ? QString()
+  // Averages that hold no sample are none: stored, they would pull the next
+  // run's averages towards them.
+  settings.setValue(kAvgPosition, !averagesHeld_ ? QString()
                                                 : QString::asprintf("%018.16f %018.16f %018.16f %018.16f",
                                                                     average_.latitude, average_.longitude,
                                                                     average_.gpsAltitude, average_.mslAltitude));

@@ -173,9 +173,13 @@ public:
   void ResetUnlockCounter() { unlockCounter_ = 0; }
 
   // State for display.
-  // Whether a 2-D or 3-D fix has been averaged in this run: until then the
-  // current fix and the averages are no place to take as the reference.
-  bool FixAveraged() const { return fixAveraged_; }
+  // Whether the receiver has reported a position in this run, whatever its
+  // fix type (position hold and time-only fixes included).
+  bool PositionReported() const { return positionReported_; }
+  // Whether the averages hold a sample: a 2-D or 3-D fix averaged in this
+  // run, or averages restored from the last run. A reset empties them until
+  // the next 2-D or 3-D fix.
+  bool AveragesHeld() const { return averagesHeld_; }
   bool Locked() const { return locked_; }
   bool ResetPending() const { return resetPending_; }
   qint32 UnlockCounter() const { return unlockCounter_; }
@@ -260,7 +264,8 @@ private:
   double metresPerDegLat_ = 111111.1;
   // A fix that leaves 2-D/3-D is averaged once more before averaging stops.
   bool wasAveraging_ = true;
-  bool fixAveraged_ = false;
+  bool positionReported_ = false;
+  bool averagesHeld_ = false;
   // The no-timing text is shown once per loss of lock.
   bool noTimingTextShown_ = false;
 };

@@ -6,6 +6,8 @@
 #include "position/RefLocationDB.h"
 #include "ui_ReferenceLocationDialog.h"
 
+#include <QComboBox>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QSettings>
 #include <QSignalBlocker>
@@ -31,6 +33,7 @@ ReferenceLocationDialog::ReferenceLocationDialog(QWidget *parent)
 {
   ui->setupUi(this);
   setFixedSize(size());
+  KeepTypedNames();
   LoadNameList();
   ui->IDC_REFDLG_LATITUDE->setText(FormatLatLon(latitude_));
   ui->IDC_REFDLG_LONGITUDE->setText(FormatLatLon(longitude_));
@@ -64,6 +67,48 @@ ReferenceLocationDialog::ReferenceLocationDialog(QWidget *parent)
 }
 
 ReferenceLocationDialog::~ReferenceLocationDialog() { delete ui; }
+
+void ReferenceLocationDialog::KeepTypedNames()
+{
+  // The box would complete a typed name to a stored one and, when editing
+  // ends, jump to an entry matching it in any case, loading that record
+  // over the typed fields: a name is stored exactly as typed, and only a
+  // pick from the list loads a record. The box's own handling of the end of
+  // editing runs between the two handlers below, which undo what it did.
+  QComboBox *names = ui->IDC_REFDLG_NAME;
+  auto *edit = new QLineEdit(names);
+  const auto before = [this, names, edit] {
+    ++nameEditingDepth_;
+    typedName_ = edit->text();
+    nameIndexBefore_ = names->currentIndex();
+  };
+  const auto after = [this, names, edit] {
+    if (--nameEditingDepth_ > 0)
+      return;
+    if (names->currentIndex() != nameIndexBefore_ || edit->text() != typedName_) {
+      const QSignalBlocker blocker(names);
+      names->setCurrentIndex(nameIndexBefore_);
+      names->setEditText(typedName_);
+    }
+  };
+  connect(edit, &QLineEdit::editingFinished, this, before);
+  connect(edit, &QLineEdit::returnPressed, this, before);
+  names->setLineEdit(edit);
+  connect(edit, &QLineEdit::editingFinished, this, after);
+  connect(edit, &QLineEdit::returnPressed, this, after);
+  names->setCompleter(nullptr);
+  // A name being typed is no entry of the list, so that picking the entry
+  // shown before loads it again.
+  connect(edit, &QLineEdit::textEdited, this, [names, edit](const QString &text) {
+    if (names->currentIndex() == 0)
+      return;
+    const int cursor = edit->cursorPosition();
+    const QSignalBlocker blocker(names);
+    names->setCurrentIndex(0);
+    names->setEditText(text);
+    edit->setCursorPosition(cursor);
+  });
+}
 
 void ReferenceLocationDialog::Warn(const QString &title, const QString &text)
 {
@@ -134,6 +179,13 @@ int ReferenceLocationDialog::exec()
     restoreGeometry(settings.value(kGeometryKey).toByteArray());
   storedDifference_ = RoundToCentimetre(gpsAltitude_ - mslAltitude_);
   LoadFields();
+  {
+    // Each opening starts without a name: one left from an earlier opening
+    // would have OK store over its record.
+    const QSignalBlocker blocker(ui->IDC_REFDLG_NAME);
+    ui->IDC_REFDLG_NAME->setCurrentIndex(0);
+    ui->IDC_REFDLG_NAME->setEditText(QString());
+  }
   EnableAccept(true);
   return QDialog::exec();
 }
@@ -315,7 +367,8 @@ void ReferenceLocationDialog::SortNameList()
 
 void ReferenceLocationDialog::IDC_REFDLG_NAME_currentIndexChanged(int index)
 {
-  if (index < 0)
+  // The box matching a typed name is no pick (see KeepTypedNames).
+  if (index < 0 || nameEditingDepth_ > 0)
     return;
   const QString value = RefLocationDB::Record(ui->IDC_REFDLG_NAME->itemText(index));
   const QStringList fields = RefLocationDB::RecordFields(value);

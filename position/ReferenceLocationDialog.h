@@ -72,6 +72,7 @@ protected:
 
 private:
   void Warn(const QString &title, const QString &text);
+  void KeepTypedNames();
   void LoadFields();
   void LoadNameList();
   void SortNameList();
@@ -98,4 +99,7 @@ private:
   bool locationOnStart_ = false;
   double separation_ = 0.0;        // geoid N at the typed latitude and longitude
   double storedDifference_ = 0.0;  // WGS84 minus MSL as the dialog opened
+  QString typedName_;              // the name box's text as its editing ended
+  int nameIndexBefore_ = 0;
+  int nameEditingDepth_ = 0;
 };

@@ -1,13 +1,17 @@
 #include "TestMain.h"
 
 #include "RecordingMessageBoxes.h"
+#include "tests/logging/GpsLogTestHost.h"
 #include "ScriptedReceivers.h"
 #include "WindowOnSimulator.h"
 #include "app/MainWindow.h"
 #include "core/GpsMode.h"
 #include "help/AboutBox.h"
+#include "logging/GpsDataLog.h"
 #include "help/HelpWindow.h"
 #include "logging/TicFileDialog.h"
+#include "core/GpsDateTime.h"
+#include "position/GpsNavDialog.h"
 #include "position/SatAzElChartDialog.h"
 #include "receiver/dialogs/CoaxDialog.h"
 #include "receiver/dialogs/ManualCommandDialog.h"
@@ -23,8 +27,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QAction>
 #include <QSettings>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTimeZone>
+
+#include <algorithm>
 
 // Renders the main window and every dialog to PNG files, so a person can look
 // at the program without a display. scripts/screenshots names the folder
@@ -218,6 +229,100 @@ private slots:
     window.close();
   }
 
+  // Every text of the main window shows whole: the position table in each
+  // notation with the widest values, the PC clock with the longest time-zone
+  // name, the status bar with its longest message beside a receiver's
+  // indicators.
+  void mainWindowTextsFit_data()
+  {
+    QTest::addColumn<int>("notation");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("diskFull");
+    QTest::newRow("decimal degrees") << 0 << QString() << false;
+    QTest::newRow("degrees and minutes") << 1 << QString() << false;
+    QTest::newRow("degrees, minutes and seconds") << 2 << QString() << false;
+    QStringList messages{QString::fromLatin1(NoPositionYetText), QString::fromLatin1(NoAveragesYetText)};
+    std::sort(messages.begin(), messages.end(),
+              [](const QString &a, const QString &b) { return a.size() > b.size(); });
+    QTest::newRow("longest status text") << 2 << messages.first() << false;
+    // The GPS log's disk is full: its lasting problem beside the rest.
+    QTest::newRow("disk full") << 2 << QString() << true;
+  }
+
+  void mainWindowTextsFit()
+  {
+    QFETCH(int, notation);
+    QFETCH(QString, message);
+    QFETCH(bool, diskFull);
+    // A fresh store: no receiver port left from the tests before.
+    QSettings().clear();
+    riduder::test::RecordingMessageBoxes boxes;
+    QTemporaryDir logs;
+    QSettings().setValue(QStringLiteral("LogFiles/GpsLogFileDirectory"), logs.path());
+    MainWindow window;
+    window.SetMessageBoxes(&boxes);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const char *const actions[] = {"actiondegrees_dd_ddd", "actiondegrees_minutes_dd_mm_mmm",
+                                   "actiondegrees_minutes_seconds_dd_mm_ss_sss"};
+    window.findChild<QAction *>(QLatin1String(actions[notation]))->trigger();
+
+    // The widest values of each notation: three-digit degrees, negative,
+    // a degree between -1 and 0, altitudes of five digits and a sign.
+    auto *nav = window.findChild<GpsNavDialog *>();
+    GpsDateTime now;
+    now.SetDateTime(QDateTime(QDate(2026, 1, 5), QTime(6, 7, 8), Qt::UTC));
+    nav->SetSatsTracked(8);
+    nav->SetNavMode(3);
+    nav->LockStatusText(0, now);
+    nav->UpdateAverages(-52.9103136147, -106.8667066711, 17999.0, -999.0, 0);
+    nav->UpdateAverages(-52.9103136147, -106.8667066711, 17999.0, -999.0, 0);
+    nav->SetReferenceLocation(-0.5555555555, -179.9999999999, -999.0, 17999.0);
+    window.State().receiverTime.SetDateTime(QDateTime(QDate(2026, 9, 30), QTime(23, 59, 59), Qt::UTC));
+    window.UpdateClockDisplay();
+
+    // The longest time-zone name of any zone this machine knows.
+    QString zoneName;
+    const QDateTime instant = QDateTime::currentDateTimeUtc();
+    for (const QByteArray &id : QTimeZone::availableTimeZoneIds()) {
+      const QTimeZone zone(id);
+      for (QTimeZone::TimeType type : {QTimeZone::StandardTime, QTimeZone::DaylightTime}) {
+        const QString name = zone.displayName(type, QTimeZone::DefaultName, QLocale());
+        if (window.fontMetrics().horizontalAdvance(name) > window.fontMetrics().horizontalAdvance(zoneName))
+          zoneName = name;
+      }
+    }
+    QVERIFY(!zoneName.isEmpty());
+    auto *pcClock = window.findChild<QLabel *>(QStringLiteral("IDC_PC_CLOCK_DATA"));
+    pcClock->setText(QStringLiteral("23:59:59.999<br>") + zoneName);
+
+    // A receiver's indicators, as the M12 demo shows them.
+    window.ReceiverStatusLabel()->setText(QStringLiteral("Motorola M12+, Bin, 12 ch, V2.0, has DGPS, TRAIM"));
+    window.NavStatusLabel()->setText(QStringLiteral("Position Hold"));
+    window.AntennaStatusLabel()->setText(QStringLiteral("Ant OK"));
+    if (!message.isEmpty())
+      window.statusBar()->showMessage(message);
+    if (diskFull) {
+      auto failing = std::make_shared<bool>(false);
+      window.GpsLog().SetWriterFactory(
+          [failing] { return std::make_unique<riduder::test::SwitchableWriter>(failing); });
+      QVERIFY(window.OpenGpsLogFile(0));
+      *failing = true;
+      window.WriteGpsLog(QStringLiteral("lost"));
+      QVERIFY(window.FlushGpsLogFile());
+      QVERIFY(window.GpsLog().HasWriteError());
+    }
+    QCoreApplication::processEvents();
+    const QString name = QStringLiteral("MainWindowTexts%1%2%3")
+                             .arg(notation)
+                             .arg(message.isEmpty() ? "" : "Status")
+                             .arg(diskFull ? "DiskFull" : "");
+    Save(&window, name);
+
+    CheckTextsFit(window);
+    window.close();
+  }
+
   // The New TIC Data Log window: the file dialog with the TIC file panel
   // below it, whose hand-made form neither clips nor overlaps.
   void ticDataLogWindow()
@@ -245,6 +350,70 @@ private slots:
   }
 
 private:
+  // Each label of the central area, each cell of the position table and the
+  // status bar's message and indicators show their whole text.
+  void CheckTextsFit(MainWindow &window)
+  {
+    QStringList cut;
+    for (QLabel *label : window.centralWidget()->findChildren<QLabel *>()) {
+      if (!label->isVisible() || label->text().isEmpty())
+        continue;
+      const QSize needed = label->sizeHint();
+      const bool fits = label->wordWrap() ? label->heightForWidth(label->width()) <= label->height()
+                                          : needed.width() <= label->width() && needed.height() <= label->height();
+      if (!fits)
+        cut << QStringLiteral("%1 needs %2x%3, has %4x%5: %6")
+                   .arg(label->objectName())
+                   .arg(needed.width())
+                   .arg(needed.height())
+                   .arg(label->width())
+                   .arg(label->height())
+                   .arg(label->text());
+    }
+
+    auto *table = window.findChild<QTableWidget *>(QStringLiteral("GpsNavDataTableWidget"));
+    int total = 0;
+    for (int column = 0; column < table->columnCount(); ++column) {
+      total += table->columnWidth(column);
+      for (int row = 0; row < table->rowCount(); ++row) {
+        const QTableWidgetItem *item = table->item(row, column);
+        if (!item || item->text().isEmpty())
+          continue;
+        // The delegate's own margins around the text.
+        const int needed = QFontMetrics(item->font()).horizontalAdvance(item->text()) +
+                           2 * (table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table) + 1);
+        if (needed > table->columnWidth(column))
+          cut << QStringLiteral("row %1 column %2 needs %3, has %4: %5")
+                     .arg(row)
+                     .arg(column)
+                     .arg(needed)
+                     .arg(table->columnWidth(column))
+                     .arg(item->text());
+      }
+    }
+    if (total > table->viewport()->width())
+      cut << QStringLiteral("columns %1, table %2").arg(total).arg(table->viewport()->width());
+
+    QStatusBar *bar = window.statusBar();
+    if (bar->width() > window.width())
+      cut << QStringLiteral("status bar %1 wide in a window of %2").arg(bar->width()).arg(window.width());
+    int messageRight = bar->width() - 12;
+    for (QLabel *label : bar->findChildren<QLabel *>()) {
+      if (!label->isVisible())
+        continue;
+      messageRight = std::min(messageRight, label->x() - 1);
+      if (!bar->rect().contains(label->geometry()) || label->width() < label->sizeHint().width())
+        cut << QStringLiteral("status label %1 cut: %2").arg(label->objectName(), label->text());
+    }
+    const int messageWidth = bar->fontMetrics().horizontalAdvance(bar->currentMessage());
+    if (messageWidth > messageRight - 6)
+      cut << QStringLiteral("status message needs %1, has %2: %3")
+                 .arg(messageWidth)
+                 .arg(messageRight - 6)
+                 .arg(bar->currentMessage());
+    QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QLatin1Char('\n'))));
+  }
+
   // Every widget directly inside `top` or one of its group boxes lies inside
   // its parent and overlaps none of its siblings.
   void CheckNeitherClipNorOverlap(QWidget *top)

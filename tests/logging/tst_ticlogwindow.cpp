@@ -81,6 +81,8 @@ private slots:
   void init();
   void newSetFromTheDialog();
   void openWithoutTodaysSetWarns();
+  void openStartsOnTheStoredStyle_data();
+  void openStartsOnTheStoredStyle();
   void newOverAnExistingSetAsksFirst();
   void closingTheWindowCancels();
   void closeActionAsks();
@@ -188,6 +190,53 @@ void TestTicLogWindow::openWithoutTodaysSetWarns()
   QCOMPARE(QSettings().value("LogFiles/TicLogOpen").toBool(), false);
   QVERIFY(MenuShowsClosed(window));
   QVERIFY(QDir(dir->path()).entryList(QDir::Files).isEmpty());
+}
+
+void TestTicLogWindow::openStartsOnTheStoredStyle_data()
+{
+  QTest::addColumn<int>("style");
+  QTest::addColumn<QString>("filter");
+  QTest::addColumn<QString>("extension");
+  QTest::newRow("tabs") << 2 << TicLogTexts::TxtFilter << ".txt";
+  QTest::newRow("blanks") << 0 << TicLogTexts::PrnFilter << ".prn";
+  QTest::newRow("commas") << 1 << TicLogTexts::CsvFilter << ".csv";
+}
+
+// The day's set made in one style and opened again with a file of it picked:
+// the dialog starts on that style's filter, so the set is appended to, in
+// its own files, and the stored style stays.
+void TestTicLogWindow::openStartsOnTheStoredStyle()
+{
+  QFETCH(int, style);
+  QFETCH(QString, filter);
+  QFETCH(QString, extension);
+  MainWindow window;
+  window.SetMessageBoxes(&boxes);
+  SetDay(window, QDateTime(QDate(2024, 2, 14), QTime(10, 0), Qt::UTC));
+  FileDialogAnswer answer;
+  answer.pick = dir->path() + "/RARA_0045A_PORT_01" + extension;
+  answer.filter = filter;
+  AnswerFileDialog(window, answer);
+  Action(window, "actionNew_TIC_Data_Log")->trigger();
+  QVERIFY(window.TicLog().IsOpen());
+  window.TicLog().WriteTicLog("before");
+  QVERIFY(window.CloseTicLogFiles(true));
+  const QStringList made = QDir(dir->path()).entryList(QDir::Files, QDir::Name);
+
+  answer.filter.clear();  // the user only picks the file
+  Action(window, "actionOpen_TIC_Data_Log")->trigger();
+  QCOMPARE(answer.seen.selectedFilter, filter);
+  QVERIFY(boxes.shown.isEmpty());
+  QVERIFY(window.TicLog().IsOpen());
+  QCOMPARE(window.TicLog().LogStyle(), style);
+  QCOMPARE(window.TicLog().TimeFileName(1), dir->path() + "/RARA_0045T_PORT_01" + extension);
+  QCOMPARE(QSettings().value("LogFiles/TicLogStyle").toInt(), style);
+  QVERIFY(window.CloseTicLogFiles(true));
+  // No file of another style: the day's data stays in one set.
+  QCOMPARE(QDir(dir->path()).entryList(QDir::Files, QDir::Name), made);
+  const QStringList lines = ReadFileLines(dir->path() + "/RARA_0045C.txt");
+  QVERIFY(lines.join('\n').contains("before"));
+  QVERIFY(lines.join('\n').contains("; Opened exesting TIC Data Logs to append data"));
 }
 
 void TestTicLogWindow::newOverAnExistingSetAsksFirst()

@@ -5,17 +5,21 @@
 #include "WindowOnSimulator.h"
 #include "app/MainWindow.h"
 #include "core/GpsDateTime.h"
+#include "core/ReceiverIdentity.h"
 #include "position/GeoidModel.h"
 #include "position/GpsNavDialog.h"
 #include "position/RefLocationDB.h"
+#include "receiver/decode/GpsRxModel.h"
 #include "position/ReferenceLocationDialog.h"
 #include "tests/receiver/dialogs/DialogTestHelpers.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTableWidget>
 
 using namespace dialogtest;
 
@@ -66,6 +70,19 @@ QByteArray PositionParameters(const QList<QByteArray> &heard, const char *comman
   return {};
 }
 
+// The texts of a row of the main window's position table (1 Cur, 2 Avg,
+// 3 Ref).
+QStringList NavRow(MainWindow &window, int row)
+{
+  auto *table = window.findChild<QTableWidget *>(QStringLiteral("GpsNavDataTableWidget"));
+  QStringList texts;
+  for (int column = 1; column <= 4; ++column)
+    texts << (table->item(row, column) ? table->item(row, column)->text() : QString());
+  return texts;
+}
+
+using Records = QMap<QString, QString>;
+
 }  // namespace
 
 class TestRefLocation : public QObject {
@@ -75,12 +92,17 @@ private slots:
   void init();
 
   void fromCurrentAndAverage();
+  void fromCurrentOnSurveyedReceivers_data();
+  void fromCurrentOnSurveyedReceivers();
+  void fromAverageTakesRestoredAverages();
   void typedInEachNotation_data();
   void typedInEachNotation();
   void altitudesCoupledThroughGeoid();
   void invalidLatitude();
   void refusedAltitudeIsNeverAccepted();
   void savedAndSelectedByName();
+  void storedRecordsAreWhatWasAsked_data();
+  void storedRecordsAreWhatWasAsked();
   void selectedRecordKeepsBothAltitudes();
   void selectedRecordFillsMissingAltitude();
   void namesWithSlashesRefused();
@@ -99,10 +121,12 @@ void TestRefLocation::fromCurrentAndAverage()
   auto *fromAverage = window.findChild<QAction *>(QStringLiteral("actionfrom_Average"));
   const GeoPosition before = nav->Averages().ReferenceLocation();
 
-  // No fix yet: refused, said so, nothing stored.
-  for (QAction *action : {fromCurrent, fromAverage}) {
+  // No position yet: each refused with its own text, nothing stored.
+  const std::pair<QAction *, const char *> refusals[] = {{fromCurrent, NoPositionYetText},
+                                                         {fromAverage, NoAveragesYetText}};
+  for (const auto &[action, text] : refusals) {
     action->trigger();
-    QCOMPARE(window.statusBar()->currentMessage(), QString::fromLatin1(NoAveragedFixText));
+    QCOMPARE(window.statusBar()->currentMessage(), QString::fromLatin1(text));
     QCOMPARE(nav->Averages().ReferenceLocation().latitude, before.latitude);
     QVERIFY(!PositionAverages::ReferenceLocationStored());
   }
@@ -130,6 +154,111 @@ void TestRefLocation::fromCurrentAndAverage()
   QCOMPARE(settings.value(GpsNavKeys::RefLatitude).toString(), QString::asprintf("%018.16f", latitude));
   QCOMPARE(settings.value(GpsNavKeys::RefMslAltitude).toString(), QString::asprintf("%018.16f", msl));
   QVERIFY(PositionAverages::ReferenceLocationStored());
+}
+
+void TestRefLocation::fromCurrentOnSurveyedReceivers_data()
+{
+  QTest::addColumn<QString>("capture");
+  QTest::addColumn<quint32>("mode");
+  QTest::addColumn<int>("model");
+  // "@@Ha" with the fix byte of position hold; NAV-STATUS gpsFix 5 (time
+  // only) beside NAV-POSLLH.
+  QTest::newRow("M12 position hold") << "oncore/oncore-m12.log" << quint32(GpsModeMotorolaBinary)
+                                     << int(GpsRxModel::M12);
+  QTest::newRow("M8T time mode") << "ubx/u-blox-m8t-time.log" << quint32(GpsModeUbloxUbx)
+                                 << ReceiverIdentity().model;
+}
+
+// A timing receiver after its survey reports a held position and no 2-D or
+// 3-D fix: "from Current" takes the position the window shows.
+void TestRefLocation::fromCurrentOnSurveyedReceivers()
+{
+  RIDUDER_REQUIRE_CAPTURES();
+  QFETCH(QString, capture);
+  QFETCH(quint32, mode);
+  QFETCH(int, model);
+  bool read = false;
+  const QByteArray stream = riduder::test::ReadCapture(capture, &read);
+  QVERIFY(read);
+
+  riduder::test::WindowOnSimulator::Options options;
+  options.mode = mode;
+  riduder::test::WindowOnSimulator road(options);
+  QVERIFY2(road.Problem().isEmpty(), qPrintable(road.Problem()));
+  receiverIdentity.model = model;
+  MainWindow &window = road.Window();
+  auto *fromCurrent = window.findChild<QAction *>(QStringLiteral("actionfrom_Current"));
+  auto *nav = window.findChild<GpsNavDialog *>();
+  const GeoPosition before = nav->Averages().ReferenceLocation();
+
+  // Before any position: refused, nothing stored.
+  fromCurrent->trigger();
+  QCOMPARE(window.statusBar()->currentMessage(), QString::fromLatin1(NoPositionYetText));
+  QVERIFY(!PositionAverages::ReferenceLocationStored());
+  QCOMPARE(nav->Averages().ReferenceLocation().latitude, before.latitude);
+
+  QVERIFY(road.Replay(stream));
+  QCOMPARE(road.NavLabel()->text(), QStringLiteral("Position Hold"));
+  window.UpdateClockDisplay();
+  const QStringList shown = NavRow(window, 1);
+  QVERIFY2(!shown.first().isEmpty() && shown != NavRow(window, 3), qPrintable(shown.join(' ')));
+
+  fromCurrent->trigger();
+  QVERIFY(PositionAverages::ReferenceLocationStored());
+  window.UpdateClockDisplay();
+  QCOMPARE(NavRow(window, 3), shown);
+  const GeoPosition current = nav->Averages().CurrentFix();
+  QSettings settings;
+  QCOMPARE(settings.value(GpsNavKeys::RefLatitude).toString(), QString::asprintf("%018.16f", current.latitude));
+  QCOMPARE(settings.value(GpsNavKeys::RefLongitude).toString(), QString::asprintf("%018.16f", current.longitude));
+  QCOMPARE(settings.value(GpsNavKeys::RefGpsAltitude).toString(),
+           QString::asprintf("%018.16f", current.gpsAltitude));
+  QCOMPARE(settings.value(GpsNavKeys::RefMslAltitude).toString(),
+           QString::asprintf("%018.16f", current.mslAltitude));
+  QCOMPARE(window.State().receiverTime.Latitude(), current.latitude);
+}
+
+// Averages restored from the last run are a place to take, before any fix of
+// this one; without them "from Average" refuses and the row stays empty.
+void TestRefLocation::fromAverageTakesRestoredAverages()
+{
+  QSettings().setValue(GpsNavKeys::AveragesPosition,
+                       QStringLiteral("52.5000000000000000 6.2500000000000000 56.0000000000000000 10.0000000000000000"));
+  QSettings().setValue(GpsNavKeys::RestartOnStartup, true);
+  {
+    MainWindow window;
+    auto *nav = window.findChild<GpsNavDialog *>();
+    QVERIFY(nav->Averages().AveragesHeld());
+    window.UpdateClockDisplay();
+    QCOMPARE(NavRow(window, 2).first(), Degrees("52.50000000°"));
+    window.findChild<QAction *>(QStringLiteral("actionfrom_Average"))->trigger();
+    QCOMPARE(QSettings().value(GpsNavKeys::RefLatitude).toString(), QString("52.5000000000000000"));
+    QCOMPARE(QSettings().value(GpsNavKeys::RefMslAltitude).toString(), QString("10.0000000000000000"));
+  }
+
+  ClearSettings();
+  MainWindow window;
+  auto *nav = window.findChild<GpsNavDialog *>();
+  window.UpdateClockDisplay();
+  QCOMPARE(NavRow(window, 2), QStringList({"", "", "", ""}));
+  // A time-only fix is shown but not averaged.
+  GpsDateTime now;
+  now.SetDateTime(QDateTime::fromString(QStringLiteral("2026-01-05T06:07:08Z"), Qt::ISODate));
+  nav->SetSatsTracked(8);
+  nav->SetNavMode(0);
+  nav->LockStatusText(2, now);
+  nav->UpdateAverages(12.5, -3.25, 100.0, 50.5, 2);
+  nav->UpdateAverages(12.5, -3.25, 100.0, 50.5, 2);
+  window.UpdateClockDisplay();
+  QCOMPARE(NavRow(window, 2), QStringList({"", "", "", ""}));
+  window.findChild<QAction *>(QStringLiteral("actionfrom_Average"))->trigger();
+  QCOMPARE(window.statusBar()->currentMessage(), QString::fromLatin1(NoAveragesYetText));
+  QVERIFY(!PositionAverages::ReferenceLocationStored());
+  // The first 3-D fix fills it.
+  nav->SetNavMode(3);
+  nav->UpdateAverages(12.5, -3.25, 100.0, 50.5, 2);
+  window.UpdateClockDisplay();
+  QCOMPARE(NavRow(window, 2).first(), Degrees("12.50000000°"));
 }
 
 void TestRefLocation::typedInEachNotation_data()
@@ -249,6 +378,119 @@ void TestRefLocation::refusedAltitudeIsNeverAccepted()
     d.Button("CANCEL")->click();
   });
   QCOMPARE(result, 0);
+}
+
+void TestRefLocation::storedRecordsAreWhatWasAsked_data()
+{
+  // Each opening of Manual Entry is a list of steps: "type NAME" types into
+  // the name box and leaves it, "pick NAME" picks from its list, "position"
+  // types 12.5, -3.25 and 100 m, "start off" clears the start-up box, and
+  // "save", "ok", "cancel" press the buttons.
+  QTest::addColumn<QList<QStringList>>("openings");
+  // The records afterwards: "typed" for the typed position, "as before" for
+  // the record stored before.
+  QTest::addColumn<QMap<QString, QString>>("records");
+  QTest::addColumn<bool>("loadOnStart");
+
+  using Records = QMap<QString, QString>;
+  QTest::newRow("a name that begins another is its own record")
+      << QList<QStringList>{{"position", "type Base", "save", "ok"}}
+      << Records{{"Base", "typed"}, {"Base2", "as before"}, {"Home", "as before"}} << true;
+  QTest::newRow("a name differing only in case is its own record")
+      << QList<QStringList>{{"position", "type home", "save", "cancel"}}
+      << Records{{"Base2", "as before"}, {"Home", "as before"}, {"home", "typed"}} << true;
+  QTest::newRow("an existing name typed exactly takes the typed position")
+      << QList<QStringList>{{"position", "type Home", "ok"}}
+      << Records{{"Base2", "as before"}, {"Home", "typed"}} << true;
+  QTest::newRow("a name picked and cancelled is gone at the next opening")
+      << QList<QStringList>{{"pick Home", "cancel"}, {"position", "ok"}}
+      << Records{{"Base2", "as before"}, {"Home", "as before"}} << true;
+  QTest::newRow("a name picked and changed is stored when asked")
+      << QList<QStringList>{{"pick Home", "position", "ok"}}
+      << Records{{"Base2", "as before"}, {"Home", "typed"}} << true;
+  QTest::newRow("the start-up box is stored by OK")
+      << QList<QStringList>{{"start off", "ok"}}
+      << Records{{"Base2", "as before"}, {"Home", "as before"}} << false;
+  QTest::newRow("the start-up box is not stored by Cancel")
+      << QList<QStringList>{{"start off", "cancel"}}
+      << Records{{"Base2", "as before"}, {"Home", "as before"}} << true;
+}
+
+// What Manual Entry stores, after the openings of a row, is what the user
+// asked for and nothing else.
+void TestRefLocation::storedRecordsAreWhatWasAsked()
+{
+  QFETCH(QList<QStringList>, openings);
+  QFETCH(Records, records);
+  QFETCH(bool, loadOnStart);
+  const QMap<QString, GeoPosition> before{{"Base2", {10.0, 20.0, 30.0, 40.0}}, {"Home", {1.0, 2.0, 3.0, 4.0}}};
+  for (auto it = before.begin(); it != before.end(); ++it)
+    RefLocationDB::Store(it.key(), it.value());
+  const GeoPosition typed{12.5, -3.25, 100.0, 100.0 - Separation(12.5, -3.25)};
+
+  MainWindow window;
+  window.findChild<ReferenceLocationDialog *>()->SetWarningHandler([](const QString &, const QString &) {});
+  auto *manualEntry = window.findChild<QAction *>(QStringLiteral("actionManual_Entry"));
+  for (const QStringList &steps : openings) {
+    QStringList namesShown;
+    riduder::test::AnswerNextModalDialog([&](QDialog *dialog) {
+      auto *names = dialog->findChild<QComboBox *>(QStringLiteral("IDC_REFDLG_NAME"));
+      auto field = [dialog](const char *name) { return dialog->findChild<QLineEdit *>(QLatin1String(name)); };
+      auto button = [dialog](const char *name) { return dialog->findChild<QPushButton *>(QLatin1String(name)); };
+      namesShown << names->currentText();
+      // Typing completes only in the active window.
+      dialog->activateWindow();
+      QVERIFY(QTest::qWaitForWindowActive(dialog));
+      for (const QString &step : steps) {
+        const QString argument = step.section(QLatin1Char(' '), 1);
+        if (step == QLatin1String("position")) {
+          TypeInto(field("IDC_REFDLG_LATITUDE"), "12.5");
+          Leave(field("IDC_REFDLG_LATITUDE"));
+          TypeInto(field("IDC_REFDLG_LONGITUDE"), "-3.25");
+          Leave(field("IDC_REFDLG_LONGITUDE"));
+          TypeInto(field("IDC_REFDLG_ALT_WGS84"), "100");
+          Leave(field("IDC_REFDLG_ALT_WGS84"));
+        } else if (step.startsWith(QLatin1String("type "))) {
+          TypeInto(names->lineEdit(), argument);
+          Leave(names->lineEdit());
+          namesShown << names->currentText();
+        } else if (step.startsWith(QLatin1String("pick "))) {
+          names->setCurrentIndex(names->findText(argument, Qt::MatchExactly | Qt::MatchCaseSensitive));
+        } else if (step == QLatin1String("start off")) {
+          auto *box = dialog->findChild<QCheckBox *>(QStringLiteral("IDC_REFDLG_LOC_ON_START"));
+          if (box->isChecked())
+            box->click();
+        } else if (step == QLatin1String("save")) {
+          button("IDC_REFDLG_SAVE_NAME")->click();
+        } else if (step == QLatin1String("ok")) {
+          button("OK")->click();
+        } else if (step == QLatin1String("cancel")) {
+          button("CANCEL")->click();
+        }
+      }
+    });
+    manualEntry->trigger();
+    // Each opening starts without a name; a typed name stays as typed.
+    QVERIFY(!namesShown.isEmpty());
+    QCOMPARE(namesShown.first(), QString());
+    for (const QString &step : steps)
+      if (step.startsWith(QLatin1String("type ")))
+        QVERIFY(namesShown.contains(step.section(QLatin1Char(' '), 1)));
+  }
+
+  QStringList stored = RefLocationDB::Names();
+  stored.sort();
+  QCOMPARE(stored, records.keys());
+  for (auto it = records.begin(); it != records.end(); ++it) {
+    const GeoPosition expected = it.value() == QLatin1String("typed") ? typed : before.value(it.key());
+    QCOMPARE(RefLocationDB::Record(it.key()), RefLocationDB::RecordText(expected));
+  }
+  // The choice survives what reloads the settings: the averaging window and
+  // each receiver set-up.
+  QCOMPARE(QSettings().value(GpsNavKeys::RefLocOnStart, true).toBool(), loadOnStart);
+  auto *nav = window.findChild<GpsNavDialog *>();
+  nav->ReloadSettings();
+  QCOMPARE(nav->Averages().ReferenceLocationOnStart(), loadOnStart);
 }
 
 void TestRefLocation::savedAndSelectedByName()

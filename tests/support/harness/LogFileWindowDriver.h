@@ -22,6 +22,7 @@ struct SeenLogFileWindow {
   // The option panel sits in the window, visible, below the file dialog.
   bool panelBelowDialog = false;
   QString startDirectory;
+  QString selectedFilter;  // the name filter the dialog started on
 };
 
 inline SeenLogFileWindow LookAtLogFileWindow(QFileDialog &dialog, QWidget *panel, QWidget *owner)
@@ -35,6 +36,7 @@ inline SeenLogFileWindow LookAtLogFileWindow(QFileDialog &dialog, QWidget *panel
   seen.panelBelowDialog = panel->window() == container && panel->isVisible() && container != owner &&
                           panel->geometry().top() >= dialog.geometry().bottom();
   seen.startDirectory = dialog.directory().absolutePath();
+  seen.selectedFilter = dialog.selectedNameFilter();
   return seen;
 }
 
