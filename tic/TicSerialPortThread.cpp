@@ -5,6 +5,7 @@
 #include "tic/TicTcpIpAddress.h"
 
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QSettings>
 #include <QTcpSocket>
 #include <QtDebug>
@@ -13,7 +14,12 @@ namespace {
 
 constexpr int ResponseWaitMs = 1000;
 constexpr int GreetingLineLimit = 256;
-constexpr qint64 TcpReadBufferBytes = 4096;
+// One read of a pass; the readings of a pass are handled for at most
+// PassBudgetMs, the rest dropped.
+constexpr qint64 TcpReadStepBytes = 4096;
+constexpr qint64 PassBudgetMs = 4;
+constexpr qint64 MaxUnsentCommandBytes = 4096;
+constexpr qint64 DropReportIntervalMs = 1000;
 
 QSerialPort::FlowControl FlowControlOf(int handshake)
 {
@@ -250,19 +256,47 @@ bool TicSerialPortThread::InitializeTcpIpTIC()
 
 void TicSerialPortThread::TcpIpReadyRead()
 {
+  // Everything buffered is read each time: bytes that came while the slot
+  // ran raise no second readyRead. What the counter sends beyond what one
+  // pass may handle is read and dropped, so the port never stops and the
+  // event loop is never held; its prompts are still answered, once.
   const QPointer<QTcpSocket> socket = tcpSocket;
-  if (!socket)
-    return;
-  const TicScpiPoll::Step step = scpiPoll.Receive(socket->readAll());
-  for (const QByteArray &reading : step.readings) {
-    QByteArray line = reading + '\r';
-    ProcessTicText(line);
+  const auto current = [&] { return socket && socket == tcpSocket; };  // a slot may restart the port
+  QElapsedTimer pass;
+  pass.start();
+  int handled = 0;
+  qint64 dropped = 0;
+  while (current() && socket->bytesAvailable() > 0) {
+    const QList<QByteArray> readings = scpiPoll.Take(socket->read(TcpReadStepBytes));
+    for (const QByteArray &reading : readings) {
+      if (handled > 0 && pass.elapsed() >= PassBudgetMs) {
+        ++dropped;
+        continue;
+      }
+      ++handled;
+      QByteArray line = reading + '\r';
+      ProcessTicText(line);
+    }
   }
-  // A slot of newTicText may have restarted the port.
-  if (step.command.isEmpty() || !socket || socket != tcpSocket)
+  if (dropped > 0)
+    ReportDroppedReadings(dropped);
+  // A counter that reads none of our commands is not sent more.
+  if (!current() || !scpiPoll.PromptDue() || socket->bytesToWrite() > MaxUnsentCommandBytes)
     return;
-  socket->write(step.command);
-  socket->waitForBytesWritten(ResponseWaitMs);
+  socket->write(scpiPoll.NextCommand());
+  socket->flush();  // leaves now, without waiting for it
+}
+
+void TicSerialPortThread::ReportDroppedReadings(qint64 count)
+{
+  droppedReadings += count;
+  if (dropReportClock.isValid() && dropReportClock.elapsed() < DropReportIntervalMs)
+    return;
+  qDebug("Port %i, TicSerialPortThread::TcpIpReadyRead() %lld readings dropped: the counter sends faster than "
+         "they are handled.",
+         portNumber, droppedReadings);
+  droppedReadings = 0;
+  dropReportClock.start();
 }
 
 void TicSerialPortThread::TcpIpConnectionError_Handler(QAbstractSocket::SocketError error)

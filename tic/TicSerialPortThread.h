@@ -6,15 +6,15 @@
 // the port number.
 //
 // The object lives on the GUI thread; its thread only runs an idle event
-// loop between startTicSerialPort and stopTicSerialPort. The waits for a
-// TCP counter's greeting and for a command to leave block for up to a
-// second each.
+// loop between startTicSerialPort and stopTicSerialPort. The wait for a TCP
+// counter's greeting blocks for up to a second; nothing else waits.
 
 #include "tic/TicLineAssembler.h"
 #include "tic/TicScpi.h"
 
 #include <QAbstractSocket>
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QSerialPort>
 #include <QString>
@@ -29,6 +29,9 @@ class TicSerialPortThread : public QThread {
   Q_OBJECT
 
 public:
+  // Bytes a TCP counter may have waiting in the program.
+  static constexpr qint64 TcpReadBufferBytes = 64 * 1024;
+
   explicit TicSerialPortThread(QObject *parent = nullptr);
   // Stops the thread and closes the serial port or socket.
   ~TicSerialPortThread() override;
@@ -66,6 +69,8 @@ private:
   void CloseTicPort();
   void ProcessTicText(QByteArray &block);
   bool InitializeTcpIpTIC();
+  // One debug line a second while a fast counter's readings are dropped.
+  void ReportDroppedReadings(qint64 count);
 
   int portNumber = -1;
   QString portName = QStringLiteral("OFF");
@@ -75,6 +80,8 @@ private:
   QByteArray sendBuffer;
   TicLineAssembler lineAssembler;
   TicScpiPoll scpiPoll;
+  qint64 droppedReadings = 0;
+  QElapsedTimer dropReportClock;
   // Set while an error closes the port, so the close makes no second box.
   bool closingAfterError = false;
 };
