@@ -238,6 +238,12 @@ public:
 
   // --- Counters (MainWindow_Tic.cpp) ---
   void ProcessTicLine(QByteArray line);
+  // The red status-bar notice naming every counter port that is down;
+  // hidden while none is.
+  QLabel *TicPortLostLabel() const { return ticPortLostLabel; }
+  void OnTicPortLost(int port, const QString &reason);
+  void OnTicPortStarted(int port);
+  void ShowTicPortsDown();
   TicLineProcessor &TicProcessor() { return *ticProcessor; }
   TicRawDataDialog *TicRawWindow() const { return ticRawDataDialog; }
   TicProcessedDataDialog *TicProcessedWindow() const { return ticProcessedDataDialog; }
@@ -405,6 +411,8 @@ private:
   QLabel *heartbeatLabel = nullptr;
   QLabel *receiverStatusLabel = nullptr;
   QLabel *receiverPortLostLabel = nullptr;
+  QLabel *ticPortLostLabel = nullptr;
+  QString ticPortLostReasons[TicPortCount];  // empty while the port is not down
 
   QPixmap heartbeatOffIcon;
   QPixmap heartbeatOnIcon;

@@ -111,6 +111,7 @@ void TicSerialPortThread::startTicSerialPort(int port)
   }
   if (!isRunning())
     start(QThread::InheritPriority);
+  emit portStarted(portNumber);
   OpenTicPort();
 }
 
@@ -159,6 +160,7 @@ void TicSerialPortThread::OpenTicPort()
     tcpSocket->setReadBufferSize(TcpReadBufferBytes);
     connect(tcpSocket, &QTcpSocket::connected, this, &TicSerialPortThread::TcpIpConnected);
     connect(tcpSocket, &QTcpSocket::errorOccurred, this, &TicSerialPortThread::TcpIpConnectionError_Handler);
+    connect(tcpSocket, &QTcpSocket::stateChanged, this, &TicSerialPortThread::TcpIpStateChanged);
     // The octets as read, not the text: a trailing ":" or hexadecimal
     // numbers reach the address the dialog's check accepted.
     tcpSocket->connectToHost(address.Host(), address.TcpPort(), QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
@@ -205,6 +207,7 @@ void TicSerialPortThread::handleError(QSerialPort::SerialPortError error)
 {
   if (error == QSerialPort::NoError || closingAfterError)
     return;
+  const QString reason = SerialPortFailureReason(serialPort, error);
   // A counter has no other way back than a restart: close at once, so that
   // a failing line gives one box, not one per failed read.
   if (serialPort.isOpen()) {
@@ -213,6 +216,7 @@ void TicSerialPortThread::handleError(QSerialPort::SerialPortError error)
     closingAfterError = false;
   }
   emit showErrorMessageBox(tr("Can't open TIC Port %1\r\n\r\n\"%2\"").arg(portName, GpsPortErrorText(error)));
+  emit portLost(portNumber, reason);
 }
 
 void TicSerialPortThread::TcpIpConnected()
@@ -302,4 +306,11 @@ void TicSerialPortThread::ReportDroppedReadings(qint64 count)
 void TicSerialPortThread::TcpIpConnectionError_Handler(QAbstractSocket::SocketError error)
 {
   qDebug("%s", qPrintable(TicSocketErrorText(error)));
+}
+
+void TicSerialPortThread::TcpIpStateChanged(QAbstractSocket::SocketState state)
+{
+  // A closed or refused connection; the port's own closing is not heard.
+  if (state == QAbstractSocket::UnconnectedState && tcpSocket && sender() == tcpSocket)
+    emit portLost(portNumber, tcpSocket->errorString());
 }

@@ -47,6 +47,11 @@ public:
 signals:
   void newTicText(QByteArray line);
   void showErrorMessageBox(QString text);
+  // The port is down: its serial line or connection failed, closed or was
+  // refused; `reason` is the port's or socket's own error text. It stays
+  // down until the next start, which portStarted announces.
+  void portLost(int port, QString reason);
+  void portStarted(int port);
 
 public slots:
   // Adopts the port number on the first call (a later call with another
@@ -63,6 +68,7 @@ private slots:
   void TcpIpConnected();
   void TcpIpReadyRead();
   void TcpIpConnectionError_Handler(QAbstractSocket::SocketError error);
+  void TcpIpStateChanged(QAbstractSocket::SocketState state);
 
 private:
   void OpenTicPort();
