@@ -67,10 +67,11 @@ QList<QByteArray> TicScpiPoll::Take(const QByteArray &bytes)
     // A counter that talks on by itself puts its next reading right after
     // the prompt.
     line.remove(0, line.lastIndexOf('>') + 1);
+    line = line.trimmed();
     bool numeric = false;
-    line.toDouble(&numeric);
-    if (numeric)
-      readings.append(line.trimmed());
+    line.toDouble(&numeric);  // takes a blank line for a number
+    if (numeric && !line.isEmpty())
+      readings.append(line);
   }
   pending.remove(0, from);
   // The prompt ends the counter's answer: what came before it on the same

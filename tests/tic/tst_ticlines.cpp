@@ -123,6 +123,7 @@ private slots:
     QTest::newRow("text reply dropped") << L{"-113,\"Undefined header\"\r\n> "} << L{} << 1;
     QTest::newRow("prompt then next reply") << L{"1\r\n53230A> ", "2\r\n53230A> "} << L{"1", "2"} << 2;
     QTest::newRow("two readings in one block") << L{"1\r\n2\r\n> "} << L{"1", "2"} << 1;
+    QTest::newRow("blank lines are no readings") << L{"\r\n \r\n53230A> \r\n> "} << L{} << 1;
   }
 
   void repliesBecomeReadings()
