@@ -172,6 +172,8 @@ MainWindow::MainWindow(QWidget *parent)
   connect(&gpsPort, &GpsSerialPortThread::PpsTick, this, &MainWindow::OnClockTick);
   connect(&gpsPort, &GpsSerialPortThread::portLost, this, &MainWindow::OnReceiverPortLost);
   connect(&gpsPort, &GpsSerialPortThread::portOpened, this, &MainWindow::OnReceiverPortOpened);
+  connect(&receiverSilenceTimer, &QTimer::timeout, this, &MainWindow::CheckReceiverSilence);
+  receiverSilenceTimer.start(250);
   connect(&gpsPort, &GpsSerialPortThread::backlogWarning, this,
           &MainWindow::appendPlainText_to_RawDataDialog_and_Log);
   connect(this, &MainWindow::startGpsSerialPort, &gpsPort, &GpsSerialPortThread::startGpsSerialPort);
