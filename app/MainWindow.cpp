@@ -173,6 +173,8 @@ MainWindow::MainWindow(QWidget *parent)
   connect(&gpsPort, &GpsSerialPortThread::PpsTick, this, &MainWindow::OnClockTick);
   connect(&gpsPort, &GpsSerialPortThread::portLost, this, &MainWindow::OnReceiverPortLost);
   connect(&gpsPort, &GpsSerialPortThread::portOpened, this, &MainWindow::OnReceiverPortOpened);
+  connect(&receiverSilenceTimer, &QTimer::timeout, this, &MainWindow::CheckReceiverSilence);
+  receiverSilenceTimer.start(250);
   connect(&gpsPort, &GpsSerialPortThread::backlogWarning, this,
           &MainWindow::appendPlainText_to_RawDataDialog_and_Log);
   connect(this, &MainWindow::startGpsSerialPort, &gpsPort, &GpsSerialPortThread::startGpsSerialPort);
@@ -187,6 +189,10 @@ MainWindow::MainWindow(QWidget *parent)
     connect(&port, &TicSerialPortThread::newTicText, this, &MainWindow::OnNewTicText);
   for (TicSerialPortThread &port : ticPorts)
     connect(&port, &TicSerialPortThread::showErrorMessageBox, this, &MainWindow::showErrorMessageBox);
+  for (TicSerialPortThread &port : ticPorts) {
+    connect(&port, &TicSerialPortThread::portLost, this, &MainWindow::OnTicPortLost);
+    connect(&port, &TicSerialPortThread::portStarted, this, &MainWindow::OnTicPortStarted);
+  }
   ConnectActions();
 
   QTimer::singleShot(20000, Qt::CoarseTimer, this, [this] { AutoCheckForUpdates(); });
@@ -299,6 +305,11 @@ void MainWindow::BuildStatusBar()
   receiverPortLostLabel->setStyleSheet(QStringLiteral("padding: 2px 5px; color:white; background-color:red"));
   receiverPortLostLabel->hide();
   ui->statusBar->insertPermanentWidget(0, receiverPortLostLabel);
+  ticPortLostLabel = new QLabel;
+  ticPortLostLabel->setObjectName(QStringLiteral("ticPortLostLabel"));
+  ticPortLostLabel->setStyleSheet(receiverPortLostLabel->styleSheet());
+  ticPortLostLabel->hide();
+  ui->statusBar->insertPermanentWidget(1, ticPortLostLabel);
 }
 
 void MainWindow::PrepareTables()

@@ -11,6 +11,7 @@
 #include "logging/GpsLogSettings.h"
 #include "logging/TicDataLog.h"
 #include "receiver/session/ReceiverSession.h"
+#include "receiver/session/ReceiverSilenceWatch.h"
 #include "receiver/session/TimingSettings.h"
 #include "platform/TickSounds.h"
 #include "tic/TicSerialPortThread.h"
@@ -23,6 +24,7 @@
 #include <QPair>
 #include <QPixmap>
 #include <QString>
+#include <QTimer>
 #include <QVersionNumber>
 
 #include <functional>
@@ -239,6 +241,12 @@ public:
 
   // --- Counters (MainWindow_Tic.cpp) ---
   void ProcessTicLine(QByteArray line);
+  // The red status-bar notice naming every counter port that is down;
+  // hidden while none is.
+  QLabel *TicPortLostLabel() const { return ticPortLostLabel; }
+  void OnTicPortLost(int port, const QString &reason);
+  void OnTicPortStarted(int port);
+  void ShowTicPortsDown();
   TicLineProcessor &TicProcessor() { return *ticProcessor; }
   TicRawDataDialog *TicRawWindow() const { return ticRawDataDialog; }
   TicProcessedDataDialog *TicProcessedWindow() const { return ticProcessedDataDialog; }
@@ -406,6 +414,10 @@ private:
   QLabel *heartbeatLabel = nullptr;
   QLabel *receiverStatusLabel = nullptr;
   QLabel *receiverPortLostLabel = nullptr;
+  QLabel *ticPortLostLabel = nullptr;
+  ReceiverSilenceWatch receiverSilence;
+  QTimer receiverSilenceTimer;
+  QString ticPortLostReasons[TicPortCount];  // empty while the port is not down
 
   QPixmap heartbeatOffIcon;
   QPixmap heartbeatOnIcon;
@@ -543,6 +555,10 @@ public:
   // bar, the navigation status and the raw-data window until it reopens.
   void OnReceiverPortLost(const QString &portName, const QString &reason);
   void OnReceiverPortOpened();
+  // A receiver that stops talking on an open port: "No Data" in the
+  // navigation status until its next message.
+  void CheckReceiverSilence();
+  void OnReceiverMessage();
 
   // --- Field helpers of the decoders (MainWindow_Fields.cpp) ---
   // The first comma-separated field of `line`, cut off it (receiver/FieldReaders.h).

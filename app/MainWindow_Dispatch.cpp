@@ -40,6 +40,8 @@ void MainWindow::UpdateVisibleCount()
 
 void MainWindow::OnNewGpsText(QByteArray message)
 {
+  if (message != QByteArray(PpsMarker))
+    OnReceiverMessage();
   const bool rawWindowShown = gpsRawDataDialog && gpsRawDataDialog->isVisible();
   const RoutedMessage routed = session->Route(message, rawWindowShown);
   if (routed.toLog)

@@ -5,6 +5,7 @@
 
 #include "ui_MainWindow.h"
 
+#include "platform/TimeSource.h"
 #include "position/GpsNavDialog.h"
 
 #include <QLabel>
@@ -37,6 +38,8 @@ const IndicatorLook NavLooks[] = {
 const IndicatorLook NavUnknown = {"Nav Unknown", WhiteStyle};
 // Nothing comes from the receiver: its last status is no longer true.
 const IndicatorLook NavNoReceiver = {"No Receiver", RedStyle};
+// The port is open but the receiver has gone quiet.
+const IndicatorLook NavNoData = {"No Data", RedStyle};
 
 template <size_t N>
 const IndicatorLook &LookOf(const IndicatorLook (&looks)[N], const IndicatorLook &unknown, int status)
@@ -83,6 +86,22 @@ void MainWindow::OnReceiverPortOpened()
   receiverPortLostLabel->clear();
   // Until the receiver speaks again.
   Show(navStatusLabel, NavUnknown);
+}
+
+void MainWindow::CheckReceiverSilence()
+{
+  // The search and the set-up wait for answers of their own.
+  const bool watched = session->Port().IsOpen() && !state.setupInProgress && !session->Busy() && !state.closing;
+  if (!receiverSilence.Check(TimeSource::Current().MonotonicMs(), watched))
+    return;
+  Show(navStatusLabel, NavNoData);
+  appendPlainText_to_RawDataDialog_and_Log(tr("No data from the GPS receiver for 5 seconds."));
+}
+
+void MainWindow::OnReceiverMessage()
+{
+  if (receiverSilence.MessageArrived(TimeSource::Current().MonotonicMs()))
+    Show(navStatusLabel, LookOf(NavLooks, NavUnknown, navStatus));
 }
 
 void MainWindow::ResetHeartbeat()

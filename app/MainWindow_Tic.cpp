@@ -71,3 +71,37 @@ void MainWindow::ProcessTicLine(QByteArray line)
   ticProcessor->ProcessTicLine(line);
 }
 
+
+void MainWindow::OnTicPortLost(int port, const QString &reason)
+{
+  if (port < 1 || port > TicPortCount)
+    return;
+  ticPortLostReasons[port - 1] = reason.isEmpty() ? QStringLiteral("closed") : reason;
+  // Port 1's last reading is no longer live.
+  if (port == 1)
+    ui->TIC_Data->clear();
+  ShowTicPortsDown();
+}
+
+void MainWindow::OnTicPortStarted(int port)
+{
+  if (port < 1 || port > TicPortCount || ticPortLostReasons[port - 1].isEmpty())
+    return;
+  ticPortLostReasons[port - 1].clear();
+  ShowTicPortsDown();
+}
+
+void MainWindow::ShowTicPortsDown()
+{
+  QStringList down;
+  for (int port = 1; port <= TicPortCount; ++port) {
+    if (!ticPortLostReasons[port - 1].isEmpty())
+      down << tr("TIC port %1 closed: %2 - reconnect with Edit > Set TIC Interface")
+                  .arg(port)
+                  .arg(ticPortLostReasons[port - 1]);
+  }
+  if (!ticPortLostLabel)
+    return;  // not yet made
+  ticPortLostLabel->setText(down.join(QStringLiteral("; ")));
+  ticPortLostLabel->setVisible(!down.isEmpty());
+}

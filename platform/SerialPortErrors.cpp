@@ -34,3 +34,11 @@ QString GpsPortErrorText(QSerialPort::SerialPortError error)
     return QStringLiteral("Unknown Error");
   }
 }
+
+QString SerialPortFailureReason(const QSerialPort &port, QSerialPort::SerialPortError error)
+{
+  const QString reason = port.errorString();
+  if (reason.isEmpty() || reason == QLatin1String("Unknown error"))
+    return GpsPortErrorText(error);
+  return reason;
+}

@@ -8,3 +8,7 @@
 // The words for a serial port error code ("Unknown Error" for codes without
 // their own text).
 QString GpsPortErrorText(QSerialPort::SerialPortError error);
+
+// Why the port failed, in the device's own words (errno) where it gave
+// them, else the code's text.
+QString SerialPortFailureReason(const QSerialPort &port, QSerialPort::SerialPortError error);

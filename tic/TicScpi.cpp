@@ -43,20 +43,37 @@ void TicScpiPoll::Start(TicCounterModel model)
 {
   queue = TicScpiSetup(model);
   pending.clear();
+  promptDue = false;
 }
 
 TicScpiPoll::Step TicScpiPoll::Receive(const QByteArray &bytes)
 {
   Step step;
+  step.readings = Take(bytes);
+  step.command = NextCommand();
+  return step;
+}
+
+QList<QByteArray> TicScpiPoll::Take(const QByteArray &bytes)
+{
+  QList<QByteArray> readings;
   pending.append(bytes);
-  for (int end = pending.indexOf('\r'); end >= 0; end = pending.indexOf('\r')) {
-    const QByteArray line = pending.left(end);
-    pending.remove(0, end + 1);
+  // One pass over the bytes: a block of a fast counter holds thousands of
+  // lines.
+  qsizetype from = 0;
+  for (qsizetype end = pending.indexOf('\r', from); end >= 0; end = pending.indexOf('\r', from)) {
+    QByteArray line = pending.sliced(from, end - from);
+    from = end + 1;
+    // A counter that talks on by itself puts its next reading right after
+    // the prompt.
+    line.remove(0, line.lastIndexOf('>') + 1);
+    line = line.trimmed();
     bool numeric = false;
-    line.toDouble(&numeric);
-    if (numeric)
-      step.readings.append(line.trimmed());
+    line.toDouble(&numeric);  // takes a blank line for a number
+    if (numeric && !line.isEmpty())
+      readings.append(line);
   }
+  pending.remove(0, from);
   // The prompt ends the counter's answer: what came before it on the same
   // line is no reading, and must not stick to the next reply.
   const int prompt = pending.lastIndexOf('>');
@@ -65,6 +82,14 @@ TicScpiPoll::Step TicScpiPoll::Receive(const QByteArray &bytes)
   if (pending.size() > MaxPendingBytes)
     pending.remove(0, pending.size() - MaxPendingBytes);
   if (bytes.contains('>'))
-    step.command = queue.isEmpty() ? QByteArray(TicReadingRequest) : queue.takeFirst();
-  return step;
+    promptDue = true;
+  return readings;
+}
+
+QByteArray TicScpiPoll::NextCommand()
+{
+  if (!promptDue)
+    return {};
+  promptDue = false;
+  return queue.isEmpty() ? QByteArray(TicReadingRequest) : queue.takeFirst();
 }

@@ -39,9 +39,18 @@ public:
   // until its carriage return arrives.
   Step Receive(const QByteArray &bytes);
 
+  // The same in two halves, for a reader that takes several blocks in one
+  // pass and answers once: Take gives the readings the bytes complete and
+  // notes a prompt among them; NextCommand is the answer to the prompts
+  // noted since it last gave one (empty when there was none).
+  QList<QByteArray> Take(const QByteArray &bytes);
+  QByteArray NextCommand();
+  bool PromptDue() const { return promptDue; }
+
   int QueuedCommands() const { return queue.size(); }
 
 private:
   QList<QByteArray> queue;
   QByteArray pending;
+  bool promptDue = false;
 };

@@ -5,6 +5,7 @@
 #include "tic/TicTcpIpAddress.h"
 
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QSettings>
 #include <QTcpSocket>
 #include <QtDebug>
@@ -13,7 +14,12 @@ namespace {
 
 constexpr int ResponseWaitMs = 1000;
 constexpr int GreetingLineLimit = 256;
-constexpr qint64 TcpReadBufferBytes = 4096;
+// One read of a pass; the readings of a pass are handled for at most
+// PassBudgetMs, the rest dropped.
+constexpr qint64 TcpReadStepBytes = 4096;
+constexpr qint64 PassBudgetMs = 4;
+constexpr qint64 MaxUnsentCommandBytes = 4096;
+constexpr qint64 DropReportIntervalMs = 1000;
 
 QSerialPort::FlowControl FlowControlOf(int handshake)
 {
@@ -105,6 +111,7 @@ void TicSerialPortThread::startTicSerialPort(int port)
   }
   if (!isRunning())
     start(QThread::InheritPriority);
+  emit portStarted(portNumber);
   OpenTicPort();
 }
 
@@ -153,6 +160,7 @@ void TicSerialPortThread::OpenTicPort()
     tcpSocket->setReadBufferSize(TcpReadBufferBytes);
     connect(tcpSocket, &QTcpSocket::connected, this, &TicSerialPortThread::TcpIpConnected);
     connect(tcpSocket, &QTcpSocket::errorOccurred, this, &TicSerialPortThread::TcpIpConnectionError_Handler);
+    connect(tcpSocket, &QTcpSocket::stateChanged, this, &TicSerialPortThread::TcpIpStateChanged);
     // The octets as read, not the text: a trailing ":" or hexadecimal
     // numbers reach the address the dialog's check accepted.
     tcpSocket->connectToHost(address.Host(), address.TcpPort(), QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
@@ -199,6 +207,7 @@ void TicSerialPortThread::handleError(QSerialPort::SerialPortError error)
 {
   if (error == QSerialPort::NoError || closingAfterError)
     return;
+  const QString reason = SerialPortFailureReason(serialPort, error);
   // A counter has no other way back than a restart: close at once, so that
   // a failing line gives one box, not one per failed read.
   if (serialPort.isOpen()) {
@@ -207,6 +216,7 @@ void TicSerialPortThread::handleError(QSerialPort::SerialPortError error)
     closingAfterError = false;
   }
   emit showErrorMessageBox(tr("Can't open TIC Port %1\r\n\r\n\"%2\"").arg(portName, GpsPortErrorText(error)));
+  emit portLost(portNumber, reason);
 }
 
 void TicSerialPortThread::TcpIpConnected()
@@ -250,22 +260,57 @@ bool TicSerialPortThread::InitializeTcpIpTIC()
 
 void TicSerialPortThread::TcpIpReadyRead()
 {
+  // Everything buffered is read each time: bytes that came while the slot
+  // ran raise no second readyRead. What the counter sends beyond what one
+  // pass may handle is read and dropped, so the port never stops and the
+  // event loop is never held; its prompts are still answered, once.
   const QPointer<QTcpSocket> socket = tcpSocket;
-  if (!socket)
-    return;
-  const TicScpiPoll::Step step = scpiPoll.Receive(socket->readAll());
-  for (const QByteArray &reading : step.readings) {
-    QByteArray line = reading + '\r';
-    ProcessTicText(line);
+  const auto current = [&] { return socket && socket == tcpSocket; };  // a slot may restart the port
+  QElapsedTimer pass;
+  pass.start();
+  int handled = 0;
+  qint64 dropped = 0;
+  while (current() && socket->bytesAvailable() > 0) {
+    const QList<QByteArray> readings = scpiPoll.Take(socket->read(TcpReadStepBytes));
+    for (const QByteArray &reading : readings) {
+      if (handled > 0 && pass.elapsed() >= PassBudgetMs) {
+        ++dropped;
+        continue;
+      }
+      ++handled;
+      QByteArray line = reading + '\r';
+      ProcessTicText(line);
+    }
   }
-  // A slot of newTicText may have restarted the port.
-  if (step.command.isEmpty() || !socket || socket != tcpSocket)
+  if (dropped > 0)
+    ReportDroppedReadings(dropped);
+  // A counter that reads none of our commands is not sent more.
+  if (!current() || !scpiPoll.PromptDue() || socket->bytesToWrite() > MaxUnsentCommandBytes)
     return;
-  socket->write(step.command);
-  socket->waitForBytesWritten(ResponseWaitMs);
+  socket->write(scpiPoll.NextCommand());
+  socket->flush();  // leaves now, without waiting for it
+}
+
+void TicSerialPortThread::ReportDroppedReadings(qint64 count)
+{
+  droppedReadings += count;
+  if (dropReportClock.isValid() && dropReportClock.elapsed() < DropReportIntervalMs)
+    return;
+  qDebug("Port %i, TicSerialPortThread::TcpIpReadyRead() %lld readings dropped: the counter sends faster than "
+         "they are handled.",
+         portNumber, droppedReadings);
+  droppedReadings = 0;
+  dropReportClock.start();
 }
 
 void TicSerialPortThread::TcpIpConnectionError_Handler(QAbstractSocket::SocketError error)
 {
   qDebug("%s", qPrintable(TicSocketErrorText(error)));
+}
+
+void TicSerialPortThread::TcpIpStateChanged(QAbstractSocket::SocketState state)
+{
+  // A closed or refused connection; the port's own closing is not heard.
+  if (state == QAbstractSocket::UnconnectedState && tcpSocket && sender() == tcpSocket)
+    emit portLost(portNumber, tcpSocket->errorString());
 }

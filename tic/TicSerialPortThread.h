@@ -6,15 +6,15 @@
 // the port number.
 //
 // The object lives on the GUI thread; its thread only runs an idle event
-// loop between startTicSerialPort and stopTicSerialPort. The waits for a
-// TCP counter's greeting and for a command to leave block for up to a
-// second each.
+// loop between startTicSerialPort and stopTicSerialPort. The wait for a TCP
+// counter's greeting blocks for up to a second; nothing else waits.
 
 #include "tic/TicLineAssembler.h"
 #include "tic/TicScpi.h"
 
 #include <QAbstractSocket>
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QSerialPort>
 #include <QString>
@@ -29,6 +29,9 @@ class TicSerialPortThread : public QThread {
   Q_OBJECT
 
 public:
+  // Bytes a TCP counter may have waiting in the program.
+  static constexpr qint64 TcpReadBufferBytes = 64 * 1024;
+
   explicit TicSerialPortThread(QObject *parent = nullptr);
   // Stops the thread and closes the serial port or socket.
   ~TicSerialPortThread() override;
@@ -44,6 +47,11 @@ public:
 signals:
   void newTicText(QByteArray line);
   void showErrorMessageBox(QString text);
+  // The port is down: its serial line or connection failed, closed or was
+  // refused; `reason` is the port's or socket's own error text. It stays
+  // down until the next start, which portStarted announces.
+  void portLost(int port, QString reason);
+  void portStarted(int port);
 
 public slots:
   // Adopts the port number on the first call (a later call with another
@@ -60,12 +68,15 @@ private slots:
   void TcpIpConnected();
   void TcpIpReadyRead();
   void TcpIpConnectionError_Handler(QAbstractSocket::SocketError error);
+  void TcpIpStateChanged(QAbstractSocket::SocketState state);
 
 private:
   void OpenTicPort();
   void CloseTicPort();
   void ProcessTicText(QByteArray &block);
   bool InitializeTcpIpTIC();
+  // One debug line a second while a fast counter's readings are dropped.
+  void ReportDroppedReadings(qint64 count);
 
   int portNumber = -1;
   QString portName = QStringLiteral("OFF");
@@ -75,6 +86,8 @@ private:
   QByteArray sendBuffer;
   TicLineAssembler lineAssembler;
   TicScpiPoll scpiPoll;
+  qint64 droppedReadings = 0;
+  QElapsedTimer dropReportClock;
   // Set while an error closes the port, so the close makes no second box.
   bool closingAfterError = false;
 };

@@ -260,10 +260,7 @@ void GpsSerialPortThread::handleError(QSerialPort::SerialPortError error)
   // spins on it; the next start reopens it.
   if ((error == QSerialPort::ResourceError || error == QSerialPort::ReadError) &&
       m_serialPort.isOpen()) {
-    // The device's own words (errno) say more than the code's text.
-    QString reason = m_serialPort.errorString();
-    if (reason.isEmpty() || reason == QLatin1String("Unknown error"))
-      reason = GpsPortErrorText(error);
+    const QString reason = SerialPortFailureReason(m_serialPort, error);
     m_serialPort.close();
     emit portLost(m_portName, reason);
   }

@@ -90,6 +90,26 @@ private slots:
     QVERIFY(poll.Receive("no prompt\r\n").command.isEmpty());
   }
 
+  // A reader that takes several blocks in one pass answers their prompts
+  // once, and a prompt it read only to drop is answered all the same.
+  void promptsOfOnePassAreAnsweredOnce()
+  {
+    TicScpiPoll poll;
+    poll.Start(TicCounterModel::Counter5322xA);
+    const QList<QByteArray> setup = TicScpiSetup(TicCounterModel::Counter5322xA);
+    QCOMPARE(poll.Take("1\r\n> 2\r\n> "), (QList<QByteArray>{"1", "2"}));
+    QCOMPARE(poll.Take("3\r\n> 4"), QList<QByteArray>{"3"});
+    QVERIFY(poll.PromptDue());
+    QCOMPARE(poll.NextCommand(), setup.at(0));
+    QVERIFY(!poll.PromptDue());
+    QVERIFY(poll.NextCommand().isEmpty());
+    // The rest of the split reading is framed as before.
+    QCOMPARE(poll.Take("5\r\n"), QList<QByteArray>{"45"});
+    QVERIFY(poll.NextCommand().isEmpty());
+    QCOMPARE(poll.Take("> "), QList<QByteArray>{});
+    QCOMPARE(poll.NextCommand(), setup.at(1));
+  }
+
   void repliesBecomeReadings_data()
   {
     QTest::addColumn<QList<QByteArray>>("blocks");
@@ -103,6 +123,7 @@ private slots:
     QTest::newRow("text reply dropped") << L{"-113,\"Undefined header\"\r\n> "} << L{} << 1;
     QTest::newRow("prompt then next reply") << L{"1\r\n53230A> ", "2\r\n53230A> "} << L{"1", "2"} << 2;
     QTest::newRow("two readings in one block") << L{"1\r\n2\r\n> "} << L{"1", "2"} << 1;
+    QTest::newRow("blank lines are no readings") << L{"\r\n \r\n53230A> \r\n> "} << L{} << 1;
   }
 
   void repliesBecomeReadings()

@@ -1,14 +1,17 @@
 #include "TestMain.h"
 
+#include "ProcessMemory.h"
 #include "tic/TicPortSettings.h"
 #include "tic/TicScpi.h"
 #include "tic/TicSerialPortThread.h"
 #include "tools/simulator/CounterSimulator.h"
 #include "tools/simulator/ReceiverSimulator.h"
 
+#include <QElapsedTimer>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTcpServer>
+#include <QTimer>
 
 using riduder::sim::CounterProfile;
 using riduder::sim::CounterSimulator;
@@ -123,7 +126,7 @@ private slots:
     // What such a counter goes on sending is never read, and never piles up.
     counter.write(QByteArray(200000, 'x'));
     QTest::qWait(300);
-    QVERIFY(port.TcpIpBytesWaiting() <= 4096);
+    QVERIFY(port.TcpIpBytesWaiting() <= TicSerialPortThread::TcpReadBufferBytes);
     QCOMPARE(port.TcpIpState(), QAbstractSocket::ConnectedState);
   }
 
@@ -164,6 +167,113 @@ private slots:
     QTRY_COMPARE_WITH_TIMEOUT(lines.size(), 1, 3000);
     QCOMPARE(lines.first().first().toByteArray(), QByteArray("2 +1.23456E-09"));
     QTRY_COMPARE_WITH_TIMEOUT(counter.receivedMessages().count("READ?\r\n"), 2, 3000);
+  }
+
+  // A counter streaming 20,000 readings a second for 10 s, each with its
+  // prompt: the port goes on reading to the end, what it cannot handle is
+  // dropped whole, the memory stays put and the event loop is never held.
+  void aCounterThatTalksFastIsReadToTheEnd_data()
+  {
+    QTest::addColumn<int>("handlingUs");
+    QTest::newRow("readings handled at once") << 0;
+    QTest::newRow("readings taking 150 us each") << 150;
+  }
+
+  void aCounterThatTalksFastIsReadToTheEnd()
+  {
+    QFETCH(int, handlingUs);
+    constexpr int LinesPerSecond = 20000;
+    constexpr int RunMs = 10000;
+    CounterProfile profile = CounterProfile::Model53230A();
+    profile.rules.clear();  // the stream is the only answer
+    profile.streamLinesPerSecond = LinesPerSecond;
+    CounterSimulator counter(profile);
+    QVERIFY(counter.start());
+    StoreTcpCounter(4, counter.address());
+
+    TicSerialPortThread port;
+    qint64 received = 0;
+    qint64 lastNumber = 0;
+    QElapsedTimer run;
+    qint64 lastReadingAtMs = -1;
+    QByteArray badLine;
+    connect(&port, &TicSerialPortThread::newTicText, this, [&](const QByteArray &line) {
+      QElapsedTimer busy;
+      busy.start();
+      while (busy.nsecsElapsed() < handlingUs * 1000LL) {
+      }
+      ++received;
+      lastReadingAtMs = run.elapsed();
+      bool ok = false;
+      const qint64 number = line.startsWith("4 +") && line.endsWith("E-12") ? line.mid(3, line.size() - 7).toLongLong(&ok) : 0;
+      // Whole readings, in order: a drop never cuts one.
+      if (!ok || number <= lastNumber)
+        badLine = line;
+      lastNumber = number;
+    });
+    QtMessageHandler previous = qInstallMessageHandler(nullptr);
+    static int dropLines;
+    dropLines = 0;
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &text) {
+      if (type == QtDebugMsg && text.contains(QLatin1String("readings dropped")))
+        ++dropLines;
+    });
+
+    QElapsedTimer tick;
+    qint64 worstLateMs = 0;
+    QTimer timer;
+    timer.setTimerType(Qt::PreciseTimer);
+    timer.setInterval(10);
+    connect(&timer, &QTimer::timeout, this, [&] {
+      if (tick.isValid())
+        worstLateMs = qMax(worstLateMs, tick.elapsed() - 10);
+      tick.start();
+    });
+
+    // The same timer without the counter, for the report: the machine's own
+    // share of the lateness.
+    timer.start();
+    QTest::qWait(1000);
+    const qint64 idleLateMs = worstLateMs;
+    timer.stop();
+    tick.invalidate();
+    worstLateMs = 0;
+
+    port.startTicSerialPort(4);
+    QTRY_VERIFY_WITH_TIMEOUT(received > 0, 5000);
+    run.start();
+    timer.start();
+    qint64 residentEarly = 0;
+    qint64 mostWaiting = 0;
+    while (run.elapsed() < RunMs) {
+      QTest::qWait(50);
+      mostWaiting = qMax(mostWaiting, port.TcpIpBytesWaiting());
+      if (residentEarly == 0 && run.elapsed() >= 2000)
+        residentEarly = riduder::test::ResidentBytes();
+    }
+    timer.stop();
+    const qint64 residentLate = riduder::test::ResidentBytes();
+    const qint64 streamed = counter.lastStreamedReading();
+    qInstallMessageHandler(previous);
+    qInfo("%lld of %lld readings handled, worst timer lateness %lld ms (%lld ms without the counter), resident "
+          "%lld -> %lld KiB, %d drop lines",
+          received, streamed, worstLateMs, idleLateMs, residentEarly / 1024, residentLate / 1024, dropLines);
+
+    QVERIFY2(badLine.isEmpty(), badLine.constData());
+    QCOMPARE(port.TcpIpState(), QAbstractSocket::ConnectedState);
+    // Still reading at the end, and not far behind the counter.
+    QVERIFY2(lastReadingAtMs >= RunMs - 500, qPrintable(QString::number(lastReadingAtMs)));
+    QVERIFY2(lastNumber >= streamed - LinesPerSecond, qPrintable(QStringLiteral("%1 of %2").arg(lastNumber).arg(streamed)));
+    QVERIFY2(worstLateMs <= 25, qPrintable(QString::number(worstLateMs)));
+    QVERIFY(mostWaiting <= TicSerialPortThread::TcpReadBufferBytes);
+    if (residentEarly > 0)
+      QVERIFY2(residentLate - residentEarly < 8 * 1024 * 1024,
+               qPrintable(QStringLiteral("%1 -> %2").arg(residentEarly).arg(residentLate)));
+    // Every prompt answered, but the drops told once a second at most.
+    QVERIFY(counter.receivedMessages().count("READ?\r\n") > 100);
+    QVERIFY2(dropLines <= RunMs / 1000 + 2, qPrintable(QString::number(dropLines)));
+    if (handlingUs > 0)
+      QVERIFY(dropLines >= 1);
   }
 
   void aDroppedCounterWaitsForTheNextStart()

@@ -1,5 +1,6 @@
 #include "tools/simulator/CounterSimulator.h"
 
+#include <QElapsedTimer>
 #include <QHostAddress>
 #include <QMetaObject>
 #include <QPointer>
@@ -8,6 +9,8 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace riduder::sim {
 
 namespace {
@@ -15,6 +18,8 @@ namespace {
 constexpr int kReadingDelayMs = 200;
 constexpr int kMaxMessagesKept = 10000;
 constexpr int kMaxPending = 4096;
+constexpr qint64 kMaxStreamQueue = 256 * 1024;
+constexpr int kStreamTickMs = 1;
 
 ScriptRule Rule(const QByteArray &request, const QByteArray &reply, int delayMs = 0)
 {
@@ -70,6 +75,9 @@ public:
       : m_profile(profile), m_record(record), m_server(this)  // moves to the thread with its parent
   {
     connect(&m_server, &QTcpServer::newConnection, this, &CounterServer::Accept);
+    m_streamTimer.setInterval(kStreamTickMs);
+    m_streamTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_streamTimer, &QTimer::timeout, this, &CounterServer::Stream);
   }
 
   quint16 Listen(QString *error)
@@ -155,6 +163,10 @@ private:
     }
     if (m_profile.silent)
       return;
+    if (m_profile.streamLinesPerSecond > 0 && !messages.isEmpty() && !m_streamTimer.isActive()) {
+      m_streamClock.start();
+      m_streamTimer.start();
+    }
     for (const QByteArray &message : std::as_const(messages)) {
       const ScriptRule *rule = MatchingRule(m_profile.rules, message);
       const Reply reply = rule ? rule->reply : Reply{m_profile.prompt};
@@ -170,10 +182,34 @@ private:
     }
   }
 
+  // The readings due since the stream began, to every client.
+  void Stream()
+  {
+    const qint64 due = m_streamClock.elapsed() * m_profile.streamLinesPerSecond / 1000;
+    QByteArray bytes;
+    qint64 next = m_streamed;
+    const bool room = std::any_of(m_clients.cbegin(), m_clients.cend(),
+                                  [](QTcpSocket *client) { return client->bytesToWrite() < kMaxStreamQueue; });
+    while (next < due) {
+      ++next;
+      if (room)
+        bytes += '+' + QByteArray::number(next) + "E-12\r\n" + m_profile.prompt;
+    }
+    m_streamed = next;
+    for (QTcpSocket *client : std::as_const(m_clients))
+      if (client->bytesToWrite() < kMaxStreamQueue)
+        client->write(bytes);
+    QMutexLocker lock(&m_record->mutex);
+    m_record->streamed = m_streamed;
+  }
+
   CounterProfile m_profile;
   CounterSimulator::Record *m_record;
   QTcpServer m_server;
   QList<QTcpSocket *> m_clients;
+  QTimer m_streamTimer{this};
+  QElapsedTimer m_streamClock;
+  qint64 m_streamed = 0;
 };
 
 CounterSimulator::CounterSimulator(const CounterProfile &profile) : m_profile(profile) {}
@@ -258,6 +294,12 @@ void CounterSimulator::write(const QByteArray &bytes)
 {
   if (m_server)
     QMetaObject::invokeMethod(m_server, [this, bytes] { m_server->Write(bytes); }, Qt::BlockingQueuedConnection);
+}
+
+qint64 CounterSimulator::lastStreamedReading() const
+{
+  QMutexLocker lock(&m_record.mutex);
+  return m_record.streamed;
 }
 
 void CounterSimulator::dropConnections()

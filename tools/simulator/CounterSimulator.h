@@ -30,6 +30,11 @@ struct CounterProfile {
   QByteArray prompt;    // the answer to a message no rule matches
   QList<ScriptRule> rules;
   bool silent = false;  // answers nothing at all
+  // A counter that talks fast: from the program's first message on, this
+  // many readings a second, each "+<n>E-12" (n counting from 1) followed by
+  // CR LF and the prompt. What the program does not take in time waits in a
+  // bounded send queue; beyond it, readings are not sent (n still counts).
+  int streamLinesPerSecond = 0;
 
   // A counter of each model; its readings come 200 ms after each "READ?".
   static CounterProfile Model53230A();
@@ -66,6 +71,8 @@ public:
   void write(const QByteArray &bytes);
   // Closes every open connection from the counter's side.
   void dropConnections();
+  // The last reading number a streaming counter made, sent or not.
+  qint64 lastStreamedReading() const;
 
   // Shared with the server thread.
   struct Record {
@@ -74,6 +81,7 @@ public:
     QList<QByteArray> messages;
     int accepted = 0;
     int open = 0;
+    qint64 streamed = 0;
   };
 
 private:

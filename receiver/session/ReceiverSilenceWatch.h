@@ -1,0 +1,25 @@
+#pragma once
+// Notices a receiver that stops talking while its port stays open (the
+// receiver paused or hung, the cable pulled from a USB adapter): no framed
+// message for SilenceMs while the receiver is watched, that is while its
+// port is open and no search or set-up runs. Plain: the caller passes the
+// monotonic time and whether the receiver is watched.
+
+#include <QtGlobal>
+
+class ReceiverSilenceWatch {
+public:
+  static constexpr qint64 SilenceMs = 5000;
+
+  // A framed message came. True when it ends a silence that Check reported.
+  bool MessageArrived(qint64 nowMs);
+  // Called regularly. True once per silence, when the receiver has been
+  // watched and silent for SilenceMs. While it is not watched nothing is
+  // counted: the wait starts again when watching resumes.
+  bool Check(qint64 nowMs, bool watched);
+  bool Silent() const { return silent; }
+
+private:
+  qint64 quietSinceMs = -1;  // -1: not watching
+  bool silent = false;
+};
