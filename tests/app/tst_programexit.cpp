@@ -389,27 +389,62 @@ private slots:
       QVERIFY2(!QFile::exists(lock), qPrintable(lock));
   }
 
-  // The child of the test above: the program on a receiver that answers
-  // nothing, with a counter that cannot open and one that can.
+  // A signal before the window shows (here: once it is built, before it
+  // is shown) ends the program at once: never shown, status 0, its ports
+  // closed without a lock file left.
+  void signalBeforeTheWindowShows()
+  {
+    if (!qEnvironmentVariableIsEmpty(ChildPortVariable))
+      QSKIP("this is the child process");
+    CounterSimulator counter(CounterProfile::Model53230A());
+    QVERIFY(counter.start());
+    ReceiverSimulator receiver;
+    QVERIFY(receiver.open());
+
+    QProcess program;
+    QVERIFY(StartChild(program, "runWithAMissingCounter",
+                       {{ChildPortVariable, receiver.slavePath()},
+                        {ChildCounterVariable, QString::fromLatin1(counter.address())},
+                        {ChildEndVariable, QStringLiteral("early")}}));
+    const qint64 pid = program.processId();
+    QVERIFY(program.waitForFinished(10000));
+    const QByteArray childOutput = program.readAllStandardOutput();
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+    QVERIFY2(NumberAfter(childOutput, "LOCKS") >= 1, childOutput.constData());
+    QVERIFY2(!childOutput.contains("SHOWN"), childOutput.constData());
+    QCOMPARE(LockFilesOf(pid), QStringList());
+  }
+
+  // The child of the tests above: the program on a receiver that answers
+  // nothing, with a counter that cannot open and one that can; "early"
+  // raises SIGTERM once the window is built, before it shows.
   void runWithAMissingCounter()
   {
     const QString port = qEnvironmentVariable(ChildPortVariable);
     if (port.isEmpty() || qEnvironmentVariableIsEmpty(ChildCounterVariable))
       QSKIP("run as a child by signalWhileTheCounterBoxIsUp");
+    const bool early = qEnvironmentVariable(ChildEndVariable) == QLatin1String("early");
     {
       QSettings settings;
       riduder::sim::WriteReceiverPortSettings(settings, port, QStringLiteral("Search"), 9600);
     }
     StoreCounters(qEnvironmentVariable(ChildCounterVariable).toLatin1());
-    const int result = RunProgram([](MainWindow &window) {
+    const int result = RunProgram([early](MainWindow &window) {
       auto *watch = new QTimer(&window);
       connect(watch, &QTimer::timeout, &window, [watch, &window] {
+        if (window.isVisible())
+          std::cout << "SHOWN" << std::endl;
         if (window.isVisible() && CounterBox(window)) {
           std::cout << "BOXUP" << std::endl;
           watch->stop();
         }
       });
       watch->start(20);
+      if (early) {
+        std::cout << "LOCKS " << LockFilesOf(QCoreApplication::applicationPid()).size() << std::endl;
+        ::raise(SIGTERM);
+      }
     });
     QCOMPARE(result, 0);
   }
