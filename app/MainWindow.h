@@ -166,8 +166,9 @@ public:
   GpsRxIdDialog *RxIdDialog() const { return gpsRxIdDialog; }
   // Held while a set-up or a reply wait runs (set-up routines hold one for
   // their whole run): the actions that could start another one (receiver
-  // interface and parameters, timing parameters, self test, self survey)
-  // are disabled meanwhile and get their states back when the last ends.
+  // parameters, timing parameters, self test, self survey) are disabled
+  // meanwhile and get their states back when the last ends. The receiver
+  // interface stays enabled: it ends what runs, then opens its dialog.
   class ReceiverBusyScope {
   public:
     explicit ReceiverBusyScope(MainWindow &window);
