@@ -462,8 +462,22 @@ void MainWindow::ShowAndDetectReceiver()
 {
   QApplication::setOverrideCursor(Qt::ArrowCursor);
   show();
+  ReleaseHeldCounterBoxes();
   if (!state.closing)
     DetectGpsReceiver();
+}
+
+void MainWindow::ReleaseHeldCounterBoxes()
+{
+  counterBoxesReleased = true;
+  const QStringList texts = std::exchange(heldCounterBoxes, {});
+  for (const QString &text : texts) {
+    MessageBoxRequest request;
+    request.parent = this;
+    request.icon = QMessageBox::Warning;
+    request.text = text;
+    messageBoxes->Post(request);
+  }
 }
 
 void MainWindow::DetectGpsReceiver()
@@ -471,27 +485,30 @@ void MainWindow::DetectGpsReceiver()
   ReceiverBusyScope busy(*this);
   ui->actionSend_new_firmware_to_GPS_Rx->setEnabled(false);
 
-  bool found = InitializeGpsReceiver();
-  if (state.closing)
+  // Nobody can answer on a port that is off or failed to open: no attempts.
+  const bool portOpen = session->Port().IsOpen();
+  bool found = portOpen && InitializeGpsReceiver();
+  // Closing, or ended for the receiver interface dialog: no box.
+  if (session->Stopping())
     return;
   if (found) {
     session->RateChangeNewBaud = 0;
     session->RateChangeOldBaud = 0;
     return;
   }
-  for (int attempt = 2; attempt <= 3 && !found && !state.closing; ++attempt) {
+  for (int attempt = 2; portOpen && attempt <= 3 && !found && !session->Stopping(); ++attempt) {
     receiverStatusLabel->setText(tr(DetectionTexts::Retrying).arg(attempt));
     found = InitializeGpsReceiver();
   }
-  if (state.closing)
+  if (session->Stopping())
     return;
-  if (!found && session->RateChangeNewBaud != 0) {
+  if (portOpen && !found && session->RateChangeNewBaud != 0) {
     if (RevertReceiverBaudRate())
       found = InitializeGpsReceiver();
   }
   session->RateChangeNewBaud = 0;
   session->RateChangeOldBaud = 0;
-  if (found || state.closing)
+  if (found || session->Stopping())
     return;
 
   ui->actionSend_new_firmware_to_GPS_Rx->setEnabled(true);
@@ -576,8 +593,9 @@ void MainWindow::OnUpdateManifestReady(bool ok, QString error)
   updateDialogOpen = true;
   dialog.exec();
   updateDialogOpen = false;
+  // The installer replaces the program: it ends, whatever phase it is in.
   if (dialog.resultCode() == UpdateDialog::InstallerStarted)
-    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    QTimer::singleShot(0, this, &MainWindow::EndProgram);
 }
 
 // ---------------------------------------------------------------------------
@@ -670,6 +688,17 @@ void MainWindow::StopPorts()
   session->Port().stopGpsSerialPort();
   for (TicSerialPortThread &port : ticPorts)
     port.stopTicSerialPort();
+}
+
+void MainWindow::EndProgram()
+{
+  // quit alone is not enough: before exec() has started Qt ignores it, and
+  // the start-up search runs its nested loops before then. The close sets
+  // the closing flag that unwinds them, and a closed window keeps the
+  // program from entering the event loop.
+  close();
+  QApplication::closeAllWindows();
+  QCoreApplication::quit();
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

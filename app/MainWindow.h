@@ -24,6 +24,7 @@
 #include <QPair>
 #include <QPixmap>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 #include <QVersionNumber>
 
@@ -104,8 +105,15 @@ public:
   // receiver.
   void ShowAndDetectReceiver();
   // Up to three searches, one more at the previous data rate after a rate
-  // change, and a warning when the receiver stays silent.
+  // change, and a warning when the receiver stays silent. A port that is
+  // off or failed to open gets the warning at once, without a search.
   void DetectGpsReceiver();
+  // Ends the program, in every phase: the window closes (which unwinds a
+  // receiver search or wait in progress, also before the event loop has
+  // started, and stops the ports), the other windows close, and the event
+  // loop ends if it runs. File > Exit, the termination signals and the
+  // installer's start come here.
+  void EndProgram();
 
   // Message boxes go through this object (not owned; the interactive one by
   // default). Tests put in one that answers by itself.
@@ -161,8 +169,9 @@ public:
   GpsRxIdDialog *RxIdDialog() const { return gpsRxIdDialog; }
   // Held while a set-up or a reply wait runs (set-up routines hold one for
   // their whole run): the actions that could start another one (receiver
-  // interface and parameters, timing parameters, self test, self survey)
-  // are disabled meanwhile and get their states back when the last ends.
+  // parameters, timing parameters, self test, self survey) are disabled
+  // meanwhile and get their states back when the last ends. The receiver
+  // interface stays enabled: it ends what runs, then opens its dialog.
   class ReceiverBusyScope {
   public:
     explicit ReceiverBusyScope(MainWindow &window);
@@ -530,6 +539,14 @@ private:
   // The actions disabled while the receiver is busy, with their states
   // before.
   QList<QPair<QAction *, bool>> actionsHeldWhileBusy;
+  // The receiver interface was chosen while a search or set-up ran: its
+  // dialog opens once that has unwound.
+  bool interfaceDialogPending = false;
+  // Counter boxes from before the window is up (the counters open in the
+  // constructor): shown, without waiting for an answer, once it is.
+  QStringList heldCounterBoxes;
+  bool counterBoxesReleased = false;
+  void ReleaseHeldCounterBoxes();
 
   // --- Receiver message dispatch and status indicators
   //     (MainWindow_Dispatch.cpp, MainWindow_Indicators.cpp) ---

@@ -66,5 +66,12 @@ void MainWindow::OnNewTicText(QByteArray line)
 
 void MainWindow::showErrorMessageBox(QString text)
 {
+  // The counters open in the constructor: a box then would hold up the
+  // window and the receiver search until someone answers it.
+  if (!counterBoxesReleased) {
+    if (!heldCounterBoxes.contains(text) && heldCounterBoxes.size() < 2 * TicPortCount)
+      heldCounterBoxes.append(text);
+    return;
+  }
   messageBoxes->Warning(nullptr, QString(), text);
 }

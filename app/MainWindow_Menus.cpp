@@ -100,7 +100,7 @@ void MainWindow::actionClose_TIC_Data_Log_triggered()
 
 void MainWindow::actionExit_triggered()
 {
-  QCoreApplication::quit();
+  EndProgram();
 }
 
 void MainWindow::actionCheck_for_Updates_triggered()
@@ -436,6 +436,13 @@ bool MainWindow::ProbeReceiverAtNewRate(int mode)
 
 void MainWindow::actionSet_GPS_Receiver_Interface_triggered()
 {
+  // A search or set-up in progress ends first; the dialog opens once it has
+  // unwound, so that its OK starts the detection afresh, never inside it.
+  if (session->Busy()) {
+    interfaceDialogPending = true;
+    session->Stop();
+    return;
+  }
   if (!gpsPortDialog)
     gpsPortDialog = new GpsPortDialog(this);
   gpsPortDialog->SetWarningHandler(
@@ -460,7 +467,7 @@ void MainWindow::actionSet_GPS_Receiver_Interface_triggered()
   const bool samePort = gpsPortDialog->GetPortName() == portBefore;
   const bool rateChanged = rate != LastGpsBaud;
   const bool confirmed = SwitchReceiverRate(mode, rate, samePort, rateChanged);
-  if (state.closing)
+  if (session->Stopping())
     return;
 
   session->SetMode(quint32(mode));
@@ -469,10 +476,10 @@ void MainWindow::actionSet_GPS_Receiver_Interface_triggered()
   if (confirmed && ProbeReceiverAtNewRate(mode)) {
     session->RateChangeNewBaud = 0;
     session->RateChangeOldBaud = 0;
-  } else if (!state.closing) {
+  } else if (!session->Stopping()) {
     DetectGpsReceiver();
   }
-  if (state.closing)
+  if (session->Stopping())
     return;
 
   ClearDisplayCache();

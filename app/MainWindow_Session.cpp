@@ -16,6 +16,9 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QTimer>
+
+#include <utility>
 
 // The window as the receiver session sees it.
 class MainWindowSessionHost : public ReceiverSessionHost {
@@ -219,10 +222,12 @@ void MainWindow::OnReceiverBusyChanged(bool busy)
 {
   if (!ui)
     return;
+  // The receiver interface stays enabled: it is the way out of a search
+  // that finds nothing (choosing it ends what runs, then opens its dialog).
   if (busy) {
     actionsHeldWhileBusy.clear();
-    for (QAction *action : {ui->actionSet_GPS_Receiver_Interface, ui->actionSet_GPS_Receiver_Parameters,
-                            ui->actionSet_Timing_Parameters, ui->actionInitiate_GPS_Receiver_Self_Test,
+    for (QAction *action : {ui->actionSet_GPS_Receiver_Parameters, ui->actionSet_Timing_Parameters,
+                            ui->actionInitiate_GPS_Receiver_Self_Test,
                             ui->actionInitiate_GPS_Receiver_Self_Survey}) {
       actionsHeldWhileBusy.append({action, action->isEnabled()});
       action->setEnabled(false);
@@ -231,6 +236,8 @@ void MainWindow::OnReceiverBusyChanged(bool busy)
     for (const auto &held : actionsHeldWhileBusy)
       held.first->setEnabled(held.second);
     actionsHeldWhileBusy.clear();
+    if (std::exchange(interfaceDialogPending, false) && !state.closing)
+      QTimer::singleShot(0, this, &MainWindow::actionSet_GPS_Receiver_Interface_triggered);
   }
 }
 

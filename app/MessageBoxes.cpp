@@ -2,15 +2,32 @@
 
 MessageBoxes::~MessageBoxes() = default;
 
-QMessageBox::StandardButton MessageBoxes::Show(const MessageBoxRequest &request)
+namespace {
+
+void Fill(QMessageBox &box, const MessageBoxRequest &request)
 {
-  QMessageBox box(request.icon, request.title, request.text, request.buttons, request.parent);
   box.setTextFormat(request.textFormat);
   if (!request.informativeText.isEmpty())
     box.setInformativeText(request.informativeText);
   if (request.defaultButton != QMessageBox::NoButton)
     box.setDefaultButton(request.defaultButton);
+}
+
+}  // namespace
+
+QMessageBox::StandardButton MessageBoxes::Show(const MessageBoxRequest &request)
+{
+  QMessageBox box(request.icon, request.title, request.text, request.buttons, request.parent);
+  Fill(box, request);
   return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+void MessageBoxes::Post(const MessageBoxRequest &request)
+{
+  auto *box = new QMessageBox(request.icon, request.title, request.text, request.buttons, request.parent);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  Fill(*box, request);
+  box->open();
 }
 
 QMessageBox::StandardButton MessageBoxes::Warning(QWidget *parent, const QString &title,

@@ -23,6 +23,9 @@ public:
 
   // Shows the box modally; returns the button that closed it.
   virtual QMessageBox::StandardButton Show(const MessageBoxRequest &request);
+  // Shows the box and returns at once (modal to its parent window only):
+  // nothing waits for its answer. It goes when it is closed.
+  virtual void Post(const MessageBoxRequest &request);
 
   // Shorthands for the usual shapes.
   QMessageBox::StandardButton Warning(QWidget *parent, const QString &title, const QString &text);

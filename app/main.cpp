@@ -1,4 +1,3 @@
-#include "app/MainWindow.h"
 #include "app/ProgramStart.h"
 
 #include <QApplication>
@@ -7,10 +6,7 @@ int main(int argc, char *argv[])
 {
   qputenv("QT_AUTO_SCREEN_SCALE_FACTOR", "1");
   QApplication app(argc, argv);
-  int result = 0;
-  {
-    MainWindow window;
-    result = RunMainWindow(window);
-  }
-  return result;
+  // The window is built, shown and destroyed inside, before the
+  // application object goes.
+  return RunProgram();
 }

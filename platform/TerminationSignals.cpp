@@ -16,12 +16,15 @@ const int HandledSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
 // The write end for the handler; -1 while no object listens.
 volatile sig_atomic_t writeSocket = -1;
+// Set by the handler: read before any event loop has run.
+volatile sig_atomic_t signalSeen = 0;
 struct sigaction previousActions[3];
 
 extern "C" void OnTerminationSignal(int signalNumber)
 {
   // Only async-signal-safe calls here: one write of one byte.
   const int saved = errno;
+  signalSeen = 1;
   const int fd = writeSocket;
   if (fd >= 0) {
     const char byte = char(signalNumber);
@@ -46,6 +49,7 @@ TerminationSignals::TerminationSignals(QObject *parent) : QObject(parent)
   notifier_ = new QSocketNotifier(sockets_[1], QSocketNotifier::Read, this);
   connect(notifier_, &QSocketNotifier::activated, this, &TerminationSignals::OnReadable);
   writeSocket = sockets_[0];
+  signalSeen = 0;
 
   installed_ = true;
   for (size_t i = 0; i < std::size(HandledSignals); ++i) {
@@ -68,6 +72,11 @@ TerminationSignals::~TerminationSignals()
   delete notifier_;
   ::close(sockets_[0]);
   ::close(sockets_[1]);
+}
+
+bool TerminationSignals::Received() const
+{
+  return signalSeen != 0;
 }
 
 void TerminationSignals::OnReadable()

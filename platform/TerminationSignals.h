@@ -18,6 +18,9 @@ public:
 
   // False when the socket pair or a handler could not be set up.
   bool IsInstalled() const { return installed_; }
+  // Whether a signal has come since this object was made, even one whose
+  // `received` no event loop has delivered yet.
+  bool Received() const;
 
 signals:
   // One per signal received (SIGTERM, SIGINT or SIGHUP).

@@ -13,7 +13,7 @@ void CommandTiming::SetScale(double realPerProgramMs)
 
 bool CommandTiming::Pause(int ms)
 {
-  if (cancelled)
+  if (cancelled || interrupted)
     return false;
   if (lineHold)
     lineHold(true);
@@ -35,9 +35,16 @@ void CommandTiming::Cancel()
     loop->quit();
 }
 
+void CommandTiming::Interrupt()
+{
+  interrupted = true;
+  for (QEventLoop *loop : running)
+    loop->quit();
+}
+
 bool CommandTiming::Run(int ms)
 {
-  if (cancelled)
+  if (cancelled || interrupted)
     return false;
   ms = qMax(ms, 0);
   const int realMs = static_cast<int>(std::lround(ms * scale));
@@ -54,7 +61,7 @@ bool CommandTiming::Run(int ms)
   loop.exec();
   running.removeOne(&loop);
 
-  if (!cancelled) {
+  if (!cancelled && !interrupted) {
     nowMs += ms;
     return true;
   }

@@ -52,6 +52,10 @@ public:
   // return at once: the window is closing.
   void Cancel();
   bool IsCancelled() const { return cancelled; }
+  // The same until Resume(): a search or set-up is being ended and the
+  // program goes on after it.
+  void Interrupt();
+  void Resume() { interrupted = false; }
 
 private:
   bool Run(int ms);
@@ -59,6 +63,7 @@ private:
   double scale = 1.0;
   qint64 nowMs = 0;
   bool cancelled = false;
+  bool interrupted = false;
   QList<QEventLoop *> running;
   std::function<void(bool)> lineHold;
 };

@@ -56,6 +56,19 @@ void ReceiverSession::Cancel()
   timing.Cancel();
 }
 
+void ReceiverSession::Stop()
+{
+  if (busyDepth == 0)
+    return;
+  stopRequested = true;
+  timing.Interrupt();
+}
+
+bool ReceiverSession::Stopping() const
+{
+  return state.closing || stopRequested;
+}
+
 void ReceiverSession::StartPort()
 {
   port.startGpsSerialPort(false);
@@ -66,6 +79,8 @@ void ReceiverSession::StartPort()
 
 void ReceiverSession::SendGpsRxCommand(QByteArray command)
 {
+  if (Stopping())
+    return;
   const CommandKind kind = CompleteCommand(command);
   emit sendGpsMessage(command);
   if (kind == CommandKind::Uu)
@@ -78,7 +93,7 @@ void ReceiverSession::SendGpsRxCommand(QByteArray command)
 
 bool ReceiverSession::WaitForResponse()
 {
-  if (state.closing)
+  if (Stopping())
     return false;
   const bool setupWas = state.setupInProgress;
   // Replies are decoded only while the set-up gate is open.
@@ -93,7 +108,7 @@ bool ReceiverSession::AwaitReply(const CommandWaitPlan &plan)
   const qint64 deadline = timing.NowMs() + plan.timeoutMs;
   while (timing.NowMs() < deadline) {
     WaitForResponse();
-    if (state.closing || plan.Answered(state.replyFlags))
+    if (Stopping() || plan.Answered(state.replyFlags))
       break;
   }
   return plan.Answered(state.replyFlags);
@@ -101,7 +116,7 @@ bool ReceiverSession::AwaitReply(const CommandWaitPlan &plan)
 
 bool ReceiverSession::SendGpsCmdAndWait(QByteArray command)
 {
-  if (state.closing)
+  if (Stopping())
     return false;
   const CommandWaitPlan plan = PlanCommandWait(command);
   if (plan.row == CommandWaitRow::OtherUbx) {
@@ -133,7 +148,7 @@ bool ReceiverSession::SendGpsCmdAndWait(QByteArray command)
     return true;
 
   bool answered = AwaitReply(plan);
-  if (!answered && plan.retryOnce && !state.closing) {
+  if (!answered && plan.retryOnce && !Stopping()) {
     plan.ClearFlags(flags);
     emit sendGpsMessage(completed);
     host.AppendRawDataLine(plan.retryEcho);
@@ -177,6 +192,11 @@ void ReceiverSession::ChangeBusy(int delta)
   const bool wasBusy = busyDepth > 0;
   busyDepth = qMax(0, busyDepth + delta);
   const bool busy = busyDepth > 0;
+  if (!busy && stopRequested) {
+    // The run has unwound: what comes next starts afresh.
+    stopRequested = false;
+    timing.Resume();
+  }
   if (busy != wasBusy)
     host.ReceiverBusyChanged(busy);
 }

@@ -27,8 +27,8 @@ inline constexpr char Retrying[] = "GPS receiver not found - retrying (attempt %
 inline constexpr char Reverting[] = "GPS receiver not found - returning it to the previous rate...";
 inline constexpr char NotFoundTitle[] = "GPS Receiver not found";
 inline constexpr char NotFoundText[] =
-    "Go to the menu and select Edit/Set Serial Port. There you can select a different serial "
-    "port, and/or select a different receiver type.";
+    "Go to the menu and select Edit/Set GPS Receiver Interface. There you can select a different "
+    "serial port, and/or select a different receiver type.";
 }  // namespace DetectionTexts
 
 class DecoderHost;
@@ -84,6 +84,13 @@ public:
   bool Busy() const { return busyDepth > 0; }
   // The window is closing: every pause and wait ends at once.
   void Cancel();
+  // Ends the search or set-up that runs (nothing when none runs): the pause
+  // or wait in progress ends at once, nothing more is sent, and each step
+  // returns as if the receiver had not answered, until the outermost busy
+  // scope has ended; the session is then ready for a fresh start.
+  void Stop();
+  // While closing or ending a run: the steps unwind without sending.
+  bool Stopping() const;
 
   // --- Search and initialisation ---
   // Asks, at the port's present rate, whether a receiver answers in `mode`.
@@ -170,6 +177,7 @@ private:
   UbxDecoder ubx;
 
   int busyDepth = 0;
+  bool stopRequested = false;
   int lineHoldDepth = 0;
   bool lineHeld = false;
   // The 1PPS rate and length bytes as last sent; a u-blox configuration

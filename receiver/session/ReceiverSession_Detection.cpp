@@ -95,7 +95,7 @@ bool ReceiverSession::ProbeGpsReceiver(int mode)
   SetMode(quint32(mode));
   const QByteArray probe = ProbeCommand(quint32(mode));
   bool answered = SendGpsCmdAndWait(probe);
-  if (!answered && mode == GpsModeMotorolaBinary && !state.closing)
+  if (!answered && mode == GpsModeMotorolaBinary && !Stopping())
     answered = SendGpsCmdAndWait(probe);
   SetMode(modeWas);
   state.setupInProgress = setupWas;
@@ -116,7 +116,7 @@ bool ReceiverSession::SearchGpsReceiver(int *found)
   BusyScope busy(*this);
   state.setupInProgress = true;
   for (const SearchTry &attempt : ReceiverSearchOrder(presentRate, LastGpsBaud)) {
-    if (state.closing)
+    if (Stopping())
       break;
     SetGpsPortRate(attempt.rate);
     SetMode(attempt.mode);
@@ -204,7 +204,7 @@ bool ReceiverSession::ProbeReceiverAtNewRate(int mode)
   else if (mode != GpsModeMotorolaBinary)
     return false;
   const QByteArray probe = ProbeCommand(quint32(mode));
-  return SendGpsCmdAndWait(probe) || (!state.closing && SendGpsCmdAndWait(probe));
+  return SendGpsCmdAndWait(probe) || (!Stopping() && SendGpsCmdAndWait(probe));
 }
 
 // ---------------------------------------------------------------------------
@@ -212,7 +212,7 @@ bool ReceiverSession::ProbeReceiverAtNewRate(int mode)
 
 bool ReceiverSession::InitializeGpsReceiver()
 {
-  if (state.closing)
+  if (Stopping())
     return false;
   BusyScope busy(*this);
   InitializationRun run;
@@ -256,7 +256,7 @@ bool ReceiverSession::InitializeGpsReceiver()
       host.StorePortMode(found);
       break;
     }
-    if (state.closing)
+    if (Stopping())
       break;
     // No Motorola protocol answered: a u-blox receiver at its factory rate?
     state.setupInProgress = true;
@@ -306,8 +306,8 @@ bool ReceiverSession::InitializeGpsReceiver()
   host.SetAntennaStatus(-1);
   host.SetNavStatus(-1);
 
-  // Closed during the search: nothing more goes to the receiver.
-  if (state.closing) {
+  // Closed or ended during the search: nothing more goes to the receiver.
+  if (Stopping()) {
     run.writeMode = false;
     return FinishInitialization(run, false);
   }
@@ -449,8 +449,10 @@ bool ReceiverSession::InitializeMotorolaReceiver(InitializationRun &run)
     SetGpsPortRate(rate);
     SetMode(GpsModeMotorolaLoran);
     // The LORAN start command goes out bare, at once.
-    emit sendGpsMessage("T1");
-    QCoreApplication::processEvents();
+    if (!Stopping()) {
+      emit sendGpsMessage("T1");
+      QCoreApplication::processEvents();
+    }
     host.ShowReceiverStatusText(tr(LoranReadyText));
     break;
   default:
@@ -545,7 +547,7 @@ bool ReceiverSession::InitializeUbloxReceiver(InitializationRun &run)
   SendGpsRxCommand(UbxPortFrame(host.PortSettings().dataRate));
   timing.Pause(UbloxPortSettleMs);
   bool answered = false;
-  for (int poll = 0; poll < UbloxMonVerPolls && !answered && !state.closing; ++poll)
+  for (int poll = 0; poll < UbloxMonVerPolls && !answered && !Stopping(); ++poll)
     answered = SendGpsCmdAndWait(UbxMonVerPoll());
   if (!answered) {
     state.setupInProgress = false;
@@ -568,7 +570,7 @@ bool ReceiverSession::InitializeUbloxReceiver(InitializationRun &run)
 
 bool ReceiverSession::FinishInitialization(InitializationRun &run, bool result)
 {
-  if (run.writeMode && !state.closing) {
+  if (run.writeMode && !Stopping()) {
     QSettings settings;
     settings.setValue(QLatin1String(MainWindowModeKey), run.mode);
   }

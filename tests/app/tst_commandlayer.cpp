@@ -14,6 +14,7 @@
 #include "receiver/session/CommandSender.h"
 #include "receiver/link/GpsPortSettings.h"
 #include "receiver/GpsRxIdDialog.h"
+#include "tools/simulator/DemoSettings.h"
 #include "tools/simulator/ReceiverSimulator.h"
 
 #include <QAction>
@@ -53,10 +54,11 @@ QByteArray MonVerReply()
   return BuildUbxFrame(0x0A, 0x04, payload);
 }
 
-const char *const HeldActions[] = {
-    "actionSet_GPS_Receiver_Interface", "actionSet_GPS_Receiver_Parameters",
-    "actionSet_Timing_Parameters", "actionInitiate_GPS_Receiver_Self_Test",
-    "actionInitiate_GPS_Receiver_Self_Survey"};
+const char *const HeldActions[] = {"actionSet_GPS_Receiver_Parameters", "actionSet_Timing_Parameters",
+                                   "actionInitiate_GPS_Receiver_Self_Test",
+                                   "actionInitiate_GPS_Receiver_Self_Survey"};
+// Never held: choosing it ends what runs and then opens its dialog.
+const char InterfaceAction[] = "actionSet_GPS_Receiver_Interface";
 
 // A main window on a simulated receiver with the command clock shrunk and
 // the set-up gate closed, as while a set-up runs.
@@ -392,6 +394,7 @@ private slots:
     connect(&window.ReceiverPort(), &GpsSerialPortThread::newGpsText, this,
             [&] { gateAtMessages << window.State().setupInProgress; });
     QStringList enabledDuringWait;
+    bool interfaceEnabledDuringWait = false;
     bool plainSendWorked = false;
     connect(&rig.Sim(), &ReceiverSimulator::messageReceived, this, [&](const QByteArray &m) {
       if (!m.startsWith("@@Ha"))
@@ -399,6 +402,7 @@ private slots:
       for (const char *name : HeldActions)
         if (rig.Action(name)->isEnabled())
           enabledDuringWait << QLatin1String(name);
+      interfaceEnabledDuringWait = rig.Action(InterfaceAction)->isEnabled();
       window.SendGpsRxCommand(QByteArray("@@Gd\x00", 5));
       plainSendWorked = true;
     });
@@ -408,6 +412,7 @@ private slots:
     QVERIFY(window.SendGpsCmdAndWait(QByteArray("@@Ha\x00", 5)));
     QVERIFY(plainSendWorked);
     QCOMPARE(enabledDuringWait, QStringList());
+    QVERIFY(interfaceEnabledDuringWait);
     QVERIFY(!gateAtMessages.isEmpty());
     QVERIFY(!gateAtMessages.contains(true));
     QVERIFY(window.State().setupInProgress);
@@ -455,30 +460,41 @@ private slots:
     real.restart();
     QVERIFY(!window.SendGpsCmdAndWait(QByteArray("@@Ha\x00", 5)));
     QVERIFY(!window.WaitForResponse());
-    window.SendGpsRxCommand("@@Gd");  // its pause is over at once
+    window.SendGpsRxCommand("@@Gd");  // nothing more goes to the receiver
     QVERIFY(real.elapsed() < 500);
-    QCOMPARE(rig.emitted.size(), 2);
+    QCOMPARE(rig.emitted.size(), 1);
   }
 
   // The start-up search is a set-up too: its actions are held throughout,
-  // even while a search attempt opens the gate for its own waits.
+  // even while a search attempt opens the gate for its own waits; the
+  // receiver interface stays the way out.
   void detectionHoldsTheSetupActions()
   {
     class RecordingSearchWindow : public MainWindow {
     public:
       QList<bool> anyHeldActionEnabled;
+      QList<bool> interfaceEnabled;
       bool InitializeGpsReceiver() override
       {
         bool enabled = false;
         for (const char *name : HeldActions)
           enabled = enabled || findChild<QAction *>(QLatin1String(name))->isEnabled();
         anyHeldActionEnabled << enabled;
+        interfaceEnabled << findChild<QAction *>(QLatin1String(InterfaceAction))->isEnabled();
         return anyHeldActionEnabled.size() == 2;
       }
     };
+    // A port that opens: on one that is off there is no attempt at all.
+    ReceiverSimulator line;
+    QVERIFY(line.open());
+    {
+      QSettings settings;
+      riduder::sim::WriteReceiverPortSettings(settings, line.slavePath(), QStringLiteral("Search"), 9600);
+    }
     RecordingSearchWindow window;
     window.DetectGpsReceiver();
     QCOMPARE(window.anyHeldActionEnabled, (QList<bool>{false, false}));
+    QCOMPARE(window.interfaceEnabled, (QList<bool>{true, true}));
     for (const char *name : HeldActions)
       QVERIFY(window.findChild<QAction *>(QLatin1String(name))->isEnabled());
     QVERIFY(!window.ReceiverBusy());

@@ -1,5 +1,7 @@
 #include "TestMain.h"
 
+#include "ModalDialogs.h"
+#include "RecordingMessageBoxes.h"
 #include "ScriptedReceivers.h"
 #include "SessionOnSimulator.h"
 #include "WindowOnSimulator.h"
@@ -11,6 +13,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QPushButton>
 #include <QSettings>
 #include <QTimer>
 
@@ -252,6 +255,10 @@ private slots:
   void silentPortWarnsAfterThreeAttempts();
   void receiverAnsweringTheSecondAttempt();
   void closingDuringTheSearchEndsItAtOnce();
+  void portNotOpenWarnsAtOnce_data();
+  void portNotOpenWarnsAtOnce();
+  void interfaceDialogEndsTheSearchFirst();
+  void stopEndsTheSearchAndLeavesTheSessionReady();
   void failedSearchLeavesModeAndRate_data();
   void failedSearchLeavesModeAndRate();
   void failedSearchThroughTheSessionAlone_data() { failedSearchLeavesModeAndRate_data(); }
@@ -565,6 +572,143 @@ void DetectionTest::closingDuringTheSearchEndsItAtOnce()
   QCOMPARE(Startup::StoredRate(), 9600);
   QVERIFY(!Startup::MainWindowMode().isValid());
   QCOMPARE(QApplication::overrideCursor(), nullptr);
+}
+
+// A port that is off (a fresh settings store) or that failed to open has
+// nobody to answer: the box comes at once, naming the real menu item, and
+// nothing is sent.
+void DetectionTest::portNotOpenWarnsAtOnce_data()
+{
+  QTest::addColumn<QString>("portName");  // empty: nothing stored
+  QTest::newRow("fresh settings store") << QString();
+  QTest::newRow("missing device") << QStringLiteral("/dev/ttyRIDUDER-MISSING");
+}
+
+void DetectionTest::portNotOpenWarnsAtOnce()
+{
+  QFETCH(QString, portName);
+  QSettings().clear();
+  if (!portName.isEmpty())
+    QSettings().setValue(GpsPortKeys::PortName, portName);
+  RecordingMessageBoxes boxes;
+  MainWindow window;
+  window.SetMessageBoxes(&boxes);
+  QVERIFY(!window.ReceiverPort().IsOpen());
+  int sent = 0;
+  connect(&window, &MainWindow::sendGpsMessage, &window, [&sent] { ++sent; });
+  qint64 boxAfterMs = -1;
+  QElapsedTimer clock;
+  boxes.onShow = [&](const MessageBoxRequest &) { boxAfterMs = clock.elapsed(); };
+  // A search at the program's own pace would take minutes: it is ended
+  // after 3 s, before any box.
+  QTimer::singleShot(3000, &window, [&window] { window.close(); });
+
+  clock.start();
+  window.ShowAndDetectReceiver();
+  QApplication::restoreOverrideCursor();
+
+  QCOMPARE(boxes.shown.size(), 1);
+  QVERIFY2(boxAfterMs >= 0 && boxAfterMs < 2000, qPrintable(QString::number(boxAfterMs)));
+  QCOMPARE(boxes.shown.first().title, QStringLiteral("GPS Receiver not found"));
+  QCOMPARE(boxes.shown.first().text,
+           QStringLiteral("Go to the menu and select Edit/Set GPS Receiver Interface. There you can select a "
+                          "different serial port, and/or select a different receiver type."));
+  QCOMPARE(sent, 0);
+  QVERIFY(FirmwareAction(window)->isEnabled());
+}
+
+// Edit > Set GPS Receiver Interface during a search that finds nothing: the
+// search ends first (nothing more is sent), then the dialog opens, and its
+// OK searches afresh and finds the receiver now on the line.
+void DetectionTest::interfaceDialogEndsTheSearchFirst()
+{
+  Startup startup(GpsModeSearch, 9600);
+  QVERIFY2(startup.rig->Problem().isEmpty(), qPrintable(startup.rig->Problem()));
+  MainWindow &window = startup.Window();
+  auto *interfaceAction = window.findChild<QAction *>(QStringLiteral("actionSet_GPS_Receiver_Interface"));
+  QVERIFY(interfaceAction);
+  int sent = 0;
+  connect(&window, &MainWindow::sendGpsMessage, &window, [&sent] { ++sent; });
+
+  // Chosen while the first binary probe waits for its answer.
+  bool chosen = false;
+  bool enabledWhenChosen = false;
+  int sentWhenChosen = -1;
+  connect(&window, &MainWindow::sendGpsMessage, &window, [&](const QByteArray &message) {
+    if (chosen || !message.startsWith("@@Cj"))
+      return;
+    chosen = true;
+    QTimer::singleShot(0, &window, [&] {
+      enabledWhenChosen = interfaceAction->isEnabled();
+      sentWhenChosen = sent;
+      interfaceAction->trigger();
+    });
+  });
+  bool detectionEnded = false;
+  bool endedWhenDialogOpened = false;
+  int sentWhenDialogOpened = -1;
+  QStringList dialogs;
+  AnswerNextModalDialog(
+      [&](QDialog *dialog) {
+        dialogs << dialog->objectName();
+        endedWhenDialogOpened = detectionEnded;
+        sentWhenDialogOpened = sent;
+        startup.Attach(ReceiverFamily::Oncore12, 9600);
+        dialog->findChild<QPushButton *>(QStringLiteral("OK"))->click();
+      },
+      20000);
+
+  window.DetectGpsReceiver();
+  detectionEnded = true;
+
+  QVERIFY(chosen);
+  QTRY_COMPARE_WITH_TIMEOUT(dialogs, QStringList{QStringLiteral("GpsPortDialog")}, 10000);
+  QVERIFY(enabledWhenChosen);
+  QVERIFY(endedWhenDialogOpened);
+  QCOMPARE(sentWhenDialogOpened, sentWhenChosen);
+  QTRY_COMPARE_WITH_TIMEOUT(startup.Status(), QStringLiteral("Motorola M12+, Bin, 12 ch, V2.0, has DGPS, TRAIM"),
+                            10000);
+  QVERIFY(startup.rig->Boxes().shown.isEmpty());
+  QVERIFY(!window.ReceiverBusy());
+  QVERIFY(interfaceAction->isEnabled());
+}
+
+// The session alone: Stop ends the search at once, sends nothing more, and
+// leaves the session ready for the next initialisation.
+void DetectionTest::stopEndsTheSearchAndLeavesTheSessionReady()
+{
+  SessionStartup startup(GpsModeSearch, 9600);
+  QVERIFY2(startup.rig->Problem().isEmpty(), qPrintable(startup.rig->Problem()));
+  ReceiverSession &session = startup.Session();
+  int sent = 0;
+  int sentWhenStopped = -1;
+  connect(&session, &ReceiverSession::sendGpsMessage, &session, [&](const QByteArray &message) {
+    ++sent;
+    if (sentWhenStopped < 0 && message.startsWith("@@Cj"))
+      QTimer::singleShot(0, &session, [&] {
+        sentWhenStopped = sent;
+        session.Stop();
+      });
+  });
+  const qint64 programTimeBefore = session.Timing().NowMs();
+
+  QVERIFY(!session.InitializeGpsReceiver());
+
+  QVERIFY(sentWhenStopped > 0);
+  QCOMPARE(sent, sentWhenStopped);
+  // The NMEA stage and part of one binary wait step, no more.
+  QVERIFY(session.Timing().NowMs() - programTimeBefore < 20000);
+  QVERIFY(!session.Busy());
+  QVERIFY(!session.Stopping());
+  QCOMPARE(startup.rig->Host().busyChanges, (QList<bool>{true, false}));
+  QVERIFY(!Startup::MainWindowMode().isValid());
+  QCOMPARE(startup.LineRate(), 9600);
+
+  session.Stop();  // nothing runs: nothing to end
+  QVERIFY(!session.Stopping());
+  startup.Attach(ReceiverFamily::Oncore12, 9600);
+  QVERIFY(session.InitializeGpsReceiver());
+  QCOMPARE(session.Mode(), quint32(GpsModeMotorolaBinary));
 }
 
 void DetectionTest::failedSearchLeavesModeAndRate_data()

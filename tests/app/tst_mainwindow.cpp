@@ -13,6 +13,7 @@
 #include "remote/TelnetTcpServer.h"
 #include "tic/TicPortSettings.h"
 #include "tools/simulator/CounterSimulator.h"
+#include "tools/simulator/DemoSettings.h"
 #include "tools/simulator/ReceiverSimulator.h"
 
 #include <QActionGroup>
@@ -102,6 +103,19 @@ template <class T> T *Child(QObject &window, const char *name)
 }
 
 QAction *Action(QObject &window, const char *name) { return Child<QAction>(window, name); }
+
+// A receiver port that opens, on a simulated line that answers nothing: the
+// start-up detection makes its attempts only on an open port.
+struct OpenReceiverLine {
+  OpenReceiverLine()
+  {
+    opened = line.open();
+    QSettings settings;
+    riduder::sim::WriteReceiverPortSettings(settings, line.slavePath(), QStringLiteral("Search"), 9600);
+  }
+  riduder::sim::ReceiverSimulator line;
+  bool opened = false;
+};
 
 QList<bool> Pattern(const QString &text)
 {
@@ -378,6 +392,8 @@ private slots:
     QFETCH(int, expectedReverts);
     QFETCH(bool, expectBox);
 
+    OpenReceiverLine receiverLine;
+    QVERIFY(receiverLine.opened);
     RecordingMessageBoxes boxes;
     ScriptedDetectionWindow window;
     window.SetMessageBoxes(&boxes);
@@ -405,8 +421,8 @@ private slots:
     if (expectBox) {
       const MessageBoxRequest &box = boxes.shown.first();
       QCOMPARE(box.title, QStringLiteral("GPS Receiver not found"));
-      QCOMPARE(box.text, QStringLiteral("Go to the menu and select Edit/Set Serial Port. There you can "
-                                        "select a different serial port, and/or select a different "
+      QCOMPARE(box.text, QStringLiteral("Go to the menu and select Edit/Set GPS Receiver Interface. There "
+                                        "you can select a different serial port, and/or select a different "
                                         "receiver type."));
       QCOMPARE(box.icon, QMessageBox::Warning);
       QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
@@ -427,6 +443,8 @@ private slots:
   void closingDuringDetectionEndsItAndSkipsTheEventLoop()
   {
     QFETCH(int, closeDuring);
+    OpenReceiverLine receiverLine;
+    QVERIFY(receiverLine.opened);
     RecordingMessageBoxes boxes;
     ScriptedDetectionWindow window;
     window.SetMessageBoxes(&boxes);
@@ -470,8 +488,8 @@ private slots:
     QVERIFY(!window.RawDataDialog()->isVisible());
   }
 
-  // File > Exit bypasses the close event: the destructor alone must end
-  // every thread and close every counter connection.
+  // File > Exit closes the window as its close button does, and the
+  // destructor leaves no thread running and no counter connection open.
   void exitWithoutCloseLeavesNoThreadRunning()
   {
     CounterSimulator counters53230(CounterProfile::Model53230A());
@@ -507,7 +525,8 @@ private slots:
       QCOMPARE(OpenDescriptorsOf(lines.at(port - 5)->slavePath()), 2);  // the simulator's and the port's
 
     Action(*window, "actionExit")->trigger();
-    QVERIFY(window->ReceiverPort().isRunning());  // only the destructor ends them here
+    QVERIFY(window->State().closing);
+    QVERIFY(!window->isVisible());
     delete window;
     QVERIFY(QSettings().contains("MainWindow/geometry"));
     QTRY_COMPARE_WITH_TIMEOUT(counters53230.connectionsOpen(), 0, 3000);
@@ -617,20 +636,37 @@ private slots:
     QVERIFY(!window.ReceiverPort().IsOpen());
   }
 
+  // Counter port errors reach a box: those from before the window is up
+  // once it is, over the window and without waiting for an answer (the
+  // same text once); later ones at once.
   void counterPortErrorsReachABox()
   {
     RecordingMessageBoxes boxes;
     MainWindow window;
     window.SetMessageBoxes(&boxes);
     emit window.TicPort(3).showErrorMessageBox(QStringLiteral("Can't open TIC Port 3..."));
+    emit window.TicPort(3).showErrorMessageBox(QStringLiteral("Can't open TIC Port 3..."));
+    QVERIFY(boxes.shown.isEmpty());
+    QVERIFY(boxes.posted.isEmpty());
+
+    window.ShowAndDetectReceiver();  // the receiver port is off: its own box comes at once
+    QCOMPARE(boxes.posted.size(), 1);
+    QCOMPARE(boxes.posted.first().text, QStringLiteral("Can't open TIC Port 3..."));
+    QCOMPARE(boxes.posted.first().icon, QMessageBox::Warning);
+    QVERIFY(boxes.posted.first().title.isEmpty());
+    QCOMPARE(boxes.posted.first().parent, static_cast<QWidget *>(&window));
+
+    boxes.shown.clear();
+    emit window.TicPort(3).showErrorMessageBox(QStringLiteral("Can't open TIC Port 3 again"));
     QCOMPARE(boxes.shown.size(), 1);
-    QCOMPARE(boxes.shown.first().text, QStringLiteral("Can't open TIC Port 3..."));
+    QCOMPARE(boxes.shown.first().text, QStringLiteral("Can't open TIC Port 3 again"));
     QCOMPARE(boxes.shown.first().icon, QMessageBox::Warning);
     QVERIFY(boxes.shown.first().title.isEmpty());
     QVERIFY(!boxes.shown.first().parent);
     // The receiver port's own errors reach no box.
     emit window.ReceiverPort().showErrorMessageBox(QStringLiteral("receiver"));
     QCOMPARE(boxes.shown.size(), 1);
+    QCOMPARE(boxes.posted.size(), 1);
   }
 
   void statusTipGivesWayToHelpHint()

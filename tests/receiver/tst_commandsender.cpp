@@ -316,6 +316,33 @@ private slots:
     QVERIFY(!innerResult);
     QVERIFY(real.elapsed() < 5000);
   }
+
+  // An interrupt ends the running waits, nested ones included, and every
+  // later one until Resume; then waits run their length again.
+  void interruptHoldsUntilResumed()
+  {
+    CommandTiming timing;
+    bool innerResult = true;
+    QTimer::singleShot(10, [&] {
+      QTimer::singleShot(10, [&] { timing.Interrupt(); });
+      innerResult = timing.Wait(60000);
+    });
+    QElapsedTimer real;
+    real.start();
+    QVERIFY(!timing.Pause(60000));
+    QVERIFY(!innerResult);
+    QVERIFY(!timing.Wait(60000));
+    QVERIFY(!timing.Pause(60000));
+    QVERIFY(real.elapsed() < 5000);
+    QVERIFY(!timing.IsCancelled());
+
+    timing.Resume();
+    const qint64 before = timing.NowMs();
+    real.restart();
+    QVERIFY(timing.Wait(50));
+    QVERIFY(real.elapsed() >= 45);
+    QCOMPARE(timing.NowMs() - before, qint64(50));
+  }
 };
 
 RIDUDER_TEST_MAIN(CommandSenderTest)

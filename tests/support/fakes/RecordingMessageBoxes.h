@@ -19,8 +19,11 @@ public:
       onShow(request);
     return answer;
   }
+  void Post(const MessageBoxRequest &request) override { posted.append(request); }
 
   QList<MessageBoxRequest> shown;
+  // The boxes shown without waiting for an answer.
+  QList<MessageBoxRequest> posted;
   QMessageBox::StandardButton answer = QMessageBox::Ok;
   std::function<void(const MessageBoxRequest &)> onShow;
 };
