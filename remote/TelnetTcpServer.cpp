@@ -109,13 +109,16 @@ void TelnetTcpServer::ReleaseClient()
 void TelnetTcpServer::newConnection()
 {
   while (QTcpSocket *next = listener->nextPendingConnection()) {
-    if (client) {
+    if (HasClient()) {
       // One client at a time: one that slipped in before the listener
       // closed is refused.
       next->abort();
       next->deleteLater();
       continue;
     }
+    // One that is going but has not yet said so makes way.
+    if (client)
+      ReleaseClient();
     client = next;
     buffer.clear();
     discarding = false;
@@ -124,10 +127,15 @@ void TelnetTcpServer::newConnection()
     connect(next, &QIODevice::readyRead, this, &TelnetTcpServer::onReadyRead);
     emit clientConnected();
     next->write(RemoteControlProtocol::Greeting);
+    // A client that reset its connection fails here and is gone at once.
     next->flush();
-    qDebug() << "Telnet client connected. Server listening for commands.";
+    if (HasClient())
+      qDebug() << "Telnet client connected. Server listening for commands.";
   }
-  listener->close();
+  // Closed only while a client is served: a connection that was reset
+  // before it was taken leaves the port open for the next one.
+  if (HasClient())
+    listener->close();
 }
 
 void TelnetTcpServer::onReadyRead()

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QSignalSpy>
 
+using riduder::test::ConnectAndReset;
 using riduder::test::FreeLinkPort;
 using riduder::test::RemoteClient;
 
@@ -199,6 +200,47 @@ private slots:
     QVERIFY(next.Connect(fixture.port));
     next.Send("$GPXYZ,2\r");
     QCOMPARE(next.ReadLine(), QByteArray("CMD $GPXYZ,2"));
+  }
+
+  // Clients that reset their connection, before the server has taken them
+  // (a port scan) or while they are served, never leave the port closed.
+  void listensOnAfterResetConnections()
+  {
+    AnsweringServer fixture;
+    QVERIFY(fixture.server.StartServer(fixture.port));
+    // While the server still serves a reset client it has not yet seen go,
+    // a new one is refused: it tries again, as a person would.
+    const auto connectWhenListening = [&fixture] {
+      for (int attempt = 0; attempt < 20; ++attempt) {
+        if (QTest::qWaitFor([&] { return fixture.server.IsListening(); }, 1000)) {
+          auto client = std::make_unique<RemoteClient>();
+          if (client->Connect(fixture.port))
+            return client;
+        }
+        QTest::qWait(20);
+      }
+      return std::unique_ptr<RemoteClient>();
+    };
+    for (int i = 0; i < 20; ++i) {
+      if (i % 4 < 2) {
+        // Two at a time, reset before the server runs at all.
+        QVERIFY(QTest::qWaitFor([&] { return fixture.server.IsListening(); }));
+        QVERIFY(ConnectAndReset(fixture.port));
+        continue;
+      }
+      const auto client = connectWhenListening();
+      QVERIFY2(client, qPrintable(QStringLiteral("connection %1").arg(i)));
+      QVERIFY(QTest::qWaitFor([&] { return fixture.server.HasClient(); }));
+      if (i % 4 == 3)
+        client->Send("$GPXYZ,");
+      client->Reset();
+    }
+    const auto client = connectWhenListening();
+    QVERIFY(client);
+    QCOMPARE(client->greeting, QByteArray(RemoteControlProtocol::Greeting));
+    client->Send("$GPXYZ,1\r");
+    QCOMPARE(client->ReadLine(), QByteArray("CMD $GPXYZ,1"));
+    QCOMPARE(fixture.commands, QList<QByteArray>{"$GPXYZ,1"});
   }
 
   void restartMovesToTheNewPortOnly()

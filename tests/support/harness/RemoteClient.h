@@ -10,6 +10,11 @@
 #include <QTcpSocket>
 #include <QTest>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 namespace riduder::test {
 
 // A port from 1024 to 32767 on which nothing listens just now.
@@ -22,6 +27,31 @@ inline quint16 FreeLinkPort()
       return port;
   }
   return 0;
+}
+
+// Makes closing `descriptor` reset the connection (RST) instead of ending
+// it, as a scanner or a crashed client does.
+inline bool ResetOnClose(int descriptor)
+{
+  const linger abortive{1, 0};
+  return ::setsockopt(descriptor, SOL_SOCKET, SO_LINGER, &abortive, sizeof abortive) == 0;
+}
+
+// Connects to `port` on loopback and resets the connection at once, without
+// running the event loop: the server finds it reset when it takes it.
+inline bool ConnectAndReset(quint16 port)
+{
+  const int descriptor = ::socket(AF_INET, SOCK_STREAM, 0);
+  if (descriptor < 0)
+    return false;
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(port);
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  const bool connected = ::connect(descriptor, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0;
+  const bool reset = connected && ResetOnClose(descriptor);
+  ::close(descriptor);
+  return reset;
 }
 
 class RemoteClient {
@@ -66,6 +96,13 @@ public:
     if (line.endsWith("\r\n"))
       line.chop(2);
     return line.isEmpty() ? QByteArray("") : line;
+  }
+
+  // Ends the connection with a reset.
+  void Reset()
+  {
+    ResetOnClose(int(socket.socketDescriptor()));
+    socket.abort();
   }
 
   // Waits until the server has closed the connection.
