@@ -3,9 +3,14 @@
 #include "RemoteClient.h"
 #include "remote/TelnetTcpServer.h"
 
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QLoggingCategory>
 #include <QPointer>
 #include <QSignalSpy>
+#include <QTimer>
 
+using riduder::test::BurstClient;
 using riduder::test::ConnectAndReset;
 using riduder::test::FreeLinkPort;
 using riduder::test::RemoteClient;
@@ -20,7 +25,8 @@ struct AnsweringServer {
   {
     port = FreeLinkPort();
     QObject::connect(&server, &TelnetTcpServer::sendTelnetCommand, &server, [this](const QByteArray &command) {
-      commands << command;
+      if (recording)
+        commands << command;
       if (command == "EXIT") {
         server.SendMessage("DISCONNECTED");
         server.StartServer(port);
@@ -33,6 +39,7 @@ struct AnsweringServer {
   TelnetTcpServer server;
   quint16 port = 0;
   QList<QByteArray> commands;
+  bool recording = true;
 };
 
 }  // namespace
@@ -51,6 +58,23 @@ private slots:
     QCOMPARE(client.greeting, QByteArray("Hello client, this is Riduder.\r\n"));
     QVERIFY(QTest::qWaitFor([&] { return fixture.server.HasClient(); }));
     QVERIFY(!fixture.server.IsListening());
+  }
+
+  // A client whose machine vanished is ended by the system: the served
+  // connection probes after a minute of silence.
+  void probesTheServedConnection()
+  {
+    AnsweringServer fixture;
+    QVERIFY(fixture.server.StartServer(fixture.port));
+    RemoteClient client;
+    QVERIFY(client.Connect(fixture.port));
+    QVERIFY(QTest::qWaitFor([&] { return fixture.server.HasClient(); }));
+    const auto served = fixture.server.findChildren<QTcpSocket *>();
+    QCOMPARE(served.size(), 1);
+    const TcpKeepAliveTimes times = TcpKeepAliveOf(served.first()->socketDescriptor());
+    QCOMPARE(times.idleSeconds, 60);
+    QCOMPARE(times.intervalSeconds, 10);
+    QCOMPARE(times.probes, 3);
   }
 
   void checksSentenceForm_data()
@@ -154,6 +178,53 @@ private slots:
     QCOMPARE(client.ReadLine(), "CMD " + longest);
     QCOMPARE(client.ReadLine(200), QByteArray());
     QCOMPARE(fixture.commands.size(), 2);
+  }
+
+  // 4 MiB of command lines in one write: every line is answered in order,
+  // and the thread's other work goes on meanwhile: a 10 ms timer is never
+  // more than 25 ms late.
+  void worksOffABurstOfLinesInTurnWithTheRest()
+  {
+    AnsweringServer fixture;
+    fixture.recording = false;
+    QVERIFY(fixture.server.StartServer(fixture.port));
+    // A debug line per command would be most of the work.
+    QLoggingCategory::defaultCategory()->setEnabled(QtDebugMsg, false);
+    const auto restoreDebug = qScopeGuard([] { QLoggingCategory::defaultCategory()->setEnabled(QtDebugMsg, true); });
+
+    QByteArray burst;
+    int lines = 0;
+    while (burst.size() < 4 * 1024 * 1024)
+      burst += "$GPXYZ," + QByteArray::number(lines++) + '\r';
+    BurstClient client;
+    QVERIFY(client.Start(fixture.port, burst, 1 + lines));
+
+    QEventLoop loop;
+    QElapsedTimer sinceTick;
+    qint64 worstLateMs = 0;
+    QTimer tick;
+    tick.setTimerType(Qt::PreciseTimer);
+    tick.setInterval(10);
+    connect(&tick, &QTimer::timeout, &loop, [&] {
+      worstLateMs = qMax(worstLateMs, sinceTick.restart() - 10);
+      if (client.Done())
+        loop.quit();
+    });
+    // Far more than the burst takes on a loaded machine.
+    QTimer::singleShot(120000, &loop, &QEventLoop::quit);
+    sinceTick.start();
+    tick.start();
+    loop.exec();
+    tick.stop();
+    client.Join();
+
+    QVERIFY(client.sentAll);
+    QCOMPARE(client.received.size(), 1 + lines);
+    QCOMPARE(client.received.first() + "\r\n", QByteArray(RemoteControlProtocol::Greeting));
+    for (int k = 0; k < lines; ++k)
+      if (client.received.at(1 + k) != "CMD $GPXYZ," + QByteArray::number(k))
+        QFAIL(qPrintable(QStringLiteral("reply %1: %2").arg(k).arg(QString::fromLatin1(client.received.at(1 + k)))));
+    QVERIFY2(worstLateMs <= 25, qPrintable(QStringLiteral("a 10 ms timer was %1 ms late").arg(worstLateMs)));
   }
 
   void servesOneClientAtATime()
