@@ -11,7 +11,7 @@ QString CutLogFileNameTail(const QString &fileName)
 {
   // Only an extension the logs write is cut: any other dot belongs to the
   // prefix ("my.site_0045C.txt" -> "my.site").
-  static const QRegularExpression logExtension(QStringLiteral("\\.(csv|prn|txt|bin)$"),
+  static const QRegularExpression logExtension(QStringLiteral("\\.(csv|prn|txt|bin)\\z"),
                                                QRegularExpression::CaseInsensitiveOption);
   QString name = fileName;
   name.remove(logExtension);
@@ -19,7 +19,7 @@ QString CutLogFileNameTail(const QString &fileName)
   // The day tail of today's names first, so that its digits are not taken
   // for the older tails below ("RARA_0045A_PORT_01" would become "RARA_0").
   static const QRegularExpression currentTail(
-      QStringLiteral("_\\d{4}(G|C|[AT]_PORT_\\d{2})$"));
+      QStringLiteral("_\\d{4}(G|C|[AT]_PORT_\\d{2})\\z"));
   name.remove(currentTail);
 
   // Tails of older names, each cut before its first match.

@@ -318,10 +318,13 @@ QString RemoteCommandInterpreter::TicLogPrefixOfName(const QByteArray &name)
 {
   if (name.isEmpty() || name.size() > MaxTicNameBytes || name == "." || name == "..")
     return QString();
+  // No folder parts, and no control characters (a line feed in a file name).
   for (char c : name)
-    if (c == '/' || c == '\\' || c == ':' || c == '\0')
+    if (c == '/' || c == '\\' || c == ':' || uchar(c) < 0x20 || c == 0x7f)
       return QString();
-  static const QRegularExpression allowed(QStringLiteral("^[A-Za-z0-9_-]{1,%1}$").arg(MaxTicPrefixLength));
+  // The whole prefix: "$" would also let a final line feed through.
+  static const QRegularExpression allowed(
+      QRegularExpression::anchoredPattern(QStringLiteral("[A-Za-z0-9_-]{1,%1}").arg(MaxTicPrefixLength)));
   const QString prefix = CutLogFileNameTail(QString::fromUtf8(name));
   return allowed.match(prefix).hasMatch() ? prefix : QString();
 }

@@ -1,13 +1,10 @@
 #include "remote/TelnetTcpServer.h"
 
-#include "receiver/link/Checksums.h"
-
 #include <QDebug>
+#include <QElapsedTimer>
 #include <QHostAddress>
-#include <QMetaObject>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTimer>
 
 namespace {
 
@@ -16,28 +13,12 @@ constexpr qint64 ReadChunkBytes = 64 * 1024;
 
 }  // namespace
 
-bool RemoteControlProtocol::CheckLine(QByteArray &line)
-{
-  const qsizetype size = line.size();
-  if (size >= 4 && line.at(size - 3) == '*') {
-    // The first byte (normally "$") is not summed.
-    const bool ok = NmeaStarChecksumMatches(line);
-    line.chop(3);
-    return ok;
-  }
-  if (line.contains('*'))
-    return false;
-  if (line.contains(',') && (line.startsWith("$GP") || line.startsWith("$PZQK")))
-    return true;
-  // The interpreter's own sentences need no checksum either.
-  if (line.startsWith("$DAREZ,"))
-    return true;
-  return line == "EXIT";
-}
-
 TelnetTcpServer::TelnetTcpServer(QObject *parent) : QObject(parent), listener(new QTcpServer(this))
 {
   connect(listener, &QTcpServer::newConnection, this, &TelnetTcpServer::newConnection);
+  nextPass.setSingleShot(true);
+  nextPass.setInterval(0);
+  connect(&nextPass, &QTimer::timeout, this, &TelnetTcpServer::WorkOff);
   qDebug() << "Telnet Server created.";
 }
 
@@ -87,9 +68,8 @@ void TelnetTcpServer::ReleaseClient()
 {
   QTcpSocket *socket = client;
   client = nullptr;
-  buffer.clear();
-  discarding = false;
-  afterCr = false;
+  framer.Clear();
+  nextPass.stop();
   // Detached first, so that its going does not listen again on the old port.
   socket->disconnect(this);
   if (socket->state() == QAbstractSocket::UnconnectedState) {
@@ -109,97 +89,82 @@ void TelnetTcpServer::ReleaseClient()
 void TelnetTcpServer::newConnection()
 {
   while (QTcpSocket *next = listener->nextPendingConnection()) {
-    if (client) {
+    if (HasClient()) {
       // One client at a time: one that slipped in before the listener
       // closed is refused.
       next->abort();
       next->deleteLater();
       continue;
     }
+    // One that is going but has not yet said so makes way.
+    if (client)
+      ReleaseClient();
     client = next;
-    buffer.clear();
-    discarding = false;
-    afterCr = false;
+    framer.Clear();
+    next->setReadBufferSize(ReadBufferBytes);
+    if (!SetTcpKeepAlive(next->socketDescriptor(), KeepAlive))
+      qDebug() << "Telnet client: keep-alive could not be switched on.";
     connect(next, &QAbstractSocket::stateChanged, this, &TelnetTcpServer::onSocketStateChanged);
     connect(next, &QIODevice::readyRead, this, &TelnetTcpServer::onReadyRead);
     emit clientConnected();
     next->write(RemoteControlProtocol::Greeting);
+    // A client that reset its connection fails here and is gone at once.
     next->flush();
-    qDebug() << "Telnet client connected. Server listening for commands.";
+    if (HasClient())
+      qDebug() << "Telnet client connected. Server listening for commands.";
   }
-  listener->close();
+  // Closed only while a client is served: a connection that was reset
+  // before it was taken leaves the port open for the next one.
+  if (HasClient())
+    listener->close();
 }
 
 void TelnetTcpServer::onReadyRead()
+{
+  // A pass that is due takes these bytes too.
+  if (!nextPass.isActive())
+    WorkOff();
+}
+
+void TelnetTcpServer::WorkOff()
 {
   if (reading || !client)
     return;
   QPointer<TelnetTcpServer> self(this);
   QPointer<QTcpSocket> from = client;
   reading = true;
-  while (from && from == client && from->bytesAvailable() > 0) {
-    const QByteArray chunk = from->read(ReadChunkBytes);
-    const bool more = FrameBytes(chunk, from);
-    if (!self)
-      return;
-    if (!more)
-      break;
-  }
-  reading = false;
-  // A client taken while a command ran may have sent something already.
-  if (client && client != from && client->bytesAvailable() > 0)
-    QMetaObject::invokeMethod(this, &TelnetTcpServer::onReadyRead, Qt::QueuedConnection);
-}
-
-bool TelnetTcpServer::FrameBytes(const QByteArray &bytes, QTcpSocket *from)
-{
-  QPointer<TelnetTcpServer> self(this);
-  QPointer<QTcpSocket> sender(from);
-  const qsizetype size = bytes.size();
-  bool crInThisRead = false;
-  qsizetype at = 0;
-  while (at < size) {
-    if (afterCr) {
-      const char c = bytes.at(at);
-      if (c == '\n' || c == '\0' || (c == '\r' && crInThisRead)) {
-        ++at;
-        continue;
-      }
-      afterCr = false;
-    }
-    const qsizetype cr = bytes.indexOf('\r', at);
-    const qsizetype end = cr < 0 ? size : cr;
-    if (!discarding) {
-      if (buffer.size() + (end - at) > MaxLineBytes) {
-        buffer.append(bytes.constData() + at, qMin<qsizetype>(end - at, RejectedLineShown));
-        const QByteArray shown = buffer.left(RejectedLineShown);
-        buffer.clear();
-        discarding = true;
-        SendMessage(shown + RemoteControlProtocol::Rejected);
-        if (!StillServing(sender))
-          return false;
-      } else {
-        buffer.append(bytes.constData() + at, end - at);
-      }
-    }
-    if (cr < 0)
-      break;
-    at = cr + 1;
-    afterCr = true;
-    crInThisRead = true;
-    if (discarding) {
-      discarding = false;
+  QElapsedTimer pass;
+  pass.start();
+  RemoteLineFramer::Item item;
+  // A command may drop the client (EXIT): what it sent after that is not
+  // carried out.
+  while (StillServing(from)) {
+    if (!framer.Next(item)) {
+      // Read until the socket is empty: bytes that came while a command
+      // ran raise no further readyRead once its buffer is full.
+      if (from->bytesAvailable() <= 0)
+        break;
+      framer.Append(from->read(ReadChunkBytes));
       continue;
     }
-    QByteArray line = buffer;
-    buffer.clear();
-    ProcessMessage(line);
-    // A command may have dropped the client (EXIT): what it sent after
-    // that is not carried out.
-    if (!self || !StillServing(sender))
-      return false;
+    if (item.kind == RemoteLineFramer::Item::Overlong) {
+      SendMessage(item.text + RemoteControlProtocol::Rejected);
+    } else {
+      ProcessMessage(item.text);
+      if (!self)
+        return;
+    }
+    if (pass.hasExpired(WorkPassMs)) {
+      nextPass.start();
+      break;
+    }
   }
-  return true;
+  reading = false;
+  if (StillServing(from))
+    from->flush();
+  // A client taken while a command ran may have sent something already.
+  if (client && client != from && client->bytesAvailable() > 0)
+    nextPass.start();
 }
 
 bool TelnetTcpServer::StillServing(const QTcpSocket *socket) const
@@ -224,7 +189,10 @@ void TelnetTcpServer::SendMessage(const QByteArray &message)
   if (!client || client->state() != QAbstractSocket::ConnectedState)
     return;
   client->write(message + "\r\n");
-  client->flush();
+  // A pass over the client's lines sends its replies together, a system
+  // call for each reply being most of its work.
+  if (!reading || client->bytesToWrite() > ReadBufferBytes)
+    client->flush();
   if (client && client->bytesToWrite() > MaxUnsentBytes) {
     qDebug() << "Telnet client does not read its replies; connection dropped.";
     client->abort();
@@ -241,9 +209,8 @@ void TelnetTcpServer::onSocketStateChanged(QAbstractSocket::SocketState socketSt
   socket->disconnect(this);
   socket->deleteLater();
   client = nullptr;
-  buffer.clear();
-  discarding = false;
-  afterCr = false;
+  framer.Clear();
+  nextPass.stop();
   if (listener->isListening())
     return;
   if (listener->listen(QHostAddress::Any, port))

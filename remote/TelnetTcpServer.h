@@ -5,37 +5,37 @@
 // may go without) and hands every valid line to the command interpreter
 // through sendTelnetCommand; a malformed line it answers itself.
 
+#include "platform/TcpKeepAlive.h"
+#include "remote/RemoteControlProtocol.h"
+
 #include <QAbstractSocket>
 #include <QByteArray>
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 #include <QtGlobal>
 
 class QTcpServer;
 class QTcpSocket;
-
-// The wire format of the remote-control link.
-namespace RemoteControlProtocol {
-inline constexpr char Greeting[] = "Hello client, this is Riduder.\r\n";
-inline constexpr char Rejected[] = " ???";
-inline constexpr quint16 DefaultPort = 32325;
-
-// Whether `line` (without its CR) may be carried out. A correct or wrong
-// "*hh" suffix is removed from `line` either way, so a rejection shows the
-// line without it.
-bool CheckLine(QByteArray &line);
-}  // namespace RemoteControlProtocol
 
 class TelnetTcpServer : public QObject {
   Q_OBJECT
 
 public:
   // A line longer than this is discarded up to its CR with one reply.
-  static constexpr int MaxLineBytes = 4096;
-  // The part of a discarded line that its reply shows.
-  static constexpr int RejectedLineShown = 64;
+  static constexpr int MaxLineBytes = RemoteLineFramer::MaxLineBytes;
+  // What the client's socket holds of its unread bytes; the rest waits in
+  // the system's queue.
+  static constexpr qint64 ReadBufferBytes = 64 * 1024;
+  // One pass over a client's lines ends after this long, so that a burst
+  // of lines does not hold the receiver, the counters and the clock; the
+  // next pass follows from the event loop.
+  static constexpr int WorkPassMs = 2;
   // A client that leaves more replies than this unread is dropped.
   static constexpr qint64 MaxUnsentBytes = 1024 * 1024;
+  // A client whose machine vanished without closing is ended by the
+  // system after about 90 s of silence, not hours later.
+  static constexpr TcpKeepAliveTimes KeepAlive{60, 10, 3};
   // How long a dropped client may take to receive its last reply.
   static constexpr int CloseGraceMs = 5000;
 
@@ -66,9 +66,8 @@ private slots:
   void onSocketStateChanged(QAbstractSocket::SocketState socketState);
 
 private:
-  // Cuts lines out of one chunk of received bytes; false once the client
-  // that sent them is gone (dropped by a command).
-  bool FrameBytes(const QByteArray &bytes, QTcpSocket *from);
+  // Carries out the client's lines for at most WorkPassMs.
+  void WorkOff();
   // Whether `socket` is still the connected client.
   bool StillServing(const QTcpSocket *socket) const;
   // Detaches the client and lets it go after its last bytes; no re-listen.
@@ -78,14 +77,10 @@ private:
   QPointer<QTcpSocket> client;
   quint16 port = 0;
 
-  // What the client sent that no CR has ended yet (at most MaxLineBytes).
-  QByteArray buffer;
-  // Discarding an overlong line until its CR.
-  bool discarding = false;
-  // The last byte framed was a line's CR: LF and NUL after it are dropped,
-  // in this read also further CRs.
-  bool afterCr = false;
-  // Set while a read is being framed, so that a command's local event loop
-  // does not frame the next bytes in the middle of a line.
+  RemoteLineFramer framer;
+  // The next pass over lines that a pass left.
+  QTimer nextPass;
+  // Set while a pass runs, so that a command's local event loop does not
+  // frame the next bytes in the middle of a line.
   bool reading = false;
 };

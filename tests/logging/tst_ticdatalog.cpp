@@ -115,6 +115,9 @@ void TestTicDataLog::namesCutFromAChosenFile_data()
   QTest::newRow("older day name") << "RARA_2024_045A_PORT_01.csv" << "RARA";
   QTest::newRow("older configuration name") << "RARA045C" << "RARA";
   QTest::newRow("digits in the prefix") << "Site12.csv" << "Site12";
+  // A tail is cut only at the very end: a final line feed is no end.
+  QTest::newRow("line feed after extension") << "RARA.txt\n" << "RARA.txt\n";
+  QTest::newRow("line feed after day") << "RARA_0045G\n" << "RARA_0045G\n";
 }
 
 void TestTicDataLog::namesCutFromAChosenFile()

@@ -401,6 +401,9 @@ private slots:
     QTest::newRow("drive") << QByteArray("C:x") << QString();
     QTest::newRow("backslash") << QByteArray("a\\b") << QString();
     QTest::newRow("NUL") << QByteArray("ab\0c", 4) << QString();
+    QTest::newRow("line feed") << QByteArray("abc\n.txt") << QString();
+    QTest::newRow("line feed before tail") << QByteArray("abc_0045C\n.csv") << QString();
+    QTest::newRow("carriage return") << QByteArray("abc\r.txt") << QString();
     QTest::newRow("blank") << QByteArray("my site") << QString();
     QTest::newRow("other extension") << QByteArray("site.log") << QString();
     QTest::newRow("tail only") << QByteArray("_0045C.txt") << QString();

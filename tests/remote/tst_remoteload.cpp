@@ -6,8 +6,11 @@
 #include "remote/TelnetTcpServer.h"
 
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QLoggingCategory>
+#include <QTimer>
 
+using riduder::test::BurstClient;
 using riduder::test::FreeLinkPort;
 using riduder::test::ResidentBytes;
 using riduder::test::RemoteClient;
@@ -137,6 +140,59 @@ private slots:
     // Flat: a few MiB of allocator slack, nothing that grows with traffic.
     QVERIFY(residentAfterConnections - residentAfterWarmUp < 8 * 1024 * 1024);
     QVERIFY(residentAtEnd - residentMidway < 8 * 1024 * 1024);
+  }
+
+  // 4 MiB of command lines in one write, through the interpreter: how long
+  // the server takes to work them off while the thread stays responsive.
+  void burstOfFourMebibytes_data()
+  {
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QByteArray>("answer");
+    QTest::newRow("VERSION") << QByteArray("$DAREZ,VERSION") << QByteArray("$DAREZ,VERSION,1.2.10");
+    QTest::newRow("rejected") << QByteArray("x") << QByteArray("x ???");
+  }
+
+  void burstOfFourMebibytes()
+  {
+    QFETCH(QByteArray, line);
+    QFETCH(QByteArray, answer);
+    const quint16 port = FreeLinkPort();
+    TelnetTcpServer server;
+    LoadHost host(server, port);
+    RemoteCommandInterpreter interpreter(host);
+    connect(&server, &TelnetTcpServer::sendTelnetCommand, &server,
+            [&interpreter](const QByteArray &command) { interpreter.OnTelnetCommand(command); });
+    QVERIFY(server.StartServer(port));
+
+    QByteArray burst;
+    int lines = 0;
+    for (; burst.size() < 4 * 1024 * 1024; ++lines)
+      burst += line + '\r';
+    BurstClient client;
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(client.Start(port, burst, 1 + lines));
+    QEventLoop loop;
+    QElapsedTimer sinceTick;
+    qint64 worstLateMs = 0;
+    QTimer tick;
+    tick.setTimerType(Qt::PreciseTimer);
+    tick.setInterval(10);
+    connect(&tick, &QTimer::timeout, &loop, [&] {
+      worstLateMs = qMax(worstLateMs, sinceTick.restart() - 10);
+      if (client.Done())
+        loop.quit();
+    });
+    QTimer::singleShot(300000, &loop, &QEventLoop::quit);
+    sinceTick.start();
+    tick.start();
+    loop.exec();
+    const qint64 burstMs = clock.elapsed();
+    client.Join();
+    QCOMPARE(client.received.size(), 1 + lines);
+    QCOMPARE(client.received.count(answer), lines);
+    qInfo("%d lines (%lld bytes) of \"%s\" worked off in %lld ms; a 10 ms timer at most %lld ms late",
+          lines, qint64(burst.size()), line.constData(), burstMs, worstLateMs);
   }
 };
 

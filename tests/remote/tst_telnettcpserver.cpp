@@ -3,9 +3,15 @@
 #include "RemoteClient.h"
 #include "remote/TelnetTcpServer.h"
 
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QLoggingCategory>
 #include <QPointer>
 #include <QSignalSpy>
+#include <QTimer>
 
+using riduder::test::BurstClient;
+using riduder::test::ConnectAndReset;
 using riduder::test::FreeLinkPort;
 using riduder::test::RemoteClient;
 
@@ -19,7 +25,8 @@ struct AnsweringServer {
   {
     port = FreeLinkPort();
     QObject::connect(&server, &TelnetTcpServer::sendTelnetCommand, &server, [this](const QByteArray &command) {
-      commands << command;
+      if (recording)
+        commands << command;
       if (command == "EXIT") {
         server.SendMessage("DISCONNECTED");
         server.StartServer(port);
@@ -32,6 +39,7 @@ struct AnsweringServer {
   TelnetTcpServer server;
   quint16 port = 0;
   QList<QByteArray> commands;
+  bool recording = true;
 };
 
 }  // namespace
@@ -50,6 +58,23 @@ private slots:
     QCOMPARE(client.greeting, QByteArray("Hello client, this is Riduder.\r\n"));
     QVERIFY(QTest::qWaitFor([&] { return fixture.server.HasClient(); }));
     QVERIFY(!fixture.server.IsListening());
+  }
+
+  // A client whose machine vanished is ended by the system: the served
+  // connection probes after a minute of silence.
+  void probesTheServedConnection()
+  {
+    AnsweringServer fixture;
+    QVERIFY(fixture.server.StartServer(fixture.port));
+    RemoteClient client;
+    QVERIFY(client.Connect(fixture.port));
+    QVERIFY(QTest::qWaitFor([&] { return fixture.server.HasClient(); }));
+    const auto served = fixture.server.findChildren<QTcpSocket *>();
+    QCOMPARE(served.size(), 1);
+    const TcpKeepAliveTimes times = TcpKeepAliveOf(served.first()->socketDescriptor());
+    QCOMPARE(times.idleSeconds, 60);
+    QCOMPARE(times.intervalSeconds, 10);
+    QCOMPARE(times.probes, 3);
   }
 
   void checksSentenceForm_data()
@@ -155,6 +180,53 @@ private slots:
     QCOMPARE(fixture.commands.size(), 2);
   }
 
+  // 4 MiB of command lines in one write: every line is answered in order,
+  // and the thread's other work goes on meanwhile: a 10 ms timer is never
+  // more than 25 ms late.
+  void worksOffABurstOfLinesInTurnWithTheRest()
+  {
+    AnsweringServer fixture;
+    fixture.recording = false;
+    QVERIFY(fixture.server.StartServer(fixture.port));
+    // A debug line per command would be most of the work.
+    QLoggingCategory::defaultCategory()->setEnabled(QtDebugMsg, false);
+    const auto restoreDebug = qScopeGuard([] { QLoggingCategory::defaultCategory()->setEnabled(QtDebugMsg, true); });
+
+    QByteArray burst;
+    int lines = 0;
+    while (burst.size() < 4 * 1024 * 1024)
+      burst += "$GPXYZ," + QByteArray::number(lines++) + '\r';
+    BurstClient client;
+    QVERIFY(client.Start(fixture.port, burst, 1 + lines));
+
+    QEventLoop loop;
+    QElapsedTimer sinceTick;
+    qint64 worstLateMs = 0;
+    QTimer tick;
+    tick.setTimerType(Qt::PreciseTimer);
+    tick.setInterval(10);
+    connect(&tick, &QTimer::timeout, &loop, [&] {
+      worstLateMs = qMax(worstLateMs, sinceTick.restart() - 10);
+      if (client.Done())
+        loop.quit();
+    });
+    // Far more than the burst takes on a loaded machine.
+    QTimer::singleShot(120000, &loop, &QEventLoop::quit);
+    sinceTick.start();
+    tick.start();
+    loop.exec();
+    tick.stop();
+    client.Join();
+
+    QVERIFY(client.sentAll);
+    QCOMPARE(client.received.size(), 1 + lines);
+    QCOMPARE(client.received.first() + "\r\n", QByteArray(RemoteControlProtocol::Greeting));
+    for (int k = 0; k < lines; ++k)
+      if (client.received.at(1 + k) != "CMD $GPXYZ," + QByteArray::number(k))
+        QFAIL(qPrintable(QStringLiteral("reply %1: %2").arg(k).arg(QString::fromLatin1(client.received.at(1 + k)))));
+    QVERIFY2(worstLateMs <= 25, qPrintable(QStringLiteral("a 10 ms timer was %1 ms late").arg(worstLateMs)));
+  }
+
   void servesOneClientAtATime()
   {
     AnsweringServer fixture;
@@ -199,6 +271,47 @@ private slots:
     QVERIFY(next.Connect(fixture.port));
     next.Send("$GPXYZ,2\r");
     QCOMPARE(next.ReadLine(), QByteArray("CMD $GPXYZ,2"));
+  }
+
+  // Clients that reset their connection, before the server has taken them
+  // (a port scan) or while they are served, never leave the port closed.
+  void listensOnAfterResetConnections()
+  {
+    AnsweringServer fixture;
+    QVERIFY(fixture.server.StartServer(fixture.port));
+    // While the server still serves a reset client it has not yet seen go,
+    // a new one is refused: it tries again, as a person would.
+    const auto connectWhenListening = [&fixture] {
+      for (int attempt = 0; attempt < 20; ++attempt) {
+        if (QTest::qWaitFor([&] { return fixture.server.IsListening(); }, 1000)) {
+          auto client = std::make_unique<RemoteClient>();
+          if (client->Connect(fixture.port))
+            return client;
+        }
+        QTest::qWait(20);
+      }
+      return std::unique_ptr<RemoteClient>();
+    };
+    for (int i = 0; i < 20; ++i) {
+      if (i % 4 < 2) {
+        // Two at a time, reset before the server runs at all.
+        QVERIFY(QTest::qWaitFor([&] { return fixture.server.IsListening(); }));
+        QVERIFY(ConnectAndReset(fixture.port));
+        continue;
+      }
+      const auto client = connectWhenListening();
+      QVERIFY2(client, qPrintable(QStringLiteral("connection %1").arg(i)));
+      QVERIFY(QTest::qWaitFor([&] { return fixture.server.HasClient(); }));
+      if (i % 4 == 3)
+        client->Send("$GPXYZ,");
+      client->Reset();
+    }
+    const auto client = connectWhenListening();
+    QVERIFY(client);
+    QCOMPARE(client->greeting, QByteArray(RemoteControlProtocol::Greeting));
+    client->Send("$GPXYZ,1\r");
+    QCOMPARE(client->ReadLine(), QByteArray("CMD $GPXYZ,1"));
+    QCOMPARE(fixture.commands, QList<QByteArray>{"$GPXYZ,1"});
   }
 
   void restartMovesToTheNewPortOnly()

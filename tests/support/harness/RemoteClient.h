@@ -5,10 +5,20 @@
 
 #include <QByteArray>
 #include <QHostAddress>
+#include <QList>
 #include <QRandomGenerator>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <thread>
 
 namespace riduder::test {
 
@@ -23,6 +33,106 @@ inline quint16 FreeLinkPort()
   }
   return 0;
 }
+
+// Makes closing `descriptor` reset the connection (RST) instead of ending
+// it, as a scanner or a crashed client does.
+inline bool ResetOnClose(int descriptor)
+{
+  const linger abortive{1, 0};
+  return ::setsockopt(descriptor, SOL_SOCKET, SO_LINGER, &abortive, sizeof abortive) == 0;
+}
+
+// Connects to `port` on loopback and resets the connection at once, without
+// running the event loop: the server finds it reset when it takes it.
+inline bool ConnectAndReset(quint16 port)
+{
+  const int descriptor = ::socket(AF_INET, SOCK_STREAM, 0);
+  if (descriptor < 0)
+    return false;
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(port);
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  const bool connected = ::connect(descriptor, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0;
+  const bool reset = connected && ResetOnClose(descriptor);
+  ::close(descriptor);
+  return reset;
+}
+
+// A client on threads of its own: one sends a burst of bytes in one
+// blocking write while the other reads the replies, so the server's thread
+// has the event loop to itself.
+class BurstClient {
+public:
+  ~BurstClient() { Join(); }
+
+  // Connects to `port` on loopback, sends `burst` and reads lines (the
+  // greeting first) until `lines` have come or the connection ends or
+  // stays silent for `silenceSeconds`.
+  bool Start(quint16 port, const QByteArray &burst, int lines, int silenceSeconds = 60)
+  {
+    descriptor = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (descriptor < 0)
+      return false;
+    const timeval silence{silenceSeconds, 0};
+    ::setsockopt(descriptor, SOL_SOCKET, SO_RCVTIMEO, &silence, sizeof silence);
+    ::setsockopt(descriptor, SOL_SOCKET, SO_SNDTIMEO, &silence, sizeof silence);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::connect(descriptor, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0)
+      return false;
+    writer = std::thread([this, burst] {
+      for (qsizetype at = 0; at < burst.size();) {
+        const ssize_t sent = ::send(descriptor, burst.constData() + at, size_t(burst.size() - at), MSG_NOSIGNAL);
+        if (sent <= 0)
+          return;
+        at += sent;
+      }
+      sentAll = true;
+    });
+    reader = std::thread([this, lines] {
+      QByteArray pending;
+      char chunk[64 * 1024];
+      while (received.size() < lines) {
+        const ssize_t got = ::recv(descriptor, chunk, sizeof chunk, 0);
+        if (got <= 0)
+          break;
+        pending.append(chunk, got);
+        qsizetype from = 0;
+        for (qsizetype end; (end = pending.indexOf("\r\n", from)) >= 0; from = end + 2)
+          received.append(pending.mid(from, end - from));
+        pending.remove(0, from);
+      }
+      done = true;
+    });
+    return true;
+  }
+
+  bool Done() const { return done; }
+
+  void Join()
+  {
+    if (writer.joinable())
+      writer.join();
+    if (reader.joinable())
+      reader.join();
+    if (descriptor >= 0)
+      ::close(descriptor);
+    descriptor = -1;
+  }
+
+  // The lines received, without CR LF; read them after Join.
+  QList<QByteArray> received;
+  std::atomic<bool> sentAll{false};
+
+private:
+  int descriptor = -1;
+  std::thread writer;
+  std::thread reader;
+  std::atomic<bool> done{false};
+};
 
 class RemoteClient {
 public:
@@ -66,6 +176,13 @@ public:
     if (line.endsWith("\r\n"))
       line.chop(2);
     return line.isEmpty() ? QByteArray("") : line;
+  }
+
+  // Ends the connection with a reset.
+  void Reset()
+  {
+    ResetOnClose(int(socket.socketDescriptor()));
+    socket.abort();
   }
 
   // Waits until the server has closed the connection.
