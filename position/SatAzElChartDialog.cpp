@@ -164,7 +164,10 @@ void SatAzElChartDialog::BuildChart()
   }
 
   view_ = new SatAzElChart;
+  // The view comes with a chart of its own, which setChart does not delete.
+  QChart *viewDefault = view_->chart();
   view_->setChart(chart_);
+  delete viewDefault;
   view_->setRenderHint(QPainter::Antialiasing);
   view_->setMouseTracking(true);
   auto *holder = new QGridLayout(ui->graphicsView);

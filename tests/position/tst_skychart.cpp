@@ -356,7 +356,7 @@ void TestSkyChart::pinsFollowUpdatesAndReopenForgetsThem()
 
 // The chart is replaced by the space bar while balloons hang on it; the
 // dialog must then work on the new chart only. Run under AddressSanitizer by
-// scripts/asan-skychart.
+// scripts/asan.
 void TestSkyChart::spaceThenHoverUpdateAndClose()
 {
   auto dialog = std::make_unique<SatAzElChartDialog>();
