@@ -1,5 +1,6 @@
 #include "position/SatAzElChartDialog.h"
 
+#include "core/GpsMode.h"
 #include "position/Callout.h"
 #include "position/SatAzElChart.h"
 #include "ui_SatAzElChartDialog.h"
@@ -237,7 +238,7 @@ void SatAzElChartDialog::UpdateSatellites(const SatelliteRecord *records)
 
 void SatAzElChartDialog::PlotSatellite(const SatelliteRecord &record)
 {
-  lines_.Bin(record);
+  lines_.Bin(record, CurrentGpsMode);
   if (!isVisible())
     return;
   const QPointF point(record.azimuth, 90 - record.elevation);
