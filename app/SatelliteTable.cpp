@@ -220,7 +220,7 @@ QString SystemAndHealthText(const SatelliteRecord &r, quint32 gpsMode)
     if (r.identifier >= 120 && r.identifier <= 138)
       text += SbasSatelliteName(r.identifier);
     text += SatelliteSystemText(r.identifier);
-    if (!(r.status & StatusBit0))
+    if (!IsSatelliteUsed(r, gpsMode))
       text += QStringLiteral("Not Used, ");
     if (r.status & StatusUnhealthy)
       text += QStringLiteral("Unhealthy, ");

@@ -1,4 +1,6 @@
 #pragma once
+#include "core/GpsMode.h"
+
 #include <QtGlobal>
 
 // One satellite as the decoders report it.
@@ -19,3 +21,12 @@ struct SatelliteRecord {
 
 constexpr int SatelliteArraySize = 256;
 constexpr int SatelliteTableRows = 16;
+
+// Whether the receiver uses the satellite in its solution: status bit 0 in
+// the u-blox modes (NAV-SVINFO's "svUsed"; the NMEA decoder sets it beside
+// bit 7 there), bit 7 in the others. The satellite table's "Not Used" mark
+// and the sky chart's lines read it here.
+inline bool IsSatelliteUsed(const SatelliteRecord &record, quint32 gpsMode)
+{
+  return (record.status & (IsUbloxMode(gpsMode) ? 0x01 : 0x80)) != 0;
+}

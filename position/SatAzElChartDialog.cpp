@@ -1,5 +1,6 @@
 #include "position/SatAzElChartDialog.h"
 
+#include "core/GpsMode.h"
 #include "position/Callout.h"
 #include "position/SatAzElChart.h"
 #include "ui_SatAzElChartDialog.h"
@@ -164,7 +165,10 @@ void SatAzElChartDialog::BuildChart()
   }
 
   view_ = new SatAzElChart;
+  // The view comes with a chart of its own, which setChart does not delete.
+  QChart *viewDefault = view_->chart();
   view_->setChart(chart_);
+  delete viewDefault;
   view_->setRenderHint(QPainter::Antialiasing);
   view_->setMouseTracking(true);
   auto *holder = new QGridLayout(ui->graphicsView);
@@ -234,7 +238,7 @@ void SatAzElChartDialog::UpdateSatellites(const SatelliteRecord *records)
 
 void SatAzElChartDialog::PlotSatellite(const SatelliteRecord &record)
 {
-  lines_.Bin(record);
+  lines_.Bin(record, CurrentGpsMode);
   if (!isVisible())
     return;
   const QPointF point(record.azimuth, 90 - record.elevation);

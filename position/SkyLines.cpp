@@ -33,9 +33,9 @@ void SkyLines::Reset()
   changed_ = true;
 }
 
-bool SkyLines::Bin(const SatelliteRecord &record)
+bool SkyLines::Bin(const SatelliteRecord &record, quint32 gpsMode)
 {
-  if (record.elevation < 1 || record.cno < 1 || !(record.status & 0x80))
+  if (record.elevation < 1 || record.cno < 1 || !IsSatelliteUsed(record, gpsMode))
     return false;
   const double zenith = 90.0 - std::min(record.elevation, 90);
   const int azimuth = std::clamp(record.azimuth, 0, 359);

@@ -29,8 +29,9 @@ public:
   SkyLines();
 
   // Takes one satellite into the bins when it counts: elevation 1 or more,
-  // C/No 1 or more and used (status bit 7). True when a bin changed.
-  bool Bin(const SatelliteRecord &record);
+  // C/No 1 or more and used by the receiver, as the protocol mode `gpsMode`
+  // marks it (IsSatelliteUsed). True when a bin changed.
+  bool Bin(const SatelliteRecord &record, quint32 gpsMode);
   // Nothing seen anywhere.
   void Reset();
 

@@ -540,6 +540,37 @@ bool NmeaDecoder::HoldsSignalGroup(int group) const
   return false;
 }
 
+bool NmeaDecoder::HoldsSatellite(int signal, int identifier) const
+{
+  return identifier > 0 && identifier < SatelliteArraySize &&
+         heldSatellites_[size_t(signal + 1)].test(size_t(identifier));
+}
+
+int NmeaDecoder::GroupSystem(int groupIndex, const SatelliteRecord (&records)[4], int carried) const
+{
+  // The GSA entries of the burst in order (those without satellites skipped
+  // when the last burst had fewer groups), then the satellites' own numbers.
+  int system = 1;
+  const bool skipEmpty = gsvGroupsInLastBurst_ > 0 && gsvGroupsInLastBurst_ < gsaBurstCount_;
+  int countdown = groupIndex;
+  for (int e = 0; e < gsaBurstCount_; ++e) {
+    if (skipEmpty && !gsaHasSatellites_[e])
+      continue;
+    if (countdown == 0) {
+      system = gsaSystemIds_[e];
+      break;
+    }
+    --countdown;
+  }
+  for (int i = 0; i < carried; ++i) {
+    if (records[i].identifier >= 38 && records[i].identifier <= 64)
+      system = 1;
+    else if (records[i].identifier >= 65 && records[i].identifier <= 96)
+      system = 2;
+  }
+  return system;
+}
+
 void NmeaDecoder::StoreSatellite(const SatelliteRecord &record)
 {
   if (record.cno > 0) {
@@ -613,7 +644,23 @@ bool NmeaDecoder::DecodeGsv(Work &work)
     gsvAssemblyActive_ = false;
   }
 
-  if (number == 1) {
+  // So does a satellite the burst already holds for this signal, whether or
+  // not the new burst's first page came (a bad checksum, a receiver that
+  // pages differently): without this a stream that never sends page 1
+  // would fill one burst for ever.
+  const int carried = qMin(4, inView - 4 * (number - 1));
+  bool startsBurst = number == 1 && !gsvAssemblyActive_;
+  if (!startsBurst) {
+    const int system = GroupSystem(number == 1 ? gsvGroupIndex_ + 1 : gsvGroupIndex_, records, carried);
+    for (const SatelliteRecord &r : records)
+      startsBurst = startsBurst || HoldsSatellite(signal, MapIdentifier(system, r.identifier));
+    if (startsBurst) {
+      UpdateVisibleCount();
+      gsvAssemblyActive_ = false;
+    }
+  }
+
+  if (number == 1 || startsBurst) {
     groupRepeats_ = 0;
     if (!gsvAssemblyActive_) {
       for (int i = 0; i < SatelliteArraySize; ++i) {
@@ -627,6 +674,8 @@ bool NmeaDecoder::DecodeGsv(Work &work)
       gsvGroupIndex_ = 0;
       signalGroupCount_ = 0;
       listedSatellites_.reset();
+      for (auto &held : heldSatellites_)
+        held.reset();
     } else {
       ++gsvGroupIndex_;
     }
@@ -634,40 +683,23 @@ bool NmeaDecoder::DecodeGsv(Work &work)
       signalGroups_[signalGroupCount_++] = signalGroup;
   }
 
-  // The group's constellation: the GSA entries of the burst in order (those
-  // without satellites skipped when the last burst had fewer groups), then
-  // the satellites' own numbers.
-  int system = 1;
-  const bool skipEmpty = gsvGroupsInLastBurst_ > 0 && gsvGroupsInLastBurst_ < gsaBurstCount_;
-  int countdown = gsvGroupIndex_;
-  for (int e = 0; e < gsaBurstCount_; ++e) {
-    if (skipEmpty && !gsaHasSatellites_[e])
-      continue;
-    if (countdown == 0) {
-      system = gsaSystemIds_[e];
-      break;
-    }
-    --countdown;
-  }
-  const int carried = qMin(4, inView - 4 * (number - 1));
-  for (int i = 0; i < carried; ++i) {
-    if (records[i].identifier >= 38 && records[i].identifier <= 64)
-      system = 1;
-    else if (records[i].identifier >= 65 && records[i].identifier <= 96)
-      system = 2;
-  }
-
+  const int system = GroupSystem(gsvGroupIndex_, records, carried);
   for (SatelliteRecord &r : records) {
     r.identifier = MapIdentifier(system, r.identifier);
+    const bool real = r.identifier > 0 && r.identifier < SatelliteArraySize;
     // A further signal of a satellite already listed: the first group's
     // values stand.
-    const bool real = r.identifier > 0 && r.identifier < SatelliteArraySize;
     if (real && signal >= 0 && listedSatellites_.test(size_t(r.identifier))) {
       ++groupRepeats_;
       continue;
     }
-    if (real)
+    // A satellite twice in one sentence is kept once.
+    if (HoldsSatellite(signal, r.identifier))
+      continue;
+    if (real) {
       listedSatellites_.set(size_t(r.identifier));
+      heldSatellites_[size_t(signal + 1)].set(size_t(r.identifier));
+    }
     r.trend = ElevationTrend(state_, r.identifier, r.elevation);
     StoreSatellite(r);
   }

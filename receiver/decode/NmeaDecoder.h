@@ -19,6 +19,7 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <array>
 #include <bitset>
 
 class DecoderHost;
@@ -87,6 +88,12 @@ private:
 
   int MapIdentifier(int system, int identifier) const;
   bool HoldsSignalGroup(int group) const;
+  // Whether the burst holds the (mapped) satellite from the signal (-1: a
+  // sentence without a signal field).
+  bool HoldsSatellite(int signal, int identifier) const;
+  // The constellation of a burst's group: its GSA entry, then the numbers
+  // of the `carried` satellites of the sentence.
+  int GroupSystem(int groupIndex, const SatelliteRecord (&records)[4], int carried) const;
   void StoreSatellite(const SatelliteRecord &record);
 
   // Whether the field texts and rows are built (raw-data window or log).
@@ -125,5 +132,8 @@ private:
   int signalGroupCount_ = 0;
   std::bitset<SatelliteArraySize> listedSatellites_;
   int groupRepeats_ = 0;  // satellites of this group listed before it
+  // The satellites the burst holds, per signal (index signal + 1, 0 for
+  // sentences without one); only "$GPGSV" is decoded, so the talker is one.
+  std::array<std::bitset<SatelliteArraySize>, 17> heldSatellites_;
   QString lastVisibleText_;
 };

@@ -1,6 +1,20 @@
 #include "TestMain.h"
 
+#include "FakeTimeSource.h"
+#include "RecordingDecoderHost.h"
 #include "WindowOnSimulator.h"
+#include "core/GpsMode.h"
+#include "core/ProgramState.h"
+#include "core/ReceiverIdentity.h"
+#include "core/ReceiverState.h"
+#include "receiver/decode/GpsRxModel.h"
+#include "receiver/decode/MessageRouting.h"
+#include "receiver/decode/NmeaDecoder.h"
+#include "receiver/decode/OncoreDecoder.h"
+#include "receiver/decode/UbxDecoder.h"
+#include "receiver/link/FramerSink.h"
+#include "receiver/link/OncoreFramer.h"
+#include "receiver/link/UbxNmeaFramer.h"
 #include "app/MainWindow.h"
 #include "position/Callout.h"
 #include "position/SatAzElChart.h"
@@ -61,6 +75,68 @@ QStringList StoredParts(const char *key)
   return QSettings().value(QLatin1String(key)).toString().split(QLatin1Char(','));
 }
 
+// The bins seen so far, "bin:zenith" each.
+QString SeenBins(const double *values, int count)
+{
+  QStringList seen;
+  for (int i = 0; i < count; ++i)
+    if (values[i] >= 0.0)
+      seen << QStringLiteral("%1:%2").arg(i).arg(values[i]);
+  return seen.join(QLatin1Char(' '));
+}
+
+// A capture decoded as the program decodes it in `mode`; every satellite
+// table the decoders publish is taught to the sky lines, as the chart
+// window is.
+struct SkyLinesReplay : riduder::test::RecordingDecoderHost, FramerSink {
+  SkyLinesReplay(quint32 mode, qint32 model)
+      : mode(mode), state(std::make_unique<ReceiverState>()), oncore(*state, *this),
+        nmea(*state, *this), ubx(*state, *this), clockOverride(&clock)
+  {
+    ResetProgramWideState();
+    CurrentGpsMode = mode;
+    receiverIdentity.model = model;
+  }
+
+  void UpdateSatelliteTable() override
+  {
+    for (const SatelliteRecord &record : state->satellites)
+      if (IsPlottedOnSky(record))
+        lines.Bin(record, mode);
+  }
+
+  void OnFramedMessage(const QByteArray &message) override
+  {
+    clock.Advance(40);
+    RouteReceiverMessage(mode, message, ReceiverDecoderSet{oncore, nmea, ubx}, *state, false);
+  }
+
+  bool Run(const QString &capture)
+  {
+    bool ok = false;
+    const QByteArray bytes = riduder::test::ReadCapture(capture, &ok);
+    if (!ok)
+      return false;
+    if (IsOncoreBinaryMode(mode)) {
+      OncoreFramer framer;
+      framer.Process(bytes, *this);
+    } else {
+      UbxNmeaFramer framer;
+      framer.Process(bytes, !IsUbloxMode(mode), *this);
+    }
+    return true;
+  }
+
+  const quint32 mode;
+  std::unique_ptr<ReceiverState> state;
+  OncoreDecoder oncore;
+  NmeaDecoder nmea;
+  UbxDecoder ubx;
+  FakeTimeSource clock;
+  ScopedTimeSourceOverride clockOverride;
+  SkyLines lines;
+};
+
 void Show(SatAzElChartDialog &dialog)
 {
   dialog.ShowChart();
@@ -84,6 +160,10 @@ private slots:
   void resetStoresUnseenLines();
   void linesSavedAtShutDownEvenIfNeverShown();
   void horizonLearntFromCaptureAndRestored();
+  void linesLearntInUbxMode_data();
+  void linesLearntInUbxMode();
+  void linesOfOncoreAndNmeaCaptures_data();
+  void linesOfOncoreAndNmeaCaptures();
 
   void hoverShowsSatellite();
   void pinsFollowUpdatesAndReopenForgetsThem();
@@ -97,6 +177,7 @@ void TestSkyChart::init() { QSettings().clear(); }
 
 void TestSkyChart::binning_data()
 {
+  QTest::addColumn<int>("mode");
   QTest::addColumn<int>("elevation");
   QTest::addColumn<int>("azimuth");
   QTest::addColumn<int>("cno");
@@ -106,17 +187,25 @@ void TestSkyChart::binning_data()
   QTest::addColumn<int>("skyHoleBin");
   QTest::addColumn<double>("zenith");
 
-  QTest::newRow("used satellite") << 30 << 47 << 40 << 0x80 << true << 23 << 4 << 60.0;
-  QTest::newRow("elevation 0, azimuth 10") << 0 << 10 << 40 << 0x80 << false << -1 << -1 << 0.0;
-  QTest::newRow("status bit 7 clear") << 30 << 47 << 40 << 0x00 << false << -1 << -1 << 0.0;
-  QTest::newRow("C/No 0") << 30 << 47 << 0 << 0x80 << false << -1 << -1 << 0.0;
-  QTest::newRow("elevation 95 bins at the zenith") << 95 << 100 << 40 << 0x80 << true << 50 << 10 << 0.0;
-  QTest::newRow("azimuth 360 bins as 359") << 10 << 360 << 40 << 0x80 << true << 179 << 35 << 80.0;
-  QTest::newRow("azimuth below 0 bins as 0") << 10 << -4 << 40 << 0x80 << true << 0 << 0 << 80.0;
+  const int oncore = GpsModeMotorolaBinary;
+  QTest::newRow("used satellite") << oncore << 30 << 47 << 40 << 0x80 << true << 23 << 4 << 60.0;
+  QTest::newRow("elevation 0, azimuth 10") << oncore << 0 << 10 << 40 << 0x80 << false << -1 << -1 << 0.0;
+  QTest::newRow("status bit 7 clear") << oncore << 30 << 47 << 40 << 0x00 << false << -1 << -1 << 0.0;
+  QTest::newRow("C/No 0") << oncore << 30 << 47 << 0 << 0x80 << false << -1 << -1 << 0.0;
+  QTest::newRow("elevation 95 bins at the zenith") << oncore << 95 << 100 << 40 << 0x80 << true << 50 << 10 << 0.0;
+  QTest::newRow("azimuth 360 bins as 359") << oncore << 10 << 360 << 40 << 0x80 << true << 179 << 35 << 80.0;
+  QTest::newRow("azimuth below 0 bins as 0") << oncore << 10 << -4 << 40 << 0x80 << true << 0 << 0 << 80.0;
+  // Bit 0 is a parity error to an Oncore, "used" to a u-blox receiver.
+  QTest::newRow("Oncore, bit 0 only") << oncore << 30 << 47 << 40 << 0x01 << false << -1 << -1 << 0.0;
+  QTest::newRow("NMEA, bit 7") << int(GpsModeGenericNmea) << 30 << 47 << 40 << 0x80 << true << 23 << 4 << 60.0;
+  QTest::newRow("u-blox UBX, bit 0") << int(GpsModeUbloxUbx) << 30 << 47 << 40 << 0x01 << true << 23 << 4 << 60.0;
+  QTest::newRow("u-blox UBX, bit 7 only") << int(GpsModeUbloxUbx) << 30 << 47 << 40 << 0x80 << false << -1 << -1 << 0.0;
+  QTest::newRow("u-blox NMEA, GSV with signal") << int(GpsModeUbloxNmea) << 30 << 47 << 40 << 0x81 << true << 23 << 4 << 60.0;
 }
 
 void TestSkyChart::binning()
 {
+  QFETCH(int, mode);
   QFETCH(int, elevation);
   QFETCH(int, azimuth);
   QFETCH(int, cno);
@@ -128,7 +217,7 @@ void TestSkyChart::binning()
 
   SkyLines lines;
   lines.SetChanged(false);
-  QCOMPARE(lines.Bin(Sat(7, elevation, azimuth, cno, quint8(status))), binned);
+  QCOMPARE(lines.Bin(Sat(7, elevation, azimuth, cno, quint8(status)), quint32(mode)), binned);
   QCOMPARE(lines.Changed(), binned);
   QCOMPARE(SeenCount(lines.Horizon().data(), SkyLines::HorizonCount), binned ? 1 : 0);
   QCOMPARE(SeenCount(lines.SkyHole().data(), SkyLines::SkyHoleCount), binned ? 1 : 0);
@@ -141,8 +230,8 @@ void TestSkyChart::binning()
   if (binned && elevation < 90) {
     SatelliteRecord lower = Sat(8, elevation - 5, azimuth, cno, quint8(status));
     SatelliteRecord higher = Sat(9, elevation + 5, azimuth, cno, quint8(status));
-    lines.Bin(lower);
-    lines.Bin(higher);
+    lines.Bin(lower, quint32(mode));
+    lines.Bin(higher, quint32(mode));
     QCOMPARE(lines.Horizon()[horizonBin], zenith + 5);
     QCOMPARE(lines.SkyHole()[skyHoleBin], std::max(zenith - 5, 0.0));
   }
@@ -288,6 +377,66 @@ void TestSkyChart::horizonLearntFromCaptureAndRestored()
     QCOMPARE(restarted.HorizonSeries()->at(i).y(), std::max(learnt[i], 0.0));
 }
 
+// NAV-SVINFO marks a used satellite with bit 0 of its flags (bit 7 is
+// "smoothed"): the lines of u-blox UBX receivers learn from those.
+void TestSkyChart::linesLearntInUbxMode_data()
+{
+  QTest::addColumn<QString>("capture");
+  QTest::addColumn<int>("horizonBins");  // at least
+  QTest::addColumn<int>("skyHoleBins");
+  QTest::newRow("Navisys GR-701W") << "ubx/navisys-gr701w.log" << 5 << 4;
+  QTest::newRow("u-blox LEA-4T") << "ubx/ublox-lea-4t.log" << 5 << 5;
+}
+
+void TestSkyChart::linesLearntInUbxMode()
+{
+  RIDUDER_REQUIRE_CAPTURES();
+  QFETCH(QString, capture);
+  QFETCH(int, horizonBins);
+  QFETCH(int, skyHoleBins);
+  SkyLinesReplay replay(GpsModeUbloxUbx, GpsRxModel::Unknown);
+  QVERIFY(replay.Run(capture));
+  const SkyLines &lines = replay.lines;
+  QVERIFY(SeenCount(lines.Horizon().data(), SkyLines::HorizonCount) >= horizonBins);
+  QVERIFY(SeenCount(lines.SkyHole().data(), SkyLines::SkyHoleCount) >= skyHoleBins);
+}
+
+// The Oncore modes and the NMEA sentences mark a used satellite with bit 7:
+// their lines are those the chart always learnt from these captures.
+void TestSkyChart::linesOfOncoreAndNmeaCaptures_data()
+{
+  QTest::addColumn<QString>("capture");
+  QTest::addColumn<int>("mode");
+  QTest::addColumn<int>("model");
+  QTest::addColumn<QString>("horizon");
+  QTest::addColumn<QString>("skyHole");
+  QTest::newRow("Oncore M12, binary") << "oncore/oncore-m12.log" << int(GpsModeMotorolaBinary) << int(GpsRxModel::M12)
+      << "30:49 36:35 50:64 69:36 106:21 136:44 146:56" << "6:49 7:35 10:64 13:35 21:21 27:44 29:56";
+  QTest::newRow("Oncore GT+, NMEA") << "nmea/oncore.log" << int(GpsModeMotorolaNmea) << int(GpsRxModel::Unknown)
+      << "97:51 121:47 149:57" << "19:50 24:47 29:57";
+  QTest::newRow("HP 58534A, NMEA") << "nmea/hp58534a.log" << int(GpsModeGenericNmea) << int(GpsRxModel::Unknown)
+      << "24:71 57:17 60:72 66:59 104:33 132:54 153:30"
+      << "4:71 11:17 12:72 13:59 20:33 26:54 30:30";
+  QTest::newRow("u-blox NEO-M9N, u-blox NMEA") << "nmea/ublox-neo-m9n-nmea.log" << int(GpsModeUbloxNmea) << int(GpsRxModel::Unknown)
+      << "0:22 30:68 31:68 66:44 67:45 78:47 85:45 95:45 112:61 117:27 118:26 132:57 153:65 179:22"
+      << "0:22 6:68 13:44 15:47 17:45 19:45 22:60 23:26 26:57 30:65 35:22";
+}
+
+void TestSkyChart::linesOfOncoreAndNmeaCaptures()
+{
+  RIDUDER_REQUIRE_CAPTURES();
+  QFETCH(QString, capture);
+  QFETCH(int, mode);
+  QFETCH(int, model);
+  QFETCH(QString, horizon);
+  QFETCH(QString, skyHole);
+  SkyLinesReplay replay(quint32(mode), model);
+  QVERIFY(replay.Run(capture));
+  const SkyLines &lines = replay.lines;
+  QCOMPARE(SeenBins(lines.Horizon().data(), SkyLines::HorizonCount), horizon);
+  QCOMPARE(SeenBins(lines.SkyHole().data(), SkyLines::SkyHoleCount), skyHole);
+}
+
 void TestSkyChart::hoverShowsSatellite()
 {
   SatAzElChartDialog dialog;
@@ -356,7 +505,7 @@ void TestSkyChart::pinsFollowUpdatesAndReopenForgetsThem()
 
 // The chart is replaced by the space bar while balloons hang on it; the
 // dialog must then work on the new chart only. Run under AddressSanitizer by
-// scripts/asan-skychart.
+// scripts/asan.
 void TestSkyChart::spaceThenHoverUpdateAndClose()
 {
   auto dialog = std::make_unique<SatAzElChartDialog>();

@@ -258,6 +258,23 @@ private slots:
     }
   }
 
+  // The Garmin 17N sends GSV pages 2 and 3 only. Looped, each pass is a
+  // burst of its own, published by the next pass's RMC: the receiver's
+  // count, each satellite once.
+  void gsvWithoutFirstPageLooped()
+  {
+    RIDUDER_REQUIRE_CAPTURES();
+    bool ok = false;
+    const QByteArray bytes = riduder::test::ReadCapture("nmea/garmin17n.log", &ok);
+    QVERIFY(ok);
+    Replay replay{GpsModeGenericNmea};
+    UbxNmeaFramer framer;
+    for (int pass = 0; pass < 10; ++pass)
+      framer.Process(bytes, true, replay);
+    const QString table = QStringLiteral("12 Visible: 18/50 19/46 21/51 22/49 26/48 27/38 29/44 131/41");
+    QCOMPARE(replay.f.host.satelliteTables, QStringList(9, table));
+  }
+
   // Where both decode an epoch, the time stored before the one-second
   // advance (seconds as rounded) and the GGA position agree with Debian's
   // gpsdecode: to the second, 1e-6 degrees and 0.5 m.

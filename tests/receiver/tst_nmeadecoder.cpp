@@ -991,6 +991,7 @@ private slots:
     QVERIFY(f.host.clockStepTimes.size() > 100);
   }
 
+  // Where GSV bursts begin and end without a time sentence between them.
   // NMEA 4.10 and later send a GSV group per signal, the signal ID after
   // the last satellite. Each row: sentences ("+ms" moves the clock on, else
   // 20 ms pass), then each burst as published: the count and the table's
@@ -1000,11 +1001,31 @@ private slots:
     QTest::addColumn<QList<QByteArray>>("sentences");
     QTest::addColumn<QStringList>("published");
 
-    // Older NMEA: a group 1 s after the last joins the burst, as ever.
-    QTest::newRow("no signal field, repeated group joins the burst")
+    // Older NMEA: a group 1 s after the last joins the burst unless it
+    // lists a satellite the burst holds.
+    QTest::newRow("no signal field, repeated group starts the next burst")
         << QList<QByteArray>{"GPGSV,1,1,02,01,40,100,45,02,30,200,40", "+1000",
                              "GPGSV,1,1,02,01,40,100,44,02,30,200,39"}
-        << QStringList{"4 Visible: 1/45 2/40 1/44 2/39"};
+        << QStringList{"2 Visible: 1/45 2/40", "2 Visible: 1/44 2/39"};
+    QTest::newRow("no signal field, a group of other satellites joins the burst")
+        << QList<QByteArray>{"GPGSV,1,1,02,01,40,100,45,02,30,200,40", "+1000",
+                             "GPGSV,1,1,02,03,40,100,44,04,30,200,39"}
+        << QStringList{"4 Visible: 1/45 2/40 3/44 4/39"};
+    // Without page 1 the groups never start a burst of their own.
+    QTest::newRow("no first page, no time sentence")
+        << QList<QByteArray>{"GPGSV,3,2,09,05,40,100,45,06,30,200,40,07,20,300,35,08,10,50,30",
+                             "GPGSV,3,3,09,09,15,60,25", "+1000",
+                             "GPGSV,3,2,09,05,40,100,44,06,30,200,39,07,20,300,34,08,10,50,29",
+                             "GPGSV,3,3,09,09,15,60,24", "+1000",
+                             "GPGSV,3,3,09,09,15,60,23"}
+        << QStringList{"9 Visible: 5/45 6/40 7/35 8/30 9/25", "9 Visible: 5/44 6/39 7/34 8/29 9/24",
+                       "9 Visible: 9/23"};
+    // The same number from two constellations is two satellites.
+    QTest::newRow("GPS 1 and Galileo 1 in one burst")
+        << QList<QByteArray>{"GPGSA,A,3,01,,,,,,,,,,,,1.0,1.0,1.0,1",
+                             "GPGSA,A,3,01,,,,,,,,,,,,1.0,1.0,1.0,3",
+                             "GPGSV,1,1,01,01,40,100,45", "GPGSV,1,1,01,01,30,200,40"}
+        << QStringList{"2 Visible: 1/45 211/40"};
     QTest::newRow("no signal field, two sentences")
         << QList<QByteArray>{"GPGSV,2,1,05,01,40,100,45,02,30,200,40,03,20,300,35,04,10,50,30",
                              "GPGSV,2,2,05,05,15,60,25"}
