@@ -37,6 +37,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QShowEvent>
 #include <QFont>
 #include <QCoreApplication>
 #include <QHeaderView>
@@ -462,7 +463,6 @@ void MainWindow::ShowAndDetectReceiver()
 {
   QApplication::setOverrideCursor(Qt::ArrowCursor);
   show();
-  ReleaseHeldCounterBoxes();
   if (!state.closing)
     DetectGpsReceiver();
 }
@@ -699,6 +699,15 @@ void MainWindow::EndProgram()
   close();
   QApplication::closeAllWindows();
   QCoreApplication::quit();
+}
+
+void MainWindow::showEvent(QShowEvent *event)
+{
+  QMainWindow::showEvent(event);
+  // Boxes of counters that failed while the window was being built come
+  // once it is up, and from then on a counter's box is shown as it comes.
+  if (!counterBoxesReleased)
+    ReleaseHeldCounterBoxes();
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

@@ -385,6 +385,7 @@ public slots:
 
 protected:
   void closeEvent(QCloseEvent *event) override;
+  void showEvent(QShowEvent *event) override;
 
 private:
   void BuildStatusBar();

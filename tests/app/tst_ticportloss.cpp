@@ -54,6 +54,7 @@ private slots:
     MainWindow window;
     RecordingMessageBoxes boxes;
     window.SetMessageBoxes(&boxes);
+    window.show();
     QLabel *lost = window.TicPortLostLabel();
     QLabel *reading = window.findChild<QLabel *>(QStringLiteral("TIC_Data"));
     QVERIFY(lost && reading);
