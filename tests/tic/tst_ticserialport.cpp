@@ -1,6 +1,7 @@
 #include "TestMain.h"
 
 #include "ProcessMemory.h"
+#include "TimerLateness.h"
 #include "tic/TicPortSettings.h"
 #include "tic/TicScpi.h"
 #include "tic/TicSerialPortThread.h"
@@ -11,11 +12,11 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTcpServer>
-#include <QTimer>
 
 using riduder::sim::CounterProfile;
 using riduder::sim::CounterSimulator;
 using riduder::sim::ReceiverSimulator;
+using riduder::test::TimerLateness;
 
 namespace {
 
@@ -219,30 +220,18 @@ private slots:
         ++dropLines;
     });
 
-    QElapsedTimer tick;
-    qint64 worstLateMs = 0;
-    QTimer timer;
-    timer.setTimerType(Qt::PreciseTimer);
-    timer.setInterval(10);
-    connect(&timer, &QTimer::timeout, this, [&] {
-      if (tick.isValid())
-        worstLateMs = qMax(worstLateMs, tick.elapsed() - 10);
-      tick.start();
-    });
-
+    TimerLateness lateness;
     // The same timer without the counter, for the report: the machine's own
     // share of the lateness.
-    timer.start();
+    lateness.Start();
     QTest::qWait(1000);
-    const qint64 idleLateMs = worstLateMs;
-    timer.stop();
-    tick.invalidate();
-    worstLateMs = 0;
+    lateness.Stop();
+    const qint64 idleLateMs = lateness.WorstLateMs();
 
     port.startTicSerialPort(4);
     QTRY_VERIFY_WITH_TIMEOUT(received > 0, 5000);
     run.start();
-    timer.start();
+    lateness.Start();
     qint64 residentEarly = 0;
     qint64 mostWaiting = 0;
     while (run.elapsed() < RunMs) {
@@ -251,7 +240,8 @@ private slots:
       if (residentEarly == 0 && run.elapsed() >= 2000)
         residentEarly = riduder::test::ResidentBytes();
     }
-    timer.stop();
+    lateness.Stop();
+    const qint64 worstLateMs = lateness.WorstLateMs();
     const qint64 residentLate = riduder::test::ResidentBytes();
     const qint64 streamed = counter.lastStreamedReading();
     qInstallMessageHandler(previous);
