@@ -6,6 +6,7 @@
 #include "FrameBuilders.h"
 #include "ModalDialogs.h"
 #include "ScriptedHttpServer.h"
+#include "StoredCounters.h"
 #include "app/MainWindow.h"
 #include "app/MessageBoxes.h"
 #include "app/ProgramStart.h"
@@ -94,8 +95,7 @@ void StoreCounters(const QByteArray &tcpAddress)
 {
   QSettings settings;
   settings.setValue(TicPortKey(7, ""), QLatin1String(MissingCounterDevice));
-  settings.setValue(TicPortKey(8, ""), QLatin1String(TcpIpPortName));
-  settings.setValue(TicPortKey(8, " TcpIp Address"), tcpAddress);
+  StoreTcpCounter(8, tcpAddress);
 }
 
 // The child runWithAMissingCounter on a counter simulator and a receiver

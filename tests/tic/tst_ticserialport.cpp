@@ -1,6 +1,7 @@
 #include "TestMain.h"
 
 #include "ProcessMemory.h"
+#include "StoredCounters.h"
 #include "TimerLateness.h"
 #include "tic/TicPortSettings.h"
 #include "tic/TicScpi.h"
@@ -16,16 +17,10 @@
 using riduder::sim::CounterProfile;
 using riduder::sim::CounterSimulator;
 using riduder::sim::ReceiverSimulator;
+using riduder::test::StoreTcpCounter;
 using riduder::test::TimerLateness;
 
 namespace {
-
-void StoreTcpCounter(int port, const QByteArray &address)
-{
-  QSettings s;
-  s.setValue(TicPortKey(port, ""), QLatin1String(TcpIpPortName));
-  s.setValue(TicPortKey(port, " TcpIp Address"), address);
-}
 
 void StoreSerialCounter(int port, const QString &device, int rate)
 {
