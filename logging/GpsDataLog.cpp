@@ -12,11 +12,9 @@
 GpsDataLogHost::~GpsDataLogHost() = default;
 
 GpsDataLog::GpsDataLog(GpsDataLogHost &host)
-    : host_(host), writerFactory_([] { return std::make_unique<FileLogWriter>(); })
+    : host_(host), writerFactory_([] { return std::make_unique<FileLogWriter>(); }),
+      writeOutTimer_([this] { return FlushGpsLogFile() && !waiting_.IsEmpty(); })
 {
-  pendingAgeTimer_.setSingleShot(true);
-  pendingAgeTimer_.setInterval(MaxPendingAgeMs);
-  QObject::connect(&pendingAgeTimer_, &QTimer::timeout, [this] { FlushGpsLogFile(); });
 }
 
 GpsDataLog::~GpsDataLog()
@@ -24,12 +22,7 @@ GpsDataLog::~GpsDataLog()
   // The owner closes the log with its trailer; this only keeps the data,
   // without a word to a host that may be half gone.
   if (IsOpen()) {
-    while (!pending_.isEmpty()) {
-      const qint64 written = writer_->Write(pending_);
-      if (written <= 0)
-        break;
-      pending_.remove(0, int(written));
-    }
+    waiting_.WriteTo(*writer_);
     CloseWriter();
   }
 }
@@ -95,10 +88,10 @@ bool GpsDataLog::OpenGpsLogFile(int mode)
       writer_.reset();
       return false;
     }
-    pending_.clear();
+    waiting_.Clear();
+    waiting_.ResetCount();
     writeFailed_ = false;
     failureText_.clear();
-    droppedBytes_ = 0;
     for (const QString &line : HeaderLines(mode))
       WriteGpsLog(line);
     FlushGpsLogFile();
@@ -117,10 +110,10 @@ bool GpsDataLog::CloseGpsLogFile(bool silent)
     return false;
   WriteGpsLog(TrailerText());
   FlushGpsLogFile();
-  if (!pending_.isEmpty())
+  if (!waiting_.IsEmpty())
     host_.ReportProblem(QStringLiteral("The GPS log %1 was closed with %2 bytes that could not be written.")
                             .arg(QDir::toNativeSeparators(fileName_))
-                            .arg(pending_.size()));
+                            .arg(waiting_.Size()));
   CloseWriter();
   host_.OpenStateChanged(false);
   return true;
@@ -146,7 +139,7 @@ bool GpsDataLog::FlushGpsLogFile()
   }
   if (WritePending() && writer_->Flush())
     NoteSuccess();
-  else if (pending_.isEmpty())
+  else if (waiting_.IsEmpty())
     NoteFailure(writer_->ErrorString());
   return true;
 }
@@ -215,16 +208,16 @@ void GpsDataLog::WriteBinaryGpsLog(const QByteArray &message)
 
 QString GpsDataLog::StatusText() const
 {
-  if (!writeFailed_ && droppedBytes_ == 0)
+  if (!writeFailed_ && DroppedBytes() == 0)
     return QString();
   QString text;
   if (writeFailed_)
     // Short, for the status bar; the full report names the file.
     text = QStringLiteral("GPS log: %1").arg(failureText_);
-  if (droppedBytes_ > 0) {
+  if (DroppedBytes() > 0) {
     if (!text.isEmpty())
       text += QStringLiteral("; ");
-    text += QStringLiteral("%1 bytes lost").arg(droppedBytes_);
+    text += QStringLiteral("%1 bytes lost").arg(DroppedBytes());
   }
   return text;
 }
@@ -318,29 +311,21 @@ QString GpsDataLog::TrailerText() const
 
 void GpsDataLog::Append(const QByteArray &bytes)
 {
-  if (pending_.size() + bytes.size() > MaxPendingBytes) {
-    droppedBytes_ += bytes.size();
+  if (!waiting_.Add(bytes))
     return;
-  }
-  pending_ += bytes;
-  // While writing fails, the data waits for the next flush.
-  if (!writeFailed_ && pending_.size() >= WriteChunkBytes)
+  // While writing fails, the data waits for the next write-out.
+  if (!writeFailed_ && waiting_.Size() >= WriteChunkBytes)
     WritePending();
-  if (!pending_.isEmpty() && !pendingAgeTimer_.isActive())
-    pendingAgeTimer_.start();
+  if (!waiting_.IsEmpty())
+    writeOutTimer_.Start();
 }
 
 bool GpsDataLog::WritePending()
 {
-  while (!pending_.isEmpty()) {
-    const qint64 written = writer_->Write(pending_);
-    if (written <= 0) {
-      NoteFailure(writer_->ErrorString());
-      return false;
-    }
-    pending_.remove(0, int(written));
-  }
-  return true;
+  if (waiting_.WriteTo(*writer_))
+    return true;
+  NoteFailure(writer_->ErrorString());
+  return false;
 }
 
 void GpsDataLog::NoteFailure(const QString &what)
@@ -366,9 +351,9 @@ void GpsDataLog::NoteSuccess()
 
 void GpsDataLog::CloseWriter()
 {
-  pendingAgeTimer_.stop();
+  writeOutTimer_.Stop();
   if (writer_)
     writer_->Close();
   writer_.reset();
-  pending_.clear();
+  waiting_.Clear();
 }

@@ -9,11 +9,11 @@
 
 #include "core/GpsDateTime.h"
 #include "logging/LogFileWriter.h"
+#include "logging/LogWriteOut.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
-#include <QTimer>
 
 #include <memory>
 
@@ -82,13 +82,14 @@ public:
   enum Mode { CreateNew = 0, CreateAskReplace = 1, CreateReplace = 2, AppendExisting = 3 };
 
   // Bytes collected before they are written out between flushes.
-  static constexpr int WriteChunkBytes = 16 * 1024;
+  static constexpr int WriteChunkBytes = LogWriteOut::ChunkBytes;
   // While writing fails, data waits up to this size; more is dropped (and
   // counted) so memory stays bounded.
   static constexpr int MaxPendingBytes = 32 * 1024 * 1024;
   // Waiting text is written out at this age at the latest, so a log on
-  // disk is never further behind, with or without a 1PPS tick.
-  static constexpr int MaxPendingAgeMs = 1000;
+  // disk is never further behind, with or without a 1PPS tick; while
+  // writing fails, that write-out is tried again this often.
+  static constexpr int MaxPendingAgeMs = LogWriteOut::MaxAgeMs;
 
   explicit GpsDataLog(GpsDataLogHost &host);
   ~GpsDataLog();
@@ -127,7 +128,7 @@ public:
   bool HasWriteError() const { return writeFailed_; }
   // "" while all is well; else what went wrong.
   QString StatusText() const;
-  qint64 DroppedBytes() const { return droppedBytes_; }
+  qint64 DroppedBytes() const { return waiting_.Dropped(); }
 
   // The message, the XOR of its bytes from index 2 on (0 when shorter than
   // three bytes), CR, LF.
@@ -151,12 +152,10 @@ private:
   LogFileWriterFactory writerFactory_;
   std::unique_ptr<LogFileWriter> writer_;
   QString fileName_;
-  QByteArray pending_;
-  // Runs from the first byte that waits to MaxPendingAgeMs.
-  QTimer pendingAgeTimer_;
+  WaitingBytes waiting_{MaxPendingBytes};
+  WriteOutTimer writeOutTimer_;
   bool writeFailed_ = false;
   QString failureText_;
-  qint64 droppedBytes_ = 0;
   // Log type 4: the last "@@Ba"/"@@Ea" and the last "@@Bk"/"@@Ek",
   // written in front of the next "@@Bg"/"@@Eg". Kept across close/open.
   QByteArray heldTimeMessage_;

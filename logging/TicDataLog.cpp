@@ -11,9 +11,6 @@
 
 namespace {
 
-// Rows collected before they are written out between flushes.
-constexpr int WriteChunkBytes = 16 * 1024;
-
 QString WithoutTrailingLineFeeds(QString text)
 {
   text.remove(QLatin1Char('\r'));
@@ -57,11 +54,9 @@ QString TicLogNameFilterOfStyle(int style)
 TicDataLogHost::~TicDataLogHost() = default;
 
 TicDataLog::TicDataLog(TicDataLogHost &host)
-    : host_(host), writerFactory_([] { return std::make_unique<FileLogWriter>(); })
+    : host_(host), writerFactory_([] { return std::make_unique<FileLogWriter>(); }),
+      writeOutTimer_([this] { return FlushLogFiles() && AnyPending(); })
 {
-  pendingAgeTimer_.setSingleShot(true);
-  pendingAgeTimer_.setInterval(MaxPendingAgeMs);
-  QObject::connect(&pendingAgeTimer_, &QTimer::timeout, [this] { WriteOutWaiting(); });
 }
 
 TicDataLog::~TicDataLog()
@@ -71,12 +66,7 @@ TicDataLog::~TicDataLog()
   ForEachFile([](File &file) {
     if (!file.IsOpen())
       return;
-    while (!file.pending.isEmpty()) {
-      const qint64 written = file.writer->Write(file.pending);
-      if (written <= 0)
-        break;
-      file.pending.remove(0, int(written));
-    }
+    file.waiting.WriteTo(*file.writer);
     file.writer->Close();
   });
 }
@@ -120,9 +110,9 @@ bool TicDataLog::AnyFileOpen() const
 
 qint64 TicDataLog::DroppedBytes() const
 {
-  qint64 dropped = configFile_.dropped;
+  qint64 dropped = configFile_.waiting.Dropped();
   for (int i = 0; i < PortCount; ++i)
-    dropped += averageFiles_[i].dropped + timeFiles_[i].dropped;
+    dropped += averageFiles_[i].waiting.Dropped() + timeFiles_[i].waiting.Dropped();
   return dropped;
 }
 
@@ -184,8 +174,8 @@ bool TicDataLog::OpenAll()
   ForEachFile([&](File &file) {
     if (!ok)
       return;
-    file.pending.clear();
-    file.dropped = 0;
+    file.waiting.Clear();
+    file.waiting.ResetCount();
     const bool existed = QFileInfo::exists(file.name);
     file.writer = writerFactory_();
     if (!file.writer || !file.writer->Open(file.name)) {
@@ -265,8 +255,8 @@ bool TicDataLog::CloseTicLogFiles(bool withoutAsking)
         continue;
       WriteOut(*file);
       // Data that could not be written yet keeps its file.
-      const bool empty = file->pending.isEmpty() && QFileInfo(file->name).size() == 0;
-      unwritten += file->pending.size();
+      const bool empty = file->waiting.IsEmpty() && QFileInfo(file->name).size() == 0;
+      unwritten += file->waiting.Size();
       CloseFile(*file);
       closed = true;
       // A port without a counter leaves empty files; port 1's stay.
@@ -277,7 +267,7 @@ bool TicDataLog::CloseTicLogFiles(bool withoutAsking)
   if (configFile_.IsOpen()) {
     WriteTicLog(TrailerText());
     WriteOut(configFile_);
-    unwritten += configFile_.pending.size();
+    unwritten += configFile_.waiting.Size();
     CloseFile(configFile_);
     closed = true;
   }
@@ -285,7 +275,7 @@ bool TicDataLog::CloseTicLogFiles(bool withoutAsking)
     host_.ReportProblem(QStringLiteral("The TIC log set %1 was closed with %2 bytes that could not be written.")
                             .arg(SetDescription(configFile_.name))
                             .arg(unwritten));
-  pendingAgeTimer_.stop();
+  writeOutTimer_.Stop();
   writeFailed_ = false;
   failureText_.clear();
   failureReason_.clear();
@@ -309,19 +299,9 @@ bool TicDataLog::FlushLogFiles()
 bool TicDataLog::AnyPending() const
 {
   for (int i = 0; i < PortCount; ++i)
-    if (!averageFiles_[i].pending.isEmpty() || !timeFiles_[i].pending.isEmpty())
+    if (!averageFiles_[i].waiting.IsEmpty() || !timeFiles_[i].waiting.IsEmpty())
       return true;
-  return !configFile_.pending.isEmpty();
-}
-
-void TicDataLog::WriteOutWaiting()
-{
-  if (!FlushLogFiles())
-    return;
-  // A failed write-out is tried again even when no further row comes (a
-  // counter that stopped), so the rows reach the disk once space returns.
-  if (AnyPending())
-    pendingAgeTimer_.start();
+  return !configFile_.waiting.IsEmpty();
 }
 
 bool TicDataLog::RollOverToNewDay()
@@ -398,29 +378,20 @@ bool TicDataLog::WriteRow(File &file, const QByteArray &row)
 
 void TicDataLog::Append(File &file, const QByteArray &bytes)
 {
-  if (file.pending.size() + bytes.size() > MaxPendingBytes) {
-    file.dropped += bytes.size();
+  if (!file.waiting.Add(bytes))
     return;
-  }
-  file.pending += bytes;
-  // While writing fails, the data waits for the next flush.
-  if (!writeFailed_ && file.pending.size() >= WriteChunkBytes && !WriteOut(file))
+  // While writing fails, the data waits for the next write-out.
+  if (!writeFailed_ && file.waiting.Size() >= LogWriteOut::ChunkBytes && !WriteOut(file))
     NoteFlushResult(false, &file);
-  if (!file.pending.isEmpty() && !pendingAgeTimer_.isActive())
-    pendingAgeTimer_.start();
+  if (!file.waiting.IsEmpty())
+    writeOutTimer_.Start();
 }
 
 bool TicDataLog::WriteOut(File &file)
 {
   if (!file.IsOpen())
     return true;
-  while (!file.pending.isEmpty()) {
-    const qint64 written = file.writer->Write(file.pending);
-    if (written <= 0)
-      return false;
-    file.pending.remove(0, int(written));
-  }
-  return file.writer->Flush();
+  return file.waiting.WriteTo(*file.writer) && file.writer->Flush();
 }
 
 void TicDataLog::CloseFile(File &file)
@@ -428,7 +399,7 @@ void TicDataLog::CloseFile(File &file)
   if (file.writer)
     file.writer->Close();
   file.writer.reset();
-  file.pending.clear();
+  file.waiting.Clear();
 }
 
 void TicDataLog::NoteFlushResult(bool ok, const File *failed)

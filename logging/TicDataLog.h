@@ -13,12 +13,12 @@
 #include "core/GpsDateTime.h"
 #include "logging/GpsDataLog.h"
 #include "logging/LogFileWriter.h"
+#include "logging/LogWriteOut.h"
 #include "logging/TicLogOptions.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
-#include <QTimer>
 
 #include <array>
 #include <memory>
@@ -86,7 +86,7 @@ public:
   // Waiting rows are written out at this age at the latest, with or
   // without a 1PPS tick; while writing fails, that write-out is tried again
   // this often.
-  static constexpr int MaxPendingAgeMs = 1000;
+  static constexpr int MaxPendingAgeMs = LogWriteOut::MaxAgeMs;
 
   explicit TicDataLog(TicDataLogHost &host);
   ~TicDataLog();
@@ -170,8 +170,7 @@ private:
   struct File {
     QString name;
     std::unique_ptr<LogFileWriter> writer;
-    QByteArray pending;
-    qint64 dropped = 0;
+    WaitingBytes waiting{MaxPendingBytes};
     bool IsOpen() const { return writer && writer->IsOpen(); }
   };
 
@@ -189,9 +188,6 @@ private:
   void WriteLines(const QString &tag, const QString &text);
   void NoteFlushResult(bool ok, const File *failed);
   bool AnyPending() const;
-  // The timer's write-out: everything waiting, and again a second later
-  // while some of it could not be written.
-  void WriteOutWaiting();
 
   TicDataLogHost &host_;
   LogFileWriterFactory writerFactory_;
@@ -203,8 +199,7 @@ private:
   // the configuration log without extension.
   QStringList replacedStems_;
   QString configBuffer_;
-  // Runs from the first byte that waits to MaxPendingAgeMs.
-  QTimer pendingAgeTimer_;
+  WriteOutTimer writeOutTimer_;
   bool writeFailed_ = false;
   QString failureText_;
   QString failureReason_;  // the writer's error alone

@@ -1,10 +1,12 @@
 #include "TestMain.h"
 
+#include "ChildProcess.h"
 #include "FakeCodeSignature.h"
 #include "FakeInstallerLauncher.h"
 #include "FrameBuilders.h"
 #include "ModalDialogs.h"
 #include "ScriptedHttpServer.h"
+#include "StoredCounters.h"
 #include "app/MainWindow.h"
 #include "app/MessageBoxes.h"
 #include "app/ProgramStart.h"
@@ -93,22 +95,27 @@ void StoreCounters(const QByteArray &tcpAddress)
 {
   QSettings settings;
   settings.setValue(TicPortKey(7, ""), QLatin1String(MissingCounterDevice));
-  settings.setValue(TicPortKey(8, ""), QLatin1String(TcpIpPortName));
-  settings.setValue(TicPortKey(8, " TcpIp Address"), tcpAddress);
+  StoreTcpCounter(8, tcpAddress);
 }
 
-// Starts this test program as the program, running the test function
-// `function` with the given environment added.
-bool StartChild(QProcess &program, const char *function, const QList<QPair<const char *, QString>> &variables)
-{
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  for (const auto &variable : variables)
-    environment.insert(QLatin1String(variable.first), variable.second);
-  program.setProcessEnvironment(environment);
-  program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-  program.start(QCoreApplication::applicationFilePath(), {QLatin1String(function)});
-  return program.waitForStarted(5000);
-}
+// The child runWithAMissingCounter on a counter simulator and a receiver
+// that answers nothing; `end` names the way it ends (see there).
+struct MissingCounterChild {
+  bool Start(const QString &end = QString())
+  {
+    if (!counter.start() || !receiver.open())
+      return false;
+    QList<QPair<const char *, QString>> variables{{ChildPortVariable, receiver.slavePath()},
+                                                  {ChildCounterVariable, QString::fromLatin1(counter.address())}};
+    if (!end.isEmpty())
+      variables.append({ChildEndVariable, end});
+    return StartChild(program, "runWithAMissingCounter", variables);
+  }
+
+  CounterSimulator counter{CounterProfile::Model53230A()};
+  ReceiverSimulator receiver;
+  QProcess program;
+};
 
 // The number after `word` on a line of the child's output; -1 when absent.
 int NumberAfter(const QByteArray &output, const QByteArray &word)
@@ -205,16 +212,10 @@ private slots:
     QVERIFY(logDir.isValid());
 
     QProcess program;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QLatin1String(ChildPortVariable), simulator.slavePath());
-    environment.insert(QLatin1String(ChildLogDirVariable), logDir.path());
-    program.setProcessEnvironment(environment);
-    program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    program.start(QCoreApplication::applicationFilePath(), {QStringLiteral("runAsProgram")});
-    QVERIFY(program.waitForStarted(5000));
+    QVERIFY(StartChild(program, "runAsProgram",
+                       {{ChildPortVariable, simulator.slavePath()}, {ChildLogDirVariable, logDir.path()}}));
     QByteArray childOutput;
-    QTRY_VERIFY2_WITH_TIMEOUT((childOutput += program.readAllStandardOutput()).contains("READY\n"),
-                              childOutput.constData(), 20000);
+    QVERIFY2(WaitForChildOutput(program, "READY\n", &childOutput, 20000), childOutput.constData());
     const QString log = LogFileIn(logDir.path());
     QVERIFY2(!log.isEmpty(), qPrintable(logDir.path()));
 
@@ -361,18 +362,11 @@ private slots:
   {
     if (!qEnvironmentVariableIsEmpty(ChildPortVariable))
       QSKIP("this is the child process");
-    CounterSimulator counter(CounterProfile::Model53230A());
-    QVERIFY(counter.start());
-    ReceiverSimulator receiver;
-    QVERIFY(receiver.open());
-
-    QProcess program;
-    QVERIFY(StartChild(program, "runWithAMissingCounter",
-                       {{ChildPortVariable, receiver.slavePath()},
-                        {ChildCounterVariable, QString::fromLatin1(counter.address())}}));
+    MissingCounterChild child;
+    QVERIFY(child.Start());
+    QProcess &program = child.program;
     QByteArray childOutput;
-    QTRY_VERIFY2_WITH_TIMEOUT((childOutput += program.readAllStandardOutput()).contains("BOXUP\n"),
-                              childOutput.constData(), 20000);
+    QVERIFY2(WaitForChildOutput(program, "BOXUP\n", &childOutput, 20000), childOutput.constData());
     // The receiver port's lock is the program's while it runs.
     const QStringList locks = LockFilesOf(program.processId());
     QVERIFY2(!locks.isEmpty(), "no lock file of the child's found");
@@ -396,16 +390,9 @@ private slots:
   {
     if (!qEnvironmentVariableIsEmpty(ChildPortVariable))
       QSKIP("this is the child process");
-    CounterSimulator counter(CounterProfile::Model53230A());
-    QVERIFY(counter.start());
-    ReceiverSimulator receiver;
-    QVERIFY(receiver.open());
-
-    QProcess program;
-    QVERIFY(StartChild(program, "runWithAMissingCounter",
-                       {{ChildPortVariable, receiver.slavePath()},
-                        {ChildCounterVariable, QString::fromLatin1(counter.address())},
-                        {ChildEndVariable, QStringLiteral("early")}}));
+    MissingCounterChild child;
+    QVERIFY(child.Start(QStringLiteral("early")));
+    QProcess &program = child.program;
     const qint64 pid = program.processId();
     QVERIFY(program.waitForFinished(10000));
     const QByteArray childOutput = program.readAllStandardOutput();
@@ -477,8 +464,7 @@ private slots:
                         {ChildEndVariable, end}}));
     QByteArray childOutput;
     const QByteArray trigger = end == QLatin1String("signal") ? "SEARCHING " : "ENDING ";
-    QTRY_VERIFY2_WITH_TIMEOUT((childOutput += program.readAllStandardOutput()).contains(trigger),
-                              childOutput.constData(), 30000);
+    QVERIFY2(WaitForChildOutput(program, trigger, &childOutput, 30000), childOutput.constData());
     QElapsedTimer clock;
     clock.start();
     if (end == QLatin1String("signal"))

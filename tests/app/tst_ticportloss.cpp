@@ -1,6 +1,7 @@
 #include "TestMain.h"
 
 #include "RecordingMessageBoxes.h"
+#include "StoredCounters.h"
 #include "app/MainWindow.h"
 #include "tic/TicPortSettings.h"
 #include "tools/simulator/CounterSimulator.h"
@@ -13,15 +14,9 @@ using riduder::sim::CounterProfile;
 using riduder::sim::CounterSimulator;
 using riduder::sim::ReceiverSimulator;
 using riduder::test::RecordingMessageBoxes;
+using riduder::test::StoreTcpCounter;
 
 namespace {
-
-void StoreTcpCounter(int port, const QByteArray &address)
-{
-  QSettings s;
-  s.setValue(TicPortKey(port, ""), QLatin1String(TcpIpPortName));
-  s.setValue(TicPortKey(port, " TcpIp Address"), address);
-}
 
 QString Notice(int port, const QString &reason)
 {

@@ -1,6 +1,7 @@
 #pragma once
 // A GpsDataLogHost whose answers a test sets and whose questions and
-// reports it records, and a writer that fails while told to.
+// reports it records, and the writers the logs' tests put in: one that
+// fails while told to, one on a file system that fills up.
 
 #include "logging/GpsDataLog.h"
 
@@ -84,6 +85,40 @@ public:
 
 private:
   std::shared_ptr<bool> failing_;
+  FileLogWriter file_;
+};
+
+// A real file writer on a file system with `free` bytes left (shared by
+// every file of the set; below 0 there is no limit). As a full disk does,
+// a write takes what still fits and fails once nothing does.
+class FillingDiskWriter : public LogFileWriter {
+public:
+  struct Disk {
+    qint64 free = -1;
+  };
+  explicit FillingDiskWriter(std::shared_ptr<Disk> disk) : disk_(std::move(disk)) {}
+
+  bool Open(const QString &path) override { return file_.Open(path); }
+  qint64 Write(const QByteArray &bytes) override
+  {
+    if (disk_->free == 0)
+      return -1;
+    const qint64 fits = disk_->free < 0 ? bytes.size() : qMin<qint64>(bytes.size(), disk_->free);
+    const qint64 written = file_.Write(bytes.left(int(fits)));
+    if (written > 0 && disk_->free > 0)
+      disk_->free -= written;
+    return written;
+  }
+  bool Flush() override { return file_.Flush(); }
+  void Close() override { file_.Close(); }
+  bool IsOpen() const override { return file_.IsOpen(); }
+  QString ErrorString() const override
+  {
+    return disk_->free == 0 ? QStringLiteral("No space left on device") : file_.ErrorString();
+  }
+
+private:
+  std::shared_ptr<Disk> disk_;
   FileLogWriter file_;
 };
 

@@ -12,6 +12,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
+using riduder::test::FillingDiskWriter;
 using riduder::test::GpsLogTestHost;
 using riduder::test::ReadFileBytes;
 using riduder::test::ReadFileLines;
@@ -73,6 +74,7 @@ private slots:
 
   void writeFailureOnFullDeviceIsReportedOnce();
   void failedWritesAreRetriedAtTheNextFlush();
+  void failedWriteOutIsRetriedWithoutFurtherRows();
   void vanishedFileIsCreatedAgain();
 
   void rollOver_data();
@@ -667,6 +669,58 @@ void TestGpsDataLog::failedWritesAreRetriedAtTheNextFlush()
   log.WriteGpsLog("again");
   QVERIFY(log.FlushGpsLogFile());
   QCOMPARE(host.problems.size(), 3);
+}
+
+// The disk fills up in the middle of a row; then no row comes and nothing
+// flushes (no 1PPS line): the log's own timer tries again every second until
+// space returns, and writes every row once and in order.
+void TestGpsDataLog::failedWriteOutIsRetriedWithoutFurtherRows()
+{
+  GpsLogTestHost host;
+  host.logType = 2;
+  GpsDataLog log(host);
+  auto disk = std::make_shared<FillingDiskWriter::Disk>();
+  log.SetWriterFactory([disk] { return std::make_unique<FillingDiskWriter>(disk); });
+  QVERIFY(log.OpenGpsLogFile(0));
+  const qint64 headerSize = QFileInfo(log.FileName()).size();
+  QByteArray rows;
+  auto write = [&](int first, int last) {
+    for (int n = first; n <= last; ++n) {
+      const QByteArray row = "12000" + QByteArray::number(n) + ".00,4807.038,N";
+      log.WriteGpsLog(QString::fromLatin1(row));
+      rows += row + '\n';
+    }
+  };
+  auto allOnDisk = [&] { return ReadFileBytes(log.FileName()).mid(int(headerSize)) == rows; };
+
+  write(0, 1);
+  QTRY_VERIFY_WITH_TIMEOUT(allOnDisk(), 2000);
+
+  // Room for half a row.
+  disk->free = 12;
+  write(2, 4);
+  QTRY_COMPARE_WITH_TIMEOUT(host.problems.size(), 1, 2000);
+  QVERIFY2(host.problems.first().contains("No space left on device"), qPrintable(host.problems.first()));
+  QVERIFY(log.HasWriteError());
+  // Further write-outs fail too, without another report.
+  QTest::qWait(2 * GpsDataLog::MaxPendingAgeMs + 200);
+  QCOMPARE(host.problems.size(), 1);
+  QVERIFY(!allOnDisk());
+
+  disk->free = -1;
+  QTRY_VERIFY_WITH_TIMEOUT(allOnDisk(), 2500);
+  QTRY_VERIFY_WITH_TIMEOUT(!log.HasWriteError(), 1000);
+  QCOMPARE(host.problems.size(), 2);
+  QVERIFY2(host.problems.last().contains("works again"), qPrintable(host.problems.last()));
+  QVERIFY(log.StatusText().isEmpty());
+
+  write(5, 6);
+  QTRY_VERIFY_WITH_TIMEOUT(allOnDisk(), 2000);
+  QCOMPARE(host.problems.size(), 2);
+  QCOMPARE(log.DroppedBytes(), qint64(0));
+  QVERIFY(log.IsOpen());
+  QVERIFY(log.CloseGpsLogFile(true));
+  QCOMPARE(host.problems.size(), 2);
 }
 
 void TestGpsDataLog::vanishedFileIsCreatedAgain()

@@ -1,5 +1,6 @@
 #include "TestMain.h"
 
+#include "ChildProcess.h"
 #include "FrameBuilders.h"
 #include "app/MainWindow.h"
 #include "core/GpsMode.h"
@@ -97,17 +98,12 @@ private slots:
     QVERIFY(logDir.isValid());
 
     QProcess program;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QLatin1String(ChildReceiverVariable), receiver.slavePath());
-    environment.insert(QLatin1String(ChildCounterVariable), counter.slavePath());
-    environment.insert(QLatin1String(ChildLogDirVariable), logDir.path());
-    program.setProcessEnvironment(environment);
-    program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    program.start(QCoreApplication::applicationFilePath(), {QStringLiteral("runAsProgram")});
-    QVERIFY(program.waitForStarted(5000));
+    QVERIFY(StartChild(program, "runAsProgram",
+                       {{ChildReceiverVariable, receiver.slavePath()},
+                        {ChildCounterVariable, counter.slavePath()},
+                        {ChildLogDirVariable, logDir.path()}}));
     QByteArray childOutput;
-    QTRY_VERIFY2_WITH_TIMEOUT((childOutput += program.readAllStandardOutput()).contains("READY\n"),
-                              childOutput.constData(), 20000);
+    QVERIFY2(WaitForChildOutput(program, "READY\n", &childOutput, 20000), childOutput.constData());
     const QString timeFile = FileIn(logDir.path(), QStringLiteral("*T_PORT_01.csv"));
     const QString averageFile = FileIn(logDir.path(), QStringLiteral("*A_PORT_01.csv"));
     QVERIFY2(!timeFile.isEmpty() && !averageFile.isEmpty(), qPrintable(QDir(logDir.path()).entryList().join(' ')));

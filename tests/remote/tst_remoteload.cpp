@@ -2,18 +2,18 @@
 
 #include "ProcessMemory.h"
 #include "RemoteClient.h"
+#include "TimerLateness.h"
 #include "remote/RemoteCommandInterpreter.h"
 #include "remote/TelnetTcpServer.h"
 
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QLoggingCategory>
-#include <QTimer>
 
 using riduder::test::BurstClient;
 using riduder::test::FreeLinkPort;
 using riduder::test::ResidentBytes;
 using riduder::test::RemoteClient;
+using riduder::test::TimerLateness;
 
 namespace {
 
@@ -172,27 +172,14 @@ private slots:
     QElapsedTimer clock;
     clock.start();
     QVERIFY(client.Start(port, burst, 1 + lines));
-    QEventLoop loop;
-    QElapsedTimer sinceTick;
-    qint64 worstLateMs = 0;
-    QTimer tick;
-    tick.setTimerType(Qt::PreciseTimer);
-    tick.setInterval(10);
-    connect(&tick, &QTimer::timeout, &loop, [&] {
-      worstLateMs = qMax(worstLateMs, sinceTick.restart() - 10);
-      if (client.Done())
-        loop.quit();
-    });
-    QTimer::singleShot(300000, &loop, &QEventLoop::quit);
-    sinceTick.start();
-    tick.start();
-    loop.exec();
+    TimerLateness lateness;
+    lateness.RunUntil([&] { return client.Done(); }, 300000);
     const qint64 burstMs = clock.elapsed();
     client.Join();
     QCOMPARE(client.received.size(), 1 + lines);
     QCOMPARE(client.received.count(answer), lines);
     qInfo("%d lines (%lld bytes) of \"%s\" worked off in %lld ms; a 10 ms timer at most %lld ms late",
-          lines, qint64(burst.size()), line.constData(), burstMs, worstLateMs);
+          lines, qint64(burst.size()), line.constData(), burstMs, lateness.WorstLateMs());
   }
 };
 

@@ -1,19 +1,18 @@
 #include "TestMain.h"
 
 #include "RemoteClient.h"
+#include "TimerLateness.h"
 #include "remote/TelnetTcpServer.h"
 
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QLoggingCategory>
 #include <QPointer>
 #include <QSignalSpy>
-#include <QTimer>
 
 using riduder::test::BurstClient;
 using riduder::test::ConnectAndReset;
 using riduder::test::FreeLinkPort;
 using riduder::test::RemoteClient;
+using riduder::test::TimerLateness;
 
 namespace {
 
@@ -199,23 +198,10 @@ private slots:
     BurstClient client;
     QVERIFY(client.Start(fixture.port, burst, 1 + lines));
 
-    QEventLoop loop;
-    QElapsedTimer sinceTick;
-    qint64 worstLateMs = 0;
-    QTimer tick;
-    tick.setTimerType(Qt::PreciseTimer);
-    tick.setInterval(10);
-    connect(&tick, &QTimer::timeout, &loop, [&] {
-      worstLateMs = qMax(worstLateMs, sinceTick.restart() - 10);
-      if (client.Done())
-        loop.quit();
-    });
+    TimerLateness lateness;
     // Far more than the burst takes on a loaded machine.
-    QTimer::singleShot(120000, &loop, &QEventLoop::quit);
-    sinceTick.start();
-    tick.start();
-    loop.exec();
-    tick.stop();
+    lateness.RunUntil([&] { return client.Done(); }, 120000);
+    const qint64 worstLateMs = lateness.WorstLateMs();
     client.Join();
 
     QVERIFY(client.sentAll);

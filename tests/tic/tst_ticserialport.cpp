@@ -1,6 +1,8 @@
 #include "TestMain.h"
 
 #include "ProcessMemory.h"
+#include "StoredCounters.h"
+#include "TimerLateness.h"
 #include "tic/TicPortSettings.h"
 #include "tic/TicScpi.h"
 #include "tic/TicSerialPortThread.h"
@@ -11,20 +13,14 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTcpServer>
-#include <QTimer>
 
 using riduder::sim::CounterProfile;
 using riduder::sim::CounterSimulator;
 using riduder::sim::ReceiverSimulator;
+using riduder::test::StoreTcpCounter;
+using riduder::test::TimerLateness;
 
 namespace {
-
-void StoreTcpCounter(int port, const QByteArray &address)
-{
-  QSettings s;
-  s.setValue(TicPortKey(port, ""), QLatin1String(TcpIpPortName));
-  s.setValue(TicPortKey(port, " TcpIp Address"), address);
-}
 
 void StoreSerialCounter(int port, const QString &device, int rate)
 {
@@ -219,30 +215,18 @@ private slots:
         ++dropLines;
     });
 
-    QElapsedTimer tick;
-    qint64 worstLateMs = 0;
-    QTimer timer;
-    timer.setTimerType(Qt::PreciseTimer);
-    timer.setInterval(10);
-    connect(&timer, &QTimer::timeout, this, [&] {
-      if (tick.isValid())
-        worstLateMs = qMax(worstLateMs, tick.elapsed() - 10);
-      tick.start();
-    });
-
+    TimerLateness lateness;
     // The same timer without the counter, for the report: the machine's own
     // share of the lateness.
-    timer.start();
+    lateness.Start();
     QTest::qWait(1000);
-    const qint64 idleLateMs = worstLateMs;
-    timer.stop();
-    tick.invalidate();
-    worstLateMs = 0;
+    lateness.Stop();
+    const qint64 idleLateMs = lateness.WorstLateMs();
 
     port.startTicSerialPort(4);
     QTRY_VERIFY_WITH_TIMEOUT(received > 0, 5000);
     run.start();
-    timer.start();
+    lateness.Start();
     qint64 residentEarly = 0;
     qint64 mostWaiting = 0;
     while (run.elapsed() < RunMs) {
@@ -251,7 +235,8 @@ private slots:
       if (residentEarly == 0 && run.elapsed() >= 2000)
         residentEarly = riduder::test::ResidentBytes();
     }
-    timer.stop();
+    lateness.Stop();
+    const qint64 worstLateMs = lateness.WorstLateMs();
     const qint64 residentLate = riduder::test::ResidentBytes();
     const qint64 streamed = counter.lastStreamedReading();
     qInstallMessageHandler(previous);
