@@ -210,7 +210,8 @@ private slots:
     for (int k = 0; k < lines; ++k)
       if (client.received.at(1 + k) != "CMD $GPXYZ," + QByteArray::number(k))
         QFAIL(qPrintable(QStringLiteral("reply %1: %2").arg(k).arg(QString::fromLatin1(client.received.at(1 + k)))));
-    QVERIFY2(worstLateMs <= 25, qPrintable(QStringLiteral("a 10 ms timer was %1 ms late").arg(worstLateMs)));
+    if (riduder::test::TimeAndMemoryFiguresHold)
+      QVERIFY2(worstLateMs <= 25, qPrintable(QStringLiteral("a 10 ms timer was %1 ms late").arg(worstLateMs)));
   }
 
   void servesOneClientAtATime()

@@ -249,9 +249,10 @@ private slots:
     // Still reading at the end, and not far behind the counter.
     QVERIFY2(lastReadingAtMs >= RunMs - 500, qPrintable(QString::number(lastReadingAtMs)));
     QVERIFY2(lastNumber >= streamed - LinesPerSecond, qPrintable(QStringLiteral("%1 of %2").arg(lastNumber).arg(streamed)));
-    QVERIFY2(worstLateMs <= 25, qPrintable(QString::number(worstLateMs)));
+    if (riduder::test::TimeAndMemoryFiguresHold)
+      QVERIFY2(worstLateMs <= 25, qPrintable(QString::number(worstLateMs)));
     QVERIFY(mostWaiting <= TicSerialPortThread::TcpReadBufferBytes);
-    if (residentEarly > 0)
+    if (residentEarly > 0 && riduder::test::TimeAndMemoryFiguresHold)
       QVERIFY2(residentLate - residentEarly < 8 * 1024 * 1024,
                qPrintable(QStringLiteral("%1 -> %2").arg(residentEarly).arg(residentLate)));
     // Every prompt answered, but the drops told once a second at most.
