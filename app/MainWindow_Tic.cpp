@@ -71,7 +71,6 @@ void MainWindow::ProcessTicLine(QByteArray line)
   ticProcessor->ProcessTicLine(line);
 }
 
-
 void MainWindow::OnTicPortLost(int port, const QString &reason)
 {
   if (port < 1 || port > TicPortCount)

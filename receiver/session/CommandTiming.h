@@ -56,6 +56,7 @@ public:
   // program goes on after it.
   void Interrupt();
   void Resume() { interrupted = false; }
+  bool IsInterrupted() const { return interrupted; }
 
 private:
   bool Run(int ms);

@@ -60,13 +60,12 @@ void ReceiverSession::Stop()
 {
   if (busyDepth == 0)
     return;
-  stopRequested = true;
   timing.Interrupt();
 }
 
 bool ReceiverSession::Stopping() const
 {
-  return state.closing || stopRequested;
+  return state.closing || timing.IsInterrupted();
 }
 
 void ReceiverSession::StartPort()
@@ -192,9 +191,8 @@ void ReceiverSession::ChangeBusy(int delta)
   const bool wasBusy = busyDepth > 0;
   busyDepth = qMax(0, busyDepth + delta);
   const bool busy = busyDepth > 0;
-  if (!busy && stopRequested) {
+  if (!busy && timing.IsInterrupted()) {
     // The run has unwound: what comes next starts afresh.
-    stopRequested = false;
     timing.Resume();
   }
   if (busy != wasBusy)

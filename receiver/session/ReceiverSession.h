@@ -177,7 +177,6 @@ private:
   UbxDecoder ubx;
 
   int busyDepth = 0;
-  bool stopRequested = false;
   int lineHoldDepth = 0;
   bool lineHeld = false;
   // The 1PPS rate and length bytes as last sent; a u-blox configuration
