@@ -21,6 +21,7 @@
 #include <QFile>
 #include <QList>
 #include <QMainWindow>
+#include <QMessageBox>
 #include <QPair>
 #include <QPixmap>
 #include <QString>
@@ -273,6 +274,8 @@ public:
   // --- Updates ---
   void AutoCheckForUpdates();
   // Starts a manifest check unless one runs or an update dialog is open.
+  // The dialog and the boxes of a check wait for the user without holding
+  // up anything else.
   void StartUpdateCheck(bool interactive);
 
   // --- Settings ---
@@ -533,6 +536,9 @@ private:
   UpdateCheck *updateCheck = nullptr;
   bool updateCheckInteractive = false;
   bool updateDialogOpen = false;
+  // A box of the update check, titled with the product name, over `parent`
+  // (the window by default); shown without waiting for its answer.
+  void ShowUpdateBox(QMessageBox::Icon icon, const QString &text, QWidget *parent = nullptr);
 
   QVersionNumber version;
   MessageBoxes *messageBoxes;
