@@ -222,6 +222,9 @@ void MainWindow::OnReceiverBusyChanged(bool busy)
 {
   if (!ui)
     return;
+  // The silence of the receiver counts afresh after a search or set-up,
+  // which waits for answers of its own.
+  receiverSilence.Restart();
   // The receiver interface stays enabled: it is the way out of a search
   // that finds nothing (choosing it ends what runs, then opens its dialog).
   if (busy) {
