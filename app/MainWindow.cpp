@@ -486,31 +486,29 @@ void MainWindow::DetectGpsReceiver()
   ui->actionSend_new_firmware_to_GPS_Rx->setEnabled(false);
 
   // Nobody can answer on a port that is off or failed to open: no attempts.
+  // The receiver interface dialog ends the search: no attempt after that.
   const bool portOpen = session->Port().IsOpen();
-  bool found = portOpen && InitializeGpsReceiver();
-  // Closing, or ended for the receiver interface dialog: no box.
-  if (session->Stopping())
-    return;
-  if (found) {
-    session->RateChangeNewBaud = 0;
-    session->RateChangeOldBaud = 0;
-    return;
-  }
-  for (int attempt = 2; portOpen && attempt <= 3 && !found && !session->Stopping(); ++attempt) {
-    receiverStatusLabel->setText(tr(DetectionTexts::Retrying).arg(attempt));
+  bool found = false;
+  for (int attempt = 1; portOpen && attempt <= 3 && !found && !session->SearchEnded(); ++attempt) {
+    if (attempt > 1)
+      receiverStatusLabel->setText(tr(DetectionTexts::Retrying).arg(attempt));
     found = InitializeGpsReceiver();
   }
-  if (session->Stopping())
-    return;
-  if (portOpen && !found && session->RateChangeNewBaud != 0) {
+  if (portOpen && !found && session->RateChangeNewBaud != 0 && !session->SearchEnded()) {
     if (RevertReceiverBaudRate())
       found = InitializeGpsReceiver();
   }
   session->RateChangeNewBaud = 0;
   session->RateChangeOldBaud = 0;
-  if (found || session->Stopping())
+  if (found)
     return;
 
+  // Nothing searches any more: the status says so, not what the last
+  // attempt was doing.
+  receiverStatusLabel->setText(tr(DetectionTexts::NotFoundTitle));
+  // Closing, or ended for the receiver interface dialog: no box.
+  if (session->SearchEnded())
+    return;
   ui->actionSend_new_firmware_to_GPS_Rx->setEnabled(true);
   messageBoxes->Warning(this, tr(DetectionTexts::NotFoundTitle), tr(DetectionTexts::NotFoundText));
 }

@@ -107,7 +107,9 @@ public:
   void ShowAndDetectReceiver();
   // Up to three searches, one more at the previous data rate after a rate
   // change, and a warning when the receiver stays silent. A port that is
-  // off or failed to open gets the warning at once, without a search.
+  // off or failed to open gets the warning at once, without a search. A
+  // search that ends without a receiver leaves "GPS Receiver not found" in
+  // the status bar.
   void DetectGpsReceiver();
   // Ends the program, in every phase: the window closes (which unwinds a
   // receiver search or wait in progress, also before the event loop has
@@ -172,7 +174,8 @@ public:
   // their whole run): the actions that could start another one (receiver
   // parameters, timing parameters, self test, self survey) are disabled
   // meanwhile and get their states back when the last ends. The receiver
-  // interface stays enabled: it ends what runs, then opens its dialog.
+  // interface stays enabled: it ends a search (a set-up it lets finish),
+  // then opens its dialog.
   class ReceiverBusyScope {
   public:
     explicit ReceiverBusyScope(MainWindow &window);

@@ -88,6 +88,7 @@ bool ReceiverSession::ProbeGpsReceiver(int mode)
   if (kind != ProbeKind::Asks)
     return kind == ProbeKind::TakenWithoutAsking;
 
+  SearchScope searching(*this);
   const quint32 modeWas = CurrentGpsMode;
   const bool setupWas = state.setupInProgress;
   state.setupInProgress = true;
@@ -114,6 +115,7 @@ bool ReceiverSession::SearchGpsReceiver(int *found)
     return false;
 
   BusyScope busy(*this);
+  SearchScope searching(*this);
   state.setupInProgress = true;
   for (const SearchTry &attempt : ReceiverSearchOrder(presentRate, LastGpsBaud)) {
     if (Stopping())
@@ -212,7 +214,7 @@ bool ReceiverSession::ProbeReceiverAtNewRate(int mode)
 
 bool ReceiverSession::InitializeGpsReceiver()
 {
-  if (Stopping())
+  if (SearchEnded())
     return false;
   BusyScope busy(*this);
   InitializationRun run;
@@ -244,7 +246,54 @@ bool ReceiverSession::InitializeGpsReceiver()
   run.startRate = host.PortSettings().dataRate;
   run.mode = GpsModeMotorolaBinary;
 
-  // Locate.
+  LocateReceiver(run);
+  host.SetAntennaStatus(-1);
+  host.SetNavStatus(-1);
+
+  // Closed or ended during the search: nothing more goes to the receiver.
+  if (Stopping()) {
+    run.writeMode = false;
+    host.ShowReceiverStatusText(tr(DetectionTexts::NotFoundTitle));
+    return FinishInitialization(run, false);
+  }
+
+  switch (run.mode) {
+  case GpsModeGenericNmea:
+    host.ShowReceiverStatusText(tr(GenericNmeaText));
+    receiverIdentity.model = GpsRxModel::GenericNmea;
+    receiverIdentity.firmwareVersion = 0.0;
+    receiverIdentity.firmwareVersionText.clear();
+    receiverIdentity.channels = -1;
+    receiverIdentity.nativeChannels = -1;
+    receiverIdentity.hasDgps = false;
+    receiverIdentity.hasTraim = false;
+    receiverIdentity.plusFirmware = false;
+    receiverIdentity.plusPlusFirmware = false;
+    SetMode(GpsModeGenericNmea);
+    SetGpsPortRate(run.startRate);
+    // Taken into use as it talks: there is nothing to ask it.
+    return FinishInitialization(run, true);
+
+  case GpsModeUbloxUbx:
+  case GpsModeUbloxNmea:
+    return InitializeUbloxReceiver(run);
+
+  case GpsModeMotorolaBinaryRxOnly:
+    host.FillIdentityFromPortSettings(receiverIdentity);
+    SetMode(GpsModeMotorolaBinaryRxOnly);
+    SetGpsPortRate(run.startRate);
+    ShowBinaryIdentificationText(CurrentGpsMode);
+    // Only listened to: it counts as found without a question.
+    return FinishInitialization(run, true);
+
+  default:
+    return InitializeMotorolaReceiver(run);
+  }
+}
+
+void ReceiverSession::LocateReceiver(InitializationRun &run)
+{
+  SearchScope searching(*this);
   switch (CurrentGpsMode) {
   case GpsModeSearch: {
     host.ShowReceiverStatusText(tr(SearchingText));
@@ -281,6 +330,9 @@ bool ReceiverSession::InitializeGpsReceiver()
     [[fallthrough]];
   case GpsModeMotorolaLoran:
   case GpsModeMotorolaNmea:
+    // What the last search ended with no longer holds.
+    if (host.ReceiverStatusText() == tr(DetectionTexts::NotFoundTitle))
+      host.ShowReceiverStatusText(tr(SearchingText));
     if (ProbeGpsReceiver(int(CurrentGpsMode))) {
       host.ShowReceiverStatusText(QString());
       run.mode = int(CurrentGpsMode);
@@ -302,47 +354,6 @@ bool ReceiverSession::InitializeGpsReceiver()
   default:
     run.mode = int(CurrentGpsMode);
     break;
-  }
-  host.SetAntennaStatus(-1);
-  host.SetNavStatus(-1);
-
-  // Closed or ended during the search: nothing more goes to the receiver.
-  if (Stopping()) {
-    run.writeMode = false;
-    return FinishInitialization(run, false);
-  }
-
-  switch (run.mode) {
-  case GpsModeGenericNmea:
-    host.ShowReceiverStatusText(tr(GenericNmeaText));
-    receiverIdentity.model = GpsRxModel::GenericNmea;
-    receiverIdentity.firmwareVersion = 0.0;
-    receiverIdentity.firmwareVersionText.clear();
-    receiverIdentity.channels = -1;
-    receiverIdentity.nativeChannels = -1;
-    receiverIdentity.hasDgps = false;
-    receiverIdentity.hasTraim = false;
-    receiverIdentity.plusFirmware = false;
-    receiverIdentity.plusPlusFirmware = false;
-    SetMode(GpsModeGenericNmea);
-    SetGpsPortRate(run.startRate);
-    // Taken into use as it talks: there is nothing to ask it.
-    return FinishInitialization(run, true);
-
-  case GpsModeUbloxUbx:
-  case GpsModeUbloxNmea:
-    return InitializeUbloxReceiver(run);
-
-  case GpsModeMotorolaBinaryRxOnly:
-    host.FillIdentityFromPortSettings(receiverIdentity);
-    SetMode(GpsModeMotorolaBinaryRxOnly);
-    SetGpsPortRate(run.startRate);
-    ShowBinaryIdentificationText(CurrentGpsMode);
-    // Only listened to: it counts as found without a question.
-    return FinishInitialization(run, true);
-
-  default:
-    return InitializeMotorolaReceiver(run);
   }
 }
 
