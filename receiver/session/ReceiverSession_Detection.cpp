@@ -21,6 +21,8 @@
 #include <QCoreApplication>
 #include <QSettings>
 
+#include <optional>
+
 namespace {
 
 const char SearchingText[] = "Initialization: Searching for GPS Receiver...";
@@ -369,20 +371,29 @@ bool ReceiverSession::InitializeMotorolaReceiver(InitializationRun &run)
   const int rate = host.PortSettings().dataRate;
   const quint32 target = CurrentGpsMode;
 
-  // Into Oncore binary, whatever it talks now.
-  if (run.mode == GpsModeMotorolaNmea) {
-    SendGpsRxCommand("$PMOTG,FOR,0");
-  } else if (run.mode == GpsModeMotorolaLoran) {
-    SendGpsRxCommand("BIN");
-  } else if (!run.located) {
-    SendGpsRxCommand("$PMOTG,FOR,0");
-    timing.Pause(CommandDelays::AfterModeSwitch);
-  }
+  bool identified = false;
+  {
+    // Not located: the switch to binary and the question below are the
+    // search's last try, and end with it.
+    std::optional<SearchScope> lastTry;
+    if (!run.located)
+      lastTry.emplace(*this);
+    // Into Oncore binary, whatever it talks now.
+    if (run.mode == GpsModeMotorolaNmea) {
+      SendGpsRxCommand("$PMOTG,FOR,0");
+    } else if (run.mode == GpsModeMotorolaLoran) {
+      SendGpsRxCommand("BIN");
+    } else if (!run.located) {
+      SendGpsRxCommand("$PMOTG,FOR,0");
+      timing.Pause(CommandDelays::AfterModeSwitch);
+    }
 
-  SetMode(GpsModeMotorolaBinary);
-  receiverIdentity.firmwareVersion = 0.0;
-  receiverIdentity.firmwareVersionText.clear();
-  if (!SendGpsCmdAndWait("@@Cj")) {
+    SetMode(GpsModeMotorolaBinary);
+    receiverIdentity.firmwareVersion = 0.0;
+    receiverIdentity.firmwareVersionText.clear();
+    identified = SendGpsCmdAndWait("@@Cj");
+  }
+  if (!identified) {
     if (run.searchFailed) {
       // Nothing answered anywhere: the user's mode and rate stay as they
       // were, so the next attempt searches again.

@@ -257,6 +257,7 @@ private slots:
   void closingDuringTheSearchEndsItAtOnce();
   void portNotOpenWarnsAtOnce_data();
   void portNotOpenWarnsAtOnce();
+  void interfaceDialogEndsTheSearchFirst_data();
   void interfaceDialogEndsTheSearchFirst();
   void endSearchEndsTheSearchAndLeavesTheSessionReady();
   void interfaceDialogWaitsForTheSetUp();
@@ -621,8 +622,17 @@ void DetectionTest::portNotOpenWarnsAtOnce()
 // Edit > Set GPS Receiver Interface during a search that finds nothing: the
 // search ends first (nothing more is sent), then the dialog opens, and its
 // OK searches afresh and finds the receiver now on the line.
+void DetectionTest::interfaceDialogEndsTheSearchFirst_data()
+{
+  QTest::addColumn<QByteArray>("chosenAt");  // the command just sent
+  QTest::newRow("first binary probe") << QByteArray("@@Cj");
+  // Nothing answered anywhere: a switch to binary and "@@Cj" are the last try.
+  QTest::newRow("last try") << QByteArray("$PMOTG,FOR,0");
+}
+
 void DetectionTest::interfaceDialogEndsTheSearchFirst()
 {
+  QFETCH(QByteArray, chosenAt);
   Startup startup(GpsModeSearch, 9600);
   QVERIFY2(startup.rig->Problem().isEmpty(), qPrintable(startup.rig->Problem()));
   MainWindow &window = startup.Window();
@@ -636,7 +646,7 @@ void DetectionTest::interfaceDialogEndsTheSearchFirst()
   bool enabledWhenChosen = false;
   int sentWhenChosen = -1;
   connect(&window, &MainWindow::sendGpsMessage, &window, [&](const QByteArray &message) {
-    if (chosen || !message.startsWith("@@Cj"))
+    if (chosen || !message.startsWith(chosenAt))
       return;
     chosen = true;
     QTimer::singleShot(0, &window, [&] {
@@ -648,12 +658,14 @@ void DetectionTest::interfaceDialogEndsTheSearchFirst()
   bool detectionEnded = false;
   bool endedWhenDialogOpened = false;
   int sentWhenDialogOpened = -1;
+  QString statusWhenDialogOpened;
   QStringList dialogs;
   AnswerNextModalDialog(
       [&](QDialog *dialog) {
         dialogs << dialog->objectName();
         endedWhenDialogOpened = detectionEnded;
         sentWhenDialogOpened = sent;
+        statusWhenDialogOpened = startup.Status();
         startup.Attach(ReceiverFamily::Oncore12, 9600);
         dialog->findChild<QPushButton *>(QStringLiteral("OK"))->click();
       },
@@ -667,6 +679,7 @@ void DetectionTest::interfaceDialogEndsTheSearchFirst()
   QVERIFY(enabledWhenChosen);
   QVERIFY(endedWhenDialogOpened);
   QCOMPARE(sentWhenDialogOpened, sentWhenChosen);
+  QCOMPARE(statusWhenDialogOpened, QStringLiteral("GPS Receiver not found"));
   QTRY_COMPARE_WITH_TIMEOUT(startup.Status(), QStringLiteral("Motorola M12+, Bin, 12 ch, V2.0, has DGPS, TRAIM"),
                             10000);
   QVERIFY(startup.rig->Boxes().shown.isEmpty());
