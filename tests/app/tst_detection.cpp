@@ -778,7 +778,12 @@ void DetectionTest::endSearchEndsTheSearchAndLeavesTheSessionReady()
   session.EndSearch();  // nothing runs: nothing to end
   QVERIFY(!session.SearchEnded());
   startup.Attach(ReceiverFamily::Oncore12, 9600);
+  // A new search, here in a named mode: the text of the one that ended goes.
+  session.SetMode(GpsModeMotorolaBinary);
+  const int textsBefore = startup.rig->Host().statusTexts.size();
   QVERIFY(session.InitializeGpsReceiver());
+  QCOMPARE(startup.rig->Host().statusTexts.value(textsBefore),
+           QStringLiteral("Initialization: Searching for GPS Receiver..."));
   QCOMPARE(session.Mode(), quint32(GpsModeMotorolaBinary));
 }
 
