@@ -486,31 +486,29 @@ void MainWindow::DetectGpsReceiver()
   ui->actionSend_new_firmware_to_GPS_Rx->setEnabled(false);
 
   // Nobody can answer on a port that is off or failed to open: no attempts.
+  // The receiver interface dialog ends the search: no attempt after that.
   const bool portOpen = session->Port().IsOpen();
-  bool found = portOpen && InitializeGpsReceiver();
-  // Closing, or ended for the receiver interface dialog: no box.
-  if (session->Stopping())
-    return;
-  if (found) {
-    session->RateChangeNewBaud = 0;
-    session->RateChangeOldBaud = 0;
-    return;
-  }
-  for (int attempt = 2; portOpen && attempt <= 3 && !found && !session->Stopping(); ++attempt) {
-    receiverStatusLabel->setText(tr(DetectionTexts::Retrying).arg(attempt));
+  bool found = false;
+  for (int attempt = 1; portOpen && attempt <= 3 && !found && !session->SearchEnded(); ++attempt) {
+    if (attempt > 1)
+      receiverStatusLabel->setText(tr(DetectionTexts::Retrying).arg(attempt));
     found = InitializeGpsReceiver();
   }
-  if (session->Stopping())
-    return;
-  if (portOpen && !found && session->RateChangeNewBaud != 0) {
+  if (portOpen && !found && session->RateChangeNewBaud != 0 && !session->SearchEnded()) {
     if (RevertReceiverBaudRate())
       found = InitializeGpsReceiver();
   }
   session->RateChangeNewBaud = 0;
   session->RateChangeOldBaud = 0;
-  if (found || session->Stopping())
+  if (found)
     return;
 
+  // Nothing searches any more: the status says so, not what the last
+  // attempt was doing.
+  receiverStatusLabel->setText(tr(DetectionTexts::NotFoundTitle));
+  // Closing, or ended for the receiver interface dialog: no box.
+  if (session->SearchEnded())
+    return;
   ui->actionSend_new_firmware_to_GPS_Rx->setEnabled(true);
   messageBoxes->Warning(this, tr(DetectionTexts::NotFoundTitle), tr(DetectionTexts::NotFoundText));
 }
@@ -534,20 +532,27 @@ void MainWindow::StartUpdateCheck(bool interactive)
   if (updateDialogOpen)
     return;
   if (updateCheck) {
-    if (interactive) {
-      MessageBoxRequest request;
-      request.parent = this;
-      request.icon = QMessageBox::Information;
-      request.title = UpdateCheck::productName();
-      request.text = tr("A check for updates is already running.");
-      messageBoxes->Show(request);
-    }
+    if (interactive)
+      ShowUpdateBox(QMessageBox::Information, tr("A check for updates is already running."));
     return;
   }
   updateCheckInteractive = interactive;
   updateCheck = new UpdateCheck(this);
   connect(updateCheck, &UpdateCheck::manifestReady, this, &MainWindow::OnUpdateManifestReady);
   updateCheck->fetchManifest(UpdateCheck::manifestUrl());
+}
+
+void MainWindow::ShowUpdateBox(QMessageBox::Icon icon, const QString &text, QWidget *parent)
+{
+  // Texts from the server or the settings are shown as they are. Nothing
+  // waits for the answer: a receiver search may be running underneath.
+  MessageBoxRequest request;
+  request.parent = parent ? parent : this;
+  request.icon = icon;
+  request.title = UpdateCheck::productName();
+  request.text = text;
+  request.textFormat = Qt::PlainText;
+  messageBoxes->Post(request);
 }
 
 void MainWindow::OnUpdateManifestReady(bool ok, QString error)
@@ -561,41 +566,38 @@ void MainWindow::OnUpdateManifestReady(bool ok, QString error)
   const QString address = UpdateCheck::manifestUrl();
   const QString product = UpdateCheck::productName();
 
-  // Texts from the server or the settings are shown as they are.
-  auto report = [this, &product](QMessageBox::Icon icon, const QString &text) {
-    MessageBoxRequest request;
-    request.parent = this;
-    request.icon = icon;
-    request.title = product;
-    request.text = text;
-    request.textFormat = Qt::PlainText;
-    messageBoxes->Show(request);
-  };
   if (!ok) {
     if (updateCheckInteractive)
-      report(QMessageBox::Warning, tr("Could not check for updates at\n%1\n\n%2").arg(address, error));
+      ShowUpdateBox(QMessageBox::Warning, tr("Could not check for updates at\n%1\n\n%2").arg(address, error));
     return;
   }
   UpdateCheck::setLastCheckNow();
   if (UpdateCheck::compareVersions(UpdateCheck::currentVersion(), manifest.latestVersion) >= 0) {
     if (updateCheckInteractive)
-      report(QMessageBox::Information, tr("%1 %2 is the latest version.\n\n(checked %3)")
-                                           .arg(product, UpdateCheck::currentVersion(), address));
+      ShowUpdateBox(QMessageBox::Information, tr("%1 %2 is the latest version.\n\n(checked %3)")
+                                                  .arg(product, UpdateCheck::currentVersion(), address));
     return;
   }
   if (!updateCheckInteractive &&
       UpdateCheck::compareVersions(manifest.latestVersion, UpdateCheck::dismissedVersion()) == 0)
     return;
-  UpdateDialog dialog(manifest, this);
-  dialog.setFailureReporter([this, &report](const QString &, const QString &text) {
-    report(QMessageBox::Warning, text);
+
+  // Modal to the window but without a modal loop of its own: a receiver
+  // search that runs (the start-up one, say) goes on while the dialog
+  // waits for the user.
+  auto *dialog = new UpdateDialog(manifest, this);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  dialog->setFailureReporter([this, dialog](const QString &, const QString &text) {
+    ShowUpdateBox(QMessageBox::Warning, text, dialog);
+  });
+  connect(dialog, &QDialog::finished, this, [this, dialog] {
+    updateDialogOpen = false;
+    // The installer replaces the program: it ends, whatever phase it is in.
+    if (dialog->resultCode() == UpdateDialog::InstallerStarted)
+      QTimer::singleShot(0, this, &MainWindow::EndProgram);
   });
   updateDialogOpen = true;
-  dialog.exec();
-  updateDialogOpen = false;
-  // The installer replaces the program: it ends, whatever phase it is in.
-  if (dialog.resultCode() == UpdateDialog::InstallerStarted)
-    QTimer::singleShot(0, this, &MainWindow::EndProgram);
+  dialog->open();
 }
 
 // ---------------------------------------------------------------------------

@@ -21,6 +21,7 @@
 #include <QFile>
 #include <QList>
 #include <QMainWindow>
+#include <QMessageBox>
 #include <QPair>
 #include <QPixmap>
 #include <QString>
@@ -106,7 +107,9 @@ public:
   void ShowAndDetectReceiver();
   // Up to three searches, one more at the previous data rate after a rate
   // change, and a warning when the receiver stays silent. A port that is
-  // off or failed to open gets the warning at once, without a search.
+  // off or failed to open gets the warning at once, without a search. A
+  // search that ends without a receiver leaves "GPS Receiver not found" in
+  // the status bar.
   void DetectGpsReceiver();
   // Ends the program, in every phase: the window closes (which unwinds a
   // receiver search or wait in progress, also before the event loop has
@@ -171,7 +174,8 @@ public:
   // their whole run): the actions that could start another one (receiver
   // parameters, timing parameters, self test, self survey) are disabled
   // meanwhile and get their states back when the last ends. The receiver
-  // interface stays enabled: it ends what runs, then opens its dialog.
+  // interface stays enabled: it ends a search (a set-up it lets finish),
+  // then opens its dialog.
   class ReceiverBusyScope {
   public:
     explicit ReceiverBusyScope(MainWindow &window);
@@ -273,6 +277,8 @@ public:
   // --- Updates ---
   void AutoCheckForUpdates();
   // Starts a manifest check unless one runs or an update dialog is open.
+  // The dialog and the boxes of a check wait for the user without holding
+  // up anything else.
   void StartUpdateCheck(bool interactive);
 
   // --- Settings ---
@@ -533,6 +539,9 @@ private:
   UpdateCheck *updateCheck = nullptr;
   bool updateCheckInteractive = false;
   bool updateDialogOpen = false;
+  // A box of the update check, titled with the product name, over `parent`
+  // (the window by default); shown without waiting for its answer.
+  void ShowUpdateBox(QMessageBox::Icon icon, const QString &text, QWidget *parent = nullptr);
 
   QVersionNumber version;
   MessageBoxes *messageBoxes;

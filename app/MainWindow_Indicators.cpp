@@ -80,6 +80,7 @@ void MainWindow::OnReceiverPortLost(const QString &portName, const QString &reas
 
 void MainWindow::OnReceiverPortOpened()
 {
+  receiverSilence.Restart();
   if (receiverPortLostLabel->isHidden())
     return;
   receiverPortLostLabel->hide();

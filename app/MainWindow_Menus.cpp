@@ -436,11 +436,12 @@ bool MainWindow::ProbeReceiverAtNewRate(int mode)
 
 void MainWindow::actionSet_GPS_Receiver_Interface_triggered()
 {
-  // A search or set-up in progress ends first; the dialog opens once it has
+  // A search in progress ends first; a set-up is left to finish, or the
+  // receiver would stay half set up. The dialog opens once the run has
   // unwound, so that its OK starts the detection afresh, never inside it.
   if (session->Busy()) {
     interfaceDialogPending = true;
-    session->Stop();
+    session->EndSearch();
     return;
   }
   if (!gpsPortDialog)

@@ -222,8 +222,12 @@ void MainWindow::OnReceiverBusyChanged(bool busy)
 {
   if (!ui)
     return;
+  // The silence of the receiver counts afresh after a search or set-up,
+  // which waits for answers of its own.
+  receiverSilence.Restart();
   // The receiver interface stays enabled: it is the way out of a search
-  // that finds nothing (choosing it ends what runs, then opens its dialog).
+  // that finds nothing (choosing it ends the search, or lets the set-up
+  // that runs finish, then opens its dialog).
   if (busy) {
     actionsHeldWhileBusy.clear();
     for (QAction *action : {ui->actionSet_GPS_Receiver_Parameters, ui->actionSet_Timing_Parameters,

@@ -56,16 +56,33 @@ void ReceiverSession::Cancel()
   timing.Cancel();
 }
 
-void ReceiverSession::Stop()
+void ReceiverSession::EndSearch()
 {
   if (busyDepth == 0)
     return;
-  timing.Interrupt();
+  searchEndAsked = true;
+  if (searchDepth > 0)
+    timing.Interrupt();
 }
 
 bool ReceiverSession::Stopping() const
 {
   return state.closing || timing.IsInterrupted();
+}
+
+bool ReceiverSession::SearchEnded() const
+{
+  return Stopping() || searchEndAsked;
+}
+
+ReceiverSession::SearchScope::SearchScope(ReceiverSession &owner) : session(owner)
+{
+  ++session.searchDepth;
+}
+
+ReceiverSession::SearchScope::~SearchScope()
+{
+  --session.searchDepth;
 }
 
 void ReceiverSession::StartPort()
@@ -191,9 +208,10 @@ void ReceiverSession::ChangeBusy(int delta)
   const bool wasBusy = busyDepth > 0;
   busyDepth = qMax(0, busyDepth + delta);
   const bool busy = busyDepth > 0;
-  if (!busy && timing.IsInterrupted()) {
+  if (!busy) {
     // The run has unwound: what comes next starts afresh.
     timing.Resume();
+    searchEndAsked = false;
   }
   if (busy != wasBusy)
     host.ReceiverBusyChanged(busy);

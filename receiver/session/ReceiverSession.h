@@ -25,6 +25,8 @@
 namespace DetectionTexts {
 inline constexpr char Retrying[] = "GPS receiver not found - retrying (attempt %1 of 3)...";
 inline constexpr char Reverting[] = "GPS receiver not found - returning it to the previous rate...";
+// The warning box's title, and the status bar's text after a search that
+// ended without a receiver, until a receiver is found or a new search starts.
 inline constexpr char NotFoundTitle[] = "GPS Receiver not found";
 inline constexpr char NotFoundText[] =
     "Go to the menu and select Edit/Set GPS Receiver Interface. There you can select a different "
@@ -84,13 +86,19 @@ public:
   bool Busy() const { return busyDepth > 0; }
   // The window is closing: every pause and wait ends at once.
   void Cancel();
-  // Ends the search or set-up that runs (nothing when none runs): the pause
-  // or wait in progress ends at once, nothing more is sent, and each step
-  // returns as if the receiver had not answered, until the outermost busy
-  // scope has ended; the session is then ready for a fresh start.
-  void Stop();
-  // While closing or ending a run: the steps unwind without sending.
+  // Ends the receiver search that runs (nothing when nothing runs): the
+  // pause or wait in progress ends at once, nothing more is sent, and each
+  // step returns as if the receiver had not answered, until the outermost
+  // busy scope has ended; the session is then ready for a fresh start. A
+  // set-up or reply wait outside a search is left to finish (its waits are
+  // bounded; cut off, it would leave the receiver half set up), and no
+  // search starts after it in the same run.
+  void EndSearch();
+  // While closing or ending a search: the steps unwind without sending.
   bool Stopping() const;
+  // Stopping, or a search end was asked during a set-up: the caller starts
+  // no further search in this run.
+  bool SearchEnded() const;
 
   // --- Search and initialisation ---
   // Asks, at the port's present rate, whether a receiver answers in `mode`.
@@ -153,6 +161,9 @@ signals:
 
 private:
   struct InitializationRun;
+  // Finds the receiver for the mode in force (a probe, the search, the
+  // u-blox fallback): the part of an initialisation EndSearch cuts off.
+  void LocateReceiver(InitializationRun &run);
   bool InitializeMotorolaReceiver(InitializationRun &run);
   bool InitializeUbloxReceiver(InitializationRun &run);
   void HandOverToMotorolaNmea(int rateBefore, int startRate);
@@ -176,7 +187,22 @@ private:
   NmeaDecoder nmea;
   UbxDecoder ubx;
 
+  // Held over the part of a run that looks for the receiver: what
+  // EndSearch cuts off at once.
+  class SearchScope {
+  public:
+    explicit SearchScope(ReceiverSession &session);
+    ~SearchScope();
+    SearchScope(const SearchScope &) = delete;
+    SearchScope &operator=(const SearchScope &) = delete;
+
+  private:
+    ReceiverSession &session;
+  };
+
   int busyDepth = 0;
+  int searchDepth = 0;
+  bool searchEndAsked = false;
   int lineHoldDepth = 0;
   bool lineHeld = false;
   // The 1PPS rate and length bytes as last sent; a u-blox configuration

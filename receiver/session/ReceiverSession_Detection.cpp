@@ -21,6 +21,8 @@
 #include <QCoreApplication>
 #include <QSettings>
 
+#include <optional>
+
 namespace {
 
 const char SearchingText[] = "Initialization: Searching for GPS Receiver...";
@@ -88,6 +90,7 @@ bool ReceiverSession::ProbeGpsReceiver(int mode)
   if (kind != ProbeKind::Asks)
     return kind == ProbeKind::TakenWithoutAsking;
 
+  SearchScope searching(*this);
   const quint32 modeWas = CurrentGpsMode;
   const bool setupWas = state.setupInProgress;
   state.setupInProgress = true;
@@ -114,6 +117,7 @@ bool ReceiverSession::SearchGpsReceiver(int *found)
     return false;
 
   BusyScope busy(*this);
+  SearchScope searching(*this);
   state.setupInProgress = true;
   for (const SearchTry &attempt : ReceiverSearchOrder(presentRate, LastGpsBaud)) {
     if (Stopping())
@@ -212,7 +216,7 @@ bool ReceiverSession::ProbeReceiverAtNewRate(int mode)
 
 bool ReceiverSession::InitializeGpsReceiver()
 {
-  if (Stopping())
+  if (SearchEnded())
     return false;
   BusyScope busy(*this);
   InitializationRun run;
@@ -244,71 +248,14 @@ bool ReceiverSession::InitializeGpsReceiver()
   run.startRate = host.PortSettings().dataRate;
   run.mode = GpsModeMotorolaBinary;
 
-  // Locate.
-  switch (CurrentGpsMode) {
-  case GpsModeSearch: {
-    host.ShowReceiverStatusText(tr(SearchingText));
-    int found = GpsModeSearch;
-    if (SearchGpsReceiver(&found)) {
-      run.mode = found;
-      run.located = true;
-      SetMode(quint32(found));
-      host.StorePortMode(found);
-      break;
-    }
-    if (Stopping())
-      break;
-    // No Motorola protocol answered: a u-blox receiver at its factory rate?
-    state.setupInProgress = true;
-    SetGpsPortRate(UbloxFallbackDataRate);
-    SetMode(GpsModeUbloxUbx);
-    if (ProbeGpsReceiver(GpsModeUbloxUbx)) {
-      run.mode = GpsModeUbloxUbx;
-      run.located = true;
-      run.ubloxByFallback = true;
-    } else {
-      run.mode = GpsModeMotorolaBinary;
-      run.searchFailed = true;
-    }
-    SetMode(quint32(run.mode));
-    host.StorePortMode(run.mode);
-    break;
-  }
-  case GpsModeMotorolaBinary:
-    receiverIdentity.firmwareVersion = 0.0;
-    receiverIdentity.firmwareVersionText.clear();
-    receiverIdentity.hasNmeaMode = true;
-    [[fallthrough]];
-  case GpsModeMotorolaLoran:
-  case GpsModeMotorolaNmea:
-    if (ProbeGpsReceiver(int(CurrentGpsMode))) {
-      host.ShowReceiverStatusText(QString());
-      run.mode = int(CurrentGpsMode);
-      run.located = true;
-      break;
-    }
-    {
-      int found = GpsModeSearch;
-      // CurrentGpsMode keeps naming the protocol wanted; the mode found
-      // says what the receiver talks now.
-      if (SearchGpsReceiver(&found)) {
-        run.mode = found;
-        run.located = true;
-      } else {
-        run.mode = int(CurrentGpsMode);
-      }
-    }
-    break;
-  default:
-    run.mode = int(CurrentGpsMode);
-    break;
-  }
+  LocateReceiver(run);
   host.SetAntennaStatus(-1);
   host.SetNavStatus(-1);
 
   // Closed or ended during the search: nothing more goes to the receiver.
   if (Stopping()) {
     run.writeMode = false;
+    host.ShowReceiverStatusText(tr(DetectionTexts::NotFoundTitle));
     return FinishInitialization(run, false);
   }
 
@@ -346,6 +293,72 @@ bool ReceiverSession::InitializeGpsReceiver()
   }
 }
 
+void ReceiverSession::LocateReceiver(InitializationRun &run)
+{
+  SearchScope searching(*this);
+  switch (CurrentGpsMode) {
+  case GpsModeSearch: {
+    host.ShowReceiverStatusText(tr(SearchingText));
+    int found = GpsModeSearch;
+    if (SearchGpsReceiver(&found)) {
+      run.mode = found;
+      run.located = true;
+      SetMode(quint32(found));
+      host.StorePortMode(found);
+      break;
+    }
+    if (Stopping())
+      break;
+    // No Motorola protocol answered: a u-blox receiver at its factory rate?
+    state.setupInProgress = true;
+    SetGpsPortRate(UbloxFallbackDataRate);
+    SetMode(GpsModeUbloxUbx);
+    if (ProbeGpsReceiver(GpsModeUbloxUbx)) {
+      run.mode = GpsModeUbloxUbx;
+      run.located = true;
+      run.ubloxByFallback = true;
+    } else {
+      run.mode = GpsModeMotorolaBinary;
+      run.searchFailed = true;
+    }
+    SetMode(quint32(run.mode));
+    host.StorePortMode(run.mode);
+    break;
+  }
+  case GpsModeMotorolaBinary:
+    receiverIdentity.firmwareVersion = 0.0;
+    receiverIdentity.firmwareVersionText.clear();
+    receiverIdentity.hasNmeaMode = true;
+    [[fallthrough]];
+  case GpsModeMotorolaLoran:
+  case GpsModeMotorolaNmea:
+    // What the last search ended with no longer holds.
+    if (host.ReceiverStatusText() == tr(DetectionTexts::NotFoundTitle))
+      host.ShowReceiverStatusText(tr(SearchingText));
+    if (ProbeGpsReceiver(int(CurrentGpsMode))) {
+      host.ShowReceiverStatusText(QString());
+      run.mode = int(CurrentGpsMode);
+      run.located = true;
+      break;
+    }
+    {
+      int found = GpsModeSearch;
+      // CurrentGpsMode keeps naming the protocol wanted; the mode found
+      // says what the receiver talks now.
+      if (SearchGpsReceiver(&found)) {
+        run.mode = found;
+        run.located = true;
+      } else {
+        run.mode = int(CurrentGpsMode);
+      }
+    }
+    break;
+  default:
+    run.mode = int(CurrentGpsMode);
+    break;
+  }
+}
+
 bool ReceiverSession::InitializeMotorolaReceiver(InitializationRun &run)
 {
   host.ShowReceiverStatusText(tr(SettingUpText));
@@ -358,20 +371,29 @@ bool ReceiverSession::InitializeMotorolaReceiver(InitializationRun &run)
   const int rate = host.PortSettings().dataRate;
   const quint32 target = CurrentGpsMode;
 
-  // Into Oncore binary, whatever it talks now.
-  if (run.mode == GpsModeMotorolaNmea) {
-    SendGpsRxCommand("$PMOTG,FOR,0");
-  } else if (run.mode == GpsModeMotorolaLoran) {
-    SendGpsRxCommand("BIN");
-  } else if (!run.located) {
-    SendGpsRxCommand("$PMOTG,FOR,0");
-    timing.Pause(CommandDelays::AfterModeSwitch);
-  }
+  bool identified = false;
+  {
+    // Not located: the switch to binary and the question below are the
+    // search's last try, and end with it.
+    std::optional<SearchScope> lastTry;
+    if (!run.located)
+      lastTry.emplace(*this);
+    // Into Oncore binary, whatever it talks now.
+    if (run.mode == GpsModeMotorolaNmea) {
+      SendGpsRxCommand("$PMOTG,FOR,0");
+    } else if (run.mode == GpsModeMotorolaLoran) {
+      SendGpsRxCommand("BIN");
+    } else if (!run.located) {
+      SendGpsRxCommand("$PMOTG,FOR,0");
+      timing.Pause(CommandDelays::AfterModeSwitch);
+    }
 
-  SetMode(GpsModeMotorolaBinary);
-  receiverIdentity.firmwareVersion = 0.0;
-  receiverIdentity.firmwareVersionText.clear();
-  if (!SendGpsCmdAndWait("@@Cj")) {
+    SetMode(GpsModeMotorolaBinary);
+    receiverIdentity.firmwareVersion = 0.0;
+    receiverIdentity.firmwareVersionText.clear();
+    identified = SendGpsCmdAndWait("@@Cj");
+  }
+  if (!identified) {
     if (run.searchFailed) {
       // Nothing answered anywhere: the user's mode and rate stay as they
       // were, so the next attempt searches again.

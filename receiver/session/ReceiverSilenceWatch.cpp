@@ -3,6 +3,7 @@
 bool ReceiverSilenceWatch::MessageArrived(qint64 nowMs)
 {
   quietSinceMs = nowMs;
+  reported = false;
   const bool ended = silent;
   silent = false;
   return ended;
@@ -11,13 +12,21 @@ bool ReceiverSilenceWatch::MessageArrived(qint64 nowMs)
 bool ReceiverSilenceWatch::Check(qint64 nowMs, bool watched)
 {
   if (!watched) {
-    quietSinceMs = -1;
+    Restart();
     return false;
   }
   if (quietSinceMs < 0)
     quietSinceMs = nowMs;
-  if (silent || nowMs - quietSinceMs < SilenceMs)
+  if (reported || nowMs - quietSinceMs < SilenceMs)
     return false;
+  reported = true;
   silent = true;
   return true;
+}
+
+void ReceiverSilenceWatch::Restart()
+{
+  quietSinceMs = -1;
+  // A silence reported before stays until a message ends it.
+  reported = false;
 }

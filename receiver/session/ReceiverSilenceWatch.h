@@ -15,11 +15,18 @@ public:
   bool MessageArrived(qint64 nowMs);
   // Called regularly. True once per silence, when the receiver has been
   // watched and silent for SilenceMs. While it is not watched nothing is
-  // counted: the wait starts again when watching resumes.
+  // counted: the wait starts again when watching resumes, and a silence
+  // then is a new one, reported again.
   bool Check(qint64 nowMs, bool watched);
+  // The wait starts again at the next Check, as after a time unwatched:
+  // the port was (re)opened, a search or set-up began or ended (too briefly,
+  // maybe, for a Check to fall inside it).
+  void Restart();
+  // A reported silence that no message has ended yet.
   bool Silent() const { return silent; }
 
 private:
-  qint64 quietSinceMs = -1;  // -1: not watching
+  qint64 quietSinceMs = -1;  // -1: the wait starts at the next Check
+  bool reported = false;     // the present wait has been reported
   bool silent = false;
 };

@@ -257,8 +257,10 @@ private slots:
   void closingDuringTheSearchEndsItAtOnce();
   void portNotOpenWarnsAtOnce_data();
   void portNotOpenWarnsAtOnce();
+  void interfaceDialogEndsTheSearchFirst_data();
   void interfaceDialogEndsTheSearchFirst();
-  void stopEndsTheSearchAndLeavesTheSessionReady();
+  void endSearchEndsTheSearchAndLeavesTheSessionReady();
+  void interfaceDialogWaitsForTheSetUp();
   void failedSearchLeavesModeAndRate_data();
   void failedSearchLeavesModeAndRate();
   void failedSearchThroughTheSessionAlone_data() { failedSearchLeavesModeAndRate_data(); }
@@ -511,7 +513,7 @@ void DetectionTest::silentPortWarnsAfterThreeAttempts()
   QCOMPARE(startup.rig->Boxes().shown.size(), 1);
   QCOMPARE(startup.rig->Boxes().shown.first().title, QStringLiteral("GPS Receiver not found"));
   QVERIFY(FirmwareAction(startup.Window())->isEnabled());
-  QCOMPARE(startup.Status(), QStringLiteral("ERROR: Motorola GPS Receiver Not Found"));
+  QCOMPARE(startup.Status(), QStringLiteral("GPS Receiver not found"));
   QCOMPARE(CurrentGpsMode, quint32(GpsModeSearch));
   QCOMPARE(Startup::StoredMode(), QStringLiteral("Search"));
   QCOMPARE(Startup::StoredRate(), 9600);
@@ -620,8 +622,17 @@ void DetectionTest::portNotOpenWarnsAtOnce()
 // Edit > Set GPS Receiver Interface during a search that finds nothing: the
 // search ends first (nothing more is sent), then the dialog opens, and its
 // OK searches afresh and finds the receiver now on the line.
+void DetectionTest::interfaceDialogEndsTheSearchFirst_data()
+{
+  QTest::addColumn<QByteArray>("chosenAt");  // the command just sent
+  QTest::newRow("first binary probe") << QByteArray("@@Cj");
+  // Nothing answered anywhere: a switch to binary and "@@Cj" are the last try.
+  QTest::newRow("last try") << QByteArray("$PMOTG,FOR,0");
+}
+
 void DetectionTest::interfaceDialogEndsTheSearchFirst()
 {
+  QFETCH(QByteArray, chosenAt);
   Startup startup(GpsModeSearch, 9600);
   QVERIFY2(startup.rig->Problem().isEmpty(), qPrintable(startup.rig->Problem()));
   MainWindow &window = startup.Window();
@@ -635,7 +646,7 @@ void DetectionTest::interfaceDialogEndsTheSearchFirst()
   bool enabledWhenChosen = false;
   int sentWhenChosen = -1;
   connect(&window, &MainWindow::sendGpsMessage, &window, [&](const QByteArray &message) {
-    if (chosen || !message.startsWith("@@Cj"))
+    if (chosen || !message.startsWith(chosenAt))
       return;
     chosen = true;
     QTimer::singleShot(0, &window, [&] {
@@ -647,12 +658,14 @@ void DetectionTest::interfaceDialogEndsTheSearchFirst()
   bool detectionEnded = false;
   bool endedWhenDialogOpened = false;
   int sentWhenDialogOpened = -1;
+  QString statusWhenDialogOpened;
   QStringList dialogs;
   AnswerNextModalDialog(
       [&](QDialog *dialog) {
         dialogs << dialog->objectName();
         endedWhenDialogOpened = detectionEnded;
         sentWhenDialogOpened = sent;
+        statusWhenDialogOpened = startup.Status();
         startup.Attach(ReceiverFamily::Oncore12, 9600);
         dialog->findChild<QPushButton *>(QStringLiteral("OK"))->click();
       },
@@ -666,6 +679,7 @@ void DetectionTest::interfaceDialogEndsTheSearchFirst()
   QVERIFY(enabledWhenChosen);
   QVERIFY(endedWhenDialogOpened);
   QCOMPARE(sentWhenDialogOpened, sentWhenChosen);
+  QCOMPARE(statusWhenDialogOpened, QStringLiteral("GPS Receiver not found"));
   QTRY_COMPARE_WITH_TIMEOUT(startup.Status(), QStringLiteral("Motorola M12+, Bin, 12 ch, V2.0, has DGPS, TRAIM"),
                             10000);
   QVERIFY(startup.rig->Boxes().shown.isEmpty());
@@ -673,9 +687,65 @@ void DetectionTest::interfaceDialogEndsTheSearchFirst()
   QVERIFY(interfaceAction->isEnabled());
 }
 
-// The session alone: Stop ends the search at once, sends nothing more, and
-// leaves the session ready for the next initialisation.
-void DetectionTest::stopEndsTheSearchAndLeavesTheSessionReady()
+// Edit > Set GPS Receiver Interface while the receiver found is being set
+// up: the set-up runs to its end, every command of an undisturbed start-up
+// going out, and only then does the dialog open.
+void DetectionTest::interfaceDialogWaitsForTheSetUp()
+{
+  const auto startUp = [](bool chooseInterface, QStringList *sent, QStringList *sentWhenDialogOpened) {
+    Startup startup(GpsModeMotorolaBinary, 9600);
+    QVERIFY2(startup.rig->Problem().isEmpty(), qPrintable(startup.rig->Problem()));
+    startup.Attach(ReceiverFamily::Oncore12, 9600);
+    MainWindow &window = startup.Window();
+    auto *interfaceAction = window.findChild<QAction *>(QStringLiteral("actionSet_GPS_Receiver_Interface"));
+    QVERIFY(interfaceAction);
+    bool chosen = false;
+    connect(&window, &MainWindow::sendGpsMessage, &window, [&](const QByteArray &message) {
+      *sent << ScriptedReceiver::NameOf(message);
+      // The set-up's first command: the receiver has been identified.
+      if (!chooseInterface || chosen || !message.startsWith("@@Cg"))
+        return;
+      chosen = true;
+      QTimer::singleShot(0, &window, [interfaceAction] { interfaceAction->trigger(); });
+    });
+    QStringList dialogs;
+    if (chooseInterface)
+      AnswerNextModalDialog(
+          [&](QDialog *dialog) {
+            dialogs << dialog->objectName();
+            *sentWhenDialogOpened = *sent;
+            dialog->reject();
+          },
+          20000);
+
+    window.DetectGpsReceiver();
+
+    if (chooseInterface) {
+      QVERIFY(chosen);
+      QTRY_COMPARE_WITH_TIMEOUT(dialogs, QStringList{QStringLiteral("GpsPortDialog")}, 10000);
+    }
+    QCOMPARE(startup.Status(), QStringLiteral("Motorola M12+, Bin, 12 ch, V2.0, has DGPS, TRAIM"));
+    QVERIFY(startup.rig->Boxes().shown.isEmpty());
+    QVERIFY(!window.ReceiverBusy());
+  };
+  QStringList undisturbed;
+  startUp(false, &undisturbed, nullptr);
+  QStringList sent;
+  QStringList sentWhenDialogOpened;
+  if (!QTest::currentTestFailed())
+    startUp(true, &sent, &sentWhenDialogOpened);
+  if (QTest::currentTestFailed())
+    return;
+
+  QVERIFY(undisturbed.contains(QStringLiteral("@@Cg")));
+  QCOMPARE(sentWhenDialogOpened, undisturbed);
+  QCOMPARE(sent, undisturbed);
+}
+
+// The session alone: EndSearch ends the search at once, sends nothing more,
+// says the receiver was not found, and leaves the session ready for the
+// next initialisation.
+void DetectionTest::endSearchEndsTheSearchAndLeavesTheSessionReady()
 {
   SessionStartup startup(GpsModeSearch, 9600);
   QVERIFY2(startup.rig->Problem().isEmpty(), qPrintable(startup.rig->Problem()));
@@ -687,7 +757,7 @@ void DetectionTest::stopEndsTheSearchAndLeavesTheSessionReady()
     if (sentWhenStopped < 0 && message.startsWith("@@Cj"))
       QTimer::singleShot(0, &session, [&] {
         sentWhenStopped = sent;
-        session.Stop();
+        session.EndSearch();
       });
   });
   const qint64 programTimeBefore = session.Timing().NowMs();
@@ -703,11 +773,17 @@ void DetectionTest::stopEndsTheSearchAndLeavesTheSessionReady()
   QCOMPARE(startup.rig->Host().busyChanges, (QList<bool>{true, false}));
   QVERIFY(!Startup::MainWindowMode().isValid());
   QCOMPARE(startup.LineRate(), 9600);
+  QCOMPARE(startup.Status(), QStringLiteral("GPS Receiver not found"));
 
-  session.Stop();  // nothing runs: nothing to end
-  QVERIFY(!session.Stopping());
+  session.EndSearch();  // nothing runs: nothing to end
+  QVERIFY(!session.SearchEnded());
   startup.Attach(ReceiverFamily::Oncore12, 9600);
+  // A new search, here in a named mode: the text of the one that ended goes.
+  session.SetMode(GpsModeMotorolaBinary);
+  const int textsBefore = startup.rig->Host().statusTexts.size();
   QVERIFY(session.InitializeGpsReceiver());
+  QCOMPARE(startup.rig->Host().statusTexts.value(textsBefore),
+           QStringLiteral("Initialization: Searching for GPS Receiver..."));
   QCOMPARE(session.Mode(), quint32(GpsModeMotorolaBinary));
 }
 

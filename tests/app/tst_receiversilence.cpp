@@ -1,12 +1,21 @@
 #include "TestMain.h"
 
+#include "FakeTimeSource.h"
 #include "FrameBuilders.h"
+#include "ModalDialogs.h"
 #include "WindowOnSimulator.h"
 #include "app/MainWindow.h"
 #include "core/GpsMode.h"
+#include "platform/TimeSource.h"
+#include "receiver/link/GpsPortSettings.h"
+#include "receiver/session/ReceiverSilenceWatch.h"
 
+#include <QAction>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QPushButton>
+#include <QSettings>
+#include <QTimer>
 
 using namespace riduder::test;
 
@@ -28,7 +37,17 @@ QByteArray NavClock()
 
 const QString NoDataLine = QStringLiteral("No data from the GPS receiver for 5 seconds.");
 
+// What happens before the status bar is read.
+enum class Story {
+  PortOff,                    // the port is set to OFF, then the start-up detection
+  SearchEndedByTheDialog,     // the interface item during the search, then Cancel
+  SilenceTalkSilence,         // a receiver taken into use goes quiet twice
+  SilenceAfterAReopen,        // quiet, the port reopened through the dialog, quiet
+};
+
 }  // namespace
+
+Q_DECLARE_METATYPE(Story)
 
 // A receiver that stops talking while its port stays open must not look
 // healthy: after 5 s without a message "No Data" on red, and a line in the
@@ -67,6 +86,110 @@ private slots:
     QVERIFY(rig.Feed(NavClock()));
     QCOMPARE(nav->text(), QStringLiteral("Navigating"));
     QVERIFY(nav->styleSheet().contains(QLatin1String("background-color:green")));
+  }
+
+  // The status bar while nothing runs says what is so: a search that ended
+  // without a receiver leaves "GPS Receiver not found" (not "Initializing"
+  // or "Searching"), and every new silence of 5 s on an open port is told,
+  // after the receiver has talked or the port was reopened too.
+  void statusWhileNothingRuns_data()
+  {
+    QTest::addColumn<Story>("story");
+    QTest::addColumn<QString>("status");  // the receiver status text
+    QTest::addColumn<QString>("nav");     // the navigation indicator
+    QTest::addColumn<int>("noDataLines");
+    QTest::addColumn<int>("boxes");
+    const QString notFound = QStringLiteral("GPS Receiver not found");
+    const QString generic = QStringLiteral("Generic NMEA GPS Receiver");
+    QTest::newRow("port OFF") << Story::PortOff << notFound << "Nav Unknown" << 0 << 1;
+    QTest::newRow("search ended by the dialog, then Cancel")
+        << Story::SearchEndedByTheDialog << notFound << "Nav Unknown" << 0 << 0;
+    QTest::newRow("silence, talk, silence") << Story::SilenceTalkSilence << generic << "No Data" << 2 << 0;
+    QTest::newRow("silence after a reopen") << Story::SilenceAfterAReopen << generic << "No Data" << 2 << 0;
+  }
+
+  void statusWhileNothingRuns()
+  {
+    QFETCH(Story, story);
+    QFETCH(QString, status);
+    QFETCH(QString, nav);
+    QFETCH(int, noDataLines);
+    QFETCH(int, boxes);
+    FakeTimeSource clock;
+    ScopedTimeSourceOverride clockInForce(&clock);
+    const quint32 mode = story == Story::SearchEndedByTheDialog ? GpsModeSearch : GpsModeGenericNmea;
+    WindowOnSimulator rig(WindowOnSimulator::Options::WithoutPps(mode, 9600));
+    QVERIFY2(rig.Problem().isEmpty(), qPrintable(rig.Problem()));
+    MainWindow &window = rig.Window();
+    window.Timing().SetScale(0.004);
+    QAction *interfaceAction = window.findChild<QAction *>(QStringLiteral("actionSet_GPS_Receiver_Interface"));
+    QVERIFY(interfaceAction);
+    // The window looks for a silence every 250 ms: one look before the
+    // clock jumps, one after.
+    const auto silence = [&] {
+      QTest::qWait(300);
+      clock.Advance(ReceiverSilenceWatch::SilenceMs);
+      QTest::qWait(300);
+    };
+    const auto talk = [&] { return rig.Feed(BuildNmeaSentence("GPZDA,120005.00,01,01,2024,00,00")); };
+
+    switch (story) {
+    case Story::PortOff:
+      QSettings().setValue(GpsPortKeys::PortName, QStringLiteral("OFF"));
+      window.ReceiverPort().startGpsSerialPort(false);
+      QVERIFY(!window.ReceiverPort().IsOpen());
+      window.DetectGpsReceiver();
+      silence();
+      break;
+    case Story::SearchEndedByTheDialog: {
+      bool chosen = false;
+      connect(&window, &MainWindow::sendGpsMessage, &window, [&](const QByteArray &message) {
+        if (!chosen && message.startsWith("@@Cj")) {
+          chosen = true;
+          QTimer::singleShot(0, interfaceAction, &QAction::trigger);
+        }
+      });
+      bool cancelled = false;
+      AnswerNextModalDialog(
+          [&](QDialog *dialog) {
+            dialog->findChild<QPushButton *>(QStringLiteral("CANCEL"))->click();
+            cancelled = true;
+          },
+          20000);
+      window.DetectGpsReceiver();
+      QTRY_VERIFY_WITH_TIMEOUT(cancelled, 10000);
+      QVERIFY(!window.ReceiverBusy());
+      break;
+    }
+    case Story::SilenceTalkSilence:
+      window.DetectGpsReceiver();
+      QVERIFY(talk());
+      silence();
+      QVERIFY(talk());
+      QCOMPARE(rig.NavLabel()->text(), QStringLiteral("Nav Unknown"));
+      silence();
+      break;
+    case Story::SilenceAfterAReopen: {
+      window.DetectGpsReceiver();
+      QVERIFY(talk());
+      silence();
+      bool confirmed = false;
+      AnswerNextModalDialog([&](QDialog *dialog) {
+        dialog->findChild<QPushButton *>(QStringLiteral("OK"))->click();
+        confirmed = true;
+      });
+      interfaceAction->trigger();
+      QVERIFY(confirmed);
+      QVERIFY(window.ReceiverPort().IsOpen());
+      silence();
+      break;
+    }
+    }
+
+    QCOMPARE(window.ReceiverStatusLabel()->text(), status);
+    QCOMPARE(rig.NavLabel()->text(), nav);
+    QCOMPARE(rig.RawDataLines().count(NoDataLine), noDataLines);
+    QCOMPARE(rig.Boxes().shown.size(), boxes);
   }
 };
 

@@ -3,9 +3,11 @@
 #include "ModalDialogs.h"
 #include "RecordingMessageBoxes.h"
 #include "ScriptedHttpServer.h"
+#include "WindowOnSimulator.h"
 #include "FakeCodeSignature.h"
 #include "FakeInstallerLauncher.h"
 #include "app/MainWindow.h"
+#include "core/GpsMode.h"
 #include "platform/CodeSignature.h"
 #include "platform/InstallerLauncher.h"
 #include "update/UpdateCheck.h"
@@ -21,6 +23,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
+#include <QTimer>
 
 using riduder::test::HttpResponse;
 using riduder::test::ScriptedHttpServer;
@@ -336,6 +339,63 @@ private slots:
     QDir(QFileInfo(launcher.StartedPaths()[0]).absolutePath()).removeRecursively();
   }
 
+  // A receiver search runs (the start-up one, on a line where nobody
+  // answers) when a newer version is found: the dialog waits for the user
+  // while the search goes on sending its requests.
+  void theSearchGoesOnWhileTheDialogWaits_data()
+  {
+    QTest::addColumn<bool>("interactive");
+    QTest::newRow("automatic check") << false;
+    QTest::newRow("Help > Check for Updates") << true;
+  }
+
+  void theSearchGoesOnWhileTheDialogWaits()
+  {
+    QFETCH(bool, interactive);
+    RouteGoodUpdate();
+    QSettings().setValue("Updates/ManifestUrl", server->Url("/manifest.json"));
+    riduder::test::WindowOnSimulator rig(riduder::test::WindowOnSimulator::Options::WithoutPps(GpsModeSearch, 9600));
+    QVERIFY2(rig.Problem().isEmpty(), qPrintable(rig.Problem()));
+    MainWindow &window = rig.Window();
+    // A 2.5 s reply-wait step takes 50 ms.
+    window.Timing().SetScale(0.02);
+    int sent = 0;
+    connect(&window, &MainWindow::sendGpsMessage, &window, [&] {
+      if (sent++ == 0)
+        QTimer::singleShot(0, &window, [&] {
+          if (interactive)
+            window.findChild<QAction *>("actionCheck_for_Updates")->trigger();
+          else
+            window.AutoCheckForUpdates();
+        });
+    });
+    int sentWhenOpened = -1;
+    int sentWhileOpen = -1;
+    bool openThroughout = false;
+    riduder::test::AnswerNextModalDialog(
+        [&](QDialog *dialog) {
+          QCOMPARE(dialog->objectName(), QStringLiteral("UpdateDialog"));
+          sentWhenOpened = sent;
+          QTimer::singleShot(600, dialog, [&, dialog] {
+            sentWhileOpen = sent - sentWhenOpened;
+            openThroughout = dialog->isVisible();
+            dialog->findChild<QPushButton *>("btnLater")->click();
+            // Enough seen: the rest of the search is not needed.
+            window.close();
+          });
+        },
+        10000);
+
+    window.DetectGpsReceiver();
+
+    QVERIFY(sentWhenOpened > 0);
+    QVERIFY(openThroughout);
+    // A 3 s reply wait is 60 ms here: in 600 ms the search asks several times.
+    QVERIFY2(sentWhileOpen >= 3, qPrintable(QString::number(sentWhileOpen)));
+    QVERIFY(rig.Boxes().shown.isEmpty());
+    QVERIFY(launcher.StartedPaths().isEmpty());
+  }
+
   void checksThatFindNothingNew_data()
   {
     QTest::addColumn<bool>("interactive");
@@ -371,8 +431,10 @@ private slots:
     window.StartUpdateCheck(interactive);
     QTRY_COMPARE_WITH_TIMEOUT(server->RequestCount("/manifest.json"), 1, 10000);
     QTest::qWait(100);
+    // Posted: nothing waits for their answer.
+    QVERIFY(boxes.shown.isEmpty());
     QStringList shown;
-    for (const MessageBoxRequest &request : boxes.shown) {
+    for (const MessageBoxRequest &request : boxes.posted) {
       shown << request.text;
       QCOMPARE(request.title, QStringLiteral("Riduder"));
     }
@@ -381,7 +443,7 @@ private slots:
       expected << "A check for updates is already running." << QString(text).replace("%url", url);
     QCOMPARE(shown, expected);
     if (interactive)  // the manifest address and the server's words, as they are
-      QCOMPARE(boxes.shown.last().textFormat, Qt::PlainText);
+      QCOMPARE(boxes.posted.last().textFormat, Qt::PlainText);
     QCOMPARE(QSettings().contains("Updates/LastCheck"), lastCheckSet);
   }
 

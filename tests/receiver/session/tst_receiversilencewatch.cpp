@@ -6,8 +6,9 @@
 class ReceiverSilenceWatchTest : public QObject {
   Q_OBJECT
 private slots:
-  // Each step: the time, then a message ("m"), a check while watched ("w")
-  // or while not watched ("-"); the steps where the watch speaks.
+  // Each step: the time, then a message ("m"), a check while watched ("w"),
+  // a check while not watched ("-") or a restart ("r", the port reopened);
+  // the steps where the watch speaks.
   void silenceIsToldOnceAndEndedByAMessage_data()
   {
     QTest::addColumn<QStringList>("steps");
@@ -25,6 +26,14 @@ private slots:
         << QStringList{"1000 w", "5999 w", "6000 w"} << QStringList{"6000 w"};
     QTest::newRow("a silence lasts through a set-up until a message")
         << QStringList{"0 m", "5000 w", "6000 -", "7000 m"} << QStringList{"5000 w", "7000 m"};
+    QTest::newRow("still silent after a set-up: told again")
+        << QStringList{"0 m", "5000 w", "6000 -", "6000 w", "10999 w", "11000 w"}
+        << QStringList{"5000 w", "11000 w"};
+    QTest::newRow("still silent after a restart: told again")
+        << QStringList{"0 m", "5000 w", "5100 r", "5200 w", "10199 w", "10200 w", "12000 m"}
+        << QStringList{"5000 w", "10200 w", "12000 m"};
+    QTest::newRow("a restart between checks: the wait starts at the next one")
+        << QStringList{"0 m", "4000 w", "4500 r", "8000 w", "12999 w", "13000 w"} << QStringList{"13000 w"};
   }
 
   void silenceIsToldOnceAndEndedByAMessage()
@@ -36,7 +45,13 @@ private slots:
     for (const QString &step : steps) {
       const qint64 now = step.section(' ', 0, 0).toLongLong();
       const QString kind = step.section(' ', 1);
-      const bool spoke = kind == QLatin1String("m") ? watch.MessageArrived(now) : watch.Check(now, kind == QLatin1String("w"));
+      bool spoke = false;
+      if (kind == QLatin1String("m"))
+        spoke = watch.MessageArrived(now);
+      else if (kind == QLatin1String("r"))
+        watch.Restart();
+      else
+        spoke = watch.Check(now, kind == QLatin1String("w"));
       if (spoke)
         got << step;
     }
