@@ -74,6 +74,12 @@ void TicLineProcessor::ProcessTicLine(QByteArray line)
   lastTimeLine = row;
 }
 
+void TicLineProcessor::ForgetPort1Reading()
+{
+  lastPort1Reading.clear();
+  clockTicText.clear();
+}
+
 QByteArray TicLineProcessor::CorrectTicReading(const QByteArray &reading, int portIndex,
                                                const TicLogOptions &options,
                                                const TicCorrectionSettings &settings)

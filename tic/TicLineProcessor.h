@@ -66,6 +66,9 @@ public:
   // corrected reading.
   const QString &ClockTicText() const { return clockTicText; }
   const QByteArray &LastPort1Reading() const { return lastPort1Reading; }
+  // Port 1 has gone: its last reading is no longer live, in the clock
+  // either.
+  void ForgetPort1Reading();
 
   const TicSawtoothCorrection &Correction() const { return correction; }
   const TicAverages &Averages() const { return averages; }
