@@ -154,7 +154,8 @@ public:
   // True from a failed write until a flush succeeds.
   bool HasWriteError() const { return writeFailed_; }
   // "" while all is well; else what went wrong (a failed write of the open
-  // set, or a roll-over that could not open the new day's set).
+  // set, a roll-over that could not open the new day's set, or a close that
+  // left bytes unwritten, until the next open).
   QString StatusText() const;
   qint64 DroppedBytes() const;
 
@@ -204,4 +205,5 @@ private:
   QString failureText_;
   QString failureReason_;  // the writer's error alone
   QString rollOverProblem_;
+  qint64 unwrittenAtClose_ = 0;
 };
