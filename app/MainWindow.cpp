@@ -14,6 +14,7 @@
 #include "help/HelpWindow.h"
 #include "logging/GpsLogTypeDialog.h"
 #include "logging/TicFileDialog.h"
+#include "platform/TimeSource.h"
 #include "position/GpsNavDialog.h"
 #include "position/ReferenceLocationDialog.h"
 #include "position/SatAzElChartDialog.h"
@@ -198,6 +199,9 @@ MainWindow::MainWindow(QWidget *parent)
 
   QTimer::singleShot(20000, Qt::CoarseTimer, this, [this] { AutoCheckForUpdates(); });
 
+  // The display copy holds the start time: counter rows count on from it
+  // until the receiver's time is shown.
+  state.ShowTime(state.displayCopy, TimeSource::Current().MonotonicMs());
   emit startGpsSerialPort(gpsPortStartArgument);
   StartTicPorts();
 

@@ -92,7 +92,7 @@ void TicDataLog::LoadOptions()
 
 QString TicDataLog::TimeTag() const
 {
-  return LogTimeTag(options_.timeTagFormat, host_.DisplayedTime());
+  return LogTimeTag(options_.timeTagFormat, host_.TagTime());
 }
 
 bool TicDataLog::IsOpen() const

@@ -54,9 +54,12 @@ class TicDataLogHost {
 public:
   virtual ~TicDataLogHost();
 
-  // The displayed time: it names the day's files, dates header and trailer
-  // and gives the time tags of formats 0 and 1.
+  // The displayed time: it names the day's files and dates header and
+  // trailer.
   virtual GpsDateTime DisplayedTime() const = 0;
+  // The time of the tags of formats 0 and 1 (TicRowTime); the displayed
+  // time unless the host knows better.
+  virtual GpsDateTime TagTime() const { return DisplayedTime(); }
   // Whether the timing dialog's software sawtooth correction is off (the
   // averaging line of the header).
   virtual bool SawtoothCorrectionOff() const = 0;
