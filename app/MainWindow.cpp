@@ -5,6 +5,7 @@
 #include "app/GpsRawDataDialog.h"
 #include "app/MainWindowDecoderHost.h"
 #include "app/MessageBoxes.h"
+#include "app/StatusBarRoom.h"
 #include "core/GpsMode.h"
 #include "core/ProgramState.h"
 #include "core/ReceiverIdentity.h"
@@ -305,16 +306,19 @@ void MainWindow::BuildStatusBar()
   ui->statusBar->addPermanentWidget(ntpStatusLabel);
   receiverStatusLabel = new QLabel(tr("Initializing"));
   ui->statusBar->addPermanentWidget(receiverStatusLabel);
-  receiverPortLostLabel = new QLabel;
+  // The notices of lost ports can be long: they take the room the rest
+  // leaves, elided.
+  receiverPortLostLabel = new ElidingLabel;
   receiverPortLostLabel->setObjectName(QStringLiteral("receiverPortLostLabel"));
   receiverPortLostLabel->setStyleSheet(QStringLiteral("padding: 2px 5px; color:white; background-color:red"));
   receiverPortLostLabel->hide();
   ui->statusBar->insertPermanentWidget(0, receiverPortLostLabel);
-  ticPortLostLabel = new QLabel;
+  ticPortLostLabel = new ElidingLabel;
   ticPortLostLabel->setObjectName(QStringLiteral("ticPortLostLabel"));
   ticPortLostLabel->setStyleSheet(receiverPortLostLabel->styleSheet());
   ticPortLostLabel->hide();
   ui->statusBar->insertPermanentWidget(1, ticPortLostLabel);
+  new StatusMessageRoom(ui->statusBar);
 }
 
 void MainWindow::PrepareTables()

@@ -107,6 +107,6 @@ void MainWindow::ShowTicPortsDown()
   }
   if (!ticPortLostLabel)
     return;  // not yet made
-  ticPortLostLabel->setText(down.join(QStringLiteral("; ")));
+  ticPortLostLabel->SetFullText(down.join(QStringLiteral("; ")));
   ticPortLostLabel->setVisible(!down.isEmpty());
 }
