@@ -2,6 +2,7 @@
 
 #include "app/GpsRawDataDialog.h"
 #include "app/MessageBoxes.h"
+#include "app/StatusBarRoom.h"
 #include "logging/LogFileNames.h"
 
 #include <QCloseEvent>
@@ -108,12 +109,11 @@ void LogProblemDisplay::ShowStatus(const QString &status)
   if (!label_) {
     if (status.isEmpty())
       return;
-    label_ = new QLabel;
+    label_ = new ElidingLabel;
     label_->setObjectName(labelName_);
     label_->setStyleSheet(QStringLiteral("color:red"));
     statusBar_->addPermanentWidget(label_);
   }
-  label_->setText(status);
-  label_->setToolTip(status);
+  label_->SetFullText(status);
   label_->setVisible(!status.isEmpty());
 }

@@ -10,10 +10,10 @@
 
 #include <functional>
 
+class ElidingLabel;
 class GpsRawDataDialog;
 class MessageBoxes;
 class QFileDialog;
-class QLabel;
 class QStatusBar;
 
 // Runs the file dialog of a New/Open window and returns its result; a test
@@ -65,8 +65,8 @@ bool ConfirmLogAction(MessageBoxes &boxes, QWidget *parent, const QString &text,
                       QMessageBox::StandardButton yes);
 
 // Where the problems of one log reach the user: the raw-data window with the
-// full report, and a red status-bar label with the log's short status text
-// while it has one.
+// full report, and a red status-bar label (elided to its room) with the
+// log's short status text while it has one.
 class LogProblemDisplay {
 public:
   LogProblemDisplay(GpsRawDataDialog *rawData, QStatusBar *statusBar, const QString &labelName);
@@ -81,5 +81,5 @@ private:
   GpsRawDataDialog *rawData_;
   QStatusBar *statusBar_;
   QString labelName_;
-  QLabel *label_ = nullptr;  // owned by the status bar
+  ElidingLabel *label_ = nullptr;  // owned by the status bar
 };

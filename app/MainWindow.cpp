@@ -5,6 +5,7 @@
 #include "app/GpsRawDataDialog.h"
 #include "app/MainWindowDecoderHost.h"
 #include "app/MessageBoxes.h"
+#include "app/StatusBarRoom.h"
 #include "core/GpsMode.h"
 #include "core/ProgramState.h"
 #include "core/ReceiverIdentity.h"
@@ -14,6 +15,7 @@
 #include "help/HelpWindow.h"
 #include "logging/GpsLogTypeDialog.h"
 #include "logging/TicFileDialog.h"
+#include "platform/TimeSource.h"
 #include "position/GpsNavDialog.h"
 #include "position/ReferenceLocationDialog.h"
 #include "position/SatAzElChartDialog.h"
@@ -198,6 +200,9 @@ MainWindow::MainWindow(QWidget *parent)
 
   QTimer::singleShot(20000, Qt::CoarseTimer, this, [this] { AutoCheckForUpdates(); });
 
+  // The display copy holds the start time: counter rows count on from it
+  // until the receiver's time is shown.
+  state.ShowTime(state.displayCopy, TimeSource::Current().MonotonicMs());
   emit startGpsSerialPort(gpsPortStartArgument);
   StartTicPorts();
 
@@ -301,16 +306,19 @@ void MainWindow::BuildStatusBar()
   ui->statusBar->addPermanentWidget(ntpStatusLabel);
   receiverStatusLabel = new QLabel(tr("Initializing"));
   ui->statusBar->addPermanentWidget(receiverStatusLabel);
-  receiverPortLostLabel = new QLabel;
+  // The notices of lost ports can be long: they take the room the rest
+  // leaves, elided.
+  receiverPortLostLabel = new ElidingLabel;
   receiverPortLostLabel->setObjectName(QStringLiteral("receiverPortLostLabel"));
   receiverPortLostLabel->setStyleSheet(QStringLiteral("padding: 2px 5px; color:white; background-color:red"));
   receiverPortLostLabel->hide();
   ui->statusBar->insertPermanentWidget(0, receiverPortLostLabel);
-  ticPortLostLabel = new QLabel;
+  ticPortLostLabel = new ElidingLabel;
   ticPortLostLabel->setObjectName(QStringLiteral("ticPortLostLabel"));
   ticPortLostLabel->setStyleSheet(receiverPortLostLabel->styleSheet());
   ticPortLostLabel->hide();
   ui->statusBar->insertPermanentWidget(1, ticPortLostLabel);
+  new StatusMessageRoom(ui->statusBar);
 }
 
 void MainWindow::PrepareTables()

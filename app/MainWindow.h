@@ -3,6 +3,7 @@
 // the log files and the shared receiver state, wires them together and
 // delegates. Protocol work lives in the parts it owns.
 
+#include "app/StatusBarRoom.h"
 #include "core/GpsDateTime.h"
 #include "core/ReceiverState.h"
 #include "core/SatelliteRecord.h"
@@ -254,8 +255,8 @@ public:
 
   // --- Counters (MainWindow_Tic.cpp) ---
   void ProcessTicLine(QByteArray line);
-  // The red status-bar notice naming every counter port that is down;
-  // hidden while none is.
+  // The red status-bar notice naming every counter port that is down
+  // (elided to its room, whole in its tool tip); hidden while none is.
   QLabel *TicPortLostLabel() const { return ticPortLostLabel; }
   void OnTicPortLost(int port, const QString &reason);
   void OnTicPortStarted(int port);
@@ -429,8 +430,8 @@ private:
   QLabel *ntpStatusLabel = nullptr;
   QLabel *heartbeatLabel = nullptr;
   QLabel *receiverStatusLabel = nullptr;
-  QLabel *receiverPortLostLabel = nullptr;
-  QLabel *ticPortLostLabel = nullptr;
+  ElidingLabel *receiverPortLostLabel = nullptr;
+  ElidingLabel *ticPortLostLabel = nullptr;
   ReceiverSilenceWatch receiverSilence;
   QTimer receiverSilenceTimer;
   QString ticPortLostReasons[TicPortCount];  // empty while the port is not down
@@ -575,8 +576,9 @@ public:
   QLabel *AntennaStatusLabel() const { return antennaStatusLabel; }
   QLabel *NavStatusLabel() const { return navStatusLabel; }
   QLabel *HeartbeatLabel() const { return heartbeatLabel; }
-  // The red status-bar notice of a receiver port closed by a failure;
-  // hidden while the port is fine.
+  // The red status-bar notice of a receiver port closed by a failure
+  // (elided to its room, whole in its tool tip); hidden while the port is
+  // fine.
   QLabel *ReceiverPortLostLabel() const { return receiverPortLostLabel; }
   // The receiver port closed after a device failure: said in the status
   // bar, the navigation status and the raw-data window until it reopens.

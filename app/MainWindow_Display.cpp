@@ -43,7 +43,7 @@ void MainWindow::UpdateClockDisplay()
     return;
   // Everything below is drawn from this copy; the receiver time itself is
   // never changed here.
-  state.displayCopy = state.receiverTime;
+  state.ShowTime(state.receiverTime, TimeSource::Current().MonotonicMs());
   const GpsDateTime &shown = state.displayCopy;
   const QDateTime pcNow = TimeSource::Current().NowLocal();
 

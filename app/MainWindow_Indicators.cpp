@@ -72,7 +72,7 @@ void MainWindow::OnReceiverPortLost(const QString &portName, const QString &reas
 {
   const QString text = tr("GPS receiver port %1 closed: %2 - reopen it with Edit > Set GPS Receiver Interface")
                            .arg(portName, reason);
-  receiverPortLostLabel->setText(text);
+  receiverPortLostLabel->SetFullText(text);
   receiverPortLostLabel->show();
   Show(navStatusLabel, NavNoReceiver);
   appendPlainText_to_RawDataDialog_and_Log(text);
@@ -84,7 +84,7 @@ void MainWindow::OnReceiverPortOpened()
   if (receiverPortLostLabel->isHidden())
     return;
   receiverPortLostLabel->hide();
-  receiverPortLostLabel->clear();
+  receiverPortLostLabel->SetFullText(QString());
   // Until the receiver speaks again.
   Show(navStatusLabel, NavUnknown);
 }

@@ -49,24 +49,17 @@ public:
                             QMessageBox::Close);
   }
 
-  void ReportProblem(const QString &text) override { problems_.Report(text, StatusText()); }
+  void ReportProblem(const QString &text) override { problems_.Report(text, window_.GpsLog().StatusText()); }
 
   void OpenStateChanged(bool open) override
   {
     ui_->actionClose_GPS_Data_Log->setEnabled(open);
     ui_->actionNew_GPS_Data_Log->setEnabled(!open);
     ui_->actionOpen_GPS_Data_Log->setEnabled(!open);
-    problems_.ShowStatus(StatusText());
+    problems_.ShowStatus(window_.GpsLog().StatusText());
   }
 
 private:
-  // Shown while the open log cannot be written.
-  QString StatusText() const
-  {
-    const GpsDataLog &log = window_.GpsLog();
-    return log.IsOpen() ? log.StatusText() : QString();
-  }
-
   MainWindow &window_;
   Ui::MainWindow *ui_;
   LogProblemDisplay problems_;

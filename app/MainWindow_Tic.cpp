@@ -3,6 +3,7 @@
 // go into the TIC log set, whose options they follow.
 
 #include "app/MainWindow.h"
+#include "core/ClockModes.h"
 #include "logging/TicDataLog.h"
 #include "remote/TelnetTcpServer.h"
 #include "tic/TicLineProcessor.h"
@@ -76,9 +77,14 @@ void MainWindow::OnTicPortLost(int port, const QString &reason)
   if (port < 1 || port > TicPortCount)
     return;
   ticPortLostReasons[port - 1] = reason.isEmpty() ? QStringLiteral("closed") : reason;
-  // Port 1's last reading is no longer live.
-  if (port == 1)
+  // Port 1's last reading is no longer live: not beside the clock, nor in
+  // the clock of the TIC modes, which each tick redraws from the processor.
+  if (port == 1) {
     ui->TIC_Data->clear();
+    ticProcessor->ForgetPort1Reading();
+    if (ClockDisplayMode == ClockModes::Tic || ClockDisplayMode == ClockModes::TicRaw)
+      ui->ClockDisplay->setText(ticProcessor->ClockTicText());
+  }
   ShowTicPortsDown();
 }
 
@@ -101,6 +107,6 @@ void MainWindow::ShowTicPortsDown()
   }
   if (!ticPortLostLabel)
     return;  // not yet made
-  ticPortLostLabel->setText(down.join(QStringLiteral("; ")));
+  ticPortLostLabel->SetFullText(down.join(QStringLiteral("; ")));
   ticPortLostLabel->setVisible(!down.isEmpty());
 }

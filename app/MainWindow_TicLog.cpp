@@ -7,6 +7,7 @@
 #include "app/MainWindow.h"
 #include "app/MessageBoxes.h"
 #include "logging/TicFileDialog.h"
+#include "logging/TicTimeTag.h"
 #include "ui_MainWindow.h"
 
 #include <QFileDialog>
@@ -22,6 +23,7 @@ public:
   }
 
   GpsDateTime DisplayedTime() const override { return window_.State().displayCopy; }
+  GpsDateTime TagTime() const override { return TicRowTime(window_.State()); }
   bool SawtoothCorrectionOff() const override { return window_.TimingValues().sawtoothCorrection == SawtoothOff; }
 
   bool ConfirmReplace(const QString &fileName) override

@@ -8,6 +8,16 @@ ReceiverState::ReceiverState()
   }
 }
 
+void ReceiverState::ShowTime(const GpsDateTime &time, qint64 monotonicNowMs)
+{
+  const qint64 second = time.MSecsSinceEpoch() / 1000;
+  if (displaySecondShownMs < 0 || second != displaySecondShown) {
+    displaySecondShownMs = monotonicNowMs;
+    displaySecondShown = second;
+  }
+  displayCopy = time;
+}
+
 bool ReceiverState::TimeHoldActive(int countdown, qint64 setMs, qint64 monotonicNowMs)
 {
   return countdown > 0 && monotonicNowMs - setMs < TimeHoldLifetimeMs;

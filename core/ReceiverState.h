@@ -37,6 +37,15 @@ struct ReceiverState {
   // clock step) and the copy the clock display last drew.
   GpsDateTime receiverTime;
   GpsDateTime displayCopy;
+  // When the clock display first showed its present second: the monotonic
+  // time (ms, platform clock; negative while unknown) and that second
+  // (whole seconds since 1970). The counter rows' time tags run on from it
+  // while the display stands still; it holds only while displayCopy is in
+  // that second.
+  qint64 displaySecondShownMs = -1;
+  qint64 displaySecondShown = 0;
+  // The clock display draws `time` at monotonicNowMs.
+  void ShowTime(const GpsDateTime &time, qint64 monotonicNowMs);
 
   // Gates.
   bool setupInProgress = true;      // messages other than PPS are dropped

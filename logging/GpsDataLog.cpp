@@ -92,6 +92,7 @@ bool GpsDataLog::OpenGpsLogFile(int mode)
     waiting_.ResetCount();
     writeFailed_ = false;
     failureText_.clear();
+    unwrittenAtClose_ = 0;
     for (const QString &line : HeaderLines(mode))
       WriteGpsLog(line);
     FlushGpsLogFile();
@@ -110,10 +111,11 @@ bool GpsDataLog::CloseGpsLogFile(bool silent)
     return false;
   WriteGpsLog(TrailerText());
   FlushGpsLogFile();
-  if (!waiting_.IsEmpty())
+  unwrittenAtClose_ = waiting_.Size();
+  if (unwrittenAtClose_ > 0)
     host_.ReportProblem(QStringLiteral("The GPS log %1 was closed with %2 bytes that could not be written.")
                             .arg(QDir::toNativeSeparators(fileName_))
-                            .arg(waiting_.Size()));
+                            .arg(unwrittenAtClose_));
   CloseWriter();
   host_.OpenStateChanged(false);
   return true;
@@ -208,6 +210,9 @@ void GpsDataLog::WriteBinaryGpsLog(const QByteArray &message)
 
 QString GpsDataLog::StatusText() const
 {
+  if (!IsOpen())
+    return unwrittenAtClose_ > 0 ? QStringLiteral("GPS log closed, %1 bytes not written").arg(unwrittenAtClose_)
+                                 : QString();
   if (!writeFailed_ && DroppedBytes() == 0)
     return QString();
   QString text;

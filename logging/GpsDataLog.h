@@ -126,7 +126,8 @@ public:
   QString FileName() const { return fileName_; }
   // True from a failed write until a write succeeds.
   bool HasWriteError() const { return writeFailed_; }
-  // "" while all is well; else what went wrong.
+  // "" while all is well; else what went wrong: a failed write of the open
+  // log, or a close that left bytes unwritten (until the next open).
   QString StatusText() const;
   qint64 DroppedBytes() const { return waiting_.Dropped(); }
 
@@ -156,6 +157,7 @@ private:
   WriteOutTimer writeOutTimer_;
   bool writeFailed_ = false;
   QString failureText_;
+  qint64 unwrittenAtClose_ = 0;
   // Log type 4: the last "@@Ba"/"@@Ea" and the last "@@Bk"/"@@Ek",
   // written in front of the next "@@Bg"/"@@Eg". Kept across close/open.
   QByteArray heldTimeMessage_;

@@ -92,7 +92,7 @@ void TicDataLog::LoadOptions()
 
 QString TicDataLog::TimeTag() const
 {
-  return LogTimeTag(options_.timeTagFormat, host_.DisplayedTime());
+  return LogTimeTag(options_.timeTagFormat, host_.TagTime());
 }
 
 bool TicDataLog::IsOpen() const
@@ -235,6 +235,7 @@ bool TicDataLog::OpenTicLogFiles(int mode)
   failureText_.clear();
   failureReason_.clear();
   rollOverProblem_.clear();
+  unwrittenAtClose_ = 0;
   for (const QString &text : HeaderTexts(mode))
     WriteTicLog(text);
   QSettings().setValue(TicLogKeys::LogFileOpen, IsOpen());
@@ -271,6 +272,8 @@ bool TicDataLog::CloseTicLogFiles(bool withoutAsking)
     CloseFile(configFile_);
     closed = true;
   }
+  if (closed)
+    unwrittenAtClose_ = unwritten;
   if (unwritten > 0)
     host_.ReportProblem(QStringLiteral("The TIC log set %1 was closed with %2 bytes that could not be written.")
                             .arg(SetDescription(configFile_.name))
@@ -430,7 +433,8 @@ QString TicDataLog::StatusText() const
   if (!rollOverProblem_.isEmpty())
     return QStringLiteral("TIC log: %1 not opened").arg(QFileInfo(configFile_.name).fileName());
   if (!IsOpen())
-    return QString();
+    return unwrittenAtClose_ > 0 ? QStringLiteral("TIC log closed, %1 bytes not written").arg(unwrittenAtClose_)
+                                 : QString();
   QString text;
   if (writeFailed_)
     text = QStringLiteral("TIC log: %1").arg(failureReason_);

@@ -54,9 +54,12 @@ class TicDataLogHost {
 public:
   virtual ~TicDataLogHost();
 
-  // The displayed time: it names the day's files, dates header and trailer
-  // and gives the time tags of formats 0 and 1.
+  // The displayed time: it names the day's files and dates header and
+  // trailer.
   virtual GpsDateTime DisplayedTime() const = 0;
+  // The time of the tags of formats 0 and 1 (TicRowTime); the displayed
+  // time unless the host knows better.
+  virtual GpsDateTime TagTime() const { return DisplayedTime(); }
   // Whether the timing dialog's software sawtooth correction is off (the
   // averaging line of the header).
   virtual bool SawtoothCorrectionOff() const = 0;
@@ -154,7 +157,8 @@ public:
   // True from a failed write until a flush succeeds.
   bool HasWriteError() const { return writeFailed_; }
   // "" while all is well; else what went wrong (a failed write of the open
-  // set, or a roll-over that could not open the new day's set).
+  // set, a roll-over that could not open the new day's set, or a close that
+  // left bytes unwritten, until the next open).
   QString StatusText() const;
   qint64 DroppedBytes() const;
 
@@ -204,4 +208,5 @@ private:
   QString failureText_;
   QString failureReason_;  // the writer's error alone
   QString rollOverProblem_;
+  qint64 unwrittenAtClose_ = 0;
 };

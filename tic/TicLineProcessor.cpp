@@ -26,9 +26,10 @@ void TicLineProcessor::ProcessTicLine(QByteArray line)
     return;
 
   const TicLogOptions options = host.TicOptions();
+  const GpsDateTime rowTime = TicRowTime(state);
   QByteArray text = NormalizeTicDecimalMarks(unconverted);
   if (text.contains(':')) {
-    ProcessStatisticsLine(port, text, options);
+    ProcessStatisticsLine(port, text, options, rowTime);
     return;
   }
 
@@ -36,11 +37,11 @@ void TicLineProcessor::ProcessTicLine(QByteArray line)
   if (text.isEmpty())
     return;
 
-  const QByteArray tag = LogTimeTag(options.timeTagFormat, state.displayCopy).toLatin1();
+  const QByteArray tag = LogTimeTag(options.timeTagFormat, rowTime).toLatin1();
   QByteArray row;
   if (isReading) {
     const TicCorrectionSettings settings = host.CorrectionSettings();
-    const QByteArray corrected = CorrectTicReading(text, port - 1, options, settings);
+    const QByteArray corrected = CorrectTicReading(text, port - 1, options, settings, rowTime);
     row = tag + text
           + TicPrintf(" %05.3f %i %05.3f ", state.receiverSawtoothNs,
                                  state.receiverOneSigmaNs, settings.SmallerDelayTotal())
@@ -67,34 +68,41 @@ void TicLineProcessor::ProcessTicLine(QByteArray line)
 
   host.ShowTicProcessedLine(QString::number(port) + QLatin1Char(' ') + QString::fromLatin1(row));
 
-  if (options.timeLogInterval < 1 || WholeSeconds(state.displayCopy.MSecsSinceEpoch()) % options.timeLogInterval != 0)
+  if (options.timeLogInterval < 1 || WholeSeconds(rowTime.MSecsSinceEpoch()) % options.timeLogInterval != 0)
     return;
   host.WriteTicTimeRow(port, row);
   SendTicData(remoteTimeCount, "TIME", row);
   lastTimeLine = row;
 }
 
+void TicLineProcessor::ForgetPort1Reading()
+{
+  lastPort1Reading.clear();
+  clockTicText.clear();
+}
+
 QByteArray TicLineProcessor::CorrectTicReading(const QByteArray &reading, int portIndex,
                                                const TicLogOptions &options,
-                                               const TicCorrectionSettings &settings)
+                                               const TicCorrectionSettings &settings, const GpsDateTime &rowTime)
 {
   const double value = correction.Correct(portIndex, reading.toDouble(), settings);
-  AccumulateTicAverage(value, portIndex, options);
+  AccumulateTicAverage(value, portIndex, options, rowTime);
   return TicPrintf("%08.6f", value);
 }
 
-void TicLineProcessor::AccumulateTicAverage(double value, int portIndex, const TicLogOptions &options)
+void TicLineProcessor::AccumulateTicAverage(double value, int portIndex, const TicLogOptions &options,
+                                            const GpsDateTime &rowTime)
 {
   if (options.averagingPeriod < 1) {
     averages.Reset(portIndex);
     return;
   }
   const std::optional<TicAverage> average =
-      averages.Add(portIndex, value, state.displayCopy.MSecsSinceEpoch(), options.averagingPeriod);
+      averages.Add(portIndex, value, rowTime.MSecsSinceEpoch(), options.averagingPeriod);
   if (!average)
     return;
   const QByteArray row = TicFieldSeparator(
-      LogTimeTag(options.timeTagFormat, state.displayCopy).toLatin1()
+      LogTimeTag(options.timeTagFormat, rowTime).toLatin1()
           + TicPrintf("%d %09.6f %09.6f %09.6f %09.6f\n", average->count, average->sigma,
                                  average->mean, average->maximum, average->minimum),
       options.logStyle);
@@ -103,8 +111,8 @@ void TicLineProcessor::AccumulateTicAverage(double value, int portIndex, const T
   lastAverageLine = row;
 }
 
-void TicLineProcessor::ProcessStatisticsLine(int port, const QByteArray &text,
-                                             const TicLogOptions &options)
+void TicLineProcessor::ProcessStatisticsLine(int port, const QByteArray &text, const TicLogOptions &options,
+                                             const GpsDateTime &rowTime)
 {
   if (options.averagingPeriod > 0)
     return;
@@ -113,7 +121,7 @@ void TicLineProcessor::ProcessStatisticsLine(int port, const QByteArray &text,
   QByteArray value = text.mid(colon + 1).trimmed();
   QByteArray &buffer = statisticsRows[port - 1];
   if (label == "N") {
-    buffer = LogTimeTag(options.timeTagFormat, state.displayCopy).toLatin1() + value;
+    buffer = LogTimeTag(options.timeTagFormat, rowTime).toLatin1() + value;
     return;
   }
   ParseTicReading(value);

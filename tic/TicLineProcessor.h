@@ -66,6 +66,9 @@ public:
   // corrected reading.
   const QString &ClockTicText() const { return clockTicText; }
   const QByteArray &LastPort1Reading() const { return lastPort1Reading; }
+  // Port 1 has gone: its last reading is no longer live, in the clock
+  // either.
+  void ForgetPort1Reading();
 
   const TicSawtoothCorrection &Correction() const { return correction; }
   const TicAverages &Averages() const { return averages; }
@@ -73,10 +76,12 @@ public:
 
 private:
   // The corrected reading as text "%08.6f"; feeds the port's averages.
+  // rowTime: the time the line's rows are tagged with (TicRowTime).
   QByteArray CorrectTicReading(const QByteArray &reading, int portIndex, const TicLogOptions &options,
-                               const TicCorrectionSettings &settings);
-  void AccumulateTicAverage(double value, int portIndex, const TicLogOptions &options);
-  void ProcessStatisticsLine(int port, const QByteArray &text, const TicLogOptions &options);
+                               const TicCorrectionSettings &settings, const GpsDateTime &rowTime);
+  void AccumulateTicAverage(double value, int portIndex, const TicLogOptions &options, const GpsDateTime &rowTime);
+  void ProcessStatisticsLine(int port, const QByteArray &text, const TicLogOptions &options,
+                             const GpsDateTime &rowTime);
   // Sends one sentence while `counter` asks for it and counts it down.
   void SendTicData(int &counter, const char *kind, const QByteArray &row);
 

@@ -3,19 +3,30 @@
 #include "FakeTimeSource.h"
 #include "FrameBuilders.h"
 #include "ModalDialogs.h"
+#include "UbxMessageBuilder.h"
 #include "WindowOnSimulator.h"
 #include "app/MainWindow.h"
 #include "core/GpsMode.h"
+#include "logging/TicDataLog.h"
+#include "logging/TicLogOptions.h"
+#include "logging/TicTimeTag.h"
 #include "platform/TimeSource.h"
 #include "receiver/link/GpsPortSettings.h"
 #include "receiver/session/ReceiverSilenceWatch.h"
+#include "tests/logging/GpsLogTestHost.h"
+#include "tic/TicLineProcessor.h"
+#include "tic/TicPortSettings.h"
+#include "tools/simulator/ReceiverSimulator.h"
 
 #include <QAction>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <QTimer>
+
+#include <memory>
 
 using namespace riduder::test;
 
@@ -190,6 +201,73 @@ private slots:
     QCOMPARE(rig.NavLabel()->text(), nav);
     QCOMPARE(rig.RawDataLines().count(NoDataLine), noDataLines);
     QCOMPARE(rig.Boxes().shown.size(), boxes);
+  }
+
+  // The counter goes on measuring while the receiver says nothing: its rows
+  // keep their place in time, their tags running on one second a reading
+  // from the last second shown (without a receiver, from the start).
+  void counterRowsRunOnWhileTheReceiverIsSilent_data()
+  {
+    QTest::addColumn<bool>("receiverPort");
+    QTest::newRow("receiver silenced") << true;
+    QTest::newRow("receiver port closed") << false;
+  }
+
+  void counterRowsRunOnWhileTheReceiverIsSilent()
+  {
+    QFETCH(bool, receiverPort);
+    QSettings().clear();
+    FakeTimeSource clock;
+    ScopedTimeSourceOverride useClock(&clock);
+    QTemporaryDir logs;
+    riduder::sim::ReceiverSimulator counter;
+    QVERIFY(counter.open());
+    {
+      QSettings settings;
+      settings.setValue(TicPortKey(1, ""), counter.slavePath());
+      settings.setValue(TicLogKeys::FileDirectory, logs.path());
+      settings.setValue(TicLogKeys::TimeTagFormat, TicTimeTagFormats::Calendar);
+      settings.setValue(TicLogKeys::LogStyle, 1);
+    }
+    std::unique_ptr<WindowOnSimulator> rig;
+    std::unique_ptr<MainWindow> portless;
+    RecordingMessageBoxes boxes;
+    if (receiverPort) {
+      rig = std::make_unique<WindowOnSimulator>(WindowOnSimulator::Options::WithoutPps(GpsModeUbloxUbx, 9600));
+      QVERIFY2(rig->Problem().isEmpty(), qPrintable(rig->Problem()));
+      // NAV-TIMEUTC, valid: without a 1PPS line its second shows at once.
+      QVERIFY(rig->Feed(UbxMessageBuilder(0x01, 0x21, 20)
+                            .U2(12, 2024).U1(14, 2).U1(15, 14).U1(16, 10).U1(17, 20).U1(18, 30).U1(19, 0x07)
+                            .Frame()));
+    } else {
+      portless = std::make_unique<MainWindow>();
+      portless->SetMessageBoxes(&boxes);
+    }
+    MainWindow &window = rig ? rig->Window() : *portless;
+    if (rig)
+      QCOMPARE(window.State().displayCopy.toString(QStringLiteral("hh:mm:ss")), QStringLiteral("10:20:30"));
+    QVERIFY(window.TicPort(1).IsSerialOpen());
+    const GpsDateTime shown = window.State().displayCopy;
+    QVERIFY(window.OpenTicLogFiles(TicDataLog::CreateNew));
+
+    // One reading a second, the first 0.3 s after the second was shown.
+    const int readings = 4;
+    clock.Advance(300);
+    for (int n = 1; n <= readings; ++n) {
+      counter.write("+" + QByteArray::number(n) + "E-09\r\n");
+      QTRY_VERIFY_WITH_TIMEOUT(window.TicProcessor().LastTimeLine().contains("0.00" + QByteArray::number(n) + "000"),
+                               3000);
+      clock.Advance(1000);
+    }
+    QVERIFY(window.FlushLogFiles());
+
+    const QStringList rows = ReadFileLines(window.TicLog().TimeFileName(1));
+    QCOMPARE(rows.size(), readings);
+    for (int n = 0; n < readings; ++n) {
+      GpsDateTime second = shown;
+      second.SetDateTime(shown.addSecs(n));
+      QCOMPARE(rows.at(n).section(QLatin1Char(','), 0, 0), second.YearDayText());
+    }
   }
 };
 

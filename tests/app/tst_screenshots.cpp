@@ -5,6 +5,7 @@
 #include "ScriptedReceivers.h"
 #include "WindowOnSimulator.h"
 #include "app/MainWindow.h"
+#include "app/StatusBarRoom.h"
 #include "core/GpsMode.h"
 #include "help/AboutBox.h"
 #include "logging/GpsDataLog.h"
@@ -238,15 +239,22 @@ private slots:
     QTest::addColumn<int>("notation");
     QTest::addColumn<QString>("message");
     QTest::addColumn<bool>("diskFull");
-    QTest::newRow("decimal degrees") << 0 << QString() << false;
-    QTest::newRow("degrees and minutes") << 1 << QString() << false;
-    QTest::newRow("degrees, minutes and seconds") << 2 << QString() << false;
+    QTest::addColumn<bool>("counterPortsLost");
+    QTest::addColumn<bool>("receiverPortLost");
+    QTest::newRow("decimal degrees") << 0 << QString() << false << false << false;
+    QTest::newRow("degrees and minutes") << 1 << QString() << false << false << false;
+    QTest::newRow("degrees, minutes and seconds") << 2 << QString() << false << false << false;
     QStringList messages{QString::fromLatin1(NoPositionYetText), QString::fromLatin1(NoAveragesYetText)};
     std::sort(messages.begin(), messages.end(),
               [](const QString &a, const QString &b) { return a.size() > b.size(); });
-    QTest::newRow("longest status text") << 2 << messages.first() << false;
+    QTest::newRow("longest status text") << 2 << messages.first() << false << false << false;
     // The GPS log's disk is full: its lasting problem beside the rest.
-    QTest::newRow("disk full") << 2 << QString() << true;
+    QTest::newRow("disk full") << 2 << QString() << true << false << false;
+    // Lost ports' notices beside the long receiver identity.
+    QTest::newRow("two counter ports lost") << 2 << QString() << false << true << false;
+    QTest::newRow("receiver port lost") << 2 << QString() << false << false << true;
+    QTest::newRow("every port lost, status text") << 2 << messages.first() << false << true << true;
+    QTest::newRow("every port lost, disk full") << 2 << QString() << true << true << true;
   }
 
   void mainWindowTextsFit()
@@ -254,6 +262,8 @@ private slots:
     QFETCH(int, notation);
     QFETCH(QString, message);
     QFETCH(bool, diskFull);
+    QFETCH(bool, counterPortsLost);
+    QFETCH(bool, receiverPortLost);
     // A fresh store: no receiver port left from the tests before.
     QSettings().clear();
     riduder::test::RecordingMessageBoxes boxes;
@@ -312,11 +322,20 @@ private slots:
       QVERIFY(window.FlushGpsLogFile());
       QVERIFY(window.GpsLog().HasWriteError());
     }
+    if (counterPortsLost) {
+      window.OnTicPortLost(1, QStringLiteral("The remote host closed the connection"));
+      window.OnTicPortLost(3, QStringLiteral("Connection refused"));
+    }
+    if (receiverPortLost)
+      window.OnReceiverPortLost(QStringLiteral("/dev/ttyUSB0"), QStringLiteral("Input/output error"));
     QCoreApplication::processEvents();
-    const QString name = QStringLiteral("MainWindowTexts%1%2%3")
+    QCoreApplication::processEvents();
+    const QString name = QStringLiteral("MainWindowTexts%1%2%3%4%5")
                              .arg(notation)
                              .arg(message.isEmpty() ? "" : "Status")
-                             .arg(diskFull ? "DiskFull" : "");
+                             .arg(diskFull ? "DiskFull" : "")
+                             .arg(counterPortsLost ? "CountersLost" : "")
+                             .arg(receiverPortLost ? "ReceiverLost" : "");
     Save(&window, name);
 
     CheckTextsFit(window);
@@ -402,7 +421,14 @@ private:
       if (!label->isVisible())
         continue;
       messageRight = std::min(messageRight, label->x() - 1);
-      if (!bar->rect().contains(label->geometry()) || label->width() < label->sizeHint().width())
+      // A label that gives way shows what fits of its text, elided, and the
+      // whole text in its tool tip.
+      const auto *eliding = qobject_cast<ElidingLabel *>(label);
+      const bool fits =
+          eliding ? label->width() >= label->minimumSizeHint().width() && label->toolTip() == label->text() &&
+                        label->fontMetrics().horizontalAdvance(eliding->ShownText()) <= label->contentsRect().width()
+                  : label->width() >= label->sizeHint().width();
+      if (!bar->rect().contains(label->geometry()) || !fits)
         cut << QStringLiteral("status label %1 cut: %2").arg(label->objectName(), label->text());
     }
     const int messageWidth = bar->fontMetrics().horizontalAdvance(bar->currentMessage());

@@ -3,6 +3,7 @@
 #include "RecordingMessageBoxes.h"
 #include "StoredCounters.h"
 #include "app/MainWindow.h"
+#include "core/ClockModes.h"
 #include "tic/TicPortSettings.h"
 #include "tools/simulator/CounterSimulator.h"
 #include "tools/simulator/ReceiverSimulator.h"
@@ -27,7 +28,8 @@ QString Notice(int port, const QString &reason)
 
 // A counter that goes away must not leave a reading that looks live: the
 // status bar names every counter port that is down until it is started
-// again, and port 1's reading field is emptied.
+// again, and port 1's reading field and the large clock of the TIC mode are
+// emptied.
 class TicPortLossTest : public QObject {
   Q_OBJECT
 
@@ -45,6 +47,7 @@ private slots:
     ReceiverSimulator line;
     QVERIFY(line.open());
     QSettings().setValue(TicPortKey(5, ""), line.slavePath());
+    QSettings().setValue(MainWindowKeys::ClockDisplay, ClockModes::Tic);
 
     MainWindow window;
     RecordingMessageBoxes boxes;
@@ -52,8 +55,10 @@ private slots:
     window.show();
     QLabel *lost = window.TicPortLostLabel();
     QLabel *reading = window.findChild<QLabel *>(QStringLiteral("TIC_Data"));
-    QVERIFY(lost && reading);
+    QLabel *clock = window.findChild<QLabel *>(QStringLiteral("ClockDisplay"));
+    QVERIFY(lost && reading && clock);
     QTRY_VERIFY_WITH_TIMEOUT(!reading->text().isEmpty(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(!clock->text().isEmpty(), 5000);
     QTRY_COMPARE_WITH_TIMEOUT(third.connectionsOpen(), 1, 5000);
     QVERIFY(window.TicPort(5).IsSerialOpen());
     QVERIFY(lost->isHidden());
@@ -79,14 +84,19 @@ private slots:
                              3000);
     QCOMPARE(lost->text().count(QLatin1String(" - reconnect with Edit > Set TIC Interface")), 3);
     QCOMPARE(reading->text(), QString());
+    QCOMPARE(clock->text(), QString());
     QTest::qWait(500);
+    // A tick redraws the clock: still nothing to show.
+    window.UpdateClockDisplay();
     QCOMPARE(reading->text(), QString());
+    QCOMPARE(clock->text(), QString());
 
     // Port 1 started again: off the list, and its readings come back.
     window.TicPort(1).startTicSerialPort(1);
     QVERIFY(!lost->text().contains(QLatin1String("TIC port 1")));
     QVERIFY(lost->text().startsWith(QLatin1String("TIC port 3 closed")));
     QTRY_VERIFY_WITH_TIMEOUT(!reading->text().isEmpty(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(!clock->text().isEmpty(), 5000);
 
     // A counter that refuses the connection is down as well.
     third.stop();

@@ -20,11 +20,13 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTimer>
 
+using riduder::test::FillingDiskWriter;
 using riduder::test::ReadFileLines;
 using riduder::test::RecordingMessageBoxes;
 
@@ -74,6 +76,7 @@ private slots:
   void closingTheWindowCancels();
   void closeActionAsks();
   void rawEchoAndProblemsReachTheUser();
+  void closeWithBytesUnwrittenStaysShown();
   void rollOverKeepsLogging();
 
 private:
@@ -349,6 +352,43 @@ void TestGpsLogWindow::rawEchoAndProblemsReachTheUser()
   QVERIFY(status->isHidden());
   QVERIFY(!ReadFileLines(window.GpsLog().FileName()).join('\n').contains("failed"));
   QCOMPARE(ReadFileLines(window.GpsLog().FileName()).last(), QStringLiteral("lost for now"));
+}
+
+// The disk is full when the log is closed: what could not be written is
+// said in the raw-data window, and a short label stays in the status bar
+// until a log is opened again.
+void TestGpsLogWindow::closeWithBytesUnwrittenStaysShown()
+{
+  QSettings().setValue("LogFiles/GpsLogFileDirectory", dir->path());
+  MainWindow window;
+  window.SetMessageBoxes(&boxes);
+  auto disk = std::make_shared<FillingDiskWriter::Disk>();
+  window.GpsLog().SetWriterFactory([disk] { return std::make_unique<FillingDiskWriter>(disk); });
+  QVERIFY(window.OpenGpsLogFile(GpsDataLog::CreateNew));
+  window.RawDataDialog()->ShowDialog();
+
+  disk->free = 0;
+  window.WriteGpsLog("lost for good");
+  QVERIFY(window.CloseGpsLogFile(true));
+  QVERIFY(!window.GpsLog().IsOpen());
+  window.RawDataDialog()->AppendPendingLines();
+  const QString raw = window.RawDataDialog()->findChild<QPlainTextEdit *>()->toPlainText();
+  const QRegularExpressionMatch report =
+      QRegularExpression("was closed with (\\d+) bytes that could not be written").match(raw);
+  QVERIFY2(report.hasMatch(), qPrintable(raw));
+  QVERIFY(report.captured(1).toInt() > int(sizeof "lost for good"));
+  const QLabel *status = window.statusBar()->findChild<QLabel *>("GpsLogStatus");
+  QVERIFY(status);
+  QVERIFY(!status->isHidden());
+  QCOMPARE(status->text(), QStringLiteral("GPS log closed, %1 bytes not written").arg(report.captured(1)));
+  QCoreApplication::processEvents();
+  QVERIFY(!status->isHidden());
+
+  disk->free = -1;
+  QVERIFY(window.OpenGpsLogFile(GpsDataLog::AppendExisting));
+  QVERIFY(status->isHidden());
+  QVERIFY(window.CloseGpsLogFile(true));
+  QVERIFY(status->isHidden());
 }
 
 void TestGpsLogWindow::rollOverKeepsLogging()

@@ -20,10 +20,12 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTemporaryDir>
 
+using riduder::test::FillingDiskWriter;
 using riduder::test::ReadFileLines;
 using riduder::test::RecordingMessageBoxes;
 using riduder::test::WindowOnSimulator;
@@ -87,6 +89,7 @@ private slots:
   void closingTheWindowCancels();
   void closeActionAsks();
   void failedRollOverIsShownUntilASetOpens();
+  void closeWithBytesUnwrittenStaysShown();
   void optionsAreLoadedAtStartUp();
   void receiverTextReachesTheConfigurationLog();
 
@@ -345,6 +348,43 @@ void TestTicLogWindow::failedRollOverIsShownUntilASetOpens()
 
   QVERIFY(QDir().rmdir(dir->path() + "/RARA_0046C.txt"));
   QVERIFY(window.OpenTicLogFiles(TicDataLog::CreateNew));
+  QVERIFY(status->isHidden());
+}
+
+// The disk is full when the set is closed: what could not be written is
+// said in the raw-data window, and a short label stays in the status bar
+// until a set is opened again.
+void TestTicLogWindow::closeWithBytesUnwrittenStaysShown()
+{
+  QSettings().setValue("LogFiles/TicLogFileDirectory", dir->path());
+  MainWindow window;
+  window.SetMessageBoxes(&boxes);
+  auto disk = std::make_shared<FillingDiskWriter::Disk>();
+  window.TicLog().SetWriterFactory([disk] { return std::make_unique<FillingDiskWriter>(disk); });
+  QVERIFY(window.OpenTicLogFiles(TicDataLog::CreateNew));
+  window.RawDataDialog()->ShowDialog();
+
+  disk->free = 0;
+  QVERIFY(window.TicLog().WriteTimeRow(1, "60000.50000 0.001000"));
+  QVERIFY(window.CloseTicLogFiles(true));
+  QVERIFY(!window.TicLog().IsOpen());
+  window.RawDataDialog()->AppendPendingLines();
+  const QString raw = window.RawDataDialog()->findChild<QPlainTextEdit *>()->toPlainText();
+  const QRegularExpressionMatch report =
+      QRegularExpression("was closed with (\\d+) bytes that could not be written").match(raw);
+  QVERIFY2(report.hasMatch(), qPrintable(raw));
+  QVERIFY(report.captured(1).toInt() > int(sizeof "60000.50000 0.001000"));
+  const QLabel *status = window.statusBar()->findChild<QLabel *>("TicLogStatus");
+  QVERIFY(status);
+  QVERIFY(!status->isHidden());
+  QCOMPARE(status->text(), QStringLiteral("TIC log closed, %1 bytes not written").arg(report.captured(1)));
+  QCoreApplication::processEvents();
+  QVERIFY(!status->isHidden());
+
+  disk->free = -1;
+  QVERIFY(window.OpenTicLogFiles(TicDataLog::AppendExisting));
+  QVERIFY(status->isHidden());
+  QVERIFY(window.CloseTicLogFiles(true));
   QVERIFY(status->isHidden());
 }
 
