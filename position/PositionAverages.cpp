@@ -439,7 +439,9 @@ void PositionAverages::ResetPositionFilter()
 {
   positionCounter_ = altitudeCounter_ = 1.0;
   average_ = current_;
-  averagesHeld_ = false;
+  // The current fix is the new average, also on a receiver in position hold
+  // whose fixes are not averaged; before any fix there is nothing to hold.
+  averagesHeld_ = positionReported_;
 }
 
 void PositionAverages::ResetRmsFilter() { rmsCounter_ = 1.0; }

@@ -177,8 +177,9 @@ public:
   // fix type (position hold and time-only fixes included).
   bool PositionReported() const { return positionReported_; }
   // Whether the averages hold a sample: a 2-D or 3-D fix averaged in this
-  // run, or averages restored from the last run. A reset empties them until
-  // the next 2-D or 3-D fix.
+  // run, averages restored from the last run, or the fix the position filter
+  // was reset to. A restart of the averages empties them until the next 2-D
+  // or 3-D fix.
   bool AveragesHeld() const { return averagesHeld_; }
   bool Locked() const { return locked_; }
   bool ResetPending() const { return resetPending_; }
