@@ -181,6 +181,13 @@ public:
   // was reset to. A restart of the averages empties them until the next 2-D
   // or 3-D fix.
   bool AveragesHeld() const { return averagesHeld_; }
+  // Whether the error terms hold a sample of this run: the horizontal ones
+  // (latitude, longitude, 2-D) after a position was averaged, the altitude
+  // ones after a 3-D fix. Their RMS values hold one as well when the mean
+  // squares were restored with the averages. A restart of the averages
+  // empties them all.
+  bool ErrorTermsHeld(bool altitude) const { return altitude ? altitudeTermsHeld_ : horizontalTermsHeld_; }
+  bool RmsHeld(bool altitude) const { return ErrorTermsHeld(altitude) || meanSquaresRestored_; }
   bool Locked() const { return locked_; }
   bool ResetPending() const { return resetPending_; }
   qint32 UnlockCounter() const { return unlockCounter_; }
@@ -267,6 +274,9 @@ private:
   bool wasAveraging_ = true;
   bool positionReported_ = false;
   bool averagesHeld_ = false;
+  bool horizontalTermsHeld_ = false;
+  bool altitudeTermsHeld_ = false;
+  bool meanSquaresRestored_ = false;
   // The no-timing text is shown once per loss of lock.
   bool noTimingTextShown_ = false;
 };
