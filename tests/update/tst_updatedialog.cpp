@@ -256,6 +256,20 @@ private slots:
     QVERIFY(launcher.StartedPaths().isEmpty());
   }
 
+  // A download that stalls at once shows what came before it stalled, not
+  // "Connecting to the update server..." until the server times out.
+  void stalledDownloadShowsWhatCame()
+  {
+    HttpResponse stalled = HttpResponse::Ok(installer);
+    stalled.bytesToSend = 100 * 1024;
+    stalled.stall = true;
+    server->Route("/dl/setup-1.2.11.exe", stalled);
+    auto dialog = MakeDialog();
+    Child<QPushButton>(dialog.get(), "btnInstall")->click();
+    QTRY_COMPARE_WITH_TIMEOUT(StatusOf(dialog.get()), QStringLiteral("Downloading... 100 of 195 KB"), 5000);
+    QCOMPARE(Child<QProgressBar>(dialog.get(), "progressBar")->value(), 51);
+  }
+
   void closingTheDialogEndsTheDownloadQuietly()
   {
     HttpResponse stalled = HttpResponse::Ok(installer);
