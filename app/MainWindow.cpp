@@ -384,6 +384,7 @@ void MainWindow::PrepareTables()
       sats->setItem(row, column, item);
     }
     auto *bar = new QProgressBar;
+    bar->setFont(cellFont);
     bar->setRange(15, 55);
     bar->setFormat(QString());
     bar->setTextVisible(true);

@@ -14,6 +14,7 @@
 #include "tic/TicLineProcessor.h"
 #include "ui_MainWindow.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -28,6 +29,32 @@ void SetCellText(QTableWidget *table, int row, int column, const QString &text)
     item->setText(text);
   else
     table->setItem(row, column, new QTableWidgetItem(text));
+}
+
+// Room the bar's frame leaves for its text, in pixels on each side.
+constexpr int kBarTextMargin = 3;
+
+// A text wider than its bar (SBAS names, several health flags) ends in "…"
+// rather than being cut on both sides, after its last whole piece where one
+// fits; the bar's tool tip then holds it whole.
+void SetBarText(QProgressBar *bar, const QString &text)
+{
+  const QFontMetrics metrics = bar->fontMetrics();
+  const int room = bar->width() - 2 * kBarTextMargin;
+  QString shown = text;
+  if (metrics.horizontalAdvance(text) > room) {
+    const QString separator = QStringLiteral(", ");
+    shown = metrics.elidedText(text, Qt::ElideRight, room);
+    for (qsizetype at = text.lastIndexOf(separator); at > 0; at = text.lastIndexOf(separator, at - 1)) {
+      const QString pieces = text.left(at + separator.size()) + QChar(0x2026);
+      if (metrics.horizontalAdvance(pieces) <= room) {
+        shown = pieces;
+        break;
+      }
+    }
+  }
+  bar->setFormat(shown);
+  bar->setToolTip(shown == text ? QString() : text);
 }
 
 }  // namespace
@@ -120,7 +147,7 @@ void MainWindow::UpdateSatelliteTable()
       }
     }
     if (w.barText && bar)
-      bar->setFormat(w.barTextValue);
+      SetBarText(bar, w.barTextValue);
   }
   if (repaintAfter)
     table->setUpdatesEnabled(true);

@@ -264,16 +264,18 @@ bool ParseAltitudeText(QString &text, double *value, QList<CoordinateMessage> *m
     text = text.mid(m.capturedEnd(0));
   }
 
-  bool ok = false;
-  const double v = number == QLatin1String("???") ? 0.0 : number.toDouble(&ok);
-  *value = ok ? v : 0.0;
+  const bool unknown = number == QLatin1String("???");
+  bool ok = unknown;
+  const double v = unknown ? 0.0 : number.toDouble(&ok);
+  *value = ok && std::isfinite(v) ? v : 0.0;
 
   if (!text.trimmed().isEmpty()) {
     Report(messages, QStringLiteral("Extraineous characters in Altitude."),
            QStringLiteral("Only the following characters are allowed: \"+-1234567890.\""));
     return false;
   }
-  if (!(*value >= -500.0 && *value <= 18000.0)) {
+  // Digits that overflow a double are no altitude, not 0 m.
+  if ((found && !ok) || !(*value >= -500.0 && *value <= 18000.0)) {
     Report(messages, QStringLiteral("Numeric Error"),
            QStringLiteral("Field is out of range.\nMust be between -500 and 18000"));
     return false;

@@ -43,7 +43,8 @@ QString FormatLatLon(double value, int notation);
 bool ParseLatLonText(QString &text, double *value, int axis, QList<CoordinateMessage> *messages);
 
 // Reads a typed altitude in metres (-500 to 18000); "???" stands for 0.
-// The value is always written (0.0 when no number is found).
+// The value is always written (0.0 when no number is found or the number
+// does not convert, which is refused as out of range).
 bool ParseAltitudeText(QString &text, double *value, QList<CoordinateMessage> *messages);
 
 // The 9-character Maidenhead locator "AA00aa.00" of a position: field,

@@ -137,8 +137,12 @@ void GpsNavDialog::UpdateErrorTable()
     const ErrorTriple &t = *terms[column - 1];
     const ErrorTriple &m = *rms[column - 1];
     const double values[6] = {t.refAvg, m.refAvg, t.avgCur, m.avgCur, t.refCur, m.refCur};
+    // Terms without a sample would read as distances of 0.00 m.
+    const bool altitude = column >= 4;
+    const bool held[2] = {averages_.ErrorTermsHeld(altitude), averages_.RmsHeld(altitude)};
     for (int row = 1; row < 7; ++row)
-      table->item(row, column)->setText(QString::asprintf(format, values[row - 1]));
+      table->item(row, column)->setText(held[(row - 1) % 2] ? QString::asprintf(format, values[row - 1])
+                                                             : QString());
   }
   ui->IDC_LOCKED_SINCE->setText(averages_.LockedSinceText());
   ui->IDC_UNLOCK_COUNTER->setText(QString::asprintf("%i", averages_.UnlockCounter()));

@@ -244,6 +244,7 @@ void PositionAverages::Average(int gpsModeSetting)
   accumulate(errors_.latitude, wp1, &meanSquares_.latitude, &rms_.latitude);
   accumulate(errors_.longitude, wp1, &meanSquares_.longitude, &rms_.longitude);
   accumulate(errors_.twoD, 1.0, &meanSquares_.twoD, &rms_.twoD);
+  horizontalTermsHeld_ = true;
 
   if (navMode_ == 3) {
     const double wv = SampleWeight(vdopWeight_, vdop_);
@@ -254,6 +255,7 @@ void PositionAverages::Average(int gpsModeSetting)
     errors_.mslAltitude = distances(1.0, reference_.mslAltitude, average_.mslAltitude, current_.mslAltitude);
     accumulate(errors_.mslAltitude, wv1, &meanSquares_.mslAltitude, &rms_.mslAltitude);
     accumulate(errors_.gpsAltitude, wv1, &meanSquares_.gpsAltitude, &rms_.gpsAltitude);
+    altitudeTermsHeld_ = true;
   }
 
   if (fixHasPosition)
@@ -295,6 +297,7 @@ void PositionAverages::ResetAverages()
   rms_ = ErrorTerms();
   resetPending_ = true;
   averagesHeld_ = false;
+  horizontalTermsHeld_ = altitudeTermsHeld_ = meanSquaresRestored_ = false;
   ApplyProtocolRestrictions();
 }
 
@@ -439,7 +442,9 @@ void PositionAverages::ResetPositionFilter()
 {
   positionCounter_ = altitudeCounter_ = 1.0;
   average_ = current_;
-  averagesHeld_ = false;
+  // The current fix is the new average, also on a receiver in position hold
+  // whose fixes are not averaged; before any fix there is nothing to hold.
+  averagesHeld_ = positionReported_;
 }
 
 void PositionAverages::ResetRmsFilter() { rmsCounter_ = 1.0; }
@@ -532,6 +537,7 @@ void PositionAverages::LoadAverages()
   rms_.mslAltitude = RootsOf(meanSquares_.mslAltitude);
   rms_.gpsAltitude = RootsOf(meanSquares_.gpsAltitude);
   averagesHeld_ = !resetPending_;
+  meanSquaresRestored_ = averagesHeld_;
 }
 
 void PositionAverages::SaveSettings()

@@ -177,9 +177,17 @@ public:
   // fix type (position hold and time-only fixes included).
   bool PositionReported() const { return positionReported_; }
   // Whether the averages hold a sample: a 2-D or 3-D fix averaged in this
-  // run, or averages restored from the last run. A reset empties them until
-  // the next 2-D or 3-D fix.
+  // run, averages restored from the last run, or the fix the position filter
+  // was reset to. A restart of the averages empties them until the next 2-D
+  // or 3-D fix.
   bool AveragesHeld() const { return averagesHeld_; }
+  // Whether the error terms hold a sample of this run: the horizontal ones
+  // (latitude, longitude, 2-D) after a position was averaged, the altitude
+  // ones after a 3-D fix. Their RMS values hold one as well when the mean
+  // squares were restored with the averages. A restart of the averages
+  // empties them all.
+  bool ErrorTermsHeld(bool altitude) const { return altitude ? altitudeTermsHeld_ : horizontalTermsHeld_; }
+  bool RmsHeld(bool altitude) const { return ErrorTermsHeld(altitude) || meanSquaresRestored_; }
   bool Locked() const { return locked_; }
   bool ResetPending() const { return resetPending_; }
   qint32 UnlockCounter() const { return unlockCounter_; }
@@ -266,6 +274,9 @@ private:
   bool wasAveraging_ = true;
   bool positionReported_ = false;
   bool averagesHeld_ = false;
+  bool horizontalTermsHeld_ = false;
+  bool altitudeTermsHeld_ = false;
+  bool meanSquaresRestored_ = false;
   // The no-timing text is shown once per loss of lock.
   bool noTimingTextShown_ = false;
 };

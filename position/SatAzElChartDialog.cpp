@@ -139,7 +139,8 @@ void SatAzElChartDialog::BuildChart()
   const QList<QAbstractSeries *> all = {horizon_, skyHole_, rising_, falling_, noDoppler_, sbas_};
   for (QAbstractSeries *series : all)
     chart_->addSeries(series);
-  chart_->setTitle(QStringLiteral("Use arrow keys to scroll, +/- to zoom, and space to switch chart type."));
+  // On two lines: on one, the chart cuts the hint short at the window's width.
+  chart_->setTitle(QStringLiteral("Use arrow keys to scroll, +/- to zoom,<br>and space to switch chart type."));
   chart_->legend()->hide();
 
   auto *angular = new QValueAxis;

@@ -261,8 +261,10 @@ void UpdateCheck::startDownload(const QString &address, const QString &path)
     return;
   }
   QNetworkReply *reply = download;
+  // Progress is what has been written, told at each arrival: the reply's
+  // own signal holds back what comes in its first 100 ms, so a download
+  // that stalls early would show nothing until it times out.
   connect(reply, &QNetworkReply::readyRead, this, &UpdateCheck::onDownloadReadyRead);
-  connect(reply, &QNetworkReply::downloadProgress, this, &UpdateCheck::downloadProgress);
   connect(reply, &QNetworkReply::finished, this, [this, reply] { onDownloadFinished(reply); });
 }
 
@@ -284,6 +286,7 @@ void UpdateCheck::onDownloadReadyRead()
   downloadReceived = received;
   if (downloadFile.write(bytes) != bytes.size())
     downloadWriteFailed = true;
+  emit downloadProgress(downloadReceived, contentLength > 0 ? contentLength : -1);
 }
 
 void UpdateCheck::onDownloadFinished(QNetworkReply *reply)
@@ -292,12 +295,15 @@ void UpdateCheck::onDownloadFinished(QNetworkReply *reply)
     download = nullptr;
   reply->deleteLater();
   QString error = replyErrorText(reply);
+  const qint64 contentLength = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
   if (error.isEmpty() && downloadFile.isOpen()) {
     const QByteArray rest = reply->readAll();
     if (downloadFile.write(rest) != rest.size())
       downloadWriteFailed = true;
+    downloadReceived += rest.size();
+    if (!rest.isEmpty())
+      emit downloadProgress(downloadReceived, contentLength > 0 ? contentLength : -1);
   }
-  const qint64 contentLength = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
   const qint64 size = downloadFile.isOpen() ? downloadFile.size() : 0;
   const bool flushed = downloadFile.flush();
   if (error.isEmpty() && (downloadWriteFailed || !flushed))

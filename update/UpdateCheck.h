@@ -76,8 +76,10 @@ public:
   void fetchManifest(const QString &address);
   // The manifest of the last fetchManifest, complete once it was ok.
   const UpdateManifest &manifest() const { return manifest_; }
-  // Streams the installer at address into path: downloadProgress, then
-  // exactly one downloadFinished. A failed download leaves no file.
+  // Streams the installer at address into path: downloadProgress at each
+  // arrival (the bytes written so far and the length the server gave, -1
+  // when none), then exactly one downloadFinished. A failed download leaves
+  // no file.
   void startDownload(const QString &address, const QString &path);
   // Checks the file at path against the digest published beside address,
   // then (when "RequireSignature") its signer: exactly one

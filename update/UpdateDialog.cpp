@@ -125,7 +125,13 @@ void UpdateDialog::onVerified(bool verified, QString verifyError)
   if (!InstallerLauncher::Current().Start(path, &startError)) {
     // The box names the file: it stays, for the user to run by hand.
     folder->setAutoRemove(false);
-    showFailure(tr("The installer could not be started.\n\n%1").arg(QDir::toNativeSeparators(path)));
+    const QString file = QDir::toNativeSeparators(path);
+    QString text = tr("The installer could not be started.");
+    if (!startError.isEmpty())
+      text += QStringLiteral("\n\n") + startError;
+    if (!startError.contains(file))
+      text += QStringLiteral("\n\n") + file;
+    showFailure(text);
     return;
   }
   // The installer runs from the folder: it must outlive this dialog.

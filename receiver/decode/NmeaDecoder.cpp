@@ -476,8 +476,11 @@ bool NmeaDecoder::DecodeGsa(Work &work)
   unsigned fixType = 0;
   unsigned ids[12];
   double pdop = 0, hdop = 0, vdop = 0;
+  // Widths bound each number to its field (a one-digit fix mode, satellite
+  // numbers of up to three digits): a longer field stops the scan and the
+  // sentence is refused, never wrapped into a fix type.
   const int n = std::sscanf(text.constData(),
-                            "$GPGSA,%c,%u,%u,%u,%u,%u,%u,%u,%u,%u,%u,%u,%u,%u,%lf,%lf,%lf",
+                            "$GPGSA,%c,%1u,%3u,%3u,%3u,%3u,%3u,%3u,%3u,%3u,%3u,%3u,%3u,%3u,%lf,%lf,%lf",
                             &selection, &fixType, &ids[0], &ids[1], &ids[2], &ids[3], &ids[4],
                             &ids[5], &ids[6], &ids[7], &ids[8], &ids[9], &ids[10], &ids[11], &pdop,
                             &hdop, &vdop);

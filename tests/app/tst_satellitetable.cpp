@@ -97,7 +97,8 @@ QList<RowView> TableRows(QObject &window)
                  table->item(row, 3)->text(), -1, QString()};
     if (bar && !bar->isHidden()) {
       view.bar = bar->value();
-      view.barText = bar->format();
+      // A text too wide for its bar is shown cut short, whole in the tool tip.
+      view.barText = bar->toolTip().isEmpty() ? bar->format() : bar->toolTip();
     }
     rows << view;
   }

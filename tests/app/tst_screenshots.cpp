@@ -5,6 +5,7 @@
 #include "ScriptedReceivers.h"
 #include "WindowOnSimulator.h"
 #include "app/MainWindow.h"
+#include "app/SatelliteTable.h"
 #include "app/StatusBarRoom.h"
 #include "core/GpsMode.h"
 #include "help/AboutBox.h"
@@ -28,6 +29,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QProgressBar>
 #include <QAction>
 #include <QSettings>
 #include <QStatusBar>
@@ -366,6 +368,55 @@ private slots:
     QCoreApplication::processEvents();
     CheckNeitherClipNorOverlap(panel);
     panel->hide();
+  }
+
+  // The C/No bars of a u-blox receiver that hears every named SBAS
+  // satellite, some unused and unhealthy: each bar shows its text whole, or
+  // its beginning up to "…" with the whole text as the bar's tool tip.
+  void satelliteBarTextsFit()
+  {
+    riduder::test::RecordingMessageBoxes boxes;
+    MainWindow window;
+    window.SetMessageBoxes(&boxes);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const quint32 modeBefore = CurrentGpsMode;
+    CurrentGpsMode = GpsModeUbloxNmea;
+    const int named[] = {120, 121, 122, 124, 126, 127, 128, 129, 130, 131, 133, 134, 135, 136, 137, 138};
+    QMap<int, QString> texts;
+    int row = 0;
+    for (int id : named) {
+      SatelliteRecord &r = window.State().satellites[id];
+      r.identifier = id;
+      r.elevation = 10 + row;
+      r.azimuth = 20 * row;
+      r.cno = 30 + row;
+      r.inChannel = 1;
+      r.channelMode = 8;
+      r.status = row % 3 == 0 ? 0x90 : 0x81;  // not used and unhealthy, or used
+      texts[id] = SystemAndHealthText(r, CurrentGpsMode);
+      ++row;
+    }
+    window.UpdateSatelliteTable();
+    QCoreApplication::processEvents();
+    Save(&window, QStringLiteral("MainWindowSbasBars"));
+
+    auto *table = window.findChild<QTableWidget *>(QStringLiteral("SatsDataTableWidget"));
+    QStringList cut;
+    for (int i = 0; i < SatelliteTableRows; ++i) {
+      auto *bar = qobject_cast<QProgressBar *>(table->cellWidget(i + 1, 4));
+      QVERIFY(bar && bar->isVisible());
+      const QString whole = texts.value(table->item(i + 1, 0)->text().toInt());
+      QVERIFY2(!whole.isEmpty(), qPrintable(table->item(i + 1, 0)->text()));
+      const QString shown = bar->format();
+      if (bar->fontMetrics().horizontalAdvance(shown) > bar->contentsRect().width() - 4)
+        cut << QStringLiteral("%1 does not fit %2 pixels").arg(shown).arg(bar->contentsRect().width());
+      const bool elided = shown.endsWith(QChar(0x2026)) && whole.startsWith(shown.chopped(1));
+      if (shown != whole && !(elided && bar->toolTip() == whole))
+        cut << QStringLiteral("%1 shown for %2 (tool tip %3)").arg(shown, whole, bar->toolTip());
+    }
+    CurrentGpsMode = modeBefore;
+    QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QLatin1Char('\n'))));
   }
 
 private:

@@ -285,6 +285,11 @@ void TestCoordinates::parseAltitude_data()
   QTest::newRow("blank padded decimal") << "  42.5  " << true << 42.5 << none;
   QTest::newRow("leading point") << ".5" << true << 0.5 << none;
   QTest::newRow("trailing point") << "+5." << true << 5.0 << none;
+  // Digits beyond what a double holds are refused, not read as 0 m.
+  QTest::newRow("overlong") << QString(400, QLatin1Char('9')) << false << 0.0 << kAltitudeRange;
+  QTest::newRow("overlong negative") << "-" + QString(400, QLatin1Char('9')) << false << 0.0 << kAltitudeRange;
+  QTest::newRow("overlong after a word") << "height " + QString(400, QLatin1Char('9')) << false << 0.0
+                                         << kAltitudeRange;
 }
 
 void TestCoordinates::parseAltitude()

@@ -94,6 +94,7 @@ private slots:
   void defaultsThenCancelStoresNothing();
   void dopWeightingGreyedOnOncoreBinary();
   void errorTable();
+  void errorTableEmptyUntilASample();
   void damagedStoreRepairedAndNeverShown();
   void averagesSurviveTheWindow();
   void averagesSurviveReDetectionAndRestart();
@@ -316,6 +317,55 @@ void TestNavDialog::errorTable()
     QCOMPARE(nav.findChild<QLabel *>("IDC_UNLOCK_COUNTER")->text(), QString("0"));
     Button(nav, "CANCEL")->click();
   });
+}
+
+namespace {
+
+// Which value cells of the error table the dialog shows: per row, "x" for a
+// number and "-" for an empty cell, columns Latitude to Alt(MSL).
+QStringList ShownErrorCells(GpsNavDialog &nav)
+{
+  QStringList rows;
+  ExecWith(nav, [&] {
+    auto *table = nav.findChild<QTableWidget *>(QStringLiteral("AveragingTableWidget"));
+    for (int row = 1; row < 7; ++row) {
+      QString cells;
+      for (int column = 1; column < 6; ++column)
+        cells += table->item(row, column)->text().isEmpty() ? QLatin1Char('-') : QLatin1Char('x');
+      rows << cells;
+    }
+    Button(nav, "CANCEL")->click();
+  });
+  return rows;
+}
+
+}  // namespace
+
+// Before any sample the table is empty, not a column of 0.00 m; a 2-D fix
+// fills the horizontal columns only; restored mean squares show their RMS
+// before the first fix of the run.
+void TestNavDialog::errorTableEmptyUntilASample()
+{
+  {
+    GpsNavDialog nav;
+    QCOMPARE(ShownErrorCells(nav), QStringList(6, QStringLiteral("-----")));
+    nav.SetSatsTracked(8);
+    nav.SetNavMode(2);
+    QCOMPARE(nav.LockStatusText(2, TimeAt(QStringLiteral("2026-01-05T06:07:08Z"))), 1);
+    nav.UpdateAverages(51.5, -0.1, 95.0, 49.0, 2);
+    QCOMPARE(ShownErrorCells(nav), QStringList(6, QStringLiteral("xxx--")));
+  }
+
+  QSettings settings;
+  settings.setValue(GpsNavKeys::AveragesPosition, "51.5 -0.1 95.0 49.0");
+  settings.setValue(GpsNavKeys::RmsLat, "4.0 1.0 9.0");
+  settings.setValue(GpsNavKeys::RestartOnStartup, true);
+  GpsNavDialog restored;
+  const QStringList termsEmpty{"-----", "xxxxx", "-----", "xxxxx", "-----", "xxxxx"};
+  QCOMPARE(ShownErrorCells(restored), termsEmpty);
+  // A restart of the averages empties the table again.
+  restored.Averages().ResetAverages();
+  QCOMPARE(ShownErrorCells(restored), QStringList(6, QStringLiteral("-----")));
 }
 
 void TestNavDialog::damagedStoreRepairedAndNeverShown()

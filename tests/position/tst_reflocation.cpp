@@ -95,6 +95,7 @@ private slots:
   void fromCurrentOnSurveyedReceivers_data();
   void fromCurrentOnSurveyedReceivers();
   void fromAverageTakesRestoredAverages();
+  void positionFilterResetHoldsTheCurrentFix();
   void typedInEachNotation_data();
   void typedInEachNotation();
   void altitudesCoupledThroughGeoid();
@@ -259,6 +260,42 @@ void TestRefLocation::fromAverageTakesRestoredAverages()
   nav->UpdateAverages(12.5, -3.25, 100.0, 50.5, 2);
   window.UpdateClockDisplay();
   QCOMPARE(NavRow(window, 2).first(), Degrees("12.50000000°"));
+}
+
+// A receiver in position hold reports fixes that are not averaged: Reset of
+// the position filter makes the current fix the averages, which OK stores and
+// "from Average" takes.
+void TestRefLocation::positionFilterResetHoldsTheCurrentFix()
+{
+  QSettings().setValue(GpsNavKeys::AveragesPosition,
+                       QStringLiteral("52.5000000000000000 6.2500000000000000 56.0000000000000000 10.0000000000000000"));
+  QSettings().setValue(GpsNavKeys::RestartOnStartup, true);
+  MainWindow window;
+  auto *nav = window.findChild<GpsNavDialog *>();
+  QVERIFY(nav->Averages().AveragesHeld());
+
+  GpsDateTime now;
+  now.SetDateTime(QDateTime::fromString(QStringLiteral("2026-01-05T06:07:08Z"), Qt::ISODate));
+  nav->SetSatsTracked(8);
+  nav->SetNavMode(1);  // "Acquiring Satellites or Position Hold"
+  nav->LockStatusText(2, now);
+  for (int i = 0; i < 3; ++i)
+    nav->UpdateAverages(12.5, -3.25, 100.0, 50.5, 2);
+
+  const int result = ExecWith(*nav, [&] {
+    nav->findChild<QPushButton *>(QStringLiteral("IDC_POS_FILTER_RESET"))->click();
+    nav->findChild<QPushButton *>(QStringLiteral("OK"))->click();
+  });
+  QCOMPARE(result, 1);
+  QCOMPARE(QSettings().value(GpsNavKeys::AveragesPosition).toString(),
+           QStringLiteral("12.5000000000000000 -3.2500000000000000 100.0000000000000000 50.5000000000000000"));
+  window.UpdateClockDisplay();
+  QCOMPARE(NavRow(window, 2), NavRow(window, 1));
+
+  window.findChild<QAction *>(QStringLiteral("actionfrom_Average"))->trigger();
+  QVERIFY(window.statusBar()->currentMessage() != QString::fromLatin1(NoAveragesYetText));
+  QCOMPARE(QSettings().value(GpsNavKeys::RefLatitude).toString(), QString("12.5000000000000000"));
+  QCOMPARE(QSettings().value(GpsNavKeys::RefMslAltitude).toString(), QString("50.5000000000000000"));
 }
 
 void TestRefLocation::typedInEachNotation_data()

@@ -22,6 +22,7 @@
 #include "position/SkyLines.h"
 
 #include <QChart>
+#include <QGraphicsTextItem>
 #include <QLabel>
 #include <QPushButton>
 #include <QLineSeries>
@@ -169,6 +170,7 @@ private slots:
   void pinsFollowUpdatesAndReopenForgetsThem();
   void spaceThenHoverUpdateAndClose();
   void twoSpacesRestoreThePolarChart();
+  void hintShownWholeOnEitherChart();
   void cursorTextOnlyOnThePolarChart();
   void emptyCalloutHasItsBox();
 };
@@ -570,6 +572,30 @@ void TestSkyChart::twoSpacesRestoreThePolarChart()
   QVERIFY(ranges.contains(qMakePair(0.0, 90.0)));
   for (QAbstractSeries *s : series)
     QCOMPARE(s->attachedAxes().size(), 2);
+}
+
+// The words of the chart's title as the scene shows them.
+QString ShownTitle(QChart *chart)
+{
+  for (QGraphicsItem *item : chart->childItems())
+    if (auto *text = dynamic_cast<QGraphicsTextItem *>(item))
+      if (text->toPlainText().contains(QLatin1String("arrow")))
+        return text->toPlainText().simplified();
+  return QString();
+}
+
+// At the window's own size the hint shows whole, on the polar chart and on
+// the cartesian one Space switches to.
+void TestSkyChart::hintShownWholeOnEitherChart()
+{
+  SatAzElChartDialog dialog;
+  Show(dialog);
+  const QString hint = QStringLiteral("Use arrow keys to scroll, +/- to zoom, and space to switch chart type.");
+  QCOMPARE(ShownTitle(dialog.Chart()), hint);
+  QTest::keyClick(dialog.ChartView(), Qt::Key_Space);
+  QCoreApplication::processEvents();
+  QVERIFY(!qobject_cast<QPolarChart *>(dialog.Chart()));
+  QCOMPARE(ShownTitle(dialog.Chart()), hint);
 }
 
 void TestSkyChart::cursorTextOnlyOnThePolarChart()

@@ -617,6 +617,11 @@ private slots:
     QTest::newRow("cut short") << QByteArray("GPGSA,A,3,03,06") << false << "" << 0 << "" << before;
     QTest::newRow("letters for a DOP") << QByteArray("GPGSA,A,3,03,,,,,,,,,,,,x,1,1") << false << ""
                                        << 0 << "" << before;
+    // 4294967299 wraps to 3 in 32 bits: a field longer than its number is refused.
+    QTest::newRow("fix type that does not fit") << QByteArray("GPGSA,A,4294967299,03,,,,,,,,,,,,1,1,1") << false
+                                                << "" << 0 << "" << before;
+    QTest::newRow("satellite number that does not fit")
+        << QByteArray("GPGSA,A,3,4294967299,,,,,,,,,,,,1,1,1") << false << "" << 0 << "" << before;
   }
   void gsa()
   {

@@ -127,6 +127,8 @@ private slots:
     QTest::newRow("refloc altitude high") << QByteArray("$DAREZ,REFLOC,1,2,18001")
                                           << Replies{"$DAREZ,REFLOC,ERROR"};
     QTest::newRow("refloc altitude text") << QByteArray("$DAREZ,REFLOC,1,2,3x") << Replies{"$DAREZ,REFLOC,ERROR"};
+    QTest::newRow("refloc altitude overlong") << "$DAREZ,REFLOC,12.5,-45.25," + QByteArray(400, '9')
+                                              << Replies{"$DAREZ,REFLOC,ERROR"};
 
     QTest::newRow("ticdata time once") << QByteArray("$DAREZ,TICDATA,TIME,ONCE")
                                        << Replies{"$DAREZ,TICDATA,TIME,2024-02-14 12:34:56 1.234567"};

@@ -175,15 +175,21 @@ private slots:
     QTest::addColumn<QByteArray>("checksumBody");
     QTest::addColumn<bool>("cutShort");
     QTest::addColumn<bool>("launcherFails");
+    QTest::addColumn<QString>("launcherReason");
     QTest::addColumn<QString>("error");
     QTest::addColumn<bool>("fileStays");
-    QTest::newRow("mismatch") << QByteArray(64, '0') << false << false
+    QTest::newRow("mismatch") << QByteArray(64, '0') << false << false << QString()
                               << "The downloaded file does not match its published checksum, so it has NOT been "
                                  "run.\n\nExpected " + QString(64, '0') + "\nGot      %digest" << false;
-    QTest::newRow("ended early") << QByteArray() << true << false
+    QTest::newRow("ended early") << QByteArray() << true << false << QString()
                                  << "The download ended early (1000 of 200000 bytes)." << false;
-    QTest::newRow("installer does not start") << QByteArray() << false << true
-                                              << "The installer could not be started.\n\n%path" << true;
+    // The launcher's own reason, and the file to run by hand, named once.
+    QTest::newRow("installer does not start") << QByteArray() << false << true << "No room for it."
+                                              << "The installer could not be started.\n\nNo room for it.\n\n%path"
+                                              << true;
+    QTest::newRow("installer does not start, reason names it")
+        << QByteArray() << false << true << "Could not start %1."
+        << "The installer could not be started.\n\nCould not start %path." << true;
   }
 
   void failuresKeepTheDialogOpen()
@@ -191,6 +197,7 @@ private slots:
     QFETCH(QByteArray, checksumBody);
     QFETCH(bool, cutShort);
     QFETCH(bool, launcherFails);
+    QFETCH(QString, launcherReason);
     QFETCH(QString, error);
     QFETCH(bool, fileStays);
     RouteGoodUpdate();
@@ -201,7 +208,7 @@ private slots:
       shortened.bytesToSend = 1000;
       server->Route("/dl/setup-1.2.11.exe", shortened);
     }
-    launcher.SetFails(launcherFails);
+    launcher.SetFails(launcherFails, launcherReason);
     auto dialog = MakeDialog();
     Child<QPushButton>(dialog.get(), "btnInstall")->click();
     QTRY_COMPARE_WITH_TIMEOUT(failures.size(), 1, 10000);
@@ -250,6 +257,20 @@ private slots:
     QVERIFY(!QFile::exists(path));
     QVERIFY(failures.isEmpty());
     QVERIFY(launcher.StartedPaths().isEmpty());
+  }
+
+  // A download that stalls at once shows what came before it stalled, not
+  // "Connecting to the update server..." until the server times out.
+  void stalledDownloadShowsWhatCame()
+  {
+    HttpResponse stalled = HttpResponse::Ok(installer);
+    stalled.bytesToSend = 100 * 1024;
+    stalled.stall = true;
+    server->Route("/dl/setup-1.2.11.exe", stalled);
+    auto dialog = MakeDialog();
+    Child<QPushButton>(dialog.get(), "btnInstall")->click();
+    QTRY_COMPARE_WITH_TIMEOUT(StatusOf(dialog.get()), QStringLiteral("Downloading... 100 of 195 KB"), 5000);
+    QCOMPARE(Child<QProgressBar>(dialog.get(), "progressBar")->value(), 51);
   }
 
   void closingTheDialogEndsTheDownloadQuietly()

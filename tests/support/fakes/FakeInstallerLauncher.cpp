@@ -4,6 +4,6 @@ bool FakeInstallerLauncher::Start(const QString &path, QString *error)
 {
   started_.append(path);
   if (fails_ && error)
-    *error = QStringLiteral("The fake launcher was told to fail.");
+    *error = QString(reason_).replace(QLatin1String("%1"), path);
   return !fails_;
 }
