@@ -10,6 +10,8 @@
 #include <QTcpSocket>
 #include <QtDebug>
 
+#include <cerrno>
+
 namespace {
 
 constexpr int ResponseWaitMs = 1000;
@@ -205,9 +207,23 @@ void TicSerialPortThread::ProcessTicText(QByteArray &block)
 
 void TicSerialPortThread::handleError(QSerialPort::SerialPortError error)
 {
+  const int failureErrno = errno;  // the failing call's, before anything here changes it
   if (error == QSerialPort::NoError || closingAfterError)
     return;
-  const QString reason = SerialPortFailureReason(serialPort, error);
+  QString reason;
+  if (error == QSerialPort::ReadError || error == QSerialPort::ResourceError) {
+    if (!serialPort.isOpen())
+      return;
+    const SerialReadFailure failure = InspectSerialReadFailure(serialPort, error, failureErrno);
+    if (!failure.deviceGone) {
+      // Bytes flushed or dropped under the read: the line is still up.
+      ResumeSerialReading(serialPort);
+      return;
+    }
+    reason = failure.reason;
+  } else {
+    reason = SerialPortFailureReason(serialPort, error);
+  }
   // A counter has no other way back than a restart: close at once, so that
   // a failing line gives one box, not one per failed read.
   if (serialPort.isOpen()) {

@@ -1,8 +1,10 @@
 #include "TestMain.h"
 
+#include "FlushUnderReader.h"
 #include "ProcessMemory.h"
 #include "StoredCounters.h"
 #include "TimerLateness.h"
+#include "platform/SerialPortErrors.h"
 #include "tic/TicPortSettings.h"
 #include "tic/TicScpi.h"
 #include "tic/TicSerialPortThread.h"
@@ -14,9 +16,12 @@
 #include <QSignalSpy>
 #include <QTcpServer>
 
+#include <cerrno>
+
 using riduder::sim::CounterProfile;
 using riduder::sim::CounterSimulator;
 using riduder::sim::ReceiverSimulator;
+using riduder::test::FlushUnderReader;
 using riduder::test::StoreTcpCounter;
 using riduder::test::TimerLateness;
 
@@ -374,16 +379,56 @@ private slots:
   {
     ReceiverSimulator line;
     QVERIFY(line.open());
+    const QString device = line.slavePath();
+    StoreSerialCounter(5, device, 9600);
+    TicSerialPortThread port;
+    QSignalSpy boxes(&port, &TicSerialPortThread::showErrorMessageBox);
+    QSignalSpy lost(&port, &TicSerialPortThread::portLost);
+    port.startTicSerialPort(5);
+    QVERIFY(port.IsSerialOpen());
+    QElapsedTimer clock;
+    clock.start();
+    line.close();  // the other side hangs up: every read now finds nothing
+    QTRY_VERIFY_WITH_TIMEOUT(!lost.isEmpty(), 1000);
+    QVERIFY2(clock.elapsed() <= 1000, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY(!port.IsSerialOpen());
+    QCOMPARE(lost.first().at(1).toString(), QString::fromLatin1(SerialDeviceHungUpText));
+    QTest::qWait(200);
+    QCOMPARE(lost.size(), 1);
+    QCOMPARE(boxes.size(), 1);
+    QVERIFY(boxes.first().first().toString().startsWith(QStringLiteral("Can't open TIC Port ") + device));
+  }
+
+  // Bytes taken from the line between the notice that they are there and
+  // the read leave a read that returns nothing: the counter's line is
+  // still up, however often it happens.
+  void aReadThatFindsNothingKeepsTheSerialCounterOpen()
+  {
+    ReceiverSimulator line;
+    QVERIFY(line.open());
+    FlushUnderReader flusher(line.slavePath());  // before the port opens the line
+    QVERIFY(flusher.IsOpen());
     StoreSerialCounter(5, line.slavePath(), 9600);
     TicSerialPortThread port;
+    QSignalSpy lines(&port, &TicSerialPortThread::newTicText);
+    QSignalSpy lost(&port, &TicSerialPortThread::portLost);
     QSignalSpy boxes(&port, &TicSerialPortThread::showErrorMessageBox);
     port.startTicSerialPort(5);
     QVERIFY(port.IsSerialOpen());
-    line.close();  // the device goes away: every read now fails
-    QTRY_VERIFY_WITH_TIMEOUT(!port.IsSerialOpen(), 3000);
-    QTest::qWait(200);
-    QCOMPARE(boxes.size(), 1);
-    QVERIFY(boxes.first().first().toString().startsWith(QStringLiteral("Can't open TIC Port ") + line.slavePath()));
+    constexpr int Flushes = 40;
+    QList<QByteArray> expected;
+    for (int i = 0; i < Flushes; ++i) {
+      // EAGAIN left by an earlier call makes it a ResourceError.
+      flusher.FlushNextArrival(i % 2 == 0 ? ENOENT : EAGAIN);
+      line.write("99.9\r");
+      QTRY_COMPARE(flusher.Flushes(), i + 1);
+      line.write(QByteArray::number(i) + ".5\r");
+      expected << "5 " + QByteArray::number(i) + ".5";
+      QTRY_COMPARE(Lines(lines), expected);
+    }
+    QVERIFY(port.IsSerialOpen());
+    QVERIFY(lost.isEmpty());
+    QVERIFY(boxes.isEmpty());
   }
 
   void offOpensNothing()
