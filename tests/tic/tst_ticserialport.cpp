@@ -15,6 +15,7 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTcpServer>
+#include <QThread>
 
 #include <cerrno>
 
@@ -171,8 +172,9 @@ private slots:
   }
 
   // A counter streaming 20,000 readings a second for 10 s, each with its
-  // prompt: the port goes on reading to the end, what it cannot handle is
-  // dropped whole, the memory stays put and the event loop is never held.
+  // prompt: the port goes on reading to the end, what it cannot handle
+  // beyond what may wait is dropped whole, the memory stays put and the
+  // event loop is never held.
   void aCounterThatTalksFastIsReadToTheEnd_data()
   {
     QTest::addColumn<int>("handlingUs");
@@ -220,6 +222,7 @@ private slots:
         ++dropLines;
     });
 
+    QSignalSpy dropNotices(&port, &TicSerialPortThread::readingsDropped);
     TimerLateness lateness;
     // The same timer without the counter, for the report: the machine's own
     // share of the lateness.
@@ -263,8 +266,47 @@ private slots:
     // Every prompt answered, but the drops told once a second at most.
     QVERIFY(counter.receivedMessages().count("READ?\r\n") > 100);
     QVERIFY2(dropLines <= RunMs / 1000 + 2, qPrintable(QString::number(dropLines)));
+    QCOMPARE(dropNotices.size(), dropLines);  // the same words for the TIC raw-data window
     if (handlingUs > 0)
       QVERIFY(dropLines >= 1);
+  }
+
+  // The program held up for 2 s (a loaded machine, a stop and continue)
+  // while a counter streams 100 readings a second, each reading taking a
+  // millisecond to handle as on a loaded machine: what waited meanwhile is
+  // handled afterwards, every reading, in order.
+  void readingsThatWaitedWhileTheProgramWasHeldUpAllArrive()
+  {
+    CounterProfile profile = CounterProfile::Model53230A();
+    profile.rules.clear();  // the stream is the only answer
+    profile.streamLinesPerSecond = 100;
+    CounterSimulator counter(profile);
+    QVERIFY(counter.start());
+    StoreTcpCounter(4, counter.address());
+
+    TicSerialPortThread port;
+    QList<qint64> numbers;
+    connect(&port, &TicSerialPortThread::newTicText, this, [&](const QByteArray &line) {
+      QElapsedTimer busy;
+      busy.start();
+      while (busy.nsecsElapsed() < 1000000) {
+      }
+      numbers << (line.startsWith("4 +") && line.endsWith("E-12") ? line.mid(3, line.size() - 7).toLongLong() : -1);
+    });
+    QSignalSpy drops(&port, &TicSerialPortThread::readingsDropped);
+    port.startTicSerialPort(4);
+    QTRY_VERIFY_WITH_TIMEOUT(numbers.size() >= 10, 5000);
+
+    QThread::msleep(2000);  // no event is handled meanwhile
+    const qint64 streamedWhileHeld = counter.lastStreamedReading();
+    QVERIFY(streamedWhileHeld - numbers.last() >= 150);
+    QTRY_VERIFY_WITH_TIMEOUT(numbers.last() >= streamedWhileHeld + 50, 5000);
+
+    QCOMPARE(numbers.first(), qint64(1));
+    for (int i = 1; i < numbers.size(); ++i)
+      QVERIFY2(numbers.at(i) == numbers.at(i - 1) + 1,
+               qPrintable(QStringLiteral("%1 after %2").arg(numbers.at(i)).arg(numbers.at(i - 1))));
+    QVERIFY(drops.isEmpty());
   }
 
   void aDroppedCounterWaitsForTheNextStart()
