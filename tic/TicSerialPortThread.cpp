@@ -94,8 +94,8 @@ TicSerialPortThread::TicSerialPortThread(QObject *parent) : QThread(parent)
 TicSerialPortThread::~TicSerialPortThread()
 {
   stopTicSerialPort();
-  // File > Exit and the update's quit never pass the close event: no
-  // connection may outlive the window.
+  // The window's close event (File > Exit passes it too) only stops the
+  // port, which leaves a TCP connection open: it ends here, with the port.
   CloseTicPort();
 }
 
