@@ -195,6 +195,7 @@ MainWindow::MainWindow(QWidget *parent)
   for (TicSerialPortThread &port : ticPorts) {
     connect(&port, &TicSerialPortThread::portLost, this, &MainWindow::OnTicPortLost);
     connect(&port, &TicSerialPortThread::portStarted, this, &MainWindow::OnTicPortStarted);
+    connect(&port, &TicSerialPortThread::readingsDropped, this, &MainWindow::OnTicReadingsDropped);
   }
   ConnectActions();
 

@@ -260,6 +260,8 @@ public:
   QLabel *TicPortLostLabel() const { return ticPortLostLabel; }
   void OnTicPortLost(int port, const QString &reason);
   void OnTicPortStarted(int port);
+  // A counter port's notice of dropped readings, in the raw-data window.
+  void OnTicReadingsDropped(const QString &text);
   void ShowTicPortsDown();
   TicLineProcessor &TicProcessor() { return *ticProcessor; }
   TicRawDataDialog *TicRawWindow() const { return ticRawDataDialog; }

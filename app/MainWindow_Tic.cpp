@@ -96,6 +96,12 @@ void MainWindow::OnTicPortStarted(int port)
   ShowTicPortsDown();
 }
 
+void MainWindow::OnTicReadingsDropped(const QString &text)
+{
+  if (ticRawDataDialog)
+    ticRawDataDialog->AppendText(text);
+}
+
 void MainWindow::ShowTicPortsDown()
 {
   QStringList down;

@@ -1,5 +1,10 @@
 #include "platform/SerialPortErrors.h"
 
+#include <cerrno>
+
+#include <fcntl.h>
+#include <poll.h>
+
 QString GpsPortErrorText(QSerialPort::SerialPortError error)
 {
   switch (error) {
@@ -41,4 +46,37 @@ QString SerialPortFailureReason(const QSerialPort &port, QSerialPort::SerialPort
   if (reason.isEmpty() || reason == QLatin1String("Unknown error"))
     return GpsPortErrorText(error);
   return reason;
+}
+
+SerialReadFailure InspectSerialReadFailure(const QSerialPort &port, QSerialPort::SerialPortError error,
+                                           int failureErrno)
+{
+  SerialReadFailure failure;
+  const int descriptor = int(port.handle());
+  bool lineDown = descriptor < 0 || ::fcntl(descriptor, F_GETFL) == -1;
+  if (!lineDown) {
+    // A hung-up terminal (the other side closed, a USB adapter pulled)
+    // reads nothing for ever and says so here; a flushed one does not.
+    pollfd line{descriptor, POLLIN, 0};
+    lineDown = ::poll(&line, 1, 0) == 1 && (line.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+  }
+  if (lineDown) {
+    failure.deviceGone = true;
+    failure.reason = QLatin1String(SerialDeviceHungUpText);
+    return failure;
+  }
+  // A ResourceError carries the errno of a read that failed; EAGAIN there
+  // is one an earlier call left behind a read that returned nothing.
+  if (error == QSerialPort::ResourceError && failureErrno == EIO) {
+    failure.deviceGone = true;
+    failure.reason = qt_error_string(failureErrno);
+  }
+  return failure;
+}
+
+void ResumeSerialReading(QSerialPort &port)
+{
+  // Setting the buffer size, even to what it is, watches the descriptor
+  // again; no byte is read or lost.
+  port.setReadBufferSize(port.readBufferSize());
 }

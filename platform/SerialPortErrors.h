@@ -1,6 +1,6 @@
 #pragma once
 // The words for the serial port errors, shared by the receiver port and the
-// counter ports.
+// counter ports, and what a failed read means for the device behind a port.
 
 #include <QSerialPort>
 #include <QString>
@@ -10,5 +10,30 @@
 QString GpsPortErrorText(QSerialPort::SerialPortError error);
 
 // Why the port failed, in the device's own words (errno) where it gave
-// them, else the code's text.
+// them, else the code's text. Only for a failure of the call just made (an
+// open): a failed read is worded by InspectSerialReadFailure.
 QString SerialPortFailureReason(const QSerialPort &port, QSerialPort::SerialPortError error);
+
+// The cause of a lost port whose device hung up or went away.
+inline constexpr char SerialDeviceHungUpText[] = "the device hung up or was removed";
+
+struct SerialReadFailure {
+  // The device is really gone: close the port and say so.
+  bool deviceGone = false;
+  // Why, for the user: SerialDeviceHungUpText or the failing call's errno.
+  QString reason;
+};
+
+// What a ReadError or ResourceError of an open port means, decided when it
+// happens. QSerialPort reports a read that returned nothing (the bytes it
+// was told of were flushed or dropped before the read) as such an error,
+// worded with whatever errno an earlier call left. The device is gone only
+// when its descriptor says so (hang-up, error, no longer valid) or the read
+// itself failed with EIO; anything else leaves the line up. `failureErrno`
+// is errno as the error handler found it.
+SerialReadFailure InspectSerialReadFailure(const QSerialPort &port, QSerialPort::SerialPortError error,
+                                           int failureErrno);
+
+// Makes a port whose read failed without losing its device read on:
+// QSerialPort stops watching its descriptor after a ResourceError.
+void ResumeSerialReading(QSerialPort &port);

@@ -1,5 +1,6 @@
 #include "remote/RemoteCommandInterpreter.h"
 
+#include "core/PeerText.h"
 #include "logging/LogFileNames.h"
 #include "logging/TicDataLog.h"
 #include "logging/TicLogOptions.h"
@@ -146,7 +147,7 @@ RemoteCommandInterpreter::RemoteCommandInterpreter(RemoteCommandHost &host) : ho
 
 void RemoteCommandInterpreter::OnTelnetCommand(QByteArray line)
 {
-  qDebug().noquote() << "MainWindow Received TELNET Command -> " << line;
+  qDebug().noquote() << "MainWindow Received TELNET Command -> " << PeerTextForDebug(line);
   const QByteArray field1 = NextField(line, QByteArray());
   QByteArray reply = field1 + ',';
   const QByteArray first = field1.toUpper();

@@ -1,5 +1,7 @@
 #include "remote/TelnetTcpServer.h"
 
+#include "core/PeerText.h"
+
 #include <QDebug>
 #include <QElapsedTimer>
 #include <QHostAddress>
@@ -174,12 +176,12 @@ bool TelnetTcpServer::StillServing(const QTcpSocket *socket) const
 
 void TelnetTcpServer::ProcessMessage(QByteArray &line)
 {
-  qDebug().noquote() << "Received TELNET Message -> " << line;
+  qDebug().noquote() << "Received TELNET Message -> " << PeerTextForDebug(line);
   if (RemoteControlProtocol::CheckLine(line)) {
-    qDebug().noquote() << "Valid Telnet Command Format -> " << line;
+    qDebug().noquote() << "Valid Telnet Command Format -> " << PeerTextForDebug(line);
     emit sendTelnetCommand(line);
   } else {
-    qDebug().noquote() << "Invalid Telnet Command Format -> " << line;
+    qDebug().noquote() << "Invalid Telnet Command Format -> " << PeerTextForDebug(line);
     SendMessage(line + RemoteControlProtocol::Rejected);
   }
 }

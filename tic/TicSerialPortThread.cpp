@@ -10,12 +10,14 @@
 #include <QTcpSocket>
 #include <QtDebug>
 
+#include <cerrno>
+
 namespace {
 
 constexpr int ResponseWaitMs = 1000;
 constexpr int GreetingLineLimit = 256;
-// One read of a pass; the readings of a pass are handled for at most
-// PassBudgetMs, the rest dropped.
+// One read from the socket; the waiting readings are handled for at most
+// PassBudgetMs at a time, the rest in the next pass.
 constexpr qint64 TcpReadStepBytes = 4096;
 constexpr qint64 PassBudgetMs = 4;
 constexpr qint64 MaxUnsentCommandBytes = 4096;
@@ -79,6 +81,12 @@ QString TicSocketErrorText(QAbstractSocket::SocketError error)
 
 TicSerialPortThread::TicSerialPortThread(QObject *parent) : QThread(parent)
 {
+  nextPass.setSingleShot(true);
+  nextPass.setInterval(0);
+  connect(&nextPass, &QTimer::timeout, this, &TicSerialPortThread::HandleWaitingReadings);
+  dropReport.setSingleShot(true);
+  dropReport.setTimerType(Qt::PreciseTimer);  // a coarse one may come early: twice in a second
+  connect(&dropReport, &QTimer::timeout, this, &TicSerialPortThread::TellDroppedReadings);
   connect(&serialPort, &QSerialPort::readyRead, this, &TicSerialPortThread::serialPortReadyRead);
   connect(&serialPort, &QSerialPort::errorOccurred, this, &TicSerialPortThread::handleError);
 }
@@ -86,8 +94,8 @@ TicSerialPortThread::TicSerialPortThread(QObject *parent) : QThread(parent)
 TicSerialPortThread::~TicSerialPortThread()
 {
   stopTicSerialPort();
-  // File > Exit and the update's quit never pass the close event: no
-  // connection may outlive the window.
+  // The window's close event (File > Exit passes it too) only stops the
+  // port, which leaves a TCP connection open: it ends here, with the port.
   CloseTicPort();
 }
 
@@ -137,6 +145,10 @@ void TicSerialPortThread::CloseTicPort()
   if (serialPort.isOpen())
     serialPort.close();
   lineAssembler.Clear();
+  // What the closed connection sent and was not yet handled goes with it.
+  nextPass.stop();
+  waitingReadings.clear();
+  waitingReadingBytes = 0;
 }
 
 void TicSerialPortThread::OpenTicPort()
@@ -205,9 +217,23 @@ void TicSerialPortThread::ProcessTicText(QByteArray &block)
 
 void TicSerialPortThread::handleError(QSerialPort::SerialPortError error)
 {
+  const int failureErrno = errno;  // the failing call's, before anything here changes it
   if (error == QSerialPort::NoError || closingAfterError)
     return;
-  const QString reason = SerialPortFailureReason(serialPort, error);
+  QString reason;
+  if (error == QSerialPort::ReadError || error == QSerialPort::ResourceError) {
+    if (!serialPort.isOpen())
+      return;
+    const SerialReadFailure failure = InspectSerialReadFailure(serialPort, error, failureErrno);
+    if (!failure.deviceGone) {
+      // Bytes flushed or dropped under the read: the line is still up.
+      ResumeSerialReading(serialPort);
+      return;
+    }
+    reason = failure.reason;
+  } else {
+    reason = SerialPortFailureReason(serialPort, error);
+  }
   // A counter has no other way back than a restart: close at once, so that
   // a failing line gives one box, not one per failed read.
   if (serialPort.isOpen()) {
@@ -261,46 +287,86 @@ bool TicSerialPortThread::InitializeTcpIpTIC()
 void TicSerialPortThread::TcpIpReadyRead()
 {
   // Everything buffered is read each time: bytes that came while the slot
-  // ran raise no second readyRead. What the counter sends beyond what one
-  // pass may handle is read and dropped, so the port never stops and the
-  // event loop is never held; its prompts are still answered, once.
+  // ran raise no second readyRead. The readings wait for their pass; the
+  // prompts are answered at once, so the counter is polled whatever waits.
   const QPointer<QTcpSocket> socket = tcpSocket;
-  const auto current = [&] { return socket && socket == tcpSocket; };  // a slot may restart the port
-  QElapsedTimer pass;
-  pass.start();
-  int handled = 0;
+  const auto current = [&] { return socket && socket == tcpSocket; };
   qint64 dropped = 0;
   while (current() && socket->bytesAvailable() > 0) {
     const QList<QByteArray> readings = scpiPoll.Take(socket->read(TcpReadStepBytes));
-    for (const QByteArray &reading : readings) {
-      if (handled > 0 && pass.elapsed() >= PassBudgetMs) {
-        ++dropped;
-        continue;
-      }
-      ++handled;
-      QByteArray line = reading + '\r';
-      ProcessTicText(line);
-    }
+    for (const QByteArray &reading : readings)
+      dropped += QueueReading(reading);
   }
   if (dropped > 0)
     ReportDroppedReadings(dropped);
   // A counter that reads none of our commands is not sent more.
-  if (!current() || !scpiPoll.PromptDue() || socket->bytesToWrite() > MaxUnsentCommandBytes)
+  if (current() && scpiPoll.PromptDue() && socket->bytesToWrite() <= MaxUnsentCommandBytes) {
+    socket->write(scpiPoll.NextCommand());
+    socket->flush();  // leaves now, without waiting for it
+  }
+  HandleWaitingReadings();
+}
+
+qint64 TicSerialPortThread::QueueReading(const QByteArray &reading)
+{
+  waitingReadings.append(reading);
+  waitingReadingBytes += reading.size() + 1;  // with the carriage return it gets back
+  qint64 dropped = 0;
+  while (waitingReadingBytes > TcpReadBufferBytes) {
+    waitingReadingBytes -= waitingReadings.takeFirst().size() + 1;
+    ++dropped;
+  }
+  return dropped;
+}
+
+void TicSerialPortThread::HandleWaitingReadings()
+{
+  // A handler that runs a local event loop reads on meanwhile; the readings
+  // it queues are taken by this pass, in their order.
+  if (handlingReadings)
     return;
-  socket->write(scpiPoll.NextCommand());
-  socket->flush();  // leaves now, without waiting for it
+  handlingReadings = true;
+  QElapsedTimer pass;
+  pass.start();
+  int handled = 0;
+  // A handler that restarts the port empties the queue: the pass ends.
+  while (!waitingReadings.isEmpty()) {
+    if (handled > 0 && pass.elapsed() >= PassBudgetMs) {
+      // The rest waits for the next pass, after the events that came.
+      nextPass.start();
+      break;
+    }
+    QByteArray line = waitingReadings.takeFirst();
+    waitingReadingBytes -= line.size() + 1;
+    line += '\r';
+    ++handled;
+    ProcessTicText(line);
+  }
+  handlingReadings = false;
 }
 
 void TicSerialPortThread::ReportDroppedReadings(qint64 count)
 {
   droppedReadings += count;
-  if (dropReportClock.isValid() && dropReportClock.elapsed() < DropReportIntervalMs)
+  if (dropReportClock.isValid() && dropReportClock.elapsed() < DropReportIntervalMs) {
+    if (!dropReport.isActive())
+      dropReport.start(int(DropReportIntervalMs - dropReportClock.elapsed()));
     return;
-  qDebug("Port %i, TicSerialPortThread::TcpIpReadyRead() %lld readings dropped: the counter sends faster than "
-         "they are handled.",
-         portNumber, droppedReadings);
+  }
+  TellDroppedReadings();
+}
+
+void TicSerialPortThread::TellDroppedReadings()
+{
+  if (droppedReadings == 0)
+    return;
+  const QString text = tr("TIC port %1: %2 readings dropped: the counter sends faster than they are handled.")
+                           .arg(portNumber)
+                           .arg(droppedReadings);
+  qDebug().noquote() << text;
   droppedReadings = 0;
   dropReportClock.start();
+  emit readingsDropped(text);
 }
 
 void TicSerialPortThread::TcpIpConnectionError_Handler(QAbstractSocket::SocketError error)

@@ -15,10 +15,12 @@
 #include <QAbstractSocket>
 #include <QByteArray>
 #include <QElapsedTimer>
+#include <QList>
 #include <QPointer>
 #include <QSerialPort>
 #include <QString>
 #include <QThread>
+#include <QTimer>
 
 class QTcpSocket;
 
@@ -29,7 +31,8 @@ class TicSerialPortThread : public QThread {
   Q_OBJECT
 
 public:
-  // Bytes a TCP counter may have waiting in the program.
+  // Bytes a TCP counter may have waiting in the program: in the socket, and
+  // as readings not yet handled (beyond it the oldest readings are dropped).
   static constexpr qint64 TcpReadBufferBytes = 64 * 1024;
 
   explicit TicSerialPortThread(QObject *parent = nullptr);
@@ -52,6 +55,9 @@ signals:
   // down until the next start, which portStarted announces.
   void portLost(int port, QString reason);
   void portStarted(int port);
+  // Readings of a TCP counter were dropped because more waited than the
+  // program keeps; at most once a second, in words.
+  void readingsDropped(QString text);
 
 public slots:
   // Adopts the port number on the first call (a later call with another
@@ -69,13 +75,19 @@ private slots:
   void TcpIpReadyRead();
   void TcpIpConnectionError_Handler(QAbstractSocket::SocketError error);
   void TcpIpStateChanged(QAbstractSocket::SocketState state);
+  // Hands the waiting readings on, for at most one pass's time.
+  void HandleWaitingReadings();
+  void TellDroppedReadings();
 
 private:
   void OpenTicPort();
   void CloseTicPort();
   void ProcessTicText(QByteArray &block);
   bool InitializeTcpIpTIC();
-  // One debug line a second while a fast counter's readings are dropped.
+  // Queues a reading of a TCP counter; gives the number of the oldest
+  // dropped to keep within TcpReadBufferBytes.
+  qint64 QueueReading(const QByteArray &reading);
+  // Tells the drops once a second, the count of that second.
   void ReportDroppedReadings(qint64 count);
 
   int portNumber = -1;
@@ -86,8 +98,13 @@ private:
   QByteArray sendBuffer;
   TicLineAssembler lineAssembler;
   TicScpiPoll scpiPoll;
+  QList<QByteArray> waitingReadings;
+  qint64 waitingReadingBytes = 0;
+  QTimer nextPass;
+  bool handlingReadings = false;
   qint64 droppedReadings = 0;
   QElapsedTimer dropReportClock;
+  QTimer dropReport;
   // Set while an error closes the port, so the close makes no second box.
   bool closingAfterError = false;
 };

@@ -1,6 +1,7 @@
 #include "receiver/decode/NmeaDecoder.h"
 
 #include "core/GpsMode.h"
+#include "core/PeerText.h"
 #include "core/ReceiverIdentity.h"
 #include "core/ReceiverReplyFlags.h"
 #include "core/ReceiverState.h"
@@ -736,7 +737,9 @@ void NmeaDecoder::UpdateVisibleCount()
 void NmeaDecoder::EchoLine(Work &work, const QByteArray &line)
 {
   work.statusText = QString::fromUtf8(line);
-  qDebug().noquote() << work.statusText;
+  // The line feed at the end is our own; the rest is the receiver's.
+  const bool ownLineEnd = line.endsWith('\n');
+  qDebug().noquote() << PeerTextForDebug(ownLineEnd ? line.chopped(1) : line) + (ownLineEnd ? "\n" : "");
   if (host_.HasIdWindow())
     host_.AppendIdText(work.statusText);
 }

@@ -7,6 +7,8 @@
 
 #include <QDebug>
 
+#include <cerrno>
+
 #include <sys/ioctl.h>
 
 quint32 PpsLineMask(int choice)
@@ -249,21 +251,30 @@ void GpsSerialPortThread::OnMessageBoundary()
 
 void GpsSerialPortThread::handleError(QSerialPort::SerialPortError error)
 {
+  const int failureErrno = errno;  // the failing call's, before anything here changes it
   if (error == QSerialPort::NoError)
     return;
-  const QString text =
-      tr("Can't open GPS Port %1\r\n\r\n\"%2\"").arg(m_portName, GpsPortErrorText(error));
-  qDebug().noquote() << "WARNING: GPS serial port:" << GpsPortErrorText(error) << m_portName;
-  emit showErrorMessageBox(text);
-  // A vanished or hung-up device keeps failing every read (a pseudo-terminal
-  // whose other side closed reads EIO for ever): close it so that nothing
-  // spins on it; the next start reopens it.
-  if ((error == QSerialPort::ResourceError || error == QSerialPort::ReadError) &&
-      m_serialPort.isOpen()) {
-    const QString reason = SerialPortFailureReason(m_serialPort, error);
+  const QString boxText = tr("Can't open GPS Port %1\r\n\r\n\"%2\"").arg(m_portName, GpsPortErrorText(error));
+  if (error == QSerialPort::ReadError || error == QSerialPort::ResourceError) {
+    if (!m_serialPort.isOpen())
+      return;
+    const SerialReadFailure failure = InspectSerialReadFailure(m_serialPort, error, failureErrno);
+    if (!failure.deviceGone) {
+      // The bytes were flushed or dropped between the notice and the read:
+      // the line is still up and the next bytes come as usual.
+      ResumeSerialReading(m_serialPort);
+      return;
+    }
+    // Closed, so that nothing spins on a device that reads nothing for
+    // ever; the next start reopens it.
+    qDebug().noquote() << "WARNING: GPS serial port" << m_portName << "closed:" << failure.reason;
+    emit showErrorMessageBox(boxText);
     m_serialPort.close();
-    emit portLost(m_portName, reason);
+    emit portLost(m_portName, failure.reason);
+    return;
   }
+  qDebug().noquote() << "WARNING: GPS serial port:" << GpsPortErrorText(error) << m_portName;
+  emit showErrorMessageBox(boxText);
 }
 
 bool GpsSerialPortThread::PpsSampleDue() const

@@ -6,6 +6,7 @@
 #include "WindowOnSimulator.h"
 #include "app/MainWindow.h"
 #include "core/GpsMode.h"
+#include "platform/SerialPortErrors.h"
 #include "receiver/link/GpsSerialPortThread.h"
 
 #include <QAction>
@@ -65,7 +66,8 @@ private slots:
     QTRY_VERIFY_WITH_TIMEOUT(ShowsLine(rig, device), 1000);
     QVERIFY2(clock.elapsed() <= 1000, qPrintable(QString::number(clock.elapsed())));
 
-    QVERIFY2(lost->text().contains(device), qPrintable(lost->text()));
+    QVERIFY2(lost->text().contains(device + QStringLiteral(" closed: ") + SerialDeviceHungUpText + QStringLiteral(" - ")),
+             qPrintable(lost->text()));
     QVERIFY2(lost->text().contains(QLatin1String("Edit > Set GPS Receiver Interface")), qPrintable(lost->text()));
     QVERIFY(lost->styleSheet().contains(QLatin1String("background-color:red")));
     QVERIFY(!window.ReceiverPort().IsOpen());

@@ -4,6 +4,7 @@
 #include "StoredCounters.h"
 #include "app/MainWindow.h"
 #include "core/ClockModes.h"
+#include "platform/SerialPortErrors.h"
 #include "tic/TicPortSettings.h"
 #include "tools/simulator/CounterSimulator.h"
 #include "tools/simulator/ReceiverSimulator.h"
@@ -74,7 +75,7 @@ private slots:
     line.close();
     QTRY_VERIFY_WITH_TIMEOUT(lost->text().contains(QLatin1String("TIC port 5")), 3000);
     QVERIFY2(lost->text().startsWith(Notice(3, QStringLiteral("The remote host closed the connection")) +
-                                     QStringLiteral("; TIC port 5 closed: ")),
+                                     QStringLiteral("; ") + Notice(5, QLatin1String(SerialDeviceHungUpText))),
              qPrintable(lost->text()));
     QCOMPARE(boxes.shown.size(), 1);
 

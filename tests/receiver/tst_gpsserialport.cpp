@@ -2,8 +2,10 @@
 
 #include "FrameBuilders.h"
 #include "FakeModemLineReader.h"
+#include "FlushUnderReader.h"
 #include "core/GpsMode.h"
 #include "platform/ModemLineReader.h"
+#include "platform/SerialPortErrors.h"
 #include "receiver/link/GpsPortSettings.h"
 #include "receiver/link/GpsSerialPortThread.h"
 #include "tools/simulator/ReceiverSimulator.h"
@@ -13,6 +15,7 @@
 #include <QSignalSpy>
 #include <QTimer>
 
+#include <cerrno>
 #include <memory>
 
 using namespace riduder::test;
@@ -72,6 +75,7 @@ private slots:
   void missingModemLinesAreReportedOnce();
   void halfMessageIsDroppedAtModeChangeAndReopen();
   void reopenInsideAHandlerKeepsWhatCameAfter();
+  void aReadThatFindsNothingKeepsThePortOpen();
   void vanishedLineIsReportedAndAReopenWorks();
   void missingPortIsWorded_data();
   void missingPortIsWorded();
@@ -475,12 +479,57 @@ void GpsSerialPortTest::reopenInsideAHandlerKeepsWhatCameAfter()
   QTRY_COMPARE(received, (QList<QByteArray>{Delivered(gd), Delivered(ea), Delivered(gd)}));
 }
 
+// Bytes taken from the line between the notice that they are there and the
+// read (a driver dropping them, a flush) leave a read that returns nothing:
+// no lost line, however often it happens.
+void GpsSerialPortTest::aReadThatFindsNothingKeepsThePortOpen()
+{
+  FlushUnderReader flusher(sim->slavePath());  // before the port opens the line
+  QVERIFY(flusher.IsOpen());
+  Start(GpsModeMotorolaBinary);
+  QSignalSpy lost(port.get(), &GpsSerialPortThread::portLost);
+  QSignalSpy failures(&port->SerialPort(), &QSerialPort::errorOccurred);
+  constexpr int Flushes = 40;
+  QList<QByteArray> expected;
+  for (int i = 0; i < Flushes; ++i) {
+    // The errno an earlier call left words the failure: EAGAIN makes it a
+    // ResourceError, after which the serial port stops reading by itself.
+    flusher.FlushNextArrival(i % 2 == 0 ? ENOENT : EAGAIN);
+    sim->write(BuildOncoreWire("Gd", QByteArray(1, '\x7f')));
+    QTRY_COMPARE(flusher.Flushes(), i + 1);
+    const QByteArray next = BuildOncoreWire("Gd", QByteArray(1, char(i)));
+    sim->write(next);
+    expected << Delivered(next);
+    QTRY_COMPARE(received, expected);
+  }
+  QVERIFY(port->IsOpen());
+  QVERIFY(lost.isEmpty());
+  // Every flush did leave a read that found nothing, of both kinds.
+  QVERIFY2(failures.size() >= Flushes, qPrintable(QString::number(failures.size())));
+  QList<int> kinds;
+  for (const QList<QVariant> &failure : failures)
+    kinds << failure.first().toInt();
+  QVERIFY(kinds.contains(QSerialPort::ReadError));
+  QVERIFY(kinds.contains(QSerialPort::ResourceError));
+  QCOMPARE(DebugLinesContaining("WARNING: GPS serial port"), 0);
+}
+
 void GpsSerialPortTest::vanishedLineIsReportedAndAReopenWorks()
 {
   Start(GpsModeMotorolaBinary, 1);
   QSignalSpy errors(port.get(), &GpsSerialPortThread::showErrorMessageBox);
-  sim->close();
-  QTRY_VERIFY(!errors.isEmpty());
+  QSignalSpy lost(port.get(), &GpsSerialPortThread::portLost);
+  const QString device = sim->slavePath();
+  QElapsedTimer clock;
+  clock.start();
+  sim->close();  // the other side hangs up
+  QTRY_VERIFY_WITH_TIMEOUT(!lost.isEmpty(), 1000);
+  QVERIFY2(clock.elapsed() <= 1000, qPrintable(QString::number(clock.elapsed())));
+  QVERIFY(!port->IsOpen());
+  QCOMPARE(lost.size(), 1);
+  QCOMPARE(lost.first().at(0).toString(), device);
+  QCOMPARE(lost.first().at(1).toString(), QString::fromLatin1(SerialDeviceHungUpText));
+  QCOMPARE(errors.size(), 1);
   QVERIFY(DebugLinesContaining("WARNING: GPS serial port") >= 1);
   QTest::qWait(50);  // polls and reads on the dead line must stay quiet
   const int reported = errors.size();

@@ -136,11 +136,24 @@ private slots:
     QVERIFY(f.host.ticLog.isEmpty());
   }
 
+  // The receiver's own bytes reach a terminal that shows the debug output
+  // only as text: an escape sequence it sends is written out, not obeyed.
+  void garminTextsReachTheDebugOutput_data()
+  {
+    QTest::addColumn<QByteArray>("target");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("plain") << QByteArray("GPRMC") << "GPRMC";
+    QTest::newRow("clear screen") << QByteArray("GP\x1b[2JRMC") << "GP\\x1b[2JRMC";
+    QTest::newRow("window title") << QByteArray("\x1b]0;owned\x07") << "\\x1b]0;owned\\x07";
+  }
+
   void garminTextsReachTheDebugOutput()
   {
+    QFETCH(QByteArray, target);
+    QFETCH(QString, shown);
     NmeaDecoderFixture f;
-    const QByteArray sentence = FramedNmeaSentence("PGRMO,GPRMC,2");
-    QTest::ignoreMessage(QtDebugMsg, qPrintable("$PGRMO: Target Sentence = GPRMC,   Mode = 2" +
+    const QByteArray sentence = FramedNmeaSentence("PGRMO," + target + ",2");
+    QTest::ignoreMessage(QtDebugMsg, qPrintable("$PGRMO: Target Sentence = " + shown + ",   Mode = 2" +
                                                 sentence.right(3) + "\n"));
     QVERIFY(f.decoder.Decode(sentence));
   }

@@ -167,6 +167,16 @@ private slots:
     QVERIFY(!host.gpsLog.IsOpen());
   }
 
+  // The command line as the debug output shows it: a client's escape
+  // sequence written out, not sent to the terminal.
+  void theDebugLineWritesOutControlBytes()
+  {
+    SpyHost host;
+    RemoteCommandInterpreter interpreter(host);
+    QTest::ignoreMessage(QtDebugMsg, "MainWindow Received TELNET Command ->  $DAREZ,\\x1b[2J\\x1b]0;x\\x07");
+    QCOMPARE(host.Run(interpreter, "$DAREZ,\x1b[2J\x1b]0;x\x07"), Replies{"$DAREZ,\x1b[2J\x1b]0;x\x07,UNKNOWN"});
+  }
+
   void reflocStoresTheLocationWithItsGeoidHeight()
   {
     SpyHost host;

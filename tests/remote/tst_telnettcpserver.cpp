@@ -350,6 +350,24 @@ private slots:
     QVERIFY(client.WaitGone());
   }
 
+  // A client's escape sequences reach the debug output written out, so the
+  // terminal or journal that shows it does not obey them; the line itself
+  // is handed on as sent.
+  void clientControlBytesAreWrittenOutInTheDebugOutput()
+  {
+    AnsweringServer fixture;
+    QVERIFY(fixture.server.StartServer(fixture.port));
+    RemoteClient client;
+    QVERIFY(client.Connect(fixture.port));
+    const QByteArray line = "$DAREZ,\x1b]0;owned\x07\x1b[2J";
+    const char *shown = "$DAREZ,\\x1b]0;owned\\x07\\x1b[2J";
+    QTest::ignoreMessage(QtDebugMsg, QByteArray("Received TELNET Message ->  ") + shown);
+    QTest::ignoreMessage(QtDebugMsg, QByteArray("Valid Telnet Command Format ->  ") + shown);
+    client.Send(line + '\r');
+    QCOMPARE(client.ReadLine(), "CMD " + line);
+    QCOMPARE(fixture.commands, QList<QByteArray>{line});
+  }
+
   void sendsNothingWithoutAClient()
   {
     TelnetTcpServer server;

@@ -1,8 +1,10 @@
 #include "TestMain.h"
 
+#include "FlushUnderReader.h"
 #include "ProcessMemory.h"
 #include "StoredCounters.h"
 #include "TimerLateness.h"
+#include "platform/SerialPortErrors.h"
 #include "tic/TicPortSettings.h"
 #include "tic/TicScpi.h"
 #include "tic/TicSerialPortThread.h"
@@ -13,10 +15,14 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTcpServer>
+#include <QThread>
+
+#include <cerrno>
 
 using riduder::sim::CounterProfile;
 using riduder::sim::CounterSimulator;
 using riduder::sim::ReceiverSimulator;
+using riduder::test::FlushUnderReader;
 using riduder::test::StoreTcpCounter;
 using riduder::test::TimerLateness;
 
@@ -166,8 +172,9 @@ private slots:
   }
 
   // A counter streaming 20,000 readings a second for 10 s, each with its
-  // prompt: the port goes on reading to the end, what it cannot handle is
-  // dropped whole, the memory stays put and the event loop is never held.
+  // prompt: the port goes on reading to the end, what it cannot handle
+  // beyond what may wait is dropped whole, the memory stays put and the
+  // event loop is never held.
   void aCounterThatTalksFastIsReadToTheEnd_data()
   {
     QTest::addColumn<int>("handlingUs");
@@ -215,6 +222,7 @@ private slots:
         ++dropLines;
     });
 
+    QSignalSpy dropNotices(&port, &TicSerialPortThread::readingsDropped);
     TimerLateness lateness;
     // The same timer without the counter, for the report: the machine's own
     // share of the lateness.
@@ -258,8 +266,47 @@ private slots:
     // Every prompt answered, but the drops told once a second at most.
     QVERIFY(counter.receivedMessages().count("READ?\r\n") > 100);
     QVERIFY2(dropLines <= RunMs / 1000 + 2, qPrintable(QString::number(dropLines)));
+    QCOMPARE(dropNotices.size(), dropLines);  // the same words for the TIC raw-data window
     if (handlingUs > 0)
       QVERIFY(dropLines >= 1);
+  }
+
+  // The program held up for 2 s (a loaded machine, a stop and continue)
+  // while a counter streams 100 readings a second, each reading taking a
+  // millisecond to handle as on a loaded machine: what waited meanwhile is
+  // handled afterwards, every reading, in order.
+  void readingsThatWaitedWhileTheProgramWasHeldUpAllArrive()
+  {
+    CounterProfile profile = CounterProfile::Model53230A();
+    profile.rules.clear();  // the stream is the only answer
+    profile.streamLinesPerSecond = 100;
+    CounterSimulator counter(profile);
+    QVERIFY(counter.start());
+    StoreTcpCounter(4, counter.address());
+
+    TicSerialPortThread port;
+    QList<qint64> numbers;
+    connect(&port, &TicSerialPortThread::newTicText, this, [&](const QByteArray &line) {
+      QElapsedTimer busy;
+      busy.start();
+      while (busy.nsecsElapsed() < 1000000) {
+      }
+      numbers << (line.startsWith("4 +") && line.endsWith("E-12") ? line.mid(3, line.size() - 7).toLongLong() : -1);
+    });
+    QSignalSpy drops(&port, &TicSerialPortThread::readingsDropped);
+    port.startTicSerialPort(4);
+    QTRY_VERIFY_WITH_TIMEOUT(numbers.size() >= 10, 5000);
+
+    QThread::msleep(2000);  // no event is handled meanwhile
+    const qint64 streamedWhileHeld = counter.lastStreamedReading();
+    QVERIFY(streamedWhileHeld - numbers.last() >= 150);
+    QTRY_VERIFY_WITH_TIMEOUT(numbers.last() >= streamedWhileHeld + 50, 5000);
+
+    QCOMPARE(numbers.first(), qint64(1));
+    for (int i = 1; i < numbers.size(); ++i)
+      QVERIFY2(numbers.at(i) == numbers.at(i - 1) + 1,
+               qPrintable(QStringLiteral("%1 after %2").arg(numbers.at(i)).arg(numbers.at(i - 1))));
+    QVERIFY(drops.isEmpty());
   }
 
   void aDroppedCounterWaitsForTheNextStart()
@@ -374,16 +421,56 @@ private slots:
   {
     ReceiverSimulator line;
     QVERIFY(line.open());
+    const QString device = line.slavePath();
+    StoreSerialCounter(5, device, 9600);
+    TicSerialPortThread port;
+    QSignalSpy boxes(&port, &TicSerialPortThread::showErrorMessageBox);
+    QSignalSpy lost(&port, &TicSerialPortThread::portLost);
+    port.startTicSerialPort(5);
+    QVERIFY(port.IsSerialOpen());
+    QElapsedTimer clock;
+    clock.start();
+    line.close();  // the other side hangs up: every read now finds nothing
+    QTRY_VERIFY_WITH_TIMEOUT(!lost.isEmpty(), 1000);
+    QVERIFY2(clock.elapsed() <= 1000, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY(!port.IsSerialOpen());
+    QCOMPARE(lost.first().at(1).toString(), QString::fromLatin1(SerialDeviceHungUpText));
+    QTest::qWait(200);
+    QCOMPARE(lost.size(), 1);
+    QCOMPARE(boxes.size(), 1);
+    QVERIFY(boxes.first().first().toString().startsWith(QStringLiteral("Can't open TIC Port ") + device));
+  }
+
+  // Bytes taken from the line between the notice that they are there and
+  // the read leave a read that returns nothing: the counter's line is
+  // still up, however often it happens.
+  void aReadThatFindsNothingKeepsTheSerialCounterOpen()
+  {
+    ReceiverSimulator line;
+    QVERIFY(line.open());
+    FlushUnderReader flusher(line.slavePath());  // before the port opens the line
+    QVERIFY(flusher.IsOpen());
     StoreSerialCounter(5, line.slavePath(), 9600);
     TicSerialPortThread port;
+    QSignalSpy lines(&port, &TicSerialPortThread::newTicText);
+    QSignalSpy lost(&port, &TicSerialPortThread::portLost);
     QSignalSpy boxes(&port, &TicSerialPortThread::showErrorMessageBox);
     port.startTicSerialPort(5);
     QVERIFY(port.IsSerialOpen());
-    line.close();  // the device goes away: every read now fails
-    QTRY_VERIFY_WITH_TIMEOUT(!port.IsSerialOpen(), 3000);
-    QTest::qWait(200);
-    QCOMPARE(boxes.size(), 1);
-    QVERIFY(boxes.first().first().toString().startsWith(QStringLiteral("Can't open TIC Port ") + line.slavePath()));
+    constexpr int Flushes = 40;
+    QList<QByteArray> expected;
+    for (int i = 0; i < Flushes; ++i) {
+      // EAGAIN left by an earlier call makes it a ResourceError.
+      flusher.FlushNextArrival(i % 2 == 0 ? ENOENT : EAGAIN);
+      line.write("99.9\r");
+      QTRY_COMPARE(flusher.Flushes(), i + 1);
+      line.write(QByteArray::number(i) + ".5\r");
+      expected << "5 " + QByteArray::number(i) + ".5";
+      QTRY_COMPARE(Lines(lines), expected);
+    }
+    QVERIFY(port.IsSerialOpen());
+    QVERIFY(lost.isEmpty());
+    QVERIFY(boxes.isEmpty());
   }
 
   void offOpensNothing()

@@ -7,6 +7,7 @@
 #include "tic/TicLineProcessor.h"
 #include "tic/TicProcessedDataDialog.h"
 #include "tic/TicRawDataDialog.h"
+#include "tic/TicSerialPortThread.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -113,6 +114,17 @@ private slots:
     auto again = MakeWindow(name);
     again->ShowDialog();
     QCOMPARE(again->geometry(), placed);
+  }
+
+  // A counter port that had to drop readings says so in the raw-data window.
+  void droppedReadingsAreToldInTheRawWindow()
+  {
+    MainWindow window;
+    window.actionTic_Raw_Data_triggered();
+    const QString notice = QStringLiteral("TIC port 3: 12 readings dropped: the counter sends faster than they are handled.");
+    emit window.TicPort(3).readingsDropped(notice);
+    window.TicRawWindow()->AppendPendingLines();
+    QCOMPARE(TextArea(window.TicRawWindow())->toPlainText(), notice);
   }
 
   // The running program with both windows open and the large clock on the
