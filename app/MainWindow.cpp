@@ -229,8 +229,8 @@ MainWindow::~MainWindow()
   if (gpsNavDialog)
     gpsNavDialog->Averages().SaveAverages();
 
-  // Ends the port threads also on the way out through File > Exit, which
-  // leaves the event loop without a close event.
+  // Ends the port threads also for a window destroyed without being closed
+  // (as tests do); after a close this finds them stopped.
   StopPorts();
 
   if (telnetServer) {

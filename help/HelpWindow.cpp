@@ -231,10 +231,12 @@ void HelpWindow::onContentsItemClicked(QTreeWidgetItem *item, int column)
 
 void HelpWindow::onSourceChanged(const QUrl &url)
 {
+  const QString name = tr("Riduder Help");
   QString title = browser->documentTitle();
   if (title.isEmpty())
     title = QFileInfo(url.fileName()).completeBaseName();
-  setWindowTitle(title.isEmpty() ? tr("Riduder Help") : tr("Riduder Help - %1").arg(title));
+  // The start page carries the window's own name; it is not said twice.
+  setWindowTitle(title.isEmpty() || title == name ? name : tr("Riduder Help - %1").arg(title));
 }
 
 void HelpWindow::restoreSettings()

@@ -91,6 +91,7 @@ private slots:
     Write(fixture.filePath("help/Web/index.htm"), Page("Start").toUtf8());
     Write(fixture.filePath("help/Web/Intro.htm"), Page("Intro page").toUtf8());
     Write(fixture.filePath("help/Web/guide.html"), "<html><head><title></title></head><body>g</body></html>");
+    Write(fixture.filePath("help/Web/Named.htm"), Page("Riduder Help").toUtf8());
   }
 
   void init() { QSettings().clear(); }
@@ -130,6 +131,7 @@ private slots:
     QTest::newRow("other case") << "INTRO.HTM" << "Intro.htm" << "Riduder Help - Intro page";
     QTest::newRow("missing") << "nowhere.htm" << "index.htm" << "Riduder Help - Start";
     QTest::newRow("empty title") << "guide.html" << "guide.html" << "Riduder Help - guide";
+    QTest::newRow("the window's own name") << "Named.htm" << "Named.htm" << "Riduder Help";
   }
 
   void pagesAreFoundInAnyCase()
@@ -225,7 +227,8 @@ private slots:
     QVERIFY(tree->topLevelItem(1)->childCount() >= 5);
     QVERIFY(tree->topLevelItem(2)->childCount() >= 15);
 
-    // Every entry opens its own page, whose title is the entry's.
+    // Every entry opens its own page, whose title is the entry's; the start
+    // page's is the window's own name, said once.
     QList<QTreeWidgetItem *> items;
     for (int i = 0; i < tree->topLevelItemCount(); ++i) {
       items << tree->topLevelItem(i);
@@ -238,12 +241,14 @@ private slots:
         continue;
       emit tree->itemClicked(item, 0);
       QCOMPARE(QFileInfo(window.currentFile()).fileName(), page);
-      QCOMPARE(window.windowTitle(), "Riduder Help - " + item->text(0));
+      const QString title = item->text(0) == QLatin1String("Riduder Help") ? QStringLiteral("Riduder Help")
+                                                                            : "Riduder Help - " + item->text(0);
+      QCOMPARE(window.windowTitle(), title);
     }
     window.showPage(QStringLiteral("CLOCK.HTM"));
     QCOMPARE(QFileInfo(window.currentFile()).fileName(), QStringLiteral("clock.htm"));
     window.showPage(QString());
-    QCOMPARE(window.windowTitle(), QStringLiteral("Riduder Help - Riduder Help"));
+    QCOMPARE(window.windowTitle(), QStringLiteral("Riduder Help"));
 
     // Every link between the pages leads to a page that exists.
     const QDir web(HelpWindow::helpFolder());

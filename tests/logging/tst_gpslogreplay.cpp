@@ -102,8 +102,8 @@ bool Replay(const ReplayOptions &options, const QString &folder, ReplayResult &r
   const int expected = OncoreMessagesOf(capture).size();
   simulator.startReplay(capture, 0);
   // A ceiling, not a pace: a loaded machine may take its time with the line.
-  QTest::qWaitFor([&] { return result.received.size() >= expected; }, 20000);
-  if (result.received.size() != expected) {
+  const bool arrived = QTest::qWaitFor([&] { return result.received.size() >= expected; }, 20000);
+  if (!arrived || result.received.size() != expected) {
     qWarning("replay: %d of %d messages arrived", int(result.received.size()), expected);
     return false;
   }
