@@ -134,10 +134,10 @@ private:
 };
 
 // The base of a TIC log file's full name: its folder and prefix.
-QByteArray TicLogBaseName(const QString &fileName)
+QString TicLogBaseName(const QString &fileName)
 {
   const QFileInfo file(fileName);
-  return LogFileBase(file.path(), file.fileName()).toUtf8();
+  return LogFileBase(file.path(), file.fileName());
 }
 
 }  // namespace
@@ -341,17 +341,19 @@ void RemoteCommandInterpreter::TicLog(QByteArray &line, QByteArray reply)
   }
   if (action == "CLOSE") {
     const QString firstFile = host.TicLogFirstFileName();
-    if (host.CloseTicLogFiles())
-      reply += TicLogBaseName(firstFile) + ',' + RemoteReplies::Closed;
-    else
+    if (host.CloseTicLogFiles()) {
+      // The protocol names the closed set in Latin-1.
+      reply += TicLogBaseName(firstFile).toLatin1() + ',' + RemoteReplies::Closed;
+    } else {
       reply += RemoteReplies::Failed;
+    }
     QSettings().setValue(QLatin1String(TicLogKeys::LogOpen), false);
     host.SendReply(reply);
     return;
   }
   if (action == "STATUS") {
     if (host.TicLogOpen())
-      host.SendReply(reply + TicLogBaseName(host.TicLogFirstFileName()) + ',' + RemoteReplies::Opened);
+      host.SendReply(reply + TicLogBaseName(host.TicLogFirstFileName()).toUtf8() + ',' + RemoteReplies::Opened);
     else
       host.SendReply(reply + RemoteReplies::Closed);
     return;

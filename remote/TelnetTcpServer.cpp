@@ -106,7 +106,6 @@ void TelnetTcpServer::newConnection()
       qDebug() << "Telnet client: keep-alive could not be switched on.";
     connect(next, &QAbstractSocket::stateChanged, this, &TelnetTcpServer::onSocketStateChanged);
     connect(next, &QIODevice::readyRead, this, &TelnetTcpServer::onReadyRead);
-    emit clientConnected();
     next->write(RemoteControlProtocol::Greeting);
     // A client that reset its connection fails here and is gone at once.
     next->flush();

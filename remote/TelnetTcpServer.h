@@ -57,8 +57,6 @@ public:
 
 signals:
   void sendTelnetCommand(QByteArray qbComand);
-  // A new client is being served: what an earlier one asked for is not its.
-  void clientConnected();
 
 private slots:
   void newConnection();
