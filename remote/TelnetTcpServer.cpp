@@ -102,7 +102,7 @@ void TelnetTcpServer::newConnection()
     client = next;
     framer.Clear();
     next->setReadBufferSize(ReadBufferBytes);
-    if (!SetTcpKeepAlive(next->socketDescriptor(), KeepAlive))
+    if (!SetTcpKeepAlive(next->socketDescriptor(), keepAlive))
       qDebug() << "Telnet client: keep-alive could not be switched on.";
     connect(next, &QAbstractSocket::stateChanged, this, &TelnetTcpServer::onSocketStateChanged);
     connect(next, &QIODevice::readyRead, this, &TelnetTcpServer::onReadyRead);

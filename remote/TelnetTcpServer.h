@@ -34,8 +34,9 @@ public:
   // A client that leaves more replies than this unread is dropped.
   static constexpr qint64 MaxUnsentBytes = 1024 * 1024;
   // A client whose machine vanished without closing is ended by the
-  // system after about 90 s of silence, not hours later.
-  static constexpr TcpKeepAliveTimes KeepAlive{60, 10, 3};
+  // system after about 90 s, not hours later: after 90 s of silence
+  // (keep-alive) or of unacknowledged data (the user timeout).
+  static constexpr TcpKeepAliveTimes KeepAlive{60, 10, 3, 90 * 1000};
   // How long a dropped client may take to receive its last reply.
   static constexpr int CloseGraceMs = 5000;
 
@@ -47,6 +48,9 @@ public:
   bool StartServer(quint16 port);
   // One message and CR LF to the client; nothing without one.
   void SendMessage(const QByteArray &message);
+  // The keep-alive times of the clients taken from now on (tests use
+  // shorter ones).
+  void SetKeepAliveTimes(const TcpKeepAliveTimes &times) { keepAlive = times; }
   // Checks one framed line; emits sendTelnetCommand or answers the line.
   void ProcessMessage(QByteArray &line);
 
@@ -81,4 +85,5 @@ private:
   // Set while a pass runs, so that a command's local event loop does not
   // frame the next bytes in the middle of a line.
   bool reading = false;
+  TcpKeepAliveTimes keepAlive = KeepAlive;
 };

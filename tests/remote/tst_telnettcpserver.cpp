@@ -41,6 +41,26 @@ struct AnsweringServer {
   bool recording = true;
 };
 
+// A peer on loopback with a small receive buffer that never reads: its
+// window shuts as soon as a little has come. The descriptor, or -1.
+int ConnectSilentPeer(quint16 port)
+{
+  const int descriptor = ::socket(AF_INET, SOCK_STREAM, 0);
+  if (descriptor < 0)
+    return -1;
+  const int receiveBytes = 4096;
+  ::setsockopt(descriptor, SOL_SOCKET, SO_RCVBUF, &receiveBytes, sizeof receiveBytes);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(port);
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (::connect(descriptor, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0) {
+    ::close(descriptor);
+    return -1;
+  }
+  return descriptor;
+}
+
 }  // namespace
 
 class TestTelnetTcpServer : public QObject {
@@ -74,6 +94,31 @@ private slots:
     QCOMPARE(times.idleSeconds, 60);
     QCOMPARE(times.intervalSeconds, 10);
     QCOMPARE(times.probes, 3);
+    // Keep-alive does not probe while sent data waits: that is ended too.
+    QCOMPARE(times.unacknowledgedMs, 90000);
+  }
+
+  // A peer whose window stays shut (alive, but it never reads) holds sent
+  // data unacknowledged: the system ends the connection after the user
+  // timeout, here shortened to a second, and the port takes the next one.
+  void dropsAPeerThatLeavesItsDataUnacknowledged()
+  {
+    AnsweringServer fixture;
+    fixture.server.SetKeepAliveTimes({60, 10, 3, 1000});
+    QVERIFY(fixture.server.StartServer(fixture.port));
+    const int peer = ConnectSilentPeer(fixture.port);
+    QVERIFY(peer >= 0);
+    const auto closePeer = qScopeGuard([peer] { ::close(peer); });
+    QVERIFY(QTest::qWaitFor([&] { return fixture.server.HasClient(); }));
+    // Far less than would drop a client that reads nothing, but more than
+    // the peer's window takes.
+    for (int i = 0; i < 32; ++i) {
+      fixture.server.SendMessage(QByteArray(16 * 1024, 'x'));
+      QCoreApplication::processEvents();
+    }
+    QVERIFY(fixture.server.HasClient());
+    QVERIFY(QTest::qWaitFor([&] { return !fixture.server.HasClient(); }, 15000));
+    QVERIFY(QTest::qWaitFor([&] { return fixture.server.IsListening(); }));
   }
 
   void checksSentenceForm_data()
