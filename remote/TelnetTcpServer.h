@@ -31,7 +31,14 @@ public:
   // of lines does not hold the receiver, the counters and the clock; the
   // next pass follows from the event loop.
   static constexpr int WorkPassMs = 2;
-  // A client that leaves more replies than this unread is dropped.
+  // While more replies than this wait to go out, the client's further
+  // lines wait too (TCP holds them back at the client); its lines go on
+  // once less than half of it waits. A client that reads slowly is thus
+  // answered at its own pace, every line in order.
+  static constexpr qint64 MaxWaitingReplyBytes = 256 * 1024;
+  // A client that leaves more than this unread is dropped: what the server
+  // sends on its own (counter sentences) to a client that reads nothing,
+  // its replies being held below MaxWaitingReplyBytes.
   static constexpr qint64 MaxUnsentBytes = 1024 * 1024;
   // A client whose machine vanished without closing is ended by the
   // system after about 90 s, not hours later: after 90 s of silence
@@ -66,14 +73,20 @@ private slots:
   void newConnection();
   void onReadyRead();
   void onSocketStateChanged(QAbstractSocket::SocketState socketState);
+  void onBytesWritten();
 
 private:
-  // Carries out the client's lines for at most WorkPassMs.
+  // Carries out the client's lines for at most WorkPassMs, and none while
+  // too many replies wait.
   void WorkOff();
+  // Whether the replies that wait hold back the client's lines.
+  bool RepliesBackedUp(QTcpSocket *socket);
   // Whether `socket` is still the connected client.
   bool StillServing(const QTcpSocket *socket) const;
   // Detaches the client and lets it go after its last bytes; no re-listen.
   void ReleaseClient();
+  // What was kept of the last client's lines.
+  void ForgetClientState();
 
   QTcpServer *listener;
   QPointer<QTcpSocket> client;
@@ -85,5 +98,7 @@ private:
   // Set while a pass runs, so that a command's local event loop does not
   // frame the next bytes in the middle of a line.
   bool reading = false;
+  // The client's lines wait for its replies to drain.
+  bool heldBack = false;
   TcpKeepAliveTimes keepAlive = KeepAlive;
 };

@@ -224,11 +224,21 @@ private slots:
     QCOMPARE(fixture.commands.size(), 2);
   }
 
+  void worksOffABurstOfLinesInTurnWithTheRest_data()
+  {
+    QTest::addColumn<qint64>("readBytesPerSecond");
+    QTest::newRow("client reads at once") << qint64(0);
+    // Its replies come faster than it takes them: its lines wait for them.
+    QTest::newRow("client reads 1 MB/s") << qint64(1000 * 1000);
+  }
+
   // 4 MiB of command lines in one write: every line is answered in order,
+  // whatever the pace at which the client reads, the connection is kept,
   // and the thread's other work goes on meanwhile: a 10 ms timer is never
   // more than 25 ms late.
   void worksOffABurstOfLinesInTurnWithTheRest()
   {
+    QFETCH(qint64, readBytesPerSecond);
     AnsweringServer fixture;
     fixture.recording = false;
     QVERIFY(fixture.server.StartServer(fixture.port));
@@ -241,6 +251,7 @@ private slots:
     while (burst.size() < 4 * 1024 * 1024)
       burst += "$GPXYZ," + QByteArray::number(lines++) + '\r';
     BurstClient client;
+    client.readBytesPerSecond = readBytesPerSecond;
     QVERIFY(client.Start(fixture.port, burst, 1 + lines));
 
     TimerLateness lateness;
