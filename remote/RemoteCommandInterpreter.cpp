@@ -1,5 +1,6 @@
 #include "remote/RemoteCommandInterpreter.h"
 
+#include "core/StoredSetting.h"
 #include "logging/LogFileNames.h"
 #include "logging/TicDataLog.h"
 #include "logging/TicLogOptions.h"
@@ -347,7 +348,8 @@ void RemoteCommandInterpreter::TicLog(QByteArray &line, QByteArray reply)
     } else {
       reply += RemoteReplies::Failed;
     }
-    QSettings().setValue(QLatin1String(TicLogKeys::LogOpen), false);
+    QSettings settings;
+    StoreSettingIfChanged(settings, QLatin1String(TicLogKeys::LogOpen), false);
     host.SendReply(reply);
     return;
   }
@@ -402,7 +404,8 @@ void RemoteCommandInterpreter::TicLogNewOrOpen(QByteArray &line, QByteArray repl
   host.SendReply(reply);
   if (!host.OpenTicLogFiles(openMode)) {
     host.CloseTicLogFiles();
-    QSettings().setValue(QLatin1String(TicLogKeys::LogOpen), false);
+    QSettings settings;
+    StoreSettingIfChanged(settings, QLatin1String(TicLogKeys::LogOpen), false);
     host.SendReply(failure);
   }
 }
