@@ -27,6 +27,12 @@ public:
       window.telnetServer->StartServer(window.telnetServer->Port());
   }
 
+  void CarryOutNextLineAtOnce() override
+  {
+    if (window.telnetServer)
+      window.telnetServer->CarryOutNextLineAtOnce();
+  }
+
   QString VersionText() const override { return window.Version().toString(); }
 
   QString ReferencePositionText() const override { return window.NavDialog().ReferencePositionText(4); }

@@ -296,6 +296,8 @@ void RemoteCommandInterpreter::Log(QByteArray &line, QByteArray reply)
   if (action == "CLOSE") {
     if (host.CloseGpsLogFile()) {
       host.CloseTicLogFiles();
+      // A rename (CLOSE and NEW sent together) loses no row between them.
+      host.CarryOutNextLineAtOnce();
       host.SendReply(reply + RemoteReplies::Closed);
     } else {
       host.SendReply(reply + RemoteReplies::Failed);
@@ -343,6 +345,9 @@ void RemoteCommandInterpreter::TicLog(QByteArray &line, QByteArray reply)
   if (action == "CLOSE") {
     const QString firstFile = host.TicLogFirstFileName();
     if (host.CloseTicLogFiles()) {
+      // A rename (CLOSE and NEW sent together) loses no reading between
+      // them.
+      host.CarryOutNextLineAtOnce();
       // The protocol names the closed set in Latin-1.
       reply += TicLogBaseName(firstFile).toLatin1() + ',' + RemoteReplies::Closed;
     } else {

@@ -143,6 +143,12 @@ bool TelnetTcpServer::RepliesBackedUp(QTcpSocket *socket)
   return socket->bytesToWrite() > MaxWaitingReplyBytes;
 }
 
+void TelnetTcpServer::CarryOutNextLineAtOnce()
+{
+  if (reading)
+    nextLineAtOnce = true;
+}
+
 void TelnetTcpServer::WorkOff()
 {
   if (reading || !client || heldBack)
@@ -156,8 +162,9 @@ void TelnetTcpServer::WorkOff()
   // A command may drop the client (EXIT): what it sent after that is not
   // carried out.
   while (StillServing(from)) {
-    // The client's lines wait while it has not taken its replies.
-    if (RepliesBackedUp(from)) {
+    // The client's lines wait while it has not taken its replies; a line
+    // that must follow the last one at once still goes.
+    if (!nextLineAtOnce && RepliesBackedUp(from)) {
       heldBack = true;
       break;
     }
@@ -169,6 +176,7 @@ void TelnetTcpServer::WorkOff()
       framer.Append(from->read(ReadChunkBytes));
       continue;
     }
+    nextLineAtOnce = false;
     if (item.kind == RemoteLineFramer::Item::Overlong) {
       SendMessage(item.text + RemoteControlProtocol::Rejected);
     } else {
@@ -176,11 +184,13 @@ void TelnetTcpServer::WorkOff()
       if (!self)
         return;
     }
-    if (pass.hasExpired(WorkPassMs)) {
+    if (!nextLineAtOnce && pass.hasExpired(WorkPassMs)) {
       nextPass.start();
       break;
     }
   }
+  // Only lines that came together are carried out together.
+  nextLineAtOnce = false;
   reading = false;
   if (StillServing(from))
     from->flush();
@@ -245,4 +255,5 @@ void TelnetTcpServer::ForgetClientState()
   framer.Clear();
   nextPass.stop();
   heldBack = false;
+  nextLineAtOnce = false;
 }

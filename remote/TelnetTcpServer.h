@@ -55,6 +55,10 @@ public:
   bool StartServer(quint16 port);
   // One message and CR LF to the client; nothing without one.
   void SendMessage(const QByteArray &message);
+  // Called by a command: the client's next line, when it came with this
+  // one, is carried out before anything else runs (no counter reading
+  // between closing a log and the command that opens the next).
+  void CarryOutNextLineAtOnce();
   // The keep-alive times of the clients taken from now on (tests use
   // shorter ones).
   void SetKeepAliveTimes(const TcpKeepAliveTimes &times) { keepAlive = times; }
@@ -100,5 +104,7 @@ private:
   bool reading = false;
   // The client's lines wait for its replies to drain.
   bool heldBack = false;
+  // The line after the one being carried out follows in the same pass.
+  bool nextLineAtOnce = false;
   TcpKeepAliveTimes keepAlive = KeepAlive;
 };

@@ -32,6 +32,7 @@ public:
 
   void SendReply(const QByteArray &reply) override { replies << reply; }
   void RestartServer() override { ++restarts; }
+  void CarryOutNextLineAtOnce() override {}
   QString VersionText() const override { return QStringLiteral("1.2.10"); }
 
   QString ReferencePositionText() const override { return FormatPositionText(reference, 4); }

@@ -24,6 +24,7 @@ public:
 
   void SendReply(const QByteArray &reply) override { server.SendMessage(reply); }
   void RestartServer() override { server.StartServer(port); }
+  void CarryOutNextLineAtOnce() override { server.CarryOutNextLineAtOnce(); }
   QString VersionText() const override { return QStringLiteral("1.2.10"); }
   QString ReferencePositionText() const override { return FormatPositionText(reference, 4); }
   void SetReferenceLocation(const GeoPosition &position) override { reference = position; }

@@ -4,6 +4,7 @@
 #include "TimerLateness.h"
 #include "remote/TelnetTcpServer.h"
 
+#include <QElapsedTimer>
 #include <QLoggingCategory>
 #include <QPointer>
 #include <QSignalSpy>
@@ -268,6 +269,35 @@ private slots:
         QFAIL(qPrintable(QStringLiteral("reply %1: %2").arg(k).arg(QString::fromLatin1(client.received.at(1 + k)))));
     if (riduder::test::TimeAndMemoryFiguresHold)
       QVERIFY2(worstLateMs <= 25, qPrintable(QStringLiteral("a 10 ms timer was %1 ms late").arg(worstLateMs)));
+  }
+
+  // A command that asks for it (a log closed) has the client's next line,
+  // sent with it, carried out before anything else the event loop holds,
+  // however long it took itself; the line after that waits its turn again.
+  void carriesOutTheLineAfterACloseAtOnce()
+  {
+    AnsweringServer fixture;
+    QList<QByteArray> order;
+    QObject::connect(&fixture.server, &TelnetTcpServer::sendTelnetCommand, &fixture.server,
+                     [&](const QByteArray &command) {
+                       order << command;
+                       if (command != "$GPXYZ,CLOSE")
+                         return;
+                       QElapsedTimer busy;
+                       busy.start();
+                       while (!busy.hasExpired(3 * TelnetTcpServer::WorkPassMs)) {
+                       }
+                       // A counter reading, say, that came meanwhile.
+                       QMetaObject::invokeMethod(&fixture.server, [&order] { order << "reading"; }, Qt::QueuedConnection);
+                       fixture.server.CarryOutNextLineAtOnce();
+                     });
+    QVERIFY(fixture.server.StartServer(fixture.port));
+    RemoteClient client;
+    QVERIFY(client.Connect(fixture.port));
+    client.Send("$GPXYZ,CLOSE\r$GPXYZ,NEW\r$GPXYZ,MORE\r");
+    for (const char *line : {"$GPXYZ,CLOSE", "$GPXYZ,NEW", "$GPXYZ,MORE"})
+      QCOMPARE(client.ReadLine(), "CMD " + QByteArray(line));
+    QCOMPARE(order, (QList<QByteArray>{"$GPXYZ,CLOSE", "$GPXYZ,NEW", "reading", "$GPXYZ,MORE"}));
   }
 
   void servesOneClientAtATime()
