@@ -27,6 +27,12 @@ public:
       window.telnetServer->StartServer(window.telnetServer->Port());
   }
 
+  void CarryOutNextLineAtOnce() override
+  {
+    if (window.telnetServer)
+      window.telnetServer->CarryOutNextLineAtOnce();
+  }
+
   QString VersionText() const override { return window.Version().toString(); }
 
   QString ReferencePositionText() const override { return window.NavDialog().ReferencePositionText(4); }
@@ -92,13 +98,9 @@ void MainWindow::TelnetLinkInterface()
   if (link.activate) {
     if (!telnetServer) {
       telnetServer = new TelnetTcpServer(nullptr);
+      // The TICDATA counters outlive a client: one that reconnects after a
+      // network drop goes on receiving what it asked for with ALWAYS.
       connect(telnetServer, &TelnetTcpServer::sendTelnetCommand, this, &MainWindow::OnTelnetCommand);
-      // Counter sentences go to the client that asked for them, not to the
-      // next one.
-      connect(telnetServer, &TelnetTcpServer::clientConnected, this, [this] {
-        ticProcessor->SetRemoteTimeCount(0);
-        ticProcessor->SetRemoteAverageCount(0);
-      });
     }
     // Each confirmation restarts serving on the chosen port.
     telnetServer->StartServer(quint16(link.port));

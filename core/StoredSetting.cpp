@@ -75,3 +75,11 @@ bool ReadStoredFlag(QSettings &settings, const QString &key, bool defaultValue, 
   }
   return settings.value(key).toBool();
 }
+
+void StoreSettingIfChanged(QSettings &settings, const QString &key, const QVariant &value)
+{
+  const QVariant stored = settings.value(key);
+  if (stored.isValid() && stored.toString() == value.toString())
+    return;
+  settings.setValue(key, value);
+}

@@ -40,3 +40,9 @@ void NoteUnusableStoredSetting(const QString &key, const QVariant &stored);
 // written by hand would expect.
 bool ReadStoredFlag(QSettings &settings, const QString &key, bool defaultValue,
                     MissingKey missing = MissingKey::Store);
+
+// Stores `value` under `key` unless the store holds it already (compared as
+// text, as the store keeps it): each change rewrites the whole settings
+// file and waits for the disk, which a flag kept only for the record should
+// not cost at every log close.
+void StoreSettingIfChanged(QSettings &settings, const QString &key, const QVariant &value);

@@ -1,5 +1,6 @@
 #include "logging/TicDataLog.h"
 
+#include "core/StoredSetting.h"
 #include "logging/LogFileNames.h"
 #include "logging/TicTimeTag.h"
 
@@ -238,7 +239,8 @@ bool TicDataLog::OpenTicLogFiles(int mode)
   unwrittenAtClose_ = 0;
   for (const QString &text : HeaderTexts(mode))
     WriteTicLog(text);
-  QSettings().setValue(TicLogKeys::LogFileOpen, IsOpen());
+  QSettings settings;
+  StoreSettingIfChanged(settings, QLatin1String(TicLogKeys::LogFileOpen), IsOpen());
   host_.OpenStateChanged(IsOpen());
   return IsOpen();
 }

@@ -35,6 +35,32 @@ int OptionOf(qintptr descriptor, int level, int name)
   return int(native);
 }
 
+bool SetUnacknowledgedLimit(qintptr descriptor, int milliseconds)
+{
+#if defined(TCP_USER_TIMEOUT)
+  return SetOption(descriptor, IPPROTO_TCP, TCP_USER_TIMEOUT, milliseconds);
+#elif defined(TCP_MAXRT)
+  // Windows counts whole seconds.
+  return SetOption(descriptor, IPPROTO_TCP, TCP_MAXRT, (milliseconds + 999) / 1000);
+#else
+  Q_UNUSED(descriptor);
+  Q_UNUSED(milliseconds);
+  return false;
+#endif
+}
+
+int UnacknowledgedLimitOf(qintptr descriptor)
+{
+#if defined(TCP_USER_TIMEOUT)
+  return OptionOf(descriptor, IPPROTO_TCP, TCP_USER_TIMEOUT);
+#elif defined(TCP_MAXRT)
+  return OptionOf(descriptor, IPPROTO_TCP, TCP_MAXRT) * 1000;
+#else
+  Q_UNUSED(descriptor);
+  return 0;
+#endif
+}
+
 }  // namespace
 
 bool SetTcpKeepAlive(qintptr descriptor, const TcpKeepAliveTimes &times)
@@ -43,13 +69,19 @@ bool SetTcpKeepAlive(qintptr descriptor, const TcpKeepAliveTimes &times)
   ok = SetOption(descriptor, IPPROTO_TCP, TCP_KEEPIDLE, times.idleSeconds) && ok;
   ok = SetOption(descriptor, IPPROTO_TCP, TCP_KEEPINTVL, times.intervalSeconds) && ok;
   ok = SetOption(descriptor, IPPROTO_TCP, TCP_KEEPCNT, times.probes) && ok;
+  if (times.unacknowledgedMs > 0)
+    ok = SetUnacknowledgedLimit(descriptor, times.unacknowledgedMs) && ok;
   return ok;
 }
 
 TcpKeepAliveTimes TcpKeepAliveOf(qintptr descriptor)
 {
-  if (OptionOf(descriptor, SOL_SOCKET, SO_KEEPALIVE) == 0)
-    return {};
-  return {OptionOf(descriptor, IPPROTO_TCP, TCP_KEEPIDLE), OptionOf(descriptor, IPPROTO_TCP, TCP_KEEPINTVL),
-          OptionOf(descriptor, IPPROTO_TCP, TCP_KEEPCNT)};
+  TcpKeepAliveTimes times;
+  if (OptionOf(descriptor, SOL_SOCKET, SO_KEEPALIVE) != 0) {
+    times.idleSeconds = OptionOf(descriptor, IPPROTO_TCP, TCP_KEEPIDLE);
+    times.intervalSeconds = OptionOf(descriptor, IPPROTO_TCP, TCP_KEEPINTVL);
+    times.probes = OptionOf(descriptor, IPPROTO_TCP, TCP_KEEPCNT);
+  }
+  times.unacknowledgedMs = UnacknowledgedLimitOf(descriptor);
+  return times;
 }

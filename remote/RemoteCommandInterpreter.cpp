@@ -1,6 +1,7 @@
 #include "remote/RemoteCommandInterpreter.h"
 
 #include "core/PeerText.h"
+#include "core/StoredSetting.h"
 #include "logging/LogFileNames.h"
 #include "logging/TicDataLog.h"
 #include "logging/TicLogOptions.h"
@@ -135,10 +136,10 @@ private:
 };
 
 // The base of a TIC log file's full name: its folder and prefix.
-QByteArray TicLogBaseName(const QString &fileName)
+QString TicLogBaseName(const QString &fileName)
 {
   const QFileInfo file(fileName);
-  return LogFileBase(file.path(), file.fileName()).toUtf8();
+  return LogFileBase(file.path(), file.fileName());
 }
 
 }  // namespace
@@ -296,6 +297,8 @@ void RemoteCommandInterpreter::Log(QByteArray &line, QByteArray reply)
   if (action == "CLOSE") {
     if (host.CloseGpsLogFile()) {
       host.CloseTicLogFiles();
+      // A rename (CLOSE and NEW sent together) loses no row between them.
+      host.CarryOutNextLineAtOnce();
       host.SendReply(reply + RemoteReplies::Closed);
     } else {
       host.SendReply(reply + RemoteReplies::Failed);
@@ -342,17 +345,23 @@ void RemoteCommandInterpreter::TicLog(QByteArray &line, QByteArray reply)
   }
   if (action == "CLOSE") {
     const QString firstFile = host.TicLogFirstFileName();
-    if (host.CloseTicLogFiles())
-      reply += TicLogBaseName(firstFile) + ',' + RemoteReplies::Closed;
-    else
+    if (host.CloseTicLogFiles()) {
+      // A rename (CLOSE and NEW sent together) loses no reading between
+      // them.
+      host.CarryOutNextLineAtOnce();
+      // The protocol names the closed set in Latin-1.
+      reply += TicLogBaseName(firstFile).toLatin1() + ',' + RemoteReplies::Closed;
+    } else {
       reply += RemoteReplies::Failed;
-    QSettings().setValue(QLatin1String(TicLogKeys::LogOpen), false);
+    }
+    QSettings settings;
+    StoreSettingIfChanged(settings, QLatin1String(TicLogKeys::LogOpen), false);
     host.SendReply(reply);
     return;
   }
   if (action == "STATUS") {
     if (host.TicLogOpen())
-      host.SendReply(reply + TicLogBaseName(host.TicLogFirstFileName()) + ',' + RemoteReplies::Opened);
+      host.SendReply(reply + TicLogBaseName(host.TicLogFirstFileName()).toUtf8() + ',' + RemoteReplies::Opened);
     else
       host.SendReply(reply + RemoteReplies::Closed);
     return;
@@ -401,7 +410,8 @@ void RemoteCommandInterpreter::TicLogNewOrOpen(QByteArray &line, QByteArray repl
   host.SendReply(reply);
   if (!host.OpenTicLogFiles(openMode)) {
     host.CloseTicLogFiles();
-    QSettings().setValue(QLatin1String(TicLogKeys::LogOpen), false);
+    QSettings settings;
+    StoreSettingIfChanged(settings, QLatin1String(TicLogKeys::LogOpen), false);
     host.SendReply(failure);
   }
 }

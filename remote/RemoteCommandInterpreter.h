@@ -22,6 +22,9 @@ public:
   virtual void SendReply(const QByteArray &reply) = 0;
   // EXIT: drops the client and listens again on the link's port.
   virtual void RestartServer() = 0;
+  // A log was closed: the client's next line, when it came with this one,
+  // is carried out before any reading reaches the closed log's place.
+  virtual void CarryOutNextLineAtOnce() = 0;
   virtual QString VersionText() const = 0;
 
   // The stored reference location as the comma-separated text (notation 4).

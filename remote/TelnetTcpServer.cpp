@@ -70,8 +70,7 @@ void TelnetTcpServer::ReleaseClient()
 {
   QTcpSocket *socket = client;
   client = nullptr;
-  framer.Clear();
-  nextPass.stop();
+  ForgetClientState();
   // Detached first, so that its going does not listen again on the old port.
   socket->disconnect(this);
   if (socket->state() == QAbstractSocket::UnconnectedState) {
@@ -102,13 +101,13 @@ void TelnetTcpServer::newConnection()
     if (client)
       ReleaseClient();
     client = next;
-    framer.Clear();
+    ForgetClientState();
     next->setReadBufferSize(ReadBufferBytes);
-    if (!SetTcpKeepAlive(next->socketDescriptor(), KeepAlive))
+    if (!SetTcpKeepAlive(next->socketDescriptor(), keepAlive))
       qDebug() << "Telnet client: keep-alive could not be switched on.";
     connect(next, &QAbstractSocket::stateChanged, this, &TelnetTcpServer::onSocketStateChanged);
     connect(next, &QIODevice::readyRead, this, &TelnetTcpServer::onReadyRead);
-    emit clientConnected();
+    connect(next, &QIODevice::bytesWritten, this, &TelnetTcpServer::onBytesWritten);
     next->write(RemoteControlProtocol::Greeting);
     // A client that reset its connection fails here and is gone at once.
     next->flush();
@@ -123,14 +122,38 @@ void TelnetTcpServer::newConnection()
 
 void TelnetTcpServer::onReadyRead()
 {
-  // A pass that is due takes these bytes too.
-  if (!nextPass.isActive())
+  // A pass that is due takes these bytes too; held-back lines wait for
+  // their turn.
+  if (!nextPass.isActive() && !heldBack)
     WorkOff();
+}
+
+void TelnetTcpServer::onBytesWritten()
+{
+  if (!heldBack || !client || client->bytesToWrite() > MaxWaitingReplyBytes / 2)
+    return;
+  heldBack = false;
+  nextPass.start();
+}
+
+bool TelnetTcpServer::RepliesBackedUp(QTcpSocket *socket)
+{
+  if (socket->bytesToWrite() <= MaxWaitingReplyBytes)
+    return false;
+  // What the system takes now does not wait.
+  socket->flush();
+  return socket->bytesToWrite() > MaxWaitingReplyBytes;
+}
+
+void TelnetTcpServer::CarryOutNextLineAtOnce()
+{
+  if (reading)
+    nextLineAtOnce = true;
 }
 
 void TelnetTcpServer::WorkOff()
 {
-  if (reading || !client)
+  if (reading || !client || heldBack)
     return;
   QPointer<TelnetTcpServer> self(this);
   QPointer<QTcpSocket> from = client;
@@ -141,6 +164,12 @@ void TelnetTcpServer::WorkOff()
   // A command may drop the client (EXIT): what it sent after that is not
   // carried out.
   while (StillServing(from)) {
+    // The client's lines wait while it has not taken its replies; a line
+    // that must follow the last one at once still goes.
+    if (!nextLineAtOnce && RepliesBackedUp(from)) {
+      heldBack = true;
+      break;
+    }
     if (!framer.Next(item)) {
       // Read until the socket is empty: bytes that came while a command
       // ran raise no further readyRead once its buffer is full.
@@ -149,6 +178,7 @@ void TelnetTcpServer::WorkOff()
       framer.Append(from->read(ReadChunkBytes));
       continue;
     }
+    nextLineAtOnce = false;
     if (item.kind == RemoteLineFramer::Item::Overlong) {
       SendMessage(item.text + RemoteControlProtocol::Rejected);
     } else {
@@ -156,11 +186,13 @@ void TelnetTcpServer::WorkOff()
       if (!self)
         return;
     }
-    if (pass.hasExpired(WorkPassMs)) {
+    if (!nextLineAtOnce && pass.hasExpired(WorkPassMs)) {
       nextPass.start();
       break;
     }
   }
+  // Only lines that came together are carried out together.
+  nextLineAtOnce = false;
   reading = false;
   if (StillServing(from))
     from->flush();
@@ -211,12 +243,19 @@ void TelnetTcpServer::onSocketStateChanged(QAbstractSocket::SocketState socketSt
   socket->disconnect(this);
   socket->deleteLater();
   client = nullptr;
-  framer.Clear();
-  nextPass.stop();
+  ForgetClientState();
   if (listener->isListening())
     return;
   if (listener->listen(QHostAddress::Any, port))
     qDebug() << "Telnet client disconnected. Server listening for new connection.";
   else
     qDebug() << "Telnet client disconnected. Server tries to listen for new connection but failed.";
+}
+
+void TelnetTcpServer::ForgetClientState()
+{
+  framer.Clear();
+  nextPass.stop();
+  heldBack = false;
+  nextLineAtOnce = false;
 }

@@ -65,6 +65,7 @@ public:
 
   void SendReply(const QByteArray &reply) override { replies.append(reply); }
   void RestartServer() override { dropped = true; }
+  void CarryOutNextLineAtOnce() override {}
   QString VersionText() const override { return QStringLiteral("1.2.10"); }
   QString ReferencePositionText() const override { return FormatPositionText(reference, 4); }
   void SetReferenceLocation(const GeoPosition &position) override

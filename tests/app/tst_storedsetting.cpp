@@ -2,7 +2,11 @@
 
 #include "core/StoredSetting.h"
 
+#include <QFile>
 #include <QSettings>
+#include <QTemporaryDir>
+
+#include <sys/stat.h>
 
 #include <cmath>
 
@@ -123,6 +127,45 @@ private slots:
     QCOMPARE(ReadStoredFlag(settings, "Flags/Set", true), false);
     settings.setValue("Flags/Text", QStringLiteral("true"));
     QCOMPARE(ReadStoredFlag(settings, "Flags/Text", false), true);
+  }
+
+  // A value the store holds already, as the text it reads back from its
+  // file, leaves the file as it is; a change or a new key rewrites it.
+  void storesOnlyAChange_data()
+  {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QVariant>("value");
+    QTest::addColumn<bool>("rewritten");
+    QTest::newRow("same flag") << QByteArray("[Group]\nKey=false\n") << QVariant(false) << false;
+    QTest::newRow("same number") << QByteArray("[Group]\nKey=3\n") << QVariant(3) << false;
+    QTest::newRow("other flag") << QByteArray("[Group]\nKey=true\n") << QVariant(false) << true;
+    QTest::newRow("missing") << QByteArray("[Group]\nOther=1\n") << QVariant(false) << true;
+  }
+
+  void storesOnlyAChange()
+  {
+    QFETCH(QByteArray, file);
+    QFETCH(QVariant, value);
+    QFETCH(bool, rewritten);
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("store.ini"));
+    QFile written(path);
+    QVERIFY(written.open(QIODevice::WriteOnly));
+    written.write(file);
+    written.close();
+    // The store writes a new file and renames it over the old one.
+    const auto inode = [&path] {
+      struct stat info {};
+      return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : ino_t(0);
+    };
+    const ino_t before = inode();
+    {
+      QSettings settings(path, QSettings::IniFormat);
+      StoreSettingIfChanged(settings, QStringLiteral("Group/Key"), value);
+      settings.sync();
+      QCOMPARE(settings.value("Group/Key").toString(), value.toString());
+    }
+    QCOMPARE(inode() != before, rewritten);
   }
 };
 

@@ -32,6 +32,7 @@ public:
 
   void SendReply(const QByteArray &reply) override { replies << reply; }
   void RestartServer() override { ++restarts; }
+  void CarryOutNextLineAtOnce() override {}
   QString VersionText() const override { return QStringLiteral("1.2.10"); }
 
   QString ReferencePositionText() const override { return FormatPositionText(reference, 4); }
@@ -313,6 +314,22 @@ private slots:
     QCOMPARE(host.Run(interpreter, "$DAREZ,TICLOG,CLOSE"), Replies{"$DAREZ,TICLOG,CLOSE,FAILED"});
     QCOMPARE(QSettings().value(TicLogKeys::LogOpen).toBool(), false);
     QCOMPARE(host.Run(interpreter, "$DAREZ,TICLOG,FLUSH"), Replies{"$DAREZ,TICLOG,FLUSH,UNKNOWN"});
+  }
+
+  // A folder name beyond ASCII: CLOSE names the set in Latin-1, STATUS and
+  // NEW in UTF-8.
+  void ticLogCloseNamesTheSetInLatin1()
+  {
+    SpyHost host;
+    RemoteCommandInterpreter interpreter(host);
+    const QString dir = host.ticFolder.path() + QStringLiteral("/Donn\u00e9es");
+    QVERIFY(QDir().mkpath(dir));
+    QSettings().setValue(TicLogKeys::FileDirectory, dir);
+    QCOMPARE(host.Run(interpreter, "$DAREZ,TICLOG,NEW,SITE3"), Replies{"$DAREZ,TICLOG,NEW," + dir.toUtf8() + "/SITE3"});
+    QCOMPARE(host.Run(interpreter, "$DAREZ,TICLOG,STATUS"),
+             Replies{"$DAREZ,TICLOG,STATUS," + dir.toUtf8() + "/SITE3,OPENED"});
+    const QByteArray latin1 = host.ticFolder.path().toLatin1() + "/Donn\xE9" "es/SITE3";
+    QCOMPARE(host.Run(interpreter, "$DAREZ,TICLOG,CLOSE"), Replies{"$DAREZ,TICLOG,CLOSE," + latin1 + ",CLOSED"});
   }
 
   void ticLogNewAndOpenOverTodaysSet()

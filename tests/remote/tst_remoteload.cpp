@@ -24,6 +24,7 @@ public:
 
   void SendReply(const QByteArray &reply) override { server.SendMessage(reply); }
   void RestartServer() override { server.StartServer(port); }
+  void CarryOutNextLineAtOnce() override { server.CarryOutNextLineAtOnce(); }
   QString VersionText() const override { return QStringLiteral("1.2.10"); }
   QString ReferencePositionText() const override { return FormatPositionText(reference, 4); }
   void SetReferenceLocation(const GeoPosition &position) override { reference = position; }
@@ -180,6 +181,39 @@ private slots:
     QCOMPARE(client.received.count(answer), lines);
     qInfo("%d lines (%lld bytes) of \"%s\" worked off in %lld ms; a 10 ms timer at most %lld ms late",
           lines, qint64(burst.size()), line.constData(), burstMs, lateness.WorstLateMs());
+  }
+
+  // 16 MiB of command lines in one write from a client that reads its
+  // replies at 1 MB/s: its lines wait for its replies, and every one is
+  // answered, in order, on the same connection.
+  void sixteenMebibytesToAClientReadingOneMegabyteASecond()
+  {
+    const quint16 port = FreeLinkPort();
+    TelnetTcpServer server;
+    LoadHost host(server, port);
+    RemoteCommandInterpreter interpreter(host);
+    connect(&server, &TelnetTcpServer::sendTelnetCommand, &server,
+            [&interpreter](const QByteArray &command) { interpreter.OnTelnetCommand(command); });
+    QVERIFY(server.StartServer(port));
+
+    QByteArray burst;
+    int lines = 0;
+    for (; burst.size() < 16 * 1024 * 1024; ++lines)
+      burst += "$DAREZ,VERSION\r\n";
+    BurstClient client;
+    client.readBytesPerSecond = 1000 * 1000;
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(client.Start(port, burst, 1 + lines));
+    TimerLateness lateness;
+    lateness.RunUntil([&] { return client.Done(); }, 300000);
+    const qint64 burstMs = clock.elapsed();
+    client.Join();
+    qInfo("%d of %d replies (%lld bytes of lines) read at 1 MB/s in %lld ms; a 10 ms timer at most %lld ms late",
+          int(client.received.size()) - 1, lines, qint64(burst.size()), burstMs, lateness.WorstLateMs());
+    QVERIFY(client.sentAll);
+    QCOMPARE(client.received.size(), 1 + lines);
+    QCOMPARE(client.received.count("$DAREZ,VERSION,1.2.10"), lines);
   }
 };
 

@@ -4,6 +4,7 @@
 #include "TimerLateness.h"
 #include "remote/TelnetTcpServer.h"
 
+#include <QElapsedTimer>
 #include <QLoggingCategory>
 #include <QPointer>
 #include <QSignalSpy>
@@ -41,6 +42,26 @@ struct AnsweringServer {
   bool recording = true;
 };
 
+// A peer on loopback with a small receive buffer that never reads: its
+// window shuts as soon as a little has come. The descriptor, or -1.
+int ConnectSilentPeer(quint16 port)
+{
+  const int descriptor = ::socket(AF_INET, SOCK_STREAM, 0);
+  if (descriptor < 0)
+    return -1;
+  const int receiveBytes = 4096;
+  ::setsockopt(descriptor, SOL_SOCKET, SO_RCVBUF, &receiveBytes, sizeof receiveBytes);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(port);
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (::connect(descriptor, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0) {
+    ::close(descriptor);
+    return -1;
+  }
+  return descriptor;
+}
+
 }  // namespace
 
 class TestTelnetTcpServer : public QObject {
@@ -74,6 +95,31 @@ private slots:
     QCOMPARE(times.idleSeconds, 60);
     QCOMPARE(times.intervalSeconds, 10);
     QCOMPARE(times.probes, 3);
+    // Keep-alive does not probe while sent data waits: that is ended too.
+    QCOMPARE(times.unacknowledgedMs, 90000);
+  }
+
+  // A peer whose window stays shut (alive, but it never reads) holds sent
+  // data unacknowledged: the system ends the connection after the user
+  // timeout, here shortened to a second, and the port takes the next one.
+  void dropsAPeerThatLeavesItsDataUnacknowledged()
+  {
+    AnsweringServer fixture;
+    fixture.server.SetKeepAliveTimes({60, 10, 3, 1000});
+    QVERIFY(fixture.server.StartServer(fixture.port));
+    const int peer = ConnectSilentPeer(fixture.port);
+    QVERIFY(peer >= 0);
+    const auto closePeer = qScopeGuard([peer] { ::close(peer); });
+    QVERIFY(QTest::qWaitFor([&] { return fixture.server.HasClient(); }));
+    // Far less than would drop a client that reads nothing, but more than
+    // the peer's window takes.
+    for (int i = 0; i < 32; ++i) {
+      fixture.server.SendMessage(QByteArray(16 * 1024, 'x'));
+      QCoreApplication::processEvents();
+    }
+    QVERIFY(fixture.server.HasClient());
+    QVERIFY(QTest::qWaitFor([&] { return !fixture.server.HasClient(); }, 15000));
+    QVERIFY(QTest::qWaitFor([&] { return fixture.server.IsListening(); }));
   }
 
   void checksSentenceForm_data()
@@ -179,11 +225,21 @@ private slots:
     QCOMPARE(fixture.commands.size(), 2);
   }
 
+  void worksOffABurstOfLinesInTurnWithTheRest_data()
+  {
+    QTest::addColumn<qint64>("readBytesPerSecond");
+    QTest::newRow("client reads at once") << qint64(0);
+    // Its replies come faster than it takes them: its lines wait for them.
+    QTest::newRow("client reads 1 MB/s") << qint64(1000 * 1000);
+  }
+
   // 4 MiB of command lines in one write: every line is answered in order,
+  // whatever the pace at which the client reads, the connection is kept,
   // and the thread's other work goes on meanwhile: a 10 ms timer is never
   // more than 25 ms late.
   void worksOffABurstOfLinesInTurnWithTheRest()
   {
+    QFETCH(qint64, readBytesPerSecond);
     AnsweringServer fixture;
     fixture.recording = false;
     QVERIFY(fixture.server.StartServer(fixture.port));
@@ -196,6 +252,7 @@ private slots:
     while (burst.size() < 4 * 1024 * 1024)
       burst += "$GPXYZ," + QByteArray::number(lines++) + '\r';
     BurstClient client;
+    client.readBytesPerSecond = readBytesPerSecond;
     QVERIFY(client.Start(fixture.port, burst, 1 + lines));
 
     TimerLateness lateness;
@@ -212,6 +269,35 @@ private slots:
         QFAIL(qPrintable(QStringLiteral("reply %1: %2").arg(k).arg(QString::fromLatin1(client.received.at(1 + k)))));
     if (riduder::test::TimeAndMemoryFiguresHold)
       QVERIFY2(worstLateMs <= 25, qPrintable(QStringLiteral("a 10 ms timer was %1 ms late").arg(worstLateMs)));
+  }
+
+  // A command that asks for it (a log closed) has the client's next line,
+  // sent with it, carried out before anything else the event loop holds,
+  // however long it took itself; the line after that waits its turn again.
+  void carriesOutTheLineAfterACloseAtOnce()
+  {
+    AnsweringServer fixture;
+    QList<QByteArray> order;
+    QObject::connect(&fixture.server, &TelnetTcpServer::sendTelnetCommand, &fixture.server,
+                     [&](const QByteArray &command) {
+                       order << command;
+                       if (command != "$GPXYZ,CLOSE")
+                         return;
+                       QElapsedTimer busy;
+                       busy.start();
+                       while (!busy.hasExpired(3 * TelnetTcpServer::WorkPassMs)) {
+                       }
+                       // A counter reading, say, that came meanwhile.
+                       QMetaObject::invokeMethod(&fixture.server, [&order] { order << "reading"; }, Qt::QueuedConnection);
+                       fixture.server.CarryOutNextLineAtOnce();
+                     });
+    QVERIFY(fixture.server.StartServer(fixture.port));
+    RemoteClient client;
+    QVERIFY(client.Connect(fixture.port));
+    client.Send("$GPXYZ,CLOSE\r$GPXYZ,NEW\r$GPXYZ,MORE\r");
+    for (const char *line : {"$GPXYZ,CLOSE", "$GPXYZ,NEW", "$GPXYZ,MORE"})
+      QCOMPARE(client.ReadLine(), "CMD " + QByteArray(line));
+    QCOMPARE(order, (QList<QByteArray>{"$GPXYZ,CLOSE", "$GPXYZ,NEW", "reading", "$GPXYZ,MORE"}));
   }
 
   void servesOneClientAtATime()

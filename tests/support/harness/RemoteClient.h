@@ -18,6 +18,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 namespace riduder::test {
@@ -95,10 +96,20 @@ public:
     reader = std::thread([this, lines] {
       QByteArray pending;
       char chunk[64 * 1024];
+      const auto started = std::chrono::steady_clock::now();
+      qint64 taken = 0;
       while (received.size() < lines) {
-        const ssize_t got = ::recv(descriptor, chunk, sizeof chunk, 0);
+        size_t wanted = sizeof chunk;
+        if (readBytesPerSecond > 0) {
+          // Small reads, each when the rate allows it.
+          wanted = 4096;
+          const auto due = started + std::chrono::microseconds(taken * 1000000 / readBytesPerSecond);
+          std::this_thread::sleep_until(due);
+        }
+        const ssize_t got = ::recv(descriptor, chunk, wanted, 0);
         if (got <= 0)
           break;
+        taken += got;
         pending.append(chunk, got);
         qsizetype from = 0;
         for (qsizetype end; (end = pending.indexOf("\r\n", from)) >= 0; from = end + 2)
@@ -123,6 +134,9 @@ public:
     descriptor = -1;
   }
 
+  // Set before Start: the client reads no faster than this (0: as fast as
+  // it can).
+  qint64 readBytesPerSecond = 0;
   // The lines received, without CR LF; read them after Join.
   QList<QByteArray> received;
   std::atomic<bool> sentAll{false};
