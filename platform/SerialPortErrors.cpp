@@ -80,3 +80,18 @@ void ResumeSerialReading(QSerialPort &port)
   // again; no byte is read or lost.
   port.setReadBufferSize(port.readBufferSize());
 }
+
+std::optional<QString> SerialDeviceLossReason(QSerialPort &port, QSerialPort::SerialPortError error,
+                                              int failureErrno)
+{
+  if (!port.isOpen())
+    return std::nullopt;
+  const SerialReadFailure failure = InspectSerialReadFailure(port, error, failureErrno);
+  if (!failure.deviceGone) {
+    // The bytes were flushed or dropped between the notice and the read:
+    // the line is still up and the next bytes come as usual.
+    ResumeSerialReading(port);
+    return std::nullopt;
+  }
+  return failure.reason;
+}

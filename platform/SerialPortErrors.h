@@ -5,6 +5,8 @@
 #include <QSerialPort>
 #include <QString>
 
+#include <optional>
+
 // The words for a serial port error code ("Unknown Error" for codes without
 // their own text).
 QString GpsPortErrorText(QSerialPort::SerialPortError error);
@@ -37,3 +39,9 @@ SerialReadFailure InspectSerialReadFailure(const QSerialPort &port, QSerialPort:
 // Makes a port whose read failed without losing its device read on:
 // QSerialPort stops watching its descriptor after a ResourceError.
 void ResumeSerialReading(QSerialPort &port);
+
+// The error handler's step for a ReadError or ResourceError: nothing when
+// the port is closed already or its line is still up (reading then resumes
+// and the error is passed over); else why the device is gone.
+std::optional<QString> SerialDeviceLossReason(QSerialPort &port, QSerialPort::SerialPortError error,
+                                              int failureErrno);

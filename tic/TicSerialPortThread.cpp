@@ -222,15 +222,10 @@ void TicSerialPortThread::handleError(QSerialPort::SerialPortError error)
     return;
   QString reason;
   if (error == QSerialPort::ReadError || error == QSerialPort::ResourceError) {
-    if (!serialPort.isOpen())
+    const std::optional<QString> lossReason = SerialDeviceLossReason(serialPort, error, failureErrno);
+    if (!lossReason)
       return;
-    const SerialReadFailure failure = InspectSerialReadFailure(serialPort, error, failureErrno);
-    if (!failure.deviceGone) {
-      // Bytes flushed or dropped under the read: the line is still up.
-      ResumeSerialReading(serialPort);
-      return;
-    }
-    reason = failure.reason;
+    reason = *lossReason;
   } else {
     reason = SerialPortFailureReason(serialPort, error);
   }

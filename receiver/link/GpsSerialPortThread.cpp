@@ -256,21 +256,15 @@ void GpsSerialPortThread::handleError(QSerialPort::SerialPortError error)
     return;
   const QString boxText = tr("Can't open GPS Port %1\r\n\r\n\"%2\"").arg(m_portName, GpsPortErrorText(error));
   if (error == QSerialPort::ReadError || error == QSerialPort::ResourceError) {
-    if (!m_serialPort.isOpen())
+    const std::optional<QString> lossReason = SerialDeviceLossReason(m_serialPort, error, failureErrno);
+    if (!lossReason)
       return;
-    const SerialReadFailure failure = InspectSerialReadFailure(m_serialPort, error, failureErrno);
-    if (!failure.deviceGone) {
-      // The bytes were flushed or dropped between the notice and the read:
-      // the line is still up and the next bytes come as usual.
-      ResumeSerialReading(m_serialPort);
-      return;
-    }
     // Closed, so that nothing spins on a device that reads nothing for
     // ever; the next start reopens it.
-    qDebug().noquote() << "WARNING: GPS serial port" << m_portName << "closed:" << failure.reason;
+    qDebug().noquote() << "WARNING: GPS serial port" << m_portName << "closed:" << *lossReason;
     emit showErrorMessageBox(boxText);
     m_serialPort.close();
-    emit portLost(m_portName, failure.reason);
+    emit portLost(m_portName, *lossReason);
     return;
   }
   qDebug().noquote() << "WARNING: GPS serial port:" << GpsPortErrorText(error) << m_portName;
