@@ -48,6 +48,20 @@ private:
   GeoPosition reference;
 };
 
+// The server with the interpreter behind it, on a free port of loopback.
+struct ServedInterpreter {
+  ServedInterpreter()
+  {
+    QObject::connect(&server, &TelnetTcpServer::sendTelnetCommand, &server,
+                     [this](const QByteArray &line) { interpreter.OnTelnetCommand(line); });
+  }
+
+  const quint16 port = FreeLinkPort();
+  TelnetTcpServer server;
+  LoadHost host{server, port};
+  RemoteCommandInterpreter interpreter{host};
+};
+
 }  // namespace
 
 // Many connections and many command lines on loopback, as a long run
@@ -67,13 +81,10 @@ private slots:
 
   void thousandConnectionsAndAHundredThousandLines()
   {
-    const quint16 port = FreeLinkPort();
-    TelnetTcpServer server;
-    LoadHost host(server, port);
-    RemoteCommandInterpreter interpreter(host);
-    connect(&server, &TelnetTcpServer::sendTelnetCommand, &server,
-            [&interpreter](const QByteArray &line) { interpreter.OnTelnetCommand(line); });
-    QVERIFY(server.StartServer(port));
+    ServedInterpreter served;
+    QVERIFY(served.server.StartServer(served.port));
+    TelnetTcpServer &server = served.server;
+    const quint16 port = served.port;
 
     QElapsedTimer clock;
     clock.start();
@@ -157,13 +168,8 @@ private slots:
   {
     QFETCH(QByteArray, line);
     QFETCH(QByteArray, answer);
-    const quint16 port = FreeLinkPort();
-    TelnetTcpServer server;
-    LoadHost host(server, port);
-    RemoteCommandInterpreter interpreter(host);
-    connect(&server, &TelnetTcpServer::sendTelnetCommand, &server,
-            [&interpreter](const QByteArray &command) { interpreter.OnTelnetCommand(command); });
-    QVERIFY(server.StartServer(port));
+    ServedInterpreter served;
+    QVERIFY(served.server.StartServer(served.port));
 
     QByteArray burst;
     int lines = 0;
@@ -172,7 +178,7 @@ private slots:
     BurstClient client;
     QElapsedTimer clock;
     clock.start();
-    QVERIFY(client.Start(port, burst, 1 + lines));
+    QVERIFY(client.Start(served.port, burst, 1 + lines));
     TimerLateness lateness;
     lateness.RunUntil([&] { return client.Done(); }, 300000);
     const qint64 burstMs = clock.elapsed();
@@ -188,13 +194,8 @@ private slots:
   // answered, in order, on the same connection.
   void sixteenMebibytesToAClientReadingOneMegabyteASecond()
   {
-    const quint16 port = FreeLinkPort();
-    TelnetTcpServer server;
-    LoadHost host(server, port);
-    RemoteCommandInterpreter interpreter(host);
-    connect(&server, &TelnetTcpServer::sendTelnetCommand, &server,
-            [&interpreter](const QByteArray &command) { interpreter.OnTelnetCommand(command); });
-    QVERIFY(server.StartServer(port));
+    ServedInterpreter served;
+    QVERIFY(served.server.StartServer(served.port));
 
     QByteArray burst;
     int lines = 0;
@@ -204,7 +205,7 @@ private slots:
     client.readBytesPerSecond = 1000 * 1000;
     QElapsedTimer clock;
     clock.start();
-    QVERIFY(client.Start(port, burst, 1 + lines));
+    QVERIFY(client.Start(served.port, burst, 1 + lines));
     TimerLateness lateness;
     lateness.RunUntil([&] { return client.Done(); }, 300000);
     const qint64 burstMs = clock.elapsed();
