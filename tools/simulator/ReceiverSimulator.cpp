@@ -289,7 +289,7 @@ void ReceiverSimulator::stopReplay()
 bool ReceiverSimulator::atMessageBoundary() const
 {
   // Oncore and NMEA messages end in LF; UBX frames start with B5 62.
-  if (m_replayPos == 0 || m_replay.at(m_replayPos - 1) == '\n')
+  if (m_replayPos == 0 || m_replayPos >= m_replay.size() || m_replay.at(m_replayPos - 1) == '\n')
     return true;
   return m_replayPos + 1 < m_replay.size() && static_cast<quint8>(m_replay.at(m_replayPos)) == 0xB5
          && static_cast<quint8>(m_replay.at(m_replayPos + 1)) == 0x62;
@@ -298,14 +298,11 @@ bool ReceiverSimulator::atMessageBoundary() const
 void ReceiverSimulator::feedReplay(qint64 count, bool deliver)
 {
   for (qint64 i = 0; m_replaying; ++i) {
-    if (m_replayPos >= m_replay.size()) {
-      if (!m_replayLoop) {
-        m_replayTimer.stop();
-        m_replaying = false;
-        m_finishPending = true;
-        break;
-      }
-      m_replayPos = 0;
+    if (m_replayPos >= m_replay.size() && !m_replayLoop) {
+      m_replayTimer.stop();
+      m_replaying = false;
+      m_finishPending = true;
+      break;
     }
     if (!m_heldReplies.isEmpty() && (atMessageBoundary() || m_heldSince.elapsed() > kHeldReplyWaitMs)) {
       for (const QByteArray &held : qAsConst(m_heldReplies))
@@ -314,6 +311,10 @@ void ReceiverSimulator::feedReplay(qint64 count, bool deliver)
     }
     if (i >= count)
       break;
+    // A loop starts over only when a byte of it is due, so that an epoch
+    // replay, not the end of the stream, says when its first epoch comes.
+    if (m_replayPos >= m_replay.size())
+      m_replayPos = 0;
     if (deliver)
       m_out.append(m_replay.at(m_replayPos));
     ++m_replayPos;
@@ -355,9 +356,7 @@ void ReceiverSimulator::feedEpochs(bool deliver)
     const bool last = m_epoch + 1 == m_epochStarts.size();
     const qint64 end = last ? m_replay.size() : m_epochStarts.at(m_epoch + 1);
     const qint64 due = qMin(end, begin + (now - m_epochBeganMs) * bytesPerSecond / 1000);
-    // Never at the stream's end: feedReplay would start the loop over there.
-    if (m_replayPos < m_replay.size())
-      feedReplay(qMax(qint64(0), due - m_replayPos), deliver);
+    feedReplay(qMax(qint64(0), due - m_replayPos), deliver);
     // The next epoch begins a second after this one, or when this one's
     // bytes are through if they take longer.
     const qint64 nextMs = qMax(m_epochBeganMs + 1000, m_epochBeganMs + (end - begin) * 1000 / bytesPerSecond);
