@@ -109,7 +109,7 @@ bool OpenUsablePseudoTerminal(PseudoTerminal *usable, QString *error)
   }
   for (PseudoTerminal &pty : locked)
     pty.Close();
-  if (!found && error && !refusal.isEmpty())
+  if (locked.size() == kPseudoTerminalAttempts && error)
     *error = QStringLiteral("no serial port opens a new pseudo-terminal (%1 tried, the last %2)")
                  .arg(locked.size())
                  .arg(refusal);
