@@ -2,6 +2,7 @@
 
 #include "FakeTimeSource.h"
 #include "RecordingDecoderHost.h"
+#include "UbxMessageBuilder.h"
 
 #include "core/ProgramState.h"
 #include "core/ReceiverIdentity.h"
@@ -200,6 +201,25 @@ private slots:
     QCOMPARE(EpochStarts(first + second + third),
              (QList<qint64>{0, first.size(), first.size() + second.size()}));
     QCOMPARE(EpochStarts("no time here\r\n"), QList<qint64>{0});
+  }
+
+  // A UBX epoch is timed by the iTOW of its NAV messages, which the
+  // high-precision position messages keep after a version byte: read at
+  // the payload's start, their zeros cut every epoch in three.
+  void epochsOfAUbxCapture()
+  {
+    using riduder::test::UbxMessageBuilder;
+    auto epoch = [](quint32 iTow) {
+      return UbxMessageBuilder(0x01, 0x07, 92).U4(0, iTow).Frame()      // PVT
+             + UbxMessageBuilder(0x01, 0x13, 28).U4(4, iTow).Frame()   // HPPOSECEF
+             + UbxMessageBuilder(0x01, 0x14, 36).U4(4, iTow).Frame()   // HPPOSLLH
+             + UbxMessageBuilder(0x01, 0x3C, 64).U4(4, iTow).Frame()   // RELPOSNED
+             + UbxMessageBuilder(0x01, 0x61, 4).U4(0, iTow).Frame();  // EOE
+    };
+    const QByteArray first = epoch(163178000);
+    const QByteArray second = epoch(163179000);
+    QCOMPARE(EpochStarts(first + second + epoch(163180000)),
+             (QList<qint64>{0, first.size(), first.size() + second.size()}));
   }
 };
 
