@@ -2,11 +2,9 @@
 #include "FakeModemLineReader.h"
 
 #include "platform/ModemLineReader.h"
+#include "tools/simulator/ReceiverSimulator.h"
 
 #include <QSignalSpy>
-
-#include <pty.h>
-#include <unistd.h>
 
 class TestModemLineReader : public QObject {
   Q_OBJECT
@@ -73,11 +71,11 @@ void TestModemLineReader::realReaderWithoutAnOpenPort()
 
 void TestModemLineReader::realReaderOnAPseudoTerminal()
 {
-  int master = -1, slave = -1;
-  char name[256] = {};
-  QCOMPARE(::openpty(&master, &slave, name, nullptr, nullptr), 0);
+  riduder::sim::ReceiverSimulator line;
+  QString error;
+  QVERIFY2(line.open(&error), qPrintable(error));
   QSerialPort port;
-  port.setPortName(QString::fromLocal8Bit(name));
+  port.setPortName(line.slavePath());
   QVERIFY2(port.open(QIODevice::ReadWrite), qPrintable(port.errorString()));
   QSignalSpy errors(&port, &QSerialPort::errorOccurred);
 
@@ -94,14 +92,13 @@ void TestModemLineReader::realReaderOnAPseudoTerminal()
   QCOMPARE(errors.count(), 0);
 
   // The port still carries data afterwards.
-  QCOMPARE(::write(master, "abc", 3), ssize_t(3));
+  line.write("abc");
+  QCOMPARE(line.bytesToWrite(), qint64(0));
   QVERIFY(port.waitForReadyRead(2000));
   QCOMPARE(port.readAll(), QByteArray("abc"));
 
   port.close();
   QVERIFY(!reader.ReadLines().ok);
-  ::close(slave);
-  ::close(master);
 }
 
 RIDUDER_TEST_MAIN(TestModemLineReader)

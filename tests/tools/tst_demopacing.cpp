@@ -2,6 +2,7 @@
 
 #include "FakeTimeSource.h"
 #include "RecordingDecoderHost.h"
+#include "UbxMessageBuilder.h"
 
 #include "core/ProgramState.h"
 #include "core/ReceiverIdentity.h"
@@ -67,6 +68,51 @@ struct ShownTime : FramerSink {
   ScopedTimeSourceOverride clockOverride;
 };
 
+// A simulator whose replay runs on the test's own clock, and the port that
+// reads its line at 9600 bit/s.
+struct PacedLine {
+  bool Open(QString *error)
+  {
+    if (!sim.open(error))
+      return false;
+    sim.setClock([this] { return simulatedMs; });
+    port.setPortName(sim.slavePath());
+    port.setBaudRate(9600);
+    if (!port.open(QIODevice::ReadWrite)) {
+      *error = port.errorString();
+      return false;
+    }
+    return true;
+  }
+
+  // Moves the clock through simulated second `second` in 50 ms steps, then
+  // waits at its last millisecond for the line to deliver; returns what
+  // the port read meanwhile. The simulator ticks every 5 ms of real time.
+  QByteArray RunSecond(int second)
+  {
+    QByteArray read;
+    auto settle = [&](int realMs) {
+      QElapsedTimer real;
+      real.start();
+      while (real.elapsed() < realMs) {
+        QTest::qWait(5);
+        read += port.readAll();
+      }
+    };
+    for (int ms = 0; ms < 1000; ms += 50) {
+      simulatedMs = second * 1000 + ms;
+      settle(5);
+    }
+    simulatedMs = second * 1000 + 999;
+    settle(200);
+    return read;
+  }
+
+  ReceiverSimulator sim;
+  qint64 simulatedMs = 0;
+  QSerialPort port;
+};
+
 }  // namespace
 
 // The demo's replay goes at the receiver's own pace: one epoch of the
@@ -95,35 +141,14 @@ private slots:
     if (!ok)
       QSKIP("the receiver captures are not available");
 
-    ReceiverSimulator sim;
+    PacedLine line;
     QString error;
-    QVERIFY2(sim.open(&error), qPrintable(error));
-    qint64 simulatedMs = 0;
-    sim.setClock([&simulatedMs] { return simulatedMs; });
-    QSerialPort port;
-    port.setPortName(sim.slavePath());
-    port.setBaudRate(9600);
-    QVERIFY2(port.open(QIODevice::ReadWrite), qPrintable(port.errorString()));
+    QVERIFY2(line.Open(&error), qPrintable(error));
     ShownTime shown(oncore);
-    // The simulator ticks every 5 ms of real time and reads the test's clock.
-    auto settle = [&](int realMs) {
-      QElapsedTimer real;
-      real.start();
-      while (real.elapsed() < realMs) {
-        QTest::qWait(5);
-        shown.Feed(port.readAll());
-      }
-    };
-
-    sim.startEpochReplay(bytes, 9600, false);
+    line.sim.startEpochReplay(bytes, 9600, false);
     QList<QDateTime> shownAtEndOfSecond;
     for (int second = 0; second < 7; ++second) {
-      for (int ms = 0; ms < 1000; ms += 50) {
-        simulatedMs = second * 1000 + ms;
-        settle(5);
-      }
-      simulatedMs = second * 1000 + 999;
-      settle(200);
+      shown.Feed(line.RunSecond(second));
       shownAtEndOfSecond << shown.Latest();
     }
     QStringList steps;
@@ -131,6 +156,37 @@ private slots:
       steps << QString::number(shownAtEndOfSecond[i - 1].secsTo(shownAtEndOfSecond[i]));
     QVERIFY2(shownAtEndOfSecond.first().isValid(), "no time shown in the first second");
     QCOMPARE(steps.join(' '), QStringLiteral("1 1 1 1 1 1"));
+  }
+
+  // A looped replay, read across three loops of a four-epoch capture: each
+  // second carries the one epoch due and nothing else, in order, loop after
+  // loop. The capture's end once started the loop over at every tick of its
+  // last second, sending the whole capture again and again.
+  void aLoopedReplaySendsEachEpochOncePerLoop()
+  {
+    QList<QByteArray> epochs;
+    for (int e = 0; e < 4; ++e) {
+      QByteArray epoch = "$GPZDA,12000" + QByteArray::number(e) + ".00,01,02,2024,00,00*00\r\n";
+      for (int k = 0; k <= e; ++k)
+        epoch += "$GPGSV,1,1,0" + QByteArray::number(k) + "*00\r\n";
+      epochs << epoch;
+    }
+    const QByteArray capture = epochs.join();
+    QCOMPARE(EpochStarts(capture).size(), epochs.size());
+
+    PacedLine line;
+    QString error;
+    QVERIFY2(line.Open(&error), qPrintable(error));
+    line.sim.startEpochReplay(capture, 9600, true);
+    for (int second = 0; second < 3 * epochs.size() + 1; ++second) {
+      const QByteArray read = line.RunSecond(second);
+      const QByteArray due = epochs.at(second % epochs.size());
+      QVERIFY2(read == due, qPrintable(QStringLiteral("second %1: %2 bytes, not the %3 of epoch %4")
+                                           .arg(second)
+                                           .arg(read.size())
+                                           .arg(due.size())
+                                           .arg(second % epochs.size())));
+    }
   }
 
   // The NMEA time field leads when a capture has no binary time; messages
@@ -145,6 +201,25 @@ private slots:
     QCOMPARE(EpochStarts(first + second + third),
              (QList<qint64>{0, first.size(), first.size() + second.size()}));
     QCOMPARE(EpochStarts("no time here\r\n"), QList<qint64>{0});
+  }
+
+  // A UBX epoch is timed by the iTOW of its NAV messages, which the
+  // high-precision position messages keep after a version byte: read at
+  // the payload's start, their zeros cut every epoch in three.
+  void epochsOfAUbxCapture()
+  {
+    using riduder::test::UbxMessageBuilder;
+    auto epoch = [](quint32 iTow) {
+      return UbxMessageBuilder(0x01, 0x07, 92).U4(0, iTow).Frame()      // PVT
+             + UbxMessageBuilder(0x01, 0x13, 28).U4(4, iTow).Frame()   // HPPOSECEF
+             + UbxMessageBuilder(0x01, 0x14, 36).U4(4, iTow).Frame()   // HPPOSLLH
+             + UbxMessageBuilder(0x01, 0x3C, 64).U4(4, iTow).Frame()   // RELPOSNED
+             + UbxMessageBuilder(0x01, 0x61, 4).U4(0, iTow).Frame();  // EOE
+    };
+    const QByteArray first = epoch(163178000);
+    const QByteArray second = epoch(163179000);
+    QCOMPARE(EpochStarts(first + second + epoch(163180000)),
+             (QList<qint64>{0, first.size(), first.size() + second.size()}));
   }
 };
 

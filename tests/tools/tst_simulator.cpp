@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QLockFile>
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -66,6 +67,7 @@ private slots:
   void delayedReply();
   void pacedReplayKeepsTheDataRate();
   void reopenedPortKeepsWorking();
+  void lockedNumbersArePassedOver();
   void pacedReplayIsLostWhileNobodyListens();
   void lineRateSetByTheProgram_data();
   void lineRateSetByTheProgram();
@@ -234,6 +236,47 @@ void TestSimulator::reopenedPortKeepsWorking()
   QVERIFY(sim.isOpen());
   QCOMPARE(sim.received(), kPing + kPing + kPing);
   QCOMPARE(lineErrors.count(), 0);  // never EIO
+}
+
+// No serial port opens a pseudo-terminal whose number another program has
+// locked (its lock outlives the line it was for). A reopened simulator
+// never hands out the number it had, and a free number that is locked is
+// passed over.
+void TestSimulator::lockedNumbersArePassedOver()
+{
+  ReceiverSimulator first;
+  QString error;
+  QVERIFY2(first.open(&error), qPrintable(error));
+  const QString earlierPath = first.slavePath();
+  QVERIFY2(first.open(&error), qPrintable(error));
+  QVERIFY2(first.slavePath() != earlierPath, qPrintable(earlierPath));
+
+  // Where the serial ports of this system keep their lock files.
+  QSerialPort port;
+  QVERIFY2(OpenPort(port, first), qPrintable(port.errorString()));
+  auto lockName = [](const QString &path) { return "/LCK.." + path.mid(5).replace('/', '_'); };
+  QString lockFolder;
+  for (const QString &folder : {QStringLiteral("/var/lock"), QStringLiteral("/etc/locks"),
+                                QStringLiteral("/var/spool/locks"), QStringLiteral("/var/spool/uucp"),
+                                QStringLiteral("/tmp"), QStringLiteral("/var/tmp"), QDir::tempPath()}) {
+    if (lockFolder.isEmpty() && QFile::exists(folder + lockName(first.slavePath())))
+      lockFolder = folder;
+  }
+  port.close();
+  if (lockFolder.isEmpty())
+    QSKIP("no lock file of the serial port found");
+
+  // The earlier number is the lowest free one again, which the next
+  // pseudo-terminal gets; its lock is held as another program's would be,
+  // only for the one opening.
+  QLockFile lock(lockFolder + lockName(earlierPath));
+  QVERIFY(lock.tryLock(0));
+  ReceiverSimulator second;
+  const bool opened = second.open(&error);
+  lock.unlock();
+  QVERIFY2(opened, qPrintable(error));
+  QVERIFY2(second.slavePath() != earlierPath, qPrintable(earlierPath));
+  QVERIFY2(OpenPort(port, second), qPrintable(port.errorString()));
 }
 
 void TestSimulator::pacedReplayIsLostWhileNobodyListens()

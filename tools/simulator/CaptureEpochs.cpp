@@ -47,6 +47,22 @@ qint64 UbxFrameLength(const QByteArray &s, qint64 i)
   return a == At(s, i + 6 + payload) && b == At(s, i + 7 + payload) ? 8 + payload : 0;
 }
 
+// Where a NAV message keeps its iTOW: at the payload's start, but after a
+// version byte and three reserved ones in these.
+qint64 NavTimeOffset(quint8 id)
+{
+  switch (id) {
+  case 0x09:  // ODO
+  case 0x13:  // HPPOSECEF
+  case 0x14:  // HPPOSLLH
+  case 0x3B:  // SVIN
+  case 0x3C:  // RELPOSNED
+    return 4;
+  default:
+    return 0;
+  }
+}
+
 // The time field of an NMEA sentence ("$GPGGA,hhmmss.ss,..." without its
 // line end); empty for a sentence without one.
 QByteArray NmeaTimeField(const QByteArray &sentence)
@@ -73,8 +89,9 @@ QList<qint64> EpochStarts(const QByteArray &stream)
       timed.append({i, OncoreTime, stream.mid(i + 4, 7)});
       i += length;
     } else if (const qint64 length = UbxFrameLength(stream, i)) {
-      if (At(stream, i + 2) == 0x01 && length >= 12)  // NAV, with its iTOW
-        timed.append({i, UbxTime, stream.mid(i + 6, 4)});
+      const qint64 timeAt = 6 + NavTimeOffset(At(stream, i + 3));
+      if (At(stream, i + 2) == 0x01 && length >= timeAt + 6)  // NAV, with its iTOW
+        timed.append({i, UbxTime, stream.mid(i + timeAt, 4)});
       i += length;
     } else if (stream.at(i) == '$' && (i == 0 || stream.at(i - 1) == '\n')) {
       const qint64 end = stream.indexOf('\n', i);

@@ -3,6 +3,7 @@
 #include "tools/simulator/CaptureEpochs.h"
 #include "tools/simulator/LineRate.h"
 
+#include <QSerialPort>
 #include <QSocketNotifier>
 
 #include <cerrno>
@@ -24,6 +25,7 @@ constexpr qint64 kMaxPending = 65536;    // longest message kept while waiting f
 constexpr int kUnreadLimit = 2048;       // unread bytes on the line before they count as lost
 constexpr int kHeldReplyWaitMs = 500;    // longest a reply waits for a gap in the replay
 constexpr int kReplayTickMs = 5;
+constexpr int kPseudoTerminalAttempts = 16;  // lines tried before giving up on locked numbers
 
 void SetFdFlags(int fd, bool nonBlocking)
 {
@@ -38,6 +40,80 @@ void SetFdFlags(int fd, bool nonBlocking)
 QString ErrnoText(const char *what)
 {
   return QStringLiteral("%1: %2").arg(QString::fromLatin1(what), QString::fromLocal8Bit(strerror(errno)));
+}
+
+struct PseudoTerminal {
+  int master = -1;
+  int slave = -1;
+  QString path;
+
+  void Close()
+  {
+    ::close(master);
+    ::close(slave);
+  }
+};
+
+bool OpenPseudoTerminal(PseudoTerminal *pty, QString *error)
+{
+  if (openpty(&pty->master, &pty->slave, nullptr, nullptr, nullptr) != 0) {
+    if (error)
+      *error = ErrnoText("openpty");
+    return false;
+  }
+  char name[128] = {};
+  if (ptsname_r(pty->master, name, sizeof name) != 0) {
+    if (error)
+      *error = ErrnoText("ptsname");
+    pty->Close();
+    return false;
+  }
+  pty->path = QString::fromLocal8Bit(name);
+  // Raw, so the line discipline neither echoes nor rewrites bytes; the
+  // program's own settings replace these while it has the port open.
+  struct termios tio {};
+  if (tcgetattr(pty->master, &tio) == 0) {
+    cfmakeraw(&tio);
+    tcsetattr(pty->master, TCSANOW, &tio);
+  }
+  SetFdFlags(pty->master, true);
+  SetFdFlags(pty->slave, false);
+  return true;
+}
+
+// A serial port locks its device by a file named after the device's
+// number. Another program may hold the lock of a number that is free here
+// (its port on an earlier pseudo-terminal of that number, or on another set
+// of pseudo-terminals that shares the lock folder), and then no serial port
+// opens the new line. Such a line stays open while the next is tried, so
+// that the system hands out another number.
+bool OpenUsablePseudoTerminal(PseudoTerminal *usable, QString *error)
+{
+  QList<PseudoTerminal> locked;
+  bool found = false;
+  QString refusal;
+  for (int attempt = 0; attempt < kPseudoTerminalAttempts && !found; ++attempt) {
+    PseudoTerminal pty;
+    if (!OpenPseudoTerminal(&pty, error))
+      break;
+    QSerialPort probe;
+    probe.setPortName(pty.path);
+    found = probe.open(QIODevice::ReadWrite);
+    if (found) {
+      probe.close();
+      *usable = pty;
+    } else {
+      refusal = QStringLiteral("%1: %2").arg(pty.path, probe.errorString());
+      locked.append(pty);
+    }
+  }
+  for (PseudoTerminal &pty : locked)
+    pty.Close();
+  if (locked.size() == kPseudoTerminalAttempts && error)
+    *error = QStringLiteral("no serial port opens a new pseudo-terminal (%1 tried, the last %2)")
+                 .arg(locked.size())
+                 .arg(refusal);
+  return found;
 }
 
 }  // namespace
@@ -57,35 +133,16 @@ ReceiverSimulator::~ReceiverSimulator()
 
 bool ReceiverSimulator::open(QString *error)
 {
+  // The new line is opened while the old one is still held, so that it
+  // gets another number: the old one may be the number that was locked.
+  PseudoTerminal pty;
+  if (!OpenUsablePseudoTerminal(&pty, error))
+    return false;
   close();
-  int master = -1;
-  int slave = -1;
-  if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) {
-    if (error)
-      *error = ErrnoText("openpty");
-    return false;
-  }
-  char name[128] = {};
-  if (ptsname_r(master, name, sizeof name) != 0) {
-    if (error)
-      *error = ErrnoText("ptsname");
-    ::close(master);
-    ::close(slave);
-    return false;
-  }
-  // Raw, so the line discipline neither echoes nor rewrites bytes; the
-  // program's own settings replace these while it has the port open.
-  struct termios tio {};
-  if (tcgetattr(master, &tio) == 0) {
-    cfmakeraw(&tio);
-    tcsetattr(master, TCSANOW, &tio);
-  }
-  SetFdFlags(master, true);
-  SetFdFlags(slave, false);
 
-  m_master = master;
-  m_slave = slave;
-  m_slavePath = QString::fromLocal8Bit(name);
+  m_master = pty.master;
+  m_slave = pty.slave;
+  m_slavePath = pty.path;
   m_readNotifier = new QSocketNotifier(m_master, QSocketNotifier::Read, this);
   connect(m_readNotifier, &QSocketNotifier::activated, this, &ReceiverSimulator::onReadable);
   m_writeNotifier = new QSocketNotifier(m_master, QSocketNotifier::Write, this);
@@ -289,7 +346,7 @@ void ReceiverSimulator::stopReplay()
 bool ReceiverSimulator::atMessageBoundary() const
 {
   // Oncore and NMEA messages end in LF; UBX frames start with B5 62.
-  if (m_replayPos == 0 || m_replay.at(m_replayPos - 1) == '\n')
+  if (m_replayPos == 0 || m_replayPos >= m_replay.size() || m_replay.at(m_replayPos - 1) == '\n')
     return true;
   return m_replayPos + 1 < m_replay.size() && static_cast<quint8>(m_replay.at(m_replayPos)) == 0xB5
          && static_cast<quint8>(m_replay.at(m_replayPos + 1)) == 0x62;
@@ -298,14 +355,11 @@ bool ReceiverSimulator::atMessageBoundary() const
 void ReceiverSimulator::feedReplay(qint64 count, bool deliver)
 {
   for (qint64 i = 0; m_replaying; ++i) {
-    if (m_replayPos >= m_replay.size()) {
-      if (!m_replayLoop) {
-        m_replayTimer.stop();
-        m_replaying = false;
-        m_finishPending = true;
-        break;
-      }
-      m_replayPos = 0;
+    if (m_replayPos >= m_replay.size() && !m_replayLoop) {
+      m_replayTimer.stop();
+      m_replaying = false;
+      m_finishPending = true;
+      break;
     }
     if (!m_heldReplies.isEmpty() && (atMessageBoundary() || m_heldSince.elapsed() > kHeldReplyWaitMs)) {
       for (const QByteArray &held : qAsConst(m_heldReplies))
@@ -314,6 +368,10 @@ void ReceiverSimulator::feedReplay(qint64 count, bool deliver)
     }
     if (i >= count)
       break;
+    // A loop starts over only when a byte of it is due, so that an epoch
+    // replay, not the end of the stream, says when its first epoch comes.
+    if (m_replayPos >= m_replay.size())
+      m_replayPos = 0;
     if (deliver)
       m_out.append(m_replay.at(m_replayPos));
     ++m_replayPos;
@@ -355,9 +413,7 @@ void ReceiverSimulator::feedEpochs(bool deliver)
     const bool last = m_epoch + 1 == m_epochStarts.size();
     const qint64 end = last ? m_replay.size() : m_epochStarts.at(m_epoch + 1);
     const qint64 due = qMin(end, begin + (now - m_epochBeganMs) * bytesPerSecond / 1000);
-    // Never at the stream's end: feedReplay would start the loop over there.
-    if (m_replayPos < m_replay.size())
-      feedReplay(qMax(qint64(0), due - m_replayPos), deliver);
+    feedReplay(qMax(qint64(0), due - m_replayPos), deliver);
     // The next epoch begins a second after this one, or when this one's
     // bytes are through if they take longer.
     const qint64 nextMs = qMax(m_epochBeganMs + 1000, m_epochBeganMs + (end - begin) * 1000 / bytesPerSecond);

@@ -49,7 +49,10 @@ public:
   explicit ReceiverSimulator(QObject *parent = nullptr);
   ~ReceiverSimulator() override;
 
-  // Opens a new pseudo-terminal in raw mode. False with a reason on failure.
+  // Opens a new pseudo-terminal in raw mode, one that a serial port can
+  // open (no other program holds the lock of its number). An open one is
+  // closed only then, so a reopened simulator has another number. False
+  // with a reason on failure.
   bool open(QString *error = nullptr);
   void close();
   bool isOpen() const { return m_master >= 0; }

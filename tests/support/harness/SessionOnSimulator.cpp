@@ -28,8 +28,8 @@ SessionOnSimulator::SessionOnSimulator(quint32 mode, int rate, double commandTim
   session_->SetMode(mode);
   QObject::connect(&session_->Port(), &GpsSerialPortThread::newGpsText, session_.get(),
                    [this](QByteArray message) { session_->Route(message, false); });
-  // As in the window's harness: a pseudo-terminal number still locked by
-  // another test program gets a new one.
+  // As in the window's harness: a lock another program takes before the
+  // port opens leaves this number; reopened, the simulator has another.
   session_->StartPort();
   for (int retry = 0; retry < 3 && problem_.isEmpty() && !session_->Port().IsOpen(); ++retry) {
     if (!simulator_.open(&problem_))

@@ -247,9 +247,9 @@ WindowOnSimulator::WindowOnSimulator(const Options &options)
   const QDateTime quiet(QDateTime::currentDateTimeUtc().date(), QTime(12, 0, 5), Qt::UTC);
   window_->State().receiverTime.SetDateTime(quiet);
   window_->State().displayCopy.SetDateTime(quiet);
-  // With many test programs at once, a pseudo-terminal's number can come
-  // back while another program still holds the lock of its earlier use;
-  // a new pseudo-terminal gets another number.
+  // The simulator hands out only a number whose lock nobody holds, but
+  // another program can take that lock before the window opens the port;
+  // reopened, the simulator has another number.
   for (int retry = 0; retry < 3 && problem_.isEmpty() && !window_->ReceiverPort().IsOpen(); ++retry) {
     if (!simulator_.open(&problem_))
       break;

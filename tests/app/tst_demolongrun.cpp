@@ -1,0 +1,232 @@
+#include "TestMain.h"
+
+#include "RecordingMessageBoxes.h"
+#include "app/MainWindow.h"
+#include "tools/simulator/CaptureEpochs.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QSettings>
+
+#include <algorithm>
+
+using riduder::test::RecordingMessageBoxes;
+
+namespace {
+
+// One per family of the shared captures; "all" in RIDUDER_DEMO_RUN_CAPTURES
+// takes every capture, a comma-separated list the ones it names.
+const QStringList kRepresentatives = {QStringLiteral("oncore/oncore-m12.log"),
+                                      QStringLiteral("nmea/oncore.log"),
+                                      QStringLiteral("ubx/u-blox-m8t-time.log")};
+
+QStringList ChosenCaptures()
+{
+  const QString chosen = qEnvironmentVariable("RIDUDER_DEMO_RUN_CAPTURES");
+  if (chosen.isEmpty())
+    return kRepresentatives;
+  if (chosen != QLatin1String("all"))
+    return chosen.split(',', Qt::SkipEmptyParts);
+  QStringList all;
+  const QDir root(riduder::test::CaptureDir());
+  for (const QString &family : {QStringLiteral("oncore"), QStringLiteral("nmea"), QStringLiteral("ubx")}) {
+    for (const QString &file : QDir(root.filePath(family)).entryList({QStringLiteral("*.log")}, QDir::Files))
+      all << family + '/' + file;
+  }
+  return all;
+}
+
+constexpr int kDemoRate = 9600;  // scripts/demo's default
+
+// The most bytes one epoch of the capture has.
+qint64 LongestEpoch(const QByteArray &bytes)
+{
+  QList<qint64> starts = riduder::sim::EpochStarts(bytes);
+  starts << bytes.size();
+  qint64 longest = 0;
+  for (int i = 1; i < starts.size(); ++i)
+    longest = qMax(longest, starts[i] - starts[i - 1]);
+  return longest;
+}
+
+// The simulator as scripts/demo starts it: the capture looped at the
+// receiver's pace, the MON-VER poll answered, the program's port settings
+// written into this test's private settings folder.
+bool StartSimulator(QProcess &sim, const QString &capture, QString *device)
+{
+  const QString program = QCoreApplication::applicationDirPath() + "/../tools/riduder-sim";
+  sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+  sim.start(program, {"--replay", capture, "--loop", "--pace", "epochs", "--rate", QString::number(kDemoRate), "--answer-mon-ver",
+                      "--write-port-settings", "auto"});
+  if (!sim.waitForStarted(5000))
+    return false;
+  QElapsedTimer clock;
+  clock.start();
+  while (!sim.canReadLine() && clock.elapsed() < 10000)
+    sim.waitForReadyRead(100);
+  *device = QString::fromLocal8Bit(sim.readLine()).trimmed();
+  return device->startsWith(QLatin1String("/dev/"));
+}
+
+qint64 ShownSecond(MainWindow &window)
+{
+  return window.State().displayCopy.MSecsSinceEpoch() / 1000;
+}
+
+// Runs the event loop for `ms`, polling the shown time every 10 ms; calls
+// `changed` with the real time of each change.
+template <typename Changed>
+void Watch(MainWindow &window, const QElapsedTimer &clock, qint64 ms, qint64 *lastShown, Changed changed)
+{
+  const qint64 until = clock.elapsed() + ms;
+  while (clock.elapsed() < until) {
+    QTest::qWait(10);
+    const qint64 shown = ShownSecond(window);
+    if (shown != *lastShown) {
+      *lastShown = shown;
+      changed(clock.elapsed());
+    }
+  }
+}
+
+}  // namespace
+
+// The demo for minutes on each capture family: the simulator program
+// replaying the capture in a loop, one epoch a second, and the real window
+// on it with the demo's settings. The shown receiver time, sampled once a
+// second, advances by exactly one second a second except where the loop
+// starts again, and the receiver port stays open. Captures that show no
+// time or one time only, or whose epochs the demo's data rate cannot carry
+// in a second, are named and skipped. Slow, so it runs only
+// when asked for (scripts/demo-long-run sets RIDUDER_DEMO_RUN=1;
+// RIDUDER_DEMO_RUN_MINUTES sets the length per capture, default 10).
+class TestDemoLongRun : public QObject {
+  Q_OBJECT
+
+private slots:
+  void shownTimeAdvancesOneSecondASecond_data()
+  {
+    QTest::addColumn<QString>("capture");
+    for (const QString &capture : ChosenCaptures())
+      QTest::newRow(qPrintable(capture)) << capture;
+  }
+
+  void shownTimeAdvancesOneSecondASecond()
+  {
+    QFETCH(QString, capture);
+    if (qEnvironmentVariableIntValue("RIDUDER_DEMO_RUN") != 1)
+      QSKIP("set RIDUDER_DEMO_RUN=1 (scripts/demo-long-run) to run the demo for minutes");
+    RIDUDER_REQUIRE_CAPTURES();
+    const QString path = riduder::test::CaptureDir() + '/' + capture;
+    QVERIFY2(QFile::exists(path), qPrintable(path));
+    bool minutesOk = false;
+    double minutes = qEnvironmentVariable("RIDUDER_DEMO_RUN_MINUTES").toDouble(&minutesOk);
+    if (!minutesOk || minutes <= 0)
+      minutes = 10;
+    const qint64 runMs = qint64(minutes * 60000);
+    // At the demo's rate an epoch longer than a second cannot come once a
+    // second: such a capture's time runs slow in the demo, by its size.
+    const qint64 longest = LongestEpoch(riduder::test::ReadCapture(capture));
+    if (longest * 10 > kDemoRate)
+      QSKIP(qPrintable(QStringLiteral("%1 has epochs of up to %2 bytes, %3 s each at %4 bit/s")
+                           .arg(capture)
+                           .arg(longest)
+                           .arg(longest * 10.0 / kDemoRate, 0, 'f', 2)
+                           .arg(kDemoRate)));
+
+    // Each capture starts from empty settings, as the demo does.
+    QSettings().clear();
+    QProcess sim;
+    QString device;
+    QVERIFY2(StartSimulator(sim, path, &device), qPrintable(QStringLiteral("the simulator printed \"%1\"").arg(device)));
+
+    RecordingMessageBoxes boxes;
+    auto window = std::make_unique<MainWindow>();
+    window->SetMessageBoxes(&boxes);
+    window->ShowAndDetectReceiver();
+    QVERIFY(window->isVisible());
+
+    QElapsedTimer clock;
+    clock.start();
+    // The shown time changes at a steady point of each second, where the
+    // epoch's time message arrives; in some epochs it comes later (after a
+    // satellite report), never before the epoch begins. Samples are taken a
+    // quarter of a second before the usual change.
+    qint64 lastShown = ShownSecond(*window);
+    QList<qint64> changePhases;
+    Watch(*window, clock, 8000, &lastShown, [&](qint64 at) { changePhases << at % 1000; });
+    if (changePhases.isEmpty()) {
+      window->close();
+      sim.terminate();
+      sim.waitForFinished(3000);
+      QSKIP(qPrintable(capture + " shows no time in the demo"));
+    }
+    std::sort(changePhases.begin(), changePhases.end());
+    const qint64 samplePhase = (changePhases.at(changePhases.size() / 2) + 750) % 1000;
+
+    QList<qint64> samples;
+    // A sample taken well after its time: this process (the program's too)
+    // was held up by the machine, and the steps into and out of it say
+    // nothing about the demo.
+    QList<bool> late;
+    qint64 portClosedAtMs = -1;
+    qint64 next = (clock.elapsed() / 1000 + 1) * 1000 + samplePhase;
+    while (next < runMs) {
+      Watch(*window, clock, next - clock.elapsed(), &lastShown, [](qint64) {});
+      samples << ShownSecond(*window);
+      late << (clock.elapsed() - next > 200);
+      if (portClosedAtMs < 0 && !window->ReceiverPort().IsOpen())
+        portClosedAtMs = clock.elapsed();
+      next += 1000;
+    }
+    const bool portOpen = window->ReceiverPort().IsOpen();
+    window->close();
+    window.reset();
+    sim.terminate();
+    QVERIFY(sim.waitForFinished(3000));
+
+    // A loop wrap: the time goes back to the earliest shown. Every other
+    // step is one second.
+    const qint64 earliest = *std::min_element(samples.begin(), samples.end());
+    int wraps = 0;
+    int irregular = 0;
+    int heldUp = 0;
+    QStringList firstIrregular;
+    for (int i = 1; i < samples.size(); ++i) {
+      const qint64 step = samples[i] - samples[i - 1];
+      if (late[i] || late[i - 1]) {
+        ++heldUp;
+      } else if (step < 0 && samples[i] <= earliest + 1) {
+        ++wraps;
+      } else if (step != 1) {
+        ++irregular;
+        if (firstIrregular.size() < 10)
+          firstIrregular << QStringLiteral("%1 s: %2").arg(i).arg(step);
+      }
+    }
+    QStringList boxTitles;
+    for (const auto &box : boxes.shown + boxes.posted)
+      boxTitles << box.title;
+    qInfo().noquote() << QStringLiteral("DEMO %1: %2 s, %3 samples, port %4%5, %6 irregular seconds%7, %8 loop "
+                                        "wraps, %9 seconds held up by the machine, boxes: %10")
+                             .arg(capture)
+                             .arg(clock.elapsed() / 1000)
+                             .arg(samples.size())
+                             .arg(portOpen ? QStringLiteral("open at the end") : QStringLiteral("CLOSED"))
+                             .arg(portClosedAtMs >= 0 ? QStringLiteral(" (closed at %1 s)").arg(portClosedAtMs / 1000)
+                                                      : QString())
+                             .arg(irregular)
+                             .arg(firstIrregular.isEmpty() ? QString() : " (" + firstIrregular.join(", ") + ")")
+                             .arg(wraps)
+                             .arg(heldUp)
+                             .arg(boxTitles.isEmpty() ? QStringLiteral("none") : boxTitles.join("; "));
+    QVERIFY2(portOpen, "the receiver port closed");
+    if (std::all_of(samples.begin(), samples.end(), [&](qint64 t) { return t == samples.first(); }))
+      QSKIP(qPrintable(capture + " shows one time only, the same in every loop"));
+    QCOMPARE(irregular, 0);
+  }
+};
+
+RIDUDER_TEST_MAIN(TestDemoLongRun)
+#include "tst_demolongrun.moc"
