@@ -5,6 +5,7 @@
 // --counter it is a time-interval counter on loopback TCP instead.
 
 #include "core/GpsMode.h"
+#include "tools/simulator/CaptureEpochs.h"
 #include "tools/simulator/CaptureFile.h"
 #include "tools/simulator/CounterSimulator.h"
 #include "tools/simulator/DemoSettings.h"
@@ -57,7 +58,10 @@ int main(int argc, char *argv[])
       "then replays a capture and/or answers requests from a reply script.");
   parser.addHelpOption();
   const QCommandLineOption replay("replay", "Replay the receiver bytes of FILE (after its leading \"#\" lines).", "FILE");
-  const QCommandLineOption rate("rate", "Serial data rate for pacing, bit/s (default 9600).", "N", "9600");
+  const QCommandLineOption rate("rate",
+                                "Serial data rate for pacing, bit/s (default 9600); \"auto\": the lowest usual rate "
+                                "that carries each epoch of the replay within a second.",
+                                "N", "9600");
   const QCommandLineOption fast("fast", "Replay as fast as the reader takes the bytes.");
   const QCommandLineOption loop("loop", "Start the replay again at its end.");
   const QCommandLineOption pace(
@@ -109,10 +113,11 @@ int main(int argc, char *argv[])
     return app.exec();
   }
 
-  bool rateOk = false;
-  const int dataRate = parser.value(rate).toInt(&rateOk);
+  const bool autoRate = parser.value(rate) == QLatin1String("auto");
+  bool rateOk = autoRate;
+  int dataRate = autoRate ? 9600 : parser.value(rate).toInt(&rateOk);
   if (!rateOk || dataRate <= 0) {
-    fprintf(stderr, "riduder-sim: --rate needs a positive number\n");
+    fprintf(stderr, "riduder-sim: --rate needs a positive number or \"auto\"\n");
     return 2;
   }
 
@@ -128,6 +133,8 @@ int main(int argc, char *argv[])
     if (!ReadFile(parser.value(replay), &contents))
       return 1;
     replayBytes = ReceiverBytes(contents);
+    if (autoRate)
+      dataRate = DemoRateFor(replayBytes);
   }
 
   ReceiverSimulator sim;

@@ -37,19 +37,6 @@ QStringList ChosenCaptures()
   return all;
 }
 
-constexpr int kDemoRate = 9600;  // scripts/demo's default
-
-// The most bytes one epoch of the capture has.
-qint64 LongestEpoch(const QByteArray &bytes)
-{
-  QList<qint64> starts = riduder::sim::EpochStarts(bytes);
-  starts << bytes.size();
-  qint64 longest = 0;
-  for (int i = 1; i < starts.size(); ++i)
-    longest = qMax(longest, starts[i] - starts[i - 1]);
-  return longest;
-}
-
 // The simulator as scripts/demo starts it: the capture looped at the
 // receiver's pace, the MON-VER poll answered, the program's port settings
 // written into this test's private settings folder.
@@ -57,7 +44,7 @@ bool StartSimulator(QProcess &sim, const QString &capture, QString *device)
 {
   const QString program = QCoreApplication::applicationDirPath() + "/../tools/riduder-sim";
   sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-  sim.start(program, {"--replay", capture, "--loop", "--pace", "epochs", "--rate", QString::number(kDemoRate), "--answer-mon-ver",
+  sim.start(program, {"--replay", capture, "--loop", "--pace", "epochs", "--rate", "auto", "--answer-mon-ver",
                       "--write-port-settings", "auto"});
   if (!sim.waitForStarted(5000))
     return false;
@@ -97,8 +84,8 @@ void Watch(MainWindow &window, const QElapsedTimer &clock, qint64 ms, qint64 *la
 // on it with the demo's settings. The shown receiver time, sampled once a
 // second, advances by exactly one second a second except where the loop
 // starts again, and the receiver port stays open. Captures that show no
-// time or one time only, or whose epochs the demo's data rate cannot carry
-// in a second, are named and skipped. Slow, so it runs only
+// time or one time only, or whose epochs even the demo's highest data rate
+// cannot carry in a second, are named and skipped. Slow, so it runs only
 // when asked for (scripts/demo-long-run sets RIDUDER_DEMO_RUN=1;
 // RIDUDER_DEMO_RUN_MINUTES sets the length per capture, default 10).
 class TestDemoLongRun : public QObject {
@@ -125,15 +112,19 @@ private slots:
     if (!minutesOk || minutes <= 0)
       minutes = 10;
     const qint64 runMs = qint64(minutes * 60000);
-    // At the demo's rate an epoch longer than a second cannot come once a
+    // The demo takes the rate that carries the longest epoch in a second;
+    // an epoch longer than even the highest rate carries cannot come once a
     // second: such a capture's time runs slow in the demo, by its size.
-    const qint64 longest = LongestEpoch(riduder::test::ReadCapture(capture));
-    if (longest * 10 > kDemoRate)
+    const QByteArray bytes = riduder::test::ReadCapture(capture);
+    const qint64 longest = riduder::sim::LongestEpochBytes(bytes);
+    const int rate = riduder::sim::DemoRateFor(bytes);
+    if (longest * 10 > rate)
       QSKIP(qPrintable(QStringLiteral("%1 has epochs of up to %2 bytes, %3 s each at %4 bit/s")
                            .arg(capture)
                            .arg(longest)
-                           .arg(longest * 10.0 / kDemoRate, 0, 'f', 2)
-                           .arg(kDemoRate)));
+                           .arg(longest * 10.0 / rate, 0, 'f', 2)
+                           .arg(rate)));
+    qInfo("DEMO %s at %d bit/s", qPrintable(capture), rate);
 
     // Each capture starts from empty settings, as the demo does.
     QSettings().clear();

@@ -22,7 +22,9 @@
 
 #include <memory>
 
+using riduder::sim::DemoRateFor;
 using riduder::sim::EpochStarts;
+using riduder::sim::LongestEpochBytes;
 using riduder::sim::ReceiverSimulator;
 using riduder::test::RecordingDecoderHost;
 
@@ -187,6 +189,36 @@ private slots:
                                            .arg(due.size())
                                            .arg(second % epochs.size())));
     }
+  }
+
+  // The demo's rate carries the capture's longest epoch within a second, at
+  // ten bits a byte; beyond the highest usual rate it stays at that.
+  void demoRateCarriesTheLongestEpoch_data()
+  {
+    QTest::addColumn<int>("longestEpoch");
+    QTest::addColumn<int>("rate");
+    QTest::newRow("fits 9600") << 960 << 9600;
+    QTest::newRow("one byte more") << 961 << 19200;
+    QTest::newRow("38400") << 2143 << 38400;
+    QTest::newRow("57600") << 5760 << 57600;
+    QTest::newRow("115200") << 5761 << 115200;
+    QTest::newRow("beyond every rate") << 19992 << 115200;
+  }
+
+  void demoRateCarriesTheLongestEpoch()
+  {
+    QFETCH(int, longestEpoch);
+    QFETCH(int, rate);
+    // Three epochs, the middle one the longest: each a time sentence padded
+    // with a sentence of no time.
+    auto epoch = [](int second, int size) {
+      QByteArray bytes = "$GPZDA,12000" + QByteArray::number(second) + ".00,01,02,2024,00,00*00\r\n";
+      const int pad = size - int(bytes.size()) - 4;
+      return bytes + "$" + QByteArray(pad, 'P') + "*\r\n";
+    };
+    const QByteArray capture = epoch(0, 400) + epoch(1, longestEpoch) + epoch(2, 500);
+    QCOMPARE(LongestEpochBytes(capture), qint64(longestEpoch));
+    QCOMPARE(DemoRateFor(capture), rate);
   }
 
   // The NMEA time field leads when a capture has no binary time; messages

@@ -120,4 +120,23 @@ QList<qint64> EpochStarts(const QByteArray &stream)
   return starts;
 }
 
+qint64 LongestEpochBytes(const QByteArray &stream)
+{
+  QList<qint64> starts = EpochStarts(stream);
+  starts << stream.size();
+  qint64 longest = 0;
+  for (int i = 1; i < starts.size(); ++i)
+    longest = qMax(longest, starts[i] - starts[i - 1]);
+  return longest;
+}
+
+int DemoRateFor(const QByteArray &stream)
+{
+  const qint64 bitsPerEpoch = LongestEpochBytes(stream) * 10;
+  for (const int rate : {9600, 19200, 38400, 57600})
+    if (bitsPerEpoch <= rate)
+      return rate;
+  return 115200;
+}
+
 }  // namespace riduder::sim

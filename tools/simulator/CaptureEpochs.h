@@ -16,4 +16,13 @@ namespace riduder::sim {
 // only whole and with a correct checksum.
 QList<qint64> EpochStarts(const QByteArray &stream);
 
+// The most bytes one epoch of `stream` has.
+qint64 LongestEpochBytes(const QByteArray &stream);
+
+// The data rate a demo replays `stream` at: the lowest of 9600, 19200,
+// 38400, 57600 and 115200 bit/s that carries its longest epoch within a
+// second (ten bits a byte), so that its time runs at its own speed; 115200
+// when none does.
+int DemoRateFor(const QByteArray &stream);
+
 }  // namespace riduder::sim
