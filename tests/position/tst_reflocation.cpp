@@ -83,6 +83,14 @@ QStringList NavRow(MainWindow &window, int row)
 
 using Records = QMap<QString, QString>;
 
+// Averages held at the end of a last run, restored at the next start-up.
+void StoreAveragesOfALastRun()
+{
+  QSettings().setValue(GpsNavKeys::AveragesPosition,
+                       QStringLiteral("52.5000000000000000 6.2500000000000000 56.0000000000000000 10.0000000000000000"));
+  QSettings().setValue(GpsNavKeys::RestartOnStartup, true);
+}
+
 }  // namespace
 
 class TestRefLocation : public QObject {
@@ -223,9 +231,7 @@ void TestRefLocation::fromCurrentOnSurveyedReceivers()
 // this one; without them "from Average" refuses and the row stays empty.
 void TestRefLocation::fromAverageTakesRestoredAverages()
 {
-  QSettings().setValue(GpsNavKeys::AveragesPosition,
-                       QStringLiteral("52.5000000000000000 6.2500000000000000 56.0000000000000000 10.0000000000000000"));
-  QSettings().setValue(GpsNavKeys::RestartOnStartup, true);
+  StoreAveragesOfALastRun();
   {
     MainWindow window;
     auto *nav = window.findChild<GpsNavDialog *>();
@@ -267,9 +273,7 @@ void TestRefLocation::fromAverageTakesRestoredAverages()
 // "from Average" takes.
 void TestRefLocation::positionFilterResetHoldsTheCurrentFix()
 {
-  QSettings().setValue(GpsNavKeys::AveragesPosition,
-                       QStringLiteral("52.5000000000000000 6.2500000000000000 56.0000000000000000 10.0000000000000000"));
-  QSettings().setValue(GpsNavKeys::RestartOnStartup, true);
+  StoreAveragesOfALastRun();
   MainWindow window;
   auto *nav = window.findChild<GpsNavDialog *>();
   QVERIFY(nav->Averages().AveragesHeld());
