@@ -10,6 +10,7 @@
 #include <QSettings>
 
 #include <algorithm>
+#include <limits>
 
 using riduder::test::RecordingMessageBoxes;
 
@@ -77,6 +78,44 @@ void Watch(MainWindow &window, const QElapsedTimer &clock, qint64 ms, qint64 *la
   }
 }
 
+// The phase of the second (ms) at which to sample the shown time, from the
+// changes seen while watching: the middle of the widest run of phases at
+// which sampling those changes once a second would have seen the time step
+// by exactly one each second. An epoch whose time comes late (after a batch
+// of other messages) moves its change away from the usual point.
+qint64 SamplePhase(const QList<QPair<qint64, qint64>> &changes)
+{
+  const auto shownAt = [&](qint64 at) {
+    qint64 shown = std::numeric_limits<qint64>::min();
+    for (const auto &[when, second] : changes)
+      if (when <= at)
+        shown = second;
+    return shown;
+  };
+  const qint64 first = changes.first().first;
+  const qint64 last = changes.last().first;
+  QList<bool> regular;
+  for (qint64 phase = 0; phase < 1000; phase += 10) {
+    bool ok = true;
+    for (qint64 at = (first / 1000 + 1) * 1000 + phase; at + 1000 <= last && ok; at += 1000)
+      ok = shownAt(at + 1000) - shownAt(at) == 1 || shownAt(at + 1000) < shownAt(at);
+    regular << ok;
+  }
+  // The widest run, counted round the second.
+  int bestStart = 0;
+  int bestLength = 0;
+  for (int start = 0; start < regular.size(); ++start) {
+    int length = 0;
+    while (length < regular.size() && regular.at((start + length) % regular.size()))
+      ++length;
+    if (length > bestLength) {
+      bestLength = length;
+      bestStart = start;
+    }
+  }
+  return ((bestStart + bestLength / 2) % regular.size()) * 10;
+}
+
 }  // namespace
 
 // The demo for minutes on each capture family: the simulator program
@@ -140,21 +179,20 @@ private slots:
 
     QElapsedTimer clock;
     clock.start();
-    // The shown time changes at a steady point of each second, where the
+    // The shown time changes at steady points of each second, where an
     // epoch's time message arrives; in some epochs it comes later (after a
-    // satellite report), never before the epoch begins. Samples are taken a
-    // quarter of a second before the usual change.
+    // batch of other messages). Samples are taken at a point of the second
+    // that sees each change in its own second.
     qint64 lastShown = ShownSecond(*window);
-    QList<qint64> changePhases;
-    Watch(*window, clock, 8000, &lastShown, [&](qint64 at) { changePhases << at % 1000; });
-    if (changePhases.isEmpty()) {
+    QList<QPair<qint64, qint64>> changes;
+    Watch(*window, clock, 12000, &lastShown, [&](qint64 at) { changes.append({at, lastShown}); });
+    if (changes.isEmpty()) {
       window->close();
       sim.terminate();
       sim.waitForFinished(3000);
       QSKIP(qPrintable(capture + " shows no time in the demo"));
     }
-    std::sort(changePhases.begin(), changePhases.end());
-    const qint64 samplePhase = (changePhases.at(changePhases.size() / 2) + 750) % 1000;
+    const qint64 samplePhase = SamplePhase(changes);
 
     QList<qint64> samples;
     // A sample taken well after its time: this process (the program's too)
