@@ -77,8 +77,10 @@ SerialReadFailure InspectSerialReadFailure(const QSerialPort &port, QSerialPort:
 void ResumeSerialReading(QSerialPort &port)
 {
   // Setting the buffer size, even to what it is, watches the descriptor
-  // again; no byte is read or lost.
+  // again; no byte is read or lost. The failure passed over is no longer
+  // the port's error.
   port.setReadBufferSize(port.readBufferSize());
+  port.clearError();
 }
 
 std::optional<QString> SerialDeviceLossReason(QSerialPort &port, QSerialPort::SerialPortError error,
