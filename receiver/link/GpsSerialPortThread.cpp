@@ -64,7 +64,9 @@ void GpsSerialPortThread::stopGpsSerialPort()
   m_ppsSampleDue = false;
   if (m_serialPort.isOpen()) {
     m_serialPort.clear();
-    m_serialPort.close();
+    // A line that hung up meanwhile was closed as lost while it was cleared.
+    if (m_serialPort.isOpen())
+      m_serialPort.close();
   }
   quit();
   wait(2000);

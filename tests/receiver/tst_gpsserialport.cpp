@@ -80,6 +80,7 @@ private slots:
   void missingPortIsWorded_data();
   void missingPortIsWorded();
   void stopClosesThePortQuickly();
+  void stoppingALineThatHungUpSaysNoMore();
 
 private:
   std::unique_ptr<ReceiverSimulator> sim;
@@ -592,6 +593,22 @@ void GpsSerialPortTest::stopClosesThePortQuickly()
   QVERIFY(port->IsOpen());
   QVERIFY(port->isRunning());
   QTRY_VERIFY(lines->ReadCount() > reads);
+}
+
+// The program ends (or reopens the port) just as the other side hangs up:
+// clearing the line finds the hang-up and closes the port as lost, and the
+// stop then leaves it closed rather than failing on it.
+void GpsSerialPortTest::stoppingALineThatHungUpSaysNoMore()
+{
+  Start(GpsModeMotorolaBinary, 1);
+  QSignalSpy failures(&port->SerialPort(), &QSerialPort::errorOccurred);
+  sim->close();
+  port->stopGpsSerialPort();
+  QVERIFY(!port->IsOpen());
+  QTest::qWait(50);
+  for (const QList<QVariant> &failure : failures)
+    QVERIFY(failure.at(0).value<QSerialPort::SerialPortError>() != QSerialPort::NotOpenError);
+  QCOMPARE(DebugLinesContaining(GpsPortErrorText(QSerialPort::NotOpenError)), 0);
 }
 
 RIDUDER_TEST_MAIN(GpsSerialPortTest)
