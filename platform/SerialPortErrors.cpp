@@ -1,7 +1,5 @@
 #include "platform/SerialPortErrors.h"
 
-#include <cerrno>
-
 #include <fcntl.h>
 #include <poll.h>
 
@@ -48,8 +46,7 @@ QString SerialPortFailureReason(const QSerialPort &port, QSerialPort::SerialPort
   return reason;
 }
 
-SerialReadFailure InspectSerialReadFailure(const QSerialPort &port, QSerialPort::SerialPortError error,
-                                           int failureErrno)
+SerialReadFailure InspectSerialReadFailure(const QSerialPort &port)
 {
   SerialReadFailure failure;
   const int descriptor = int(port.handle());
@@ -60,16 +57,13 @@ SerialReadFailure InspectSerialReadFailure(const QSerialPort &port, QSerialPort:
     pollfd line{descriptor, POLLIN, 0};
     lineDown = ::poll(&line, 1, 0) == 1 && (line.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
   }
+  // Neither the code nor errno may decide: QSerialPort makes a
+  // ResourceError of any EAGAIN or EIO that an earlier call left behind a
+  // read that returned nothing. A terminal whose device failed or went away
+  // reports it on its descriptor as well.
   if (lineDown) {
     failure.deviceGone = true;
     failure.reason = QLatin1String(SerialDeviceHungUpText);
-    return failure;
-  }
-  // A ResourceError carries the errno of a read that failed; EAGAIN there
-  // is one an earlier call left behind a read that returned nothing.
-  if (error == QSerialPort::ResourceError && failureErrno == EIO) {
-    failure.deviceGone = true;
-    failure.reason = qt_error_string(failureErrno);
   }
   return failure;
 }
@@ -83,12 +77,11 @@ void ResumeSerialReading(QSerialPort &port)
   port.clearError();
 }
 
-std::optional<QString> SerialDeviceLossReason(QSerialPort &port, QSerialPort::SerialPortError error,
-                                              int failureErrno)
+std::optional<QString> SerialDeviceLossReason(QSerialPort &port)
 {
   if (!port.isOpen())
     return std::nullopt;
-  const SerialReadFailure failure = InspectSerialReadFailure(port, error, failureErrno);
+  const SerialReadFailure failure = InspectSerialReadFailure(port);
   if (!failure.deviceGone) {
     // The bytes were flushed or dropped between the notice and the read:
     // the line is still up and the next bytes come as usual.

@@ -22,19 +22,17 @@ inline constexpr char SerialDeviceHungUpText[] = "the device hung up or was remo
 struct SerialReadFailure {
   // The device is really gone: close the port and say so.
   bool deviceGone = false;
-  // Why, for the user: SerialDeviceHungUpText or the failing call's errno.
+  // Why, for the user: SerialDeviceHungUpText.
   QString reason;
 };
 
-// What a ReadError or ResourceError of an open port means, decided when it
-// happens. QSerialPort reports a read that returned nothing (the bytes it
-// was told of were flushed or dropped before the read) as such an error,
-// worded with whatever errno an earlier call left. The device is gone only
-// when its descriptor says so (hang-up, error, no longer valid) or the read
-// itself failed with EIO; anything else leaves the line up. `failureErrno`
-// is errno as the error handler found it.
-SerialReadFailure InspectSerialReadFailure(const QSerialPort &port, QSerialPort::SerialPortError error,
-                                           int failureErrno);
+// What a ReadError or ResourceError of an open port means, decided from the
+// port's descriptor when it happens. QSerialPort reports a read that
+// returned nothing (the bytes it was told of were flushed or dropped before
+// the read) as such an error, worded and coded after whatever errno an
+// earlier call left, EIO included. The device is gone only when its
+// descriptor says so: hung up, in error, or no longer valid.
+SerialReadFailure InspectSerialReadFailure(const QSerialPort &port);
 
 // Makes a port whose read failed without losing its device read on:
 // QSerialPort stops watching its descriptor after a ResourceError.
@@ -43,5 +41,4 @@ void ResumeSerialReading(QSerialPort &port);
 // The error handler's step for a ReadError or ResourceError: nothing when
 // the port is closed already or its line is still up (reading then resumes
 // and the error is passed over); else why the device is gone.
-std::optional<QString> SerialDeviceLossReason(QSerialPort &port, QSerialPort::SerialPortError error,
-                                              int failureErrno);
+std::optional<QString> SerialDeviceLossReason(QSerialPort &port);

@@ -10,7 +10,6 @@
 #include <QTcpSocket>
 #include <QtDebug>
 
-#include <cerrno>
 
 namespace {
 
@@ -217,12 +216,11 @@ void TicSerialPortThread::ProcessTicText(QByteArray &block)
 
 void TicSerialPortThread::handleError(QSerialPort::SerialPortError error)
 {
-  const int failureErrno = errno;  // the failing call's, before anything here changes it
   if (error == QSerialPort::NoError || closingAfterError)
     return;
   QString reason;
   if (error == QSerialPort::ReadError || error == QSerialPort::ResourceError) {
-    const std::optional<QString> lossReason = SerialDeviceLossReason(serialPort, error, failureErrno);
+    const std::optional<QString> lossReason = SerialDeviceLossReason(serialPort);
     if (!lossReason)
       return;
     reason = *lossReason;

@@ -7,7 +7,6 @@
 
 #include <QDebug>
 
-#include <cerrno>
 
 #include <sys/ioctl.h>
 
@@ -253,12 +252,11 @@ void GpsSerialPortThread::OnMessageBoundary()
 
 void GpsSerialPortThread::handleError(QSerialPort::SerialPortError error)
 {
-  const int failureErrno = errno;  // the failing call's, before anything here changes it
   if (error == QSerialPort::NoError)
     return;
   const QString boxText = tr("Can't open GPS Port %1\r\n\r\n\"%2\"").arg(m_portName, GpsPortErrorText(error));
   if (error == QSerialPort::ReadError || error == QSerialPort::ResourceError) {
-    const std::optional<QString> lossReason = SerialDeviceLossReason(m_serialPort, error, failureErrno);
+    const std::optional<QString> lossReason = SerialDeviceLossReason(m_serialPort);
     if (!lossReason)
       return;
     // Closed, so that nothing spins on a device that reads nothing for

@@ -1,6 +1,7 @@
 #include "TestMain.h"
 
 #include "GpsLogTestHost.h"
+#include "LogCloseChecks.h"
 #include "LogFileWindowDriver.h"
 #include "RecordingMessageBoxes.h"
 #include "app/GpsRawDataDialog.h"
@@ -26,7 +27,9 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+using riduder::test::CheckCloseWithBytesUnwrittenStaysShown;
 using riduder::test::FillingDiskWriter;
+using riduder::test::LogClosedOnAFullDisk;
 using riduder::test::ReadFileLines;
 using riduder::test::RecordingMessageBoxes;
 
@@ -365,30 +368,17 @@ void TestGpsLogWindow::closeWithBytesUnwrittenStaysShown()
   auto disk = std::make_shared<FillingDiskWriter::Disk>();
   window.GpsLog().SetWriterFactory([disk] { return std::make_unique<FillingDiskWriter>(disk); });
   QVERIFY(window.OpenGpsLogFile(GpsDataLog::CreateNew));
-  window.RawDataDialog()->ShowDialog();
-
-  disk->free = 0;
-  window.WriteGpsLog("lost for good");
-  QVERIFY(window.CloseGpsLogFile(true));
-  QVERIFY(!window.GpsLog().IsOpen());
-  window.RawDataDialog()->AppendPendingLines();
-  const QString raw = window.RawDataDialog()->findChild<QPlainTextEdit *>()->toPlainText();
-  const QRegularExpressionMatch report =
-      QRegularExpression("was closed with (\\d+) bytes that could not be written").match(raw);
-  QVERIFY2(report.hasMatch(), qPrintable(raw));
-  QVERIFY(report.captured(1).toInt() > int(sizeof "lost for good"));
-  const QLabel *status = window.statusBar()->findChild<QLabel *>("GpsLogStatus");
-  QVERIFY(status);
-  QVERIFY(!status->isHidden());
-  QCOMPARE(status->text(), QStringLiteral("GPS log closed, %1 bytes not written").arg(report.captured(1)));
-  QCoreApplication::processEvents();
-  QVERIFY(!status->isHidden());
-
-  disk->free = -1;
-  QVERIFY(window.OpenGpsLogFile(GpsDataLog::AppendExisting));
-  QVERIFY(status->isHidden());
-  QVERIFY(window.CloseGpsLogFile(true));
-  QVERIFY(status->isHidden());
+  LogClosedOnAFullDisk log;
+  log.statusName = QStringLiteral("GpsLogStatus");
+  log.closedText = QStringLiteral("GPS log closed, %1 bytes not written");
+  log.rowBytes = int(sizeof "lost for good");
+  log.writeRow = [&window] {
+    window.WriteGpsLog("lost for good");
+    return true;
+  };
+  log.close = [&window] { return window.CloseGpsLogFile(true) && !window.GpsLog().IsOpen(); };
+  log.reopen = [&window] { return window.OpenGpsLogFile(GpsDataLog::AppendExisting); };
+  CheckCloseWithBytesUnwrittenStaysShown(window, *disk, log);
 }
 
 void TestGpsLogWindow::rollOverKeepsLogging()

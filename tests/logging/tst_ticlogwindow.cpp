@@ -1,6 +1,7 @@
 #include "TestMain.h"
 
 #include "GpsLogTestHost.h"
+#include "LogCloseChecks.h"
 #include "LogFileWindowDriver.h"
 #include "OncoreMessageBuilder.h"
 #include "RecordingMessageBoxes.h"
@@ -25,7 +26,9 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 
+using riduder::test::CheckCloseWithBytesUnwrittenStaysShown;
 using riduder::test::FillingDiskWriter;
+using riduder::test::LogClosedOnAFullDisk;
 using riduder::test::ReadFileLines;
 using riduder::test::RecordingMessageBoxes;
 using riduder::test::WindowOnSimulator;
@@ -362,30 +365,14 @@ void TestTicLogWindow::closeWithBytesUnwrittenStaysShown()
   auto disk = std::make_shared<FillingDiskWriter::Disk>();
   window.TicLog().SetWriterFactory([disk] { return std::make_unique<FillingDiskWriter>(disk); });
   QVERIFY(window.OpenTicLogFiles(TicDataLog::CreateNew));
-  window.RawDataDialog()->ShowDialog();
-
-  disk->free = 0;
-  QVERIFY(window.TicLog().WriteTimeRow(1, "60000.50000 0.001000"));
-  QVERIFY(window.CloseTicLogFiles(true));
-  QVERIFY(!window.TicLog().IsOpen());
-  window.RawDataDialog()->AppendPendingLines();
-  const QString raw = window.RawDataDialog()->findChild<QPlainTextEdit *>()->toPlainText();
-  const QRegularExpressionMatch report =
-      QRegularExpression("was closed with (\\d+) bytes that could not be written").match(raw);
-  QVERIFY2(report.hasMatch(), qPrintable(raw));
-  QVERIFY(report.captured(1).toInt() > int(sizeof "60000.50000 0.001000"));
-  const QLabel *status = window.statusBar()->findChild<QLabel *>("TicLogStatus");
-  QVERIFY(status);
-  QVERIFY(!status->isHidden());
-  QCOMPARE(status->text(), QStringLiteral("TIC log closed, %1 bytes not written").arg(report.captured(1)));
-  QCoreApplication::processEvents();
-  QVERIFY(!status->isHidden());
-
-  disk->free = -1;
-  QVERIFY(window.OpenTicLogFiles(TicDataLog::AppendExisting));
-  QVERIFY(status->isHidden());
-  QVERIFY(window.CloseTicLogFiles(true));
-  QVERIFY(status->isHidden());
+  LogClosedOnAFullDisk log;
+  log.statusName = QStringLiteral("TicLogStatus");
+  log.closedText = QStringLiteral("TIC log closed, %1 bytes not written");
+  log.rowBytes = int(sizeof "60000.50000 0.001000");
+  log.writeRow = [&window] { return window.TicLog().WriteTimeRow(1, "60000.50000 0.001000"); };
+  log.close = [&window] { return window.CloseTicLogFiles(true) && !window.TicLog().IsOpen(); };
+  log.reopen = [&window] { return window.OpenTicLogFiles(TicDataLog::AppendExisting); };
+  CheckCloseWithBytesUnwrittenStaysShown(window, *disk, log);
 }
 
 // The counter rows use the options before any set is opened.

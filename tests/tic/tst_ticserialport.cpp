@@ -460,8 +460,9 @@ private slots:
     constexpr int Flushes = 40;
     QList<QByteArray> expected;
     for (int i = 0; i < Flushes; ++i) {
-      // EAGAIN left by an earlier call makes it a ResourceError.
-      flusher.FlushNextArrival(i % 2 == 0 ? ENOENT : EAGAIN);
+      // EAGAIN or EIO left by an earlier call makes it a ResourceError.
+      constexpr int StaleErrnos[] = {ENOENT, EAGAIN, EIO};
+      flusher.FlushNextArrival(StaleErrnos[i % 3]);
       line.write("99.9\r");
       QTRY_COMPARE(flusher.Flushes(), i + 1);
       line.write(QByteArray::number(i) + ".5\r");
