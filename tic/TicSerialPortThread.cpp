@@ -19,6 +19,14 @@ constexpr int GreetingLineLimit = 256;
 // PassBudgetMs at a time, the rest in the next pass.
 constexpr qint64 TcpReadStepBytes = 4096;
 constexpr qint64 PassBudgetMs = 4;
+// The socket's own share of TcpReadBufferBytes is small: a backlog beyond
+// what the program keeps stays in the system, where TCP holds the counter
+// back, and not in Qt's buffer. The rest is the waiting readings' share.
+constexpr qint64 TcpSocketBufferBytes = 16 * 1024;
+constexpr qint64 WaitingReadingsLimitBytes = TicSerialPortThread::TcpReadBufferBytes - TcpSocketBufferBytes;
+// A socket left unread while the queue was full is read again once the
+// queue is down to this, not after every reading handled.
+constexpr qint64 ResumeReadingBytes = WaitingReadingsLimitBytes / 2;
 constexpr qint64 MaxUnsentCommandBytes = 4096;
 constexpr qint64 DropReportIntervalMs = 1000;
 
@@ -83,6 +91,9 @@ TicSerialPortThread::TicSerialPortThread(QObject *parent) : QThread(parent)
   nextPass.setSingleShot(true);
   nextPass.setInterval(0);
   connect(&nextPass, &QTimer::timeout, this, &TicSerialPortThread::HandleWaitingReadings);
+  resumeReading.setSingleShot(true);
+  resumeReading.setInterval(0);
+  connect(&resumeReading, &QTimer::timeout, this, &TicSerialPortThread::TcpIpReadyRead);
   dropReport.setSingleShot(true);
   dropReport.setTimerType(Qt::PreciseTimer);  // a coarse one may come early: twice in a second
   connect(&dropReport, &QTimer::timeout, this, &TicSerialPortThread::TellDroppedReadings);
@@ -105,7 +116,7 @@ QAbstractSocket::SocketState TicSerialPortThread::TcpIpState() const
 
 qint64 TicSerialPortThread::TcpIpBytesWaiting() const
 {
-  return tcpSocket ? tcpSocket->bytesAvailable() : 0;
+  return (tcpSocket ? tcpSocket->bytesAvailable() : 0) + waitingReadingBytes;
 }
 
 void TicSerialPortThread::startTicSerialPort(int port)
@@ -146,6 +157,8 @@ void TicSerialPortThread::CloseTicPort()
   lineAssembler.Clear();
   // What the closed connection sent and was not yet handled goes with it.
   nextPass.stop();
+  resumeReading.stop();
+  readingHeldBack = false;
   waitingReadings.clear();
   waitingReadingBytes = 0;
 }
@@ -168,7 +181,7 @@ void TicSerialPortThread::OpenTicPort()
     tcpSocket = new QTcpSocket(this);
     // An unknown or silent counter is never read after its greeting: what it
     // sends waits in the system's buffer, not in ours.
-    tcpSocket->setReadBufferSize(TcpReadBufferBytes);
+    tcpSocket->setReadBufferSize(TcpSocketBufferBytes);
     connect(tcpSocket, &QTcpSocket::connected, this, &TicSerialPortThread::TcpIpConnected);
     connect(tcpSocket, &QTcpSocket::errorOccurred, this, &TicSerialPortThread::TcpIpConnectionError_Handler);
     connect(tcpSocket, &QTcpSocket::stateChanged, this, &TicSerialPortThread::TcpIpStateChanged);
@@ -279,13 +292,19 @@ bool TicSerialPortThread::InitializeTcpIpTIC()
 
 void TicSerialPortThread::TcpIpReadyRead()
 {
-  // Everything buffered is read each time: bytes that came while the slot
-  // ran raise no second readyRead. The readings wait for their pass; the
-  // prompts are answered at once, so the counter is polled whatever waits.
+  // Everything buffered is read each time, as far as the queue has room:
+  // bytes that came while the slot ran raise no second readyRead. The
+  // readings wait for their pass; the prompts read are answered at once.
+  // A full queue leaves the rest unread until it drains: the counter is
+  // then held back by TCP, its readings kept.
   const QPointer<QTcpSocket> socket = tcpSocket;
   const auto current = [&] { return socket && socket == tcpSocket; };
   qint64 dropped = 0;
   while (current() && socket->bytesAvailable() > 0) {
+    if (!QueueHasRoomForARead()) {
+      readingHeldBack = true;
+      break;
+    }
     const QList<QByteArray> readings = scpiPoll.Take(socket->read(TcpReadStepBytes));
     for (const QByteArray &reading : readings)
       dropped += QueueReading(reading);
@@ -305,11 +324,17 @@ qint64 TicSerialPortThread::QueueReading(const QByteArray &reading)
   waitingReadings.append(reading);
   waitingReadingBytes += reading.size() + 1;  // with the carriage return it gets back
   qint64 dropped = 0;
-  while (waitingReadingBytes > TcpReadBufferBytes) {
+  while (waitingReadingBytes > WaitingReadingsLimitBytes) {
     waitingReadingBytes -= waitingReadings.takeFirst().size() + 1;
     ++dropped;
   }
   return dropped;
+}
+
+bool TicSerialPortThread::QueueHasRoomForARead() const
+{
+  // A read may also complete a reading begun in the one before.
+  return waitingReadingBytes + TcpReadStepBytes + TicScpiPoll::MaxPendingBytes <= WaitingReadingsLimitBytes;
 }
 
 void TicSerialPortThread::HandleWaitingReadings()
@@ -336,6 +361,12 @@ void TicSerialPortThread::HandleWaitingReadings()
     ProcessTicText(line);
   }
   handlingReadings = false;
+  // Read on in a later turn of the event loop: called from the read slot,
+  // reading here would hold the loop for as long as the counter sends.
+  if (readingHeldBack && waitingReadingBytes <= ResumeReadingBytes) {
+    readingHeldBack = false;
+    resumeReading.start();
+  }
 }
 
 void TicSerialPortThread::ReportDroppedReadings(qint64 count)

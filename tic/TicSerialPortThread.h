@@ -32,7 +32,8 @@ class TicSerialPortThread : public QThread {
 
 public:
   // Bytes a TCP counter may have waiting in the program: in the socket, and
-  // as readings not yet handled (beyond it the oldest readings are dropped).
+  // as readings not yet handled. While they are full the socket is not read:
+  // the rest waits in the system's buffers and TCP holds the counter back.
   static constexpr qint64 TcpReadBufferBytes = 64 * 1024;
 
   explicit TicSerialPortThread(QObject *parent = nullptr);
@@ -44,7 +45,8 @@ public:
   bool IsSerialOpen() const { return serialPort.isOpen(); }
   // The socket's state; UnconnectedState when there is none.
   QAbstractSocket::SocketState TcpIpState() const;
-  // Received bytes not yet read from the socket (bounded).
+  // Received bytes not yet handled: in the socket and as waiting readings;
+  // at most TcpReadBufferBytes.
   qint64 TcpIpBytesWaiting() const;
 
 signals:
@@ -56,7 +58,8 @@ signals:
   void portLost(int port, QString reason);
   void portStarted(int port);
   // Readings of a TCP counter were dropped because more waited than the
-  // program keeps; at most once a second, in words.
+  // program keeps; at most once a second, in words. The socket is not read
+  // while the readings fill their share, so this is the last resort.
   void readingsDropped(QString text);
 
 public slots:
@@ -85,8 +88,10 @@ private:
   void ProcessTicText(QByteArray &block);
   bool InitializeTcpIpTIC();
   // Queues a reading of a TCP counter; gives the number of the oldest
-  // dropped to keep within TcpReadBufferBytes.
+  // dropped to keep the queue within its share of TcpReadBufferBytes.
   qint64 QueueReading(const QByteArray &reading);
+  // Whether one more read from the socket fits in the queue whole.
+  bool QueueHasRoomForARead() const;
   // Tells the drops once a second, the count of that second.
   void ReportDroppedReadings(qint64 count);
 
@@ -102,6 +107,10 @@ private:
   qint64 waitingReadingBytes = 0;
   QTimer nextPass;
   bool handlingReadings = false;
+  // Set while the queue is too full to read the socket; the drained queue
+  // reads on through resumeReading.
+  bool readingHeldBack = false;
+  QTimer resumeReading;
   qint64 droppedReadings = 0;
   QElapsedTimer dropReportClock;
   QTimer dropReport;

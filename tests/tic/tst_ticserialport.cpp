@@ -16,8 +16,12 @@
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QThread>
+#include <QTimer>
 
 #include <cerrno>
+#include <map>
+#include <memory>
+#include <vector>
 
 using riduder::sim::CounterProfile;
 using riduder::sim::CounterSimulator;
@@ -51,6 +55,91 @@ QList<QByteArray> ExpectedStart(TicCounterModel model, int polls)
   for (int i = 0; i < polls; ++i)
     expected << "READ?\r\n";
   return expected;
+}
+
+// Takes the numbered readings ("<port> +<n>E-12") of streaming counters,
+// each taking handlingUs to handle as on a loaded machine, and counts the
+// readings handled between two ticks of a 10 ms timer: a port that held the
+// event loop while it worked off a backlog would handle many between two.
+class StreamedReadings : public QObject {
+public:
+  struct Port {
+    qint64 count = 0;
+    qint64 last = 0;  // the last reading's number
+    qint64 gaps = 0;  // readings that did not follow the one before
+  };
+
+  explicit StreamedReadings(int handlingUs) : handlingUs(handlingUs)
+  {
+    tick.setTimerType(Qt::PreciseTimer);
+    tick.setInterval(10);
+    connect(&tick, &QTimer::timeout, this, [this] {
+      mostBetweenTicks = qMax(mostBetweenTicks, sinceTick);
+      sinceTick = 0;
+    });
+  }
+
+  void Watch(TicSerialPortThread &port)
+  {
+    connect(&port, &TicSerialPortThread::newTicText, this, [this](const QByteArray &line) { Take(line); });
+  }
+
+  void StartTicking()
+  {
+    mostBetweenTicks = 0;
+    sinceTick = 0;
+    tick.start();
+  }
+
+  void StopTicking()
+  {
+    tick.stop();
+    mostBetweenTicks = qMax(mostBetweenTicks, sinceTick);
+  }
+
+  qint64 received = 0;
+  std::map<int, Port> ports;
+  QByteArray badLine;  // the first reading not whole or not after the one before
+  qint64 mostBetweenTicks = 0;
+
+private:
+  void Take(const QByteArray &line)
+  {
+    QElapsedTimer busy;
+    busy.start();
+    while (busy.nsecsElapsed() < handlingUs * 1000LL) {
+    }
+    ++received;
+    ++sinceTick;
+    const qsizetype blank = line.indexOf(' ');
+    const QByteArray reading = line.mid(blank + 1);
+    bool portOk = false;
+    bool numberOk = false;
+    const int port = blank > 0 ? line.left(blank).toInt(&portOk) : 0;
+    const qint64 number = reading.startsWith('+') && reading.endsWith("E-12")
+                              ? reading.mid(1, reading.size() - 5).toLongLong(&numberOk)
+                              : 0;
+    Port &taken = ports[port];
+    if (!portOk || !numberOk || number <= taken.last) {
+      if (badLine.isEmpty())
+        badLine = line;
+    } else if (number != taken.last + 1) {
+      ++taken.gaps;
+    }
+    taken.last = number;
+    ++taken.count;
+  }
+
+  const int handlingUs;
+  QTimer tick;
+  qint64 sinceTick = 0;
+};
+
+// The most readings a port may hand on between two ticks of the timer while
+// each takes handlingUs: those of a tenth of a second, many passes' worth.
+qint64 MostReadingsBetweenTicks(int handlingUs)
+{
+  return 100000 / handlingUs;
 }
 
 }  // namespace
@@ -172,9 +261,11 @@ private slots:
   }
 
   // A counter streaming 20,000 readings a second for 10 s, each with its
-  // prompt: the port goes on reading to the end, what it cannot handle
-  // beyond what may wait is dropped whole, the memory stays put and the
-  // event loop is never held.
+  // prompt: the port goes on reading to the end, whole readings in order;
+  // what it cannot handle in time waits in TCP, holding the counter back,
+  // while what waits in the program stays bounded, the memory stays put and
+  // the event loop is never held. How late a timer fires meanwhile is
+  // printed, not checked: it measures the machine as much as the port.
   void aCounterThatTalksFastIsReadToTheEnd_data()
   {
     QTest::addColumn<int>("handlingUs");
@@ -195,25 +286,8 @@ private slots:
     StoreTcpCounter(4, counter.address());
 
     TicSerialPortThread port;
-    qint64 received = 0;
-    qint64 lastNumber = 0;
-    QElapsedTimer run;
-    qint64 lastReadingAtMs = -1;
-    QByteArray badLine;
-    connect(&port, &TicSerialPortThread::newTicText, this, [&](const QByteArray &line) {
-      QElapsedTimer busy;
-      busy.start();
-      while (busy.nsecsElapsed() < handlingUs * 1000LL) {
-      }
-      ++received;
-      lastReadingAtMs = run.elapsed();
-      bool ok = false;
-      const qint64 number = line.startsWith("4 +") && line.endsWith("E-12") ? line.mid(3, line.size() - 7).toLongLong(&ok) : 0;
-      // Whole readings, in order: a drop never cuts one.
-      if (!ok || number <= lastNumber)
-        badLine = line;
-      lastNumber = number;
-    });
+    StreamedReadings readings(handlingUs);
+    readings.Watch(port);
     QtMessageHandler previous = qInstallMessageHandler(nullptr);
     static int dropLines;
     dropLines = 0;
@@ -232,9 +306,11 @@ private slots:
     const qint64 idleLateMs = lateness.WorstLateMs();
 
     port.startTicSerialPort(4);
-    QTRY_VERIFY_WITH_TIMEOUT(received > 0, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(readings.received > 0, 5000);
+    QElapsedTimer run;
     run.start();
     lateness.Start();
+    readings.StartTicking();
     qint64 residentEarly = 0;
     qint64 mostWaiting = 0;
     while (run.elapsed() < RunMs) {
@@ -244,69 +320,106 @@ private slots:
         residentEarly = riduder::test::ResidentBytes();
     }
     lateness.Stop();
+    readings.StopTicking();
     const qint64 worstLateMs = lateness.WorstLateMs();
     const qint64 residentLate = riduder::test::ResidentBytes();
     const qint64 streamed = counter.lastStreamedReading();
+    const qint64 receivedAtEnd = readings.received;
     qInstallMessageHandler(previous);
-    qInfo("%lld of %lld readings handled, worst timer lateness %lld ms (%lld ms without the counter), resident "
-          "%lld -> %lld KiB, %d drop lines",
-          received, streamed, worstLateMs, idleLateMs, residentEarly / 1024, residentLate / 1024, dropLines);
+    qInfo("%lld of %lld readings handled, at most %lld between two timer ticks, worst timer lateness %lld ms "
+          "(%lld ms without the counter), at most %lld bytes waiting, resident %lld -> %lld KiB",
+          receivedAtEnd, streamed, readings.mostBetweenTicks, worstLateMs, idleLateMs, mostWaiting,
+          residentEarly / 1024, residentLate / 1024);
 
-    QVERIFY2(badLine.isEmpty(), badLine.constData());
+    QVERIFY2(readings.badLine.isEmpty(), readings.badLine.constData());
     QCOMPARE(port.TcpIpState(), QAbstractSocket::ConnectedState);
-    // Still reading at the end, and not far behind the counter.
-    QVERIFY2(lastReadingAtMs >= RunMs - 500, qPrintable(QString::number(lastReadingAtMs)));
-    QVERIFY2(lastNumber >= streamed - LinesPerSecond, qPrintable(QStringLiteral("%1 of %2").arg(lastNumber).arg(streamed)));
-    if (riduder::test::TimeAndMemoryFiguresHold)
-      QVERIFY2(worstLateMs <= 25, qPrintable(QString::number(worstLateMs)));
-    QVERIFY(mostWaiting <= TicSerialPortThread::TcpReadBufferBytes);
+    // Still reading at the end: the readings go on coming after it.
+    QTRY_VERIFY_WITH_TIMEOUT(readings.received > receivedAtEnd, 5000);
+    if (handlingUs > 0)
+      QVERIFY2(readings.mostBetweenTicks <= MostReadingsBetweenTicks(handlingUs),
+               qPrintable(QString::number(readings.mostBetweenTicks)));
+    QVERIFY2(mostWaiting <= TicSerialPortThread::TcpReadBufferBytes, qPrintable(QString::number(mostWaiting)));
     if (residentEarly > 0 && riduder::test::TimeAndMemoryFiguresHold)
       QVERIFY2(residentLate - residentEarly < 8 * 1024 * 1024,
                qPrintable(QStringLiteral("%1 -> %2").arg(residentEarly).arg(residentLate)));
-    // Every prompt answered, but the drops told once a second at most.
     QVERIFY(counter.receivedMessages().count("READ?\r\n") > 100);
-    QVERIFY2(dropLines <= RunMs / 1000 + 2, qPrintable(QString::number(dropLines)));
-    QCOMPARE(dropNotices.size(), dropLines);  // the same words for the TIC raw-data window
-    if (handlingUs > 0)
-      QVERIFY(dropLines >= 1);
+    // The counter is held back, not cut short: the port drops nothing.
+    QCOMPARE(dropLines, 0);
+    QVERIFY(dropNotices.isEmpty());
   }
 
-  // The program held up for 2 s (a loaded machine, a stop and continue)
-  // while a counter streams 100 readings a second, each reading taking a
-  // millisecond to handle as on a loaded machine: what waited meanwhile is
-  // handled afterwards, every reading, in order.
+  // The program held up (a loaded machine, a stop and continue) while
+  // counters stream 100 readings a second each, each reading taking a while
+  // to handle as on a loaded machine: what waited meanwhile, beyond what the
+  // program keeps, waits in TCP and is handled afterwards, every reading,
+  // in order, with the event loop turning while the backlog is worked off.
+  void readingsThatWaitedWhileTheProgramWasHeldUpAllArrive_data()
+  {
+    QTest::addColumn<int>("counters");
+    QTest::addColumn<int>("heldSeconds");
+    QTest::addColumn<int>("handlingUs");
+    QTest::newRow("one counter held 2 s") << 1 << 2 << 1000;
+    QTest::newRow("two counters held 60 s") << 2 << 60 << 250;
+  }
+
   void readingsThatWaitedWhileTheProgramWasHeldUpAllArrive()
   {
+    QFETCH(int, counters);
+    QFETCH(int, heldSeconds);
+    QFETCH(int, handlingUs);
+    constexpr int LinesPerSecond = 100;
     CounterProfile profile = CounterProfile::Model53230A();
     profile.rules.clear();  // the stream is the only answer
-    profile.streamLinesPerSecond = 100;
-    CounterSimulator counter(profile);
-    QVERIFY(counter.start());
-    StoreTcpCounter(4, counter.address());
+    profile.streamLinesPerSecond = LinesPerSecond;
+    profile.streamReadingDigits = 14;  // what waits is as long as a real counter's readings
+    StreamedReadings readings(handlingUs);
+    QStringList drops;
+    std::vector<std::unique_ptr<CounterSimulator>> simulators;
+    std::vector<std::unique_ptr<TicSerialPortThread>> ticPorts;
+    for (int n = 1; n <= counters; ++n) {
+      simulators.push_back(std::make_unique<CounterSimulator>(profile));
+      QVERIFY(simulators.back()->start());
+      StoreTcpCounter(n, simulators.back()->address());
+      ticPorts.push_back(std::make_unique<TicSerialPortThread>());
+      readings.Watch(*ticPorts.back());
+      connect(ticPorts.back().get(), &TicSerialPortThread::readingsDropped, this,
+              [&drops](const QString &text) { drops << text; });
+      ticPorts.back()->startTicSerialPort(n);
+    }
+    for (int n = 1; n <= counters; ++n)
+      QTRY_VERIFY_WITH_TIMEOUT(readings.ports[n].count >= 10, 5000);
 
-    TicSerialPortThread port;
-    QList<qint64> numbers;
-    connect(&port, &TicSerialPortThread::newTicText, this, [&](const QByteArray &line) {
-      QElapsedTimer busy;
-      busy.start();
-      while (busy.nsecsElapsed() < 1000000) {
-      }
-      numbers << (line.startsWith("4 +") && line.endsWith("E-12") ? line.mid(3, line.size() - 7).toLongLong() : -1);
-    });
-    QSignalSpy drops(&port, &TicSerialPortThread::readingsDropped);
-    port.startTicSerialPort(4);
-    QTRY_VERIFY_WITH_TIMEOUT(numbers.size() >= 10, 5000);
+    QThread::sleep(heldSeconds);  // no event is handled meanwhile
+    std::vector<qint64> streamedWhileHeld;
+    for (int n = 1; n <= counters; ++n) {
+      streamedWhileHeld.push_back(simulators.at(n - 1)->lastStreamedReading());
+      QVERIFY(streamedWhileHeld.back() - readings.ports[n].last >= heldSeconds * LinesPerSecond * 3 / 4);
+    }
+    readings.StartTicking();
+    const auto caughtUp = [&] {
+      for (int n = 1; n <= counters; ++n)
+        if (readings.ports[n].last < streamedWhileHeld.at(n - 1) + 50)
+          return false;
+      return true;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(caughtUp(), 60000);
+    readings.StopTicking();
+    qInfo("at most %lld readings handled between two timer ticks", readings.mostBetweenTicks);
 
-    QThread::msleep(2000);  // no event is handled meanwhile
-    const qint64 streamedWhileHeld = counter.lastStreamedReading();
-    QVERIFY(streamedWhileHeld - numbers.last() >= 150);
-    QTRY_VERIFY_WITH_TIMEOUT(numbers.last() >= streamedWhileHeld + 50, 5000);
-
-    QCOMPARE(numbers.first(), qint64(1));
-    for (int i = 1; i < numbers.size(); ++i)
-      QVERIFY2(numbers.at(i) == numbers.at(i - 1) + 1,
-               qPrintable(QStringLiteral("%1 after %2").arg(numbers.at(i)).arg(numbers.at(i - 1))));
-    QVERIFY(drops.isEmpty());
+    QVERIFY2(readings.badLine.isEmpty(), readings.badLine.constData());
+    for (int n = 1; n <= counters; ++n) {
+      const StreamedReadings::Port &taken = readings.ports[n];
+      // Every one from the first on, none left out.
+      QVERIFY2(taken.gaps == 0 && taken.count == taken.last,
+               qPrintable(QStringLiteral("port %1: %2 readings up to %3, %4 gaps")
+                              .arg(n)
+                              .arg(taken.count)
+                              .arg(taken.last)
+                              .arg(taken.gaps)));
+    }
+    QVERIFY2(drops.isEmpty(), qPrintable(drops.join('\n')));
+    QVERIFY2(readings.mostBetweenTicks <= MostReadingsBetweenTicks(handlingUs),
+             qPrintable(QString::number(readings.mostBetweenTicks)));
   }
 
   void aDroppedCounterWaitsForTheNextStart()
@@ -428,11 +541,8 @@ private slots:
     QSignalSpy lost(&port, &TicSerialPortThread::portLost);
     port.startTicSerialPort(5);
     QVERIFY(port.IsSerialOpen());
-    QElapsedTimer clock;
-    clock.start();
     line.close();  // the other side hangs up: every read now finds nothing
-    QTRY_VERIFY_WITH_TIMEOUT(!lost.isEmpty(), 1000);
-    QVERIFY2(clock.elapsed() <= 1000, qPrintable(QString::number(clock.elapsed())));
+    QTRY_VERIFY_WITH_TIMEOUT(!lost.isEmpty(), 5000);
     QVERIFY(!port.IsSerialOpen());
     QCOMPARE(lost.first().at(1).toString(), QString::fromLatin1(SerialDeviceHungUpText));
     QTest::qWait(200);

@@ -193,7 +193,8 @@ private:
     while (next < due) {
       ++next;
       if (room)
-        bytes += '+' + QByteArray::number(next) + "E-12\r\n" + m_profile.prompt;
+        bytes += '+' + QByteArray::number(next).rightJustified(m_profile.streamReadingDigits, '0') + "E-12\r\n"
+                 + m_profile.prompt;
     }
     m_streamed = next;
     for (QTcpSocket *client : std::as_const(m_clients))

@@ -35,6 +35,9 @@ struct CounterProfile {
   // CR LF and the prompt. What the program does not take in time waits in a
   // bounded send queue; beyond it, readings are not sent (n still counts).
   int streamLinesPerSecond = 0;
+  // n is written with at least this many digits, leading zeros before it:
+  // 14 makes a reading as long as a real counter's ("+1.234567890000E-07").
+  int streamReadingDigits = 0;
 
   // A counter of each model; its readings come 200 ms after each "READ?".
   static CounterProfile Model53230A();
