@@ -3,7 +3,7 @@
 // the log files and the shared receiver state, wires them together and
 // delegates. Protocol work lives in the parts it owns.
 
-#include "app/StatusBarRoom.h"
+#include "app/ElidingLabel.h"
 #include "core/GpsDateTime.h"
 #include "core/ReceiverState.h"
 #include "core/SatelliteRecord.h"

@@ -6,7 +6,7 @@
 #include "WindowOnSimulator.h"
 #include "app/MainWindow.h"
 #include "app/SatelliteTable.h"
-#include "app/StatusBarRoom.h"
+#include "app/ElidingLabel.h"
 #include "core/GpsMode.h"
 #include "help/AboutBox.h"
 #include "logging/GpsDataLog.h"
