@@ -109,12 +109,12 @@ void MainWindowDecoderHost::UpdateSatelliteTable()
 
 void MainWindowDecoderHost::ShowSatsVisible(const QString &text)
 {
-  window_.ui->IDC_SATS_VISIBLE->setText(text);
+  window_.ui->IDC_SATS_VISIBLE->SetFullText(text);
 }
 
 void MainWindowDecoderHost::ShowSatsTracked(const QString &text)
 {
-  window_.ui->IDC_SATS_TRACKED->setText(text);
+  window_.ui->IDC_SATS_TRACKED->SetFullText(text);
 }
 
 void MainWindowDecoderHost::ShowSatsStatusMessage(const QString &text)

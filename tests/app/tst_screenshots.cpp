@@ -371,9 +371,10 @@ private slots:
 
     const int oncore = int(Decoder::Oncore), nmea = int(Decoder::Nmea), ubx = int(Decoder::Ubx);
     // A Wednesday in September: the longest day name.
-    auto ea = [](quint8 status, quint8 dopType, quint16 dop) {
+    // Twelve satellites visible and tracked, as a 12-channel receiver sees.
+    auto ea = [](quint8 status, quint8 dopType, quint16 dop, quint8 satellites = 12) {
       return OncoreMessageBuilder("Ea", 73).DateTime(2026, 9, 30, 23, 59, 58).U16(35, dop).U8(37, dopType)
-          .U8(72, status).Framed();
+          .U8(38, satellites).U8(39, satellites).U8(72, status).Framed();
     };
     auto bk = [](quint16 dops, quint16 correctionAge) {
       OncoreMessageBuilder m("Bk", 66);
@@ -398,6 +399,11 @@ private slots:
         << oncore << QList<QByteArray>{ea(0xFE, 0, 65535)} << 0 << "IDC_SATS_STATUS_MESSAGE"
         << "Position Propagate Mode, Poor Geometry (DOP>20), 3-D Fix, Altitude Hold (2-D Fix), Acquiring "
            "Satellites or Position Hold, DGPS, Insufficient Satellites (<3): PDOP = 6553.5";
+    QTest::newRow("Oncore satellite counts") << oncore << QList<QByteArray>{ea(0x20, 0, 12)} << 0
+                                             << "IDC_SATS_TRACKED" << "12 Tracked";
+    // Counts no receiver reaches, as wide as the fields allow.
+    QTest::newRow("Oncore satellite counts of 255") << oncore << QList<QByteArray>{ea(0x20, 0, 12, 255)} << 0
+                                                    << "IDC_SATS_TRACKED" << "255 Tracked";
     QTest::newRow("Oncore @@Ea, acquiring") << oncore << QList<QByteArray>{ea(0x0A, 0, 0)} << 0
                                             << "IDC_SATS_STATUS_MESSAGE"
                                             << "Acquiring Satellites or Position Hold, Insufficient Satellites (<3)";
