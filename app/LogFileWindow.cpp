@@ -2,7 +2,7 @@
 
 #include "app/GpsRawDataDialog.h"
 #include "app/MessageBoxes.h"
-#include "app/StatusBarRoom.h"
+#include "app/ElidingLabel.h"
 #include "logging/LogFileNames.h"
 
 #include <QCloseEvent>

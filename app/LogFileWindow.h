@@ -16,8 +16,8 @@ class MessageBoxes;
 class QFileDialog;
 class QStatusBar;
 
-// Runs the file dialog of a New/Open window and returns its result; a test
-// puts in one that answers by itself. Empty: the dialog's exec().
+// Runs the file dialog of a New/Open window and returns its result; another
+// runner can answer without a person. Empty: the dialog's exec().
 using LogFileDialogRunner = std::function<int(QFileDialog &)>;
 
 // The settings a New/Open window reads and stores for its log.

@@ -2,10 +2,11 @@
 
 #include "ui_MainWindow.h"
 
+#include "app/ElidingLabel.h"
 #include "app/GpsRawDataDialog.h"
 #include "app/MainWindowDecoderHost.h"
 #include "app/MessageBoxes.h"
-#include "app/StatusBarRoom.h"
+#include "app/StatusMessageRoom.h"
 #include "core/GpsMode.h"
 #include "core/ProgramState.h"
 #include "core/ReceiverIdentity.h"
@@ -229,8 +230,8 @@ MainWindow::~MainWindow()
   if (gpsNavDialog)
     gpsNavDialog->Averages().SaveAverages();
 
-  // Ends the port threads also for a window destroyed without being closed
-  // (as tests do); after a close this finds them stopped.
+  // Ends the port threads also for a window deleted by its owner without a
+  // close event; after a close this finds them stopped.
   StopPorts();
 
   if (telnetServer) {

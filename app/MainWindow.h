@@ -3,7 +3,7 @@
 // the log files and the shared receiver state, wires them together and
 // delegates. Protocol work lives in the parts it owns.
 
-#include "app/StatusBarRoom.h"
+#include "app/ElidingLabel.h"
 #include "core/GpsDateTime.h"
 #include "core/ReceiverState.h"
 #include "core/SatelliteRecord.h"
@@ -120,7 +120,7 @@ public:
   void EndProgram();
 
   // Message boxes go through this object (not owned; the interactive one by
-  // default). Tests put in one that answers by itself.
+  // default), so that another can answer them instead of a person.
   void SetMessageBoxes(MessageBoxes *boxes);
   MessageBoxes &Boxes() const { return *messageBoxes; }
   // The tick sounds are played through this object (not owned; the window's
@@ -133,7 +133,7 @@ public:
   // The protocol mode in force, through the session (the port follows).
   void SetGpsMode(quint32 mode);
   // Search, identify and set up the receiver of the current mode; true when
-  // it answered. Virtual so that a test can stand in for the receiver.
+  // it answered. Virtual, so that a subclass can stand in for the receiver.
   virtual bool InitializeGpsReceiver();
   // Sends the receiver back to the data rate before the last change and
   // probes it; true when it answered.
@@ -166,7 +166,7 @@ public:
   int NavStatus() const { return navStatus; }
 
   // The clock of every pause and reply wait of the command layer and the
-  // set-up routines; tests scale it down.
+  // set-up routines; its scale shortens them all at once.
   CommandTiming &Timing() { return session->Timing(); }
   // Empties the clock display's cached texts and the stored DOP values.
   void ClearDisplayCache();
@@ -233,7 +233,7 @@ public:
   GpsDataLog &GpsLog();
   GpsLogTypeDialog *LogTypeDialog() const { return gpsLogTypeDialog; }
   // Runs the file dialog of the New/Open windows of both logs and returns
-  // its result; a test puts in one that answers by itself. Empty: the
+  // its result; another runner can answer without a person. Empty: the
   // dialog's exec().
   std::function<int(QFileDialog &)> logFileDialogRunner;
 
@@ -288,7 +288,7 @@ public:
   void ReadSettings();
   void WriteSettings();
 
-  // Read access for the parts that share the window's state, and for tests.
+  // Read access for the parts that share the window's state.
   ReceiverState &State() { return state; }
   Ui::MainWindow *Form() const { return ui; }
   GpsSerialPortThread &ReceiverPort() { return session->Port(); }

@@ -109,27 +109,27 @@ void MainWindowDecoderHost::UpdateSatelliteTable()
 
 void MainWindowDecoderHost::ShowSatsVisible(const QString &text)
 {
-  window_.ui->IDC_SATS_VISIBLE->setText(text);
+  window_.ui->IDC_SATS_VISIBLE->SetFullText(text);
 }
 
 void MainWindowDecoderHost::ShowSatsTracked(const QString &text)
 {
-  window_.ui->IDC_SATS_TRACKED->setText(text);
+  window_.ui->IDC_SATS_TRACKED->SetFullText(text);
 }
 
 void MainWindowDecoderHost::ShowSatsStatusMessage(const QString &text)
 {
-  window_.ui->IDC_SATS_STATUS_MESSAGE->setText(text);
+  window_.ui->IDC_SATS_STATUS_MESSAGE->SetFullText(text);
 }
 
 void MainWindowDecoderHost::ShowSatsDopsMessage(const QString &text)
 {
-  window_.ui->IDC_SATS_DOPS_MESSAGE->setText(text);
+  window_.ui->IDC_SATS_DOPS_MESSAGE->SetFullText(text);
 }
 
 void MainWindowDecoderHost::ShowDgpsMessage(const QString &text)
 {
-  window_.ui->IDC_SATS_DGPS_MESSAGE->setText(text);
+  window_.ui->IDC_SATS_DGPS_MESSAGE->SetFullText(text);
 }
 
 void MainWindowDecoderHost::WriteBinaryGpsLog(const QByteArray &message)

@@ -51,9 +51,9 @@ public:
   void SetNavStatus(int status) override { w.SetNavStatus(status); }
   void ClearSatelliteTexts() override
   {
-    w.ui->IDC_SATS_STATUS_MESSAGE->clear();
-    w.ui->IDC_SATS_DOPS_MESSAGE->clear();
-    w.ui->IDC_SATS_DGPS_MESSAGE->clear();
+    for (ElidingLabel *label :
+         {w.ui->IDC_SATS_STATUS_MESSAGE, w.ui->IDC_SATS_DOPS_MESSAGE, w.ui->IDC_SATS_DGPS_MESSAGE})
+      label->SetFullText(QString());
   }
   void ShowHeartbeatOff() override
   {

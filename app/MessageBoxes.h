@@ -1,6 +1,6 @@
 #pragma once
 // Every message box of the main window goes through one MessageBoxes object,
-// so a test can answer the boxes instead of a person.
+// so that another object can answer the boxes instead of a person.
 
 #include <QMessageBox>
 #include <QString>

@@ -9,7 +9,7 @@ class TerminationSignals;
 // comes while it is built ends the program before it shows, its ports
 // closed), then the window is built, shown, the receiver searched for and
 // the event loop run. `prepare`, when given, is called with the window once
-// it is built (tests put in their seams there). Returns the exit code.
+// it is built (to put in other clocks, ports or boxes). Returns the exit code.
 int RunProgram(const std::function<void(MainWindow &)> &prepare = {});
 
 // Shows the window, searches for the receiver and runs the event loop only

@@ -1,12 +1,15 @@
 #include "TestMain.h"
 
+#include "OncoreMessageBuilder.h"
+#include "FrameBuilders.h"
 #include "RecordingMessageBoxes.h"
+#include "UbxMessageBuilder.h"
 #include "tests/logging/GpsLogTestHost.h"
 #include "ScriptedReceivers.h"
 #include "WindowOnSimulator.h"
 #include "app/MainWindow.h"
 #include "app/SatelliteTable.h"
-#include "app/StatusBarRoom.h"
+#include "app/ElidingLabel.h"
 #include "core/GpsMode.h"
 #include "help/AboutBox.h"
 #include "logging/GpsDataLog.h"
@@ -30,6 +33,7 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QAction>
 #include <QSettings>
 #include <QStatusBar>
@@ -39,6 +43,13 @@
 #include <QTimeZone>
 
 #include <algorithm>
+
+namespace {
+
+// The decoder a receiver message goes to.
+enum class Decoder { Oncore, Nmea, Ubx };
+
+}  // namespace
 
 // Renders the main window and every dialog to PNG files, so a person can look
 // at the program without a display. scripts/screenshots names the folder
@@ -344,6 +355,124 @@ private slots:
     window.close();
   }
 
+  // The receiver's longest texts in the main window, as its decoders set
+  // them: the date panel with a UTC offset and a pending leap second, the
+  // DGPS age and the longest status and DOP texts of each protocol. Each
+  // label shows its text whole, or elided with the whole in its tool tip.
+  void receiverTextsFit_data()
+  {
+    using riduder::test::OncoreMessageBuilder;
+    using riduder::test::UbxMessageBuilder;
+    QTest::addColumn<int>("decoder");
+    QTest::addColumn<QList<QByteArray>>("messages");
+    QTest::addColumn<int>("dgpsInputState");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("shown");  // the label's text holds this
+
+    const int oncore = int(Decoder::Oncore), nmea = int(Decoder::Nmea), ubx = int(Decoder::Ubx);
+    // A Wednesday in September: the longest day name.
+    // Twelve satellites visible and tracked, as a 12-channel receiver sees.
+    auto ea = [](quint8 status, quint8 dopType, quint16 dop, quint8 satellites = 12) {
+      return OncoreMessageBuilder("Ea", 73).DateTime(2026, 9, 30, 23, 59, 58).U16(35, dop).U8(37, dopType)
+          .U8(38, satellites).U8(39, satellites).U8(72, status).Framed();
+    };
+    auto bk = [](quint16 dops, quint16 correctionAge) {
+      OncoreMessageBuilder m("Bk", 66);
+      for (int at = 4; at <= 12; at += 2)
+        m.U16(at, dops);
+      return m.U16(22, correctionAge).Framed();
+    };
+    const QByteArray utcOffset = OncoreMessageBuilder("Bo", 6).U8(4, 18).Framed();
+    QTest::newRow("date panel, UTC offset, leap second to add")
+        << oncore << QList<QByteArray>{utcOffset, OncoreMessageBuilder("Bj", 6).U8(4, 1).Framed(), ea(0x20, 0, 12)}
+        << 0 << "IDC_GPS_CLOCK_DATA" << "UTC = GPS - 18 seconds<br>+1 leap second is pending";
+    QTest::newRow("date panel, UTC offset, leap second to remove")
+        << oncore << QList<QByteArray>{utcOffset, OncoreMessageBuilder("Bj", 6).U8(4, 2).Framed(), ea(0x20, 0, 12)}
+        << 0 << "IDC_GPS_CLOCK_DATA" << "UTC = GPS - 18 seconds<br>-1 leap second is pending";
+    QTest::newRow("Oncore DGPS age") << oncore << QList<QByteArray>{bk(12, 123)} << 1 << "IDC_SATS_DGPS_MESSAGE"
+                                     << "Receiving DGPS, Age 12.3 sec";
+    QTest::newRow("Oncore DGPS, longest age") << oncore << QList<QByteArray>{bk(12, 65535)} << 1
+                                              << "IDC_SATS_DGPS_MESSAGE" << "Receiving DGPS, Age 6553.5 sec";
+    // Every status bit but "Bad Almanac", which would replace the longer
+    // "Insufficient Satellites", and the widest DOP.
+    QTest::newRow("Oncore @@Ea, every status")
+        << oncore << QList<QByteArray>{ea(0xFE, 0, 65535)} << 0 << "IDC_SATS_STATUS_MESSAGE"
+        << "Position Propagate Mode, Poor Geometry (DOP>20), 3-D Fix, Altitude Hold (2-D Fix), Acquiring "
+           "Satellites or Position Hold, DGPS, Insufficient Satellites (<3): PDOP = 6553.5";
+    QTest::newRow("Oncore satellite counts") << oncore << QList<QByteArray>{ea(0x20, 0, 12)} << 0
+                                             << "IDC_SATS_TRACKED" << "12 Tracked";
+    // Counts no receiver reaches, as wide as the fields allow.
+    QTest::newRow("Oncore satellite counts of 255") << oncore << QList<QByteArray>{ea(0x20, 0, 12, 255)} << 0
+                                                    << "IDC_SATS_TRACKED" << "255 Tracked";
+    QTest::newRow("Oncore @@Ea, acquiring") << oncore << QList<QByteArray>{ea(0x0A, 0, 0)} << 0
+                                            << "IDC_SATS_STATUS_MESSAGE"
+                                            << "Acquiring Satellites or Position Hold, Insufficient Satellites (<3)";
+    const QByteArray ba = OncoreMessageBuilder("Ba", 65).DateTime(2026, 9, 30, 23, 59, 58).U8(64, 0x20).Framed();
+    QTest::newRow("Oncore five DOPs") << oncore << QList<QByteArray>{bk(65535, 0), ba} << 0
+                                      << "IDC_SATS_DOPS_MESSAGE"
+                                      << "DOPs: G=6553.5 P=6553.5 H=6553.5 V=6553.5 T=6553.5";
+    const QByteArray ha = OncoreMessageBuilder("Ha", 151).DateTime(2026, 9, 30, 23, 59, 58).U16(53, 65535)
+                              .U8(129, 0xC0).U8(130, 0x48).Framed();
+    QTest::newRow("Oncore @@Ha status") << oncore << QList<QByteArray>{ha} << 0 << "IDC_SATS_STATUS_MESSAGE"
+                                        << "Altitude Hold (2-D Fix), Insufficient Satellites (<3), DGPS";
+    QTest::newRow("Oncore @@Ha DOP") << oncore << QList<QByteArray>{ha} << 0 << "IDC_SATS_DOPS_MESSAGE"
+                                     << "HDOP = 6553.5";
+
+    auto gsa = [](const char *dops) {
+      return riduder::test::FramedNmeaSentence(QByteArray("GPGSA,M,3,01,02,03,04,05,06,07,08,09,10,11,12,") + dops);
+    };
+    QTest::newRow("NMEA fix") << nmea << QList<QByteArray>{gsa("98.9,99.9,99.9")} << 0 << "IDC_SATS_STATUS_MESSAGE"
+                              << "3-D Fix (M)";
+    QTest::newRow("NMEA DOPs") << nmea << QList<QByteArray>{gsa("98.9,99.9,99.9")} << 0 << "IDC_SATS_DOPS_MESSAGE"
+                               << "PDOP = 98.9, HDOP = 99.9, VDOP = 99.9";
+    QTest::newRow("NMEA position hold") << nmea << QList<QByteArray>{gsa("99.0,1.0,1.0")} << 0
+                                        << "IDC_SATS_DOPS_MESSAGE" << "DOP not available (position hold)";
+    // A DOP field no receiver sends, as long as a number can be.
+    QTest::newRow("NMEA DOP of 300 digits") << nmea << QList<QByteArray>{gsa("1.0,1e300,1.0")} << 0
+                                            << "IDC_SATS_DOPS_MESSAGE" << "PDOP = 1.0, HDOP = 1000000000";
+
+    const QByteArray deadReckoning = UbxMessageBuilder(0x01, 0x03, 16).U1(4, 4).Frame();
+    QTest::newRow("UBX fix") << ubx << QList<QByteArray>{deadReckoning} << 0 << "IDC_SATS_STATUS_MESSAGE"
+                             << "GPS + dead reckoning combined";
+    UbxMessageBuilder dop(0x01, 0x04, 18);
+    for (int at = 4; at <= 16; at += 2)
+      dop.U2(at, 65535);
+    QTest::newRow("UBX DOPs") << ubx << QList<QByteArray>{deadReckoning, dop.Frame()} << 0
+                              << "IDC_SATS_DOPS_MESSAGE" << "DOPs: T = 655.4, P = 655.4, H = 655.4, V = 655.4";
+  }
+
+  void receiverTextsFit()
+  {
+    QFETCH(int, decoder);
+    QFETCH(QList<QByteArray>, messages);
+    QFETCH(int, dgpsInputState);
+    QFETCH(QString, label);
+    QFETCH(QString, shown);
+    riduder::test::RecordingMessageBoxes boxes;
+    MainWindow window;
+    window.SetMessageBoxes(&boxes);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.State().dgpsInputState = dgpsInputState;
+    for (const QByteArray &message : messages) {
+      if (decoder == int(Decoder::Oncore))
+        window.DecodeMotorolaBinaryMessage(message);
+      else if (decoder == int(Decoder::Nmea))
+        QVERIFY(window.DecodeNmeaSentence(message));
+      else
+        window.DecodeUbxMessage(message);
+    }
+    window.UpdateClockDisplay();
+    QCoreApplication::processEvents();
+    const QString text = window.findChild<QLabel *>(label)->text();
+    QVERIFY2(text.contains(shown), qPrintable(text));
+
+    const QString row = QString::fromLatin1(QTest::currentDataTag()).remove(QRegularExpression(QStringLiteral("\\W")));
+    Save(&window, QStringLiteral("MainWindowReceiver%1At%2Dpi").arg(row).arg(window.logicalDpiY()));
+    CheckTextsFit(window);
+    window.close();
+  }
+
   // The New TIC Data Log window: the file dialog with the TIC file panel
   // below it, whose hand-made form neither clips nor overlaps.
   void ticDataLogWindow()
@@ -430,7 +559,9 @@ private:
         continue;
       const QSize needed = label->sizeHint();
       const bool fits = label->wordWrap() ? label->heightForWidth(label->width()) <= label->height()
-                                          : needed.width() <= label->width() && needed.height() <= label->height();
+                        : qobject_cast<ElidingLabel *>(label)
+                            ? needed.height() <= label->height() && ShowsWholeOrElided(label)
+                            : needed.width() <= label->width() && needed.height() <= label->height();
       if (!fits)
         cut << QStringLiteral("%1 needs %2x%3, has %4x%5: %6")
                    .arg(label->objectName())
@@ -474,11 +605,9 @@ private:
       messageRight = std::min(messageRight, label->x() - 1);
       // A label that gives way shows what fits of its text, elided, and the
       // whole text in its tool tip.
-      const auto *eliding = qobject_cast<ElidingLabel *>(label);
-      const bool fits =
-          eliding ? label->width() >= label->minimumSizeHint().width() && label->toolTip() == label->text() &&
-                        label->fontMetrics().horizontalAdvance(eliding->ShownText()) <= label->contentsRect().width()
-                  : label->width() >= label->sizeHint().width();
+      const bool fits = qobject_cast<ElidingLabel *>(label)
+                            ? label->width() >= label->minimumSizeHint().width() && ShowsWholeOrElided(label)
+                            : label->width() >= label->sizeHint().width();
       if (!bar->rect().contains(label->geometry()) || !fits)
         cut << QStringLiteral("status label %1 cut: %2").arg(label->objectName(), label->text());
     }
@@ -489,6 +618,20 @@ private:
                  .arg(messageRight - 6)
                  .arg(bar->currentMessage());
     QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QLatin1Char('\n'))));
+  }
+
+  // An eliding label shows its whole text, or what fits of it ending in "…"
+  // with the whole text as its tool tip.
+  static bool ShowsWholeOrElided(QLabel *label)
+  {
+    const auto *eliding = qobject_cast<ElidingLabel *>(label);
+    if (!eliding)
+      return false;
+    const QString shown = eliding->ShownText();
+    if (label->fontMetrics().horizontalAdvance(shown) > label->contentsRect().width())
+      return false;
+    return shown == label->text() || (shown.endsWith(QChar(0x2026)) && label->text().startsWith(shown.chopped(1)) &&
+                                      label->toolTip() == label->text());
   }
 
   // Every widget directly inside `top` or one of its group boxes lies inside
@@ -505,7 +648,11 @@ private:
           kids << widget;
       for (QWidget *kid : kids) {
         QVERIFY2(parent->rect().contains(kid->geometry()),
-                 qPrintable(kid->objectName() + " leaves " + parent->objectName()));
+                 qPrintable(QStringLiteral("%1 (bottom %2) leaves %3 (height %4)")
+                                .arg(kid->objectName())
+                                .arg(kid->geometry().bottom())
+                                .arg(parent->objectName())
+                                .arg(parent->height())));
         for (QWidget *other : kids)
           if (other != kid)
             QVERIFY2(!kid->geometry().intersects(other->geometry()),
