@@ -309,8 +309,7 @@ void TestGpsLogReplay::nmeaPvtRowsFromGgaSentences()
 {
   bool ok = false;
   const QByteArray capture = riduder::test::ReadCapture("nmea/oncore.log", &ok);
-  if (!ok)
-    QSKIP("nmea/oncore.log is not there");
+  QVERIFY2(ok, "nmea/oncore.log could not be read");
   ReplayResult result;
   QVERIFY(ReplayInMode(GpsModeGenericNmea, capture, 2, dir->path(), result));
   QList<QByteArray> gga;
@@ -351,8 +350,7 @@ void TestGpsLogReplay::binaryLogParsesBackIntoTheUbxFrames()
 {
   bool ok = false;
   const QByteArray capture = riduder::test::ReadCapture("ubx/u-blox-m8t-time.log", &ok);
-  if (!ok)
-    QSKIP("ubx/u-blox-m8t-time.log is not there");
+  QVERIFY2(ok, "ubx/u-blox-m8t-time.log could not be read");
   ReplayResult result;
   QVERIFY(ReplayInMode(GpsModeUbloxUbx, capture, 1, dir->path(), result));
   auto ubxFrames = [](const QList<QByteArray> &messages) {

@@ -6,7 +6,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -45,21 +44,14 @@ void PrepareTestEnvironment()
 
 QString CaptureDir()
 {
-  // A checkout elsewhere (a worktree) names the shared captures itself.
-  QString dir = qEnvironmentVariable("RIDUDER_TESTDATA_DIR");
-  if (dir.isEmpty())
-    dir = QStringLiteral(RIDUDER_TESTDATA_DIR);
-  return QFileInfo(dir).isDir() ? QDir(dir).absolutePath() : QString();
+  return QDir(QStringLiteral(RIDUDER_TESTDATA_DIR)).absolutePath();
 }
 
 QByteArray ReadCapture(const QString &relativePath, bool *ok)
 {
   if (ok)
     *ok = false;
-  const QString dir = CaptureDir();
-  if (dir.isEmpty())
-    return {};
-  QFile f(dir + "/" + relativePath);
+  QFile f(CaptureDir() + "/" + relativePath);
   if (!f.open(QIODevice::ReadOnly))
     return {};
   const QByteArray bytes = riduder::sim::ReceiverBytes(f.readAll());

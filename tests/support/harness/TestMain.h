@@ -6,6 +6,7 @@
 // side under `ctest -j` and never touch the user's own settings or logs.
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QTest>
 #include <QVariantMap>
 
@@ -15,9 +16,8 @@ namespace riduder::test {
 // The folder lives until the process ends.
 void PrepareTestEnvironment();
 
-// The folder of the real receiver captures (the environment variable
-// RIDUDER_TESTDATA_DIR, else the shared test data beside the source tree),
-// or an empty string when it is missing.
+// The folder of the real receiver captures the repository carries
+// (testdata/receivers of the source tree).
 QString CaptureDir();
 
 // Receiver bytes of a capture file: everything after its leading block of
@@ -45,9 +45,10 @@ QVariantMap StoredSettings();
     return QTest::qExec(&tc, argc, argv);                                  \
   }
 
-// Skips the current test when the shared captures are absent.
-#define RIDUDER_REQUIRE_CAPTURES()                                         \
-  do {                                                                     \
-    if (riduder::test::CaptureDir().isEmpty())                             \
-      QSKIP("shared receiver captures not found beside the source tree"); \
+// Fails the current test when the captures are absent: a checkout without
+// them must not pass on tests that never ran.
+#define RIDUDER_REQUIRE_CAPTURES()                                                      \
+  do {                                                                                  \
+    if (!QFileInfo(riduder::test::CaptureDir()).isDir())                                \
+      QFAIL(qPrintable("receiver captures not found in " + riduder::test::CaptureDir())); \
   } while (0)
