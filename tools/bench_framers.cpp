@@ -4,7 +4,7 @@
 // raw-data window closed and shown.
 //
 //   riduder-bench-framers [capture files...]
-//   riduder-bench-framers --once [--window] FILE
+//   riduder-bench-framers --once [--window] [--repeat N] FILE
 //
 // Without arguments it takes every capture of the shared test data. The
 // protocol comes from the capture's folder (oncore/, ubx/, nmea/): Oncore
@@ -12,7 +12,8 @@
 // nmea/ in "Generic NMEA". "--once" frames and decodes the file's bytes
 // once, as the port would hand them on in 4096-byte reads, window closed
 // (with "--window": open, each message's raw-data text built), and prints
-// MB/s and the messages.
+// MB/s and the messages; "--repeat N" takes the file's bytes N times over,
+// so that a small capture runs long enough to time.
 
 #include "core/GpsMode.h"
 #include "core/ReceiverState.h"
@@ -163,16 +164,22 @@ Result Run(Protocol protocol, const QByteArray &stream, int chunkSize, Work work
 
 }  // namespace
 
-// The file's receiver bytes framed and decoded once, the raw-data window
-// closed or shown.
-int RunOnce(const QString &path, bool windowShown)
+// The file's receiver bytes, `repeat` times over, framed and decoded once,
+// the raw-data window closed or shown.
+int RunOnce(const QString &path, bool windowShown, int repeat)
 {
   QTextStream out(stdout);
-  const QByteArray capture = ReadCaptureBytes(path);
-  if (capture.isEmpty()) {
+  const QByteArray once = ReadCaptureBytes(path);
+  if (once.isEmpty()) {
     out << path << ": unreadable or empty\n";
     return 1;
   }
+  constexpr qint64 maxBytes = qint64(1) << 30;
+  if (once.size() * qint64(repeat) > maxBytes) {
+    out << path << ": " << repeat << " copies exceed 1 GiB\n";
+    return 2;
+  }
+  const QByteArray capture = once.repeated(repeat);
   const Protocol protocol = ProtocolOf(path);
   const Result r = Run(protocol, capture, 4096, windowShown ? Work::DecodeTextOn : Work::DecodeTextOff);
   out << QString("%1: %2, window %3, %4 bytes, %5 messages, %6 s, %7 MB/s\n")
@@ -201,19 +208,27 @@ int main(int argc, char *argv[])
                                 "print its MB/s and messages.");
   const QCommandLineOption window("window", "With --once: build each message's raw-data text, as with the "
                                             "raw-data window open.");
-  parser.addOptions({once, window});
+  const QCommandLineOption repeat("repeat", "With --once: take the file's bytes N times over.", "N", "1");
+  parser.addOptions({once, window, repeat});
   parser.addPositionalArgument("files", "Capture files (with --once: exactly one).", "[FILE...]");
   parser.process(app);
   QStringList files = parser.positionalArguments();
   if (parser.isSet(once)) {
     if (files.size() != 1) {
-      QTextStream(stderr) << "usage: riduder-bench-framers --once [--window] FILE\n";
+      QTextStream(stderr) << "usage: riduder-bench-framers --once [--window] [--repeat N] FILE\n";
       return 2;
     }
-    return RunOnce(files.first(), parser.isSet(window));
+    bool repeatOk = false;
+    const int copies = parser.value(repeat).toInt(&repeatOk);
+    if (!repeatOk || copies < 1) {
+      QTextStream(stderr) << "riduder-bench-framers: --repeat takes a count of 1 or more\n";
+      return 2;
+    }
+    return RunOnce(files.first(), parser.isSet(window), copies);
   }
-  if (parser.isSet(window)) {
-    QTextStream(stderr) << "riduder-bench-framers: --window goes with --once (the full run measures both)\n";
+  if (parser.isSet(window) || parser.isSet(repeat)) {
+    QTextStream(stderr) << "riduder-bench-framers: --window and --repeat go with --once (the full run measures "
+                           "both windows on 32 MiB of each capture)\n";
     return 2;
   }
   if (files.isEmpty()) {

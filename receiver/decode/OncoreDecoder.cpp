@@ -633,7 +633,10 @@ void OncoreDecoder::DecodeBb(Work &work)
 {
   const QByteArray &m = work.message;
   const int count = GetU8(m, 4);
-  work.line = QString::asprintf("@@Bb %u Prn, Doppler, El, Az, Hlth; ", unsigned(count));
+  // A dozen formatted entries: only for a reader.
+  const bool text = TextGateOpen();
+  if (text)
+    work.line = QString::asprintf("@@Bb %u Prn, Doppler, El, Az, Hlth; ", unsigned(count));
   state_.lastBbAnswerMs = TimeSource::Current().NowMSecsSinceEpoch();
 
   const int entries = qMin(qMin(count, (int(m.size()) - 5) / 7), 64);
@@ -645,8 +648,9 @@ void OncoreDecoder::DecodeBb(Work &work)
     const int doppler = GetBigEndianI16(m, at + 1);
     const int elevation = GetU8(m, at + 3);
     const int azimuth = GetBigEndianU16(m, at + 4);
-    work.line += QString::asprintf("%u %d %u %d %u; ", unsigned(satellite), doppler,
-                                   unsigned(elevation), azimuth, unsigned(GetU8(m, at + 6)));
+    if (text)
+      work.line += QString::asprintf("%u %d %u %d %u; ", unsigned(satellite), doppler,
+                                     unsigned(elevation), azimuth, unsigned(GetU8(m, at + 6)));
     SatelliteRecord &record = state_.satellites[satellite];
     record.identifier = satellite;
     record.elevation = elevation;
@@ -681,13 +685,14 @@ void OncoreDecoder::DecodeDops(Work &work, bool ek)
   const double velocityUp = GetBigEndianI16(m, 20) * 0.1;
   const double correctionAge = GetBigEndianU16(m, 22) * 0.1;
   host_.SetDops(gdop, pdop, hdop, vdop, tdop);
-  work.line = QString::asprintf(
-      ek ? "@@Ek GDOP = %.1f, PDOP =  %.1f, HDOP =  %.1f, VDOP =  %.1f, TDOP = %.1f, Mag Var = "
-           "%.1f, Vel_N = %.1f m/s, Vel_E = %.1f m/s, Vel_Up = %.1f m/s, Diff Corr Age = %.1f..."
-         : "@@Bk GDOP = %.1f, PDOP =  %.1f, HDOP =  %.1f, VDOP =  %.1f, TDOP = %.1f, Mag Var = "
-           "%.1f, Vel_N = %.1f m/s, Vel_E = %.1f m/s, Vel_Up = %.1f m/s, Diff Corr Age = %.1f ...",
-      gdop, pdop, hdop, vdop, tdop, magneticVariation, velocityNorth, velocityEast, velocityUp,
-      correctionAge);
+  if (TextGateOpen())
+    work.line = QString::asprintf(
+        ek ? "@@Ek GDOP = %.1f, PDOP =  %.1f, HDOP =  %.1f, VDOP =  %.1f, TDOP = %.1f, Mag Var = "
+             "%.1f, Vel_N = %.1f m/s, Vel_E = %.1f m/s, Vel_Up = %.1f m/s, Diff Corr Age = %.1f..."
+           : "@@Bk GDOP = %.1f, PDOP =  %.1f, HDOP =  %.1f, VDOP =  %.1f, TDOP = %.1f, Mag Var = "
+             "%.1f, Vel_N = %.1f m/s, Vel_E = %.1f m/s, Vel_Up = %.1f m/s, Diff Corr Age = %.1f ...",
+        gdop, pdop, hdop, vdop, tdop, magneticVariation, velocityNorth, velocityEast, velocityUp,
+        correctionAge);
   if (state_.dgpsInputState == 1) {
     const QString text = QString::asprintf("Receiving DGPS, Age %3.1f sec", correctionAge);
     if (correctionAge <= 0.0)

@@ -70,6 +70,10 @@ private:
   void DecodeTraim68(Work &work, bool en);
   void DecodeHn(Work &work);
   void FinishTraim(Work &work, bool waitForIdWindow);
+  // Whether the T-RAIM line has a reader: the window or a log, the
+  // identification window's one echo, or (6 and 8 channels) the TIC
+  // configuration log.
+  bool TraimTextWanted(bool toConfigLog) const;
   // UTC, leap seconds, almanac, ephemeris and corrections.
   void DecodeBj(Work &work);
   void DecodeBo(Work &work);

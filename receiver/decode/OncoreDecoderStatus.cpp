@@ -51,35 +51,37 @@ void OncoreDecoder::DecodeEn(Work &work) { DecodeTraim68(work, true); }
 void OncoreDecoder::DecodeTraim68(Work &work, bool en)
 {
   const QByteArray &m = work.message;
-  QString line = QString::fromLatin1(en ? "@@En, TRAIM (8-ch) " : "@@Bn, TRAIM (6-ch) ");
-  line += Pick(GetU8(m, 5), {en ? "DISABLED" : "DISBLED", "ENABLED"}, "ERROR");
-  line += QString::asprintf(en ? ", limit = %03d nsec, " : ", limit = %03u nsec, ",
-                            GetBigEndianU16(m, 6) * 100);
-  line += QStringLiteral("1PPS ") + PpsModeText(GetU8(m, 8)) + QStringLiteral(", ");
-  for (int i = 9; i <= 18; ++i)
-    line += QString::asprintf(en ? "%01u" : "%u", unsigned(GetU8(m, i)));
-  line += QStringLiteral(", pulse status is ") + Pick(GetU8(m, 19), {"OFF", "ON"}, "ERROR");
-  line += QStringLiteral(", 1PPS pulse sync is ") +
-          Pick(GetU8(m, 20), {"referenced to UTC", "referenced to GPS"}, "ERROR");
-  line += QStringLiteral(", Time RAIM solution status is ") +
-          Pick(GetU8(m, 21), {"OK", "ALARM", "UNKNOWN"}, "ERROR");
-  line += QStringLiteral(", Time RAIM status is ") +
-          Pick(GetU8(m, 22),
-               {"detection and isolation possible", "detection only possible",
-                "neither detection or isolation possible"},
-               "ERROR");
-  line += QStringLiteral(", ");
-  work.configText = line;
-
   const int accuracy = GetBigEndianU16(m, 23);
   const qint8 sawtooth = GetI8(m, 25);
   state_.receiverSawtoothNs = sawtooth;
   state_.receiverSawtoothFresh = true;
   state_.receiverOneSigmaNs = accuracy;
-  line += QString::asprintf("Sawtooth = %05.2f, One-Sigma Accuracy = %i", double(sawtooth),
-                            accuracy);
-  line += ChannelTimes(m, 26, en ? 8 : 6);
-  work.line = line;
+
+  if (TraimTextWanted(true)) {
+    QString line = QString::fromLatin1(en ? "@@En, TRAIM (8-ch) " : "@@Bn, TRAIM (6-ch) ");
+    line += Pick(GetU8(m, 5), {en ? "DISABLED" : "DISBLED", "ENABLED"}, "ERROR");
+    line += QString::asprintf(en ? ", limit = %03d nsec, " : ", limit = %03u nsec, ",
+                              GetBigEndianU16(m, 6) * 100);
+    line += QStringLiteral("1PPS ") + PpsModeText(GetU8(m, 8)) + QStringLiteral(", ");
+    for (int i = 9; i <= 18; ++i)
+      line += QString::asprintf(en ? "%01u" : "%u", unsigned(GetU8(m, i)));
+    line += QStringLiteral(", pulse status is ") + Pick(GetU8(m, 19), {"OFF", "ON"}, "ERROR");
+    line += QStringLiteral(", 1PPS pulse sync is ") +
+            Pick(GetU8(m, 20), {"referenced to UTC", "referenced to GPS"}, "ERROR");
+    line += QStringLiteral(", Time RAIM solution status is ") +
+            Pick(GetU8(m, 21), {"OK", "ALARM", "UNKNOWN"}, "ERROR");
+    line += QStringLiteral(", Time RAIM status is ") +
+            Pick(GetU8(m, 22),
+                 {"detection and isolation possible", "detection only possible",
+                  "neither detection or isolation possible"},
+                 "ERROR");
+    line += QStringLiteral(", ");
+    work.configText = line;
+    line += QString::asprintf("Sawtooth = %05.2f, One-Sigma Accuracy = %i", double(sawtooth),
+                              accuracy);
+    line += ChannelTimes(m, 26, en ? 8 : 6);
+    work.line = line;
+  }
   FinishTraim(work, true);
   if (en)
     state_.replyFlags.gotEn = true;
@@ -90,25 +92,35 @@ void OncoreDecoder::DecodeTraim68(Work &work, bool en)
 void OncoreDecoder::DecodeHn(Work &work)
 {
   const QByteArray &m = work.message;
-  work.line += QStringLiteral(", Pulse ") + QLatin1String(GetU8(m, 4) ? "on" : "off");
-  work.line += QStringLiteral(", 1PPS Ref to ") + QLatin1String(GetU8(m, 5) ? "GPS" : "UTC");
-  work.line += QStringLiteral(", T-RAIM Solution Status ") +
-               Pick(GetI8(m, 6), {"OK", "ALARM"}, "UNKNOWN");
-  work.line += QStringLiteral(", T-RAIM Status ") +
-               Pick(GetI8(m, 7), {"Can Detect and Isolate", "Can Detect But Not Isolate"},
-                    "Can't Detect or Isolate");
-  work.line += QString::asprintf(", SVIDs Removed= 0x%08X", GetBigEndianU32(m, 8));
-
   const int accuracy = GetBigEndianU16(m, 12);
   const qint8 sawtooth = GetI8(m, 14);
   state_.receiverSawtoothNs = sawtooth;
   state_.receiverSawtoothFresh = true;
   state_.receiverOneSigmaNs = accuracy;
-  work.line += QString::asprintf(", Sawtooth %05.2f, One-Sigma Accuracy %i", double(sawtooth),
-                                 accuracy);
-  work.line += ChannelTimes(m, 15, 12);
+
+  if (TraimTextWanted(false)) {
+    work.line += QStringLiteral(", Pulse ") + QLatin1String(GetU8(m, 4) ? "on" : "off");
+    work.line += QStringLiteral(", 1PPS Ref to ") + QLatin1String(GetU8(m, 5) ? "GPS" : "UTC");
+    work.line += QStringLiteral(", T-RAIM Solution Status ") +
+                 Pick(GetI8(m, 6), {"OK", "ALARM"}, "UNKNOWN");
+    work.line += QStringLiteral(", T-RAIM Status ") +
+                 Pick(GetI8(m, 7), {"Can Detect and Isolate", "Can Detect But Not Isolate"},
+                      "Can't Detect or Isolate");
+    work.line += QString::asprintf(", SVIDs Removed= 0x%08X", GetBigEndianU32(m, 8));
+    work.line += QString::asprintf(", Sawtooth %05.2f, One-Sigma Accuracy %i", double(sawtooth),
+                                   accuracy);
+    work.line += ChannelTimes(m, 15, 12);
+  }
   FinishTraim(work, false);
   state_.replyFlags.gotHn = true;
+}
+
+bool OncoreDecoder::TraimTextWanted(bool toConfigLog) const
+{
+  // The T-RAIM line costs more than all else of its message, once a second:
+  // it is built only when someone reads it.
+  return TextGateOpen() || (toConfigLog && host_.ConfigTextToTicLog()) ||
+         (state_.echoNextTraimToRxId && host_.HasIdWindow());
 }
 
 void OncoreDecoder::FinishTraim(Work &work, bool waitForIdWindow)

@@ -27,6 +27,7 @@ GpsSerialPortThread::GpsSerialPortThread(QObject *parent)
   connect(&m_serialPort, &QSerialPort::readyRead, this, &GpsSerialPortThread::handleReadyRead);
   connect(&m_serialPort, &QSerialPort::errorOccurred, this, &GpsSerialPortThread::handleError);
   m_pollTimer.setTimerType(Qt::PreciseTimer);
+  m_pollTimer.setSingleShot(false);
   connect(&m_pollTimer, &QTimer::timeout, this, &GpsSerialPortThread::handleTimedPolls);
 }
 
@@ -39,6 +40,19 @@ void GpsSerialPortThread::SetPpsSignal(int choice)
 {
   m_ppsChoice = choice;
   m_ppsLineMask = PpsLineMask(choice);
+  if (isRunning())
+    UpdatePpsPoll();
+}
+
+void GpsSerialPortThread::UpdatePpsPoll()
+{
+  // Without a 1PPS line there is nothing to sample: no wake-ups at all.
+  if (m_ppsLineMask == 0) {
+    m_pollTimer.stop();
+    m_ppsSampleDue = false;
+  } else if (!m_pollTimer.isActive()) {
+    m_pollTimer.start(PpsSampleIntervalMs);
+  }
 }
 
 void GpsSerialPortThread::SetModemLineReader(ModemLineReader *reader)
@@ -49,11 +63,9 @@ void GpsSerialPortThread::SetModemLineReader(ModemLineReader *reader)
 
 void GpsSerialPortThread::startGpsSerialPort(bool /*start*/)
 {
-  if (!isRunning()) {
+  if (!isRunning())
     start(QThread::InheritPriority);
-    m_pollTimer.setSingleShot(false);
-    m_pollTimer.start(PpsSampleIntervalMs);
-  }
+  UpdatePpsPoll();
   OpenGpsPort();
 }
 

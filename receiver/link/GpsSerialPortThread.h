@@ -35,7 +35,8 @@ class GpsSerialPortThread : public QThread, private FramerSink
 {
   Q_OBJECT
 public:
-  // The 1PPS line is read this often, whatever the traffic.
+  // A chosen 1PPS line is read this often, whatever the traffic; with no
+  // line chosen it is not read at all.
   static constexpr int PpsSampleIntervalMs = 10;
   // Unread data worth more seconds than this is reported.
   static constexpr int BacklogLimitSeconds = 10;
@@ -44,9 +45,12 @@ public:
   ~GpsSerialPortThread() override;
 
   // Chooses the modem line that carries the 1PPS pulse (0 none, 1 DCD,
-  // 2 CTS, 3 DSR).
+  // 2 CTS, 3 DSR). While the port runs, the 1PPS poll starts or stops
+  // with the choice.
   void SetPpsSignal(int choice);
   int PpsSignal() const { return m_ppsChoice; }
+  // Whether the 1PPS line is being polled (started, with a line chosen).
+  bool PpsPollRunning() const { return m_pollTimer.isActive(); }
 
   // The protocol mode whose framer cuts the bytes (the receiver session
   // hands it over); a change restarts the framers at the next read.
@@ -93,6 +97,8 @@ public slots:
 
 private:
   void FrameChunk();
+  // Runs the 1PPS poll exactly while a line is chosen.
+  void UpdatePpsPoll();
   void WatchBacklog();
   // Reads the 1PPS line once; a rising edge gives PpsTick().
   void SamplePpsLine();

@@ -71,6 +71,8 @@ private slots:
   void ppsWithoutFramingEmitsTheMarkerAtTheNextEdge();
   void ppsIsSampledEvery10msWhileDataKeepsComing();
   void ppsOnAnotherLineOrNoneGivesNoTick();
+  void ppsPollRunsOnlyWhileALineIsChosen_data();
+  void ppsPollRunsOnlyWhileALineIsChosen();
   void unreadBacklogIsReportedWithoutLosingBytes();
   void missingModemLinesAreReportedOnce();
   void halfMessageIsDroppedAtModeChangeAndReopen();
@@ -421,6 +423,58 @@ void GpsSerialPortTest::ppsOnAnotherLineOrNoneGivesNoTick()
   lines->SetLines(QSerialPort::DataCarrierDetectSignal);
   QTest::qWait(50);
   QVERIFY(received.isEmpty());
+}
+
+void GpsSerialPortTest::ppsPollRunsOnlyWhileALineIsChosen_data()
+{
+  QTest::addColumn<int>("firstChoice");
+  QTest::addColumn<int>("nextChoice");
+  QTest::newRow("none, then DCD") << 0 << 1;
+  QTest::newRow("DSR, then none") << 3 << 0;
+  QTest::newRow("CTS, then DSR") << 2 << 3;
+  QTest::newRow("none throughout") << 0 << 0;
+}
+
+// With a line chosen its edges tick; with none the line is never read and
+// nothing wakes for it. A new choice takes effect when the port is started
+// again with it, as after the port dialog.
+void GpsSerialPortTest::ppsPollRunsOnlyWhileALineIsChosen()
+{
+  QFETCH(int, firstChoice);
+  QFETCH(int, nextChoice);
+  const QSerialPort::PinoutSignal lineOf[] = {QSerialPort::NoSignal, QSerialPort::DataCarrierDetectSignal,
+                                              QSerialPort::ClearToSendSignal, QSerialPort::DataSetReadySignal};
+  auto check = [&](int choice) {
+    received.clear();
+    QCOMPARE(port->PpsPollRunning(), choice != 0);
+    if (choice != 0) {
+      Edge(lineOf[choice]);
+      // An earlier edge's marker, unplaced without data, may come first.
+      QCOMPARE(received.count("TICK"), 1);
+      QCOMPARE(received.last(), QByteArray("TICK"));
+      return;
+    }
+    const int reads = lines->ReadCount();
+    lines->SetLines(QSerialPort::DataCarrierDetectSignal | QSerialPort::ClearToSendSignal |
+                    QSerialPort::DataSetReadySignal);
+    QTest::qWait(50);
+    lines->SetLines(QSerialPort::NoSignal);
+    QCOMPARE(lines->ReadCount(), reads);
+    QVERIFY(received.isEmpty());
+  };
+
+  Start(GpsModeMotorolaBinary, firstChoice);
+  check(firstChoice);
+  if (QTest::currentTestFailed())
+    return;
+  port->SetPpsSignal(nextChoice);
+  port->startGpsSerialPort(true);
+  QVERIFY(port->IsOpen());
+  check(nextChoice);
+  if (QTest::currentTestFailed())
+    return;
+  port->stopGpsSerialPort();
+  QVERIFY(!port->PpsPollRunning());
 }
 
 void GpsSerialPortTest::missingModemLinesAreReportedOnce()

@@ -796,6 +796,11 @@ private slots:
     QCOMPARE(rig.Decode(OncoreMessageBuilder("Hr", 167)), QStringLiteral("@@Hr ...\n"));
     QCOMPARE(rig.Decode(ChannelTimes("Eg", 155)), QStringLiteral("@@Eg ...\n"));
     QCOMPARE(rig.Decode(ChannelTimes("Bg", 119)), QStringLiteral("@@Bg ...\n"));
+    QCOMPARE(rig.Decode(Bb({{5, -1200, 45, 180, 0}})), QStringLiteral("@@Bb ...\n"));
+    QCOMPARE(rig.state->satellites[5].elevation, 45);
+    QCOMPARE(rig.state->satellites[5].trend, -1);
+    QCOMPARE(rig.Decode(Dops("Ek", 68)), QStringLiteral("@@Ek ...\n"));
+    QCOMPARE(rig.host.dops[1], 9 * 0.1);
 
     rig.state->logRecordGate = true;
     rig.state->eaIgnoreCountdown = 0;

@@ -773,6 +773,47 @@ private slots:
     QCOMPARE(rig.host.idTexts.size(), 2);
   }
 
+  // The T-RAIM line is built only for a reader: the raw-data window, the
+  // log gate, the TIC configuration log ("@@Bn" and "@@En") or the
+  // identification window's one echo. Whether it is built changes nothing
+  // else: every record matches a decoder whose window is open.
+  void traimTextOnlyForAReader_data()
+  {
+    QTest::addColumn<bool>("logGate");
+    QTest::addColumn<bool>("configLog");
+    QTest::addColumn<bool>("idWindow");
+    QTest::newRow("no reader") << false << false << false;
+    QTest::newRow("log gate") << true << false << false;
+    QTest::newRow("configuration log") << false << true << false;
+    QTest::newRow("identification window") << false << false << true;
+  }
+  void traimTextOnlyForAReader()
+  {
+    QFETCH(bool, logGate);
+    QFETCH(bool, configLog);
+    QFETCH(bool, idWindow);
+    for (const Case &c : TraimCases()) {
+      Rig shown;
+      Rig closed;
+      for (Rig *rig : {&shown, &closed}) {
+        rig->state->logRecordGate = logGate;
+        rig->host.configTextToTicLog = configLog;
+        rig->host.idWindow = idWindow;
+      }
+      closed.state->rawDataWindowOpened = false;
+      const bool twelveChannels = c.message.startsWith("@@Hn");
+      // The identification window wants the first line after a set-up only.
+      for (const bool first : {true, false}) {
+        const QString full = shown.Decode(c.message);
+        const bool read = logGate || (configLog && !twelveChannels) || (idWindow && first);
+        const QString expected = read ? full : QString::fromLatin1(c.message.left(4)) + QStringLiteral(" ...\n");
+        QVERIFY2(closed.Decode(c.message) == expected, c.name.constData());
+        QVERIFY2(Observe(closed) == Observe(shown), c.name.constData());
+        QCOMPARE(closed.host.calls, shown.host.calls);
+      }
+    }
+  }
+
   // Listening only, the self tests send nothing; every result otherwise
   // sends exactly one "@@Cg". Without the window nothing is appended.
   void selfTestCommands_data()

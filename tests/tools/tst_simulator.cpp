@@ -73,6 +73,7 @@ private slots:
   void lineRateSetByTheProgram();
   void receiverAnswersAtItsOwnRateOnly();
   void repliesGoBetweenReplayedMessages();
+  void epochReplaySleepsBetweenEpochsButRepliesAtOnce();
   void captureReplayedWholeArrivesByteExact_data();
   void captureReplayedWholeArrivesByteExact();
   void monVerReply();
@@ -386,6 +387,56 @@ void TestSimulator::repliesGoBetweenReplayedMessages()
     const int after = at + reply.size();
     QVERIFY(after == got.size() || got.at(after) == '$');
   }
+}
+
+// Between two epochs nothing is due, so the replay does not wake every few
+// milliseconds; a reply asked for in the gap still goes out at once, not
+// with the next epoch.
+void TestSimulator::epochReplaySleepsBetweenEpochsButRepliesAtOnce()
+{
+  ReceiverSimulator sim;
+  QVERIFY(sim.open());
+  sim.addRule(MatchKind::Whole, kPing, kPong);
+  QSerialPort port;
+  QVERIFY(OpenPort(port, sim));
+  // About 100 ms of bytes each at 9600 bit/s, one a second.
+  QByteArray first;
+  QByteArray second;
+  for (int i = 0; i < 3; ++i) {
+    first += "$GPZDA,120000.00,01,02,2024,00,00*00\r\n";
+    second += "$GPZDA,120001.00,01,02,2024,00,00*00\r\n";
+  }
+  QElapsedTimer clock;
+  clock.start();
+  sim.startEpochReplay(first + second, 9600, true);
+  QByteArray got = ReadAtLeast(port, int(first.size()));
+  QCOMPARE(got, first);
+
+  // The reply comes in the first half of the gap, not with the next epoch.
+  const qint64 askedAt = clock.elapsed();
+  port.write(kPing);
+  qint64 repliedAt = -1;
+  while (!got.contains("120001") && clock.elapsed() < 3000) {
+    QTest::qWait(1);
+    got += port.readAll();
+    if (repliedAt < 0 && got.contains(kPong))
+      repliedAt = clock.elapsed();
+  }
+  const qint64 nextEpochAt = clock.elapsed();
+  got += ReadAtLeast(port, int(first.size() + kPong.size() + second.size()));
+  QCOMPARE(got.left(first.size() + kPong.size() + second.size()), first + kPong + second);
+  QVERIFY2(repliedAt - askedAt < (nextEpochAt - askedAt) / 2,
+           qPrintable(QStringLiteral("asked at %1 ms, reply at %2 ms, next epoch at %3 ms")
+                          .arg(askedAt)
+                          .arg(repliedAt)
+                          .arg(nextEpochAt)));
+  ReadAtLeast(port, int(first.size()), 2500 - int(clock.elapsed()));
+  sim.stopReplay();
+
+  // A tick every 5 ms would wake about 500 times in this run.
+  const qint64 elapsed = clock.elapsed();
+  QVERIFY2(sim.replayWakeups() < elapsed / 15,
+           qPrintable(QStringLiteral("%1 wake-ups in %2 ms").arg(sim.replayWakeups()).arg(elapsed)));
 }
 
 void TestSimulator::captureReplayedWholeArrivesByteExact_data()

@@ -24,7 +24,8 @@ constexpr qint64 kMaxPerPump = 65536;    // bytes written before yielding to the
 constexpr qint64 kMaxPending = 65536;    // longest message kept while waiting for its CR LF
 constexpr int kUnreadLimit = 2048;       // unread bytes on the line before they count as lost
 constexpr int kHeldReplyWaitMs = 500;    // longest a reply waits for a gap in the replay
-constexpr int kReplayTickMs = 5;
+constexpr int kReplayTickMs = 5;        // shortest wait between replay wake-ups
+constexpr int kMaxReplaySleepMs = 1000;  // longest a paced replay sleeps (an epoch apart)
 constexpr int kPseudoTerminalAttempts = 16;  // lines tried before giving up on locked numbers
 
 void SetFdFlags(int fd, bool nonBlocking)
@@ -121,7 +122,7 @@ bool OpenUsablePseudoTerminal(PseudoTerminal *usable, QString *error)
 ReceiverSimulator::ReceiverSimulator(QObject *parent) : QObject(parent)
 {
   m_replayTimer.setTimerType(Qt::PreciseTimer);
-  m_replayTimer.setInterval(kReplayTickMs);
+  m_replayTimer.setSingleShot(true);
   m_monotonic.start();
   connect(&m_replayTimer, &QTimer::timeout, this, &ReceiverSimulator::onReplayTick);
 }
@@ -285,6 +286,10 @@ void ReceiverSimulator::sendReply(const Reply &reply)
       if (m_heldReplies.isEmpty())
         m_heldSince.start();
       m_heldReplies.append(reply.bytes);
+      // A paced replay may sleep until its next epoch: the reply goes at
+      // the next message boundary, not then.
+      if (m_replayTimer.isActive() && m_replayTimer.remainingTime() > kReplayTickMs)
+        m_replayTimer.start(kReplayTickMs);
     } else {
       m_out.append(reply.bytes);
     }
@@ -317,7 +322,7 @@ void ReceiverSimulator::startReplay(const QByteArray &bytes, int dataRate, bool 
   m_epochStarts.clear();
   m_replayStartMs = nowMs();
   if (m_replayRate > 0)
-    m_replayTimer.start();
+    m_replayTimer.start(kReplayTickMs);
   pump();
 }
 
@@ -387,24 +392,37 @@ void ReceiverSimulator::onReplayTick()
 {
   if (!m_replaying || m_replayRate <= 0)
     return;
+  ++m_replayWakeups;
   // Bytes nobody takes off the line are lost, as on a real serial line;
   // otherwise a reopened port would first read a backlog of stale data.
   int unread = 0;
   if (ioctl(m_slave, FIONREAD, &unread) == 0 && unread > kUnreadLimit)
     tcflush(m_slave, TCIFLUSH);
   const bool deliver = receiverHearsLine() && m_out.size() < kUnreadLimit;
+  qint64 nextDueMs = 0;
   if (!m_epochStarts.isEmpty()) {
-    feedEpochs(deliver);
+    nextDueMs = feedEpochs(deliver);
   } else {
-    const qint64 due = (nowMs() - m_replayStartMs) * (m_replayRate / 10) / 1000;
+    const qint64 bytesPerSecond = qMax(1, m_replayRate / 10);
+    const qint64 due = (nowMs() - m_replayStartMs) * bytesPerSecond / 1000;
     const qint64 count = due - m_replaySent;
     m_replaySent = due;
     feedReplay(count, deliver);
+    nextDueMs = m_replayStartMs + ((due + 1) * 1000 + bytesPerSecond - 1) / bytesPerSecond;
+  }
+  if (m_replaying) {
+    // Sleeps until the next byte is due (between epochs, the next epoch).
+    // A clock the caller moves itself may jump at any time: it is read at
+    // every short tick instead. Held replies wait for the next tick.
+    qint64 waitMs = kReplayTickMs;
+    if (!m_clock && m_heldReplies.isEmpty())
+      waitMs = qBound(qint64(kReplayTickMs), nextDueMs - nowMs(), qint64(kMaxReplaySleepMs));
+    m_replayTimer.start(int(waitMs));
   }
   pump();
 }
 
-void ReceiverSimulator::feedEpochs(bool deliver)
+qint64 ReceiverSimulator::feedEpochs(bool deliver)
 {
   const qint64 bytesPerSecond = qMax(1, m_replayRate / 10);
   const qint64 now = nowMs();
@@ -417,20 +435,23 @@ void ReceiverSimulator::feedEpochs(bool deliver)
     // The next epoch begins a second after this one, or when this one's
     // bytes are through if they take longer.
     const qint64 nextMs = qMax(m_epochBeganMs + 1000, m_epochBeganMs + (end - begin) * 1000 / bytesPerSecond);
-    if (due < end || now < nextMs)
-      return;
+    if (due < end)
+      return now;  // more bytes of this epoch are due at once
+    if (now < nextMs)
+      return nextMs;
     m_epochBeganMs = nextMs;
     if (last) {
       m_epoch = 0;
       if (!m_replayLoop) {
         feedReplay(0, deliver);  // ends the replay
-        return;
+        return now;
       }
       m_replayPos = 0;
     } else {
       ++m_epoch;
     }
   }
+  return now;
 }
 
 void ReceiverSimulator::onWritable()

@@ -91,6 +91,9 @@ public:
   // Where the replay stands in its stream: the bytes handed to the line
   // since the stream last (re)started.
   qint64 replayPosition() const { return m_replayPos; }
+  // Times a paced replay has woken since the simulator was made: what it
+  // costs while the line is idle between epochs.
+  qint64 replayWakeups() const { return m_replayWakeups; }
 
   // Sends bytes at once, behind whatever is already waiting to go out.
   void write(const QByteArray &bytes);
@@ -117,7 +120,9 @@ private:
   void onReadable();
   void onWritable();
   void onReplayTick();
-  void feedEpochs(bool deliver);
+  // Feeds the bytes of the epochs that are due; returns when the next
+  // byte is due (replay clock, ms).
+  qint64 feedEpochs(bool deliver);
   qint64 nowMs() const { return m_clock ? m_clock() : m_monotonic.elapsed(); }
   void handleMessage(const QByteArray &message);
   void sendReply(const Reply &reply);
@@ -154,7 +159,8 @@ private:
   QList<qint64> m_epochStarts;  // empty: paced by bytes
   int m_epoch = 0;
   qint64 m_epochBeganMs = 0;
-  QTimer m_replayTimer;
+  QTimer m_replayTimer;  // single-shot, set for when the next byte is due
+  qint64 m_replayWakeups = 0;
   QList<QByteArray> m_heldReplies;  // waiting for a message boundary
   QElapsedTimer m_heldSince;
 };
