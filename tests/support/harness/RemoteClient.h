@@ -223,7 +223,12 @@ public:
     };
     QObject::connect(&socket, &QIODevice::readyRead, &loop, check);
     QObject::connect(&socket, &QAbstractSocket::stateChanged, &loop, check);
-    QTimer::singleShot(waitMs, &loop, &QEventLoop::quit);
+    // A timer of its own rather than a single shot, which would stay
+    // registered after the wait until its time is up.
+    QTimer timeout;
+    timeout.setSingleShot(true);
+    QObject::connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
+    timeout.start(waitMs);
     loop.exec();
     return done();
   }
