@@ -100,7 +100,7 @@ GpsPortDialog::GpsPortDialog(QWidget *parent) : QDialog(parent), ui(new Ui::GpsP
       {ui->StopBitsButtonGroup, &m_settings.stopBits},
       {ui->PpsButtonGroup, &m_settings.ppsInterface}};
   for (const auto &[group, member] : groups)
-    connect(group, &QButtonGroup::idClicked, this, [member](int id) { *member = id; });
+    connect(group, &QButtonGroup::idClicked, this, [member = member](int id) { *member = id; });
   connect(ui->GpsSerialPortNameList, &QComboBox::currentIndexChanged, this, &GpsPortDialog::OnPortChanged);
   connect(ui->GpsModeList, &QComboBox::currentIndexChanged, this, &GpsPortDialog::OnModeChanged);
 }

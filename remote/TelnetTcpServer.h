@@ -59,8 +59,8 @@ public:
   // one, is carried out before anything else runs (no counter reading
   // between closing a log and the command that opens the next).
   void CarryOutNextLineAtOnce();
-  // The keep-alive times of the clients taken from now on (tests use
-  // shorter ones).
+  // The keep-alive times of the clients taken from now on, in place of
+  // KeepAlive.
   void SetKeepAliveTimes(const TcpKeepAliveTimes &times) { keepAlive = times; }
   // Checks one framed line; emits sendTelnetCommand or answers the line.
   void ProcessMessage(QByteArray &line);

@@ -62,6 +62,12 @@ struct ServedInterpreter {
   RemoteCommandInterpreter interpreter{host};
 };
 
+// `count` things done in `ms` as a rate, for the figures the run prints.
+QString PerSecond(qint64 count, qint64 ms)
+{
+  return QString::number(double(count) * 1000.0 / double(qMax<qint64>(ms, 1)), 'f', 0);
+}
+
 // Sends `burst` in one write from `client` and keeps a 10 ms timer running
 // until `replies` lines have come back: how long that took and how late the
 // timer got at most.
@@ -162,7 +168,8 @@ private slots:
     const qint64 residentAtEnd = ResidentBytes();
     QCOMPARE(answered, Lines);
 
-    qInfo("%d connections in %lld ms; %d lines in %lld ms", Connections, connectionsMs, Lines, linesMs);
+    qInfo("%d sessions in %lld ms (%s sessions/s); %d lines in %lld ms (%s replies/s)", Connections, connectionsMs,
+          qPrintable(PerSecond(Connections, connectionsMs)), Lines, linesMs, qPrintable(PerSecond(Lines, linesMs)));
     qInfo("resident memory: %lld KiB after 100 connections, %lld KiB after %d, %lld KiB midway through the lines, "
           "%lld KiB at the end",
           residentAfterWarmUp / 1024, residentAfterConnections / 1024, Connections, residentMidway / 1024,
@@ -199,8 +206,9 @@ private slots:
     QVERIFY(RunBurst(client, served.port, burst, 1 + lines, &burstMs, &lateMs));
     QCOMPARE(client.received.size(), 1 + lines);
     QCOMPARE(client.received.count(answer), lines);
-    qInfo("%d lines (%lld bytes) of \"%s\" worked off in %lld ms; a 10 ms timer at most %lld ms late",
-          lines, qint64(burst.size()), line.constData(), burstMs, lateMs);
+    qInfo("%d lines (%lld bytes) of \"%s\" worked off in %lld ms (%s replies/s); a 10 ms timer at most %lld ms "
+          "late",
+          lines, qint64(burst.size()), line.constData(), burstMs, qPrintable(PerSecond(lines, burstMs)), lateMs);
   }
 
   // 16 MiB of command lines in one write from a client that reads its

@@ -25,6 +25,7 @@ struct AnsweringServer {
   {
     port = FreeLinkPort();
     QObject::connect(&server, &TelnetTcpServer::sendTelnetCommand, &server, [this](const QByteArray &command) {
+      ++carriedOut;
       if (recording)
         commands << command;
       if (command == "EXIT") {
@@ -39,6 +40,7 @@ struct AnsweringServer {
   TelnetTcpServer server;
   quint16 port = 0;
   QList<QByteArray> commands;
+  int carriedOut = 0;
   bool recording = true;
 };
 
@@ -235,8 +237,11 @@ private slots:
 
   // 4 MiB of command lines in one write: every line is answered in order,
   // whatever the pace at which the client reads, the connection is kept,
-  // and the thread's other work goes on meanwhile: a 10 ms timer is never
-  // more than 25 ms late.
+  // and the thread's other work goes on meanwhile: a 10 ms timer keeps
+  // firing, and between two of its ticks the server carries out at most a
+  // quarter of the lines (a few percent here; nearly all when a pass held
+  // the thread). How late the timer got is shown, not judged: on a busy
+  // machine that measures the machine.
   void worksOffABurstOfLinesInTurnWithTheRest()
   {
     QFETCH(qint64, readBytesPerSecond);
@@ -256,10 +261,22 @@ private slots:
     QVERIFY(client.Start(fixture.port, burst, 1 + lines));
 
     TimerLateness lateness;
+    int carriedOutAtTick = 0;
+    int mostBetweenTicks = 0;
+    int ticksInFlood = 0;
     // Far more than the burst takes on a loaded machine.
-    lateness.RunUntil([&] { return client.Done(); }, 120000);
-    const qint64 worstLateMs = lateness.WorstLateMs();
+    lateness.RunUntil(
+        [&] {
+          mostBetweenTicks = qMax(mostBetweenTicks, fixture.carriedOut - carriedOutAtTick);
+          carriedOutAtTick = fixture.carriedOut;
+          if (carriedOutAtTick > 0 && carriedOutAtTick < lines)
+            ++ticksInFlood;
+          return client.Done();
+        },
+        120000);
     client.Join();
+    qInfo("%d lines; %d ticks of a 10 ms timer in the flood, at most %d lines between two; at most %lld ms late",
+          lines, ticksInFlood, mostBetweenTicks, lateness.WorstLateMs());
 
     QVERIFY(client.sentAll);
     QCOMPARE(client.received.size(), 1 + lines);
@@ -267,8 +284,8 @@ private slots:
     for (int k = 0; k < lines; ++k)
       if (client.received.at(1 + k) != "CMD $GPXYZ," + QByteArray::number(k))
         QFAIL(qPrintable(QStringLiteral("reply %1: %2").arg(k).arg(QString::fromLatin1(client.received.at(1 + k)))));
-    if (riduder::test::TimeAndMemoryFiguresHold)
-      QVERIFY2(worstLateMs <= 25, qPrintable(QStringLiteral("a 10 ms timer was %1 ms late").arg(worstLateMs)));
+    QVERIFY2(mostBetweenTicks <= lines / 4,
+             qPrintable(QStringLiteral("%1 of %2 lines carried out between two ticks").arg(mostBetweenTicks).arg(lines)));
   }
 
   // A command that asks for it (a log closed) has the client's next line,

@@ -4,12 +4,14 @@
 // lie above it).
 
 #include <QByteArray>
+#include <QEventLoop>
 #include <QHostAddress>
 #include <QList>
 #include <QRandomGenerator>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
+#include <QTimer>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -19,6 +21,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <thread>
 
 namespace riduder::test {
@@ -156,7 +159,7 @@ public:
   bool Connect(quint16 port)
   {
     socket.connectToHost(QHostAddress::LocalHost, port);
-    if (!QTest::qWaitFor([this] { return socket.state() == QAbstractSocket::ConnectedState || Failed(); }, WaitMs))
+    if (!WaitOnSocket([this] { return socket.state() == QAbstractSocket::ConnectedState || Failed(); }, WaitMs))
       return false;
     if (Failed())
       return false;
@@ -177,7 +180,7 @@ public:
   // in time.
   QByteArray ReadRawLine(int waitMs = WaitMs)
   {
-    (void)QTest::qWaitFor([this] { return socket.canReadLine() || Failed(); }, waitMs);
+    (void)WaitOnSocket([this] { return socket.canReadLine() || Failed(); }, waitMs);
     return socket.canReadLine() ? socket.readLine() : QByteArray();
   }
 
@@ -202,7 +205,32 @@ public:
   // Waits until the server has closed the connection.
   bool WaitGone(int waitMs = WaitMs)
   {
-    return QTest::qWaitFor([this] { return Failed(); }, waitMs);
+    return WaitOnSocket([this] { return Failed(); }, waitMs);
+  }
+
+  // Runs the event loop (the server's too) until `done` holds, asked again
+  // whenever the socket has news, or until waitMs have passed. Woken by the
+  // socket rather than polled: QTest::qWaitFor sleeps 10 ms between looks,
+  // which made a client that waits for each reply measure its own sleeps.
+  bool WaitOnSocket(const std::function<bool()> &done, int waitMs)
+  {
+    if (done())
+      return true;
+    QEventLoop loop;
+    const auto check = [&] {
+      if (done())
+        loop.quit();
+    };
+    QObject::connect(&socket, &QIODevice::readyRead, &loop, check);
+    QObject::connect(&socket, &QAbstractSocket::stateChanged, &loop, check);
+    // A timer of its own rather than a single shot, which would stay
+    // registered after the wait until its time is up.
+    QTimer timeout;
+    timeout.setSingleShot(true);
+    QObject::connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
+    timeout.start(waitMs);
+    loop.exec();
+    return done();
   }
 
   QTcpSocket socket;

@@ -23,6 +23,10 @@ void PrepareTestEnvironment()
   QDir().mkpath(root + "/Documents");
   QDir().mkpath(root + "/runtime");
   QFile::setPermissions(root + "/runtime", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  // Temporary folders, a child process's own home among them, inside this
+  // one: a child killed outright leaves nothing behind once this is removed.
+  QDir().mkpath(root + "/tmp");
+  qputenv("TMPDIR", (root + "/tmp").toUtf8());
   // Documents folder without a desktop session: Qt reads user-dirs.dirs.
   QFile dirs(root + "/config/user-dirs.dirs");
   if (dirs.open(QIODevice::WriteOnly))

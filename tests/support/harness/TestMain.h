@@ -1,9 +1,10 @@
 #pragma once
 // Common main for every test executable.
 //
-// Each test process gets a private settings scope, documents folder and
-// time zone before the application object exists, so tests can run side by
-// side under `ctest -j` and never touch the user's own settings or logs.
+// Each test process gets a private settings scope, documents folder,
+// temporary folder and time zone before the application object exists, so
+// tests can run side by side under `ctest -j` and never touch the user's
+// own settings or logs.
 
 #include <QApplication>
 #include <QFileInfo>
