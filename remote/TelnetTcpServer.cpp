@@ -103,6 +103,11 @@ void TelnetTcpServer::newConnection()
     client = next;
     ForgetClientState();
     next->setReadBufferSize(ReadBufferBytes);
+    // Replies are short and go out once a pass. With Nagle's rule the
+    // system holds a short reply back until the client has acknowledged the
+    // last one, and a client that delays its acknowledgements then makes
+    // every batch of pipelined commands wait about 40 ms.
+    next->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     if (!SetTcpKeepAlive(next->socketDescriptor(), keepAlive))
       qDebug() << "Telnet client: keep-alive could not be switched on.";
     connect(next, &QAbstractSocket::stateChanged, this, &TelnetTcpServer::onSocketStateChanged);

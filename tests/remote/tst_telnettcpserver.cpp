@@ -9,6 +9,10 @@
 #include <QPointer>
 #include <QSignalSpy>
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+
 using riduder::test::BurstClient;
 using riduder::test::ConnectAndReset;
 using riduder::test::FreeLinkPort;
@@ -99,6 +103,11 @@ private slots:
     QCOMPARE(times.probes, 3);
     // Keep-alive does not probe while sent data waits: that is ended too.
     QCOMPARE(times.unacknowledgedMs, 90000);
+    // Short replies go out at once, not after the client's last acknowledgement.
+    int noDelay = 0;
+    socklen_t size = sizeof noDelay;
+    QCOMPARE(::getsockopt(int(served.first()->socketDescriptor()), IPPROTO_TCP, TCP_NODELAY, &noDelay, &size), 0);
+    QCOMPARE(noDelay, 1);
   }
 
   // A peer whose window stays shut (alive, but it never reads) holds sent
