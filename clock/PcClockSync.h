@@ -4,7 +4,7 @@
 // rule whether to set the PC clock now, sets it through the platform clock
 // and decides whether this second is a logging second of the GPS data log.
 // It reads the PC clock through TimeSource::Current() and sets it through
-// SystemClock::Current(), so tests run it against fakes.
+// SystemClock::Current(), so it runs on whichever clocks are in force.
 
 #include "clock/PcClockSettings.h"
 #include "position/TimePositionFields.h"

@@ -45,8 +45,8 @@ public:
   bool OverrideIntegrity() const { return overrideIntegrity; }
 
   quint32 ClockResetCount() const { return clockResetCount; }
-  // Starts the count at a given value (a count carried over, or a test
-  // near the top of the range).
+  // Starts the count at a given value (a count carried over, or one near
+  // the top of the range).
   void SetClockResetCount(quint32 count) { clockResetCount = count; }
   QString ClockResetText() const { return clockResetText; }
   QString LastSyncText() const { return lastSyncText; }

@@ -1,7 +1,7 @@
 #pragma once
 // The receiver state that the decoders, the command layer, the clock display
 // and the per-second tick share. MainWindow owns one; the decoders and the
-// other plain parts take it by reference, so a test can build one alone.
+// other plain parts take it by reference, so one can be built alone.
 //
 // One vocabulary (other notes name some of these differently):
 //   closing                 = window-closing flag

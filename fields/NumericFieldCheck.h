@@ -35,7 +35,7 @@ NumericFieldResult CheckDecimalField(const QString &text, double min, double max
 NumericFieldResult CheckDecimalFieldAbove(const QString &text, double above, double max,
                                           const QString &rangeText);
 
-// The warning boxes go through this seam so that tests can record them
+// The warning boxes go through this seam so that they can be recorded
 // instead of blocking on a modal box. The default shows a modal
 // QMessageBox::warning with one OK button.
 using FieldWarningFunction = void (*)(QWidget *parent, const QString &title, const QString &text);

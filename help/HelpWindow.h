@@ -32,12 +32,12 @@ public:
   // The help folder ("help/Web" beside the program) as an absolute path,
   // or empty when it is missing.
   static QString helpFolder();
-  // The folder the help set is looked for in: the program's, unless a
-  // test has put another in (empty restores the program's).
+  // The folder the help set is looked for in: the program's, unless
+  // another has been put in its place (empty restores the program's).
   static QString baseFolder();
   static void setBaseFolderOverride(const QString &folder);
 
-  // The file the browser shows now, for tests and the status of the window.
+  // The file the browser shows now, for the status of the window.
   QString currentFile() const;
   QTreeWidget *contentsTree() const { return tree; }
   QTextBrowser *pageBrowser() const { return browser; }

@@ -5,7 +5,7 @@
 // header, takes text lines and binary records, writes a trailer when it is
 // closed, checks every flush for write errors and rolls over to the next
 // day's file. Everything it needs of the program comes through
-// GpsDataLogHost, so a test drives it without a window.
+// GpsDataLogHost, so it runs without a window.
 
 #include "core/GpsDateTime.h"
 #include "logging/LogFileWriter.h"
@@ -96,7 +96,7 @@ public:
   GpsDataLog(const GpsDataLog &) = delete;
   GpsDataLog &operator=(const GpsDataLog &) = delete;
 
-  // Replaces the file writer (tests); the next open uses it.
+  // Replaces the file writer; the next open uses it.
   void SetWriterFactory(LogFileWriterFactory factory);
 
   // Names the log from the settings, the displayed day and the log type;

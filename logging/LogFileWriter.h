@@ -1,6 +1,7 @@
 #pragma once
-// Where a log's bytes go. The logs write through this interface so that a
-// test can put in a writer that fails on demand; the real one is a file.
+// Where a log's bytes go. The logs write through this interface so that
+// another writer (one that fails on demand, say) can stand in; the real one
+// is a file.
 
 #include <QByteArray>
 #include <QFile>

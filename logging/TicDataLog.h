@@ -8,7 +8,7 @@
 // to the next day's set. Rows are written out within a second of arriving,
 // whatever drives the clock, and a failed write-out is tried again every
 // second until it succeeds. Everything it needs of the program comes through
-// TicDataLogHost, so a test drives it without a window.
+// TicDataLogHost, so it runs without a window.
 
 #include "core/GpsDateTime.h"
 #include "logging/GpsDataLog.h"
@@ -96,7 +96,7 @@ public:
   TicDataLog(const TicDataLog &) = delete;
   TicDataLog &operator=(const TicDataLog &) = delete;
 
-  // Replaces the file writer (tests); the next open uses it.
+  // Replaces the file writer; the next open uses it.
   void SetWriterFactory(LogFileWriterFactory factory);
 
   // --- Options ---

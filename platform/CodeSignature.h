@@ -1,7 +1,7 @@
 #pragma once
 // Checking who signed a downloaded installer. The update check asks
-// CodeSignature::Current(), which is the machine's check unless a test has
-// put a check of its own in its place.
+// CodeSignature::Current(), which is the machine's check unless another
+// check has been put in its place.
 
 #include <QString>
 
@@ -14,7 +14,7 @@ public:
   // returns false and, if error is given, the reason in the user's words.
   virtual bool Verify(const QString &path, const QString &expectedSigner, QString *error = nullptr) = 0;
 
-  // The check in force: the machine's, unless a test has put another in.
+  // The check in force: the machine's, unless another has been put in.
   static CodeSignature &Current();
   // Puts check in force (not owned); nullptr restores the machine's.
   static void SetOverride(CodeSignature *check);

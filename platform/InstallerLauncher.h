@@ -1,7 +1,7 @@
 #pragma once
 // Starting a downloaded installer. The update dialog asks
-// InstallerLauncher::Current(), which starts real processes unless a test
-// has put a launcher of its own in its place.
+// InstallerLauncher::Current(), which starts real processes unless another
+// launcher has been put in its place.
 
 #include <QString>
 
@@ -13,7 +13,7 @@ public:
   // could not be started (error, if given, says why).
   virtual bool Start(const QString &path, QString *error = nullptr) = 0;
 
-  // The launcher in force: the machine's, unless a test has put another in.
+  // The launcher in force: the machine's, unless another has been put in.
   static InstallerLauncher &Current();
   // Puts launcher in force (not owned); nullptr restores the machine's.
   static void SetOverride(InstallerLauncher *launcher);

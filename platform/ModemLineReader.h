@@ -1,8 +1,8 @@
 #pragma once
 // Reading the modem status lines (DCD, CTS, DSR, ...) of the receiver port,
 // where the 1PPS pulse arrives. The port object reads them through this
-// interface so that a test can drive 1PPS edges without hardware: a
-// pseudo-terminal has no modem lines.
+// interface so that 1PPS edges can come from elsewhere than the hardware:
+// a pseudo-terminal has no modem lines.
 
 #include <QSerialPort>
 #include <QString>

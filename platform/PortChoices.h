@@ -26,6 +26,6 @@ const QList<int> &SerialDataRates();
 QString IllegalIpAddressTitle();
 QString IllegalIpAddressText(const QString &typed);
 
-// Warning boxes of the port dialogs go through this seam so that tests can
-// record them instead of blocking on a modal box. Empty: a modal box.
+// Warning boxes of the port dialogs go through this seam so that they can be
+// recorded instead of blocking on a modal box. Empty: a modal box.
 using PortWarningHandler = std::function<void(const QString &title, const QString &text)>;

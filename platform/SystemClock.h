@@ -1,7 +1,7 @@
 #pragma once
 // Setting the PC clock: the privilege to do it, and the set itself. The
 // clock step asks SystemClock::Current(), which is the machine's clock
-// unless a test has put a clock of its own in its place.
+// unless another clock has been put in its place.
 
 #include <QDateTime>
 #include <QString>
@@ -19,7 +19,7 @@ public:
   // UTC, whatever its Qt::TimeSpec says, milliseconds included.
   virtual bool SetUtcTime(const QDateTime &time, QString *error = nullptr) = 0;
 
-  // The clock in force: the machine's, unless a test has put another in.
+  // The clock in force: the machine's, unless another has been put in.
   static SystemClock &Current();
   // Puts clock in force (not owned); nullptr restores the machine's.
   static void SetOverride(SystemClock *clock);
@@ -38,8 +38,8 @@ public:
   bool SetUtcTime(const QDateTime &time, QString *error = nullptr) override;
 
   // From this call on, no LinuxSystemClock in this process sets the
-  // machine's clock: SetUtcTime fails with a text saying so. Test
-  // programs call it first thing, so no test can change the shared clock.
+  // machine's clock: SetUtcTime fails with a text saying so. A program that
+  // must never change the machine's clock calls it first thing.
   static void ForbidSetting();
   static bool SettingForbidden();
 };

@@ -1,7 +1,7 @@
 #pragma once
 // The three tick sounds of the clock: the second tick, the minute tick and
 // the out-of-lock warning tick. The per-second work plays them through this
-// interface, so a test can see which one played without an audio device.
+// interface, so which one played can be seen without an audio device.
 
 #include <QSoundEffect>
 #include <QString>

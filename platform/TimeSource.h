@@ -1,8 +1,8 @@
 #pragma once
 // Where the program reads "now": the PC's UTC and local time and a monotonic
 // millisecond counter. Code that depends on the PC time asks
-// TimeSource::Current(), so a test can put a clock of its own in its place
-// and get the same result on every run.
+// TimeSource::Current(), so another clock can be put in its place and give
+// the same result on every run.
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -21,7 +21,7 @@ public:
   QDateTime NowUtc() const;
   QDateTime NowLocal() const;
 
-  // The source in force: the system's, unless a test has put another in.
+  // The source in force: the system's, unless another has been put in.
   static TimeSource &Current();
   // Puts source in force (not owned); nullptr restores the system's.
   static void SetOverride(TimeSource *source);

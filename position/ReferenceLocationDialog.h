@@ -19,8 +19,8 @@ public:
   explicit ReferenceLocationDialog(QWidget *parent = nullptr);
   ~ReferenceLocationDialog() override;
 
-  // Every warning of the dialog and its parsers goes through this, so a test
-  // can answer them instead of blocking on a modal box. Empty: a modal
+  // Every warning of the dialog and its parsers goes through this, so they
+  // can be answered instead of blocking on a modal box. Empty: a modal
   // warning box.
   using WarningHandler = std::function<void(const QString &title, const QString &text)>;
   void SetWarningHandler(WarningHandler handler) { m_warn = std::move(handler); }

@@ -39,7 +39,7 @@ public:
 
   const std::array<SatelliteRecord, SatelliteArraySize> &Satellites() const { return satellites_; }
   const SkyLines &Lines() const { return lines_; }
-  // For tests and the screenshots: the parts of the chart.
+  // For the screenshots and other readers: the parts of the chart.
   QChart *Chart() const { return chart_; }
   SatAzElChart *ChartView() const { return view_; }
   Callout *HoverCallout() const { return hover_; }

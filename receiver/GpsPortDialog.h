@@ -46,8 +46,8 @@ public:
   // The receiver type dialog that OK runs in the receive-only mode.
   GpsRxType *RxTypeDialog() const { return m_rxType; }
 
-  // The address box goes through this seam so tests can record it instead
-  // of blocking on a modal box. Empty: a modal warning box.
+  // The address box goes through this seam so it can be recorded instead of
+  // blocking on a modal box. Empty: a modal warning box.
   using WarningHandler = PortWarningHandler;
   void SetWarningHandler(WarningHandler handler) { m_warn = std::move(handler); }
 

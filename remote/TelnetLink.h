@@ -48,7 +48,7 @@ public:
   // What the main window reads after OK: the accepted choice of the last
   // successful OK, or the stored one of the last opening.
   const TelnetLinkSettings &Settings() const { return settings_; }
-  // Shows a choice in the form, as if typed (tests stand in for the user).
+  // Shows a choice in the form, as if the user had typed it.
   void SetSettings(const TelnetLinkSettings &settings);
 
 public slots:

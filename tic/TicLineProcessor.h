@@ -3,7 +3,7 @@
 // by the receiver's sawtooth and averaged per port, one time-tagged row for
 // the port's time file and the remote client, and the counters' own
 // statistics lines gathered into one average row. The processor reports
-// through TicProcessingHost, so a test drives it without a window.
+// through TicProcessingHost, so it runs without a window.
 
 #include "core/ReceiverState.h"
 #include "logging/TicLogOptions.h"

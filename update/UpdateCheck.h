@@ -69,7 +69,7 @@ public:
   // Aborts a running download or verification, which then ends with "The
   // download was cancelled.".
   void cancel();
-  // Shorter limits than IdleTimeoutMs and ChecksumLimitMs, for tests.
+  // Replaces IdleTimeoutMs and ChecksumLimitMs with shorter limits.
   void setTimeouts(int idleMs, int wholeChecksumMs);
   // Starts fetching the manifest; manifestReady follows (never before this
   // call has returned).
@@ -128,7 +128,8 @@ public:
   static bool verifySignature(const QString &path, const QString &expected, QString *error);
 
   // From this call on, no UpdateCheck in this process contacts a host other
-  // than 127.0.0.1 or localhost. Test programs call it first thing.
+  // than 127.0.0.1 or localhost. A program that must never reach another
+  // host calls it first thing.
   static void ForbidRemoteHosts();
   static bool RemoteHostsForbidden();
 

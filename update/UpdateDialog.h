@@ -27,8 +27,8 @@ public:
   ~UpdateDialog() override;
 
   int resultCode() const { return result; }
-  // Shows a failure to the user; a warning box unless replaced (tests
-  // record instead, the main window routes it through its own boxes).
+  // Shows a failure to the user; a warning box unless replaced (a reporter
+  // may record instead; the main window routes it through its own boxes).
   using FailureReporter = std::function<void(const QString &title, const QString &text)>;
   void setFailureReporter(FailureReporter reporter) { reportFailure = std::move(reporter); }
   // Where the installer is being or was written; empty before a download.

@@ -1,8 +1,8 @@
 #pragma once
 // What the receiver decoders tell the rest of the program, and the few
 // settings they read. MainWindow implements it with its widgets, dialogs and
-// logs; a test implements it by recording. Every function has an empty
-// default so a host implements only what it shows.
+// logs; another host may just record what it is told. Every function has
+// an empty default so a host implements only what it shows.
 
 #include <QByteArray>
 #include <QString>

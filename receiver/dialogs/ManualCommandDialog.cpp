@@ -17,7 +17,7 @@ const char kGeometryKey[] = "ManualCommandDialog/geometry";
 ManualCommandDialog::ManualCommandDialog(QWidget *parent)
     : QDialog(parent), ui(new Ui::ManualCommandDialog)
 {
-  // The dialogs' shared warning box, which tests can also replace.
+  // The dialogs' shared warning box, which SetWarningHandler can replace.
   warningHandler = [this](const QString &title, const QString &text) { ShowFieldWarning(this, title, text); };
   ui->setupUi(this);
   setFixedSize(size());

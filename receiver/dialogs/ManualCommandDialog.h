@@ -41,7 +41,7 @@ public:
   // that name; a name with no row is taken as a raw prefix.
   void SelectCommand(const QString &name);
 
-  // Warning boxes go through this seam so tests can record them.
+  // Warning boxes go through this seam so they can be recorded instead of shown.
   using WarningHandler = std::function<void(const QString &title, const QString &text)>;
   void SetWarningHandler(WarningHandler handler);
 

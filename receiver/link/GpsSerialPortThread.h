@@ -60,7 +60,7 @@ public:
   // (Re)opens the port with the stored settings.
   void OpenGpsPort();
 
-  // Replaces the reader of the modem status lines (tests use a fake one).
+  // Replaces the reader of the modem status lines (a pseudo-terminal has none).
   // Not owned; nullptr returns to reading the serial port's own lines.
   void SetModemLineReader(ModemLineReader *reader);
 

@@ -1,5 +1,5 @@
 #pragma once
-// CommandTiming: the one clock of every pause and reply wait of the receiver command layer and the set-up routines (tests scale it down).
+// CommandTiming: the one clock of every pause and reply wait of the receiver command layer and the set-up routines (it can be scaled down).
 //
 // The main window owns one (MainWindow::Timing()). Both kinds of wait run a
 // local event loop, so timers and window events go on and closing the window
@@ -12,7 +12,7 @@
 //   Wait(ms)   a reply-wait step: everything runs, received messages are
 //              decoded.
 // NowMs() counts the program time these waits have let pass; the reply
-// time-outs are measured on it. A test sets a scale (real ms per program ms)
+// time-outs are measured on it. A scale (real ms per program ms) can be set
 // so that a 2.5 s step takes a few real milliseconds while NowMs() still
 // advances by 2500.
 

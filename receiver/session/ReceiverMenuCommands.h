@@ -1,7 +1,7 @@
 #pragma once
 // What the main window's receiver menu actions send, and what they run after
-// a settings dialog, by protocol mode: plain functions a test can drive
-// without a window.
+// a settings dialog, by protocol mode: plain functions that run without a
+// window.
 
 #include <QByteArray>
 #include <QList>

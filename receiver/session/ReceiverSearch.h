@@ -4,7 +4,7 @@
 // there, the Oncore data-rate command, the per-model values of the Oncore
 // initialisation and the u-blox port and message set-up. Nothing here
 // touches a port; the main window walks these lists through its command
-// layer (receiver/CommandSender), so a test can read the plan without a
+// layer (receiver/CommandSender), so the plan can be read without a
 // receiver.
 //
 // Commands are bare, as ReceiverSetup builds them: the command layer adds

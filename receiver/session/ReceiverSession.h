@@ -6,8 +6,8 @@
 // mode in force; the port frames by the mode it is handed.
 //
 // No widgets: it reports through ReceiverSessionHost (displays, settings)
-// and the decoders through DecoderHost, so a test drives it on a simulated
-// receiver without a window.
+// and the decoders through DecoderHost, so it runs without a window, on a
+// real receiver or a simulated one.
 
 #include "core/GpsMode.h"
 #include "receiver/decode/MessageRouting.h"

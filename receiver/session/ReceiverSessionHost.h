@@ -1,7 +1,8 @@
 #pragma once
 // What the receiver session asks of its owner: the displays it changes, the
 // settings it reads (as values) and the few settings it changes. The main
-// window implements it with its labels and dialogs; a test records.
+// window implements it with its labels and dialogs; another host may just
+// record.
 
 #include "receiver/link/GpsPortSettings.h"
 #include "receiver/session/ReceiverSetup.h"

@@ -94,7 +94,7 @@ bool ReceiverSession::ProbeGpsReceiver(int mode)
   const quint32 modeWas = CurrentGpsMode;
   const bool setupWas = state.setupInProgress;
   state.setupInProgress = true;
-  // The port frames and the decoders decode by the mode under test.
+  // The port frames and the decoders decode by the mode being tried.
   SetMode(quint32(mode));
   const QByteArray probe = ProbeCommand(quint32(mode));
   bool answered = SendGpsCmdAndWait(probe);

@@ -4,7 +4,7 @@
 // of them await a reply. Nothing here touches a port; the main window plays
 // a script through its command layer (plain sends through SendGpsRxCommand,
 // awaited ones through SendGpsCmdAndWait, pauses on its command clock), so a
-// test reads the very bytes the receiver would get.
+// script holds the very bytes the receiver would get.
 //
 // Commands are bare: "@@", identifier and parameters (big-endian fields) for
 // Oncore, B5 62 class id length payload (little-endian) for UBX, "$..." for
