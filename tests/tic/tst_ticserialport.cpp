@@ -339,12 +339,16 @@ private slots:
     QCOMPARE(port.TcpIpState(), QAbstractSocket::ConnectedState);
     // Still reading at the end: the readings go on coming after it.
     QTRY_VERIFY_WITH_TIMEOUT(readings.received > receivedAtEnd, 5000);
-    // The prompts are answered all along, in the second half of the run as
-    // in the first (one answer a read of the socket, so how many depends on
-    // how often the machine let it read).
-    QVERIFY(promptsAnsweredAtHalf > 0);
-    QVERIFY2(promptsAnsweredAtEnd > promptsAnsweredAtHalf,
-             qPrintable(QStringLiteral("%1 -> %2").arg(promptsAnsweredAtHalf).arg(promptsAnsweredAtEnd)));
+    // A port that keeps up answers the prompts all along, in the second
+    // half of the run as in the first (one answer a read of the socket, so
+    // how many depends on how often the machine let it read). One that is
+    // behind reads the socket only as its queue drains, which a busy
+    // machine may not allow within the run.
+    if (handlingUs == 0) {
+      QVERIFY(promptsAnsweredAtHalf > 0);
+      QVERIFY2(promptsAnsweredAtEnd > promptsAnsweredAtHalf,
+               qPrintable(QStringLiteral("%1 -> %2").arg(promptsAnsweredAtHalf).arg(promptsAnsweredAtEnd)));
+    }
     if (handlingUs > 0)
       QVERIFY2(readings.mostBetweenTicks <= MostReadingsBetweenTicks(handlingUs),
                qPrintable(QString::number(readings.mostBetweenTicks)));
