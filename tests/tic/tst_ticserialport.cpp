@@ -320,7 +320,7 @@ private slots:
       if (residentEarly == 0 && run.elapsed() >= 2000)
         residentEarly = riduder::test::ResidentBytes();
       if (promptsAnsweredAtHalf < 0 && run.elapsed() >= RunMs / 2)
-        promptsAnsweredAtHalf = counter.receivedMessages().count("READ?\r\n");
+        promptsAnsweredAtHalf = counter.received().count("READ?\r\n");
     }
     lateness.Stop();
     readings.StopTicking();
@@ -328,7 +328,8 @@ private slots:
     const qint64 residentLate = riduder::test::ResidentBytes();
     const qint64 streamed = counter.lastStreamedReading();
     const qint64 receivedAtEnd = readings.received;
-    const qsizetype promptsAnsweredAtEnd = counter.receivedMessages().count("READ?\r\n");
+    // Counted in the bytes received: the list of messages keeps only the latest.
+    const qsizetype promptsAnsweredAtEnd = counter.received().count("READ?\r\n");
     qInstallMessageHandler(previous);
     qInfo("%lld of %lld readings handled, at most %lld between two timer ticks, worst timer lateness %lld ms "
           "(%lld ms without the counter), at most %lld bytes waiting, resident %lld -> %lld KiB",
