@@ -267,16 +267,22 @@ void TestSimulator::lockedNumbersArePassedOver()
   if (lockFolder.isEmpty())
     QSKIP("no lock file of the serial port found");
 
-  // The earlier number is the lowest free one again, which the next
-  // pseudo-terminal gets; its lock is held as another program's would be,
-  // only for the one opening.
-  QLockFile lock(lockFolder + lockName(earlierPath));
+  // A line of our own on the lowest free number is locked while it is
+  // still ours, as another program's port would leave it, and then freed:
+  // the next pseudo-terminal is given that number again, and the simulator
+  // passes it over. The lock is taken only on a number this test holds, so
+  // a line another program has just been given is never locked under it.
+  first.close();
+  QVERIFY2(first.open(&error), qPrintable(error));
+  const QString lockedPath = first.slavePath();
+  QLockFile lock(lockFolder + lockName(lockedPath));
   QVERIFY(lock.tryLock(0));
+  first.close();
   ReceiverSimulator second;
   const bool opened = second.open(&error);
   lock.unlock();
   QVERIFY2(opened, qPrintable(error));
-  QVERIFY2(second.slavePath() != earlierPath, qPrintable(earlierPath));
+  QVERIFY2(second.slavePath() != lockedPath, qPrintable(lockedPath));
   QVERIFY2(OpenPort(port, second), qPrintable(port.errorString()));
 }
 

@@ -1,5 +1,7 @@
 #include "SessionOnSimulator.h"
 
+#include "ReceiverLineSetting.h"
+
 #include "receiver/link/GpsPortSettings.h"
 
 #include <QSettings>
@@ -51,6 +53,10 @@ SessionOnSimulator::~SessionOnSimulator()
     session_.reset();
   }
   simulator_.close();
+  // The line goes with the harness, and the system hands its number to the
+  // next pseudo-terminal, perhaps another test's: a window or session made
+  // later in this process must not open that line and take its lock.
+  ForgetReceiverLine();
 }
 
 }  // namespace riduder::test

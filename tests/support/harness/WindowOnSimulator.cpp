@@ -10,6 +10,7 @@
 #include "platform/TimeSource.h"
 #include "FrameBuilders.h"
 #include "FramerRecorder.h"
+#include "ReceiverLineSetting.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -271,6 +272,10 @@ WindowOnSimulator::~WindowOnSimulator()
     window_.reset();
   }
   simulator_.close();
+  // The line goes with the harness, and the system hands its number to the
+  // next pseudo-terminal, perhaps another test's: a window or session made
+  // later in this process must not open that line and take its lock.
+  ForgetReceiverLine();
 }
 
 void WindowOnSimulator::SetMode(quint32 mode)
