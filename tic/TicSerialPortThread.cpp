@@ -10,7 +10,6 @@
 #include <QTcpSocket>
 #include <QtDebug>
 
-
 namespace {
 
 constexpr int ResponseWaitMs = 1000;

@@ -6,7 +6,8 @@
 //
 // Without arguments it replays the seeds built in: the files of its seed
 // folder (tools/fuzz-seeds/<target>) and the receiver captures of its
-// protocols. Exits 77 when it found nothing to replay.
+// protocols. Finding nothing to replay is a failure: the seeds travel
+// with the source tree, so a target without any has lost them.
 
 #include <QByteArray>
 #include <QDir>
@@ -21,8 +22,6 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv);
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
 
 namespace {
-
-constexpr int NothingToReplay = 77;
 
 // The files of a folder in name order, or the file itself.
 QStringList InputFiles(const QString &path, const QStringList &patterns = {})
@@ -65,7 +64,7 @@ int main(int argc, char *argv[])
     files = BuiltInSeeds();
   if (files.isEmpty()) {
     std::fprintf(stderr, "no seed inputs found\n");
-    return NothingToReplay;
+    return 1;
   }
   for (const QString &name : std::as_const(files)) {
     QFile file(name);
